@@ -1,0 +1,42 @@
+# One static library per source folder: vortane_<folder>, sources found in src/<folder> and below.
+function(vortane_library folder)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
+    set(target vortane_${folder})
+    if(sources)
+        add_library(${target} STATIC ${sources})
+        target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+        foreach(dep IN LISTS ARGN)
+            target_link_libraries(${target} PUBLIC vortane_${dep})
+        endforeach()
+    else()
+        add_library(${target} INTERFACE)
+        target_include_directories(${target} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+        foreach(dep IN LISTS ARGN)
+            target_link_libraries(${target} INTERFACE vortane_${dep})
+        endforeach()
+    endif()
+    if(EXISTS ${PROJECT_SOURCE_DIR}/src/${folder}/Dependencies.cmake)
+        include(${PROJECT_SOURCE_DIR}/src/${folder}/Dependencies.cmake)
+    endif()
+endfunction()
+
+# One GoogleTest executable per test folder: tests_<folder>, linked with vortane_<folder>.
+# tests/<folder>/Dependencies.cmake may link further libraries (PROJ as a test oracle, ...).
+function(vortane_tests folder)
+    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
+    if(NOT sources)
+        return()
+    endif()
+    set(target tests_${folder})
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE vortane_${folder} GTest::gtest_main GTest::gmock Threads::Threads)
+    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+    target_compile_definitions(${target} PRIVATE
+        VORTANE_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"
+        VORTANE_BINARY_DIR="${PROJECT_BINARY_DIR}")
+    if(EXISTS ${PROJECT_SOURCE_DIR}/tests/${folder}/Dependencies.cmake)
+        include(${PROJECT_SOURCE_DIR}/tests/${folder}/Dependencies.cmake)
+    endif()
+    gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST
+        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR} PROPERTIES TIMEOUT 600)
+endfunction()

@@ -1,0 +1,34 @@
+#pragma once
+// Angle helpers and texts shared by the coordinate systems, and the geodetic <-> geocentric conversion.
+
+#include <cstdint>
+#include <string>
+
+namespace vortane {
+
+inline constexpr double Pi = 3.14159265358979323846;
+
+// Degrees, minutes, seconds; all three carry the sign of the angle.
+struct TDMS {
+    std::int32_t Deg = 0;
+    std::int32_t Min = 0;
+    double Sec = 0.0;
+};
+
+double RadToDeg(double X);
+double ReduceAngle(double X); // remainder modulo 2*pi with the sign of X
+double NormLon(double X);     // longitude in [-pi, pi]
+TDMS RadToDMS(double X);
+bool StrToAngle(const std::string& Text, double& Rad);
+std::string LonToStr(double X);   // D:M:S.sss followed by E or W
+std::string LatToStr(double X);   // D:M:S.sss followed by N or S
+std::string AngleToStr(double X); // D:M:S.sss, "-" before negative angles
+std::string IntToZeroStr(std::int64_t Value, int Width);
+std::string FloatToZeroStr(int Width, int Decimals, double Value);
+
+// Geodetic (radians, metres) to earth-centred coordinates on the spheroid (A, E2), and back.
+void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, double& Y, double& Z);
+// Closed approximation with one refinement step: exact at height 0; Lon in [0, 2*pi).
+void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, double& Lon, double& H);
+
+} // namespace vortane

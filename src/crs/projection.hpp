@@ -1,0 +1,121 @@
+#pragma once
+// The coordinate system base class and the built-in geographic and geocentric systems.
+//
+// Geographic positions are (Lat, Lon, H): radians, north and east positive, ellipsoidal height in
+// metres, always in this order. System positions are (X, Y, Z) in the system's own units: easting,
+// northing, height for projections; X = Lon, Y = Lat, Z = H (radians) for the geographic forms;
+// earth-centred metres for the geocentric system.
+
+#include "crs/spheroid.hpp"
+
+#include <memory>
+#include <string>
+
+namespace vortane {
+
+class TProjection : public TCodeObject {
+public:
+    explicit TProjection(std::string SystemName);
+    ~TProjection() override = default;
+
+    // Copies code, a, f and description of a catalogue spheroid into the own one; clears Ready.
+    void SetSpheroid(const TSpheroid& Source);
+    void SetSpheroidValues(const std::string& Code, const std::string& Description, double A, double F);
+
+    // Virtual operations in their slot order.
+    virtual std::string GetParamText() const = 0;
+    virtual void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) = 0;
+    virtual void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) = 0;
+    // 0 on success, otherwise the number (1..3) of the rejected text. Base: numbers, 0 when unreadable.
+    virtual int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
+                          double& Lat, double& Lon, double& H);
+    // Base: GeoToProj, each coordinate as fixed 10/5.
+    virtual void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
+                           std::string& ZText);
+    virtual void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const = 0;
+
+    // A copy with the same spheroid and constants, so threads can each convert with their own.
+    virtual std::unique_ptr<TProjection> Clone() const = 0;
+
+    double UnitFactor = 1.0; // metres per unit of the system's coordinates
+    TSpheroid Spheroid;      // own copy; never the catalogue's object
+    bool Ready = false;      // derived constants computed for the current spheroid
+
+protected:
+    TProjection(const TProjection&) = default;
+    TProjection& operator=(const TProjection&) = default;
+};
+
+// Degrees:minutes:seconds with hemisphere letters, "Geographic:(deg)".
+class TGeografic : public TProjection {
+public:
+    explicit TGeografic(std::string SystemName = "Geographic:(deg)") : TProjection(std::move(SystemName)) {}
+    std::string GetParamText() const override;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText, double& Lat,
+                  double& Lon, double& H) override;
+    void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
+                   std::string& ZText) override;
+    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
+    std::unique_ptr<TProjection> Clone() const override;
+};
+
+// Grads, "Geographic:(grad)".
+class TGeograd final : public TGeografic {
+public:
+    TGeograd() : TGeografic("Geographic:(grad)") {}
+    int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText, double& Lat,
+                  double& Lon, double& H) override;
+    void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
+                   std::string& ZText) override;
+    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
+    std::unique_ptr<TProjection> Clone() const override;
+};
+
+// Dotted degrees.minutes.seconds, latitude first, "ArcView Geographic: gg.mm.ss.sss".
+class TGeoArc final : public TGeografic {
+public:
+    TGeoArc() : TGeografic("ArcView Geographic: gg.mm.ss.sss") {}
+    int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText, double& Lat,
+                  double& Lon, double& H) override;
+    void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
+                   std::string& ZText) override;
+    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
+    std::unique_ptr<TProjection> Clone() const override;
+};
+
+// Decimal degrees, "Geographic:(decimal degrees)".
+class TGeoDecimal final : public TGeografic {
+public:
+    TGeoDecimal() : TGeografic("Geographic:(decimal degrees)") {}
+    int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText, double& Lat,
+                  double& Lon, double& H) override;
+    void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
+                   std::string& ZText) override;
+    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
+    std::unique_ptr<TProjection> Clone() const override;
+};
+
+// Earth-centred X, Y, Z in metres, "Geocentric:X,Y,Z".
+class TGeoCentric final : public TProjection {
+public:
+    TGeoCentric() : TProjection("Geocentric:X,Y,Z") {}
+    std::string GetParamText() const override;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
+    std::unique_ptr<TProjection> Clone() const override;
+};
+
+class TGeograficList : public TCodeListOf<TProjection> {
+public:
+    TGeograficList(); // the four geographic forms, in the order above
+};
+
+class TGeoCentricList : public TCodeListOf<TProjection> {
+public:
+    TGeoCentricList(); // the one geocentric system
+};
+
+} // namespace vortane

@@ -1,0 +1,40 @@
+#pragma once
+// Text helpers: tolerant number reading, catalogue line decoding, trimming, paths and display texts.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vortane {
+
+// The number in Text (surrounding blanks ignored, "." or "," as decimal mark), else Default.
+double StrToFloatDef(std::string_view Text, double Default);
+
+// Catalogue lines are stored with every byte shifted up by CatalogueShift (mod 256).
+extern const unsigned char CatalogueShift;
+std::string DecodeCatalogueLine(std::string_view Text);
+std::string EncodeCatalogueLine(std::string_view Text);
+
+std::string TrimLeftBlanks(std::string_view Text);
+std::string TrimRightBlanks(std::string_view Text);
+std::string TrimBlanks(std::string_view Text);
+
+// Folder of the running executable, ending with "/".
+std::string ProgramDir();
+std::string ShortenPath(const std::string& Path, int MaxLen);
+// A duration in days as "H:M:S" (seconds rounded half to even, no leading zeros).
+std::string DaysToHMS(double Days);
+std::string RemoveChar(std::string_view Text, char Ch);
+std::string QuoteStr(const std::string& Text);
+
+int MinInt(int A, int B);
+double MinFloat(double A, double B);
+double MaxFloat(double A, double B);
+bool BitSet(std::uint8_t Value, int N);
+
+// Fixed-point text with '.' as decimal mark: Value rounded to Significant digits and at most Decimals
+// decimals, written with exactly Decimals decimals; scientific notation when the integer part has more
+// than Significant digits.
+std::string FixedText(double Value, int Significant, int Decimals);
+
+} // namespace vortane
