@@ -1,0 +1,82 @@
+#pragma once
+// Projections evaluated by fifth-order power series about their origin (λ0, φ0): the Lambert conic with
+// one standard parallel and the oblique stereographic. Both share the record layout, the fields and
+// the shape of the series; only the coefficients and the parameter text differ.
+//
+// Both directions of the series have the same shape. With n the northward variable and e the
+// eastward one:
+//   forward: n = Δφ, e = Δλ (radians); the north series gives the northing, the east series the
+//            easting (unscaled metres, before the scale factor and false origin);
+//   inverse: n = v, e = u (unscaled plane offsets north and east, metres); the north series gives
+//            φ − φ0, the east series λ − λ0 (radians).
+// The north series holds the even powers of e, the east series the odd ones. Each field is the
+// coefficient of the monomial that names it (N3E2 multiplies n³·e²); a term a projection lacks stays 0.
+
+#include "crs/projection.hpp"
+
+#include <string>
+
+namespace vortane {
+
+struct TNorthSeries {
+    double N1 = 0, N2 = 0, E2 = 0, N3 = 0, N1E2 = 0, N4 = 0, N2E2 = 0, E4 = 0, N5 = 0, N3E2 = 0, N1E4 = 0;
+
+    double Evaluate(double N, double E) const;
+};
+
+struct TEastSeries {
+    double E1 = 0, N1E1 = 0, N2E1 = 0, E3 = 0, N3E1 = 0, N1E3 = 0, N4E1 = 0, N2E3 = 0, E5 = 0;
+
+    double Evaluate(double N, double E) const;
+};
+
+// Eastings and northings are metres; UnitFactor is not applied.
+class TSeriesProjection : public TProjection {
+public:
+    // From one decoded record: spheroid code, name, false northing, false easting, scale factor,
+    // central meridian (radians, kept as read, also when negative), latitude of origin (radians).
+    explicit TSeriesProjection(const std::string& Line);
+
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) final;
+    // A scale factor of 0, or a plane point whose series overflow, gives Lat = Lon = 0 (Z is still H).
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) final;
+    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const final;
+
+    // Fills the four series from φ0 and Spheroid; sets Ready.
+    virtual void ComputeConstants() = 0;
+
+    // Unscaled offsets (metres) of (Lat, Lon) from the origin; Lon − λ0 is not reduced to a range.
+    void GeoToXY(double Lat, double Lon, double& X, double& Y);
+    // Latitude and longitude of the unscaled offsets U (east) and V (north).
+    void XYToGeo(double U, double V, double& Lat, double& Lon) const;
+    void XYToGrid(double X, double Y, double& Easting, double& Northing) const;
+    void GridToXY(double Easting, double Northing, double& U, double& V) const;
+
+    std::string SpheroidCode;     // at most 3 characters
+    double FalseNorthing = 0.0;   // metres
+    double FalseEasting = 0.0;    // metres
+    double ScaleFactor = 1.0;     // k0, applied to both series results
+    double CentralMeridian = 0.0; // λ0, radians
+    double OriginLatitude = 0.0;  // φ0, radians
+
+protected:
+    TSeriesProjection(const TSeriesProjection&) = default;
+    TSeriesProjection& operator=(const TSeriesProjection&) = default;
+
+    // Values at φ0 that every coefficient is built from.
+    struct TOriginTerms {
+        double t;    // tan φ0
+        double T;    // t²
+        double c;    // cos φ0
+        double N;    // prime-vertical radius at φ0
+        double eta2; // η² = e′²·cos²φ0
+    };
+    TOriginTerms OriginTerms() const;
+
+    TNorthSeries FNorthing; // in Δφ, Δλ
+    TEastSeries FEasting;   // in Δφ, Δλ
+    TNorthSeries FLatitude; // in v, u
+    TEastSeries FLongitude; // in v, u
+};
+
+} // namespace vortane
