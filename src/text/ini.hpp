@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-class CSimpleIniA;
-
 namespace vortane {
 
 class TIniAdd {
@@ -27,8 +25,9 @@ public:
     bool Save() const; // false when the file cannot be written
 
 private:
+    struct TStore; // the SimpleIni document, kept out of this header
     std::string FFileName;
-    std::unique_ptr<CSimpleIniA> FIni;
+    std::unique_ptr<TStore> FIni;
 };
 
 } // namespace vortane
