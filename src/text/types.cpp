@@ -38,7 +38,7 @@ constexpr std::uint8_t NoCoordType = 3;
 // Extension keys in the order they are tried; a key matches when the extension contains it, so
 // ".TIFF" is a TIF file while ".JPEG" is unknown.
 constexpr std::array<std::string_view, 13> ExtensionKeys = {"ERS", "OSD", "TIF", "GIF", "BMP", "DTM", "001",
-                                                            "VEG", "JPG", "ECW", "DCR", "RSW", "BIT"};
+                                                            "JPG", "VEG", "ECW", "DCR", "RSW", "BIT"};
 constexpr int UnknownFileType = 13;
 constexpr int MissingFileType = 14;
 

@@ -62,3 +62,85 @@ TEST(Trim, RemovesSpacesAndTabsAtTheEnds) {
 
 } // namespace
 } // namespace vortane
+
+namespace vortane {
+namespace {
+
+TEST(ShortenPath, KeepsTheFileNameAndCutsTheFolder) {
+    struct TCase {
+        std::string Path;
+        int MaxLen;
+        std::string Expected;
+    };
+    const std::vector<TCase> Cases = {
+        {"/data/img.tif", 70, "/data/img.tif"},
+        {"/data/img.tif", 13, "/data/img.tif"},
+        {"/data/img.tif", 0, "/data/img.tif"},
+        {"/data/img.tif", -3, "/data/img.tif"},
+        {"/very/long/folder/name/img.tif", 20, "/very/lon.../img.tif"},
+        {"/very/long/folder/name/img.tif", 12, "/.../img.tif"},
+        // A name longer than the room left: everything cut to MaxLen.
+        {"/a/b/averyveryverylongname.tif", 10, ".../averyv"},
+        {"nofolder-but-long.tif", 8, ".../nofo"},
+    };
+    for (const TCase& Case : Cases)
+        EXPECT_EQ(ShortenPath(Case.Path, Case.MaxLen), Case.Expected) << Case.Path << " " << Case.MaxLen;
+}
+
+TEST(DaysToHMS, RoundsSecondsHalfToEven) {
+    struct TCase {
+        double Days;
+        std::string Expected;
+    };
+    const std::vector<TCase> Cases = {
+        {1.5, "36:0:0"},
+        {0.0, "0:0:0"},
+        {(3600.0 + 5 * 60 + 9) / 86400.0, "1:5:9"},
+        // Days as binary fractions, so that the seconds are exact halves.
+        {1.0 / 256.0, "0:5:38"},   // 337.5 s
+        {3.0 / 256.0, "0:16:52"},  // 1012.5 s
+        {-1.0 / 256.0, "-0:5:38"},
+        {1.0 / 131072.0, "0:0:1"}, // 0.66 s
+        {-3661.0 / 86400.0, "-1:1:1"},
+        {1000.0, "24000:0:0"},
+    };
+    for (const TCase& Case : Cases)
+        EXPECT_EQ(DaysToHMS(Case.Days), Case.Expected) << Case.Days * 86400.0 << " s";
+}
+
+TEST(DaysToHMS, UnrepresentableDurationsGiveAPlaceholder) {
+    for (double Days : {std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity(),
+                        std::numeric_limits<double>::quiet_NaN(), 1e300})
+        EXPECT_EQ(DaysToHMS(Days), "--:--:--") << Days;
+}
+
+TEST(SmallHelpers, RemoveQuoteMinMaxAndBits) {
+    EXPECT_EQ(RemoveChar("1 234 567", ' '), "1234567");
+    EXPECT_EQ(RemoveChar("a\0b\0"s, '\0'), "ab");
+    EXPECT_EQ(RemoveChar("", 'x'), "");
+    EXPECT_EQ(QuoteStr("C:/my file.tif"), "\"C:/my file.tif\"");
+    EXPECT_EQ(QuoteStr("say \"hi\""), "say \"hi\"");
+    EXPECT_EQ(QuoteStr(""), "\"\"");
+    EXPECT_EQ(MinInt(-3, 2), -3);
+    EXPECT_EQ(MinInt(5, 2), 2);
+    EXPECT_EQ(MinFloat(1.5, -2.5), -2.5);
+    EXPECT_EQ(MaxFloat(1.5, -2.5), 1.5);
+    EXPECT_EQ(MaxFloat(-1.0, 3.0), 3.0);
+    const std::uint8_t Value = 0b1000'0101;
+    const std::vector<bool> Expected = {true, false, true, false, false, false, false, true};
+    for (int N = 0; N < 8; ++N) {
+        EXPECT_EQ(BitSet(Value, N), Expected[static_cast<std::size_t>(N)]) << N;
+        EXPECT_EQ(BitSet(Value, N + 8), Expected[static_cast<std::size_t>(N)]) << N + 8;
+    }
+    EXPECT_TRUE(BitSet(Value, -1)); // -1 mod 8 is bit 7
+}
+
+TEST(ProgramDir, IsTheFolderOfThisExecutable) {
+    const std::string Dir = ProgramDir();
+    ASSERT_FALSE(Dir.empty());
+    EXPECT_EQ(Dir.back(), '/');
+    EXPECT_EQ(Dir + "tests_text", std::string(VORTANE_BINARY_DIR) + "/tests_text");
+}
+
+} // namespace
+} // namespace vortane
