@@ -168,19 +168,6 @@ TEST(StrToAngle, RandomBytesNeverCrashAndGiveFiniteAngles) {
     }
 }
 
-TEST(AngleTexts, WrittenTextsReadBack) {
-    for (double Degrees : {0.0, 0.5, 12.3456789, 89.9999, 179.5, 45.25}) {
-        SCOPED_TRACE(Degrees);
-        double Rad = 0.0;
-        ASSERT_TRUE(StrToAngle(LonToStr(Degrees * Deg), Rad));
-        EXPECT_NEAR(Rad, Degrees * Deg, 0.0005 / 3600 * Deg);
-        ASSERT_TRUE(StrToAngle(LatToStr(-Degrees / 2 * Deg), Rad));
-        EXPECT_NEAR(Rad, -Degrees / 2 * Deg, 0.0005 / 3600 * Deg);
-        ASSERT_TRUE(StrToAngle(AngleToStr(-Degrees * Deg), Rad));
-        EXPECT_NEAR(Rad, -Degrees * Deg, 0.0005 / 3600 * Deg);
-    }
-}
-
 TEST(ZeroPaddedTexts, IntegersAndFloatsPaddedAndCutToWidth) {
     EXPECT_EQ(IntToZeroStr(2, 3), "002");
     EXPECT_EQ(IntToZeroStr(-7, 2), "-07");

@@ -210,17 +210,5 @@ TEST(TProjection, SetSpheroidCopiesValuesAndClearsReady) {
     EXPECT_EQ(Copy->Name, "Geocentric:X,Y,Z");
 }
 
-TEST(SystemLists, HoldTheBuiltInSystemsUnderTheirNames) {
-    TGeograficList Geographic;
-    const char* const Names[] = {"Geographic:(deg)", "Geographic:(grad)", "ArcView Geographic: gg.mm.ss.sss",
-                                 "Geographic:(decimal degrees)"};
-    ASSERT_EQ(Geographic.Count(), 4);
-    for (int I = 0; I < 4; ++I)
-        EXPECT_EQ(Geographic.Find(Names[I]), Geographic.Item(I));
-    TGeoCentricList Centric;
-    ASSERT_EQ(Centric.Count(), 1);
-    EXPECT_NE(Centric.Find("Geocentric:X,Y,Z"), nullptr);
-}
-
 } // namespace
 } // namespace vortane
