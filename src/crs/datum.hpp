@@ -1,0 +1,67 @@
+#pragma once
+// Datums and the datum list read from "Datums.dat".
+//
+// Every datum is defined relative to one hub, the catalogue spheroid "WE" (WGS 1984). An ordinary
+// datum carries the seven parameters of a geocentric similarity transformation to the hub; a grid
+// datum (NADCON, French grid) overrides the two shift operations and interpolates in a grid instead.
+
+#include "crs/code_list.hpp"
+
+#include <string>
+#include <vector>
+
+namespace vortane {
+
+class TDatumRecord : public TCodeObject {
+public:
+    // From one decoded "Datums.dat" line: region TAB name TAB spheroid code TAB DX TAB DY TAB DZ TAB
+    // RX TAB RY TAB RZ TAB scale TAB comment. Missing or unreadable numbers are 0.
+    explicit TDatumRecord(const std::string& Line);
+    ~TDatumRecord() override = default;
+
+    // Virtual operations in their slot order. Positions are (Lat, Lon, H) in radians and metres.
+    // An ordinary datum copies the position unchanged and succeeds; the seven-parameter shift is
+    // applied by the datum change (crs/datum_shift.hpp), not here. A grid datum returns false when
+    // the position lies outside its grid, and then passes the position through unchanged.
+    virtual bool ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const;
+    virtual bool ShiftFromHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const;
+
+    bool IsGrid = false;
+    std::string Region;       // region or group name, kept for display only
+    std::string SpheroidCode; // code of the spheroid the datum is defined on
+    double DX = 0.0;          // translations to the hub, metres
+    double DY = 0.0;
+    double DZ = 0.0;
+    double RX = 0.0;          // position-vector rotations to the hub, radians
+    double RY = 0.0;
+    double RZ = 0.0;
+    double Scale = 0.0;       // scale difference; the factor applied is 1 + Scale
+    std::string Comment;
+
+protected:
+    TDatumRecord(const TDatumRecord&) = default;
+    TDatumRecord& operator=(const TDatumRecord&) = default;
+};
+
+class TDatumList : public TCodeListOf<TDatumRecord> {
+public:
+    // Reads a stored (encoded) "Datums.dat", then appends the grid datums whose grids load: the
+    // NADCON pair "conus.las"/"conus.los" from the current working folder and "gr3df97a.mnt" from
+    // ProgramDir(). False when the file is missing (nothing is added, not even the grid datums) or
+    // when reading it fails (what was read and the grid datums stay).
+    bool LoadFromFile(const std::string& FileName);
+    // The same with the grid files named by the caller: NadConBase without its ".las"/".los"
+    // endings, and the full path of the French grid file.
+    bool LoadFromFile(const std::string& FileName, const std::string& NadConBase,
+                      const std::string& FrenchGridFile);
+
+    // Why a grid file that exists could not be used, one text per grid; empty after a clean load.
+    // Missing grid files are not errors and leave nothing here.
+    std::vector<std::string> GridErrors;
+
+private:
+    bool ReadDatumLines(const std::string& FileName);
+    void AddGridDatums(const std::string& NadConBase, const std::string& FrenchGridFile);
+};
+
+} // namespace vortane

@@ -1,0 +1,47 @@
+#include "crs/datum_shift.hpp"
+
+namespace vortane {
+
+void ShiftDatumToHub(const TSpheroid& Spheroid, const TDatumRecord& Datum, const TSpheroid& Hub, double Lat,
+                     double Lon, double H, double& Lat2, double& Lon2, double& H2) {
+    if (Datum.IsGrid) {
+        // Outside the grid the position goes on unshifted, which the grid datum has already done.
+        (void)Datum.ShiftToHub(Lat, Lon, H, Lat2, Lon2, H2);
+        return;
+    }
+    Spheroid.HelmertShift(Lat, Lon, H, Hub, Datum.Scale, Datum.DX, Datum.DY, Datum.DZ, Datum.RX, Datum.RY,
+                          Datum.RZ, Lat2, Lon2, H2);
+}
+
+// Negating all seven parameters inverts the shift up to second-order terms (products of two
+// parameters, below a millimetre for real datums).
+void ShiftDatumFromHub(const TSpheroid& Hub, const TDatumRecord& Datum, const TSpheroid& Spheroid, double Lat,
+                       double Lon, double H, double& Lat2, double& Lon2, double& H2) {
+    if (Datum.IsGrid) {
+        (void)Datum.ShiftFromHub(Lat, Lon, H, Lat2, Lon2, H2);
+        return;
+    }
+    Hub.HelmertShift(Lat, Lon, H, Spheroid, -Datum.Scale, -Datum.DX, -Datum.DY, -Datum.DZ, -Datum.RX,
+                     -Datum.RY, -Datum.RZ, Lat2, Lon2, H2);
+}
+
+bool IsSameDatum(const TSpheroid& SourceSpheroid, const TDatumRecord& SourceDatum,
+                 const TSpheroid& TargetSpheroid, const TDatumRecord& TargetDatum) {
+    return &SourceSpheroid == &TargetSpheroid && &SourceDatum == &TargetDatum;
+}
+
+void ChangeDatum(const TSpheroid& SourceSpheroid, const TDatumRecord& SourceDatum, const TSpheroid& Hub,
+                 const TDatumRecord& TargetDatum, const TSpheroid& TargetSpheroid, double Lat, double Lon,
+                 double H, double& Lat2, double& Lon2, double& H2) {
+    if (IsSameDatum(SourceSpheroid, SourceDatum, TargetSpheroid, TargetDatum)) {
+        Lat2 = Lat;
+        Lon2 = Lon;
+        H2 = H;
+        return;
+    }
+    double HubLat = 0.0, HubLon = 0.0, HubH = 0.0;
+    ShiftDatumToHub(SourceSpheroid, SourceDatum, Hub, Lat, Lon, H, HubLat, HubLon, HubH);
+    ShiftDatumFromHub(Hub, TargetDatum, TargetSpheroid, HubLat, HubLon, HubH, Lat2, Lon2, H2);
+}
+
+} // namespace vortane

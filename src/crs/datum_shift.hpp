@@ -1,0 +1,35 @@
+#pragma once
+// The datum change between two coordinate systems. Every change passes through the hub spheroid
+// (catalogue code "WE"): source datum -> hub -> target datum. An ordinary datum shifts to the hub
+// with its seven parameters as stored and from the hub with all seven negated; a grid datum uses
+// its own two operations. A grid datum's "outside the grid" result is ignored: such a position
+// goes on unshifted.
+//
+// Positions are (Lat, Lon, H) in radians and metres. Longitudes that come out of a seven-parameter
+// step lie in [0, 2*pi).
+
+#include "crs/datum.hpp"
+#include "crs/spheroid.hpp"
+
+namespace vortane {
+
+// A position on (Spheroid, Datum) as a position on the hub datum and Hub spheroid.
+void ShiftDatumToHub(const TSpheroid& Spheroid, const TDatumRecord& Datum, const TSpheroid& Hub, double Lat,
+                     double Lon, double H, double& Lat2, double& Lon2, double& H2);
+
+// A position on the hub datum and Hub spheroid as a position on (Spheroid, Datum).
+void ShiftDatumFromHub(const TSpheroid& Hub, const TDatumRecord& Datum, const TSpheroid& Spheroid, double Lat,
+                       double Lon, double H, double& Lat2, double& Lon2, double& H2);
+
+// True when no datum change is needed: the same catalogue objects on both sides (identity, not equal
+// values, so two catalogue entries with the same numbers still go through the hub).
+bool IsSameDatum(const TSpheroid& SourceSpheroid, const TDatumRecord& SourceDatum,
+                 const TSpheroid& TargetSpheroid, const TDatumRecord& TargetDatum);
+
+// The whole change: the position unchanged when IsSameDatum, otherwise to the hub with the source
+// and from the hub with the target.
+void ChangeDatum(const TSpheroid& SourceSpheroid, const TDatumRecord& SourceDatum, const TSpheroid& Hub,
+                 const TDatumRecord& TargetDatum, const TSpheroid& TargetSpheroid, double Lat, double Lon,
+                 double H, double& Lat2, double& Lon2, double& H2);
+
+} // namespace vortane

@@ -1,0 +1,41 @@
+#include "crs/angles.hpp"
+#include "crs/spheroid.hpp"
+
+namespace vortane {
+
+// Seven-parameter similarity transformation between two geocentric frames.
+//
+// Rotation sign convention: the rotations are those of the position vector convention, i.e. the
+// rotation turns the point within one fixed frame, and a positive angle is anticlockwise seen from
+// the positive end of its axis looking at the origin. The coordinate frame convention (which turns
+// the axes instead) writes the same transformation with the signs of all three rotations reversed;
+// its parameters must be negated before they are used here.
+//
+// Small-angle form: the rotation matrix R = Rx(rx) Ry(ry) Rz(rz) is replaced by its first-order
+// expansion, cos r = 1 and sin r = r with products of angles dropped:
+//
+//         |  1   -rz   ry |
+//     R = |  rz   1   -rx |
+//         | -ry   rx   1  |
+//
+// For the few arc-seconds of real datum rotations the dropped terms are about 1e-10 relative. The
+// scale difference s multiplies the coordinates only, not the rotation terms:
+//
+//     X' = X (1 + s) - rz Y + ry Z + dx
+//     Y' = rz X + Y (1 + s) - rx Z + dy
+//     Z' = -ry X + rx Y + Z (1 + s) + dz
+//
+// which differs from the product (1 + s) R X by s (R - I) X, under a millimetre for real datums.
+void TSpheroid::HelmertShift(double Lat, double Lon, double H, const TSpheroid& Target, double Scale, double DX,
+                             double DY, double DZ, double RX, double RY, double RZ, double& Lat2, double& Lon2,
+                             double& H2) const {
+    double X = 0.0, Y = 0.0, Z = 0.0;
+    GeoToXYZ(Lat, Lon, H, A, E2(), X, Y, Z);
+    const double Factor = 1.0 + Scale;
+    const double ShiftedX = X * Factor - RZ * Y + RY * Z + DX;
+    const double ShiftedY = RZ * X + Y * Factor - RX * Z + DY;
+    const double ShiftedZ = -RY * X + RX * Y + Z * Factor + DZ;
+    XYZToGeo(ShiftedX, ShiftedY, ShiftedZ, Target.A, Target.E2(), Lat2, Lon2, H2);
+}
+
+} // namespace vortane
