@@ -140,7 +140,10 @@ std::string LatToStr(double X) {
     return DMSText(std::fabs(X)) + (X < 0 ? "S" : "N");
 }
 
-std::string AngleToStr(double X) { return (X < 0 ? "-" : "") + DMSText(std::fabs(X)); }
+std::string AngleToStr(double X) {
+    std::string Text = X < 0 ? "-" : "";
+    return Text += DMSText(std::fabs(X));
+}
 
 std::string IntToZeroStr(std::int64_t Value, int Width) {
     // Unsigned magnitude, so that the most negative value has one too.
@@ -150,7 +153,8 @@ std::string IntToZeroStr(std::int64_t Value, int Width) {
     const std::size_t Wanted = Width > 0 ? static_cast<std::size_t>(Width) : 0;
     if (Digits.size() > Wanted) Digits.erase(0, Digits.size() - Wanted);
     else Digits.insert(0, Wanted - Digits.size(), '0');
-    return (Value < 0 ? "-" : "") + Digits;
+    std::string Text = Value < 0 ? "-" : "";
+    return Text += Digits;
 }
 
 std::string FloatToZeroStr(int Width, int Decimals, double Value) {

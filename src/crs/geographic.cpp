@@ -56,8 +56,13 @@ bool ReadDottedAngle(const std::string& Text, double& Degrees) {
 // "[-]" + DegreeDigits digits + ".mm.ss.sss".
 std::string DottedAngleText(double Rad, int DegreeDigits) {
     const TDMS Parts = RadToDMS(Rad);
-    return (Rad < 0 ? "-" : "") + IntToZeroStr(std::abs(Parts.Deg), DegreeDigits) + "." +
-           IntToZeroStr(std::abs(Parts.Min), 2) + "." + FloatToZeroStr(6, 3, std::fabs(Parts.Sec));
+    std::string Text = Rad < 0 ? "-" : "";
+    Text += IntToZeroStr(std::abs(Parts.Deg), DegreeDigits);
+    Text += '.';
+    Text += IntToZeroStr(std::abs(Parts.Min), 2);
+    Text += '.';
+    Text += FloatToZeroStr(6, 3, std::fabs(Parts.Sec));
+    return Text;
 }
 
 } // namespace
