@@ -1,0 +1,210 @@
+#include "raster/ers_map.hpp"
+
+#include "raster/header_text.hpp"
+#include "text/strings.hpp"
+#include "text/types.hpp"
+
+#include <array>
+#include <ctime>
+#include <fstream>
+#include <utility>
+
+namespace vortane {
+
+namespace {
+
+constexpr std::string_view FirstWord = "DATA";
+constexpr std::string_view LineEnd = "\r\n";
+constexpr std::string_view Units = "\"METERS\"";
+constexpr std::array<std::string_view, 3> BandNames = {"Red Layer", "Green Layer", "Blue Layer"};
+
+bool Contains(const std::string& Text, std::string_view Part) { return Text.find(Part) != std::string::npos; }
+
+void AppendLine(std::string& Text, std::string_view Line) {
+    Text += Line;
+    Text += LineEnd;
+}
+
+// The first occurrence of a coordinate space key describes the data set, later ones the warp block.
+template <typename T> T& FirstOrWarp(bool& Seen, T& First, T& Warp) { return std::exchange(Seen, true) ? Warp : First; }
+
+std::tm LocalTimeNow() {
+    const std::time_t Now = std::time(nullptr);
+    std::tm Local{};
+    localtime_r(&Now, &Local);
+    return Local;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Reading
+
+bool TErsHeader::ReadHeader(const std::string& FileName) { return ReadHeaderLines(FileName, FirstWord); }
+
+void TErsHeader::ParseLine(const std::string& Line) {
+    // Inside the control point block every line is a point (or the block's end): a point's name must
+    // never be taken for a key.
+    if (FInControlPoints) {
+        if (Contains(Line, "}"))
+            FInControlPoints = false;
+        else
+            FControlPoints->AddFromErsLine(Line);
+        return;
+    }
+    if (HeaderKeyHas(Line, "CONTROLPOINTS")) {
+        FInControlPoints = true;
+        return;
+    }
+    TakeCoordinateSpaceLine(Line);
+    TakeRasterInfoLine(Line);
+}
+
+void TErsHeader::TakeCoordinateSpaceLine(const std::string& Line) {
+    if (HeaderKeyHas(Line, "PROJECTION"))
+        FirstOrWarp(FProjectionSeen, FProjection, FWarpProjection) = HeaderValue(Line);
+    if (HeaderKeyHas(Line, "DATUM"))
+        FirstOrWarp(FDatumSeen, FDatum, FWarpDatum) = HeaderValue(Line);
+    if (HeaderKeyHas(Line, "COORDINATETYPE"))
+        FirstOrWarp(FCoordTypeSeen, FCoordType, FWarpCoordType) = CoordTypeByName(HeaderValue(Line));
+}
+
+void TErsHeader::TakeRasterInfoLine(const std::string& Line) {
+    if (HeaderKeyHas(Line, "BYTEORDER"))
+        FMSBFirst = HeaderValue(Line) == "MSBFIRST";
+    if (HeaderKeyHas(Line, "CELLTYPE"))
+        FCellType = CellTypeFromHeader(HeaderValue(Line));
+    if (HeaderKeyHas(Line, "XDIMENSION"))
+        FCellSizeX = StrToFloatDef(HeaderValue(Line), 1.0);
+    if (HeaderKeyHas(Line, "YDIMENSION"))
+        FCellSizeY = StrToFloatDef(HeaderValue(Line), 1.0);
+    if (HeaderKeyHas(Line, "NROFBANDS"))
+        TakeCount(Line, FBands);
+    if (HeaderKeyHas(Line, "NROFLINES"))
+        TakeCount(Line, FRows);
+    if (HeaderKeyHas(Line, "NROFCELLSPERLINE"))
+        TakeCount(Line, FColumns);
+    if (HeaderKeyHas(Line, "REGISTRATIONCELLX"))
+        FRegCellX = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "REGISTRATIONCELLY"))
+        FRegCellY = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "EASTINGS"))
+        FEastings = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "NORTHINGS"))
+        FNorthings = StrToFloatDef(HeaderValue(Line), 0.0);
+}
+
+void TErsHeader::TakeCount(const std::string& Line, std::int32_t& Count) {
+    if (!HeaderInteger(HeaderValue(Line), Count))
+        FMalformedNumber = true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Writing
+
+bool TErsHeader::WriteHeader(const std::string& FileName) {
+    const std::string Text = HeaderText(LocalTimeNow());
+    std::ofstream File(FileName, std::ios::binary | std::ios::trunc);
+    File.write(Text.data(), static_cast<std::streamsize>(Text.size()));
+    File.close();
+    return !File.fail();
+}
+
+std::string TErsHeader::HeaderText(const std::tm& LastUpdated) {
+    std::string Text;
+    AppendLine(Text, "DatasetHeader Begin");
+    AppendLine(Text, "  Version   = \"1.0\"");
+    AppendLine(Text, "  LastUpdated = " + LastUpdatedText(LastUpdated));
+    AppendLine(Text, "  DataSetType = ERStorage");
+    AppendLine(Text, "  DataType = Raster");
+    AppendLine(Text, std::string("  ByteOrder = ") + (FMSBFirst ? "MSBFirst" : "LSBFirst"));
+    AppendCoordinateSpace(Text);
+    AppendRasterInfo(Text);
+    AppendLine(Text, "DatasetHeader End");
+    return Text;
+}
+
+// A data set whose datum and projection are both RAW has raw coordinates, whatever the type said.
+void TErsHeader::ApplyRawRule() {
+    if (Contains(FDatum, "RAW") && Contains(FProjection, "RAW"))
+        FCoordType = coRAW;
+}
+
+void TErsHeader::AppendCoordinateSpace(std::string& Text) {
+    AppendLine(Text, "  CoordinateSpace Begin");
+    AppendLine(Text, "    Datum      = " + QuoteStr(FDatum));
+    AppendLine(Text, "    Projection = " + QuoteStr(FProjection));
+    ApplyRawRule();
+    AppendLine(Text, "    CoordinateType  = " + CoordTypeHeaderName(FCoordType));
+    if (FCoordType != coRAW)
+        AppendLine(Text, "    Units   = " + std::string(Units));
+    AppendLine(Text, "    Rotation = 0:0:0.0");
+    AppendLine(Text, "  CoordinateSpace End");
+}
+
+void TErsHeader::AppendRasterInfo(std::string& Text) {
+    AppendLine(Text, "  RasterInfo Begin");
+    AppendLine(Text, "    CellType = " + CellTypeHeaderName(FCellType));
+    AppendLine(Text, "    NullCellValue = 0");
+    if (FCellSizeX != 0 && FCellSizeY != 0) {
+        AppendLine(Text, "    CellInfo Begin");
+        AppendLine(Text, "      Xdimension = " + HeaderNumberText(FCellSizeX));
+        AppendLine(Text, "      Ydimension = " + HeaderNumberText(FCellSizeY));
+        AppendLine(Text, "    CellInfo End");
+    }
+    AppendLine(Text, "    NrOfLines = " + std::to_string(FRows));
+    AppendLine(Text, "    NrOfCellsPerLine = " + std::to_string(FColumns));
+    if (FCoordType != coRAW) {
+        AppendLine(Text, "    RegistrationCoord Begin");
+        AppendLine(Text, "      Eastings = " + HeaderNumberText(FEastings));
+        AppendLine(Text, "      Northings = " + HeaderNumberText(FNorthings));
+        AppendLine(Text, "    RegistrationCoord End");
+        AppendLine(Text, "    RegistrationCellX = " + HeaderNumberText(FRegCellX));
+        AppendLine(Text, "    RegistrationCellY = " + HeaderNumberText(FRegCellY));
+    }
+    AppendLine(Text, "    NrOfBands = " + std::to_string(FBands));
+    for (std::int32_t Band = 0; Band < FBands; ++Band) {
+        AppendLine(Text, "    BandId Begin");
+        AppendLine(Text, "      Value=\"" + std::string(BandNames[static_cast<std::size_t>(Band) % 3]) + "\"");
+        AppendLine(Text, "    BandId End");
+    }
+    if (FControlPoints && FControlPoints->Count() > 0)
+        AppendWarpControl(Text);
+    AppendLine(Text, "  RasterInfo End");
+}
+
+void TErsHeader::AppendWarpControl(std::string& Text) {
+    constexpr std::size_t CoordinateWidth = 10;
+    AppendLine(Text, "    WarpControl Begin");
+    AppendLine(Text, "      WarpType\t= Polynomial");
+    AppendLine(Text, "      WarpSampling\t= Nearest");
+    AppendLine(Text, "      CoordinateSpace Begin");
+    AppendLine(Text, "        Datum      = " + QuoteStr(FWarpDatum));
+    AppendLine(Text, "        Projection = " + QuoteStr(FWarpProjection));
+    ApplyRawRule();
+    AppendLine(Text, "        CoordinateType  = " + CoordTypeHeaderName(FWarpCoordType));
+    if (FCoordType != coRAW)
+        AppendLine(Text, "        Units      = " + std::string(Units));
+    AppendLine(Text, "        Rotation\t= 0:0:0.0");
+    AppendLine(Text, "      CoordinateSpace End");
+    AppendLine(Text, "      ControlPoints\t= {");
+    const auto YesNo = [](bool Flag) { return Flag ? "\tYes" : "\tNo"; };
+    for (int Index = 0; Index < FControlPoints->Count(); ++Index) {
+        const TGCPoint& Point = *FControlPoints->Items(Index);
+        std::string Line = "\t\t\t" + Point.GetName() + YesNo(Point.GetActive()) + YesNo(Point.GetSecondFlag());
+        for (double Coordinate : {Point.GetCellX(), Point.GetCellY(), Point.GetMapX(), Point.GetMapY()})
+            Line += "\t" + HeaderNumberText(Coordinate, CoordinateWidth);
+        AppendLine(Text, Line);
+    }
+    AppendLine(Text, "      }");
+    AppendLine(Text, "    WarpControl End");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TErsMap2
+
+TErsMap2::TErsMap2() : THeadMap2(std::make_unique<TErsHeader>()) {}
+
+void TErsMap2::SetFileName(const std::string& FileName) { SetCellAndHeaderNames(FileName, ".ers"); }
+
+} // namespace vortane

@@ -1,0 +1,50 @@
+#pragma once
+// ER Mapper data sets: a text header "<name>.ers" beside a cell file "<name>" (band-interleaved by
+// line, no header, no padding). The cells are handled by THeadMap2; TErsHeader parses and writes
+// the header.
+
+#include "raster/raster.hpp"
+
+#include <ctime>
+#include <string>
+
+namespace vortane {
+
+class TErsHeader final : public THeader {
+public:
+    // One upper-cased header line. Lines of the control point block go to the control point list;
+    // other lines are matched by key. The first PROJECTION, DATUM and COORDINATETYPE lines describe
+    // the data set, later ones the warp block.
+    void ParseLine(const std::string& Line) override;
+    // False when the file cannot be read, its first line does not begin with "DATA", or a count
+    // (NrOfBands, NrOfLines, NrOfCellsPerLine) is not an integer.
+    bool ReadHeader(const std::string& FileName) override;
+    // Writes the whole header with CR LF line ends; false after an input/output error.
+    bool WriteHeader(const std::string& FileName) override;
+
+    // The header text as WriteHeader writes it, stamped with the given local time.
+    std::string HeaderText(const std::tm& LastUpdated);
+
+private:
+    void TakeCoordinateSpaceLine(const std::string& Line);
+    void TakeRasterInfoLine(const std::string& Line);
+    void TakeCount(const std::string& Line, std::int32_t& Count);
+    void ApplyRawRule();
+    void AppendCoordinateSpace(std::string& Text);
+    void AppendRasterInfo(std::string& Text);
+    void AppendWarpControl(std::string& Text);
+
+    bool FInControlPoints = false;
+    bool FDatumSeen = false;
+    bool FCoordTypeSeen = false;
+    bool FProjectionSeen = false;
+};
+
+class TErsMap2 final : public THeadMap2 {
+public:
+    TErsMap2();
+    // "image.ers" (or "image") gives the cell file "image" and the header "image.ers".
+    void SetFileName(const std::string& FileName) override;
+};
+
+} // namespace vortane

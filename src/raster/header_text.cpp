@@ -1,0 +1,160 @@
+#include "raster/header_text.hpp"
+
+#include "raster/mapped_cell_file.hpp"
+#include "text/types.hpp"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace vortane {
+
+namespace {
+
+bool IsBlank(char Char) { return Char == ' ' || Char == '\t'; }
+
+std::string_view TrimmedView(std::string_view Text) {
+    while (!Text.empty() && IsBlank(Text.front()))
+        Text.remove_prefix(1);
+    while (!Text.empty() && IsBlank(Text.back()))
+        Text.remove_suffix(1);
+    return Text;
+}
+
+// Room for any double in fixed notation: 309 integer digits, or 1074 decimals for the smallest.
+constexpr std::size_t FixedBufferSize = 1100;
+
+std::string FixedText(double Value, int Decimals) {
+    std::array<char, FixedBufferSize> Buffer{};
+    const auto Result =
+        std::to_chars(Buffer.data(), Buffer.data() + Buffer.size(), Value, std::chars_format::fixed, Decimals);
+    return std::string(Buffer.data(), Result.ptr);
+}
+
+std::string ShortestFixedText(double Value) {
+    std::array<char, FixedBufferSize> Buffer{};
+    const auto Result = std::to_chars(Buffer.data(), Buffer.data() + Buffer.size(), Value, std::chars_format::fixed);
+    return std::string(Buffer.data(), Result.ptr);
+}
+
+bool ReadsBackAs(const std::string& Text, double Value) {
+    double Read = 0;
+    const auto Result = std::from_chars(Text.data(), Text.data() + Text.size(), Read);
+    return Result.ec == std::errc() && Read == Value;
+}
+
+struct TCellTypeName {
+    std::uint8_t Code;
+    std::string_view Name;
+};
+
+// Names this program writes for each code; ER Mapper's own names where the shared table's name
+// would not be understood by other readers.
+constexpr std::array<TCellTypeName, 11> CellTypeNames = {{
+    {ctOneBit, "ONEBIT"},
+    {ctUnsigned8, "UNSIGNED8BITINTEGER"},
+    {ctSigned8, "SIGNED8BITINTEGER"},
+    {ctSigned16, "SIGNED16BITINTEGER"},
+    {ctUnsigned16, "UNSIGNED16BITINTEGER"},
+    {ctSigned32, "SIGNED32BITINTEGER"},
+    {ctFloat32, "IEEE4ByteReal"},
+    {ctRGB24, "RGB24BIT"},
+    {ctFloat64, "IEEE8ByteReal"},
+    {ctPoint2D, "POINT2DDOUBLE"},
+    {ctUnsigned32, "Unsigned32BitInteger"},
+}};
+
+// ER Mapper's names, read in addition to the shared table's (which keeps SIGNED32BITSINGLE).
+constexpr std::array<TCellTypeName, 3> ErMapperCellTypes = {{
+    {ctFloat32, "IEEE4BYTEREAL"},
+    {ctFloat64, "IEEE8BYTEREAL"},
+    {ctUnsigned32, "UNSIGNED32BITINTEGER"},
+}};
+
+constexpr std::array<std::string_view, 3> CoordTypeNames = {"EN", "RAW", "LATLONG"};
+
+constexpr std::array<const char*, 7> WeekDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
+constexpr std::array<const char*, 12> Months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+} // namespace
+
+std::string UpperCase(std::string_view Text) {
+    std::string Upper(Text);
+    for (char& Char : Upper)
+        if (Char >= 'a' && Char <= 'z')
+            Char = static_cast<char>(Char - 'a' + 'A');
+    return Upper;
+}
+
+std::string HeaderValue(std::string_view Line) {
+    const std::size_t Equals = Line.find('=');
+    return std::string(TrimmedView(Equals == std::string_view::npos ? Line : Line.substr(Equals + 1)));
+}
+
+bool HeaderKeyHas(std::string_view Line, std::string_view Key) {
+    return Line.substr(0, Line.find('=')).find(Key) != std::string_view::npos;
+}
+
+bool HeaderInteger(std::string_view Text, std::int32_t& Value) {
+    Text = TrimmedView(Text);
+    if (!Text.empty() && Text.front() == '+')
+        Text.remove_prefix(1);
+    std::int32_t Parsed = 0;
+    const auto Result = std::from_chars(Text.data(), Text.data() + Text.size(), Parsed);
+    if (Text.empty() || Result.ec != std::errc() || Result.ptr != Text.data() + Text.size())
+        return false;
+    Value = Parsed;
+    return true;
+}
+
+std::string HeaderNumberText(double Value) {
+    constexpr int UsualDecimals = 3;
+    std::string Text = FixedText(Value, UsualDecimals);
+    if (!std::isfinite(Value) || ReadsBackAs(Text, Value))
+        return Text;
+    return ShortestFixedText(Value);
+}
+
+std::string HeaderNumberText(double Value, std::size_t Width) {
+    std::string Text = HeaderNumberText(Value);
+    if (Text.size() < Width)
+        Text.insert(0, Width - Text.size(), ' ');
+    return Text;
+}
+
+std::string LastUpdatedText(const std::tm& Time) {
+    const auto Index = [](int Value, std::size_t Count) {
+        return static_cast<std::size_t>(Value >= 0 ? Value : 0) % Count;
+    };
+    char Buffer[64];
+    std::snprintf(Buffer, sizeof Buffer, "%s %s %02d %02d:%02d:%02d GMT %04d", WeekDays[Index(Time.tm_wday, 7)],
+                  Months[Index(Time.tm_mon, 12)], Time.tm_mday, Time.tm_hour, Time.tm_min, Time.tm_sec,
+                  Time.tm_year + 1900);
+    return Buffer;
+}
+
+std::string CellTypeHeaderName(std::uint8_t CellType) {
+    for (const TCellTypeName& Entry : CellTypeNames)
+        if (Entry.Code == CellType)
+            return std::string(Entry.Name);
+    return {};
+}
+
+std::uint8_t CellTypeFromHeader(std::string_view Name) {
+    const std::uint8_t Shared = CellTypeByName(Name);
+    if (Shared != ctUnknown)
+        return Shared;
+    for (const TCellTypeName& Entry : ErMapperCellTypes)
+        if (Entry.Name == Name)
+            return Entry.Code;
+    return ctUnknown;
+}
+
+std::string CoordTypeHeaderName(std::uint8_t CoordType) {
+    return CoordType < CoordTypeNames.size() ? std::string(CoordTypeNames[CoordType]) : std::string();
+}
+
+} // namespace vortane

@@ -1,0 +1,407 @@
+#include "raster/mapped_cell_file.hpp"
+
+#include "text/types.hpp"
+
+#include <bit>
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <limits>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace vortane {
+
+namespace {
+
+// Texts of the program's own failures.
+constexpr std::string_view PositionOutsideText = "Position outside of file";
+constexpr std::string_view RestTooSmallText = "The rest of file is smaller than needed num of bytes";
+constexpr std::string_view LineTooLongText = "Buffer size is less than one line";
+constexpr std::string_view BitCellsText = "Bit type not supported";
+constexpr std::string_view GridTooLargeText = "Grid size is too large";
+constexpr std::string_view NoWholeCellText = "The file holds no whole cell";
+
+constexpr std::uint64_t ViewAlignment = TMappedView::Alignment();
+
+// Unsigned integer of sizeof(U) bytes, least or most significant byte first; independent of the
+// machine's own order.
+template <typename U> U LoadBits(const unsigned char* Bytes, bool LSBFirst) {
+    U Value = 0;
+    for (std::size_t I = 0; I < sizeof(U); ++I) {
+        const std::size_t Shift = 8 * (LSBFirst ? I : sizeof(U) - 1 - I);
+        Value |= static_cast<U>(static_cast<U>(Bytes[I]) << Shift);
+    }
+    return Value;
+}
+
+template <typename U> void StoreBits(unsigned char* Bytes, U Value, bool LSBFirst) {
+    for (std::size_t I = 0; I < sizeof(U); ++I) {
+        const std::size_t Shift = 8 * (LSBFirst ? I : sizeof(U) - 1 - I);
+        Bytes[I] = static_cast<unsigned char>(Value >> Shift);
+    }
+}
+
+float DecodeCell(const unsigned char* Cell, std::uint8_t CellType, bool LSBFirst) {
+    switch (CellType) {
+    case ctUnsigned8:
+        return Cell[0];
+    case ctSigned16:
+        return static_cast<std::int16_t>(LoadBits<std::uint16_t>(Cell, LSBFirst));
+    case ctUnsigned16:
+        return LoadBits<std::uint16_t>(Cell, LSBFirst);
+    case ctSigned32:
+        return static_cast<float>(static_cast<std::int32_t>(LoadBits<std::uint32_t>(Cell, LSBFirst)));
+    case ctUnsigned32:
+        return static_cast<float>(LoadBits<std::uint32_t>(Cell, LSBFirst));
+    case ctFloat32:
+        return std::bit_cast<float>(LoadBits<std::uint32_t>(Cell, LSBFirst));
+    case ctFloat64:
+        return static_cast<float>(std::bit_cast<double>(LoadBits<std::uint64_t>(Cell, LSBFirst)));
+    default:
+        return 0.0f; // types the grid cannot interpret read as 0
+    }
+}
+
+// Value rounded half to even as a 64-bit integer; false when it has none (NaN, infinite, too large).
+bool RoundToInteger(float Value, std::int64_t& Integer) {
+    const double Rounded = std::nearbyint(static_cast<double>(Value));
+    constexpr double Limit = 9223372036854775808.0; // 2^63
+    if (!(Rounded >= -Limit && Rounded < Limit))
+        return false;
+    Integer = static_cast<std::int64_t>(Rounded);
+    return true;
+}
+
+// Integer cells keep the low bits of the rounded value: no clamping, so 256 becomes 0 in a byte cell.
+bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float Value) {
+    std::int64_t Integer = 0;
+    switch (CellType) {
+    case ctFloat32:
+        StoreBits(Cell, std::bit_cast<std::uint32_t>(Value), LSBFirst);
+        return true;
+    case ctFloat64:
+        StoreBits(Cell, std::bit_cast<std::uint64_t>(static_cast<double>(Value)), LSBFirst);
+        return true;
+    case ctUnsigned8:
+    case ctSigned16:
+    case ctUnsigned16:
+    case ctSigned32:
+    case ctUnsigned32:
+        if (!RoundToInteger(Value, Integer))
+            return false;
+        break;
+    default:
+        return true; // types the grid cannot interpret store nothing
+    }
+    const auto Bits = static_cast<std::uint64_t>(Integer);
+    switch (GridCellBytes(CellType)) {
+    case 1:
+        Cell[0] = static_cast<unsigned char>(Bits);
+        break;
+    case 2:
+        StoreBits(Cell, static_cast<std::uint16_t>(Bits), LSBFirst);
+        break;
+    default:
+        StoreBits(Cell, static_cast<std::uint32_t>(Bits), LSBFirst);
+        break;
+    }
+    return true;
+}
+
+// A rounded or floored cell coordinate as an index; false for NaN and values no grid can reach.
+bool ToCellIndex(double Coordinate, std::int64_t& Index) {
+    constexpr double Limit = 4611686018427387904.0; // 2^62
+    if (!(std::fabs(Coordinate) < Limit))
+        return false;
+    Index = static_cast<std::int64_t>(Coordinate);
+    return true;
+}
+
+} // namespace
+
+int GridCellBytes(std::uint8_t CellType) { return CellType == ctUnsigned32 ? 4 : CellBytes(CellType); }
+
+// ---------------------------------------------------------------------------------------------------
+// TMapByte
+
+bool TMapByte::OwnError(std::string Text) {
+    FErrorCode = 1;
+    FErrorText = std::move(Text);
+    return false;
+}
+
+bool TMapByte::SystemError(int Code) {
+    FErrorCode = Code;
+    FErrorText = std::generic_category().message(Code);
+    return false;
+}
+
+bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uint64_t Size) {
+    CloseFile();
+    FFileName = FileName;
+    FFileSize = Size;
+    FMode = Mode;
+    FErrorCode = 0;
+    FErrorText.clear();
+    FViewSize = FMaxViewSize = MaxViewBytes;
+
+    const bool Create = Mode == omCreate;
+    const bool Writable = Create || Mode == omUpdate;
+    FMapAccess = Writable ? TViewAccess::Write : TViewAccess::Read;
+    // O_NONBLOCK: a FIFO named as an image must fail the regular-file test below, not hang the open.
+    const int Flags = Create ? O_RDWR | O_CREAT | O_TRUNC : (Writable ? O_RDWR : O_RDONLY) | O_NONBLOCK;
+    if (const int Error = FFileHandle.Open(FileName, Flags); Error != 0)
+        return SystemError(Error);
+
+    struct stat Status {};
+    const int StatError = ::fstat(FFileHandle.Get(), &Status) != 0 ? errno : 0;
+    if (StatError != 0 || !S_ISREG(Status.st_mode)) {
+        CloseFile();
+        return SystemError(StatError != 0 ? StatError : (S_ISDIR(Status.st_mode) ? EISDIR : EINVAL));
+    }
+    if (!Create)
+        FFileSize = static_cast<std::uint64_t>(Status.st_size);
+    if (FFileSize < FViewSize)
+        FViewSize = FMaxViewSize = static_cast<std::uint32_t>(FFileSize);
+
+    // The file gets its final size before anything is mapped: touching mapped bytes beyond the end of
+    // a file raises SIGBUS. ftruncate also zero-fills the new file (sparsely).
+    if (Create) {
+        if (Size > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+            CloseFile();
+            return SystemError(EFBIG);
+        }
+        if (::ftruncate(FFileHandle.Get(), static_cast<off_t>(Size)) != 0) {
+            const int Error = errno;
+            CloseFile();
+            return SystemError(Error);
+        }
+    }
+    FMapHandle = true;
+    FForceRemap = true;
+    FPosition = 0;
+    if (!MapPosition()) {
+        CloseFile();
+        return false;
+    }
+    return true;
+}
+
+void TMapByte::CloseFile() {
+    FView.Unmap();
+    FMapHandle = false;
+    FFileHandle.Close();
+    FViewOffset = 0;
+    FData = nullptr;
+    InvalidateRows();
+}
+
+bool TMapByte::MapPosition() {
+    if (FPosition >= FFileSize) {
+        InvalidateRows();
+        return OwnError(std::string(PositionOutsideText));
+    }
+    const bool ViewHoldsRequest = FView && FPosition >= FViewOffset &&
+                                  FPosition - FViewOffset + FMinBytes <= FView.Length();
+    if (FForceRemap || !ViewHoldsRequest) {
+        InvalidateRows();
+        FForceRemap = false;
+        FViewOffset = FPosition / ViewAlignment * ViewAlignment;
+        const std::uint64_t Rest = FFileSize - FViewOffset;
+        const std::uint64_t Lead = FPosition - FViewOffset;
+        FViewSize = Rest >= FMaxViewSize ? FMaxViewSize : static_cast<std::uint32_t>(Rest);
+        // The requested bytes must lie wholly inside the new view, or callers would read past it.
+        if (Lead + FMinBytes > FViewSize) {
+            FView.Unmap();
+            return OwnError(std::string(Rest < Lead + FMinBytes ? RestTooSmallText : LineTooLongText));
+        }
+        if (!FMapHandle)
+            return false;
+        const int Error = FView.Map(FFileHandle.Get(), FViewOffset, FViewSize, FMapAccess == TViewAccess::Write);
+        if (Error != 0)
+            return SystemError(Error);
+        FErrorCode = 0;
+    }
+    FData = FView.Data() + (FPosition - FViewOffset);
+    InvalidateRows();
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TMMapFile2
+
+bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, std::uint32_t Rows,
+                          std::uint8_t CellType, std::uint32_t Bands, std::uint8_t Mode, bool MSBFirst) {
+    FColumns = Columns;
+    FRows = Rows;
+    FBands = Bands;
+    FCellType = CellType;
+    SetMSBFirst(MSBFirst);
+    FMode = Mode;
+    FLineSize = 0;
+
+    const int CellSize = GridCellBytes(CellType);
+    if (CellSize == 0) {
+        CloseFile();
+        return OwnError(std::string(BitCellsText));
+    }
+    const auto Bytes = static_cast<std::uint64_t>(CellSize);
+    std::uint64_t Size = 0;
+    const bool Overflow = __builtin_mul_overflow(std::uint64_t{Columns}, std::uint64_t{Rows}, &FCellCount) ||
+                          __builtin_mul_overflow(FCellCount, std::uint64_t{Bands}, &FCellCount) ||
+                          __builtin_mul_overflow(FCellCount, Bytes, &Size);
+    if (Overflow) {
+        FCellCount = std::numeric_limits<std::uint64_t>::max(); // matches no file: read as one row
+        if (Mode == omCreate) {
+            CloseFile();
+            return OwnError(std::string(GridTooLargeText));
+        }
+    }
+    if (!OpenFile(FileName, Mode, Size))
+        return false;
+
+    if (FFileSize / Bytes != FCellCount) {
+        // A file whose size does not match its geometry is read as one row of all its whole cells.
+        const std::uint64_t Cells = FFileSize / Bytes;
+        if (Cells * Bytes > FMaxViewSize) {
+            CloseFile();
+            return OwnError(std::string(LineTooLongText));
+        }
+        FBands = 1;
+        FRows = 1;
+        FColumns = static_cast<std::uint32_t>(Cells);
+        FCellCount = Cells;
+    }
+    FLineSize = Bytes * FColumns * FBands;
+    if (FLineSize == 0) {
+        CloseFile();
+        return OwnError(std::string(NoWholeCellText));
+    }
+    if (FMaxViewSize < FLineSize) {
+        CloseFile();
+        return OwnError(std::string(LineTooLongText));
+    }
+    FFirstRow = 0;
+    FEndRow = static_cast<std::int64_t>(FViewSize / FLineSize);
+    FRowBase = FView.Data();
+    return true;
+}
+
+bool TMMapFile2::GoToRow(std::int64_t Row, std::uint32_t /*Band*/) {
+    if (Row < 0 || Row >= static_cast<std::int64_t>(FRows))
+        return false;
+    if (FFirstRow <= Row && Row < FEndRow) {
+        FData = FRowBase + static_cast<std::uint64_t>(Row - FFirstRow) * FLineSize;
+        return true;
+    }
+    FForceRemap = true;
+    FMinBytes = static_cast<std::uint32_t>(FLineSize);
+    FPosition = static_cast<std::uint64_t>(Row) * FLineSize;
+    const bool Mapped = MapPosition();
+    FRowBase = FData;
+    if (Mapped) {
+        const std::uint64_t ViewLeft = FView.Length() - (FPosition - FViewOffset);
+        FFirstRow = Row;
+        FEndRow = Row + static_cast<std::int64_t>(ViewLeft / FLineSize);
+    }
+    return Mapped;
+}
+
+unsigned char* TMMapFile2::CellAddress(std::int64_t Col, std::int64_t Row, std::uint32_t& Band) {
+    if (Band >= FBands && FBands > 0)
+        Band = FBands - 1;
+    if (Col < 0 || Col >= static_cast<std::int64_t>(FColumns) || Row < 0 ||
+        Row >= static_cast<std::int64_t>(FRows))
+        return nullptr;
+    if (!GoToRow(Row, Band))
+        return nullptr;
+    const auto CellSize = static_cast<std::uint64_t>(GridCellBytes(FCellType));
+    return FData + CellSize * (std::uint64_t{Band} * FColumns + static_cast<std::uint64_t>(Col));
+}
+
+bool TMMapFile2::ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) {
+    const unsigned char* Cell = CellAddress(Col, Row, Band);
+    if (Cell == nullptr)
+        return false;
+    Value = DecodeCell(Cell, FCellType, FNativeOrder);
+    return true;
+}
+
+bool TMMapFile2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) {
+    if (FMode == omRead)
+        return false;
+    unsigned char* Cell = CellAddress(Col, Row, Band);
+    return Cell != nullptr && EncodeCell(Cell, FCellType, FNativeOrder, Value);
+}
+
+bool TMMapFile2::ReadRGB(std::int64_t Col, std::int64_t Row, std::int32_t& Color) {
+    if (FBands != 3 || FCellType != ctUnsigned8)
+        return false;
+    if (Col < 0 || Col >= static_cast<std::int64_t>(FColumns) || !GoToRow(Row, 0))
+        return false;
+    const unsigned char* Pixel = FData + 3 * Col;
+    Color = static_cast<std::int32_t>(Pixel[0] | Pixel[1] << 8 | Pixel[2] << 16);
+    return true;
+}
+
+bool TMMapFile2::WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) {
+    if (FBands != 3 || FCellType != ctUnsigned8 || FMode == omRead)
+        return false;
+    if (Col < 0 || Col >= static_cast<std::int64_t>(FColumns) || !GoToRow(Row, 0))
+        return false;
+    unsigned char* Pixel = FData + 3 * Col;
+    const auto Bits = static_cast<std::uint32_t>(Color);
+    Pixel[0] = static_cast<unsigned char>(Bits);
+    Pixel[1] = static_cast<unsigned char>(Bits >> 8);
+    Pixel[2] = static_cast<unsigned char>(Bits >> 16);
+    return true;
+}
+
+bool TMMapFile2::ReadQuad(std::int64_t Col, std::int64_t Row, std::uint32_t Band, TQuad& Quad) {
+    if (Band >= FBands && FBands > 0)
+        Band = FBands - 1;
+    if (Col < 0 || Row < 0 || Col + 1 >= static_cast<std::int64_t>(FColumns) ||
+        Row + 1 >= static_cast<std::int64_t>(FRows))
+        return false;
+    return ReadCell(Col, Row, Band, Quad[0]) && ReadCell(Col + 1, Row, Band, Quad[3]) &&
+           ReadCell(Col + 1, Row + 1, Band, Quad[2]) && ReadCell(Col, Row + 1, Band, Quad[1]);
+}
+
+bool TMMapFile2::SampleNearest(std::uint32_t Band, float& Value, double Col, double Row) {
+    std::int64_t Column = 0;
+    std::int64_t Line = 0;
+    if (!ToCellIndex(std::nearbyint(Col), Column) || !ToCellIndex(std::nearbyint(Row), Line))
+        return false;
+    return ReadCell(Column, Line, Band, Value);
+}
+
+bool TMMapFile2::SampleBilinear(std::uint32_t Band, float& Value, double Col, double Row) {
+    const double Col0 = std::floor(Col);
+    const double Row0 = std::floor(Row);
+    std::int64_t Column = 0;
+    std::int64_t Line = 0;
+    if (!ToCellIndex(Col0, Column) || !ToCellIndex(Row0, Line)) {
+        Value = 0;
+        return false;
+    }
+    if (Col == Col0 && Row == Row0)
+        return ReadCell(Column, Line, Band, Value);
+    TQuad Quad{};
+    if (!ReadQuad(Column, Line, Band, Quad)) {
+        Value = 0;
+        return false;
+    }
+    const long double Dx = Col - Col0;
+    const long double Dy = Row - Row0;
+    const long double TopLeft = Quad[0];
+    const long double BottomLeft = Quad[1];
+    const long double BottomRight = Quad[2];
+    const long double TopRight = Quad[3];
+    Value = static_cast<float>(TopLeft + (TopRight - TopLeft) * Dx + (BottomLeft - TopLeft) * Dy +
+                               Dx * Dy * (TopLeft + BottomRight - TopRight - BottomLeft));
+    return true;
+}
+
+} // namespace vortane

@@ -1,0 +1,138 @@
+#pragma once
+// Memory-mapped cell files. TMapByte keeps one sliding view (at most 128 MiB, starting on a 64 KiB
+// boundary) over a file and makes any byte position addressable on demand; the format readers walk
+// their headers, tags and strips through it. TMMapFile2 lays a grid of cells over the file:
+// columns x rows x bands of one cell type, stored row by row with the bands of a row one after
+// another (band-interleaved by line), and samples it at the nearest cell or bilinearly.
+//
+// Every offset is 64-bit, so cell files of 4 GiB and more work. Failures return false and leave a
+// code and a message in the object (FErrorCode: 0 none, 1 the program's own error, otherwise errno).
+
+#include "text/mapped_file.hpp"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace vortane {
+
+// Open modes of a raster.
+enum : std::uint8_t {
+    omRead = 0,
+    omCreate = 1, // a new file of the computed size, all zero bytes; an existing file is truncated
+    omUpdate = 2,
+};
+
+// ER Mapper's unsigned 32-bit cells. The shared cell type table has no code for them, so the raster
+// layer adds one after its last code; GridCellBytes knows its width.
+constexpr std::uint8_t ctUnsigned32 = 11;
+
+// Bytes per cell of a cell type as the raster layer stores it (0 for bit cells).
+int GridCellBytes(std::uint8_t CellType);
+
+enum class TViewAccess { Read, Write };
+
+class TMapByte {
+public:
+    static constexpr std::uint32_t MaxViewBytes = 128u * 1024 * 1024;
+
+    TMapByte() = default;
+    virtual ~TMapByte() = default;
+    TMapByte(const TMapByte&) = delete;
+    TMapByte& operator=(const TMapByte&) = delete;
+
+    // Opens or creates FileName and maps the view at position 0. Size is used only by omCreate: the
+    // new file gets exactly that many zero bytes. Any mode other than omCreate/omUpdate reads.
+    bool OpenFile(const std::string& FileName, std::uint8_t Mode, std::uint64_t Size);
+    // Unmaps the view and closes the file; safe to call at any time.
+    void CloseFile();
+    // Makes FPosition addressable with at least FMinBytes bytes and points FData at it.
+    bool MapPosition();
+
+    int ErrorCode() const { return FErrorCode; }
+    const std::string& ErrorText() const { return FErrorText; }
+    void SetErrorText(std::string Text) { FErrorText = std::move(Text); }
+    const std::string& FileName() const { return FFileName; }
+    std::uint8_t Mode() const { return FMode; }
+    std::uint64_t FileSize() const { return FFileSize; }
+    bool IsFileOpen() const { return static_cast<bool>(FFileHandle); }
+
+protected:
+    // The one pair through which failures are recorded; both return false for "return Fail...".
+    bool OwnError(std::string Text);   // code 1 and a fixed message of the program
+    bool SystemError(int Code);        // an errno value and the system's text for it
+
+    TFileDescriptor FFileHandle;
+    bool FMapHandle = false;                  // POSIX needs no mapping object: true once the file has its final size
+    std::uint32_t FViewSize = MaxViewBytes;   // bytes in the current view
+    std::uint32_t FMaxViewSize = MaxViewBytes; // lowered to the file size for smaller files
+    TMappedView FView;
+    std::uint64_t FFileSize = 0;              // for created files: the computed size
+    std::uint64_t FViewOffset = 0;            // file offset of the view, a multiple of 64 KiB
+    std::uint32_t FMinBytes = 8;              // bytes that must follow FPosition after MapPosition
+    std::int32_t FErrorCode = 0;
+    std::string FErrorText;
+    TViewAccess FMapAccess = TViewAccess::Read; // Write for omCreate and omUpdate
+    std::int64_t FFirstRow = 0;               // first grid row inside the view
+    std::int64_t FEndRow = -1;                // one past the last grid row inside the view; -1: none
+    bool FForceRemap = false;                 // the next MapPosition maps a new view in any case
+    std::uint8_t FMode = omRead;
+    std::string FFileName;
+    std::uint64_t FPosition = 0;              // requested byte position
+    unsigned char* FData = nullptr;           // the byte at FPosition after a successful MapPosition
+
+private:
+    void InvalidateRows() { FFirstRow = 0, FEndRow = -1; }
+};
+
+using TQuad = std::array<float, 4>; // top-left, bottom-left, bottom-right, top-right
+
+class TMMapFile2 : public TMapByte {
+public:
+    // Opens or creates a cell file of the given geometry. A file whose size does not match its
+    // geometry is read as one row holding every whole cell of the file.
+    bool OpenGrid(const std::string& FileName, std::uint32_t Columns, std::uint32_t Rows, std::uint8_t CellType,
+                  std::uint32_t Bands, std::uint8_t Mode, bool MSBFirst);
+    void SetMSBFirst(bool Value) { FNativeOrder = !Value; }
+    bool IsMSBFirst() const { return !FNativeOrder; }
+
+    // Cells are addressed by column (0 at the left), row (0 at the top) and band (from 0); a band
+    // beyond the last reads the last band. Indexes outside the grid fail.
+    virtual bool GoToRow(std::int64_t Row, std::uint32_t Band);
+    virtual bool ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value);
+    // Integer cells take the value rounded half to even, cut to the cell's width without clamping.
+    virtual bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value);
+    // Colour access for 3-band byte grids, three bytes per cell (pixel-interleaved rows); the first
+    // byte is the low 8 bits of Color.
+    virtual bool ReadRGB(std::int64_t Col, std::int64_t Row, std::int32_t& Color);
+    virtual bool WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color);
+
+    // Cells (Col, Row), (Col, Row + 1), (Col + 1, Row + 1), (Col + 1, Row).
+    bool ReadQuad(std::int64_t Col, std::int64_t Row, std::uint32_t Band, TQuad& Quad);
+    // Col and Row are cell coordinates: (0, 0) is the top-left corner of the top-left cell. The
+    // nearest sampler reads the cell whose top-left corner is nearest (halves to even).
+    bool SampleNearest(std::uint32_t Band, float& Value, double Col, double Row);
+    // Exactly integral positions read their cell; others interpolate in the 2 x 2 block whose
+    // top-left cell holds the position, and fail with Value 0 when that block leaves the grid.
+    bool SampleBilinear(std::uint32_t Band, float& Value, double Col, double Row);
+
+    std::uint32_t GridColumns() const { return FColumns; }
+    std::uint32_t GridRows() const { return FRows; }
+    std::uint32_t GridBands() const { return FBands; }
+
+protected:
+    // The cell's address, or null when it lies outside the grid or its row cannot be mapped.
+    unsigned char* CellAddress(std::int64_t Col, std::int64_t Row, std::uint32_t& Band);
+
+    std::uint32_t FColumns = 0;
+    std::uint32_t FRows = 0;
+    std::uint32_t FBands = 0;
+    std::uint64_t FCellCount = 0;   // FColumns x FRows x FBands
+    std::uint8_t FCellType = 0;
+    bool FNativeOrder = true;       // true: multi-byte cells are least significant byte first
+    std::uint64_t FLineSize = 0;    // bytes per row: cell bytes x FColumns x FBands
+    unsigned char* FRowBase = nullptr; // address of row FFirstRow inside the view
+};
+
+} // namespace vortane

@@ -1,0 +1,311 @@
+#include "raster/raster.hpp"
+
+#include "raster/header_text.hpp"
+#include "text/map.hpp"
+#include "text/strings.hpp"
+#include "text/types.hpp"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <system_error>
+
+namespace vortane {
+
+namespace {
+
+constexpr std::string_view FileMissingText = "File not Exists";
+constexpr std::string_view WriteErrorPrefix = "Open map write error=";
+constexpr std::string_view ReadErrorPrefix = "Open Map Read Error=";
+constexpr std::string_view SameFileText = "The header is its own cell file";
+constexpr std::string_view NegativeSizeText = "Negative raster size";
+constexpr int ShortHeaderNameLength = 20;
+
+std::string HeaderReadingErrorText(const std::string& HeaderName) {
+    return "Header " + ShortenPath(HeaderName, ShortHeaderNameLength) + " reading error ";
+}
+
+// One world file line as a number; NaN when it holds none.
+double WorldLineNumber(const std::string& Line, TWorldNumbers Numbers) {
+    const double NoNumber = std::numeric_limits<double>::quiet_NaN();
+    if (Numbers == TWorldNumbers::PointOnly && Line.find(',') != std::string::npos)
+        return NoNumber;
+    return StrToFloatDef(Line, NoNumber);
+}
+
+constexpr int WorldDecimals = 14;
+constexpr std::size_t WorldWidth = 18;
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// World files
+
+std::string WorldNumberText(double Value) {
+    std::array<char, 400> Buffer{};
+    const auto Result = std::to_chars(Buffer.data(), Buffer.data() + Buffer.size(), Value,
+                                      std::chars_format::fixed, WorldDecimals);
+    std::string Text(Buffer.data(), Result.ec == std::errc() ? Result.ptr : Buffer.data());
+    if (Text.size() < WorldWidth)
+        Text.insert(0, WorldWidth - Text.size(), ' ');
+    return Text;
+}
+
+bool ReadWorldFile(const std::string& FileName, TWorldNumbers Numbers, TWorldFile& World) {
+    std::array<double, 6> Values{};
+    int Converted = 0;
+    try {
+        TReadLine Reader(FileName);
+        std::string Line;
+        for (double& Value : Values) {
+            Reader.ReadLine(Line);
+            Value = IsEndMarker(Line) ? std::numeric_limits<double>::quiet_NaN() : WorldLineNumber(Line, Numbers);
+            if (!std::isnan(Value))
+                ++Converted;
+        }
+    } catch (const EReadLineError&) {
+        return false;
+    }
+    const auto Or = [](double Value, double Default) { return std::isnan(Value) ? Default : Value; };
+    World.CellSizeX = Or(Values[0], 1.0);
+    World.RotationY = Or(Values[1], 0.0);
+    World.RotationX = Or(Values[2], 0.0);
+    World.CellSizeY = std::fabs(Or(Values[3], 1.0));
+    World.OriginX = Or(Values[4], 0.0);
+    World.OriginY = Or(Values[5], 0.0);
+    World.Complete = Converted == static_cast<int>(Values.size());
+    return true;
+}
+
+bool WriteWorldFile(const std::string& FileName, const TWorldFile& World) {
+    std::ofstream File(FileName, std::ios::binary | std::ios::trunc);
+    for (double Value : {World.CellSizeX, World.RotationY, World.RotationX, -World.CellSizeY, World.OriginX,
+                         World.OriginY})
+        File << WorldNumberText(Value) << "\r\n";
+    File.close();
+    return !File.fail();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TDataSetRoot2
+
+TDataSetRoot2::TDataSetRoot2() = default;
+TDataSetRoot2::~TDataSetRoot2() = default;
+
+void TDataSetRoot2::SetFileName(const std::string& FileName) { FFileName = FileName; }
+double TDataSetRoot2::GetRegCellX() { return FRegCellX; }
+void TDataSetRoot2::SetRegCellX(double Value) { FRegCellX = Value; }
+double TDataSetRoot2::GetRegCellY() { return FRegCellY; }
+void TDataSetRoot2::SetRegCellY(double Value) { FRegCellY = Value; }
+double TDataSetRoot2::GetRegEasting() { return FRegEasting; }
+void TDataSetRoot2::SetRegEasting(double Value) { FRegEasting = Value; }
+double TDataSetRoot2::GetRegNorthing() { return FRegNorthing; }
+void TDataSetRoot2::SetRegNorthing(double Value) { FRegNorthing = Value; }
+double TDataSetRoot2::GetCellSizeX() { return FCellSizeX == 0 ? 1.0 : FCellSizeX; }
+void TDataSetRoot2::SetCellSizeX(double Value) { FCellSizeX = Value; }
+double TDataSetRoot2::GetCellSizeY() { return FCellSizeY == 0 ? 1.0 : FCellSizeY; }
+void TDataSetRoot2::SetCellSizeY(double Value) { FCellSizeY = Value; }
+double TDataSetRoot2::GetOriginX() { return FRegEasting - GetCellSizeX() * FRegCellX; }
+double TDataSetRoot2::GetOriginY() { return GetCellSizeY() * FRegCellY + FRegNorthing; }
+std::uint8_t TDataSetRoot2::GetCoordType() { return coRAW; }
+void TDataSetRoot2::SetCoordType(std::uint8_t /*Value*/) {}
+std::string TDataSetRoot2::GetSpheroid() { return FSpheroid; }
+void TDataSetRoot2::SetSpheroid(const std::string& Text) { FSpheroid = Text; }
+std::string TDataSetRoot2::GetDatum() { return FDatum; }
+void TDataSetRoot2::SetDatum(const std::string& Text) { FDatum = Text; }
+std::string TDataSetRoot2::GetProjection() { return FProjection; }
+void TDataSetRoot2::SetProjection(const std::string& Text) { FProjection = Text; }
+
+void TDataSetRoot2::CellToMap(double Col, double Row, double& X, double& Y) {
+    X = GetCellSizeX() * Col + GetOriginX();
+    Y = GetOriginY() - GetCellSizeY() * Row;
+}
+
+void TDataSetRoot2::MapToCell(double X, double Y, double& Col, double& Row) {
+    Col = (X - GetOriginX()) / GetCellSizeX();
+    Row = (GetOriginY() - Y) / GetCellSizeY();
+}
+
+TGCPList* TDataSetRoot2::GetControlPoints() { return FControlPoints.get(); }
+void TDataSetRoot2::SetControlPoints(std::unique_ptr<TGCPList> List) { FControlPoints = std::move(List); }
+
+// ---------------------------------------------------------------------------------------------------
+// THeader
+
+THeader::THeader() : FControlPoints(std::make_unique<TGCPList>()) {}
+THeader::~THeader() = default;
+
+void THeader::ParseLine(const std::string& /*Line*/) {}
+
+void THeader::SetParams(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands, std::uint8_t CellType,
+                        const std::string& Projection, const std::string& Datum, const std::string& Spheroid,
+                        double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Eastings,
+                        double Northings) {
+    FRows = Rows;
+    FColumns = Columns;
+    FBands = Bands;
+    FCellType = CellType;
+    FProjection = Projection;
+    FDatum = Datum;
+    FSpheroid = Spheroid;
+    FCellSizeX = CellSizeX;
+    FCellSizeY = CellSizeY;
+    FRegCellX = RegCellX;
+    FRegCellY = RegCellY;
+    FEastings = Eastings;
+    FNorthings = Northings;
+}
+
+bool THeader::SetParamsAndWrite(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands, std::uint8_t CellType,
+                                const std::string& Projection, const std::string& Datum, const std::string& Spheroid,
+                                double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Eastings,
+                                double Northings) {
+    SetParams(Rows, Columns, Bands, CellType, Projection, Datum, Spheroid, CellSizeX, CellSizeY, RegCellX, RegCellY,
+              Eastings, Northings);
+    return WriteHeader(FFileName);
+}
+
+bool THeader::ReadHeaderLines(const std::string& FileName, std::string_view FirstWord) {
+    try {
+        TReadLine Reader(FileName);
+        std::string Line;
+        Reader.ReadLine(Line);
+        if (UpperCase(Line.substr(0, FirstWord.size())) != FirstWord)
+            return false;
+        Reader.Reset();
+        for (Reader.ReadLine(Line); !IsEndMarker(Line); Reader.ReadLine(Line))
+            ParseLine(UpperCase(Line));
+    } catch (const EReadLineError&) {
+        return false;
+    }
+    return !FMalformedNumber;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// THeadMap2
+
+THeadMap2::THeadMap2(std::unique_ptr<THeader> Header) : FHeader(std::move(Header)) {}
+
+// A created image is complete only now: its header describes the last georeferencing set.
+THeadMap2::~THeadMap2() {
+    if (FMode == omCreate && FHeader && IsFileOpen())
+        FHeader->WriteHeader(FHeader->FFileName);
+}
+
+void THeadMap2::SetCellAndHeaderNames(const std::string& FileName, const std::string& HeaderExtension) {
+    std::filesystem::path Cells(FileName);
+    std::filesystem::path HeaderName(FileName);
+    FFileName = Cells.replace_extension().string();
+    if (FHeader)
+        FHeader->FFileName = HeaderName.replace_extension(HeaderExtension).string();
+}
+
+bool THeadMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
+                        std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) {
+    SetFileName(FileName);
+    if (!FHeader)
+        return false;
+    switch (Mode) {
+    case omCreate:
+        return CreateCells(Columns, Rows, CellType, Bands);
+    case omRead:
+    case omUpdate:
+        return OpenExistingCells(Mode);
+    default:
+        return true;
+    }
+}
+
+bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands) {
+    FHeader->SetParams(Rows, Columns, Bands, CellType, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
+    FHeader->FMSBFirst = false;
+    if (Columns < 0 || Rows < 0 || Bands < 0)
+        OwnError(std::string(NegativeSizeText));
+    else if (HeaderIsCellFile())
+        OwnError(std::string(SameFileText));
+    else if (OpenGrid(FFileName, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
+                      FHeader->FCellType, static_cast<std::uint32_t>(Bands), omCreate, false))
+        return true;
+    return PrefixErrorText(WriteErrorPrefix);
+}
+
+bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
+    const THeader& Header = *FHeader;
+    if (!FHeader->ReadHeader(Header.FFileName) || Header.FColumns < 0 || Header.FRows < 0 || Header.FBands < 0)
+        return OwnError(HeaderReadingErrorText(Header.FFileName));
+    if (HeaderIsCellFile())
+        OwnError(std::string(SameFileText));
+    else if (OpenGrid(FFileName, static_cast<std::uint32_t>(Header.FColumns), static_cast<std::uint32_t>(Header.FRows),
+                      Header.FCellType, static_cast<std::uint32_t>(Header.FBands), Mode, Header.FMSBFirst))
+        return true;
+    return PrefixErrorText(ReadErrorPrefix);
+}
+
+// Opening the header as cells, or creating cells over the header, would destroy or misread it.
+bool THeadMap2::HeaderIsCellFile() const {
+    namespace fs = std::filesystem;
+    std::error_code CellsError;
+    std::error_code HeaderError;
+    const fs::path Cells = fs::weakly_canonical(FFileName, CellsError);
+    const fs::path HeaderName = fs::weakly_canonical(FHeader->FFileName, HeaderError);
+    if (!CellsError && !HeaderError && Cells == HeaderName)
+        return true;
+    std::error_code LinkError; // also set when either file does not exist
+    return fs::equivalent(FFileName, FHeader->FFileName, LinkError) && !LinkError;
+}
+
+// "<Prefix><code> <text>": the failing step's code with its system or own text.
+bool THeadMap2::PrefixErrorText(std::string_view Prefix) {
+    FErrorText = std::string(Prefix) + std::to_string(FErrorCode) + " " + FErrorText;
+    return false;
+}
+
+bool THeadMap2::OpenMapRead(const std::string& FileName) {
+    std::error_code Error;
+    if (!std::filesystem::exists(FileName, Error))
+        return OwnError(std::string(FileMissingText));
+    return OpenMap(FileName, 0, 0, ctUnsigned8, 1, omRead);
+}
+
+std::int32_t THeadMap2::GetBands() { return FHeader->FBands; }
+std::int32_t THeadMap2::GetRows() { return FHeader->FRows; }
+std::int32_t THeadMap2::GetColumns() { return FHeader->FColumns; }
+std::uint8_t THeadMap2::GetCellType() { return FHeader->FCellType; }
+bool THeadMap2::GetMSBFirst() { return FHeader->FMSBFirst; }
+double THeadMap2::GetRegCellX() { return FHeader->FRegCellX; }
+void THeadMap2::SetRegCellX(double Value) { FHeader->FRegCellX = Value; }
+double THeadMap2::GetRegCellY() { return FHeader->FRegCellY; }
+void THeadMap2::SetRegCellY(double Value) { FHeader->FRegCellY = Value; }
+double THeadMap2::GetRegEasting() { return FHeader->FEastings; }
+void THeadMap2::SetRegEasting(double Value) { FHeader->FEastings = Value; }
+double THeadMap2::GetRegNorthing() { return FHeader->FNorthings; }
+void THeadMap2::SetRegNorthing(double Value) { FHeader->FNorthings = Value; }
+double THeadMap2::GetCellSizeX() { return FHeader->FCellSizeX; }
+void THeadMap2::SetCellSizeX(double Value) { FHeader->FCellSizeX = Value; }
+double THeadMap2::GetCellSizeY() { return FHeader->FCellSizeY; }
+void THeadMap2::SetCellSizeY(double Value) { FHeader->FCellSizeY = Value; }
+double THeadMap2::GetOriginX() { return FHeader->FEastings - FHeader->FRegCellX * FHeader->FCellSizeX; }
+double THeadMap2::GetOriginY() { return FHeader->FRegCellY * FHeader->FCellSizeY + FHeader->FNorthings; }
+std::uint8_t THeadMap2::GetCoordType() { return FHeader->FCoordType; }
+void THeadMap2::SetCoordType(std::uint8_t Value) { FHeader->FCoordType = Value; }
+std::string THeadMap2::GetSpheroid() { return FHeader->FSpheroid; }
+void THeadMap2::SetSpheroid(const std::string& Text) { FHeader->FSpheroid = Text; }
+std::string THeadMap2::GetDatum() { return FHeader->FDatum; }
+void THeadMap2::SetDatum(const std::string& Text) { FHeader->FDatum = Text; }
+std::string THeadMap2::GetProjection() { return FHeader->FProjection; }
+void THeadMap2::SetProjection(const std::string& Text) { FHeader->FProjection = Text; }
+
+void THeadMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
+                                double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
+                                double Northing) {
+    FHeader->SetParams(GetRows(), GetColumns(), GetBands(), FHeader->FCellType, Projection, Datum, Spheroid,
+                       CellSizeX, CellSizeY, RegCellX, RegCellY, Easting, Northing);
+}
+
+TGCPList* THeadMap2::GetControlPoints() { return FHeader->FControlPoints.get(); }
+void THeadMap2::SetControlPoints(std::unique_ptr<TGCPList> List) { FHeader->FControlPoints = std::move(List); }
+
+} // namespace vortane

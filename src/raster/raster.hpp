@@ -1,0 +1,219 @@
+#pragma once
+// The raster family's base: TDataSetRoot2 fixes the operations through which the rest of the system
+// sees any image (geometry, georeferencing, cell access, control points); THeadMap2 keeps geometry and
+// georeferencing in a header object (THeader) beside a plain band-interleaved-by-line cell file.
+// Also the world file (six numbers beside images without a header) and the number form of headers.
+//
+// Geometry: cells by column (0 at the left), row (0 at the top) and band (from 0). Map X grows to the
+// right, map Y upwards. A registration point ties cell coordinates (RegCellX, RegCellY) to a map
+// position; cell coordinate (0, 0) is the top-left corner of the top-left cell, and the map position
+// of that corner is the origin. Cell sizes are positive lengths in map units.
+
+#include "gcp/gcp.hpp"
+#include "raster/mapped_cell_file.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace vortane {
+
+// Coordinate type codes of a header's registration.
+enum : std::uint8_t {
+    coEN = 0,
+    coRAW = 1,
+    coLATLONG = 2,
+    coNone = 3, // written as an empty value
+};
+
+// The six numbers of a world file. CellSizeY is the positive cell height: the file holds its negation.
+struct TWorldFile {
+    double CellSizeX = 1.0;
+    double RotationY = 0.0; // line 2
+    double RotationX = 0.0; // line 3
+    double CellSizeY = 1.0;
+    double OriginX = 0.0;   // map X of the top-left corner of cell (0, 0)
+    double OriginY = 0.0;   // map Y of that corner
+    bool Complete = false;  // every one of the six lines held a number
+};
+
+enum class TWorldNumbers { PointOrComma, PointOnly };
+
+// Reads a world file; lines that are missing or hold no number keep the defaults above. False only
+// when the file cannot be read.
+bool ReadWorldFile(const std::string& FileName, TWorldNumbers Numbers, TWorldFile& World);
+// Writes the six lines in fixed notation with 14 decimals right-aligned in 18 characters, CR LF.
+bool WriteWorldFile(const std::string& FileName, const TWorldFile& World);
+// One world file number as written.
+std::string WorldNumberText(double Value);
+
+class TDataSetRoot2 : public TMMapFile2 {
+public:
+    TDataSetRoot2();
+    ~TDataSetRoot2() override;
+
+    // Slots 0-4 come from TMMapFile2.
+    virtual bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                         std::int32_t Bands, std::uint8_t Mode) = 0;
+    virtual bool OpenMapRead(const std::string& FileName) = 0;
+    virtual void SetFileName(const std::string& FileName);
+    virtual std::int32_t GetBands() = 0;
+    virtual std::int32_t GetRows() = 0;
+    virtual std::int32_t GetColumns() = 0;
+    virtual std::uint8_t GetCellType() = 0;
+    virtual bool GetMSBFirst() = 0;
+    virtual double GetRegCellX();
+    virtual void SetRegCellX(double Value);
+    virtual double GetRegCellY();
+    virtual void SetRegCellY(double Value);
+    virtual double GetRegEasting();
+    virtual void SetRegEasting(double Value);
+    virtual double GetRegNorthing();
+    virtual void SetRegNorthing(double Value);
+    virtual double GetCellSizeX(); // 1.0 when the size is exactly 0
+    virtual void SetCellSizeX(double Value);
+    virtual double GetCellSizeY(); // 1.0 when the size is exactly 0
+    virtual void SetCellSizeY(double Value);
+    virtual double GetOriginX();   // map X of cell coordinate (0, 0)
+    virtual double GetOriginY();   // map Y of cell coordinate (0, 0)
+    virtual std::uint8_t GetCoordType();
+    virtual void SetCoordType(std::uint8_t Value);
+    virtual std::string GetSpheroid();
+    virtual void SetSpheroid(const std::string& Text);
+    virtual std::string GetDatum();
+    virtual void SetDatum(const std::string& Text);
+    virtual std::string GetProjection();
+    virtual void SetProjection(const std::string& Text);
+    virtual void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
+                                 double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
+                                 double Northing) = 0;
+    // Exact inverses through the virtual getters, without clipping to the raster.
+    virtual void CellToMap(double Col, double Row, double& X, double& Y);
+    virtual void MapToCell(double X, double Y, double& Col, double& Row);
+    virtual TGCPList* GetControlPoints();        // may be null
+    virtual void SetControlPoints(std::unique_ptr<TGCPList> List);
+
+protected:
+    std::unique_ptr<TGCPList> FControlPoints;
+    double FRegCellX = 0;
+    double FRegCellY = 0;
+    double FRegEasting = 0;
+    double FRegNorthing = 0;
+    double FCellSizeX = 1.0;
+    double FCellSizeY = 1.0;
+    std::string FProjection = "RAW";
+    std::string FDatum = "RAW";
+    std::string FSpheroid = "RAW";
+};
+
+// The header of a header-format raster: geometry, registration and coordinate system texts.
+// Its fields are the raster's record and are read and written by the raster that owns it.
+class THeader {
+public:
+    THeader();
+    virtual ~THeader();
+    THeader(const THeader&) = delete;
+    THeader& operator=(const THeader&) = delete;
+
+    virtual void ParseLine(const std::string& Line);
+    virtual bool ReadHeader(const std::string& FileName) = 0;
+    virtual bool WriteHeader(const std::string& FileName) = 0;
+    virtual void SetParams(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands, std::uint8_t CellType,
+                           const std::string& Projection, const std::string& Datum, const std::string& Spheroid,
+                           double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Eastings,
+                           double Northings);
+    virtual bool SetParamsAndWrite(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands, std::uint8_t CellType,
+                                   const std::string& Projection, const std::string& Datum,
+                                   const std::string& Spheroid, double CellSizeX, double CellSizeY, double RegCellX,
+                                   double RegCellY, double Eastings, double Northings);
+
+    double FRegCellX = 0;
+    double FRegCellY = 0;
+    double FEastings = 0;        // map X of the registration point
+    double FNorthings = 0;       // map Y of the registration point
+    std::uint8_t FCellType = 0;
+    bool FMSBFirst = false;      // multi-byte cells most significant byte first
+    double FCellSizeX = 1.0;
+    double FCellSizeY = 1.0;
+    std::int32_t FBands = 0;
+    std::int32_t FRows = 0;
+    std::int32_t FColumns = 0;
+    std::uint8_t FCoordType = coEN;
+    std::string FProjection;
+    std::string FDatum;
+    std::string FSpheroid;
+    std::string FFileName;       // full name of the header file
+    std::unique_ptr<TGCPList> FControlPoints;
+    std::uint8_t FWarpCoordType = coEN;
+    std::string FWarpProjection;
+    std::string FWarpDatum;
+    std::string FWarpSpheroid;
+
+protected:
+    // Reads a text header: false when the file cannot be read, when its first line does not begin
+    // with FirstWord (compared in upper case) or when ParseLine met a malformed count. Every line goes
+    // to ParseLine in upper case.
+    bool ReadHeaderLines(const std::string& FileName, std::string_view FirstWord);
+
+    bool FMalformedNumber = false; // a count field held no integer
+};
+
+class THeadMap2 : public TDataSetRoot2 {
+public:
+    ~THeadMap2() override;
+
+    bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                 std::int32_t Bands, std::uint8_t Mode) override;
+    bool OpenMapRead(const std::string& FileName) override;
+    std::int32_t GetBands() override;
+    std::int32_t GetRows() override;
+    std::int32_t GetColumns() override;
+    std::uint8_t GetCellType() override;
+    bool GetMSBFirst() override;
+    double GetRegCellX() override;
+    void SetRegCellX(double Value) override;
+    double GetRegCellY() override;
+    void SetRegCellY(double Value) override;
+    double GetRegEasting() override;
+    void SetRegEasting(double Value) override;
+    double GetRegNorthing() override;
+    void SetRegNorthing(double Value) override;
+    double GetCellSizeX() override; // as stored, 0 included
+    void SetCellSizeX(double Value) override;
+    double GetCellSizeY() override; // as stored, 0 included
+    void SetCellSizeY(double Value) override;
+    double GetOriginX() override;
+    double GetOriginY() override;
+    std::uint8_t GetCoordType() override;
+    void SetCoordType(std::uint8_t Value) override;
+    std::string GetSpheroid() override;
+    void SetSpheroid(const std::string& Text) override;
+    std::string GetDatum() override;
+    void SetDatum(const std::string& Text) override;
+    std::string GetProjection() override;
+    void SetProjection(const std::string& Text) override;
+    // Stores the georeferencing in the header; the header is written when the raster is destroyed.
+    void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
+                         double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
+                         double Northing) override;
+    TGCPList* GetControlPoints() override;
+    void SetControlPoints(std::unique_ptr<TGCPList> List) override;
+
+    THeader* Header() const { return FHeader.get(); }
+
+protected:
+    explicit THeadMap2(std::unique_ptr<THeader> Header);
+    // The cell file is FileName without its extension, the header FileName with HeaderExtension.
+    void SetCellAndHeaderNames(const std::string& FileName, const std::string& HeaderExtension);
+
+    std::unique_ptr<THeader> FHeader;
+
+private:
+    bool CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands);
+    bool OpenExistingCells(std::uint8_t Mode);
+    bool HeaderIsCellFile() const;
+    bool PrefixErrorText(std::string_view Prefix);
+};
+
+} // namespace vortane
