@@ -1,0 +1,357 @@
+#include "projections/transverse_mercator.hpp"
+
+#include "crs/angles.hpp"
+#include "projections/param_text.hpp"
+#include "projections/record_fields.hpp"
+
+#include <cmath>
+
+namespace vortane {
+
+namespace {
+
+constexpr double TwoPi = 2.0 * Pi;
+
+// Meridian arc in powers of e^2 (Helmert's expansion). S0..S6 are the factors of phi, sin 2phi,
+// sin 4phi and sin 6phi of the arc divided by (1 - e^2) a; one coefficient per monomial.
+namespace S0 {
+constexpr double One = 1.0;
+constexpr double e2 = 3.0 / 4.0;
+constexpr double e4 = 45.0 / 64.0;
+constexpr double e6 = 175.0 / 256.0;
+constexpr double e8 = 11025.0 / 16384.0;
+} // namespace S0
+namespace S2 {
+constexpr double e2 = 3.0 / 4.0;
+constexpr double e4 = 15.0 / 16.0;
+constexpr double e6 = 525.0 / 512.0;
+constexpr double e8 = 2205.0 / 2048.0;
+} // namespace S2
+namespace S4 {
+constexpr double e4 = 15.0 / 64.0;
+constexpr double e6 = 105.0 / 256.0;
+constexpr double e8 = 2205.0 / 4096.0;
+} // namespace S4
+namespace S6 {
+constexpr double e6 = 35.0 / 512.0;
+constexpr double e8 = 315.0 / 2048.0;
+} // namespace S6
+
+// Meridian arc M = M0c phi - M2c/2 sin 2phi + M4c/4 sin 4phi - M6c/6 sin 6phi + M8c/8 sin 8phi, from the
+// integrand's powers of sin^2 phi (b0..b8) written as multiple angles. The e^8 terms (b8) keep the arc
+// consistent with the footpoint scale G = (1 - e^2) a S0, which includes e^8: without them forward and
+// inverse disagree by up to 1.3 cm near the poles.
+namespace M0 {
+constexpr double b0 = 1.0;
+constexpr double b2 = 1.0 / 2.0;
+constexpr double b4 = 3.0 / 8.0;
+constexpr double b6 = 5.0 / 16.0;
+constexpr double b8 = 35.0 / 128.0;
+} // namespace M0
+namespace M2 {
+constexpr double b2 = 1.0 / 2.0;
+constexpr double b4 = 1.0 / 2.0;
+constexpr double b6 = 15.0 / 32.0;
+constexpr double b8 = 7.0 / 16.0;
+} // namespace M2
+namespace M4 {
+constexpr double b4 = 1.0 / 8.0;
+constexpr double b6 = 3.0 / 16.0;
+constexpr double b8 = 7.0 / 32.0;
+} // namespace M4
+namespace M6 {
+constexpr double b6 = 1.0 / 32.0;
+constexpr double b8 = 1.0 / 16.0;
+} // namespace M6
+namespace M8 {
+constexpr double b8 = 1.0 / 128.0;
+} // namespace M8
+
+// Forward series, northing: Yr = M(phi) + Y2 L^2 + Y4 L^4 + Y6 L^6 with
+//   Y2 = N sin cos / 2
+//   Y4 = N sin cos^3 (5 - T + 9 eta^2 + 4 eta^4) / 24
+//   Y6 = N sin cos^5 (61 - 58 T + T^2 + 270 eta^2 - 330 T eta^2) / 720
+// (T = tan^2 phi, eta^2 = e'^2 cos^2 phi, N the prime-vertical radius).
+constexpr double Y2Divisor = 2.0;
+namespace Y4 {
+constexpr double One = 5.0;
+constexpr double T = -1.0;
+constexpr double eta2 = 9.0;
+constexpr double eta4 = 4.0;
+constexpr double Divisor = 24.0;
+} // namespace Y4
+namespace Y6 {
+constexpr double One = 61.0;
+constexpr double T = -58.0;
+constexpr double T2 = 1.0;
+constexpr double eta2 = 270.0;
+constexpr double T_eta2 = -330.0;
+constexpr double Divisor = 720.0;
+} // namespace Y6
+
+// Forward series, easting: Xr = X1 L + X3 L^3 + X5 L^5 with
+//   X1 = N cos
+//   X3 = N cos^3 (1 - T + eta^2) / 6
+//   X5 = N cos^5 (5 - 18 T + T^2 + 14 eta^2 - 58 T eta^2) / 120
+namespace X3 {
+constexpr double One = 1.0;
+constexpr double T = -1.0;
+constexpr double eta2 = 1.0;
+constexpr double Divisor = 6.0;
+} // namespace X3
+namespace X5 {
+constexpr double One = 5.0;
+constexpr double T = -18.0;
+constexpr double T2 = 1.0;
+constexpr double eta2 = 14.0;
+constexpr double T_eta2 = -58.0;
+constexpr double Divisor = 120.0;
+} // namespace X5
+
+// Inverse series, latitude: Lat = phi1 + V Xr^2 + P4 Xr^4 + P6 Xr^6 at the footpoint phi1 with
+//   V  = -(1 + eta1^2) t1 / (2 N1^2)
+//   P4 = (-V / (12 N1^2)) (5 + 3 T1 + eta1^2 (1 - 9 T1 - 4 eta1^2))
+//   P6 = (V / (360 N1^4)) (61 + 90 T1 + 45 T1^2 + eta1^2 (46 - 252 T1 - 90 T1^2))
+constexpr double VDivisor = 2.0;
+namespace P4 {
+constexpr double One = 5.0;
+constexpr double T = 3.0;
+constexpr double eta2 = 1.0;
+constexpr double T_eta2 = -9.0;
+constexpr double eta4 = -4.0;
+constexpr double Divisor = 12.0;
+} // namespace P4
+namespace P6 {
+constexpr double One = 61.0;
+constexpr double T = 90.0;
+constexpr double T2 = 45.0;
+constexpr double eta2 = 46.0;
+constexpr double T_eta2 = -252.0;
+constexpr double T2_eta2 = -90.0;
+constexpr double Divisor = 360.0;
+} // namespace P6
+
+// Inverse series, longitude: Lon = lambda0 + Xr / (N1 cos1) - Q3 Xr^3 + Q5 Xr^5 with
+//   Q3 = (1 + 2 T1 + eta1^2) / (6 N1^3 cos1)
+//   Q5 = (5 + 28 T1 + 24 T1^2 + eta1^2 (6 + 8 T1)) / (120 N1^5 cos1)
+namespace Q3 {
+constexpr double One = 1.0;
+constexpr double T = 2.0;
+constexpr double eta2 = 1.0;
+constexpr double Divisor = 6.0;
+} // namespace Q3
+namespace Q5 {
+constexpr double One = 5.0;
+constexpr double T = 28.0;
+constexpr double T2 = 24.0;
+constexpr double eta2 = 6.0;
+constexpr double T_eta2 = 8.0;
+constexpr double Divisor = 120.0;
+} // namespace Q5
+
+double PrimeVerticalRadius(double A, double E2, double SinLat) {
+    return A / std::sqrt(1.0 - E2 * SinLat * SinLat);
+}
+
+double SecondEccentricitySquared(double E2) { return E2 / (1.0 - E2); }
+
+} // namespace
+
+TTransMerc::TTransMerc(const std::string& Line) : TTransMerc(TRecordFields(Line)) {}
+
+TTransMerc::TTransMerc(TRecordFields&& Fields) : TProjection(std::string()) {
+    constexpr std::size_t SpheroidCodeLength = 3;
+    SpheroidCode = Fields.NextText().substr(0, SpheroidCodeLength);
+    Name = Fields.NextText();
+    FalseNorthing = Fields.NextNumber(0.0);
+    FalseEasting = Fields.NextNumber(0.0);
+    ScaleFactor = Fields.NextNumber(1.0);
+    CentralMeridian = Fields.NextNumber(0.0);
+    if (CentralMeridian < 0.0) CentralMeridian += TwoPi;
+    OriginLatitude = Fields.NextNumber(0.0);
+    Ready = false;
+}
+
+std::string TTransMerc::GetParamText() const {
+    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian, " Centr.Lat.=",
+                           OriginLatitude);
+}
+
+void TTransMerc::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
+    Z = H / UnitFactor;
+    if (std::isnan(Lat) || std::isnan(Lon)) {
+        X = Y = std::nan("");
+        return;
+    }
+    double Easting = 0.0;
+    double Northing = 0.0;
+    ForwardMetres(Lat, Lon, Easting, Northing);
+    X = Easting / UnitFactor;
+    Y = Northing / UnitFactor;
+    ZeroOnFault(X, Y);
+}
+
+void TTransMerc::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
+    H = Z * UnitFactor;
+    if (std::isnan(X) || std::isnan(Y)) {
+        Lat = Lon = std::nan("");
+        return;
+    }
+    InverseMetres(X * UnitFactor, Y * UnitFactor, Lat, Lon);
+    ZeroOnFault(Lat, Lon);
+}
+
+void TTransMerc::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
+    MetreAxisNames(XName, YName, ZName);
+}
+
+void TTransMerc::ZeroOnFault(double& First, double& Second) {
+    if (!(std::isfinite(First) && std::isfinite(Second))) First = Second = 0.0;
+}
+
+std::unique_ptr<TProjection> TTransMerc::Clone() const { return std::make_unique<TTransMerc>(*this); }
+
+void TTransMerc::ForwardMetres(double Lat, double Lon, double& Easting, double& Northing) {
+    EnsureReady();
+    double Xr = 0.0;
+    double Yr = 0.0;
+    GeoToXY(Lat, Lon, FA, FE2, Xr, Yr);
+    XYToGrid(Xr, Yr, Lon, Easting, Northing);
+}
+
+void TTransMerc::InverseMetres(double Easting, double Northing, double& Lat, double& Lon) {
+    EnsureReady();
+    double Xr = 0.0;
+    double Yr = 0.0;
+    GridToXY(Easting, Northing, Xr, Yr, CentralMeridian);
+    XYToGeo(Xr, Yr, FA, FE2, Lat, Lon);
+}
+
+void TTransMerc::ComputeConstants() {
+    FA = Spheroid.A;
+    FE2 = Spheroid.E2();
+    const double e2 = FE2;
+    const double e4 = e2 * e2;
+    const double e6 = e2 * e4;
+    const double e8 = e4 * e4;
+
+    const double s0 = S0::One + S0::e2 * e2 + S0::e4 * e4 + S0::e6 * e6 + S0::e8 * e8;
+    const double s2 = S2::e2 * e2 + S2::e4 * e4 + S2::e6 * e6 + S2::e8 * e8;
+    const double s4 = S4::e4 * e4 + S4::e6 * e6 + S4::e8 * e8;
+    const double s6 = S6::e6 * e6 + S6::e8 * e8;
+    FG = (1.0 - e2) * FA * s0;
+
+    // Reversion of the arc series: phi = mu + H2 sin 2mu + H4 sin 4mu + H6 sin 6mu.
+    const double h2 = s2 / (2.0 * s0) + s2 * s4 / (8.0 * s0 * s0) - s2 * s2 * s2 / (16.0 * s0 * s0 * s0);
+    const double h4 = s2 * s2 / (4.0 * s0 * s0) - s4 / (4.0 * s0);
+    const double h6 = s6 / (6.0 * s0) - 3.0 * s2 * s4 / (8.0 * s0 * s0) + 3.0 * s2 * s2 * s2 / (16.0 * s0 * s0 * s0);
+    // The same sum with one sine: mu + sin 2mu (F1 - F2 sin^2 mu + F3 sin^4 mu).
+    FF1 = h2 + 2.0 * h4 + 3.0 * h6;
+    FF3 = 16.0 * h6;
+    FF2 = 4.0 * h4 + FF3;
+
+    // The arc integrand (1 - e^2) a (1 - e^2 sin^2 phi)^(-3/2) = b0 + b2 sin^2 + b4 sin^4 + b6 sin^6 + b8 sin^8.
+    const double b0 = (1.0 - e2) * FA;
+    const double b2 = 3.0 / 2.0 * e2 * b0;
+    const double b4 = 5.0 / 4.0 * e2 * b2;
+    const double b6 = 7.0 / 6.0 * e2 * b4;
+    const double b8 = 9.0 / 8.0 * e2 * b6;
+    FM0c = M0::b0 * b0 + M0::b2 * b2 + M0::b4 * b4 + M0::b6 * b6 + M0::b8 * b8;
+    FM2c = M2::b2 * b2 + M2::b4 * b4 + M2::b6 * b6 + M2::b8 * b8;
+    FM4c = M4::b4 * b4 + M4::b6 * b6 + M4::b8 * b8;
+    FM6c = M6::b6 * b6 + M6::b8 * b8;
+    FM8c = M8::b8 * b8;
+    Ready = true;
+}
+
+double TTransMerc::MeridianArc(double Lat) const {
+    return FM0c * Lat - FM2c / 2.0 * std::sin(2.0 * Lat) + FM4c / 4.0 * std::sin(4.0 * Lat) -
+           FM6c / 6.0 * std::sin(6.0 * Lat) + FM8c / 8.0 * std::sin(8.0 * Lat);
+}
+
+void TTransMerc::GeoToXY(double Lat, double Lon, double A, double E2, double& Xr, double& Yr) const {
+    const double CosLat = std::cos(Lat);
+    // The odd powers of cos(phi) in the series come from a logarithm of cos(phi): beyond the poles
+    // there is no result.
+    if (!(CosLat > 0.0)) {
+        Xr = Yr = std::nan("");
+        return;
+    }
+    const double SinLat = std::sin(Lat);
+    const double N = PrimeVerticalRadius(A, E2, SinLat);
+    const double eta2 = SecondEccentricitySquared(E2) * CosLat * CosLat;
+    const double eta4 = eta2 * eta2;
+    const double t = SinLat / CosLat;
+    const double T = t * t;
+    const double T2 = T * T;
+    const double Cos2 = CosLat * CosLat;
+    const double NCos = N * CosLat;
+    const double NCos3 = NCos * Cos2;
+    const double NCos5 = NCos3 * Cos2;
+    // Longitudes arrive in (-pi, pi] from the geographic systems and in [0, 2pi) from a datum shift;
+    // either way a difference beyond half a turn is the same meridian reached the short way round.
+    const double L = NormLon(Lon - CentralMeridian);
+    const double L2 = L * L;
+
+    const double y2 = NCos * SinLat / Y2Divisor;
+    const double y4 = NCos3 * SinLat * (Y4::One + Y4::T * T + Y4::eta2 * eta2 + Y4::eta4 * eta4) / Y4::Divisor;
+    const double y6 = NCos5 * SinLat *
+                      (Y6::One + Y6::T * T + Y6::T2 * T2 + Y6::eta2 * eta2 + Y6::T_eta2 * T * eta2) / Y6::Divisor;
+    const double x1 = NCos;
+    const double x3 = NCos3 * (X3::One + X3::T * T + X3::eta2 * eta2) / X3::Divisor;
+    const double x5 = NCos5 * (X5::One + X5::T * T + X5::T2 * T2 + X5::eta2 * eta2 + X5::T_eta2 * T * eta2) /
+                      X5::Divisor;
+
+    Yr = MeridianArc(Lat) + L2 * (y2 + L2 * (y4 + L2 * y6));
+    Xr = L * (x1 + L2 * (x3 + L2 * x5));
+}
+
+void TTransMerc::XYToGeo(double Xr, double Yr, double A, double E2, double& Lat, double& Lon) const {
+    const double Mu = Yr / FG;
+    const double SinMu = std::sin(Mu);
+    const double s = SinMu * SinMu;
+    const double Phi1 = Mu + std::sin(2.0 * Mu) * (FF1 - FF2 * s + FF3 * s * s);
+
+    const double Sin1 = std::sin(Phi1);
+    const double Cos1 = std::cos(Phi1);
+    const double N1 = PrimeVerticalRadius(A, E2, Sin1);
+    const double N1Sq = N1 * N1;
+    const double eta2 = SecondEccentricitySquared(E2) * Cos1 * Cos1;
+    const double eta4 = eta2 * eta2;
+    const double t1 = Sin1 / Cos1;
+    const double T = t1 * t1;
+    const double T2 = T * T;
+    const double X2 = Xr * Xr;
+
+    const double V = -(1.0 + eta2) * t1 / (VDivisor * N1Sq);
+    const double p4 = -V / (P4::Divisor * N1Sq) *
+                      (P4::One + P4::T * T + P4::eta2 * eta2 + P4::T_eta2 * T * eta2 + P4::eta4 * eta4);
+    const double p6 = V / (P6::Divisor * N1Sq * N1Sq) *
+                      (P6::One + P6::T * T + P6::T2 * T2 + P6::eta2 * eta2 + P6::T_eta2 * T * eta2 +
+                       P6::T2_eta2 * T2 * eta2);
+    const double NCos1 = N1 * Cos1;
+    const double q1 = 1.0 / NCos1;
+    const double q3 = (Q3::One + Q3::T * T + Q3::eta2 * eta2) / (Q3::Divisor * N1Sq * NCos1);
+    const double q5 = (Q5::One + Q5::T * T + Q5::T2 * T2 + Q5::eta2 * eta2 + Q5::T_eta2 * T * eta2) /
+                      (Q5::Divisor * N1Sq * N1Sq * NCos1);
+
+    Lat = Phi1 + X2 * (V + X2 * (p4 + X2 * p6));
+    Lon = CentralMeridian + Xr * (q1 + X2 * (-q3 + X2 * q5));
+}
+
+void TTransMerc::GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const {
+    Yr = (Northing - FalseNorthing) / ScaleFactor + MeridianArc(OriginLatitude);
+    Xr = (Easting - FalseEasting) / ScaleFactor;
+    Lambda0 = CentralMeridian;
+}
+
+void TTransMerc::XYToGrid(double Xr, double Yr, double /*Lon*/, double& Easting, double& Northing) const {
+    Northing = ScaleFactor * (Yr - MeridianArc(OriginLatitude)) + FalseNorthing;
+    Easting = ScaleFactor * Xr + FalseEasting;
+}
+
+bool TTransMercList::LoadFromFile(const std::string& FileName) {
+    return LoadCatalogueRecords(FileName, [this](const std::string& Line) { Add(std::make_unique<TTransMerc>(Line)); });
+}
+
+} // namespace vortane

@@ -1,0 +1,94 @@
+#pragma once
+// Ellipsoidal transverse Mercator ("TRANSVERSE MERCATOR", catalogue file "tranmerc.dat"), computed with the
+// classical series in powers of the longitude difference, and its catalogue list.
+//
+// Eastings and northings are metres divided by UnitFactor; geographic positions are radians and metres.
+
+#include "crs/projection.hpp"
+
+#include <memory>
+#include <string>
+
+namespace vortane {
+
+class TRecordFields;
+
+class TTransMerc : public TProjection {
+public:
+    // From one decoded "tranmerc.dat" record: spheroid code, name, false northing, false easting,
+    // scale factor, central meridian (radians, negative values get 2*pi added), origin latitude (radians).
+    explicit TTransMerc(const std::string& Line);
+
+    std::string GetParamText() const override;
+    // Arithmetic faults (a latitude beyond +-90 degrees, overflow, zero divisors) give X = Y = 0 with Z
+    // still set; a NaN coordinate gives NaN results so that a caller can see it.
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
+    std::unique_ptr<TProjection> Clone() const override;
+
+    // Inverse series: unscaled metres east of the central meridian (Xr) and north of the equator (Yr) on
+    // the spheroid (A, E2) to latitude and longitude. The longitude is CentralMeridian plus the series
+    // terms, not reduced to a range.
+    virtual void XYToGeo(double Xr, double Yr, double A, double E2, double& Lat, double& Lon) const;
+    // Forward series: latitude and longitude to unscaled Xr, Yr on the spheroid (A, E2). Xr and Yr are NaN
+    // when the latitude lies beyond +-90 degrees (cos(Lat) <= 0), where the series has no meaning.
+    virtual void GeoToXY(double Lat, double Lon, double A, double E2, double& Xr, double& Yr) const;
+    // Easting and northing in metres to Xr, Yr and the central meridian to use with them.
+    virtual void GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const;
+    // Xr, Yr of a point at longitude Lon to easting and northing in metres.
+    virtual void XYToGrid(double Xr, double Yr, double Lon, double& Easting, double& Northing) const;
+
+    double GetCentralMeridian() const { return CentralMeridian; }
+    // Fills the derived constants from the own Spheroid and sets Ready.
+    void ComputeConstants();
+
+    std::string SpheroidCode;     // at most 3 characters; "*" for the zone grids
+    double FalseNorthing = 0.0;   // metres
+    double FalseEasting = 0.0;    // metres
+    double ScaleFactor = 1.0;     // k0 on the central meridian
+    double CentralMeridian = 0.0; // radians, in [0, 2*pi) as read from the catalogue
+    double OriginLatitude = 0.0;  // radians
+
+protected:
+    // Easting and northing in metres of (Lat, Lon) through GeoToXY and XYToGrid, and back through
+    // GridToXY and XYToGeo (which leaves the meridian it used in CentralMeridian). Faults show as
+    // non-finite results.
+    void ForwardMetres(double Lat, double Lon, double& Easting, double& Northing);
+    void InverseMetres(double Easting, double Northing, double& Lat, double& Lon);
+    // A conversion that met an arithmetic fault (non-finite result) returns zeros, as stored data and
+    // callers expect; NaN inputs are filtered out before, so they stay visible as NaN.
+    static void ZeroOnFault(double& First, double& Second);
+    // Meridian arc length from the equator to latitude Lat on the current spheroid, metres.
+    double MeridianArc(double Lat) const;
+
+private:
+    explicit TTransMerc(TRecordFields&& Fields);
+    void EnsureReady() {
+        if (!Ready) ComputeConstants();
+    }
+
+    // The spheroid the constants were computed for.
+    double FA = 0.0;
+    double FE2 = 0.0;
+    // Footpoint latitude series: mu + sin(2 mu) * (F1 - F2 sin^2 mu + F3 sin^4 mu), mu = Yr / G.
+    double FG = 0.0;
+    double FF1 = 0.0;
+    double FF2 = 0.0;
+    double FF3 = 0.0;
+    // Meridian arc: M0c phi - M2c/2 sin 2phi + M4c/4 sin 4phi - M6c/6 sin 6phi + M8c/8 sin 8phi.
+    double FM0c = 0.0;
+    double FM2c = 0.0;
+    double FM4c = 0.0;
+    double FM6c = 0.0;
+    double FM8c = 0.0;
+};
+
+class TTransMercList : public TCodeListOf<TTransMerc> {
+public:
+    // Appends one entry per record of the stored "tranmerc.dat". False when the file is missing or cannot
+    // be read; entries read before a read error stay.
+    bool LoadFromFile(const std::string& FileName);
+};
+
+} // namespace vortane

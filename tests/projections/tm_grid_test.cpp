@@ -1,0 +1,192 @@
+// Transverse Mercator zone grid: zone numbers and meridians, eastings against PROJ's UTM zones, round
+// trips, replaced out-of-range grid coordinates, the catalogue record and texts.
+
+#include "projections/tm_grid.hpp"
+
+#include "crs/angles.hpp"
+#include "proj_oracle.hpp"
+#include "text/strings.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace vortane {
+namespace {
+
+constexpr double Deg = Pi / 180.0;
+constexpr double MetreTolerance = 0.002;
+constexpr double RoundTripTolerance = 1e-9; // rad
+constexpr const char* UtmRecord = "UTM,0,500000,0.9996,6:0:0,177:0:0W";
+
+TTMGrid MakeGrid(const std::string& Record, double A = 6378137.0, double InverseF = 298.257223563) {
+    TTMGrid Grid(Record);
+    Grid.SetSpheroidValues("WE", "", A, 1.0 / InverseF);
+    return Grid;
+}
+
+TEST(TMGrid, EastingsAreUtmZonePlusZoneMillions) {
+    struct TSpheroidCase {
+        double A, InverseF;
+    } const Spheroids[] = {{6378137.0, 298.257223563}, {6378388.0, 297.0}};
+    double WorstMetres = 0.0, WorstRoundTrip = 0.0;
+    for (const auto& S : Spheroids) {
+        TTMGrid Grid = MakeGrid(UtmRecord, S.A, S.InverseF);
+        for (const int Zone : {1, 17, 31, 32, 60}) {
+            char Definition[200];
+            std::snprintf(Definition, sizeof Definition, "+proj=utm +zone=%d +a=%.17g +rf=%.17g", Zone, S.A, S.InverseF);
+            const TProjOracle Proj(Definition);
+            ASSERT_TRUE(Proj.Valid());
+            const double Meridian = -183.0 + 6.0 * Zone;
+            for (double Lat = -80; Lat <= 84; Lat += 8) {
+                for (double DLon = -2.9; DLon <= 2.95; DLon += 0.58) {
+                    SCOPED_TRACE(testing::Message() << Zone << " " << Lat << " " << DLon);
+                    const double Lon = NormLon((Meridian + DLon) * Deg);
+                    double X, Y, Z, E, N, BackLat, BackLon, H;
+                    Grid.GeoToProj(Lat * Deg, Lon, 7.0, X, Y, Z);
+                    Proj.Forward(Lat * Deg, Lon, E, N);
+                    EXPECT_NEAR(X, Zone * 1e6 + E, MetreTolerance);
+                    EXPECT_NEAR(Y, N, MetreTolerance);
+                    EXPECT_EQ(Z, 7.0);
+                    WorstMetres = std::max({WorstMetres, std::fabs(X - Zone * 1e6 - E), std::fabs(Y - N)});
+
+                    Grid.ProjToGeo(X, Y, Z, BackLat, BackLon, H);
+                    EXPECT_NEAR(BackLat, Lat * Deg, RoundTripTolerance);
+                    EXPECT_NEAR(NormLon(BackLon - Lon), 0.0, RoundTripTolerance);
+                    EXPECT_NEAR(NormLon(Grid.CentralMeridian - Meridian * Deg), 0.0, 1e-12);
+                    WorstRoundTrip = std::max({WorstRoundTrip, std::fabs(BackLat - Lat * Deg),
+                                               std::fabs(NormLon(BackLon - Lon))});
+                }
+            }
+        }
+    }
+    std::printf("tmgrid vs PROJ utm: %.3g m; round trip %.3g rad\n", WorstMetres, WorstRoundTrip);
+}
+
+// Zone 1 runs from its meridian - w/2 (inclusive) to + w/2 (exclusive); every form of a longitude, also
+// [0, 360) after a datum shift and beyond a full turn, lands in the same zone.
+TEST(TMGrid, ZoneAndMeridianOfALongitude) {
+    struct TCase {
+        const char* Origin;
+        double Lon;
+        int Zone;
+        double Meridian;
+    } const Cases[] = {
+        {"177:0:0W", 10, 32, 9},        {"177:0:0W", -177, 1, -177},     {"177:0:0W", 183, 1, -177},
+        {"177:0:0W", -180, 1, -177},    {"177:0:0W", 180 - 1e-7, 60, 177}, {"177:0:0W", 359, 30, -3},
+        {"177:0:0W", -1, 30, -3},       {"177:0:0W", -200, 57, 159},     {"177:0:0W", 160, 57, 159},
+        {"3:0:0E", 3, 1, 3},            {"3:0:0E", 0, 1, 3},             {"3:0:0E", -0.5, 60, -3},
+        {"0:0:0", 358, 1, 0},           {"0:0:0", -3, 1, 0},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(testing::Message() << C.Origin << " " << C.Lon);
+        const TTMGrid Grid(std::string("G,0,500000,0.9996,6:0:0,") + C.Origin);
+        EXPECT_EQ(Grid.ZoneOf(C.Lon * Deg), C.Zone);
+        EXPECT_NEAR(NormLon(Grid.ZoneMeridian(C.Lon * Deg) - C.Meridian * Deg), 0.0, 1e-12);
+        EXPECT_NEAR(NormLon(Grid.ZoneMeridianFromEasting(C.Zone * 1e6 + 123456.0) - C.Meridian * Deg), 0.0, 1e-12);
+    }
+}
+
+TEST(TMGrid, ZoneMeridianGivesTheFalseEastingExactly) {
+    TTMGrid Grid = MakeGrid("G,100,500000,0.9996,6:0:0,3:0:0E");
+    double X, Y, Z;
+    Grid.GeoToProj(0.0, 3 * Deg, 0.0, X, Y, Z);
+    EXPECT_EQ(X, 1'500'000.0);
+    EXPECT_EQ(Y, 100.0);
+}
+
+// Eastings without a zone and northings beyond 10 000 km are replaced: zone 1 meridian, the equator.
+TEST(TMGrid, OutOfRangeGridCoordinatesAreReplaced) {
+    struct TCase {
+        double Easting, Northing, Lat, Lon;
+    } const Cases[] = {
+        {500000, 0, 0, -177},          {999999.9, 0, 0, -177},    {61'500'000, 0, 0, -177},
+        {33'500'000, 12'000'000, 0, 15}, {33'500'000, -10'000'001, 0, 15}, {-4e9, 2e7, 0, -177},
+    };
+    TTMGrid Grid = MakeGrid(UtmRecord);
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(testing::Message() << C.Easting << " " << C.Northing);
+        double Lat, Lon, H;
+        Grid.ProjToGeo(C.Easting, C.Northing, 3.0, Lat, Lon, H);
+        EXPECT_NEAR(Lat, C.Lat * Deg, 1e-12);
+        EXPECT_NEAR(NormLon(Lon - C.Lon * Deg), 0.0, 1e-12);
+        EXPECT_EQ(H, 3.0);
+    }
+}
+
+// A width that gives no zone is an arithmetic fault: zeros, the height still passed on.
+TEST(TMGrid, ZoneWidthWithoutZonesGivesZeros) {
+    for (const char* Record : {"G,0,500000,0.9996,abc,3:0:0", "G,0,500000,0.9996", "G,0,500000,0.9996,-6:0:0,3:0:0"}) {
+        TTMGrid Grid = MakeGrid(Record);
+        double X, Y, Z;
+        Grid.GeoToProj(45 * Deg, 10 * Deg, 12.0, X, Y, Z);
+        EXPECT_EQ(X, 0.0) << Record;
+        EXPECT_EQ(Y, 0.0) << Record;
+        EXPECT_EQ(Z, 12.0) << Record;
+        EXPECT_EQ(Grid.ZoneOf(10 * Deg), 0) << Record;
+    }
+    TTMGrid Grid = MakeGrid(UtmRecord);
+    double X, Y, Z;
+    Grid.GeoToProj(std::nan(""), 10 * Deg, 1.0, X, Y, Z);
+    EXPECT_TRUE(std::isnan(X) && std::isnan(Y));
+}
+
+TEST(TMGrid, UnitFactorHasNoEffect) {
+    TTMGrid Metres = MakeGrid(UtmRecord);
+    TTMGrid Feet = MakeGrid(UtmRecord);
+    Feet.UnitFactor = 0.3048006096012192;
+    double X1, Y1, Z1, X2, Y2, Z2, Lat1, Lon1, H1, Lat2, Lon2, H2;
+    Metres.GeoToProj(50 * Deg, 10 * Deg, 5.0, X1, Y1, Z1);
+    Feet.GeoToProj(50 * Deg, 10 * Deg, 5.0, X2, Y2, Z2);
+    EXPECT_EQ(X1, X2);
+    EXPECT_EQ(Y1, Y2);
+    EXPECT_EQ(Z1, Z2);
+    Metres.ProjToGeo(X1, Y1, 5.0, Lat1, Lon1, H1);
+    Feet.ProjToGeo(X1, Y1, 5.0, Lat2, Lon2, H2);
+    EXPECT_EQ(Lat1, Lat2);
+    EXPECT_EQ(Lon1, Lon2);
+    EXPECT_EQ(H1, H2);
+}
+
+TEST(TMGrid, ReadsItsRecordAndWritesItsTexts) {
+    const TTMGrid Grid("Grid 6 ,,100,500000,0.9996,6:0:0,177:0:0W,extra");
+    EXPECT_EQ(Grid.Name, "Grid 6");
+    EXPECT_EQ(Grid.SpheroidCode, "*");
+    EXPECT_EQ(Grid.FalseNorthing, 100.0);
+    EXPECT_EQ(Grid.FalseEasting, 500000.0);
+    EXPECT_EQ(Grid.ScaleFactor, 0.9996);
+    EXPECT_DOUBLE_EQ(Grid.ZoneWidth, 6 * Deg);
+    EXPECT_DOUBLE_EQ(Grid.ZoneOrigin, 2 * Pi - 177 * Deg);
+    EXPECT_EQ(Grid.OriginLatitude, 0.0);
+    EXPECT_FALSE(Grid.Ready);
+    EXPECT_EQ(Grid.GetParamText(), "100.000 500000.000 Scale0.9996 zone_width=6:0:0.000 Origin=183:0:0.000");
+
+    const TTMGrid Bare("Bare");
+    EXPECT_EQ(Bare.ScaleFactor, 1.0);
+    EXPECT_EQ(Bare.GetParamText(), "0.000 0.000 Scale1.0000 zone_width=0:0:0.000 Origin=0:0:0.000");
+}
+
+TEST(TMGridList, LoadsRecordsAndSkipsComments) {
+    const auto Path = std::filesystem::temp_directory_path() / ("tmgrid_test_" + std::to_string(::getpid()) + ".dat");
+    {
+        std::ofstream File(Path, std::ios::binary);
+        for (const char* Line : {";name,fn,fe,k0,width,origin", UtmRecord, "", "Gauss,0,500000,1,3:0:0,3:0:0E"})
+            File << EncodeCatalogueLine(Line) << "\r\n";
+    }
+    TTMGridList List;
+    EXPECT_TRUE(List.LoadFromFile(Path.string()));
+    ASSERT_EQ(List.Count(), 2);
+    EXPECT_DOUBLE_EQ(List.Find("Gauss")->ZoneWidth, 3 * Deg);
+    std::filesystem::remove(Path);
+    EXPECT_FALSE(List.LoadFromFile(Path.string()));
+}
+
+} // namespace
+} // namespace vortane

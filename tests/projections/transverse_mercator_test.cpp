@@ -1,0 +1,246 @@
+// Transverse Mercator: series against PROJ's tmerc, round trips, the catalogue record, texts and faults.
+
+#include "projections/transverse_mercator.hpp"
+
+#include "crs/angles.hpp"
+#include "proj_oracle.hpp"
+#include "text/strings.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+
+#include <unistd.h>
+
+namespace vortane {
+namespace {
+
+constexpr double Deg = Pi / 180.0;
+constexpr double UsSurveyFoot = 0.3048006096012192;
+constexpr double MetreTolerance = 0.002;  // series against PROJ's exact tmerc, up to 3 degrees out
+constexpr double RoundTripTolerance = 1e-9; // rad
+
+struct TSpheroidCase {
+    const char* Code;
+    double A, InverseF;
+};
+constexpr TSpheroidCase Spheroids[] = {
+    {"WE", 6378137.0, 298.257223563}, // WGS 84
+    {"IN", 6378388.0, 297.0},          // International 1924
+    {"BE", 6377397.155, 299.1528128},  // Bessel 1841
+};
+
+TTransMerc MakeTM(const std::string& Record, const TSpheroidCase& S = Spheroids[0], double Unit = 1.0) {
+    TTransMerc TM(Record);
+    TM.SetSpheroidValues(S.Code, "", S.A, 1.0 / S.InverseF);
+    TM.UnitFactor = Unit;
+    return TM;
+}
+
+std::string ProjTmerc(const TTransMerc& TM, const TSpheroidCase& S, const char* Units) {
+    char Text[512];
+    std::snprintf(Text, sizeof Text, "+proj=tmerc +a=%.17g +rf=%.17g +lon_0=%.17g +lat_0=%.17g +k_0=%.17g +x_0=%.17g +y_0=%.17g +units=%s",
+                  S.A, S.InverseF, NormLon(TM.CentralMeridian) / Deg, TM.OriginLatitude / Deg, TM.ScaleFactor,
+                  TM.FalseEasting, TM.FalseNorthing, Units);
+    return Text;
+}
+
+// Records for the PROJ comparison: a UTM-like zone, a negative meridian stored as west, an origin
+// latitude with false northing, and a southern origin.
+constexpr const char* ProjRecords[] = {
+    "XX,UTM 33,0,500000,0.9996,0.261799387799,0",
+    "XX,West,100000,200000,0.9999,-0.05,0.85",
+    "XX,South,-5000,40000,1,2.5,-0.6",
+};
+
+TEST(TransverseMercator, AgreesWithProjWithinThreeDegreesOfTheMeridian) {
+    constexpr double EarthRadius = 6.37e6; // metres per radian, near enough to size angle errors on the ground
+    double WorstMetres = 0.0, WorstInverse = 0.0, WorstRoundTrip = 0.0;
+    for (const auto& S : Spheroids) {
+        for (const char* Record : ProjRecords) {
+            for (const double Unit : {1.0, UsSurveyFoot}) {
+                TTransMerc TM = MakeTM(Record, S, Unit);
+                const TProjOracle Proj(ProjTmerc(TM, S, Unit == 1.0 ? "m" : "us-ft"));
+                ASSERT_TRUE(Proj.Valid());
+                for (double Lat = -88; Lat <= 88; Lat += 8) {
+                    for (double DLon = -3; DLon <= 3; DLon += 0.5) {
+                        SCOPED_TRACE(testing::Message() << Record << " " << S.Code << " " << Lat << " " << DLon);
+                        const double Lon = NormLon(TM.CentralMeridian + DLon * Deg);
+                        double X, Y, Z, E, N, BackLat, BackLon, H;
+                        TM.GeoToProj(Lat * Deg, Lon, 100.0, X, Y, Z);
+                        Proj.Forward(Lat * Deg, Lon, E, N);
+                        EXPECT_NEAR(X, E, MetreTolerance / Unit);
+                        EXPECT_NEAR(Y, N, MetreTolerance / Unit);
+                        EXPECT_DOUBLE_EQ(Z, 100.0 / Unit);
+                        WorstMetres = std::max({WorstMetres, std::fabs(X - E) * Unit, std::fabs(Y - N) * Unit});
+
+                        TM.ProjToGeo(X, Y, Z, BackLat, BackLon, H);
+                        EXPECT_NEAR(BackLat, Lat * Deg, RoundTripTolerance);
+                        EXPECT_NEAR(NormLon(BackLon - Lon), 0.0, RoundTripTolerance);
+                        EXPECT_NEAR(H, 100.0, 1e-9);
+                        WorstRoundTrip = std::max({WorstRoundTrip, std::fabs(BackLat - Lat * Deg),
+                                                   std::fabs(NormLon(BackLon - Lon))});
+
+                        TM.ProjToGeo(E, N, 0.0, BackLat, BackLon, H);
+                        WorstInverse = std::max(WorstInverse, EarthRadius * std::hypot(BackLat - Lat * Deg,
+                                                                   NormLon(BackLon - Lon) * std::cos(Lat * Deg)));
+                    }
+                }
+            }
+        }
+    }
+    // The inverse series applied to PROJ's exact grid coordinates lands within a few millimetres.
+    EXPECT_LT(WorstInverse, 2 * MetreTolerance);
+    std::printf("tmerc vs PROJ: forward %.3g m, inverse %.3g m; round trip %.3g rad\n", WorstMetres, WorstInverse,
+                WorstRoundTrip);
+}
+
+TEST(TransverseMercator, OriginGivesTheFalseOriginExactly) {
+    for (const char* Record : ProjRecords) {
+        for (const double Unit : {1.0, UsSurveyFoot}) {
+            TTransMerc TM = MakeTM(Record, Spheroids[1], Unit);
+            double X, Y, Z;
+            TM.GeoToProj(TM.OriginLatitude, TM.CentralMeridian, 0.0, X, Y, Z);
+            EXPECT_EQ(X, TM.FalseEasting / Unit) << Record;
+            EXPECT_EQ(Y, TM.FalseNorthing / Unit) << Record;
+        }
+    }
+}
+
+// The longitude difference always takes the short way round, whichever form the longitude comes in.
+TEST(TransverseMercator, LongitudeDifferenceIsReducedToHalfATurn) {
+    struct TCase {
+        double Meridian, Lon, SameAsDifference;
+    } const Cases[] = {
+        {10, -175, 175},
+        {-10, -11, -1},
+        {-10, 349, -1}, // after a datum shift longitudes lie in [0, 360)
+        {10, 359, -11},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Lon);
+        TTransMerc Shifted = MakeTM("WE,A");
+        Shifted.CentralMeridian = std::fmod(C.Meridian * Deg + 2 * Pi, 2 * Pi);
+        TTransMerc AtZero = MakeTM("WE,B");
+        double X1, Y1, X2, Y2, Z;
+        Shifted.GeoToProj(40 * Deg, C.Lon * Deg, 0.0, X1, Y1, Z);
+        AtZero.GeoToProj(40 * Deg, C.SameAsDifference * Deg, 0.0, X2, Y2, Z);
+        EXPECT_NEAR(X1, X2, 1e-9 * std::fabs(X2) + 1e-6);
+        EXPECT_NEAR(Y1, Y2, 1e-9 * std::fabs(Y2) + 1e-6);
+    }
+}
+
+TEST(TransverseMercator, ReadsItsCatalogueRecord) {
+    struct TCase {
+        const char* Line;
+        const char *Code, *Name;
+        double FN, FE, K0, Meridian, Origin;
+    } const Cases[] = {
+        {"WE,UTM 33,0,500000,0.9996,0.261799387799,0", "WE", "UTM 33", 0, 500000, 0.9996, 0.261799387799, 0},
+        {"WE,Bare", "WE", "Bare", 0, 0, 1, 0, 0},
+        {"WE,,Gap,,0,,500000", "WE", "Gap", 0, 500000, 1, 0, 0}, // runs of commas are one separator
+        {"WGS84 \t,Name \t,abc, 1.5e3 ,x,-0.05,0.5,9,9", "WGS", "Name", 0, 1500, 1, 2 * Pi - 0.05, 0.5},
+    };
+    for (const auto& C : Cases) {
+        SCOPED_TRACE(C.Line);
+        const TTransMerc TM(C.Line);
+        EXPECT_EQ(TM.SpheroidCode, C.Code);
+        EXPECT_EQ(TM.Name, C.Name);
+        EXPECT_EQ(TM.FalseNorthing, C.FN);
+        EXPECT_EQ(TM.FalseEasting, C.FE);
+        EXPECT_EQ(TM.ScaleFactor, C.K0);
+        EXPECT_DOUBLE_EQ(TM.CentralMeridian, C.Meridian);
+        EXPECT_EQ(TM.OriginLatitude, C.Origin);
+        EXPECT_FALSE(TM.Ready);
+    }
+}
+
+TEST(TransverseMercator, ParameterAndAxisTexts) {
+    EXPECT_EQ(TTransMerc("WE,U,0,500000,0.9996,0.15707963267948966,0").GetParamText(),
+              "0.000 500000.000 Scale0.9996 Centr.Mer.=9:0:0.000E Centr.Lat.=0:0:0.000N");
+    EXPECT_EQ(TTransMerc("WE,W,-12.5,3,1,-0.05,-0.5").GetParamText(),
+              "-12.500 3.000 Scale1.0000 Centr.Mer.=2:51:53.240W Centr.Lat.=28:38:52.403S");
+    std::string XName, YName, ZName;
+    TTransMerc("WE,U").GetAxisNames(XName, YName, ZName);
+    EXPECT_EQ(XName + YName + ZName, "Easting(m)Northing(m)Altitude(m)");
+}
+
+// Faults give zeros with the height still converted; NaN stays visible as NaN.
+TEST(TransverseMercator, ArithmeticFaultsGiveZeros) {
+    TTransMerc TM = MakeTM("WE,U,0,500000,0.9996,0.15707963267948966,0", Spheroids[0], UsSurveyFoot);
+    const double NaN = std::numeric_limits<double>::quiet_NaN();
+    double X, Y, Z, Lat, Lon, H;
+    for (const double BadLat : {91 * Deg, -91 * Deg, 180 * Deg, std::numeric_limits<double>::infinity()}) {
+        TM.GeoToProj(BadLat, 9 * Deg, 10.0, X, Y, Z);
+        EXPECT_EQ(X, 0.0);
+        EXPECT_EQ(Y, 0.0);
+        EXPECT_DOUBLE_EQ(Z, 10.0 / UsSurveyFoot);
+    }
+    TM.ProjToGeo(1e300, 0.0, 10.0, Lat, Lon, H); // overflow in the powers of the easting
+    EXPECT_EQ(Lat, 0.0);
+    EXPECT_EQ(Lon, 0.0);
+    EXPECT_DOUBLE_EQ(H, 10.0 * UsSurveyFoot);
+    TM.GeoToProj(NaN, 9 * Deg, 10.0, X, Y, Z);
+    EXPECT_TRUE(std::isnan(X) && std::isnan(Y));
+    TM.ProjToGeo(500000.0, NaN, 10.0, Lat, Lon, H);
+    EXPECT_TRUE(std::isnan(Lat) && std::isnan(Lon));
+
+    TTransMerc Flat = MakeTM("WE,Z,0,0,0"); // scale factor 0: division by zero on the way back
+    Flat.ProjToGeo(1000.0, 1000.0, 5.0, Lat, Lon, H);
+    EXPECT_EQ(Lat, 0.0);
+    EXPECT_EQ(Lon, 0.0);
+    EXPECT_EQ(H, 5.0);
+}
+
+TEST(TransverseMercator, PoleIsTheMeridianArcOnTheCentralMeridian) {
+    TTransMerc TM = MakeTM("WE,U,0,500000,0.9996,0.15707963267948966,0");
+    const TProjOracle Proj(ProjTmerc(TM, Spheroids[0], "m"));
+    for (const double Lat : {Pi / 2, -Pi / 2}) {
+        double X, Y, Z, E, N;
+        TM.GeoToProj(Lat, 0.3, 0.0, X, Y, Z);
+        Proj.Forward(Lat, 0.3, E, N);
+        EXPECT_NEAR(X, 500000.0, MetreTolerance);
+        EXPECT_NEAR(Y, N, MetreTolerance);
+    }
+}
+
+// A new spheroid invalidates the cached constants; a clone converts exactly like its original.
+TEST(TransverseMercator, SpheroidChangeAndCloneKeepConstantsRight) {
+    TTransMerc TM = MakeTM("XX,U,0,500000,0.9996,0.15707963267948966,0");
+    double X, Y, Z, E, N;
+    TM.GeoToProj(50 * Deg, 10 * Deg, 0.0, X, Y, Z);
+    TM.SetSpheroidValues("BE", "", Spheroids[2].A, 1.0 / Spheroids[2].InverseF);
+    TM.GeoToProj(50 * Deg, 10 * Deg, 0.0, X, Y, Z);
+    TProjOracle(ProjTmerc(TM, Spheroids[2], "m")).Forward(50 * Deg, 10 * Deg, E, N);
+    EXPECT_NEAR(Y, N, MetreTolerance);
+    const auto Copy = TM.Clone();
+    double CX, CY, CZ;
+    Copy->GeoToProj(50 * Deg, 10 * Deg, 0.0, CX, CY, CZ);
+    EXPECT_EQ(CX, X);
+    EXPECT_EQ(CY, Y);
+}
+
+TEST(TransverseMercatorList, LoadsRecordsAndSkipsComments) {
+    const auto Path = std::filesystem::temp_directory_path() / ("tranmerc_test_" + std::to_string(::getpid()) + ".dat");
+    {
+        std::ofstream File(Path, std::ios::binary);
+        for (const char* Line : {"; comment", "", "WE,UTM 32,0,500000,0.9996,0.15707963267948966", "IN,Other"})
+            File << EncodeCatalogueLine(Line) << "\r\n";
+    }
+    TTransMercList List;
+    EXPECT_TRUE(List.LoadFromFile(Path.string()));
+    ASSERT_EQ(List.Count(), 2);
+    EXPECT_EQ(List.Find("UTM 32")->SpheroidCode, "WE");
+    EXPECT_EQ(List.Item(1)->Name, "Other");
+    std::filesystem::remove(Path);
+    EXPECT_FALSE(List.LoadFromFile(Path.string()));
+    EXPECT_EQ(List.Count(), 2);
+}
+
+} // namespace
+} // namespace vortane
