@@ -1,6 +1,7 @@
 #include "projections/origin_series.hpp"
 
 #include "projections/param_text.hpp"
+#include "projections/projection_math.hpp"
 #include "projections/record_fields.hpp"
 
 #include <cmath>
@@ -47,7 +48,7 @@ TSeriesProjection::TOriginTerms TSeriesProjection::OriginTerms() const {
 void TSeriesProjection::GeoToXY(double Lat, double Lon, double& X, double& Y) {
     if (!Ready) ComputeConstants();
     const double DPhi = Lat - OriginLatitude;
-    const double DLam = Lon - CentralMeridian;
+    const double DLam = LonDifference(Lon, CentralMeridian);
     Y = FNorthing.Evaluate(DPhi, DLam);
     X = FEasting.Evaluate(DPhi, DLam);
 }

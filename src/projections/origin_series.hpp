@@ -45,7 +45,7 @@ public:
     // Fills the four series from φ0 and Spheroid; sets Ready.
     virtual void ComputeConstants() = 0;
 
-    // Unscaled offsets (metres) of (Lat, Lon) from the origin; Lon − λ0 is not reduced to a range.
+    // Unscaled offsets (metres) of (Lat, Lon) from the origin; Lon − λ0 is taken in [−π, π].
     void GeoToXY(double Lat, double Lon, double& X, double& Y);
     // Latitude and longitude of the unscaled offsets U (east) and V (north).
     void XYToGeo(double U, double V, double& Lat, double& Lon) const;

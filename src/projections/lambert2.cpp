@@ -1,0 +1,116 @@
+#include "projections/lambert2.hpp"
+
+#include "crs/angles.hpp"
+#include "projections/param_text.hpp"
+#include "projections/projection_math.hpp"
+#include "projections/record_fields.hpp"
+
+#include <cmath>
+
+namespace vortane {
+
+TLambert2::TLambert2(const std::string& Line) : TProjection("") {
+    TRecordFields Fields(Line);
+    SpheroidCode = Fields.NextText().substr(0, 3);
+    Name = Fields.NextText();
+    FalseNorthing = Fields.NextNumber(0.0);
+    FalseEasting = Fields.NextNumber(0.0);
+    Fields.SkipField(); // reserved
+    Fields.SkipField(); // reserved
+    ScaleFactor = Fields.NextNumber(1.0);
+    CentralMeridian = Fields.NextNumber(0.0);
+    if (CentralMeridian < 0) CentralMeridian += 2 * Pi;
+    StdParallel1 = Fields.NextNumber(0.0);
+    StdParallel2 = Fields.NextNumber(0.0);
+    OriginLatitude = Fields.NextNumber(0.0);
+}
+
+std::unique_ptr<TProjection> TLambert2::Clone() const { return std::make_unique<TLambert2>(*this); }
+
+double TLambert2::IsoT(double Phi, double E) { return std::tan(Pi / 4 - Phi / 2) / EccentricityFactor(Phi, E); }
+
+void TLambert2::ComputeConstants() {
+    const double A = Spheroid.A;
+    FM1 = Spheroid.RadiusN(StdParallel1) * std::cos(StdParallel1) / A;
+    FM2 = Spheroid.RadiusN(StdParallel2) * std::cos(StdParallel2) / A;
+    FEcc = std::sqrt(Spheroid.E2());
+    FT1 = IsoT(StdParallel1, FEcc);
+    FT2 = IsoT(StdParallel2, FEcc);
+    // Equal parallels make this 0/0 = NaN, which then shows in every result.
+    FCone = (std::log(FM1) - std::log(FM2)) / (std::log(FT1) - std::log(FT2));
+    FConeF = FM1 / (FCone * std::pow(FT1, FCone));
+    FRho0 = A * FConeF * std::pow(IsoT(OriginLatitude, FEcc), FCone);
+    Ready = true;
+}
+
+void TLambert2::GeoToXY(double Lat, double Lon, double& X, double& Y) const {
+    const double Theta = FCone * LonDifference(Lon, CentralMeridian);
+    const double Rho = Spheroid.A * FConeF * std::pow(IsoT(Lat, FEcc), FCone);
+    X = Rho * std::sin(Theta);
+    Y = FRho0 - Rho * std::cos(Theta);
+}
+
+int TLambert2::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
+    const double Sign = FCone > 0 ? 1.0 : (FCone < 0 ? -1.0 : 0.0);
+    const double Rho = Sign * std::hypot(X, FRho0 - Y);
+    const double TPrime = std::pow(Rho / (Spheroid.A * FConeF), 1 / FCone);
+    const double E = FEcc;
+    const TLatitudeResult Result = IterateLatitude(Pi / 2 - 2 * std::atan(TPrime), LatitudeTolerance, [=](double Phi) {
+        return Pi / 2 - 2 * std::atan(TPrime * EccentricityFactor(Phi, E));
+    });
+    Lat = Result.Lat;
+    // A one-argument arctangent of the quotient: on the apex row (y = ρ0) the quotient is ±∞ and the
+    // angle ±π/2. The apex itself (0/0) is the pole, where any longitude will do: take λ0, as for every
+    // other point with x = 0.
+    if (std::isnan(Lat))
+        Lon = Lat;
+    else if (X == 0)
+        Lon = CentralMeridian;
+    else
+        Lon = std::atan(X / (FRho0 - Y)) / FCone + CentralMeridian;
+    return Result.Steps;
+}
+
+void TLambert2::XYToGrid(double X, double Y, double& Easting, double& Northing) const {
+    Easting = ScaleFactor * X + FalseEasting;
+    Northing = ScaleFactor * Y + FalseNorthing;
+}
+
+void TLambert2::GridToXY(double Easting, double Northing, double& X, double& Y) const {
+    X = (Easting - FalseEasting) / ScaleFactor;
+    Y = (Northing - FalseNorthing) / ScaleFactor;
+}
+
+void TLambert2::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
+    if (!Ready) ComputeConstants();
+    double PlaneX = 0.0;
+    double PlaneY = 0.0;
+    GeoToXY(Lat, Lon, PlaneX, PlaneY);
+    XYToGrid(PlaneX, PlaneY, X, Y);
+    Z = H;
+}
+
+void TLambert2::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
+    if (!Ready) ComputeConstants();
+    double PlaneX = 0.0;
+    double PlaneY = 0.0;
+    GridToXY(X, Y, PlaneX, PlaneY);
+    XYToGeo(PlaneX, PlaneY, Lat, Lon);
+    H = Z;
+}
+
+// The standard parallels are not part of the text.
+std::string TLambert2::GetParamText() const {
+    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian, " Centr.Lat.=",
+                           OriginLatitude);
+}
+
+void TLambert2::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
+    MetreAxisNames(XName, YName, ZName);
+}
+
+bool TLambert2List::LoadFromFile(const std::string& FileName) {
+    return LoadCatalogueRecords(FileName, [this](const std::string& Line) { Add(std::make_unique<TLambert2>(Line)); });
+}
+
+} // namespace vortane

@@ -1,0 +1,122 @@
+#include "projections/lambert_eren.hpp"
+
+#include "crs/angles.hpp"
+#include "projections/param_text.hpp"
+#include "projections/projection_math.hpp"
+#include "projections/record_fields.hpp"
+
+#include <cmath>
+
+namespace vortane {
+
+namespace {
+// Unscaled plane position of the apex of the cone, metres.
+constexpr double ApexX = 1300000.0;
+constexpr double ApexY = 15000000.0;
+} // namespace
+
+TLambEren::TLambEren(const std::string& Line) : TProjection("") {
+    TRecordFields Fields(Line);
+    SpheroidCode = Fields.NextText().substr(0, 3);
+    Name = Fields.NextText();
+    FalseNorthing = Fields.NextNumber(0.0);
+    FalseEasting = Fields.NextNumber(0.0);
+    Fields.SkipField(); // reserved, may hold any text
+    Fields.SkipField(); // reserved, may hold any text
+    ScaleFactor = Fields.NextNumber(1.0);
+    CentralMeridian = Fields.NextNumber(0.0);
+    StdParallel1 = Fields.NextNumber(0.0);
+    StdParallel2 = Fields.NextNumber(0.0);
+    StartLatitude = Fields.NextNumber(0.0);
+}
+
+std::unique_ptr<TProjection> TLambEren::Clone() const { return std::make_unique<TLambEren>(*this); }
+
+double TLambEren::Eccentricity() const { return std::sqrt(Spheroid.E2()); }
+
+double TLambEren::IsoLat(double Phi) const {
+    return std::log(std::tan(Pi / 4 + Phi / 2) * EccentricityFactor(Phi, Eccentricity()));
+}
+
+// Recomputed on every conversion; the entry keeps nothing that SetSpheroid would have to invalidate.
+// Equal parallels make n = 0/0 = NaN, which then shows in every result.
+TLambEren::TCone TLambEren::Cone() const {
+    const double Q1 = IsoLat(StdParallel1);
+    const double Q2 = IsoLat(StdParallel2);
+    const double Parallel1Radius = Spheroid.RadiusN(StdParallel1) * std::cos(StdParallel1);
+    const double Parallel2Radius = Spheroid.RadiusN(StdParallel2) * std::cos(StdParallel2);
+    const double N = (std::log(Parallel1Radius) - std::log(Parallel2Radius)) / (Q2 - Q1);
+    return {N, Parallel1Radius / (N * std::exp(-N * Q1))};
+}
+
+void TLambEren::GeoToXY(double Lat, double Lon, double& X, double& Y) const {
+    const TCone C = Cone();
+    const double Rho = C.K * std::exp(-C.N * IsoLat(Lat));
+    const double Theta = C.N * LonDifference(Lon, CentralMeridian);
+    X = ApexX + Rho * std::sin(Theta);
+    Y = ApexY - Rho * std::cos(Theta);
+}
+
+int TLambEren::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
+    const TCone C = Cone();
+    const double DX = X - ApexX;
+    const double DY = ApexY - Y;
+    // A one-argument arctangent of the quotient; on the apex row (DY = 0) the quotient is ±∞ and the
+    // angle ±π/2. With DX = 0 the angle is 0, which also settles the apex itself (0/0, the pole).
+    const double Theta = DX == 0 ? 0.0 : std::atan(DX / DY);
+    const double SinTheta = std::sin(Theta);
+    const double Rho = SinTheta == 0 ? DY : DX / SinTheta;
+    const double Qp = -std::log(Rho / C.K) / C.N;
+    const double ExpQp = std::exp(Qp);
+    const double E = Eccentricity();
+    const TLatitudeResult Result = IterateLatitude(Lat, LatitudeTolerance, [=](double Phi) {
+        return 2 * std::atan(ExpQp / EccentricityFactor(Phi, E)) - Pi / 2;
+    });
+    Lat = Result.Lat;
+    Lon = std::isnan(Lat) ? Lat : Theta / C.N + CentralMeridian;
+    return Result.Steps;
+}
+
+void TLambEren::XYToGrid(double X, double Y, double& Easting, double& Northing) const {
+    Easting = ScaleFactor * X + FalseEasting;
+    Northing = ScaleFactor * Y + FalseNorthing;
+}
+
+void TLambEren::GridToXY(double Easting, double Northing, double& X, double& Y) const {
+    X = (Easting - FalseEasting) / ScaleFactor;
+    Y = (Northing - FalseNorthing) / ScaleFactor;
+}
+
+void TLambEren::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
+    Ready = true;
+    double PlaneX = 0.0;
+    double PlaneY = 0.0;
+    GeoToXY(Lat, Lon, PlaneX, PlaneY);
+    XYToGrid(PlaneX, PlaneY, X, Y);
+    Z = H;
+}
+
+void TLambEren::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
+    Ready = true;
+    double PlaneX = 0.0;
+    double PlaneY = 0.0;
+    GridToXY(X, Y, PlaneX, PlaneY);
+    Lat = StartLatitude;
+    XYToGeo(PlaneX, PlaneY, Lat, Lon);
+    H = Z;
+}
+
+std::string TLambEren::GetParamText() const {
+    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian, " Centr.Lat.=",
+                           StartLatitude);
+}
+
+void TLambEren::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
+    MetreAxisNames(XName, YName, ZName);
+}
+
+bool TLamberEnList::LoadFromFile(const std::string& FileName) {
+    return LoadCatalogueRecords(FileName, [this](const std::string& Line) { Add(std::make_unique<TLambEren>(Line)); });
+}
+
+} // namespace vortane

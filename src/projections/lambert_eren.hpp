@@ -1,0 +1,65 @@
+#pragma once
+// Lambert conformal conic with two standard parallels, variant Eren ("LambEren.dat", type "LAMBEREN").
+// It differs from TLambert2 in results and file format: the apex of the cone sits at the fixed unscaled
+// plane point (1 300 000, 15 000 000) whatever the latitude of origin; it is written with the isometric
+// latitude q(φ) and recomputes its cone constants on every conversion; its inverse iteration starts
+// from a latitude kept in the entry. Eastings and northings are metres; UnitFactor is not applied.
+
+#include "crs/projection.hpp"
+
+#include <memory>
+#include <string>
+
+namespace vortane {
+
+class TLambEren final : public TProjection {
+public:
+    // From one decoded record: spheroid code, name, false northing, false easting, two reserved fields
+    // (any text), scale factor, central meridian (radians, kept as read), first and second standard
+    // parallel, start latitude of the inverse (radians).
+    explicit TLambEren(const std::string& Line);
+
+    std::string GetParamText() const override;
+    // Equal standard parallels, or a latitude of −90°, give NaN.
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
+    // NaN when the point has no position (zero scale factor, beyond the apex, NaN input).
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
+    std::unique_ptr<TProjection> Clone() const override;
+
+    // q(φ) = ln( tan(π/4 + φ/2) · ((1 − e·sin φ)/(1 + e·sin φ))^(e/2) ) on the own spheroid.
+    double IsoLat(double Phi) const;
+    // Unscaled plane point of (Lat, Lon).
+    void GeoToXY(double Lat, double Lon, double& X, double& Y) const;
+    // Latitude and longitude of the unscaled plane point (X, Y). Lat carries the start latitude of the
+    // iteration in; returns the latitude steps taken.
+    int XYToGeo(double X, double Y, double& Lat, double& Lon) const;
+    void XYToGrid(double X, double Y, double& Easting, double& Northing) const;
+    void GridToXY(double Easting, double Northing, double& X, double& Y) const;
+
+    std::string SpheroidCode;     // at most 3 characters
+    double FalseNorthing = 0.0;   // metres
+    double FalseEasting = 0.0;    // metres
+    double ScaleFactor = 1.0;     // k0, applied to both plane results
+    double CentralMeridian = 0.0; // λ0, radians
+    double StdParallel1 = 0.0;    // φ1, radians
+    double StdParallel2 = 0.0;    // φ2, radians
+    double StartLatitude = 0.0;   // radians; start of the inverse iteration, shown as the central latitude
+
+private:
+    struct TCone {
+        double N; // cone constant n
+        double K; // radius scale: ρ = K·exp(−n·q(φ)), metres
+    };
+    TCone Cone() const;
+    double Eccentricity() const;
+};
+
+class TLamberEnList : public TCodeListOf<TLambEren> {
+public:
+    // Appends one entry per record of a stored "LambEren.dat". False when the file is missing or a read
+    // error occurs (entries read before it stay).
+    bool LoadFromFile(const std::string& FileName);
+};
+
+} // namespace vortane

@@ -1,0 +1,211 @@
+// Lambert conformal conic with two standard parallels, checked against PROJ's lcc.
+
+#include "projections/lambert2.hpp"
+
+#include "lambert_test_support.hpp"
+#include "proj_oracle.hpp"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <iostream>
+#include <limits>
+
+namespace vortane {
+namespace {
+
+struct TLambert2Case {
+    const char* What;
+    TTestSpheroid Spheroid;
+    double Parallel1, Parallel2, OriginLat, CentralLon; // degrees
+    double FalseEasting, FalseNorthing, Scale;
+};
+
+const TLambert2Case Cases[] = {
+    {"France, WGS 84", Wgs84, 44.0, 49.0, 46.5, 3.0, 700000.0, 6600000.0, 1.0},
+    {"Belgium, Hayford, origin at the pole", Hayford, 49.8333339, 51.1666672, 90.0, 4.3674867, 150000.013, 5400088.438,
+     1.0},
+    {"southern cone, Bessel", Bessel, -30.0, -40.0, -35.0, 25.0, 0.0, 0.0, 0.9999},
+    {"west of Greenwich, Clarke 1880", Clarke80, 42.5, 47.5, 45.0, -2.0, 600000.0, 200000.0, 0.99987742},
+};
+
+TLambert2 MakeLambert2(const TLambert2Case& C) {
+    TLambert2 System(Record({C.Spheroid.Code, "Test", Num(C.FalseNorthing), Num(C.FalseEasting), "0", "0",
+                             Num(C.Scale), Num(C.CentralLon * Degree), Num(C.Parallel1 * Degree),
+                             Num(C.Parallel2 * Degree), Num(C.OriginLat * Degree)}));
+    UseSpheroid(System, C.Spheroid);
+    return System;
+}
+
+std::string ProjLcc(const TLambert2Case& C) {
+    return "+proj=lcc +lat_1=" + Num(C.Parallel1) + " +lat_2=" + Num(C.Parallel2) + " +lat_0=" + Num(C.OriginLat) +
+           " +lon_0=" + Num(C.CentralLon) + " +x_0=" + Num(C.FalseEasting) + " +y_0=" + Num(C.FalseNorthing) +
+           " +k_0=" + Num(C.Scale) + ProjEllipsoid(C.Spheroid);
+}
+
+// Latitude of the grid rows: around the standard parallels, a few degrees either side.
+double GridLatitude(const TLambert2Case& C, int Row) {
+    return (C.Parallel1 + C.Parallel2) / 2 + Row * 1.5 + 0.123;
+}
+
+TEST(Lambert2, AgreesWithProjLccOnAGrid) {
+    TLargest Forward, Inverse;
+    for (const TLambert2Case& C : Cases) {
+        SCOPED_TRACE(C.What);
+        TLambert2 System = MakeLambert2(C);
+        TProjOracle Oracle(ProjLcc(C));
+        ASSERT_TRUE(Oracle.Valid());
+        for (int Row = -4; Row <= 4; ++Row) {
+            for (int Column = -5; Column <= 5; ++Column) {
+                const double Lat = GridLatitude(C, Row) * Degree;
+                const double Lon = (C.CentralLon + Column * 1.7) * Degree;
+                double E, N, Z, ExpectedE, ExpectedN;
+                System.GeoToProj(Lat, Lon, 0.0, E, N, Z);
+                Oracle.Forward(Lat, Lon, ExpectedE, ExpectedN);
+                EXPECT_NEAR(E, ExpectedE, Millimetre) << Row << " " << Column;
+                EXPECT_NEAR(N, ExpectedN, Millimetre) << Row << " " << Column;
+                Forward.Add(std::hypot(E - ExpectedE, N - ExpectedN));
+
+                double BackLat, BackLon, H;
+                System.ProjToGeo(ExpectedE, ExpectedN, 0.0, BackLat, BackLon, H);
+                const double GroundError =
+                    System.Spheroid.A * std::hypot(BackLat - Lat, NormLon(BackLon - Lon) * std::cos(Lat));
+                EXPECT_LT(GroundError, Millimetre) << Row << " " << Column;
+                Inverse.Add(GroundError);
+            }
+        }
+    }
+    std::cout << "[ measured ] Lambert2 vs PROJ lcc: forward " << Forward.Value << " m, inverse " << Inverse.Value
+              << " m\n";
+}
+
+TEST(Lambert2, OriginMapsToFalseOriginAndBackInAFewSteps) {
+    for (const TLambert2Case& C : Cases) {
+        if (C.OriginLat == 90.0) continue; // the pole has no longitude to come back
+        SCOPED_TRACE(C.What);
+        TLambert2 System = MakeLambert2(C);
+        double E, N, Z;
+        System.GeoToProj(C.OriginLat * Degree, C.CentralLon * Degree, 5.0, E, N, Z);
+        EXPECT_NEAR(E, C.FalseEasting, 1e-6);
+        EXPECT_NEAR(N, C.FalseNorthing, 1e-6);
+        EXPECT_EQ(Z, 5.0);
+        double Lat, Lon;
+        const int Steps = System.XYToGeo(0.0, 0.0, Lat, Lon);
+        EXPECT_NEAR(Lat, C.OriginLat * Degree, 1e-9);
+        EXPECT_NEAR(NormLon(Lon - C.CentralLon * Degree), 0.0, 1e-12);
+        EXPECT_LE(Steps, 5);
+    }
+}
+
+TEST(Lambert2, SwappedStandardParallelsGiveTheSameProjection) {
+    for (const TLambert2Case& C : Cases) {
+        SCOPED_TRACE(C.What);
+        TLambert2Case Swapped = C;
+        std::swap(Swapped.Parallel1, Swapped.Parallel2);
+        TLambert2 Original = MakeLambert2(C);
+        TLambert2 Reversed = MakeLambert2(Swapped);
+        double E1, N1, E2, N2, Z;
+        Original.GeoToProj((C.OriginLat - 2.5) * Degree, (C.CentralLon + 3.0) * Degree, 0.0, E1, N1, Z);
+        Reversed.GeoToProj((C.OriginLat - 2.5) * Degree, (C.CentralLon + 3.0) * Degree, 0.0, E2, N2, Z);
+        EXPECT_NEAR(E1, E2, 1e-6);
+        EXPECT_NEAR(N1, N2, 1e-6);
+    }
+}
+
+// On a standard parallel the unscaled projection keeps lengths: a short east-west step on the plane is
+// as long as the arc of that parallel.
+TEST(Lambert2, ScaleIsOneOnEachStandardParallel) {
+    constexpr double Step = 1e-6; // rad of longitude
+    for (TLambert2Case C : Cases) {
+        SCOPED_TRACE(C.What);
+        C.Scale = 1.0;
+        TLambert2 System = MakeLambert2(C);
+        for (double Parallel : {C.Parallel1 * Degree, C.Parallel2 * Degree}) {
+            double XW, YW, XE, YE, Z;
+            System.GeoToProj(Parallel, C.CentralLon * Degree - Step / 2, 0.0, XW, YW, Z);
+            System.GeoToProj(Parallel, C.CentralLon * Degree + Step / 2, 0.0, XE, YE, Z);
+            const double Arc = System.Spheroid.RadiusN(Parallel) * std::cos(Parallel) * Step;
+            EXPECT_NEAR(std::hypot(XE - XW, YE - YW) / Arc, 1.0, 1e-9);
+        }
+    }
+}
+
+// A point west of the central meridian lands where it belongs whichever way its longitude is written
+// (−5°, 355°, or 355° + 360°): the difference from λ0 is taken in [−180°, 180°].
+TEST(Lambert2, LongitudeDifferenceIsTakenTheShortWay) {
+    const TLambert2Case& C = Cases[0]; // λ0 = 3°
+    TLambert2 System = MakeLambert2(C);
+    TProjOracle Oracle(ProjLcc(C));
+    double ExpectedE, ExpectedN;
+    Oracle.Forward(47.0 * Degree, -5.0 * Degree, ExpectedE, ExpectedN);
+    for (double Lon : {-5.0, 355.0, 715.0}) {
+        double E, N, Z;
+        System.GeoToProj(47.0 * Degree, Lon * Degree, 0.0, E, N, Z);
+        EXPECT_NEAR(E, ExpectedE, Millimetre) << Lon;
+        EXPECT_NEAR(N, ExpectedN, Millimetre) << Lon;
+    }
+}
+
+TEST(Lambert2, NegativeCentralMeridianIsStoredInZeroToTwoPi) {
+    const TLambert2 System(Record({"WE", "Test", "0", "0", "0", "0", "1", "-0.1", "0.7", "0.8", "0.75"}));
+    EXPECT_DOUBLE_EQ(System.CentralMeridian, 2 * Pi - 0.1);
+}
+
+TEST(Lambert2, RecordSkipsTheTwoReservedNumbers) {
+    const TLambert2 System(
+        Record({"WEX ", "Name ", "6600000", "700000", "123", "456", "0.9999", "0.05", "0.75", "0.85", "0.8"}));
+    EXPECT_EQ(System.SpheroidCode, "WEX");
+    EXPECT_EQ(System.Name, "Name");
+    EXPECT_EQ(System.FalseNorthing, 6600000.0);
+    EXPECT_EQ(System.FalseEasting, 700000.0);
+    EXPECT_EQ(System.ScaleFactor, 0.9999);
+    EXPECT_EQ(System.CentralMeridian, 0.05);
+    EXPECT_EQ(System.StdParallel1, 0.75);
+    EXPECT_EQ(System.StdParallel2, 0.85);
+    EXPECT_EQ(System.OriginLatitude, 0.8);
+}
+
+// The north pole is the apex of the cone: it maps to a single plane point, which comes back as the pole
+// on the central meridian.
+TEST(Lambert2, ApexComesBackAsThePole) {
+    TLambert2 System = MakeLambert2(Cases[0]);
+    double E, N, Z, Lat, Lon, H;
+    System.GeoToProj(Pi / 2, 1.0, 0.0, E, N, Z);
+    EXPECT_NEAR(E, Cases[0].FalseEasting, 1e-6);
+    System.ProjToGeo(Cases[0].FalseEasting, N, 0.0, Lat, Lon, H);
+    EXPECT_NEAR(Lat, Pi / 2, 1e-12);
+    EXPECT_DOUBLE_EQ(Lon, Cases[0].CentralLon * Degree);
+}
+
+// Invalid entries and points give NaN the caller can see, and the inverse always returns.
+TEST(Lambert2, FaultsGiveNaNAndTheInverseAlwaysReturns) {
+    const double NaN = std::numeric_limits<double>::quiet_NaN();
+    double E, N, Z, Lat, Lon, H;
+
+    TLambert2Case Equal = Cases[0];
+    Equal.Parallel2 = Equal.Parallel1;
+    TLambert2 Tangentless = MakeLambert2(Equal);
+    Tangentless.GeoToProj(46.0 * Degree, 2.0 * Degree, 0.0, E, N, Z);
+    EXPECT_TRUE(std::isnan(E) && std::isnan(N)) << "equal standard parallels, forward";
+    Tangentless.ProjToGeo(700000.0, 6600000.0, 0.0, Lat, Lon, H);
+    EXPECT_TRUE(std::isnan(Lat) && std::isnan(Lon)) << "equal standard parallels, inverse";
+
+    TLambert2Case Flat = Cases[0];
+    Flat.Scale = 0.0;
+    TLambert2 Zero = MakeLambert2(Flat);
+    Zero.ProjToGeo(700000.0, 6600000.0, 0.0, Lat, Lon, H);
+    EXPECT_TRUE(std::isnan(Lat) && std::isnan(Lon)) << "scale factor 0";
+
+    TLambert2 System = MakeLambert2(Cases[0]);
+    for (const auto& [X, Y] : {std::pair{NaN, 6600000.0}, std::pair{700000.0, NaN}}) {
+        System.ProjToGeo(X, Y, 7.0, Lat, Lon, H);
+        EXPECT_TRUE(std::isnan(Lat) && std::isnan(Lon));
+        EXPECT_EQ(H, 7.0);
+    }
+    // Absurdly far points end at the far pole instead of looping.
+    System.ProjToGeo(1e300, -1e300, 0.0, Lat, Lon, H);
+    EXPECT_NEAR(Lat, -Pi / 2, 1e-12);
+}
+
+} // namespace
+} // namespace vortane
