@@ -1,0 +1,86 @@
+// Conversions per second of the transverse Mercator series and of the zone grid, forward and inverse,
+// over a spread of points within three degrees of the central meridian.
+
+#include "crs/angles.hpp"
+#include "projections/tm_grid.hpp"
+#include "projections/transverse_mercator.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace vortane {
+namespace {
+
+constexpr double Deg = Pi / 180.0;
+
+struct TPoint {
+    double A, B;
+};
+
+template <class T> T MakeSystem(const char* Record) {
+    T System(Record);
+    System.SetSpheroidValues("WE", "", 6378137.0, 1.0 / 298.257223563);
+    return System;
+}
+
+// Latitude and longitude pairs in radians around the meridian 9 degrees east.
+std::vector<TPoint> GeographicPoints() {
+    std::vector<TPoint> Points;
+    for (double Lat = -80; Lat <= 80; Lat += 5)
+        for (double DLon = -3; DLon <= 3; DLon += 0.25) Points.push_back({Lat * Deg, (9 + DLon) * Deg});
+    return Points;
+}
+
+std::vector<TPoint> GridPoints(TProjection& System) {
+    std::vector<TPoint> Points;
+    for (const TPoint& P : GeographicPoints()) {
+        double X, Y, Z;
+        System.GeoToProj(P.A, P.B, 0.0, X, Y, Z);
+        Points.push_back({X, Y});
+    }
+    return Points;
+}
+
+void Forward(benchmark::State& State, TProjection& System) {
+    const std::vector<TPoint> Points = GeographicPoints();
+    double X, Y, Z;
+    for (auto _ : State) {
+        for (const TPoint& P : Points) {
+            System.GeoToProj(P.A, P.B, 0.0, X, Y, Z);
+            benchmark::DoNotOptimize(X);
+            benchmark::DoNotOptimize(Y);
+        }
+    }
+    State.SetItemsProcessed(static_cast<std::int64_t>(State.iterations() * Points.size()));
+}
+
+void Inverse(benchmark::State& State, TProjection& System) {
+    const std::vector<TPoint> Points = GridPoints(System);
+    double Lat, Lon, H;
+    for (auto _ : State) {
+        for (const TPoint& P : Points) {
+            System.ProjToGeo(P.A, P.B, 0.0, Lat, Lon, H);
+            benchmark::DoNotOptimize(Lat);
+            benchmark::DoNotOptimize(Lon);
+        }
+    }
+    State.SetItemsProcessed(static_cast<std::int64_t>(State.iterations() * Points.size()));
+}
+
+TTransMerc TransverseMercator = MakeSystem<TTransMerc>("WE,UTM 32,0,500000,0.9996,0.15707963267948966,0");
+TTMGrid ZoneGrid = MakeSystem<TTMGrid>("UTM,0,500000,0.9996,6:0:0,177:0:0W");
+
+void BM_TransverseMercatorForward(benchmark::State& State) { Forward(State, TransverseMercator); }
+void BM_TransverseMercatorInverse(benchmark::State& State) { Inverse(State, TransverseMercator); }
+void BM_ZoneGridForward(benchmark::State& State) { Forward(State, ZoneGrid); }
+void BM_ZoneGridInverse(benchmark::State& State) { Inverse(State, ZoneGrid); }
+
+BENCHMARK(BM_TransverseMercatorForward);
+BENCHMARK(BM_TransverseMercatorInverse);
+BENCHMARK(BM_ZoneGridForward);
+BENCHMARK(BM_ZoneGridInverse);
+
+} // namespace
+} // namespace vortane
