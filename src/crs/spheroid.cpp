@@ -37,6 +37,9 @@ bool IsDataLine(const std::string& Line) { return !Line.empty() && Line.front() 
 } // namespace
 
 TSpheroid::TSpheroid(const std::string& Line) : TCodeObject("") {
+    // Every coordinate system creates a default spheroid; leaving the shared tokenizer alone then
+    // lets a catalogue reader create systems in the middle of parsing a line.
+    if (Line.empty()) return;
     SetParseText(Line);
     Name = NextToken(FieldSeparator);
     A = ReadAxis(NextToken(FieldSeparator));

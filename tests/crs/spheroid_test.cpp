@@ -4,6 +4,7 @@
 
 #include "crs/angles.hpp"
 #include "text/strings.hpp"
+#include "text/tokenizer.hpp"
 
 #include <gtest/gtest.h>
 
@@ -54,6 +55,13 @@ TEST(TSpheroid, ReadsTabSeparatedLinesWithDefaults) {
         EXPECT_DOUBLE_EQ(S.F, 1.0 / C.InverseF);
         EXPECT_EQ(S.Description, C.Description);
     }
+}
+
+TEST(TSpheroid, DefaultSpheroidLeavesTheSharedTokenizerAlone) {
+    SetParseText("first\tsecond");
+    EXPECT_EQ(NextToken("\t"), "first");
+    const TSpheroid Default;
+    EXPECT_EQ(NextToken("\t"), "second");
 }
 
 TEST(TSpheroid, InverseFlatteningZeroIsASphere) {
