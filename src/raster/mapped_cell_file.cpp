@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace vortane {
 
@@ -182,7 +183,11 @@ bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uin
     FMapHandle = true;
     FForceRemap = true;
     FPosition = 0;
-    if (!MapPosition()) {
+    // The first view needs only its first byte; callers that need more ask with their own FMinBytes.
+    const std::uint32_t Wanted = std::exchange(FMinBytes, 1);
+    const bool Mapped = MapPosition();
+    FMinBytes = Wanted;
+    if (!Mapped) {
         CloseFile();
         return false;
     }

@@ -1,0 +1,228 @@
+#include "raster/raster.hpp"
+
+#include "raster/ers_map.hpp"
+#include "raster/header_text.hpp"
+#include "raster_files.hpp"
+#include "text/types.hpp"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace vortane {
+namespace {
+
+using test::ReadText;
+using test::WriteText;
+
+// The smallest raster without a header: georeferencing in its own fields.
+class TPlainRaster final : public TDataSetRoot2 {
+public:
+    bool OpenMap(const std::string&, std::int32_t, std::int32_t, std::uint8_t, std::int32_t, std::uint8_t) override {
+        return true;
+    }
+    bool OpenMapRead(const std::string&) override { return true; }
+    std::int32_t GetBands() override { return 1; }
+    std::int32_t GetRows() override { return 1; }
+    std::int32_t GetColumns() override { return 1; }
+    std::uint8_t GetCellType() override { return ctUnsigned8; }
+    bool GetMSBFirst() override { return false; }
+    void SetGeoreference(const std::string&, const std::string&, const std::string&, double CellSizeX,
+                         double CellSizeY, double RegCellX, double RegCellY, double Easting,
+                         double Northing) override {
+        SetCellSizeX(CellSizeX);
+        SetCellSizeY(CellSizeY);
+        SetRegCellX(RegCellX);
+        SetRegCellY(RegCellY);
+        SetRegEasting(Easting);
+        SetRegNorthing(Northing);
+    }
+};
+
+TEST(RasterBase, AZeroCellSizeReadsAsOneWithoutAHeaderAndAsZeroWithOne) {
+    TPlainRaster Plain;
+    Plain.SetCellSizeX(0);
+    Plain.SetCellSizeY(0);
+    EXPECT_EQ(Plain.GetCellSizeX(), 1.0);
+    EXPECT_EQ(Plain.GetCellSizeY(), 1.0);
+    EXPECT_EQ(Plain.GetCoordType(), coRAW);
+    EXPECT_EQ(Plain.GetProjection(), "RAW");
+
+    TErsMap2 Headed;
+    Headed.SetCellSizeX(0);
+    Headed.SetCellSizeY(0);
+    EXPECT_EQ(Headed.GetCellSizeX(), 0.0);
+    EXPECT_EQ(Headed.GetCellSizeY(), 0.0);
+}
+
+TEST(RasterBase, OriginAndCellMapConversionsFollowTheRegistrationPoint) {
+    TErsMap2 Headed;
+    Headed.SetGeoreference("S", "D", "P", 2, 3, 10, 20, 1000, 5000);
+    TPlainRaster Plain;
+    Plain.SetGeoreference("S", "D", "P", 2, 3, 10, 20, 1000, 5000);
+    for (TDataSetRoot2* Raster : std::initializer_list<TDataSetRoot2*>{&Headed, &Plain}) {
+        EXPECT_EQ(Raster->GetOriginX(), 980);
+        EXPECT_EQ(Raster->GetOriginY(), 5060);
+        double X = 0, Y = 0, Col = -1, Row = -1;
+        Raster->CellToMap(0, 0, X, Y);
+        EXPECT_EQ(X, 980);
+        EXPECT_EQ(Y, 5060);
+        Raster->MapToCell(X, Y, Col, Row);
+        EXPECT_EQ(Col, 0);
+        EXPECT_EQ(Row, 0);
+        Raster->MapToCell(980 + 2, 5060 - 3, Col, Row);
+        EXPECT_EQ(Col, 1);
+        EXPECT_EQ(Row, 1);
+        Raster->CellToMap(-4.5, 7.25, X, Y); // no clipping outside the raster
+        EXPECT_EQ(X, 971);
+        EXPECT_EQ(Y, 5038.25);
+    }
+}
+
+TEST(RasterBase, ControlPointListsAreOwnedAndReplaceable) {
+    TPlainRaster Plain;
+    EXPECT_EQ(Plain.GetControlPoints(), nullptr);
+    auto List = std::make_unique<TGCPList>();
+    List->AddFromLine("P1 Yes 1 2 3 4 5");
+    TGCPList* Given = List.get();
+    Plain.SetControlPoints(std::move(List));
+    EXPECT_EQ(Plain.GetControlPoints(), Given);
+
+    TErsMap2 Headed;
+    ASSERT_NE(Headed.GetControlPoints(), nullptr);
+    EXPECT_EQ(Headed.GetControlPoints()->Count(), 0);
+}
+
+// Every header number must read back as the same double.
+TEST(HeaderNumbers, ThreeDecimalsWhenTheyReadBackOtherwiseAsManyAsNeeded) {
+    const std::vector<std::pair<double, std::string>> Cases = {
+        {0.5, "0.500"},
+        {500000, "500000.000"},
+        {-2.25, "-2.250"},
+        {0, "0.000"},
+        {0.000001, "0.000001"},
+        {12.3456, "12.3456"},
+        {4100000.125, "4100000.125"},
+        {1e-20, "0.00000000000000000001"},
+    };
+    for (const auto& [Value, Expected] : Cases)
+        EXPECT_EQ(HeaderNumberText(Value), Expected) << Value;
+
+    for (double Value : {1.0 / 3, 0.1, 1e-7 * 3.3, 1e300, -4.9e-324, M_PI / 180 / 3600, 123456789.123456789}) {
+        const std::string Text = HeaderNumberText(Value);
+        double Read = 0;
+        std::from_chars(Text.data(), Text.data() + Text.size(), Read);
+        EXPECT_EQ(Read, Value) << Text;
+        EXPECT_EQ(Text.find_first_of("eE,"), std::string::npos) << Text;
+    }
+    EXPECT_EQ(HeaderNumberText(10.5, 10), "    10.500");
+}
+
+TEST(HeaderText, LastUpdatedUsesEnglishNamesAndAlwaysSaysGMT) {
+    std::tm Time{};
+    Time.tm_year = 2026 - 1900;
+    Time.tm_mon = 11;
+    Time.tm_mday = 6;
+    Time.tm_wday = 0;
+    Time.tm_hour = 9;
+    Time.tm_min = 7;
+    Time.tm_sec = 35;
+    EXPECT_EQ(LastUpdatedText(Time), "Sun Dec 06 09:07:35 GMT 2026");
+}
+
+TEST(HeaderText, CountsAreWholeIntegersThatFit32Bits) {
+    const std::vector<std::pair<std::string, bool>> Cases = {
+        {"12", true}, {" 12\t", true}, {"+7", true}, {"-3", true}, {"2147483647", true},
+        {"2147483648", false}, {"1.5", false}, {"12a", false}, {"", false}, {"\"3\"", false}, {"0x10", false},
+    };
+    for (const auto& [Text, Valid] : Cases) {
+        std::int32_t Value = -99;
+        EXPECT_EQ(HeaderInteger(Text, Value), Valid) << Text;
+    }
+    std::int32_t Value = 0;
+    ASSERT_TRUE(HeaderInteger("-3", Value));
+    EXPECT_EQ(Value, -3);
+}
+
+TEST(HeaderText, ValuesFollowTheFirstEqualsSignAndKeysAreMatchedBeforeIt) {
+    EXPECT_EQ(HeaderValue("  DATUM   =  \"WGS84\" \t"), "\"WGS84\"");
+    EXPECT_EQ(HeaderValue("VALUE=\"A=B\""), "\"A=B\"");
+    EXPECT_EQ(HeaderValue("\tNO EQUALS HERE "), "NO EQUALS HERE");
+    EXPECT_TRUE(HeaderKeyHas("\t\tDATUM\t = \"RAW\"", "DATUM"));
+    EXPECT_FALSE(HeaderKeyHas("\tNAME\t= \"DATUM.ERS\"", "DATUM"));
+    EXPECT_TRUE(HeaderKeyHas("CONTROLPOINTS {", "CONTROLPOINTS"));
+}
+
+TEST(HeaderText, CellTypeNamesReadBothSharedAndErMapperForms) {
+    const std::vector<std::pair<std::string, std::uint8_t>> Cases = {
+        {"UNSIGNED8BITINTEGER", ctUnsigned8}, {"SIGNED32BITSINGLE", ctFloat32}, {"IEEE4BYTEREAL", ctFloat32},
+        {"IEEE8BYTEREAL", ctFloat64},         {"UNSIGNED32BITINTEGER", ctUnsigned32},
+        {"SIGNED16BITINTEGER", ctSigned16},   {"COMPLEX", ctUnknown},       {"", ctUnknown},
+    };
+    for (const auto& [Name, Code] : Cases)
+        EXPECT_EQ(CellTypeFromHeader(Name), Code) << Name;
+    EXPECT_EQ(CellTypeHeaderName(ctFloat32), "IEEE4ByteReal");
+    EXPECT_EQ(CellTypeHeaderName(ctUnsigned16), "UNSIGNED16BITINTEGER");
+    EXPECT_EQ(CellTypeHeaderName(ctUnknown), "");
+}
+
+class WorldFileTest : public test::TTempDirTest {};
+
+TEST_F(WorldFileTest, NumbersAreWrittenWith14DecimalsIn18CharactersAndReadBack) {
+    const std::string Name = Path("image.tfw");
+    TWorldFile World;
+    World.CellSizeX = 0.5;
+    World.CellSizeY = 2;
+    World.RotationY = 0.25;
+    World.OriginX = 500000;
+    World.OriginY = -12.5;
+    ASSERT_TRUE(WriteWorldFile(Name, World));
+    EXPECT_EQ(ReadText(Name), "  0.50000000000000\r\n"
+                              "  0.25000000000000\r\n"
+                              "  0.00000000000000\r\n"
+                              " -2.00000000000000\r\n"
+                              "500000.00000000000000\r\n"
+                              "-12.50000000000000\r\n");
+    TWorldFile Read;
+    ASSERT_TRUE(ReadWorldFile(Name, TWorldNumbers::PointOnly, Read));
+    EXPECT_TRUE(Read.Complete);
+    EXPECT_EQ(Read.CellSizeX, 0.5);
+    EXPECT_EQ(Read.RotationY, 0.25);
+    EXPECT_EQ(Read.CellSizeY, 2);
+    EXPECT_EQ(Read.OriginX, 500000);
+    EXPECT_EQ(Read.OriginY, -12.5);
+}
+
+TEST_F(WorldFileTest, MissingOrUnreadableLinesKeepTheirDefaults) {
+    struct TCase {
+        std::string Text;
+        TWorldNumbers Numbers;
+        bool Complete;
+        double CellSizeX, CellSizeY, OriginX, OriginY;
+    };
+    const std::vector<TCase> Cases = {
+        {"2\n0\n0\n-3\n", TWorldNumbers::PointOrComma, false, 2, 3, 0, 0},
+        {"2,5\n0\n0\n-3,5\n10\n20\n", TWorldNumbers::PointOrComma, true, 2.5, 3.5, 10, 20},
+        {"2,5\n0\n0\n-3,5\n10\n20\n", TWorldNumbers::PointOnly, false, 1, 1, 10, 20},
+        {"abc\n0\n0\nxyz\n1e3\n-4\n", TWorldNumbers::PointOnly, false, 1, 1, 1000, -4},
+        {"\x01\x02\xff\n\n", TWorldNumbers::PointOrComma, false, 1, 1, 0, 0},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Text);
+        WriteText(Path("w.tfw"), Case.Text);
+        TWorldFile World;
+        ASSERT_TRUE(ReadWorldFile(Path("w.tfw"), Case.Numbers, World));
+        EXPECT_EQ(World.Complete, Case.Complete);
+        EXPECT_EQ(World.CellSizeX, Case.CellSizeX);
+        EXPECT_EQ(World.CellSizeY, Case.CellSizeY);
+        EXPECT_EQ(World.OriginX, Case.OriginX);
+        EXPECT_EQ(World.OriginY, Case.OriginY);
+    }
+    TWorldFile World;
+    EXPECT_FALSE(ReadWorldFile(Path("missing.tfw"), TWorldNumbers::PointOrComma, World));
+}
+
+} // namespace
+} // namespace vortane
