@@ -271,8 +271,8 @@ double TTransMerc::MeridianArc(double Lat) const {
 
 void TTransMerc::GeoToXY(double Lat, double Lon, double A, double E2, double& Xr, double& Yr) const {
     const double CosLat = std::cos(Lat);
-    // The odd powers of cos(phi) in the series come from a logarithm of cos(phi): beyond the poles
-    // there is no result.
+    // The series' odd powers of cos(phi) are defined through ln cos(phi), so beyond the poles
+    // (cos(phi) <= 0) there is no result.
     if (!(CosLat > 0.0)) {
         Xr = Yr = std::nan("");
         return;
