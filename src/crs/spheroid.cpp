@@ -77,13 +77,12 @@ bool TSpheroid::AddPrjType(const std::string& TypeName, const TCodeList* Systems
 }
 
 bool TSpherList::LoadFromFile(const std::string& FileName) {
+    // Only regular files: a folder cannot be read, and opening a pipe could wait forever.
     std::error_code Error;
-    if (FileName.empty() || !std::filesystem::exists(FileName, Error)) return false;
+    if (FileName.empty() || !std::filesystem::is_regular_file(FileName, Error)) return false;
     // A file without bytes holds no data lines, which is not an error; the mapping reader cannot
     // map it, so it is answered here.
-    if (std::filesystem::is_regular_file(FileName, Error) && std::filesystem::file_size(FileName, Error) == 0 &&
-        !Error)
-        return true;
+    if (std::filesystem::file_size(FileName, Error) == 0 && !Error) return true;
     try {
         TReadLine Reader(FileName);
         std::string Line;

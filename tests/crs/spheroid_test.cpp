@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -189,6 +190,9 @@ TEST_F(SpherFile, MissingUnreadableAndEmptyFiles) {
     EXPECT_FALSE(List.LoadFromFile((FDir / "missing.dat").string()));
     EXPECT_FALSE(List.LoadFromFile(""));
     EXPECT_FALSE(List.LoadFromFile(FDir.string())); // a folder, not a file
+    const std::string Pipe = (FDir / "pipe").string();
+    ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(List.LoadFromFile(Pipe)); // returns instead of waiting for a writer
     EXPECT_EQ(List.Count(), 0);
     // A file without bytes has no data lines, which is no error.
     EXPECT_TRUE(List.LoadFromFile(WriteBytes("")));
