@@ -1,0 +1,103 @@
+#include "cli/info_command.hpp"
+
+#include "gcp/gcp.hpp"
+#include "job/data_set.hpp"
+#include "raster/mapped_cell_file.hpp"
+#include "raster/raster.hpp"
+#include "text/types.hpp"
+
+#include <array>
+#include <cstdio>
+#include <ostream>
+#include <string_view>
+
+namespace vortane {
+
+namespace {
+
+std::string CellTypeName(std::uint8_t CellType)
+{
+    constexpr std::array<std::string_view, 10> Names = {
+        "ONEBIT",           "UNSIGNED8BITINTEGER", "SIGNED8BITINTEGER", "SIGNED16BITINTEGER",
+        "UNSIGNED16BITINTEGER", "SIGNED32BITINTEGER", "SIGNED32BITSINGLE", "RGB24BIT",
+        "SIGNED64BITDOUBLE", "POINT2DDOUBLE"};
+    if (CellType < Names.size())
+        return std::string(Names[CellType]);
+    if (CellType == ctUnsigned32)
+        return "UNSIGNED32BITINTEGER";
+    return "UNKNOWN (" + std::to_string(CellType) + ")";
+}
+
+// Up to 15 significant digits, as short as the value allows: stable for scripts.
+std::string NumberText(double Value)
+{
+    char Buffer[64];
+    std::snprintf(Buffer, sizeof Buffer, "%.15g", Value);
+    return Buffer;
+}
+
+class TInfoPrinter {
+public:
+    explicit TInfoPrinter(std::ostream& Out) : FOut(Out) {}
+    void Line(std::string_view Key, const std::string& Value) { FOut << Key << ": " << Value << '\n'; }
+    void Line(std::string_view Key, double Value) { Line(Key, NumberText(Value)); }
+
+private:
+    std::ostream& FOut;
+};
+
+void PrintDescription(const TDataSet2& DataSet, std::ostream& Out)
+{
+    TDataSetRoot2& Raster = *DataSet.Raster();
+    std::string Spheroid, Datum, Projection;
+    DataSet.GetSpheroid(Spheroid);
+    DataSet.GetDatum(Datum);
+    DataSet.GetProjection(Projection);
+    const TGCPList* ControlPoints = Raster.GetControlPoints();
+
+    TInfoPrinter Print(Out);
+    Print.Line("format", FormatName(DataSet.GetFileType()));
+    Print.Line("columns", std::to_string(DataSet.GetColumns()));
+    Print.Line("rows", std::to_string(DataSet.GetRows()));
+    Print.Line("bands", std::to_string(DataSet.GetBands()));
+    Print.Line("cell type", CellTypeName(DataSet.GetCellType()));
+    Print.Line("byte order", Raster.GetMSBFirst() ? "MSBFirst" : "LSBFirst");
+    Print.Line("cell size x", DataSet.GetCellSizeX());
+    Print.Line("cell size y", DataSet.GetCellSizeY());
+    Print.Line("origin x", DataSet.GetOriginX());
+    Print.Line("origin y", DataSet.GetOriginY());
+    Print.Line("registration cell x", Raster.GetRegCellX());
+    Print.Line("registration cell y", Raster.GetRegCellY());
+    Print.Line("easting", Raster.GetRegEasting());
+    Print.Line("northing", Raster.GetRegNorthing());
+    Print.Line("spheroid", Spheroid);
+    Print.Line("datum", Datum);
+    Print.Line("projection", Projection);
+    Print.Line("control points", std::to_string(ControlPoints ? ControlPoints->Count() : 0));
+}
+
+} // namespace
+
+int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err)
+{
+    TDataSet2 DataSet;
+    if (!DataSet.Open(Path, 0, 0, ctUnsigned8, 1, omRead)) {
+        const std::string Text = DataSet.GetErrorText();
+        Err << (Text.empty() ? "Cannot open " + Path : Text) << '\n';
+        return ExitFailure;
+    }
+    PrintDescription(DataSet, Out);
+    return ExitSuccess;
+}
+
+void AddInfoCommand(CLI::App& App, TCliContext& Context)
+{
+    CLI::App* Command = App.add_subcommand("info", "Print an image's geometry and georeferencing as key: value lines");
+    auto Path = std::make_shared<std::string>();
+    Command->add_option("PATH", *Path, "Image to describe (any supported format, detected from its first bytes)")
+        ->required();
+    Command->footer("Example:\n  vortane-cli info image.ers");
+    Command->callback([Path, &Context] { Context.ExitCode = ShowImageInfo(*Path, Context.Out, Context.Err); });
+}
+
+} // namespace vortane

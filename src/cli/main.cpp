@@ -1,0 +1,12 @@
+// vortane-cli: every command lives in its own unit and adds itself here.
+#include "cli/cli_app.hpp"
+#include "cli/info_command.hpp"
+
+#include <iostream>
+
+int main(int Argc, char** Argv)
+{
+    using namespace vortane;
+    constexpr TAddCommand Commands[] = {AddInfoCommand};
+    return RunCli(Argc, Argv, Commands, std::cout, std::cerr);
+}

@@ -1,0 +1,170 @@
+#include "job/data_set.hpp"
+
+#include "raster/ers_map.hpp"
+#include "raster/raster.hpp"
+#include "text/types.hpp"
+
+#include <array>
+#include <cmath>
+
+namespace vortane {
+
+namespace {
+
+// Cell coordinates beyond this cannot address a cell and would overflow the integer conversion.
+constexpr double MaxCellCoordinate = 9.0e15;
+
+// Format names by file type code. Codes without a class of their own (GIF, DCR, BIT) are read and
+// written as ortho data sets.
+constexpr std::array<const char*, 13> Formats = {
+    "ER Mapper",      // ftErs
+    "Ortho data set", // ftOsd
+    "TIFF",           // ftTif
+    "Ortho data set", // ftGif
+    "BMP",            // ftBmp
+    "DTM",            // ftDtm
+    "NOG",            // ftNog
+    "JPEG",           // ftJpg
+    "VEG",            // ftVeg
+    "ECW",            // ftEcw
+    "Ortho data set", // ftDcr
+    "RSW",            // ftRsw
+    "Ortho data set", // ftBit
+};
+
+// The raster class that handles a file type code; null while that format is not part of this build.
+std::unique_ptr<TDataSetRoot2> CreateRaster(int FileType)
+{
+    switch (FileType) {
+    case ftErs:
+        return std::make_unique<TErsMap2>();
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+std::string FormatName(int FileType)
+{
+    if (FileType < 0 || FileType >= static_cast<int>(Formats.size()))
+        return "unknown";
+    return Formats[static_cast<std::size_t>(FileType)];
+}
+
+TDataSet2::TDataSet2() = default;
+TDataSet2::~TDataSet2() = default;
+
+bool TDataSet2::Fail(const std::string& Text)
+{
+    SetErrorText(Text);
+    return false;
+}
+
+bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                     std::int32_t Bands, std::uint8_t Mode)
+{
+    FRaster.reset();
+    FFileType = ftUnknown;
+    SetErrorText("");
+    if (FileName.empty())
+        return Fail("No file name");
+
+    // The content test keeps its last I/O message across calls; start clean so that an unrecognised
+    // file is not reported with the error of an earlier, unrelated file.
+    FileTypeError.clear();
+    const int FileType = Mode == omCreate ? FileTypeByExt(FileName) : FileTypeByContent(FileName);
+    if (FileType == ftMissing)
+        return Fail("No file: " + FileName);
+    if (FileType == ftUnknown)
+        return Fail(FileTypeError.empty() ? "Unknown file type: " + FileName : FileTypeError);
+
+    // Codes without a class of their own fall to the ortho data set.
+    FFileType = FileType < static_cast<int>(Formats.size()) ? FileType : static_cast<int>(ftOsd);
+    FRaster = CreateRaster(FFileType);
+    if (!FRaster)
+        return Fail(FormatName(FFileType) + " images are not supported by this build: " + FileName);
+    return FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode);
+}
+
+std::int32_t TDataSet2::GetBands() const { return FRaster ? FRaster->GetBands() : 0; }
+std::int32_t TDataSet2::GetColumns() const { return FRaster ? FRaster->GetColumns() : 0; }
+std::int32_t TDataSet2::GetRows() const { return FRaster ? FRaster->GetRows() : 0; }
+std::uint8_t TDataSet2::GetCellType() const
+{
+    return FRaster ? FRaster->GetCellType() : std::uint8_t(ctUnsigned8);
+}
+
+double TDataSet2::GetCellSizeX() const
+{
+    const double Size = FRaster ? FRaster->GetCellSizeX() : 1.0;
+    return Size == 0 ? 1.0 : Size;
+}
+
+double TDataSet2::GetCellSizeY() const
+{
+    const double Size = FRaster ? FRaster->GetCellSizeY() : 1.0;
+    return Size == 0 ? 1.0 : Size;
+}
+
+double TDataSet2::GetOriginX() const { return FRaster ? FRaster->GetOriginX() : 0; }
+double TDataSet2::GetOriginY() const { return FRaster ? FRaster->GetOriginY() : 0; }
+
+void TDataSet2::GetSpheroid(std::string& Text) const
+{
+    if (FRaster)
+        Text = FRaster->GetSpheroid();
+}
+
+void TDataSet2::GetDatum(std::string& Text) const
+{
+    if (FRaster)
+        Text = FRaster->GetDatum();
+}
+
+void TDataSet2::GetProjection(std::string& Text) const
+{
+    if (FRaster)
+        Text = FRaster->GetProjection();
+}
+
+void TDataSet2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
+                                const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
+                                double RegCellY, double Easting, double Northing)
+{
+    if (FRaster)
+        FRaster->SetGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
+                                 Northing);
+}
+
+int TDataSet2::GetErrorCode() const { return FRaster ? FRaster->ErrorCode() : 0; }
+
+std::string TDataSet2::GetErrorText() const { return FRaster ? FRaster->ErrorText() : FErrorText; }
+
+void TDataSet2::SetErrorText(const std::string& Text)
+{
+    if (FRaster)
+        FRaster->SetErrorText(Text);
+    else
+        FErrorText = Text;
+}
+
+bool TDataSet2::ReadValue(std::uint32_t Band, float& Value, double X, double Y, bool Interpolate)
+{
+    if (!FRaster)
+        return false;
+    // The raster's own getters: a header's cell size of 0 gives an infinite or undefined position,
+    // which the range checks below turn away.
+    const double Col = (X - FRaster->GetOriginX()) / FRaster->GetCellSizeX();
+    if (!(Col >= 0 && Col < MaxCellCoordinate))
+        return false;
+    const double Row = (FRaster->GetOriginY() - Y) / FRaster->GetCellSizeY();
+    if (!(Row >= 0 && Row < MaxCellCoordinate))
+        return false;
+    if (Interpolate)
+        return FRaster->SampleBilinear(Band, Value, Col, Row);
+    return FRaster->ReadCell(static_cast<std::int64_t>(std::nearbyint(Col)),
+                             static_cast<std::int64_t>(std::nearbyint(Row)), Band, Value);
+}
+
+} // namespace vortane
