@@ -31,10 +31,19 @@ std::string FixedDecimals(double Value, int Decimals) {
     return std::string(Buffer, Result.ptr);
 }
 
-// "D:M:S.sss" of a non-negative angle in radians.
+// "D:M:S.sss" of a non-negative angle in radians. Seconds that round up to 60.000 carry into the
+// minutes (and on into the degrees): "37:25:60.000" would be rejected by StrToAngle.
 std::string DMSText(double AbsRad) {
-    const TDMS Parts = RadToDMS(AbsRad);
-    return std::to_string(Parts.Deg) + ":" + std::to_string(Parts.Min) + ":" + FixedDecimals(Parts.Sec, 3);
+    TDMS Parts = RadToDMS(AbsRad);
+    std::string Seconds = FixedDecimals(Parts.Sec, 3);
+    if (Seconds.starts_with("60.")) {
+        Seconds = "0.000";
+        if (++Parts.Min == 60) {
+            Parts.Min = 0;
+            ++Parts.Deg;
+        }
+    }
+    return std::to_string(Parts.Deg) + ":" + std::to_string(Parts.Min) + ":" + Seconds;
 }
 
 // A number written with '.' as the only decimal mark; NaN for anything else, empty or not finite.
@@ -136,7 +145,9 @@ std::string LonToStr(double X) {
 
 std::string LatToStr(double X) {
     X = ReduceAngle(X);
+    // Fold over the north pole, then over the south pole, so that every angle becomes a latitude.
     if (X > HalfPi) X = Pi - X;
+    if (X < -HalfPi) X = -Pi - X;
     return DMSText(std::fabs(X)) + (X < 0 ? "S" : "N");
 }
 

@@ -100,6 +100,7 @@ TEST(GeographicForms, WrittenTextsReadBack) {
     const double Positions[][3] = {
         {48.8364 * Deg, 2.3372 * Deg, 35.25}, {-33.9 * Deg, 151.2 * Deg, 0.0},
         {-0.25 * Deg, -0.75 * Deg, -10.5},    {89.5 * Deg, -179.5 * Deg, 8848.0},
+        {DMSRad(10, 59, 59.9997), DMSRad(37, 25, 59.9996), 0.0}, // seconds written as 60 would not read back
     };
     for (int I = 0; I < List.Count(); ++I) {
         TProjection& System = *List.Item(I);
