@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     const std::string Line(reinterpret_cast<const char*>(Data), Size);
     Total += vortane::TGCPoint::CreateFromErsLine(Line).ToText().size();
     // Keeps the texts from being optimised away.
-    static volatile std::size_t Sink;
+    [[maybe_unused]] static volatile std::size_t Sink;
     Sink = Total;
     return 0;
 }
