@@ -6,6 +6,12 @@
 #include "crs/angles.hpp"
 #include "crs/datum.hpp"
 #include "crs/spheroid.hpp"
+#include "projections/lambert1.hpp"
+#include "projections/lambert2.hpp"
+#include "projections/lambert_eren.hpp"
+#include "projections/stereographic.hpp"
+#include "projections/tm_grid.hpp"
+#include "projections/transverse_mercator.hpp"
 #include "text/strings.hpp"
 
 #include <gtest/gtest.h>
@@ -577,6 +583,117 @@ TEST_F(PublishedValues, ZoneGridsReproduceTheirPublishedZones) {
             }
         }
         EXPECT_GE(Zones, 2) << F[0] << ": name two published zones";
+    }
+}
+
+// Where the program's own systems are compared with the published grids: series in the longitude
+// difference (transverse Mercator) are meant for a few degrees either side of the central meridian,
+// series about the origin (Lambert one parallel, stereographic) for about a degree around it, and the
+// closed forms for the whole area of use.
+enum class TReach { WholeArea, NearMeridian, NearOrigin };
+
+constexpr double SeriesReach = 1.0; // degrees
+
+class ProgramSystems : public PublishedValues {
+protected:
+    void SetUp() override {
+        PublishedValues::SetUp();
+        ASSERT_TRUE(FSpheres.LoadFromFile(StoredPath("Spher")));
+    }
+
+    // Loads one stored projection file with the program's own list and compares every system with the
+    // published grid its source comment names. Fields 6 and 7 of the near-origin files hold the central
+    // meridian and the latitude of origin.
+    template <class TList> void CheckFile(TList& List, const std::string& File, TReach Reach) {
+        ASSERT_TRUE(List.LoadFromFile(StoredPath(File)));
+        const std::vector<TEntry> Source = Entries(File);
+        ASSERT_EQ(List.Count(), static_cast<int>(Source.size()));
+        for (int K = 0; K < List.Count(); ++K) {
+            const TEntry& Entry = Source[static_cast<std::size_t>(K)];
+            TProjection& System = *List.Item(K);
+            const std::vector<int> Codes = EpsgCodes(Entry.Source);
+            ASSERT_FALSE(Codes.empty()) << File << " " << Entry.Fields[1];
+            SCOPED_TRACE(File + " " + Entry.Fields[1] + " EPSG:" + std::to_string(Codes[0]));
+            EXPECT_EQ(System.Name, Entry.Fields[1]);
+            const TSpheroid* Spheroid = FSpheres.Find(Entry.Fields[0]);
+            ASSERT_NE(Spheroid, nullptr);
+            System.SetSpheroid(*Spheroid);
+            const TPj Crs = FromDatabase(Codes[0], PJ_CATEGORY_CRS);
+            ASSERT_NE(Crs, nullptr);
+            const TPj Published = PublishedProjection(Crs.get());
+            ASSERT_NE(Published, nullptr);
+            for (TLonLat P : AreaPoints(Crs.get())) {
+                if (Reach != TReach::WholeArea) {
+                    const double Lon0 = NumberField(Entry.Fields, 6) * RadToDeg;
+                    P.Lon = Lon0 + std::clamp(std::remainder(P.Lon - Lon0, 360.0), -SeriesReach, SeriesReach);
+                }
+                if (Reach == TReach::NearOrigin) {
+                    const double Lat0 = NumberField(Entry.Fields, 7) * RadToDeg;
+                    P.Lat = std::clamp(P.Lat, Lat0 - SeriesReach, Lat0 + SeriesReach);
+                }
+                ExpectSameAsPublished(System, P, Forward(Published.get(), P));
+            }
+        }
+    }
+
+    static void ExpectSameAsPublished(TProjection& System, TLonLat P, const PJ_COORD& Want) {
+        double X = 0, Y = 0, Z = 0;
+        System.GeoToProj(P.Lat / RadToDeg, P.Lon / RadToDeg, 0.0, X, Y, Z);
+        PJ_COORD Got{};
+        Got.xy.x = X;
+        Got.xy.y = Y;
+        ExpectSamePlanePoint(Got, Want, "at " + std::to_string(P.Lon) + " " + std::to_string(P.Lat));
+    }
+
+    TSpherList FSpheres;
+};
+
+TEST_F(ProgramSystems, ProjectionFilesGiveThePublishedGridCoordinates) {
+    // Catches entries that read differently from what their source means: fields out of order, a
+    // central meridian the loader adjusts, a latitude beyond the pole.
+    TTransMercList TransMercs;
+    TLambert1List Lambert1s;
+    TLambert2List Lambert2s;
+    TLamberEnList LambErens;
+    TStereoProjList Stereos;
+    CheckFile(TransMercs, "tranmerc", TReach::NearMeridian);
+    CheckFile(Lambert1s, "Lambert1", TReach::NearOrigin);
+    CheckFile(Lambert2s, "Lambert2", TReach::WholeArea);
+    CheckFile(LambErens, "LambEren", TReach::WholeArea);
+    CheckFile(Stereos, "stereo", TReach::NearOrigin);
+}
+
+TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
+    static const std::regex Zone("zone ([0-9]+) = EPSG:([0-9]+)");
+    TTMGridList Grids;
+    ASSERT_TRUE(Grids.LoadFromFile(StoredPath("tmgrid")));
+    const std::vector<TEntry> Source = Entries("tmgrid");
+    ASSERT_EQ(Grids.Count(), static_cast<int>(Source.size()));
+    for (int K = 0; K < Grids.Count(); ++K) {
+        const TEntry& Entry = Source[static_cast<std::size_t>(K)];
+        TTMGrid& Grid = *Grids.Item(K);
+        EXPECT_EQ(Grid.Name, Entry.Fields[0]);
+        for (auto It = std::sregex_iterator(Entry.Source.begin(), Entry.Source.end(), Zone);
+             It != std::sregex_iterator(); ++It) {
+            const int Number = std::stoi((*It)[1].str());
+            const int Code = std::stoi((*It)[2].str());
+            SCOPED_TRACE(Entry.Fields[0] + " zone " + std::to_string(Number) + " EPSG:" + std::to_string(Code));
+            const TPj Crs = FromDatabase(Code, PJ_CATEGORY_CRS);
+            ASSERT_NE(Crs, nullptr);
+            const TPj Ellipsoid(proj_get_ellipsoid(FContext, Crs.get()));
+            double A = 0, B = 0, InvF = 0;
+            int BComputed = 0;
+            proj_ellipsoid_get_parameters(FContext, Ellipsoid.get(), &A, &B, &BComputed, &InvF);
+            Grid.SetSpheroidValues("*", "", A, (A - B) / A);
+            const TPj Published = PublishedProjection(Crs.get());
+            ASSERT_NE(Published, nullptr);
+            for (const TLonLat& P : AreaPoints(Crs.get())) {
+                PJ_COORD Want = Forward(Published.get(), P);
+                if (Want.xy.x < 1e6)
+                    Want.xy.x += Number * 1e6; // the grid puts the zone number in front
+                ExpectSameAsPublished(Grid, P, Want);
+            }
+        }
     }
 }
 
