@@ -21,7 +21,13 @@ constexpr std::string_view FileMissingText = "File not Exists";
 constexpr std::string_view WriteErrorPrefix = "Open map write error=";
 constexpr std::string_view ReadErrorPrefix = "Open Map Read Error=";
 constexpr std::string_view SameFileText = "The header is its own cell file";
-constexpr std::string_view NegativeSizeText = "Negative raster size";
+constexpr std::string_view BadSizeText = "Raster size out of range";
+
+// Counts a header may hold: never negative, and no more bands than any image has (a header that
+// claims billions of bands is corrupt, and writing its band list would exhaust memory).
+bool SizesInRange(std::int32_t Columns, std::int32_t Rows, std::int32_t Bands) {
+    return Columns >= 0 && Rows >= 0 && Bands >= 0 && Bands <= THeadMap2::MaxBands;
+}
 constexpr int ShortHeaderNameLength = 20;
 
 std::string HeaderReadingErrorText(const std::string& HeaderName) {
@@ -222,8 +228,8 @@ bool THeadMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::
 bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands) {
     FHeader->SetParams(Rows, Columns, Bands, CellType, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
     FHeader->FMSBFirst = false;
-    if (Columns < 0 || Rows < 0 || Bands < 0)
-        OwnError(std::string(NegativeSizeText));
+    if (!SizesInRange(Columns, Rows, Bands))
+        OwnError(std::string(BadSizeText));
     else if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
     else if (OpenGrid(FFileName, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
@@ -234,7 +240,7 @@ bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_
 
 bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
     const THeader& Header = *FHeader;
-    if (!FHeader->ReadHeader(Header.FFileName) || Header.FColumns < 0 || Header.FRows < 0 || Header.FBands < 0)
+    if (!FHeader->ReadHeader(Header.FFileName) || !SizesInRange(Header.FColumns, Header.FRows, Header.FBands))
         return OwnError(HeaderReadingErrorText(Header.FFileName));
     if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));

@@ -161,6 +161,8 @@ protected:
 
 class THeadMap2 : public TDataSetRoot2 {
 public:
+    static constexpr std::int32_t MaxBands = 65536;
+
     ~THeadMap2() override;
 
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,

@@ -384,6 +384,7 @@ TEST_F(ErsImageTest, OpeningFailsCleanlyWithAMessage) {
     const std::vector<TCase> Cases = {
         {"missing header", std::nullopt, true, 1, HeaderError},
         {"negative lines", Geometry("-1", "1", "1"), true, 1, HeaderError},
+        {"billions of bands", Geometry("1", "1", "2147483647"), true, 1, HeaderError},
         {"lines not an integer", Geometry("1x", "1", "1"), true, 1, HeaderError},
         {"missing cell file", Geometry("1", "1", "1"), false, 2, "Open Map Read Error=2 No such file or directory"},
     };
@@ -426,7 +427,7 @@ TEST_F(ErsImageTest, AHeaderThatIsItsOwnCellFileIsNeitherReadAsCellsNorOverwritt
 TEST_F(ErsImageTest, CellFilesThatDoNotMatchTheirHeaderAreReadAsOneRowWithinTheFile) {
     const std::vector<std::pair<std::string, std::string>> Cases = {
         {"truncated", Geometry("50", "100", "1")},
-        {"rows x columns x bands beyond 64 bits", Geometry("2147483647", "2147483647", "2147483647")},
+        {"rows x columns x bands beyond 64 bits", Geometry("2147483647", "2147483647", "65536")},
         {"no geometry at all", Header},
     };
     for (const auto& [Name, Text] : Cases) {
@@ -451,7 +452,8 @@ TEST_F(ErsImageTest, CreatingWithImpossibleGeometryFailsAndWritesNoHeader) {
         std::string Text;
     };
     const std::vector<TCase> Cases = {
-        {-1, 5, 1, ctUnsigned8, "Open map write error=1 Negative raster size"},
+        {-1, 5, 1, ctUnsigned8, "Open map write error=1 Raster size out of range"},
+        {1, 1, THeadMap2::MaxBands + 1, ctUnsigned8, "Open map write error=1 Raster size out of range"},
         {5, 5, 1, ctOneBit, "Open map write error=1 Bit type not supported"},
     };
     for (const TCase& Case : Cases) {
