@@ -1,5 +1,6 @@
 #include "crs/angles.hpp"
 
+#include "crs/number_field.hpp"
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
@@ -52,11 +53,6 @@ double ReadDotNumber(std::string_view Token) {
     if (Token.find(',') != std::string_view::npos) return NotANumber;
     const double Value = StrToFloatDef(Token, NotANumber);
     return std::isfinite(Value) ? Value : NotANumber;
-}
-
-bool StartsWithMinus(std::string_view Token) {
-    const std::string Trimmed = TrimBlanks(Token);
-    return !Trimmed.empty() && Trimmed.front() == '-';
 }
 
 } // namespace

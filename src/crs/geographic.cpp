@@ -47,8 +47,7 @@ bool ReadDottedAngle(const std::string& Text, double& Degrees) {
     const std::string SecText = NextToken(" "); // the seconds keep their own decimal point
     double Deg = 0.0, Min = 0.0, Sec = 0.0;
     const bool Ok = ReadNumberField(DegText, Deg) && ReadNumberField(MinText, Min) && ReadNumberField(SecText, Sec);
-    const std::string TrimmedDeg = TrimBlanks(DegText);
-    const double Sign = !TrimmedDeg.empty() && TrimmedDeg.front() == '-' ? -1.0 : 1.0;
+    const double Sign = StartsWithMinus(DegText) ? -1.0 : 1.0;
     Degrees = Sign * (std::fabs(Deg) + Min / 60.0 + Sec / 3600.0);
     return Ok;
 }

@@ -10,4 +10,8 @@ namespace vortane {
 // its texts was rejected instead of silently converting a position at 0.
 bool ReadNumberField(std::string_view Text, double& Value);
 
+// Whether Text, without surrounding blanks, begins with "-". Angle texts take their sign from the
+// text, since "-0" reads as the number 0 but still makes the minutes and seconds negative.
+bool StartsWithMinus(std::string_view Text);
+
 } // namespace vortane

@@ -23,6 +23,11 @@ bool ReadNumberField(std::string_view Text, double& Value) {
     return true;
 }
 
+bool StartsWithMinus(std::string_view Text) {
+    const std::string Trimmed = TrimBlanks(Text);
+    return !Trimmed.empty() && Trimmed.front() == '-';
+}
+
 TProjection::TProjection(std::string SystemName) : TCodeObject(std::move(SystemName)) {}
 
 void TProjection::SetSpheroid(const TSpheroid& Source) {
