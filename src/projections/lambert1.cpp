@@ -5,7 +5,9 @@
 
 namespace vortane {
 
-std::unique_ptr<TProjection> TLambert1::Clone() const { return std::make_unique<TLambert1>(*this); }
+std::unique_ptr<TProjection> TLambert1::Clone() const {
+    return std::make_unique<TLambert1>(*this);
+}
 
 void TLambert1::ComputeConstants() {
     const auto [t, T, c, N, eta2] = OriginTerms();
@@ -72,12 +74,13 @@ void TLambert1::ComputeConstants() {
 }
 
 std::string TLambert1::GetParamText() const {
-    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian, " Centr.Lat.=",
-                           OriginLatitude);
+    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian,
+                           " Centr.Lat.=", OriginLatitude);
 }
 
 bool TLambert1List::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName, [this](const std::string& Line) { Add(std::make_unique<TLambert1>(Line)); });
+    return LoadCatalogueRecords(FileName,
+                                [this](const std::string& Line) { Add(std::make_unique<TLambert1>(Line)); });
 }
 
 } // namespace vortane

@@ -25,9 +25,13 @@ TLambert2::TLambert2(const std::string& Line) : TProjection("") {
     OriginLatitude = Fields.NextNumber(0.0);
 }
 
-std::unique_ptr<TProjection> TLambert2::Clone() const { return std::make_unique<TLambert2>(*this); }
+std::unique_ptr<TProjection> TLambert2::Clone() const {
+    return std::make_unique<TLambert2>(*this);
+}
 
-double TLambert2::IsoT(double Phi, double E) { return std::tan(Pi / 4 - Phi / 2) / EccentricityFactor(Phi, E); }
+double TLambert2::IsoT(double Phi, double E) {
+    return std::tan(Pi / 4 - Phi / 2) / EccentricityFactor(Phi, E);
+}
 
 void TLambert2::ComputeConstants() {
     const double A = Spheroid.A;
@@ -55,9 +59,10 @@ int TLambert2::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     const double Rho = Sign * std::hypot(X, FRho0 - Y);
     const double TPrime = std::pow(Rho / (Spheroid.A * FConeF), 1 / FCone);
     const double E = FEcc;
-    const TLatitudeResult Result = IterateLatitude(Pi / 2 - 2 * std::atan(TPrime), LatitudeTolerance, [=](double Phi) {
-        return Pi / 2 - 2 * std::atan(TPrime * EccentricityFactor(Phi, E));
-    });
+    const TLatitudeResult Result =
+        IterateLatitude(Pi / 2 - 2 * std::atan(TPrime), LatitudeTolerance, [=](double Phi) {
+            return Pi / 2 - 2 * std::atan(TPrime * EccentricityFactor(Phi, E));
+        });
     Lat = Result.Lat;
     // A one-argument arctangent of the quotient: on the apex row (y = ρ0) the quotient is ±∞ and the
     // angle ±π/2. The apex itself (0/0) is the pole, where any longitude will do: take λ0, as for every
@@ -101,8 +106,8 @@ void TLambert2::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon
 
 // The standard parallels are not part of the text.
 std::string TLambert2::GetParamText() const {
-    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian, " Centr.Lat.=",
-                           OriginLatitude);
+    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian,
+                           " Centr.Lat.=", OriginLatitude);
 }
 
 void TLambert2::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
@@ -110,7 +115,8 @@ void TLambert2::GetAxisNames(std::string& XName, std::string& YName, std::string
 }
 
 bool TLambert2List::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName, [this](const std::string& Line) { Add(std::make_unique<TLambert2>(Line)); });
+    return LoadCatalogueRecords(FileName,
+                                [this](const std::string& Line) { Add(std::make_unique<TLambert2>(Line)); });
 }
 
 } // namespace vortane

@@ -47,14 +47,14 @@ public:
     double OriginLatitude = 0.0;  // φ0, radians: its parallel passes through the false origin
 
 private:
-    double FM1 = 0.0;   // N(φ1)·cos φ1 / a
-    double FM2 = 0.0;   // N(φ2)·cos φ2 / a
-    double FT1 = 0.0;   // t(φ1)
-    double FT2 = 0.0;   // t(φ2)
-    double FCone = 0.0; // n, the cone constant
+    double FM1 = 0.0;    // N(φ1)·cos φ1 / a
+    double FM2 = 0.0;    // N(φ2)·cos φ2 / a
+    double FT1 = 0.0;    // t(φ1)
+    double FT2 = 0.0;    // t(φ2)
+    double FCone = 0.0;  // n, the cone constant
     double FConeF = 0.0; // F: ρ = a·F·t(φ)ⁿ
-    double FRho0 = 0.0; // ρ of the origin parallel, metres
-    double FEcc = 0.0;  // first eccentricity e
+    double FRho0 = 0.0;  // ρ of the origin parallel, metres
+    double FEcc = 0.0;   // first eccentricity e
 };
 
 class TLambert2List : public TCodeListOf<TLambert2> {

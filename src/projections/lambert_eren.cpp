@@ -30,9 +30,13 @@ TLambEren::TLambEren(const std::string& Line) : TProjection("") {
     StartLatitude = Fields.NextNumber(0.0);
 }
 
-std::unique_ptr<TProjection> TLambEren::Clone() const { return std::make_unique<TLambEren>(*this); }
+std::unique_ptr<TProjection> TLambEren::Clone() const {
+    return std::make_unique<TLambEren>(*this);
+}
 
-double TLambEren::Eccentricity() const { return std::sqrt(Spheroid.E2()); }
+double TLambEren::Eccentricity() const {
+    return std::sqrt(Spheroid.E2());
+}
 
 double TLambEren::IsoLat(double Phi) const {
     return std::log(std::tan(Pi / 4 + Phi / 2) * EccentricityFactor(Phi, Eccentricity()));
@@ -107,8 +111,8 @@ void TLambEren::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon
 }
 
 std::string TLambEren::GetParamText() const {
-    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian, " Centr.Lat.=",
-                           StartLatitude);
+    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian,
+                           " Centr.Lat.=", StartLatitude);
 }
 
 void TLambEren::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
@@ -116,7 +120,8 @@ void TLambEren::GetAxisNames(std::string& XName, std::string& YName, std::string
 }
 
 bool TLamberEnList::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName, [this](const std::string& Line) { Add(std::make_unique<TLambEren>(Line)); });
+    return LoadCatalogueRecords(FileName,
+                                [this](const std::string& Line) { Add(std::make_unique<TLambEren>(Line)); });
 }
 
 } // namespace vortane

@@ -42,7 +42,8 @@ TSeriesProjection::TSeriesProjection(const std::string& Line) : TProjection("") 
 
 TSeriesProjection::TOriginTerms TSeriesProjection::OriginTerms() const {
     const double t = std::tan(OriginLatitude);
-    return {t, t * t, std::cos(OriginLatitude), Spheroid.RadiusN(OriginLatitude), Spheroid.Eta2(OriginLatitude)};
+    return {t, t * t, std::cos(OriginLatitude), Spheroid.RadiusN(OriginLatitude),
+            Spheroid.Eta2(OriginLatitude)};
 }
 
 void TSeriesProjection::GeoToXY(double Lat, double Lon, double& X, double& Y) {

@@ -6,8 +6,8 @@
 namespace vortane {
 
 std::string OriginParamText(double FalseNorthing, double FalseEasting, double ScaleFactor,
-                            std::string_view MeridianLabel, double CentralMeridian, std::string_view LatitudeLabel,
-                            double Latitude) {
+                            std::string_view MeridianLabel, double CentralMeridian,
+                            std::string_view LatitudeLabel, double Latitude) {
     std::string Text = FixedText(FalseNorthing, 10, 3) + " " + FixedText(FalseEasting, 10, 3);
     Text += " Scale" + FixedText(ScaleFactor, 10, 4);
     Text += std::string(MeridianLabel) + LonToStr(CentralMeridian);

@@ -20,8 +20,8 @@ inline constexpr double LatitudeTolerance = 1e-11;
 inline constexpr int MaxLatitudeSteps = 100;
 
 struct TLatitudeResult {
-    double Lat;  // radians; NaN when the iteration did not settle
-    int Steps;   // steps taken; MaxLatitudeSteps when it did not settle
+    double Lat; // radians; NaN when the iteration did not settle
+    int Steps;  // steps taken; MaxLatitudeSteps when it did not settle
 };
 
 // Starting from Start, applies Step at least once and until one step changes the latitude by less

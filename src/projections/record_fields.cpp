@@ -10,17 +10,24 @@ namespace vortane {
 
 std::string_view TRecordFields::NextField() {
     constexpr char Separator = ',';
-    while (FPos < FLine.size() && FLine[FPos] == Separator) ++FPos;
+    while (FPos < FLine.size() && FLine[FPos] == Separator)
+        ++FPos;
     const std::size_t Start = FPos;
-    while (FPos < FLine.size() && FLine[FPos] != Separator) ++FPos;
+    while (FPos < FLine.size() && FLine[FPos] != Separator)
+        ++FPos;
     return FLine.substr(Start, FPos - Start);
 }
 
-std::string TRecordFields::NextText() { return TrimRightBlanks(NextField()); }
+std::string TRecordFields::NextText() {
+    return TrimRightBlanks(NextField());
+}
 
-double TRecordFields::NextNumber(double Default) { return StrToFloatDef(NextField(), Default); }
+double TRecordFields::NextNumber(double Default) {
+    return StrToFloatDef(NextField(), Default);
+}
 
-bool LoadCatalogueRecords(const std::string& FileName, const std::function<void(const std::string&)>& AddEntry) {
+bool LoadCatalogueRecords(const std::string& FileName,
+                          const std::function<void(const std::string&)>& AddEntry) {
     std::error_code Error;
     if (!std::filesystem::is_regular_file(FileName, Error)) return false;
     // An empty file cannot be mapped, but it is simply a catalogue without entries.

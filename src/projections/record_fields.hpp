@@ -30,6 +30,7 @@ private:
 // Calls AddEntry with every record of the stored (encoded) catalogue file FileName: each line is decoded,
 // and lines that are empty or begin with ";" are skipped. False when the file does not exist or cannot
 // be read (entries added before a read error stay); True otherwise, also for a file without records.
-bool LoadCatalogueRecords(const std::string& FileName, const std::function<void(const std::string&)>& AddEntry);
+bool LoadCatalogueRecords(const std::string& FileName,
+                          const std::function<void(const std::string&)>& AddEntry);
 
 } // namespace vortane

@@ -5,7 +5,9 @@
 
 namespace vortane {
 
-std::unique_ptr<TProjection> TStereoProj::Clone() const { return std::make_unique<TStereoProj>(*this); }
+std::unique_ptr<TProjection> TStereoProj::Clone() const {
+    return std::make_unique<TStereoProj>(*this);
+}
 
 void TStereoProj::ComputeConstants() {
     const auto [t, T, c, N, eta2] = OriginTerms();
@@ -74,13 +76,13 @@ void TStereoProj::ComputeConstants() {
 
 // The two angle labels carry no "=", unlike the other projections' texts.
 std::string TStereoProj::GetParamText() const {
-    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.", CentralMeridian, " Centr.Lat",
-                           OriginLatitude);
+    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.", CentralMeridian,
+                           " Centr.Lat", OriginLatitude);
 }
 
 bool TStereoProjList::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName,
-                                [this](const std::string& Line) { Add(std::make_unique<TStereoProj>(Line)); });
+    return LoadCatalogueRecords(
+        FileName, [this](const std::string& Line) { Add(std::make_unique<TStereoProj>(Line)); });
 }
 
 } // namespace vortane

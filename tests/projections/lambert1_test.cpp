@@ -36,9 +36,9 @@ TLambert1 MakeLambert1(const TLambert1Case& C) {
 }
 
 std::string ProjTangentLcc(const TLambert1Case& C) {
-    return "+proj=lcc +lat_1=" + Num(C.OriginLat) + " +lat_0=" + Num(C.OriginLat) + " +lon_0=" + Num(C.CentralLon) +
-           " +k_0=" + Num(C.Scale) + " +x_0=" + Num(C.FalseEasting) + " +y_0=" + Num(C.FalseNorthing) +
-           ProjEllipsoid(C.Spheroid);
+    return "+proj=lcc +lat_1=" + Num(C.OriginLat) + " +lat_0=" + Num(C.OriginLat) +
+           " +lon_0=" + Num(C.CentralLon) + " +k_0=" + Num(C.Scale) + " +x_0=" + Num(C.FalseEasting) +
+           " +y_0=" + Num(C.FalseNorthing) + ProjEllipsoid(C.Spheroid);
 }
 
 // The series agree with the closed form to the millimetre within 1° of the origin and to about a
@@ -78,8 +78,8 @@ TEST(Lambert1, AgreesWithProjTangentLccNearTheOrigin) {
             }
         }
     }
-    std::cout << "[ measured ] Lambert1 vs PROJ lcc: within 1 deg forward " << Forward1.Value << " m, inverse "
-              << Inverse1.Value << " m; within 3 deg forward " << Forward3.Value << " m\n";
+    std::cout << "[ measured ] Lambert1 vs PROJ lcc: within 1 deg forward " << Forward1.Value
+              << " m, inverse " << Inverse1.Value << " m; within 3 deg forward " << Forward3.Value << " m\n";
 }
 
 // With the origin on the equator (t = 0, c = 1) most terms vanish and what is left is short enough to
@@ -90,11 +90,13 @@ TEST(Lambert1, EquatorialOriginLeavesTheMeridianTerms) {
     const double N = System.Spheroid.RadiusN(0.0);
     const double Eta2 = System.Spheroid.EP2();
     const double Eta4 = Eta2 * Eta2;
-    for (const auto& [DPhi, DLam] : {std::pair{0.02, 0.03}, std::pair{-0.04, 0.01}, std::pair{0.035, -0.05}}) {
+    for (const auto& [DPhi, DLam] :
+         {std::pair{0.02, 0.03}, std::pair{-0.04, 0.01}, std::pair{0.035, -0.05}}) {
         double X, Y, Z;
         System.GeoToProj(DPhi, 0.3 + DLam, 0.0, X, Y, Z);
         const double ExpectedY = N * (1 - Eta2 + Eta4 - Eta4 * Eta2) * DPhi +
-                                 (N / 6) * (1 + Eta2 - 3 * Eta4) * std::pow(DPhi, 3) + (N / 24) * std::pow(DPhi, 5);
+                                 (N / 6) * (1 + Eta2 - 3 * Eta4) * std::pow(DPhi, 3) +
+                                 (N / 24) * std::pow(DPhi, 5);
         EXPECT_NEAR(Y, ExpectedY, 1e-6);
         EXPECT_NEAR(X, N * DLam, 1e-6);
     }

@@ -23,8 +23,8 @@ struct TLambert2Case {
 
 const TLambert2Case Cases[] = {
     {"France, WGS 84", Wgs84, 44.0, 49.0, 46.5, 3.0, 700000.0, 6600000.0, 1.0},
-    {"Belgium, Hayford, origin at the pole", Hayford, 49.8333339, 51.1666672, 90.0, 4.3674867, 150000.013, 5400088.438,
-     1.0},
+    {"Belgium, Hayford, origin at the pole", Hayford, 49.8333339, 51.1666672, 90.0, 4.3674867, 150000.013,
+     5400088.438, 1.0},
     {"southern cone, Bessel", Bessel, -30.0, -40.0, -35.0, 25.0, 0.0, 0.0, 0.9999},
     {"west of Greenwich, Clarke 1880", Clarke80, 42.5, 47.5, 45.0, -2.0, 600000.0, 200000.0, 0.99987742},
 };
@@ -38,9 +38,9 @@ TLambert2 MakeLambert2(const TLambert2Case& C) {
 }
 
 std::string ProjLcc(const TLambert2Case& C) {
-    return "+proj=lcc +lat_1=" + Num(C.Parallel1) + " +lat_2=" + Num(C.Parallel2) + " +lat_0=" + Num(C.OriginLat) +
-           " +lon_0=" + Num(C.CentralLon) + " +x_0=" + Num(C.FalseEasting) + " +y_0=" + Num(C.FalseNorthing) +
-           " +k_0=" + Num(C.Scale) + ProjEllipsoid(C.Spheroid);
+    return "+proj=lcc +lat_1=" + Num(C.Parallel1) + " +lat_2=" + Num(C.Parallel2) +
+           " +lat_0=" + Num(C.OriginLat) + " +lon_0=" + Num(C.CentralLon) + " +x_0=" + Num(C.FalseEasting) +
+           " +y_0=" + Num(C.FalseNorthing) + " +k_0=" + Num(C.Scale) + ProjEllipsoid(C.Spheroid);
 }
 
 // Latitude of the grid rows: around the standard parallels, a few degrees either side.
@@ -75,8 +75,8 @@ TEST(Lambert2, AgreesWithProjLccOnAGrid) {
             }
         }
     }
-    std::cout << "[ measured ] Lambert2 vs PROJ lcc: forward " << Forward.Value << " m, inverse " << Inverse.Value
-              << " m\n";
+    std::cout << "[ measured ] Lambert2 vs PROJ lcc: forward " << Forward.Value << " m, inverse "
+              << Inverse.Value << " m\n";
 }
 
 TEST(Lambert2, OriginMapsToFalseOriginAndBackInAFewSteps) {
@@ -152,8 +152,8 @@ TEST(Lambert2, NegativeCentralMeridianIsStoredInZeroToTwoPi) {
 }
 
 TEST(Lambert2, RecordSkipsTheTwoReservedNumbers) {
-    const TLambert2 System(
-        Record({"WEX ", "Name ", "6600000", "700000", "123", "456", "0.9999", "0.05", "0.75", "0.85", "0.8"}));
+    const TLambert2 System(Record(
+        {"WEX ", "Name ", "6600000", "700000", "123", "456", "0.9999", "0.05", "0.75", "0.85", "0.8"}));
     EXPECT_EQ(System.SpheroidCode, "WEX");
     EXPECT_EQ(System.Name, "Name");
     EXPECT_EQ(System.FalseNorthing, 6600000.0);

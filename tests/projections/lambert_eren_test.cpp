@@ -73,8 +73,8 @@ TEST(LambEren, AgreesWithProjLccOnAGrid) {
             }
         }
     }
-    std::cout << "[ measured ] LambEren vs PROJ lcc: forward " << Forward.Value << " m, inverse " << Inverse.Value
-              << " m\n";
+    std::cout << "[ measured ] LambEren vs PROJ lcc: forward " << Forward.Value << " m, inverse "
+              << Inverse.Value << " m\n";
 }
 
 // Every easting term holds sin θ, which is exactly 0 on the central meridian, and the inverse takes
@@ -127,8 +127,8 @@ TEST(LambEren, StartLatitudeMovesNoPoint) {
 }
 
 TEST(LambEren, RecordReservedFieldsMayHoldAnyText) {
-    const TLambEren System(Record({"WE", "Eren zone", "1000", "2000", "not a number", ";;", "0.9999", "-0.05", "1.0",
-                                   "1.03", "1.01"}));
+    const TLambEren System(Record(
+        {"WE", "Eren zone", "1000", "2000", "not a number", ";;", "0.9999", "-0.05", "1.0", "1.03", "1.01"}));
     EXPECT_EQ(System.Name, "Eren zone");
     EXPECT_EQ(System.FalseNorthing, 1000.0);
     EXPECT_EQ(System.FalseEasting, 2000.0);

@@ -17,7 +17,9 @@
 namespace vortane {
 namespace {
 
-double Dms(double Deg, double Min, double Sec) { return (Deg + Min / 60 + Sec / 3600) * Degree; }
+double Dms(double Deg, double Min, double Sec) {
+    return (Deg + Min / 60 + Sec / 3600) * Degree;
+}
 
 // One realistic entry of each class with the parameter text it must show.
 template <class T> struct TSample;
@@ -35,8 +37,8 @@ template <> struct TSample<TLambert1> {
 template <> struct TSample<TLambert2> {
     using TList = TLambert2List;
     static std::string Line() {
-        return Record({"WE", "Lambert 2SP", "6600000", "700000", "0", "0", "1", Num(-Dms(5, 30, 0)), Num(Dms(44, 0, 0)),
-                       Num(Dms(49, 0, 0)), Num(Dms(46, 30, 0))});
+        return Record({"WE", "Lambert 2SP", "6600000", "700000", "0", "0", "1", Num(-Dms(5, 30, 0)),
+                       Num(Dms(44, 0, 0)), Num(Dms(49, 0, 0)), Num(Dms(46, 30, 0))});
     }
     static constexpr const char* ParamText =
         "6600000.000 700000.000 Scale1.0000 Centr.Mer.=5:30:0.000W Centr.Lat.=46:30:0.000N";
@@ -45,8 +47,8 @@ template <> struct TSample<TLambert2> {
 template <> struct TSample<TLambEren> {
     using TList = TLamberEnList;
     static std::string Line() {
-        return Record({"IN", "Eren", "-14000000", "0", "r", "r", "0.9998", Num(-Dms(3, 30, 0)), Num(Dms(40, 0, 0)),
-                       Num(Dms(44, 0, 0)), Num(Dms(42, 15, 0))});
+        return Record({"IN", "Eren", "-14000000", "0", "r", "r", "0.9998", Num(-Dms(3, 30, 0)),
+                       Num(Dms(40, 0, 0)), Num(Dms(44, 0, 0)), Num(Dms(42, 15, 0))});
     }
     static constexpr const char* ParamText =
         "-14000000.000 0.000 Scale0.9998 Centr.Mer.=3:30:0.000W Centr.Lat.=42:15:0.000N";
@@ -55,7 +57,8 @@ template <> struct TSample<TLambEren> {
 template <> struct TSample<TStereoProj> {
     using TList = TStereoProjList;
     static std::string Line() {
-        return Record({"BR", "RD", "463000", "155000", "0.9999079", Num(Dms(5, 23, 15.5)), Num(Dms(52, 9, 22.178))});
+        return Record(
+            {"BR", "RD", "463000", "155000", "0.9999079", Num(Dms(5, 23, 15.5)), Num(Dms(52, 9, 22.178))});
     }
     static constexpr const char* ParamText =
         "463000.000 155000.000 Scale0.9999 Centr.Mer.5:23:15.500E Centr.Lat52:9:22.178N";
@@ -177,7 +180,8 @@ TEST(RecordFields, RunsOfCommasAreOneSeparatorAndMissingNumbersTakeDefaults) {
 template <class T> class SeriesEntry : public ::testing::Test {
 protected:
     static T Make(double OriginLatDeg, double Scale = 0.9996) {
-        T System(Record({"WE", "Series", "5000000", "500000", Num(Scale), Num(-1.5 * Degree), Num(OriginLatDeg * Degree)}));
+        T System(Record({"WE", "Series", "5000000", "500000", Num(Scale), Num(-1.5 * Degree),
+                         Num(OriginLatDeg * Degree)}));
         UseSpheroid(System, Wgs84);
         return System;
     }

@@ -51,7 +51,8 @@ inline std::string ProjEllipsoid(const TTestSpheroid& Spheroid) {
 // A decoded catalogue record from its fields.
 inline std::string Record(const std::vector<std::string>& Fields) {
     std::string Line;
-    for (const std::string& Field : Fields) Line += (Line.empty() ? "" : ",") + Field;
+    for (const std::string& Field : Fields)
+        Line += (Line.empty() ? "" : ",") + Field;
     return Line;
 }
 
@@ -65,7 +66,8 @@ struct TLargest {
 class TStoredCatalogue {
 public:
     explicit TStoredCatalogue(const std::string& FileName)
-        : FFolder(std::filesystem::temp_directory_path() / ("vortane_lambert_" + std::to_string(::getpid()))) {
+        : FFolder(std::filesystem::temp_directory_path() /
+                  ("vortane_lambert_" + std::to_string(::getpid()))) {
         std::filesystem::create_directories(FFolder);
         FPath = (FFolder / FileName).string();
     }
@@ -78,7 +80,8 @@ public:
 
     const std::string& Write(const std::vector<std::string>& Lines) {
         std::ofstream Out(FPath, std::ios::binary | std::ios::trunc);
-        for (const std::string& Line : Lines) Out << EncodeCatalogueLine(Line) << "\r\n";
+        for (const std::string& Line : Lines)
+            Out << EncodeCatalogueLine(Line) << "\r\n";
         return FPath;
     }
 

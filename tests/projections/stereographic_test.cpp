@@ -29,15 +29,16 @@ const TStereoCase Cases[] = {
 };
 
 TStereoProj MakeStereo(const TStereoCase& C) {
-    TStereoProj System(Record({C.Spheroid.Code, "Test", Num(C.FalseNorthing), Num(C.FalseEasting), Num(C.Scale),
-                               Num(C.CentralLon * Degree), Num(C.OriginLat * Degree)}));
+    TStereoProj System(Record({C.Spheroid.Code, "Test", Num(C.FalseNorthing), Num(C.FalseEasting),
+                               Num(C.Scale), Num(C.CentralLon * Degree), Num(C.OriginLat * Degree)}));
     UseSpheroid(System, C.Spheroid);
     return System;
 }
 
 std::string ProjSterea(const TStereoCase& C) {
-    return "+proj=sterea +lat_0=" + Num(C.OriginLat) + " +lon_0=" + Num(C.CentralLon) + " +k_0=" + Num(C.Scale) +
-           " +x_0=" + Num(C.FalseEasting) + " +y_0=" + Num(C.FalseNorthing) + ProjEllipsoid(C.Spheroid);
+    return "+proj=sterea +lat_0=" + Num(C.OriginLat) + " +lon_0=" + Num(C.CentralLon) +
+           " +k_0=" + Num(C.Scale) + " +x_0=" + Num(C.FalseEasting) + " +y_0=" + Num(C.FalseNorthing) +
+           ProjEllipsoid(C.Spheroid);
 }
 
 // Within 1° of the origin the series agree with the double stereographic projection to a few
@@ -69,8 +70,8 @@ TEST(StereoProj, AgreesWithStereaWithinOneDegree) {
             }
         }
     }
-    std::cout << "[ measured ] StereoProj vs PROJ sterea within 1 deg: forward " << Forward.Value << " m, inverse "
-              << Inverse.Value << " m\n";
+    std::cout << "[ measured ] StereoProj vs PROJ sterea within 1 deg: forward " << Forward.Value
+              << " m, inverse " << Inverse.Value << " m\n";
 }
 
 TEST(StereoProj, OneDegreeNorthEastOf52North19EastIsWithinAMillimetre) {
@@ -91,13 +92,14 @@ TEST(StereoProj, EquatorialOriginLeavesTheEvenEastingTerms) {
     const double N = System.Spheroid.RadiusN(0.0);
     const double Eta2 = System.Spheroid.EP2();
     const double Eta4 = Eta2 * Eta2;
-    for (const auto& [DPhi, DLam] : {std::pair{0.02, 0.03}, std::pair{-0.04, 0.01}, std::pair{0.035, -0.05}}) {
+    for (const auto& [DPhi, DLam] :
+         {std::pair{0.02, 0.03}, std::pair{-0.04, 0.01}, std::pair{0.035, -0.05}}) {
         double X, Y, Z;
         System.GeoToProj(DPhi, 0.3 + DLam, 0.0, X, Y, Z);
         const double ExpectedX = N * DLam + (N / 12) * (1 + Eta2) * std::pow(DLam, 3) +
                                  (N / 12) * (-3 + 3 * Eta2 - 3 * Eta4) * DPhi * DPhi * DLam -
-                                 (N / 24) * std::pow(DPhi, 4) * DLam - (N / 12) * DPhi * DPhi * std::pow(DLam, 3) +
-                                 (N / 120) * std::pow(DLam, 5);
+                                 (N / 24) * std::pow(DPhi, 4) * DLam -
+                                 (N / 12) * DPhi * DPhi * std::pow(DLam, 3) + (N / 120) * std::pow(DLam, 5);
         EXPECT_NEAR(X, ExpectedX, 1e-6);
     }
 }
