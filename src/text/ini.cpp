@@ -32,6 +32,7 @@ bool IsRegularFile(const std::string& FileName) {
 } // namespace
 
 TIniAdd::TIniAdd(std::string FileName) : FFileName(std::move(FileName)), FIni(std::make_unique<TStore>()) {
+    FIni->SetSpaces(false); // "key=value", the usual ini form
     // An unreadable or broken file simply leaves the settings empty: every read gives its default.
     if (IsRegularFile(FFileName))
         FIni->LoadFile(FFileName.c_str());

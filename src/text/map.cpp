@@ -3,10 +3,11 @@
 #include "text/types.hpp"
 
 #include <algorithm>
-#include <iterator>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <limits>
 #include <sys/stat.h>
 
@@ -14,7 +15,9 @@ namespace vortane {
 
 namespace {
 
-// A little-endian host is assumed: multi-byte cells are swapped exactly when they are not native.
+// Multi-byte cells are swapped exactly when they are not least significant byte first.
+static_assert(std::endian::native == std::endian::little, "cells are read on a little-endian host");
+
 template <typename T> T LoadCell(const unsigned char* Source, bool Swap) {
     unsigned char Raw[sizeof(T)];
     std::memcpy(Raw, Source, sizeof(T));
@@ -54,7 +57,8 @@ bool TMap::Open() {
     if (Mode == 1 || FileName.empty())
         return false;
     FView.Unmap();
-    LastError = FFileHandle.Open(FileName, O_RDONLY);
+    // O_NONBLOCK: a FIFO given as a file name must fail below instead of waiting for a writer.
+    LastError = FFileHandle.Open(FileName, O_RDONLY | O_NONBLOCK);
     if (LastError != 0)
         return false;
     struct stat Status {};

@@ -16,7 +16,8 @@ constexpr char PathDelimiter = '/';
 
 } // namespace
 
-// A text of blanks only keeps its last blank.
+// A text of blanks only keeps its last blank. Long texts are never cut: a path or a number of more
+// than 255 characters must come through whole.
 std::string TrimLeftBlanks(std::string_view Text) {
     std::size_t First = 0;
     while (First + 1 < Text.size() && IsBlank(Text[First]))

@@ -53,7 +53,7 @@ TEST_F(IniTest, SaveWritesCrLfLinesThatReadBack) {
         ASSERT_TRUE(Ini.Save());
     }
     const std::string Text = Contents(Path);
-    EXPECT_NE(Text.find("Name = /out/b.ers\r\n"), std::string::npos) << Text;
+    EXPECT_NE(Text.find("[Output]\r\nName=/out/b.ers\r\n"), std::string::npos) << Text;
     EXPECT_EQ(Text.find("\n"), Text.find("\r\n") + 1);
     const TIniAdd Again(Path);
     EXPECT_EQ(Again.ReadString("Output", "Name", ""), "/out/b.ers");

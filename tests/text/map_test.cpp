@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 
 #include <random>
+#include <sys/stat.h>
 #include <string>
 #include <vector>
 
@@ -168,7 +169,9 @@ TEST_F(ReadLineTest, CreateFailsWithTheReadersMessages) {
         {PathOf("missing.txt"), "Open read error"},
         {WriteFile("empty.txt", ""), "Open read error"},
         {PathOf(""), "Open read error"}, // a folder
+        {PathOf("pipe"), "Open read error"},
     };
+    ASSERT_EQ(::mkfifo(PathOf("pipe").c_str(), 0600), 0);
     for (const TCase& Case : Cases) {
         try {
             TReadLine Reader(Case.FileName);

@@ -114,18 +114,13 @@ TEST(DaysToHMS, UnrepresentableDurationsGiveAPlaceholder) {
         EXPECT_EQ(DaysToHMS(Days), "--:--:--") << Days;
 }
 
-TEST(SmallHelpers, RemoveQuoteMinMaxAndBits) {
+TEST(SmallHelpers, RemoveQuoteAndBits) {
     EXPECT_EQ(RemoveChar("1 234 567", ' '), "1234567");
     EXPECT_EQ(RemoveChar("a\0b\0"s, '\0'), "ab");
     EXPECT_EQ(RemoveChar("", 'x'), "");
     EXPECT_EQ(QuoteStr("C:/my file.tif"), "\"C:/my file.tif\"");
     EXPECT_EQ(QuoteStr("say \"hi\""), "say \"hi\"");
     EXPECT_EQ(QuoteStr(""), "\"\"");
-    EXPECT_EQ(MinInt(-3, 2), -3);
-    EXPECT_EQ(MinInt(5, 2), 2);
-    EXPECT_EQ(MinFloat(1.5, -2.5), -2.5);
-    EXPECT_EQ(MaxFloat(1.5, -2.5), 1.5);
-    EXPECT_EQ(MaxFloat(-1.0, 3.0), 3.0);
     const std::uint8_t Value = 0b1000'0101;
     const std::vector<bool> Expected = {true, false, true, false, false, false, false, true};
     for (int N = 0; N < 8; ++N) {
