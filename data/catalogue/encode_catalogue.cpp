@@ -22,16 +22,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::filesystem::path StoredPath(argv[2]);
-    if (StoredPath.has_parent_path())
-        std::filesystem::create_directories(StoredPath.parent_path());
+    if (StoredPath.has_parent_path()) std::filesystem::create_directories(StoredPath.parent_path());
     // Written to a temporary name first so that a failed run never leaves a half-written catalogue.
     const std::filesystem::path TempPath = StoredPath.string() + ".part";
     {
         std::ofstream Stored(TempPath, std::ios::binary | std::ios::trunc);
         std::string Line;
         while (std::getline(Source, Line)) {
-            if (!Line.empty() && Line.back() == '\r')
-                Line.pop_back();
+            if (!Line.empty() && Line.back() == '\r') Line.pop_back();
             Stored << vortane::EncodeCatalogueLine(Line) << "\r\n";
         }
         if (!Stored.flush()) {

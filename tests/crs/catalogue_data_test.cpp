@@ -44,7 +44,7 @@ constexpr double MetresPerDegree = 111320.0; // at the equator; enough to turn a
 // Reading the sources and the stored files
 
 struct TCatalogueFormat {
-    const char* Name;   // file name without extension
+    const char* Name; // file name without extension
     char Delimiter;
     int FieldCount;
     std::vector<int> NumberFields; // 1-based
@@ -64,8 +64,12 @@ const std::vector<TCatalogueFormat>& Formats() {
     return All;
 }
 
-std::string SourcePath(const std::string& Name) { return std::string(VORTANE_CATALOGUE_SOURCE_DIR) + "/" + Name + ".txt"; }
-std::string StoredPath(const std::string& Name) { return std::string(VORTANE_BINARY_DIR) + "/bin/" + Name + ".dat"; }
+std::string SourcePath(const std::string& Name) {
+    return std::string(VORTANE_CATALOGUE_SOURCE_DIR) + "/" + Name + ".txt";
+}
+std::string StoredPath(const std::string& Name) {
+    return std::string(VORTANE_BINARY_DIR) + "/bin/" + Name + ".dat";
+}
 
 std::string ReadBytes(const std::string& Path) {
     std::ifstream In(Path, std::ios::binary);
@@ -87,19 +91,16 @@ std::vector<std::string> SplitFields(const std::string& Line, char Delimiter) {
     for (;;) {
         const std::size_t End = Line.find(Delimiter, Start);
         Fields.push_back(Line.substr(Start, End - Start));
-        if (End == std::string::npos)
-            return Fields;
+        if (End == std::string::npos) return Fields;
         Start = End + 1;
     }
 }
 
 std::optional<double> Number(const std::string& Text) {
-    if (Text.empty())
-        return std::nullopt;
+    if (Text.empty()) return std::nullopt;
     char* End = nullptr;
     const double Value = std::strtod(Text.c_str(), &End);
-    if (End != Text.c_str() + Text.size() || !std::isfinite(Value))
-        return std::nullopt;
+    if (End != Text.c_str() + Text.size() || !std::isfinite(Value)) return std::nullopt;
     return Value;
 }
 
@@ -122,8 +123,8 @@ std::vector<TEntry> Entries(const std::string& Name) {
     int LineNumber = 0;
     for (const std::string& Line : SourceLines(Name)) {
         ++LineNumber;
-        if (Line.empty()) {
-            Comments.clear();
+        if (Line.empty() || Line == ";") {
+            Comments.clear(); // a lone ";" ends the comments of the entry before
         } else if (Line[0] == ';') {
             Comments += Line + "\n";
         } else {
@@ -137,7 +138,7 @@ std::vector<TEntry> Entries(const std::string& Name) {
 std::vector<TEntry> EntriesWithSources(const std::string& Name) {
     std::vector<TEntry> Result = Entries(Name);
     for (const TEntry& Entry : Result) {
-        // A block of only ";" lines separates entries; the source must sit right above the entry.
+        // Each entry names its published source in the comment lines right above it.
         EXPECT_NE(Entry.Source.find("EPSG:"), std::string::npos)
             << Name << " line " << Entry.LineNumber << " names no published source";
     }
@@ -176,7 +177,9 @@ std::string Exact(double Value) {
     return Text;
 }
 
-std::string Degrees(double Radians) { return Exact(Radians / Pi * 180.0); }
+std::string Degrees(double Radians) {
+    return Exact(Radians / Pi * 180.0);
+}
 
 // ---------------------------------------------------------------------------------------------------
 // The files as the build stores them, and their line layout
@@ -229,7 +232,8 @@ TEST(CatalogueFiles, EveryDataLineHasTheFieldsItsLoaderReads) {
             }
             for (int Index : Format.NumberFields)
                 EXPECT_TRUE(Number(Entry.Fields[static_cast<std::size_t>(Index - 1)]).has_value())
-                    << "field " << Index << " is not a number: " << Entry.Fields[static_cast<std::size_t>(Index - 1)];
+                    << "field " << Index
+                    << " is not a number: " << Entry.Fields[static_cast<std::size_t>(Index - 1)];
         }
     }
 }
@@ -252,7 +256,8 @@ TEST(CatalogueReferences, SpheroidCodesAreShortAndUniqueAndTheBuiltInOnesMatch) 
     };
     const std::vector<TEntry> All = Entries("Spher");
     for (const auto& Line : BuiltIn) {
-        const auto It = std::find_if(All.begin(), All.end(), [&](const TEntry& E) { return E.Fields[0] == Line[0]; });
+        const auto It =
+            std::find_if(All.begin(), All.end(), [&](const TEntry& E) { return E.Fields[0] == Line[0]; });
         ASSERT_NE(It, All.end()) << Line[0];
         EXPECT_EQ(It->Fields, Line);
     }
@@ -271,7 +276,8 @@ TEST(CatalogueReferences, DatumNamesAreSingleUniqueWordsOnKnownSpheroids) {
     }
     // The hub: WGS 84 on "WE" with no shift at all.
     const std::vector<TEntry> All = Entries("Datums");
-    const auto Hub = std::find_if(All.begin(), All.end(), [](const TEntry& E) { return E.Fields[1] == "WGS84"; });
+    const auto Hub =
+        std::find_if(All.begin(), All.end(), [](const TEntry& E) { return E.Fields[1] == "WGS84"; });
     ASSERT_NE(Hub, All.end());
     EXPECT_EQ(Hub->Fields[2], "WE");
     for (int Index = 4; Index <= 10; ++Index)
@@ -346,7 +352,8 @@ protected:
     void TearDown() override { proj_context_destroy(FContext); }
 
     TPj FromDatabase(int Code, PJ_CATEGORY Category) const {
-        return TPj(proj_create_from_database(FContext, "EPSG", std::to_string(Code).c_str(), Category, 0, nullptr));
+        return TPj(
+            proj_create_from_database(FContext, "EPSG", std::to_string(Code).c_str(), Category, 0, nullptr));
     }
 
     TPj Create(const std::string& Definition) const { return TPj(proj_create(FContext, Definition.c_str())); }
@@ -354,15 +361,12 @@ protected:
     // Five points spread over the object's area of use (centre and four inner points).
     std::vector<TLonLat> AreaPoints(const PJ* Object) const {
         double West = 0, South = 0, East = 0, North = 0;
-        if (!proj_get_area_of_use(FContext, Object, &West, &South, &East, &North, nullptr))
-            return {};
-        if (East < West)
-            East += 360.0; // the area crosses the antimeridian
+        if (!proj_get_area_of_use(FContext, Object, &West, &South, &East, &North, nullptr)) return {};
+        if (East < West) East += 360.0; // the area crosses the antimeridian
         std::vector<TLonLat> Points;
         for (auto [U, V] : {std::pair{0.5, 0.5}, {0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
             double Lon = West + U * (East - West);
-            if (Lon > 180.0)
-                Lon -= 360.0;
+            if (Lon > 180.0) Lon -= 360.0;
             Points.push_back({Lon, South + V * (North - South)});
         }
         return Points;
@@ -376,7 +380,8 @@ protected:
         std::string Definition;
         std::istringstream Terms(Text ? Text : "");
         for (std::string Term; Terms >> Term;)
-            if (Term.rfind("+type=", 0) != 0 && Term.rfind("+towgs84=", 0) != 0 && Term.rfind("+nadgrids=", 0) != 0)
+            if (Term.rfind("+type=", 0) != 0 && Term.rfind("+towgs84=", 0) != 0 &&
+                Term.rfind("+nadgrids=", 0) != 0)
                 Definition += Term + " ";
         return Create(Definition);
     }
@@ -385,7 +390,8 @@ protected:
 };
 
 PJ_COORD Forward(const PJ* Projection, TLonLat P) {
-    return proj_trans(const_cast<PJ*>(Projection), PJ_FWD, proj_coord(P.Lon / RadToDeg, P.Lat / RadToDeg, 0, 0));
+    return proj_trans(const_cast<PJ*>(Projection), PJ_FWD,
+                      proj_coord(P.Lon / RadToDeg, P.Lat / RadToDeg, 0, 0));
 }
 
 void ExpectSamePlanePoint(const PJ_COORD& Ours, const PJ_COORD& Published, const std::string& What) {
@@ -419,8 +425,7 @@ TEST_F(PublishedValues, DatumShiftsAgreeWithThePublishedTransformations) {
     int Checked = 0;
     for (const TEntry& Entry : Entries("Datums")) {
         const std::vector<std::string>& F = Entry.Fields;
-        if (F[1] == "WGS84")
-            continue; // the hub itself
+        if (F[1] == "WGS84") continue; // the hub itself
         const std::vector<int> Codes = EpsgCodes(F[10]);
         ASSERT_EQ(Codes.size(), 1u) << F[1] << ": the comment must name its transformation";
         SCOPED_TRACE(F[1] + " EPSG:" + std::to_string(Codes[0]));
@@ -435,10 +440,11 @@ TEST_F(PublishedValues, DatumShiftsAgreeWithThePublishedTransformations) {
                       " +convention=position_vector",
                       NumberField(F, 4), NumberField(F, 5), NumberField(F, 6), NumberField(F, 7) / ArcSecond,
                       NumberField(F, 8) / ArcSecond, NumberField(F, 9) / ArcSecond, NumberField(F, 10) * 1e6);
-        const TPj Ours = Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad"
-                                " +step +proj=cart" + EllipsoidParams(Spheres.at(F[2])) + Helmert +
-                                " +step +inv +proj=cart" + EllipsoidParams(Spheres.at("WE")) +
-                                " +step +proj=unitconvert +xy_in=rad +xy_out=deg");
+        const TPj Ours =
+            Create("+proj=pipeline +step +proj=unitconvert +xy_in=deg +xy_out=rad"
+                   " +step +proj=cart" +
+                   EllipsoidParams(Spheres.at(F[2])) + Helmert + " +step +inv +proj=cart" +
+                   EllipsoidParams(Spheres.at("WE")) + " +step +proj=unitconvert +xy_in=rad +xy_out=deg");
         ASSERT_NE(Ours, nullptr);
 
         const std::vector<TLonLat> Points = AreaPoints(Published.get());
@@ -468,8 +474,8 @@ std::string LambertOneParallel(const std::vector<std::string>& F) {
 }
 std::string LambertTwoParallels(const std::vector<std::string>& F) {
     return "+proj=lcc +lat_1=" + Degrees(NumberField(F, 9)) + " +lat_2=" + Degrees(NumberField(F, 10)) +
-           " +lat_0=" + Degrees(NumberField(F, 11)) + " +lon_0=" + Degrees(NumberField(F, 8)) + " +k_0=" + F[6] +
-           " +x_0=" + F[3] + " +y_0=" + F[2];
+           " +lat_0=" + Degrees(NumberField(F, 11)) + " +lon_0=" + Degrees(NumberField(F, 8)) +
+           " +k_0=" + F[6] + " +x_0=" + F[3] + " +y_0=" + F[2];
 }
 std::string Stereographic(const std::vector<std::string>& F) {
     return "+proj=sterea +lat_0=" + Degrees(NumberField(F, 7)) + " +lon_0=" + Degrees(NumberField(F, 6)) +
@@ -515,9 +521,9 @@ TEST_F(PublishedValues, EntriesWithTheFixedConeApexReproduceTheirPublishedGrids)
         const TPj Crs = FromDatabase(Codes[0], PJ_CATEGORY_CRS);
         ASSERT_NE(Crs, nullptr);
         const TPj Published = PublishedProjection(Crs.get());
-        const TPj Cone = Create("+proj=lcc +lat_1=" + Degrees(NumberField(F, 9)) + " +lat_2=" +
-                                Degrees(NumberField(F, 10)) + " +lat_0=90 +lon_0=" + Degrees(NumberField(F, 8)) +
-                                EllipsoidParams(Spheres.at(F[0])));
+        const TPj Cone = Create(
+            "+proj=lcc +lat_1=" + Degrees(NumberField(F, 9)) + " +lat_2=" + Degrees(NumberField(F, 10)) +
+            " +lat_0=90 +lon_0=" + Degrees(NumberField(F, 8)) + EllipsoidParams(Spheres.at(F[0])));
         ASSERT_NE(Published, nullptr);
         ASSERT_NE(Cone, nullptr);
         const double K = NumberField(F, 7);
@@ -537,8 +543,7 @@ double ZoneAngleDegrees(const std::string& Text) {
     double Parts[3] = {0, 0, 0};
     std::string Body = Text;
     const char Hemisphere = Body.empty() ? '\0' : Body.back();
-    if (Hemisphere == 'E' || Hemisphere == 'W')
-        Body.pop_back();
+    if (Hemisphere == 'E' || Hemisphere == 'W') Body.pop_back();
     const std::vector<std::string> Pieces = SplitFields(Body, ':');
     EXPECT_EQ(Pieces.size(), 3u) << Text;
     for (std::size_t I = 0; I < std::min<std::size_t>(3, Pieces.size()); ++I)
@@ -568,8 +573,9 @@ TEST_F(PublishedValues, ZoneGridsReproduceTheirPublishedZones) {
             int BComputed = 0;
             proj_ellipsoid_get_parameters(FContext, Ellipsoid.get(), &A, &B, &BComputed, &InvF);
             const double Meridian = std::remainder(Origin + (Number - 1) * Width, 360.0);
-            const TPj Ours = Create("+proj=tmerc +lon_0=" + Degrees(Meridian / RadToDeg) + " +k_0=" + F[3] +
-                                    " +x_0=" + F[2] + " +y_0=" + F[1] + " +a=" + Exact(A) + " +b=" + Exact(B));
+            const TPj Ours =
+                Create("+proj=tmerc +lon_0=" + Degrees(Meridian / RadToDeg) + " +k_0=" + F[3] +
+                       " +x_0=" + F[2] + " +y_0=" + F[1] + " +a=" + Exact(A) + " +b=" + Exact(B));
             const TPj Published = PublishedProjection(Crs.get());
             ASSERT_NE(Ours, nullptr);
             ASSERT_NE(Published, nullptr);
@@ -577,8 +583,7 @@ TEST_F(PublishedValues, ZoneGridsReproduceTheirPublishedZones) {
                 PJ_COORD Grid = Forward(Ours.get(), P);
                 const PJ_COORD Want = Forward(Published.get(), P);
                 Grid.xy.x += Number * 1e6;
-                if (Want.xy.x < 1e6)
-                    Grid.xy.x -= Number * 1e6;
+                if (Want.xy.x < 1e6) Grid.xy.x -= Number * 1e6;
                 ExpectSamePlanePoint(Grid, Want, "at " + std::to_string(P.Lon) + " " + std::to_string(P.Lat));
             }
         }
@@ -677,7 +682,8 @@ TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
              It != std::sregex_iterator(); ++It) {
             const int Number = std::stoi((*It)[1].str());
             const int Code = std::stoi((*It)[2].str());
-            SCOPED_TRACE(Entry.Fields[0] + " zone " + std::to_string(Number) + " EPSG:" + std::to_string(Code));
+            SCOPED_TRACE(Entry.Fields[0] + " zone " + std::to_string(Number) +
+                         " EPSG:" + std::to_string(Code));
             const TPj Crs = FromDatabase(Code, PJ_CATEGORY_CRS);
             ASSERT_NE(Crs, nullptr);
             const TPj Ellipsoid(proj_get_ellipsoid(FContext, Crs.get()));
@@ -689,8 +695,7 @@ TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
             ASSERT_NE(Published, nullptr);
             for (const TLonLat& P : AreaPoints(Crs.get())) {
                 PJ_COORD Want = Forward(Published.get(), P);
-                if (Want.xy.x < 1e6)
-                    Want.xy.x += Number * 1e6; // the grid puts the zone number in front
+                if (Want.xy.x < 1e6) Want.xy.x += Number * 1e6; // the grid puts the zone number in front
                 ExpectSameAsPublished(Grid, P, Want);
             }
         }
