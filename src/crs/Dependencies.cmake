@@ -1,0 +1,1 @@
+target_link_libraries(${target} PUBLIC vortane_projections)

@@ -1,0 +1,113 @@
+#include "crs/catalogue.hpp"
+
+#include "text/strings.hpp"
+
+namespace vortane {
+
+namespace {
+
+// The file names as the program folder holds them.
+constexpr const char* SpheroidFile = "Spher.dat";
+constexpr const char* DatumFile = "Datums.dat";
+constexpr const char* FrenchGridName = "gr3df97a.mnt";
+
+std::string CannotRead(const std::string& FileName) { return "Cannot read " + FileName; }
+
+} // namespace
+
+bool TCSList::LoadAll() { return LoadAll(ProgramDir()); }
+
+bool TCSList::LoadAll(const std::string& Folder) {
+    if (!LoadSpheroids(Folder + SpheroidFile)) return false;
+    if (!LoadDatums(Folder + DatumFile, Folder + FrenchGridName)) return false;
+    return BuildSystems(Folder);
+}
+
+bool TCSList::LoadSpheroids(const std::string& FileName) {
+    if (Spheroids.LoadFromFile(FileName)) return true;
+    Warnings.push_back(CannotRead(FileName));
+    return false;
+}
+
+bool TCSList::LoadDatums(const std::string& FileName, const std::string& FrenchGridFile) {
+    const bool Loaded = Datums.LoadFromFile(FileName, "conus", FrenchGridFile);
+    Warnings.insert(Warnings.end(), Datums.GridErrors.begin(), Datums.GridErrors.end());
+    if (!Loaded) {
+        Warnings.push_back(CannotRead(FileName));
+        return false;
+    }
+    for (int i = 0; i < Datums.Count(); ++i) {
+        const std::string& Code = Datums.Item(i)->SpheroidCode;
+        if (!Code.empty() && !Spheroids.AddRefTo(Code, i)) {
+            Warnings.push_back("Spheroid " + Code + " not found in list");
+            return false;
+        }
+    }
+    return true;
+}
+
+void TCSList::AttachBuiltInSystems() {
+    for (int s = 0; s < Spheroids.Count(); ++s) {
+        TSpheroid* Spheroid = Spheroids.Item(s);
+        for (int j = 0; j < Geographics.Count(); ++j) Spheroid->AddPrjType("GEOGRAPHIC", &Geographics, j);
+        Spheroid->AddPrjType("GEOCENTRIC", &Geocentrics, 0);
+    }
+}
+
+template <class TList>
+bool TCSList::LoadProjectionFile(TList& List, const std::string& FileName, const std::string& TypeName) {
+    if (!List.LoadFromFile(FileName)) {
+        Warnings.push_back(CannotRead(FileName));
+        return false;
+    }
+    // An entry on an unknown spheroid stays reachable by name only.
+    for (int k = 0; k < List.Count(); ++k)
+        if (TSpheroid* Spheroid = FindSpheroid(List.Item(k)->SpheroidCode))
+            Spheroid->AddPrjType(TypeName, &List, k);
+    return true;
+}
+
+bool TCSList::BuildSystems(const std::string& Folder) {
+    AttachBuiltInSystems();
+    if (!LoadProjectionFile(Lambert1s, Folder + "Lambert1.dat", "LAMBERT1")) return false;
+    if (!LoadProjectionFile(Lambert2s, Folder + "Lambert2.dat", "LAMBERT2")) return false;
+    if (!LoadProjectionFile(LambErens, Folder + "LambEren.dat", "LAMBEREN")) return false;
+    if (!LoadProjectionFile(TransMercs, Folder + "tranmerc.dat", "TRANSVERSE MERCATOR")) return false;
+    if (!LoadProjectionFile(Stereos, Folder + "stereo.dat", "STEREOGRAPHIC")) return false;
+
+    const std::string GridFile = Folder + "tmgrid.dat";
+    if (!TMGrids.LoadFromFile(GridFile)) {
+        Warnings.push_back(CannotRead(GridFile));
+        return false;
+    }
+    // Zone grids work on any spheroid.
+    for (int s = 0; s < Spheroids.Count(); ++s)
+        for (int j = 0; j < TMGrids.Count(); ++j) Spheroids.Item(s)->AddPrjType("TMGRID", &TMGrids, j);
+    return true;
+}
+
+TSpheroid* TCSList::FindSpheroid(const std::string& Code) const { return Spheroids.Find(Code); }
+
+TDatumRecord* TCSList::FindDatum(const std::string& Name) const { return Datums.Find(Name); }
+
+TProjection* TCSList::FindSystem(const std::string& Name) const {
+    const TCodeList* SearchOrder[] = {&Geographics, &Geocentrics, &Lambert1s, &Lambert2s,
+                                      &LambErens,   &TransMercs,  &Stereos,   &TMGrids};
+    for (const TCodeList* List : SearchOrder)
+        if (TCodeObject* Found = List->Find(Name)) return static_cast<TProjection*>(Found);
+    return nullptr;
+}
+
+bool TCSList::ResolveNames(const std::string& SpheroidText, const std::string& DatumText,
+                           const std::string& SystemText, TCSSelection& Selection) const {
+    TDatumRecord* Datum = FindDatum(RemoveChar(DatumText, '"'));
+    TProjection* System = FindSystem(RemoveChar(SystemText, '"'));
+    std::string SpheroidCode = RemoveChar(SpheroidText, '"');
+    if (SpheroidCode.empty() && Datum) SpheroidCode = Datum->SpheroidCode;
+    TSpheroid* Spheroid = FindSpheroid(SpheroidCode);
+    if (!Spheroid || !Datum || !System) return false;
+    Selection = {Spheroid, Datum, System};
+    return true;
+}
+
+} // namespace vortane

@@ -1,0 +1,75 @@
+#pragma once
+// The catalogue of everything a coordinate system is made of: spheroids, datums and every concrete
+// coordinate system (the built-in geographic and geocentric forms and the entries of the six
+// projection files). It loads the catalogue files of one folder, links datums and projection types to
+// their spheroids, and finds entries by their exact, case-sensitive names.
+
+#include "crs/datum.hpp"
+#include "crs/projection.hpp"
+#include "crs/spheroid.hpp"
+#include "projections/lambert1.hpp"
+#include "projections/lambert2.hpp"
+#include "projections/lambert_eren.hpp"
+#include "projections/stereographic.hpp"
+#include "projections/tm_grid.hpp"
+#include "projections/transverse_mercator.hpp"
+
+#include <string>
+#include <vector>
+
+namespace vortane {
+
+// The three objects a coordinate system text names: spheroid, datum, system.
+struct TCSSelection {
+    TSpheroid* Spheroid = nullptr;
+    TDatumRecord* Datum = nullptr;
+    TProjection* System = nullptr;
+};
+
+class TCSList {
+public:
+    TCSList() = default;
+    TCSList(const TCSList&) = delete;
+    TCSList& operator=(const TCSList&) = delete;
+
+    // Loads "Spher.dat", "Datums.dat" (with the grid datums: the NADCON pair "conus" from the current
+    // working folder, "gr3df97a.mnt" from Folder) and the projection files, all from Folder (ending with
+    // "/"; ProgramDir() by default). False means the catalogue is incomplete; Warnings says why.
+    bool LoadAll(const std::string& Folder);
+    bool LoadAll();
+    bool LoadSpheroids(const std::string& FileName);
+    bool LoadDatums(const std::string& FileName, const std::string& FrenchGridFile);
+    bool BuildSystems(const std::string& Folder);
+
+    TSpheroid* FindSpheroid(const std::string& Code) const;
+    TDatumRecord* FindDatum(const std::string& Name) const;
+    // Searched in the order of the lists below; the first match wins.
+    TProjection* FindSystem(const std::string& Name) const;
+
+    // Resolves the three texts of a header or settings file: double quotes removed, the datum's spheroid
+    // taken when the spheroid text is empty. True only when all three are found.
+    bool ResolveNames(const std::string& SpheroidText, const std::string& DatumText,
+                      const std::string& SystemText, TCSSelection& Selection) const;
+
+    TSpherList Spheroids;
+    TDatumList Datums;
+    TGeograficList Geographics;
+    TGeoCentricList Geocentrics;
+    TLambert1List Lambert1s;
+    TLambert2List Lambert2s;
+    TLamberEnList LambErens;
+    TTransMercList TransMercs;
+    TStereoProjList Stereos;
+    TTMGridList TMGrids;
+
+    // Messages a window shows once loading ends ("Spheroid XX not found in list", unreadable files,
+    // grid files that exist but cannot be used).
+    std::vector<std::string> Warnings;
+
+private:
+    template <class TList>
+    bool LoadProjectionFile(TList& List, const std::string& FileName, const std::string& TypeName);
+    void AttachBuiltInSystems();
+};
+
+} // namespace vortane
