@@ -11,8 +11,15 @@
 
 namespace {
 
+// One scratch file per fuzzing process, removed when the process ends.
+struct TScratchFile {
+    std::string Path = "/tmp/vortane-fuzz-line-reader-" + std::to_string(::getpid());
+    ~TScratchFile() { std::remove(Path.c_str()); }
+};
+
 std::string WriteTempFile(const std::uint8_t* Data, std::size_t Size) {
-    static const std::string Path = "/tmp/vortane-fuzz-line-reader-" + std::to_string(::getpid());
+    static const TScratchFile Scratch;
+    const std::string& Path = Scratch.Path;
     std::FILE* File = std::fopen(Path.c_str(), "wb");
     if (File == nullptr)
         std::abort();

@@ -119,14 +119,15 @@ std::string FixedText(double Value, int Significant, int Decimals) {
     const int Exponent = Value == 0.0 ? 0 : RoundedExponent(Value, Significant);
     if (Exponent + 1 > Significant)
         return ScientificText(Value, Significant);
-    const int Kept = std::min(Decimals, Significant - 1 - Exponent);
+    const int Kept = std::min(Decimals, Significant - 1 - Exponent); // >= 0 here
     char Buffer[128];
     const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Kept);
     std::string Text(Buffer, Result.ptr);
-    if (Decimals > 0) {
-        if (Kept <= 0)
+    // Digits beyond the rounding are written as zeros.
+    if (Decimals > Kept) {
+        if (Kept == 0)
             Text += '.';
-        Text.append(static_cast<std::size_t>(Decimals - std::max(Kept, 0)), '0');
+        Text.append(static_cast<std::size_t>(Decimals - Kept), '0');
     }
     // A value that rounds to zero is written without a sign.
     if (IsNegativeZeroText(Text))
