@@ -192,8 +192,10 @@ void TErsHeader::AppendWarpControl(std::string& Text) {
     for (int Index = 0; Index < FControlPoints->Count(); ++Index) {
         const TGCPoint& Point = *FControlPoints->Items(Index);
         std::string Line = "\t\t\t" + Point.GetName() + YesNo(Point.GetActive()) + YesNo(Point.GetSecondFlag());
-        for (double Coordinate : {Point.GetCellX(), Point.GetCellY(), Point.GetMapX(), Point.GetMapY()})
-            Line += "\t" + HeaderNumberText(Coordinate, CoordinateWidth);
+        for (double Coordinate : {Point.GetCellX(), Point.GetCellY(), Point.GetMapX(), Point.GetMapY()}) {
+            Line += '\t';
+            Line += HeaderNumberText(Coordinate, CoordinateWidth);
+        }
         AppendLine(Text, Line);
     }
     AppendLine(Text, "      }");
