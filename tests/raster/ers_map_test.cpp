@@ -372,6 +372,19 @@ TEST_F(ErsImageTest, OpeningReadsTheHeaderAndTheCellFileWithoutExtension) {
     EXPECT_FALSE(Raster.WriteCell(0, 0, 0, 1)); // read mode
 }
 
+TEST_F(ErsImageTest, UpdatingWritesCellsInPlaceAndLeavesTheHeaderAlone) {
+    const std::string HeaderText = Geometry("2", "2", "1") + "  ByteOrder = MSBFirst\n  CellType = Signed16BitInteger\n";
+    WriteText(Path("upd.ers"), HeaderText);
+    WriteBytes(Path("upd"), {0, 1, 0, 2, 0, 3, 0, 4});
+    {
+        TErsMap2 Raster;
+        ASSERT_TRUE(Raster.OpenMap(Path("upd.ers"), 0, 0, ctUnsigned8, 1, omUpdate)) << Raster.ErrorText();
+        EXPECT_TRUE(Raster.WriteCell(1, 1, 0, -2));
+    }
+    EXPECT_EQ(ReadText(Path("upd.ers")), HeaderText);
+    EXPECT_EQ(ReadBytes(Path("upd")), (std::vector<unsigned char>{0, 1, 0, 2, 0, 3, 0xFF, 0xFE}));
+}
+
 TEST_F(ErsImageTest, OpeningFailsCleanlyWithAMessage) {
     const std::string HeaderError = "reading error ";
     struct TCase {
