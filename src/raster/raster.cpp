@@ -204,9 +204,11 @@ THeadMap2::~THeadMap2() {
 void THeadMap2::SetCellAndHeaderNames(const std::string& FileName, const std::string& HeaderExtension) {
     std::filesystem::path Cells(FileName);
     std::filesystem::path HeaderName(FileName);
+    // On a case-sensitive file system "IMAGE.ERS" must stay the header's name, not become "IMAGE.ers".
+    const bool HasHeaderExtension = UpperCase(HeaderName.extension().string()) == UpperCase(HeaderExtension);
     FFileName = Cells.replace_extension().string();
     if (FHeader)
-        FHeader->FFileName = HeaderName.replace_extension(HeaderExtension).string();
+        FHeader->FFileName = HasHeaderExtension ? FileName : HeaderName.replace_extension(HeaderExtension).string();
 }
 
 bool THeadMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,

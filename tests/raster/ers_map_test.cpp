@@ -372,6 +372,23 @@ TEST_F(ErsImageTest, OpeningReadsTheHeaderAndTheCellFileWithoutExtension) {
     EXPECT_FALSE(Raster.WriteCell(0, 0, 0, 1)); // read mode
 }
 
+TEST_F(ErsImageTest, TheHeaderNameKeepsTheGivenLetterCaseOfItsExtension) {
+    struct TCase {
+        std::string Given, HeaderName, Cells;
+    };
+    const std::vector<TCase> Cases = {
+        {"IMAGE.ERS", "IMAGE.ERS", "IMAGE"},    {"image.Ers", "image.Ers", "image"},
+        {"image.raw", "image.ers", "image"},    {"image", "image.ers", "image"},
+        {"dir.v2/image", "dir.v2/image.ers", "dir.v2/image"},
+    };
+    for (const TCase& Case : Cases) {
+        TErsMap2 Raster;
+        Raster.SetFileName(Path(Case.Given));
+        EXPECT_EQ(Raster.Header()->FFileName, Path(Case.HeaderName)) << Case.Given;
+        EXPECT_EQ(Raster.FileName(), Path(Case.Cells)) << Case.Given;
+    }
+}
+
 TEST_F(ErsImageTest, UpdatingWritesCellsInPlaceAndLeavesTheHeaderAlone) {
     const std::string HeaderText = Geometry("2", "2", "1") + "  ByteOrder = MSBFirst\n  CellType = Signed16BitInteger\n";
     WriteText(Path("upd.ers"), HeaderText);
