@@ -56,11 +56,11 @@ void TErsHeader::ParseLine(const std::string& Line) {
         FInControlPoints = true;
         return;
     }
-    TakeCoordinateSpaceLine(Line);
-    TakeRasterInfoLine(Line);
+    TakeCoordinateSpaceKeys(Line);
+    TakeGeometryKeys(Line);
 }
 
-void TErsHeader::TakeCoordinateSpaceLine(const std::string& Line) {
+void TErsHeader::TakeCoordinateSpaceKeys(const std::string& Line) {
     if (HeaderKeyHas(Line, "PROJECTION"))
         FirstOrWarp(FProjectionSeen, FProjection, FWarpProjection) = HeaderValue(Line);
     if (HeaderKeyHas(Line, "DATUM"))
@@ -69,7 +69,7 @@ void TErsHeader::TakeCoordinateSpaceLine(const std::string& Line) {
         FirstOrWarp(FCoordTypeSeen, FCoordType, FWarpCoordType) = CoordTypeByName(HeaderValue(Line));
 }
 
-void TErsHeader::TakeRasterInfoLine(const std::string& Line) {
+void TErsHeader::TakeGeometryKeys(const std::string& Line) {
     if (HeaderKeyHas(Line, "BYTEORDER"))
         FMSBFirst = HeaderValue(Line) == "MSBFIRST";
     if (HeaderKeyHas(Line, "CELLTYPE"))

@@ -26,8 +26,8 @@ public:
     std::string HeaderText(const std::tm& LastUpdated);
 
 private:
-    void TakeCoordinateSpaceLine(const std::string& Line);
-    void TakeRasterInfoLine(const std::string& Line);
+    void TakeCoordinateSpaceKeys(const std::string& Line);
+    void TakeGeometryKeys(const std::string& Line);
     void TakeCount(const std::string& Line, std::int32_t& Count);
     void ApplyRawRule();
     void AppendCoordinateSpace(std::string& Text);

@@ -2,7 +2,7 @@
 // The raster family's base: TDataSetRoot2 fixes the operations through which the rest of the system
 // sees any image (geometry, georeferencing, cell access, control points); THeadMap2 keeps geometry and
 // georeferencing in a header object (THeader) beside a plain band-interleaved-by-line cell file.
-// Also the world file (six numbers beside images without a header) and the number form of headers.
+// Also the world file: six numbers beside the images that have no header.
 //
 // Geometry: cells by column (0 at the left), row (0 at the top) and band (from 0). Map X grows to the
 // right, map Y upwards. A registration point ties cell coordinates (RegCellX, RegCellY) to a map
