@@ -130,41 +130,6 @@ TEST(Lambert2, ScaleIsOneOnEachStandardParallel) {
     }
 }
 
-// A point west of the central meridian lands where it belongs whichever way its longitude is written
-// (−5°, 355°, or 355° + 360°): the difference from λ0 is taken in [−180°, 180°].
-TEST(Lambert2, LongitudeDifferenceIsTakenTheShortWay) {
-    const TLambert2Case& C = Cases[0]; // λ0 = 3°
-    TLambert2 System = MakeLambert2(C);
-    TProjOracle Oracle(ProjLcc(C));
-    double ExpectedE, ExpectedN;
-    Oracle.Forward(47.0 * Degree, -5.0 * Degree, ExpectedE, ExpectedN);
-    for (double Lon : {-5.0, 355.0, 715.0}) {
-        double E, N, Z;
-        System.GeoToProj(47.0 * Degree, Lon * Degree, 0.0, E, N, Z);
-        EXPECT_NEAR(E, ExpectedE, Millimetre) << Lon;
-        EXPECT_NEAR(N, ExpectedN, Millimetre) << Lon;
-    }
-}
-
-TEST(Lambert2, NegativeCentralMeridianIsStoredInZeroToTwoPi) {
-    const TLambert2 System(Record({"WE", "Test", "0", "0", "0", "0", "1", "-0.1", "0.7", "0.8", "0.75"}));
-    EXPECT_DOUBLE_EQ(System.CentralMeridian, 2 * Pi - 0.1);
-}
-
-TEST(Lambert2, RecordSkipsTheTwoReservedNumbers) {
-    const TLambert2 System(Record(
-        {"WEX ", "Name ", "6600000", "700000", "123", "456", "0.9999", "0.05", "0.75", "0.85", "0.8"}));
-    EXPECT_EQ(System.SpheroidCode, "WEX");
-    EXPECT_EQ(System.Name, "Name");
-    EXPECT_EQ(System.FalseNorthing, 6600000.0);
-    EXPECT_EQ(System.FalseEasting, 700000.0);
-    EXPECT_EQ(System.ScaleFactor, 0.9999);
-    EXPECT_EQ(System.CentralMeridian, 0.05);
-    EXPECT_EQ(System.StdParallel1, 0.75);
-    EXPECT_EQ(System.StdParallel2, 0.85);
-    EXPECT_EQ(System.OriginLatitude, 0.8);
-}
-
 // The north pole is the apex of the cone: it maps to a single plane point, which comes back as the pole
 // on the central meridian.
 TEST(Lambert2, ApexComesBackAsThePole) {

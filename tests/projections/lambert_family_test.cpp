@@ -163,6 +163,22 @@ TYPED_TEST(AnyList, LoadsEveryRecordLineOfAStoredFile) {
     EXPECT_EQ(Missing.Count(), 0);
 }
 
+// Spheroid codes are cut to 3 characters. A negative central meridian stays negative, except in
+// "Lambert2.dat", which adds a full turn to it.
+TEST(RecordFields, SpheroidCodeAndNegativeMeridianRules) {
+    const TLambert1 Lambert1("WEXYZ,N,0,0,1,-0.1,0.8");
+    const TStereoProj Stereo("WEXYZ,N,0,0,1,-0.1,0.8");
+    const TLambEren Eren("WEXYZ,N,0,0,x,x,1,-0.1,0.7,0.8,0.75");
+    const TLambert2 Lambert2("WEXYZ,N,0,0,0,0,1,-0.1,0.7,0.8,0.75");
+    EXPECT_EQ(Lambert1.CentralMeridian, -0.1);
+    EXPECT_EQ(Stereo.CentralMeridian, -0.1);
+    EXPECT_EQ(Eren.CentralMeridian, -0.1);
+    EXPECT_DOUBLE_EQ(Lambert2.CentralMeridian, 2 * Pi - 0.1);
+    for (const std::string& Code :
+         {Lambert1.SpheroidCode, Stereo.SpheroidCode, Eren.SpheroidCode, Lambert2.SpheroidCode})
+        EXPECT_EQ(Code, "WEX");
+}
+
 TEST(RecordFields, RunsOfCommasAreOneSeparatorAndMissingNumbersTakeDefaults) {
     TRecordFields Fields(",,WE  \t,,Name with blanks\t ,\t12.5 ,abc,,-3e2,skipped");
     EXPECT_EQ(Fields.NextText(), "WE");

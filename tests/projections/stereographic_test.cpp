@@ -84,25 +84,5 @@ TEST(StereoProj, OneDegreeNorthEastOf52North19EastIsWithinAMillimetre) {
     EXPECT_LT(std::hypot(E - ExpectedE, N - ExpectedN), Millimetre);
 }
 
-// With the origin on the equator (t = 0, c = 1) the easting keeps only the terms without tan φ0 and
-// with even powers of Δφ: a check on those entries of the table.
-TEST(StereoProj, EquatorialOriginLeavesTheEvenEastingTerms) {
-    TStereoProj System(Record({"WE", "Equator", "0", "0", "1", "0.3", "0"}));
-    UseSpheroid(System, Wgs84);
-    const double N = System.Spheroid.RadiusN(0.0);
-    const double Eta2 = System.Spheroid.EP2();
-    const double Eta4 = Eta2 * Eta2;
-    for (const auto& [DPhi, DLam] :
-         {std::pair{0.02, 0.03}, std::pair{-0.04, 0.01}, std::pair{0.035, -0.05}}) {
-        double X, Y, Z;
-        System.GeoToProj(DPhi, 0.3 + DLam, 0.0, X, Y, Z);
-        const double ExpectedX = N * DLam + (N / 12) * (1 + Eta2) * std::pow(DLam, 3) +
-                                 (N / 12) * (-3 + 3 * Eta2 - 3 * Eta4) * DPhi * DPhi * DLam -
-                                 (N / 24) * std::pow(DPhi, 4) * DLam -
-                                 (N / 12) * DPhi * DPhi * std::pow(DLam, 3) + (N / 120) * std::pow(DLam, 5);
-        EXPECT_NEAR(X, ExpectedX, 1e-6);
-    }
-}
-
 } // namespace
 } // namespace vortane
