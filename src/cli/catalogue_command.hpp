@@ -1,0 +1,33 @@
+#pragma once
+// `vortane-cli catalogue encode|decode|list`: the stored form of the catalogue files and what a loaded
+// catalogue holds.
+//
+// encode and decode turn plain catalogue lines into the stored (shifted) form and back, stdin to stdout,
+// one line at a time; input lines may end with LF or CR LF, output lines end with CR LF. list loads the
+// catalogue and prints its spheroids, its datums, and per spheroid the projection types with their
+// systems in the order the chooser offers them.
+
+#include "cli/cli_app.hpp"
+
+#include <iosfwd>
+#include <string>
+
+namespace vortane {
+
+class TCSList;
+
+void AddCatalogueCommand(CLI::App& App, TCliContext& Context);
+
+// Each returns ExitSuccess, or ExitFailure after naming on Err every line (counted from 1) it could not
+// carry over; such lines are left out of Out, the others are still written.
+int EncodeCatalogueStream(std::istream& In, std::ostream& Out, std::ostream& Err);
+int DecodeCatalogueStream(std::istream& In, std::ostream& Out, std::ostream& Err);
+
+// Loads the catalogue files of Folder (ending with "/") and prints the loader's warnings to Err, with
+// "Error loading files" last when the catalogue is incomplete. Returns what LoadAll returned.
+bool LoadCatalogueReporting(TCSList& Catalogue, const std::string& Folder, std::ostream& Err);
+
+// Prints the catalogue as plain text: three sections, fields separated by TAB, entries indented.
+void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out);
+
+} // namespace vortane
