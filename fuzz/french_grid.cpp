@@ -2,35 +2,17 @@
 #include "crs/angles.hpp"
 #include "crs/french_grid.hpp"
 
+#include "temp_input_file.hpp"
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
-#include <unistd.h>
-
-namespace {
-
-// One temporary file per fuzzing process, rewritten for every input.
-const std::string& TempFileName() {
-    static const std::string Name = "/tmp/fuzz_french_grid_" + std::to_string(::getpid()) + ".mnt";
-    return Name;
-}
-
-bool WriteFile(const std::string& Name, const std::uint8_t* Data, std::size_t Size) {
-    std::FILE* File = std::fopen(Name.c_str(), "wb");
-    if (File == nullptr)
-        return false;
-    const bool Written = std::fwrite(Data, 1, Size, File) == Size;
-    return std::fclose(File) == 0 && Written;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
-    if (!WriteFile(TempFileName(), Data, Size))
+    static const std::string Name = fuzzing::TempInputName("french_grid") + ".mnt";
+    if (!fuzzing::WriteInputFile(Name, Data, Size))
         return 0;
     vortane::TFrenchGrid Grid;
-    if (!Grid.LoadGrid(TempFileName()))
+    if (!Grid.LoadGrid(Name))
         return 0;
     // Fractions of the grid's extent from just outside to just beyond it, edges included.
     const double Fractions[] = {-0.01, 0.0, 0.3, 0.5, 0.999999999, 1.0, 1.01};

@@ -3,37 +3,19 @@
 #include "crs/angles.hpp"
 #include "crs/nadcon.hpp"
 
+#include "temp_input_file.hpp"
+
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <string>
-#include <unistd.h>
-
-namespace {
-
-// One pair of temporary files per fuzzing process, rewritten for every input.
-const std::string& TempBaseName() {
-    static const std::string Name = "/tmp/fuzz_nadcon_" + std::to_string(::getpid());
-    return Name;
-}
-
-bool WriteFile(const std::string& Name, const std::uint8_t* Data, std::size_t Size) {
-    std::FILE* File = std::fopen(Name.c_str(), "wb");
-    if (File == nullptr)
-        return false;
-    const bool Written = std::fwrite(Data, 1, Size, File) == Size;
-    return std::fclose(File) == 0 && Written;
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+    static const std::string Base = fuzzing::TempInputName("nadcon");
     // The latitude grid gets a shorter copy too, so that the two sizes disagree now and then.
     const std::size_t LasSize = Size > 0 && Data[0] % 2 ? Size / 2 : Size;
-    if (!WriteFile(TempBaseName() + ".los", Data, Size) || !WriteFile(TempBaseName() + ".las", Data, LasSize))
+    if (!fuzzing::WriteInputFile(Base + ".los", Data, Size) || !fuzzing::WriteInputFile(Base + ".las", Data, LasSize))
         return 0;
     vortane::TNadCon Grid;
-    if (!Grid.OpenGrids(TempBaseName()))
+    if (!Grid.OpenGrids(Base))
         return 0;
     const double Fractions[] = {-0.01, 0.0, 1e-12, 0.3, 0.5, 1.0 - 1e-12, 1.0, 1.01};
     constexpr double Deg = vortane::Pi / 180.0;

@@ -49,18 +49,20 @@ TDatumRecord::TDatumRecord(const std::string& Line) : TCodeObject("") {
     Comment = NextToken(FieldSeparator);
 }
 
-bool TDatumRecord::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
+void TDatumRecord::KeepPosition(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) {
     Lat2 = Lat;
     Lon2 = Lon;
     H2 = H;
+}
+
+bool TDatumRecord::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
+    KeepPosition(Lat, Lon, H, Lat2, Lon2, H2);
     return true;
 }
 
 bool TDatumRecord::ShiftFromHub(double Lat, double Lon, double H, double& Lat2, double& Lon2,
                                 double& H2) const {
-    Lat2 = Lat;
-    Lon2 = Lon;
-    H2 = H;
+    KeepPosition(Lat, Lon, H, Lat2, Lon2, H2);
     return true;
 }
 

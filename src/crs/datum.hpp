@@ -39,6 +39,9 @@ public:
     std::string Comment;
 
 protected:
+    // (Lat2, Lon2, H2) := (Lat, Lon, H).
+    static void KeepPosition(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2);
+
     TDatumRecord(const TDatumRecord&) = default;
     TDatumRecord& operator=(const TDatumRecord&) = default;
 };

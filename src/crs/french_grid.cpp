@@ -208,29 +208,24 @@ bool TFrenchGrid::Interpolate(double Lat, double Lon, double& TX, double& TY, do
 
 // The translation is looked up at the incoming position in both directions (the datum position to
 // the hub, the hub position back); the two differ by some 100 m, far less than a grid cell.
-bool TFrenchGrid::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
+bool TFrenchGrid::Translate(const TSpheroid& From, const TSpheroid& To, double Sign, double Lat, double Lon,
+                            double H, double& Lat2, double& Lon2, double& H2) const {
     double TX = 0.0, TY = 0.0, TZ = 0.0;
     if (!Interpolate(Lat, Lon, TX, TY, TZ)) {
-        Lat2 = Lat;
-        Lon2 = Lon;
-        H2 = H;
+        KeepPosition(Lat, Lon, H, Lat2, Lon2, H2);
         return false;
     }
-    Ntf.HelmertShift(Lat, Lon, H, Wgs84, 0, TX, TY, TZ, 0, 0, 0, Lat2, Lon2, H2);
+    From.HelmertShift(Lat, Lon, H, To, 0, Sign * TX, Sign * TY, Sign * TZ, 0, 0, 0, Lat2, Lon2, H2);
     return true;
+}
+
+bool TFrenchGrid::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
+    return Translate(Ntf, Wgs84, 1.0, Lat, Lon, H, Lat2, Lon2, H2);
 }
 
 bool TFrenchGrid::ShiftFromHub(double Lat, double Lon, double H, double& Lat2, double& Lon2,
                                double& H2) const {
-    double TX = 0.0, TY = 0.0, TZ = 0.0;
-    if (!Interpolate(Lat, Lon, TX, TY, TZ)) {
-        Lat2 = Lat;
-        Lon2 = Lon;
-        H2 = H;
-        return false;
-    }
-    Wgs84.HelmertShift(Lat, Lon, H, Ntf, 0, -TX, -TY, -TZ, 0, 0, 0, Lat2, Lon2, H2);
-    return true;
+    return Translate(Wgs84, Ntf, -1.0, Lat, Lon, H, Lat2, Lon2, H2);
 }
 
 } // namespace vortane

@@ -68,6 +68,9 @@ private:
     bool ReadHeader(const std::string& Line);
     // Stores value number ValueCount; false for a precision code that is not an integer.
     bool StoreValue(const std::string& Token);
+    // (Lat, Lon, H) on From moved by Sign times the translation at that position onto To.
+    bool Translate(const TSpheroid& From, const TSpheroid& To, double Sign, double Lat, double Lon, double H,
+                   double& Lat2, double& Lon2, double& H2) const;
 };
 
 } // namespace vortane

@@ -216,9 +216,7 @@ void TNadCon::ChangeSpheroid(const TSpheroid& From, const TSpheroid& To, double 
 bool TNadCon::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
     double ShiftedLat = 0.0, ShiftedLon = 0.0, ShiftLon = 0.0, ShiftLat = 0.0;
     if (!GridShift(ToDegrees(Lat), ToDegrees(NormLon(Lon)), ShiftedLat, ShiftedLon, ShiftLon, ShiftLat)) {
-        Lat2 = Lat;
-        Lon2 = Lon;
-        H2 = H;
+        KeepPosition(Lat, Lon, H, Lat2, Lon2, H2);
         return false;
     }
     // The shifted position refers to GRS 1980; the hub is WGS 1984.
@@ -232,9 +230,7 @@ bool TNadCon::ShiftFromHub(double Lat, double Lon, double H, double& Lat2, doubl
     ChangeSpheroid(Wgs84, Grs80, H, Lon, Lat, Grs80Lat, Grs80Lon, Grs80H);
     double DatumLat = 0.0, DatumLon = 0.0;
     if (!InverseGridShift(ToDegrees(Grs80Lat), ToDegrees(NormLon(Grs80Lon)), DatumLat, DatumLon)) {
-        Lat2 = Lat;
-        Lon2 = Lon;
-        H2 = H;
+        KeepPosition(Lat, Lon, H, Lat2, Lon2, H2);
         return false;
     }
     Lat2 = DatumLat * DegToRadFactor;
