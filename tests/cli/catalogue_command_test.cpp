@@ -1,0 +1,196 @@
+#include "cli_runner.hpp"
+
+#include "text/strings.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace vortane {
+namespace {
+
+using testing::RunVortaneCli;
+using testing::ShippedCatalogueFolder;
+using testing::TCliRun;
+
+TCliRun RunStreamCommand(int (*Command)(std::istream&, std::ostream&, std::ostream&), const std::string& Input)
+{
+    std::istringstream In(Input);
+    std::ostringstream Out, Err;
+    const int ExitCode = Command(In, Out, Err);
+    return {ExitCode, Out.str(), Err.str()};
+}
+
+// Plain bytes the stored form cannot carry inside a line: they would be stored as LF, CR or the
+// end-of-file mark 26.
+bool IsUnstorable(int Byte) { return Byte == 0x8A || Byte == 0x8D || Byte == 0x9A; }
+
+TEST(CatalogueShift, EveryStorableByteSurvivesEncodeThenDecode)
+{
+    // Every byte value except the line feed that ends lines, spread over lines ending in LF, CR LF,
+    // and nothing (the last); a CR inside a line is data.
+    std::vector<std::string> Lines(4);
+    for (int Byte = 0; Byte < 256; ++Byte)
+        if (Byte != '\n' && !IsUnstorable(Byte))
+            Lines[static_cast<std::size_t>(Byte % 4)].push_back(static_cast<char>(Byte));
+    const std::string Input = Lines[0] + "\n" + Lines[1] + "\r\n" + Lines[2] + "\n" + Lines[3];
+    std::string Expected;
+    for (const std::string& Line : Lines)
+        Expected += Line + "\r\n";
+
+    const TCliRun Encoded = RunStreamCommand(EncodeCatalogueStream, Input);
+    ASSERT_EQ(Encoded.ExitCode, ExitSuccess) << Encoded.Err;
+    EXPECT_EQ(Encoded.Err, "");
+    // Each line is stored shifted, and no stored byte is one the loader would take as a line end.
+    std::string StoredLines;
+    for (const std::string& Line : Lines) {
+        const std::string Stored = EncodeCatalogueLine(Line);
+        EXPECT_EQ(Stored.find_first_of(std::string("\n\r\x1A", 3)), std::string::npos);
+        StoredLines += Stored + "\r\n";
+    }
+    EXPECT_EQ(Encoded.Out, StoredLines);
+
+    const TCliRun Decoded = RunStreamCommand(DecodeCatalogueStream, Encoded.Out);
+    EXPECT_EQ(Decoded.ExitCode, ExitSuccess) << Decoded.Err;
+    EXPECT_EQ(Decoded.Out, Expected);
+}
+
+TEST(CatalogueShift, LinesThatCannotBeCarriedOverAreNamedAndLeftOut)
+{
+    const struct {
+        int (*Command)(std::istream&, std::ostream&, std::ostream&);
+        std::string Input;
+        std::string Out;
+        std::string Err;
+    } Cases[] = {
+        {EncodeCatalogueStream, "ok\n\x8A" "a\nb\x8D\r\n\x9A\nend",
+         EncodeCatalogueLine("ok") + "\r\n" + EncodeCatalogueLine("end") + "\r\n",
+         "line 2: byte 0x8A would be stored as a line end or the end-of-file mark; line not written\n"
+         "line 3: byte 0x8D would be stored as a line end or the end-of-file mark; line not written\n"
+         "line 4: byte 0x9A would be stored as a line end or the end-of-file mark; line not written\n"},
+        {DecodeCatalogueStream, EncodeCatalogueLine("ok") + "\r\nx\x8Ay\r\n",
+         "ok\r\n",
+         "line 2: byte 0x8A decodes to a line feed; line not written\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Err);
+        const TCliRun Result = RunStreamCommand(Case.Command, Case.Input);
+        EXPECT_EQ(Result.ExitCode, ExitFailure);
+        EXPECT_EQ(Result.Out, Case.Out);
+        EXPECT_EQ(Result.Err, Case.Err);
+    }
+}
+
+// The lines of `catalogue list` under one spheroid's heading in the last section, without indent.
+// Types come before their systems, so with TypesOnly the systems are left out.
+std::vector<std::string> TypesAndSystemsOf(const std::string& Listing, const std::string& Code,
+                                           bool TypesOnly = false)
+{
+    std::istringstream Lines(Listing.substr(Listing.find("Projection types and their systems")));
+    std::vector<std::string> Result;
+    bool Inside = false;
+    for (std::string Line; std::getline(Lines, Line);) {
+        const bool Heading = Line.rfind("  ", 0) == 0 && Line.size() > 2 && Line[2] != ' ';
+        if (Heading)
+            Inside = Line.rfind("  " + Code + "\t", 0) == 0;
+        else if (Inside && !(TypesOnly && Line.rfind("      ", 0) == 0))
+            Result.push_back(Line.substr(Line.find_first_not_of(' ')));
+    }
+    return Result;
+}
+
+std::vector<std::string> WithTmGrids(std::vector<std::string> Lines)
+{
+    for (const char* Grid : {"TMGRID", "UTM_North", "UTM_South", "Gauss_North", "Gauss3_North"})
+        Lines.push_back(Grid);
+    return Lines;
+}
+
+TEST(CatalogueList, ShowsSpheroidsDatumsAndEachSpheroidsTypesInChooserOrder)
+{
+    const TCliRun Result = RunVortaneCli({"catalogue", "list", "--catalogue", ShippedCatalogueFolder});
+    ASSERT_EQ(Result.ExitCode, ExitSuccess) << Result.Err;
+    EXPECT_EQ(Result.Err, "");
+    EXPECT_NE(Result.Out.find("\n  AA\t6377563.396\t299.3249646\tAiry 1830\n"), std::string::npos);
+    EXPECT_NE(Result.Out.find("\n  OSGB36\tAA\tEUROPE\tGreat Britain (EPSG:1314)\n"), std::string::npos);
+
+    const std::vector<std::string> Geographic = {"GEOGRAPHIC",
+                                                 "Geographic:(deg)",
+                                                 "Geographic:(grad)",
+                                                 "ArcView Geographic: gg.mm.ss.sss",
+                                                 "Geographic:(decimal degrees)",
+                                                 "GEOCENTRIC",
+                                                 "Geocentric:X,Y,Z"};
+    std::vector<std::string> Airy = Geographic;
+    Airy.insert(Airy.end(), {"TRANSVERSE MERCATOR", "BNG"});
+    EXPECT_EQ(TypesAndSystemsOf(Result.Out, "AA"), WithTmGrids(Airy));
+
+    // Types follow the file order (Lambert2 before LambEren before tranmerc before stereo), whatever
+    // the order of the entries.
+    const std::vector<std::string> Grs80 = {"GEOGRAPHIC", "GEOCENTRIC", "LAMBERT2", "LAMBEREN",
+                                            "TRANSVERSE MERCATOR", "STEREOGRAPHIC", "TMGRID"};
+    EXPECT_EQ(TypesAndSystemsOf(Result.Out, "RF", true), Grs80);
+}
+
+class CatalogueListFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FDir = std::filesystem::temp_directory_path() /
+               ("vortane_list_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(FDir);
+    }
+    void TearDown() override { std::filesystem::remove_all(FDir); }
+
+    std::filesystem::path FDir;
+};
+
+TEST_F(CatalogueListFolder, LoadingFailuresGoToStderrWithStatusOne)
+{
+    // No files at all.
+    const TCliRun Empty = RunVortaneCli({"catalogue", "list", "--catalogue", FDir.string()});
+    EXPECT_EQ(Empty.ExitCode, ExitFailure);
+    EXPECT_EQ(Empty.Err, "Cannot read " + (FDir / "Spher.dat").string() + "\nError loading files\n");
+
+    // A datum on a spheroid the spheroid file lacks: the spheroids that did load are still listed.
+    std::ofstream(FDir / "Spher.dat", std::ios::binary) << EncodeCatalogueLine("WE\t6378137\t298.257223563\tWGS 1984")
+                                                        << "\r\n";
+    std::ofstream(FDir / "Datums.dat", std::ios::binary)
+        << EncodeCatalogueLine("EUROPE\tED50\tXX\t-87\t-98\t-121\t0\t0\t0\t0\tmean") << "\r\n";
+    const TCliRun Unlinked = RunVortaneCli({"catalogue", "list", "--catalogue", FDir.string()});
+    EXPECT_EQ(Unlinked.ExitCode, ExitFailure);
+    EXPECT_EQ(Unlinked.Err, "Spheroid XX not found in list\nError loading files\n");
+    EXPECT_NE(Unlinked.Out.find("\n  WE\t6378137\t298.257223563\tWGS 1984\n"), std::string::npos) << Unlinked.Out;
+}
+
+TEST(CatalogueCommandLine, NeedsOneOfItsThreeCommands)
+{
+    const struct {
+        std::vector<std::string> Args;
+        int ExitCode;
+        std::string Text; // in stdout for help, else in stderr
+    } Cases[] = {
+        {{"catalogue"}, ExitUsage, "A subcommand is required"},
+        {{"catalogue", "shuffle"}, ExitUsage, "shuffle"},
+        {{"catalogue", "encode", "extra"}, ExitUsage, "extra"},
+        {{"catalogue", "--help"}, ExitSuccess, "vortane-cli catalogue list --catalogue"},
+        {{"catalogue", "encode", "--help"}, ExitSuccess, "vortane-cli catalogue encode < Spher.txt > Spher.dat"},
+        {{"catalogue", "list", "--help"}, ExitSuccess, "Example:"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Text);
+        const TCliRun Result = RunVortaneCli(Case.Args);
+        EXPECT_EQ(Result.ExitCode, Case.ExitCode);
+        const std::string& Where = Case.ExitCode == ExitSuccess ? Result.Out : Result.Err;
+        EXPECT_NE(Where.find(Case.Text), std::string::npos) << Where;
+    }
+}
+
+} // namespace
+} // namespace vortane
