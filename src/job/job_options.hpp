@@ -1,0 +1,51 @@
+#pragma once
+// What a resampling run is started with: the options the window copies into each worker, and the
+// selection the window owns and the worker only reads (plus the two flags both threads touch).
+
+#include "crs/units.hpp"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+namespace vortane {
+
+class TDatumRecord;
+class TProjection;
+class TSpheroid;
+
+struct TJobOptions {
+    double Step = 1.0;            // output cell size in metres ("Output step")
+    std::int32_t BackGround = 0;  // 24-bit colour: red in the low byte, then green, then blue
+    bool List = false;            // the input name is a photo list, not an image
+    std::int32_t InUnits = 0;     // index into UnitFactors for the input coordinates
+    std::int32_t OutUnits = 0;    // index into UnitFactors for the output coordinates
+    bool OnlyHeaders = false;     // write the output's header only
+};
+
+// The coordinate systems of a run. The catalogue owns the objects; two systems are the same exactly
+// when they are the same objects. The worker writes the spheroid copy and the unit factor of the two
+// systems while it runs, so the selection must stay unchanged until the run has ended.
+struct TJobSelection {
+    TSpheroid* InSpheroid = nullptr;
+    TDatumRecord* InDatum = nullptr;
+    TProjection* InProjection = nullptr;
+    TSpheroid* OutSpheroid = nullptr;
+    TDatumRecord* OutDatum = nullptr;
+    TProjection* OutProjection = nullptr;
+    TSpheroid* HubSpheroid = nullptr; // the catalogue spheroid "WE": every datum change passes it
+    // Written into the output's georeferencing.
+    std::string OutSpheroidName;
+    std::string OutDatumName;
+    std::string OutProjectionName;
+    // Read by the worker when it gets to the cells, so a change during the run still counts.
+    std::atomic<bool> OnlyHeaders{false};
+    // True while a job runs; the window reads it to decide between start and stop.
+    std::atomic<bool> Busy{false};
+};
+
+// Why a run cannot start with this selection and these options ("" when it can): a missing catalogue
+// object, an unknown unit index or a step that is not a positive number.
+std::string SelectionProblem(const TJobSelection& Selection, const TJobOptions& Options);
+
+} // namespace vortane

@@ -1,0 +1,23 @@
+#pragma once
+// Checks made before an output image is created, because creating it truncates or sizes files at once.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace vortane {
+
+class TDataSet2;
+
+// The file of the opened Input (its cell file or its header) that creating OutFile would overwrite,
+// or "" when none. Names are compared as files, so links and "./" spellings are seen through.
+std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile);
+
+// Bytes of the cells of a Columns x Rows x Bands grid of CellType; nothing when that overflows.
+std::optional<std::uint64_t> GridBytes(std::int64_t Columns, std::int64_t Rows, std::int64_t Bands,
+                                       std::uint8_t CellType);
+
+// Free bytes of the file system that would hold FileName; nothing when that cannot be told.
+std::optional<std::uint64_t> FreeBytesFor(const std::string& FileName);
+
+} // namespace vortane

@@ -1,0 +1,244 @@
+#include "job/worker.hpp"
+
+#include "job/data_set.hpp"
+#include "job/log.hpp"
+#include "job/output_checks.hpp"
+#include "job/photo_list.hpp"
+#include "raster/mapped_cell_file.hpp"
+#include "text/strings.hpp"
+
+#include <cmath>
+#include <exception>
+#include <filesystem>
+
+namespace vortane {
+
+namespace {
+
+double DaysSince(std::chrono::steady_clock::time_point Start)
+{
+    return std::chrono::duration<double, std::ratio<86400>>(std::chrono::steady_clock::now() - Start).count();
+}
+
+std::string ExceptionText(const std::exception_ptr& Error)
+{
+    try {
+        std::rethrow_exception(Error);
+    } catch (const std::exception& Caught) {
+        return Caught.what();
+    } catch (...) {
+        return "unknown error";
+    }
+}
+
+} // namespace
+
+TMyThread::TMyThread(std::string InName, std::string OutName, const TJobOptions& Options,
+                     TJobSelection& Selection, TJobObserver& Observer)
+    : FInName(std::move(InName)), FOutName(std::move(OutName)), FOptions(Options),
+      FOutExt(std::filesystem::path(FOutName).extension().string()),
+      FBackR(static_cast<std::uint8_t>(Options.BackGround & 0xFF)),
+      FBackG(static_cast<std::uint8_t>((Options.BackGround >> 8) & 0xFF)),
+      FBackB(static_cast<std::uint8_t>((Options.BackGround >> 16) & 0xFF)), FSelection(Selection),
+      FObserver(Observer)
+{
+}
+
+TMyThread::~TMyThread() { RequestStop(); }
+
+std::unique_ptr<TMyThread> TMyThread::Create(std::string InName, std::string OutName, const TJobOptions& Options,
+                                             TJobSelection& Selection, TJobObserver& Observer)
+{
+    auto Worker = std::make_unique<TMyThread>(std::move(InName), std::move(OutName), Options, Selection, Observer);
+    Worker->Start();
+    return Worker;
+}
+
+void TMyThread::Start()
+{
+    FThread = std::jthread([this] { Execute(); });
+}
+
+void TMyThread::Run() { Execute(); }
+
+// Nothing may escape: an exception leaving a thread body ends the process. The end event comes last,
+// after every field the observer may read has its final value.
+void TMyThread::Execute()
+{
+    try {
+        JobBody();
+    } catch (...) {
+        FMessage = "Processing error: " + ExceptionText(std::current_exception());
+        FSelection.Busy = false;
+    }
+    FObserver.JobFinished(FMessage);
+}
+
+void TMyThread::AddLogLine(const std::string& Text)
+{
+    if (FLog)
+        FLog->AddLine(LongTimeText() + Text);
+}
+
+void TMyThread::JobBody()
+{
+    FLog = std::make_unique<TLogFile>();
+    FLog->SetName(ChangeFileExt(FOutName, ".log"));
+    FLog->Clear();
+    AddLogLine(" Log file created by Vortane program ");
+
+    // A run without its coordinate systems would have nothing to compute with; say so at once.
+    if (std::string Problem = SelectionProblem(FSelection, FOptions); !Problem.empty()) {
+        FMessage = std::move(Problem);
+        AddLogLine(" Job not started: " + FMessage);
+        FSelection.Busy = false;
+    } else if (FOptions.List) {
+        ProcessList();
+    } else {
+        ProcessFile(FInName, FOutName);
+    }
+    FLog.reset();
+}
+
+// A failure in the middle of a file (memory, a fault in a conversion) ends that file only: the files
+// are released, the log says why and the run reports it like an open error.
+bool TMyThread::ProcessFile(const std::string& InFile, const std::string& OutFile)
+{
+    try {
+        return ProcessFileSteps(InFile, OutFile);
+    } catch (...) {
+        FMessage = "Processing error: " + ExceptionText(std::current_exception());
+    }
+    ReleaseFiles();
+    AddLogLine(" Processing file: " + InFile + " failed " + FMessage);
+    if (!FOptions.List)
+        FSelection.Busy = false;
+    return false;
+}
+
+bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& OutFile)
+{
+    AddLogLine(" Processing file: " + InFile);
+    FStartTime = std::chrono::steady_clock::now();
+    FSelection.Busy = true;
+    FMessage = "Successful Finish";
+    // Inside a list run the list holds Busy until it is done.
+    const auto EndFile = [this](bool Result) {
+        ReleaseFiles();
+        if (!FOptions.List)
+            FSelection.Busy = false;
+        return Result;
+    };
+
+    if (!OpenInput(InFile)) {
+        AddLogLine(" Input file " + InFile + " open error " + FMessage);
+        return EndFile(false);
+    }
+    FStepX = FOptions.Step;
+    FStepY = FOptions.Step;
+    if (!ComputeExtent() || !OpenOutput(OutFile, FColumns, FRows)) {
+        AddLogLine(" Output file " + OutFile + " open error " + FMessage);
+        return EndFile(false);
+    }
+    FOutput->SetGeoreference(FSelection.OutSpheroidName, FSelection.OutDatumName, FSelection.OutProjectionName,
+                             FStepX, FStepY, 0, 0, FMinX, FMaxY);
+
+    if (!FSelection.OnlyHeaders) {
+        FInCellSizeX = FInput->GetCellSizeX();
+        FInCellSizeY = FInput->GetCellSizeY();
+        FInOriginX = FInput->GetOriginX();
+        FInOriginY = FInput->GetOriginY();
+        FTotal = FRows - 1;
+        if (FTotal == 0)
+            FMessage = "Output file with rows=0";
+        else if (FInput->GetBands() == 3)
+            ColourLoop();
+        else
+            GeneralLoop();
+    }
+    // Releasing the output completes it: header formats write their header now.
+    ReleaseFiles();
+    AddLogLine(" Processing file: " + InFile + " finished");
+    return EndFile(true);
+}
+
+void TMyThread::ReleaseFiles()
+{
+    FOutput.reset();
+    FInput.reset();
+}
+
+bool TMyThread::OpenInput(const std::string& FileName)
+{
+    FInput = std::make_unique<TDataSet2>();
+    if (!FInput->Open(FileName, 0, 0, 1, 1, omRead)) {
+        FMessage = "OpenError " + std::to_string(FInput->GetErrorCode());
+        return false;
+    }
+    if (FInput->GetCellSizeX() == 0) {
+        FMessage = "X Step = 0";
+        return false;
+    }
+    if (FInput->GetCellSizeY() == 0) {
+        FMessage = "Y Step = 0";
+        return false;
+    }
+    return true;
+}
+
+bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows)
+{
+    if (FileName.empty()) {
+        FMessage = "No output file name";
+        return false;
+    }
+    // Creating the output truncates its files at once; never let that hit the input.
+    if (const std::string Clash = InputOverwrittenBy(*FInput, FileName); !Clash.empty()) {
+        FMessage = "Output would overwrite the input file " + Clash;
+        return false;
+    }
+    // Cells are written through a mapping of a file sized in advance; a full disk would only show
+    // as a crash in the middle of the run.
+    const auto Bytes = GridBytes(Columns, Rows, FInput->GetBands(), FInput->GetCellType());
+    const auto Free = FreeBytesFor(FileName);
+    if (!Bytes || (Free && *Bytes > *Free)) {
+        FMessage = "Not enough disk space for the output: " +
+                   (Bytes ? std::to_string(*Bytes) + " bytes needed, " + std::to_string(*Free) + " free"
+                          : std::string("grid too large"));
+        return false;
+    }
+    FOutput = std::make_unique<TDataSet2>();
+    if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), FInput->GetBands(), omCreate)) {
+        FMessage = "OpenError " + std::to_string(FOutput->GetErrorCode());
+        return false;
+    }
+    return true;
+}
+
+// After each row: a stop request ends the loop; otherwise the display gets the row.
+bool TMyThread::RowFinished(std::int32_t Row)
+{
+    if (FStop.stop_requested()) {
+        FMessage = "User Abort";
+        return false;
+    }
+    FCurrent = Row;
+    ShowProgress();
+    return true;
+}
+
+void TMyThread::ShowProgress()
+{
+    if (FTotal == 0 || FCurrent == -1)
+        return;
+    TProgressView View;
+    View.Position = static_cast<int>(std::nearbyint(double(FCurrent) / FTotal * 100));
+    View.ElapsedDays = DaysSince(FStartTime);
+    View.RemainingDays = double(FTotal - FCurrent) * View.ElapsedDays / (FCurrent + 1);
+    View.ElapsedText = "Elapsed Time " + DaysToHMS(View.ElapsedDays);
+    View.RemainingText = "Remaining Time " + DaysToHMS(View.RemainingDays);
+    View.ProcessingText = FProgressText;
+    FObserver.ShowProgress(View);
+}
+
+} // namespace vortane

@@ -1,0 +1,120 @@
+#pragma once
+// The resampling worker: one run carries one image (or every image of a photo list) into the output
+// coordinate system. It computes the output grid from the input's four corners, creates the output
+// with the input's band count and cell type, and fills it row by row, each output cell carried back
+// into the input through output system -> geographic -> hub datum -> input datum -> input system.
+//
+// The worker knows nothing of windows. It reports through a TJobObserver: a synchronous progress
+// hand-over after every output row (and photo list entry) and an end event as its very last act.
+// It runs either in its own thread (Create, Start) or in the calling thread (Run).
+
+#include "job/job_options.hpp"
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace vortane {
+
+class TDataSet2;
+class TLogFile;
+class TdbPhoto;
+
+// What the progress display shows after a row or a list entry.
+struct TProgressView {
+    int Position = 0;            // gauge, 0 to 100
+    double ElapsedDays = 0;
+    double RemainingDays = 0;
+    std::string ElapsedText;     // "Elapsed Time 0:0:5"
+    std::string RemainingText;   // "Remaining Time 1:2:5"
+    std::string ProcessingText;  // "Processing file 2 of 5" in list runs, else empty
+};
+
+class TJobObserver {
+public:
+    virtual ~TJobObserver() = default;
+    // The synchronous hand-over: returns only once the display has taken View. A window runs it in its
+    // own thread while the worker waits; the command line runs it in place.
+    virtual void ShowProgress(const TProgressView& View) = 0;
+    // The end event, raised exactly once as the run's very last act; Message is its final status.
+    virtual void JobFinished(const std::string& Message) = 0;
+};
+
+class TMyThread {
+public:
+    // Stores the names and a copy of the options; does not start. Selection and Observer must outlive
+    // the worker.
+    TMyThread(std::string InName, std::string OutName, const TJobOptions& Options, TJobSelection& Selection,
+              TJobObserver& Observer);
+    // Asks the run to stop and waits for the thread.
+    ~TMyThread();
+    TMyThread(const TMyThread&) = delete;
+    TMyThread& operator=(const TMyThread&) = delete;
+
+    // A worker already running in its own thread. The observer is attached before the thread starts,
+    // so the end event cannot be missed however quickly the run ends.
+    static std::unique_ptr<TMyThread> Create(std::string InName, std::string OutName, const TJobOptions& Options,
+                                             TJobSelection& Selection, TJobObserver& Observer);
+    void Start(); // runs the job in a new thread; only once, and never after Run
+    void Run();   // runs the job in the calling thread and returns after the end event
+
+    // Cooperative stop: seen after the current output row or photo list entry.
+    void RequestStop() { FStop.request_stop(); }
+    bool StopRequested() const { return FStop.stop_requested(); }
+
+    // The run's final status; read it after the end event.
+    const std::string& Message() const { return FMessage; }
+
+private:
+    void Execute();
+    void JobBody();
+    bool ProcessFile(const std::string& InFile, const std::string& OutFile);
+    bool ProcessFileSteps(const std::string& InFile, const std::string& OutFile);
+    void ProcessList();
+    bool ProcessListEntries(const std::string& ReportName);
+    bool OpenInput(const std::string& FileName);
+    bool OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows);
+    bool ComputeExtent();
+    void InputToOutput(double X, double Y, double& OutX, double& OutY);
+    void MapCell(std::int32_t Row, std::int32_t Column);
+    void ColourLoop();
+    void GeneralLoop();
+    bool RowFinished(std::int32_t Row);
+    void ShowProgress();
+    void AddLogLine(const std::string& Text);
+    void ReleaseFiles();
+
+    std::string FInName;
+    std::string FOutName;
+    TJobOptions FOptions;
+    std::string FOutExt;
+    std::unique_ptr<TdbPhoto> FPhotoList;
+    std::unique_ptr<TDataSet2> FInput;
+    std::unique_ptr<TDataSet2> FOutput;
+    std::unique_ptr<TLogFile> FLog;
+    std::int32_t FRows = 0;
+    std::int32_t FColumns = 0;
+    double FX = 0, FY = 0;
+    double FMinX = 0, FMaxX = 0, FMaxY = 0, FMinY = 0;
+    double FStepX = 0, FStepY = 0;
+    std::chrono::steady_clock::time_point FStartTime;
+    std::int32_t FTotal = 0;
+    std::int32_t FCurrent = -1;
+    std::string FProgressText;
+    std::uint8_t FBackR = 0, FBackG = 0, FBackB = 0;
+    std::string FMessage;
+
+    // The input's geometry, read once per file before the cell loops.
+    double FInOriginX = 0, FInOriginY = 0, FInCellSizeX = 1, FInCellSizeY = 1;
+
+    TJobSelection& FSelection;
+    TJobObserver& FObserver;
+    std::stop_source FStop;
+    std::jthread FThread; // last: destroyed (joined) before everything it uses
+};
+
+} // namespace vortane

@@ -1,0 +1,160 @@
+// Runs that cannot or must not complete: each ends with a clear status, a log line, Busy cleared and
+// exactly one end event, and never touches the input.
+#include "job_test_support.hpp"
+
+#include "job/photo_list.hpp"
+
+namespace vortane::testing {
+namespace {
+
+std::string FileBytes(const std::string& FileName)
+{
+    std::ifstream File(FileName, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(File), {});
+}
+
+class JobFailure : public JobTest {
+protected:
+    void SetUp() override
+    {
+        JobTest::SetUp();
+        In = WriteImage("in.ers", 4, 3, 1, ctFloat32, 1000, 2000, 10, [](int C, int R, int) { return float(C + R); });
+    }
+    std::string In;
+};
+
+TEST_F(JobFailure, ARunWithoutItsSelectionOrWithBadOptionsDoesNotStart)
+{
+    const struct {
+        std::function<void(TJobSelection&, TJobOptions&)> Break;
+        std::string Message;
+    } Cases[] = {
+        {[](TJobSelection& S, TJobOptions&) { S.InSpheroid = nullptr; }, "No input spheroid selected"},
+        {[](TJobSelection& S, TJobOptions&) { S.InDatum = nullptr; }, "No input datum selected"},
+        {[](TJobSelection& S, TJobOptions&) { S.InProjection = nullptr; }, "No input coordinate system selected"},
+        {[](TJobSelection& S, TJobOptions&) { S.OutSpheroid = nullptr; }, "No output spheroid selected"},
+        {[](TJobSelection& S, TJobOptions&) { S.OutDatum = nullptr; }, "No output datum selected"},
+        {[](TJobSelection& S, TJobOptions&) { S.OutProjection = nullptr; }, "No output coordinate system selected"},
+        {[](TJobSelection& S, TJobOptions&) { S.HubSpheroid = nullptr; }, "Hub spheroid WE not found"},
+        {[](TJobSelection&, TJobOptions& O) { O.InUnits = 2; }, "Unknown input unit index 2"},
+        {[](TJobSelection&, TJobOptions& O) { O.OutUnits = -1; }, "Unknown output unit index -1"},
+        {[](TJobSelection&, TJobOptions& O) { O.Step = 0; }, "Output step must be a positive number"},
+        {[](TJobSelection&, TJobOptions& O) { O.Step = std::nan(""); }, "Output step must be a positive number"},
+        {[](TJobSelection& S, TJobOptions& O) { O.List = true, S.InSpheroid = nullptr; }, "No input spheroid selected"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Message);
+        UseSystems(&InFlat, &InFlat);
+        TJobOptions Opts = Options(10);
+        Case.Break(Selection, Opts);
+        Selection.Busy = true; // left over from anything: the run clears it
+        Observer.EndEvents = 0;
+        EXPECT_EQ(RunJob(In, Path("out.ers"), Opts), Case.Message);
+        EXPECT_FALSE(std::filesystem::exists(Path("out.ers")));
+        EXPECT_EQ(LogMessages(Path("out.log")).back(), " Job not started: " + Case.Message);
+    }
+}
+
+TEST_F(JobFailure, AnOutputThatResolvesToAnInputFileIsRefused)
+{
+    const std::string HeaderBefore = FileBytes(In), CellsBefore = FileBytes(Path("in"));
+    const struct {
+        std::string Out;
+        std::string Clash;
+    } Cases[] = {
+        {In, Path("in")},                         // the input's own name: its cells come first
+        {FDir.string() + "/./in.ers", Path("in")}, // another spelling of it
+        {Path("in.osd"), Path("in")},             // a header format whose cell file is the input's
+        {Path("in.ers.ers"), In},                 // whose cell file would be the input's header
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Out);
+        Observer.EndEvents = 0;
+        const std::string Message = RunJob(In, Case.Out, Options(10));
+        EXPECT_EQ(Message.rfind("Output would overwrite the input file ", 0), 0u) << Message;
+        EXPECT_TRUE(std::filesystem::equivalent(Message.substr(Message.find(FDir.string())), Case.Clash));
+        EXPECT_EQ(FileBytes(In), HeaderBefore);
+        EXPECT_EQ(FileBytes(Path("in")), CellsBefore);
+    }
+    EXPECT_EQ(LogMessages(Path("in.ers.log")).back(),
+              " Output file " + Path("in.ers.ers") + " open error " + "Output would overwrite the input file " + In);
+}
+
+TEST_F(JobFailure, AGridTooLargeToCreateFailsWithAClearStatus)
+{
+    const struct {
+        double Step;
+        std::string MessageStart;
+    } Cases[] = {
+        {1e-9, "Output grid too large: more than 2147483647 rows or columns"}, // 4e10 columns
+        {1e-5, "Not enough disk space for the output: "}, // 4e6 x 3e6 cells: counts fit, bytes do not
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Step);
+        Observer.EndEvents = 0;
+        const std::string Message = RunJob(In, Path("huge.ers"), Options(Case.Step));
+        EXPECT_EQ(Message.rfind(Case.MessageStart, 0), 0u) << Message;
+        EXPECT_FALSE(std::filesystem::exists(Path("huge")));
+        EXPECT_EQ(LogMessages(Path("huge.log")).back(), " Output file " + Path("huge.ers") + " open error " + Message);
+    }
+}
+
+TEST_F(JobFailure, AFaultInsideTheCellLoopsEndsTheFileWithAStatusAndALogLine)
+{
+    // Three conversions succeed (the cells of row 0, as the extent does not use this direction), then
+    // the output system throws; in a thread as well as in place.
+    for (bool Threaded : {false, true}) {
+        SCOPED_TRACE(Threaded);
+        TFaultySystem Faulty(TFaultySystem::TFault::Throw, 3);
+        UseSystems(&InFlat, &Faulty);
+        TRecordingObserver Events;
+        std::string Message;
+        {
+            TMyThread Worker(In, Path("faulty.ers"), Options(10), Selection, Events);
+            Threaded ? Worker.Start() : Worker.Run();
+            Events.WaitForEnd();
+            Message = Worker.Message();
+        }
+        EXPECT_EQ(Message, "Processing error: conversion fault");
+        EXPECT_EQ(Events.EndEvents, 1);
+        EXPECT_EQ(Events.EndMessage, Message);
+        EXPECT_FALSE(Selection.Busy);
+        EXPECT_EQ(LogMessages(Path("faulty.log")).back(),
+                  " Processing file: " + In + " failed Processing error: conversion fault");
+    }
+}
+
+TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops)
+{
+    // An input system with no position for the corners: no extent, so no output.
+    TFaultySystem NoCorners(TFaultySystem::TFault::NaN, 0);
+    UseSystems(&NoCorners, &InFlat);
+    const std::string Message = RunJob(In, Path("nan.ers"), Options(10));
+    EXPECT_EQ(Message, "Output extent cannot be computed: an input corner has no position in the output system");
+    EXPECT_FALSE(std::filesystem::exists(Path("nan.ers")));
+
+    // An output system with no position for the cells: every cell reads as outside the input.
+    TFaultySystem NoCells(TFaultySystem::TFault::NaN, 0);
+    UseSystems(&InFlat, &NoCells);
+    Observer.EndEvents = 0;
+    EXPECT_EQ(RunJob(In, Path("blank.ers"), Options(10)), "Successful Finish");
+    const TImage Out = ReadImage(Path("blank.ers"));
+    EXPECT_EQ(Out.Columns * Out.Rows, 20);
+    for (float Cell : Out.Cells)
+        EXPECT_EQ(Cell, 0.0f);
+}
+
+TEST_F(JobFailure, AReportThatCannotBeWrittenEndsTheListRunCleanly)
+{
+    std::ofstream(Path("list.txt")) << "in.ers 0 0 0 0\n";
+    TJobOptions List = Options(10);
+    List.List = true;
+    const std::string Model = Path("missing_folder/out.ers");
+    // The log cannot be written either (same folder): the status is all there is.
+    EXPECT_EQ(RunJob(Path("list.txt"), Model, List),
+              "Report file " + Path("missing_folder/out.txt") + " write error");
+    EXPECT_FALSE(std::filesystem::exists(Path("missing_folder")));
+}
+
+} // namespace
+} // namespace vortane::testing

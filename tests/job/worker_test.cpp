@@ -1,0 +1,294 @@
+// Whole-image runs of the resampling job on small synthetic images. Every expected output is written
+// down from the geometry of the case (or computed with PROJ), never with the job's own helpers.
+#include "job_test_support.hpp"
+
+#include <proj.h>
+
+#include <cmath>
+
+namespace vortane::testing {
+namespace {
+
+constexpr double CellSize = 10.0;
+constexpr double West = 1000.0, North = 2000.0;
+
+// A linear function of the cell position: bilinear interpolation reproduces it exactly.
+float Linear(double Col, double Row) { return float(1 + 2 * Col + 3 * Row); }
+
+TEST_F(JobTest, IdenticalSystemsCopyTheCellsAndAddOneEmptyColumnAndRow)
+{
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
+                                      [](int C, int R, int) { return Linear(C, R); });
+    EXPECT_EQ(RunJob(In, Path("out.ers"), Options(CellSize)), "Successful Finish");
+
+    const TImage Out = ReadImage(Path("out.ers"));
+    // The four corners span 4 x 3 steps, so the grid has 5 x 4 cells; the last column and row lie
+    // beyond the input and read as 0.
+    EXPECT_EQ(Out.Columns, 5);
+    EXPECT_EQ(Out.Rows, 4);
+    EXPECT_EQ(Out.OriginX, West);
+    EXPECT_EQ(Out.OriginY, North);
+    EXPECT_EQ(Out.CellSizeX, CellSize);
+    EXPECT_EQ(Out.CellType, ctFloat32);
+    EXPECT_EQ(Out.Projection, "\"FLAT\""); // headers keep the quotes they write
+    for (int R = 0; R < Out.Rows; ++R)
+        for (int C = 0; C < Out.Columns; ++C)
+            EXPECT_EQ(Out.At(C, R), C < 4 && R < 3 ? Linear(C, R) : 0.0f) << C << "," << R;
+    EXPECT_EQ(LogMessages(Path("out.log")),
+              (std::vector<std::string>{" Log file created by Vortane program ", " Processing file: " + In,
+                                        " Processing file: " + In + " finished"}));
+}
+
+TEST_F(JobTest, ColourImagesTakeTheBackgroundWithinAMeanDifferenceOfSix)
+{
+    // Background 0x204060: red 0x60, green 0x40, blue 0x20.
+    constexpr int Background = 0x204060;
+    const int Back[3] = {0x60, 0x40, 0x20};
+    struct TPixel {
+        int Col, Row;
+        int Delta[3];
+        bool Kept;
+    };
+    const TPixel Pixels[] = {
+        {0, 0, {6, 6, 6}, false},   // mean exactly 6
+        {1, 0, {7, 6, 6}, true},    // mean 6.33
+        {2, 0, {-6, -6, -6}, false},
+        {0, 1, {-7, -6, -6}, true},
+        {1, 1, {18, 0, 0}, false},  // one channel far off, mean still 6
+        {2, 1, {19, 0, 0}, true},
+    };
+    const auto Value = [&](int C, int R, int B) {
+        for (const TPixel& P : Pixels)
+            if (P.Col == C && P.Row == R)
+                return float(Back[B] + P.Delta[B]);
+        return 0.0f;
+    };
+    UseSystems(&InFlat, &OutFlat); // a pure translation by (1000, -500)
+    const std::string In = WriteImage("rgb.ers", 3, 2, 3, ctUnsigned8, West, North, CellSize, Value);
+    EXPECT_EQ(RunJob(In, Path("rgb_out.ers"), Options(CellSize, Background)), "Successful Finish");
+
+    const TImage Out = ReadImage(Path("rgb_out.ers"));
+    EXPECT_EQ(Out.OriginX, West + 1000);
+    EXPECT_EQ(Out.OriginY, North - 500);
+    EXPECT_EQ(Out.Columns, 4);
+    EXPECT_EQ(Out.Rows, 3);
+    EXPECT_EQ(Out.Projection, "\"FLAT SHIFTED\"");
+    for (int R = 0; R < Out.Rows; ++R)
+        for (int C = 0; C < Out.Columns; ++C)
+            for (int B = 0; B < 3; ++B) {
+                bool Kept = false;
+                for (const TPixel& P : Pixels)
+                    Kept = Kept || (P.Col == C && P.Row == R && P.Kept);
+                // Cells beyond the input and cells near the background both come out as background.
+                EXPECT_EQ(Out.At(C, R, B), Kept ? Value(C, R, B) : float(Back[B])) << C << "," << R << "," << B;
+            }
+}
+
+TEST_F(JobTest, BilinearReadsGiveZeroWhereTheTwoByTwoBlockLeavesTheInput)
+{
+    // 3 x 3 input cells sampled every half cell: output cell (c, r) reads input position (c/2, r/2).
+    const std::string In = WriteImage("in.ers", 3, 3, 1, ctFloat32, 0, 30, CellSize,
+                                      [](int C, int R, int) { return Linear(C, R); });
+    EXPECT_EQ(RunJob(In, Path("half.ers"), Options(CellSize / 2)), "Successful Finish");
+
+    const TImage Out = ReadImage(Path("half.ers"));
+    ASSERT_EQ(Out.Columns, 7);
+    ASSERT_EQ(Out.Rows, 7);
+    for (int R = 0; R < 7; ++R)
+        for (int C = 0; C < 7; ++C) {
+            const double Col = C / 2.0, Row = R / 2.0;
+            const bool Integral = C % 2 == 0 && R % 2 == 0;
+            const bool Fits = Integral ? Col < 3 && Row < 3 : std::floor(Col) + 1 < 3 && std::floor(Row) + 1 < 3;
+            EXPECT_FLOAT_EQ(Out.At(C, R), Fits ? Linear(Col, Row) : 0.0f) << C << "," << R;
+        }
+}
+
+TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt)
+{
+    // Input on WGS 84 (the hub), output on International 1924 with a three-parameter datum; both
+    // flat systems, near 45 N 10 E.
+    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
+    Selection.OutSpheroid = &International;
+    Selection.OutDatum = &Ed50;
+    Selection.OutProjection = &OutEd50;
+    constexpr int Size = 20;
+    const double OX = std::round(10 * M_PI / 180 * FlatRadius), OY = std::round(45 * M_PI / 180 * FlatRadius);
+    const std::string In = WriteImage("wgs.ers", Size, Size, 1, ctFloat32, OX, OY, CellSize,
+                                      [](int C, int R, int) { return Linear(C, R); });
+    EXPECT_EQ(RunJob(In, Path("ed50.ers"), Options(CellSize)), "Successful Finish");
+    const TImage Out = ReadImage(Path("ed50.ers"));
+
+    PJ_CONTEXT* Context = proj_context_create();
+    PJ* Ed50ToWgs84 = proj_create(Context, "+proj=pipeline +step +proj=cart +ellps=intl "
+                                           "+step +proj=helmert +x=-87 +y=-98 +z=-121 "
+                                           "+step +inv +proj=cart +ellps=WGS84");
+    ASSERT_NE(Ed50ToWgs84, nullptr);
+    const auto Carry = [&](double X, double Y, PJ_DIRECTION Direction) {
+        const PJ_COORD Geo = proj_trans(Ed50ToWgs84, Direction, proj_coord(X / FlatRadius, Y / FlatRadius, 0, 0));
+        return std::pair{Geo.lpz.lam * FlatRadius, Geo.lpz.phi * FlatRadius};
+    };
+
+    // The extent: the four input corners carried into the output.
+    double MinX = 1e100, MaxY = -1e100, MaxX = -1e100, MinY = 1e100;
+    for (const auto& [X, Y] : {std::pair{OX, OY}, {OX + Size * CellSize, OY}, {OX + Size * CellSize, OY - Size * CellSize},
+                               {OX, OY - Size * CellSize}}) {
+        const auto [OutX, OutY] = Carry(X, Y, PJ_INV);
+        MinX = std::min(MinX, OutX), MaxX = std::max(MaxX, OutX), MinY = std::min(MinY, OutY), MaxY = std::max(MaxY, OutY);
+    }
+    constexpr double Metre = 1.0, Millimetre = 1e-3;
+    // 1 mm on the ground is 1e-4 cells, up to 5e-4 in value (the value grows by 2 per column, 3 per row).
+    constexpr double ValueOfOneMillimetre = 5e-4;
+    EXPECT_NEAR(Out.OriginX, MinX, Millimetre);
+    EXPECT_NEAR(Out.OriginY, MaxY, Millimetre);
+    EXPECT_GT(std::hypot(Out.OriginX - OX, Out.OriginY - OY), 50 * Metre); // the datum really moved it
+    EXPECT_EQ(Out.Columns, std::lround(std::nearbyint((MaxX - MinX) / CellSize)) + 1);
+    EXPECT_EQ(Out.Rows, std::lround(std::nearbyint((MaxY - MinY) / CellSize)) + 1);
+
+    int Compared = 0;
+    for (int R = 0; R < Out.Rows; ++R)
+        for (int C = 0; C < Out.Columns; ++C) {
+            const auto [X, Y] = Carry(Out.OriginX + C * CellSize, Out.OriginY - R * CellSize, PJ_FWD);
+            const double Col = (X - OX) / CellSize, Row = (OY - Y) / CellSize;
+            const auto Near = [](double V, double Edge) { return std::fabs(V - Edge) < 1e-6; };
+            if (Near(Col, 0) || Near(Row, 0) || Near(Col, Size - 1) || Near(Row, Size - 1))
+                continue; // too close to an edge to say on which side the job falls
+            const bool Inside = Col > 0 && Row > 0 && Col < Size - 1 && Row < Size - 1;
+            EXPECT_NEAR(Out.At(C, R), Inside ? Linear(Col, Row) : 0.0, ValueOfOneMillimetre) << C << "," << R;
+            Compared += Inside;
+        }
+    EXPECT_GT(Compared, 100);
+    proj_destroy(Ed50ToWgs84);
+    proj_context_destroy(Context);
+}
+
+TEST_F(JobTest, OutputInUsSurveyFeetDividesTheStepAndTheExtent)
+{
+    constexpr double Foot = 0.3048006096012192;
+    TFlatTestSystem OutFeet("FLAT FEET", 0, 0);
+    UseSystems(&InFlat, &OutFeet);
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
+                                      [](int C, int R, int) { return Linear(C, R); });
+    TJobOptions Feet = Options(1.0);
+    Feet.OutUnits = 1;
+    EXPECT_EQ(RunJob(In, Path("feet.ers"), Feet), "Successful Finish");
+
+    const TImage Out = ReadImage(Path("feet.ers"));
+    constexpr double Tolerance = 1e-9;
+    EXPECT_NEAR(Out.CellSizeX, 3.280833333333333, Tolerance);
+    EXPECT_NEAR(Out.OriginX, West / Foot, Tolerance);
+    EXPECT_NEAR(Out.OriginY, North / Foot, Tolerance);
+    EXPECT_EQ(Out.Columns, 41); // 40 m in steps of 1 m
+    EXPECT_EQ(Out.Rows, 31);
+    // Output cell (c, r) lies c metres east and r metres south of the input's corner.
+    for (int R = 0; R < Out.Rows; ++R)
+        for (int C = 0; C < Out.Columns; ++C) {
+            const double Col = C / 10.0, Row = R / 10.0;
+            if (std::fabs(Col - 3) < 1e-6 || std::fabs(Row - 2) < 1e-6)
+                continue; // the last whole cell: read directly or just past it, depending on the last bit
+            const bool Inside = Col < 3 && Row < 2;
+            EXPECT_NEAR(Out.At(C, R), Inside ? Linear(Col, Row) : 0.0, 1e-4) << C << "," << R;
+        }
+}
+
+TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells)
+{
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
+                                      [](int C, int R, int) { return Linear(C, R); });
+    const struct {
+        std::string Name;
+        double Step;
+        bool OnlyHeaders;
+        std::string Message;
+        std::int32_t Columns, Rows;
+    } Cases[] = {
+        // 30 m of height in steps of 100 m rounds to 0 steps.
+        {"rows0.ers", 100, false, "Output file with rows=0", 1, 1},
+        {"header.ers", CellSize, true, "Successful Finish", 5, 4},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TJobOptions Opts = Options(Case.Step);
+        Opts.OnlyHeaders = Case.OnlyHeaders;
+        EXPECT_EQ(RunJob(In, Path(Case.Name), Opts), Case.Message);
+        Observer.EndEvents = 0;
+        const TImage Out = ReadImage(Path(Case.Name));
+        EXPECT_EQ(Out.Columns, Case.Columns);
+        EXPECT_EQ(Out.Rows, Case.Rows);
+        EXPECT_EQ(Out.OriginX, West);
+        EXPECT_EQ(Out.CellSizeX, Case.Step);
+        for (float Cell : Out.Cells)
+            EXPECT_EQ(Cell, 0.0f);
+        const std::vector<std::string> Log = LogMessages(ChangeFileExt(Path(Case.Name), ".log"));
+        ASSERT_FALSE(Log.empty());
+        EXPECT_EQ(Log.back(), " Processing file: " + In + " finished");
+    }
+}
+
+TEST_F(JobTest, AStopRequestEndsTheRunAfterTheCurrentRow)
+{
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
+                                      [](int C, int R, int) { return Linear(C, R); });
+    EXPECT_EQ(RunJob(In, Path("stopped.ers"), Options(CellSize), /*StopFirst=*/true), "User Abort");
+    const TImage Out = ReadImage(Path("stopped.ers"));
+    ASSERT_EQ(Out.Rows, 4);
+    for (int R = 0; R < Out.Rows; ++R)
+        for (int C = 0; C < 4; ++C)
+            EXPECT_EQ(Out.At(C, R), R == 0 ? Linear(C, R) : 0.0f) << C << "," << R;
+    EXPECT_TRUE(Observer.Views.empty()); // the stop is seen before the first hand-over
+    EXPECT_EQ(LogMessages(Path("stopped.log")).back(), " Processing file: " + In + " finished");
+}
+
+TEST_F(JobTest, RunningTheSameJobTwiceGivesIdenticalBytes)
+{
+    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
+    Selection.OutSpheroid = &International;
+    Selection.OutDatum = &Ed50;
+    Selection.OutProjection = &OutEd50;
+    const std::string In = WriteImage("in.ers", 16, 12, 3, ctUnsigned8, 700000, 3300000, CellSize,
+                                      [](int C, int R, int B) { return float((C * 16 + R * 5 + B * 70) % 256); });
+    for (const char* Name : {"first.ers", "second.ers"}) {
+        Observer.EndEvents = 0;
+        EXPECT_EQ(RunJob(In, Path(Name), Options(7.5, 0x102030)), "Successful Finish");
+    }
+    const auto Bytes = [](const std::string& FileName) {
+        std::ifstream File(FileName, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(File), {});
+    };
+    const std::string First = Bytes(Path("first")), Second = Bytes(Path("second"));
+    EXPECT_FALSE(First.empty());
+    EXPECT_EQ(First, Second);
+    // The headers differ only in their time stamp.
+    std::vector<std::string> FirstHeader = ReadLines(Path("first.ers")), SecondHeader = ReadLines(Path("second.ers"));
+    ASSERT_EQ(FirstHeader.size(), SecondHeader.size());
+    for (std::size_t I = 0; I < FirstHeader.size(); ++I)
+        if (FirstHeader[I].find("LastUpdated") == std::string::npos) {
+            EXPECT_EQ(FirstHeader[I], SecondHeader[I]);
+        }
+}
+
+TEST_F(JobTest, AWorkerThreadHandsOverEveryRowAndEndsOnce)
+{
+    const std::string In = WriteImage("in.ers", 4, 3, 3, ctUnsigned8, West, North, CellSize,
+                                      [](int C, int R, int B) { return float(100 + C + R + B); });
+    std::thread::id ProgressThread;
+    Observer.OnProgress = [&] { ProgressThread = std::this_thread::get_id(); };
+    {
+        auto Worker = TMyThread::Create(In, Path("threaded.ers"), Options(CellSize), Selection, Observer);
+        Observer.WaitForEnd();
+        EXPECT_EQ(Worker->Message(), "Successful Finish");
+    }
+    EXPECT_EQ(Observer.EndEvents, 1);
+    EXPECT_NE(ProgressThread, std::this_thread::get_id());
+    EXPECT_FALSE(Selection.Busy);
+    // Rows 0 to 3 of 4: FTotal is 3, so the gauge reads 0, 33, 67, 100.
+    std::vector<int> Positions;
+    for (const TProgressView& View : Observer.Views) {
+        Positions.push_back(View.Position);
+        EXPECT_EQ(View.ElapsedText.rfind("Elapsed Time 0:0:", 0), 0u) << View.ElapsedText;
+        EXPECT_EQ(View.RemainingText.rfind("Remaining Time 0:0:", 0), 0u) << View.RemainingText;
+    }
+    EXPECT_EQ(Positions, (std::vector<int>{0, 33, 67, 100}));
+}
+
+} // namespace
+} // namespace vortane::testing
