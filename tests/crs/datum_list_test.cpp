@@ -54,7 +54,8 @@ TEST_F(DatumListTest, ReadsEveryFieldOfADatumLine) {
                                              "EUROPE\tOSGB36\tAA\t446.448\t-125.157\t542,06\t7.27e-07\t1.197e-06\t"
                                              "4.082e-06\t-2.0489e-05\tGreat Britain, EPSG:1314",
                                              "\tWGS84\tWE\t0\t0\t0\t0\t0\t0\t0\tthe hub",
-                                             "ASIA\tSHORT\tXX\t12\tabc"}));
+                                             "ASIA\tSHORT\tXX\t12\tabc"},
+                                            "\r\n", false)); // the last line has no line end
     ASSERT_TRUE(Load());
     ASSERT_EQ(Names(), (std::vector<std::string>{"OSGB36", "WE", "SHORT"}));
 
@@ -80,25 +81,6 @@ TEST_F(DatumListTest, ReadsEveryFieldOfADatumLine) {
     EXPECT_EQ(Short.DY, 0.0);
     EXPECT_EQ(Short.Scale, 0.0);
     EXPECT_EQ(Short.Comment, "");
-}
-
-TEST_F(DatumListTest, LastLineWithoutLineEndIsRead) {
-    const struct {
-        const char* Case;
-        std::string Text;
-    } Cases[] = {
-        {"CR LF, none at the end", StoredCatalogue({"A\tONE\tWE", "B\tTWO\tWE"}, "\r\n", false)},
-        {"LF, none at the end", StoredCatalogue({"A\tONE\tWE", "B\tTWO\tWE"}, "\n", false)},
-        {"LF at the end", StoredCatalogue({"A\tONE\tWE", "B\tTWO\tWE"}, "\n", true)},
-    };
-    for (const auto& C : Cases) {
-        SCOPED_TRACE(C.Case);
-        TDatumList Fresh;
-        WriteText(DatumsFile(), C.Text);
-        ASSERT_TRUE(Fresh.LoadFromFile(DatumsFile(), NadConBase(), FrenchGridFile()));
-        ASSERT_EQ(Fresh.Count(), 2);
-        EXPECT_EQ(Fresh.Item(1)->Name, "TWO");
-    }
 }
 
 TEST_F(DatumListTest, GridDatumsFollowTheFileEntries) {

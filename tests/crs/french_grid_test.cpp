@@ -238,15 +238,6 @@ TEST_F(FrenchGridTest, BadFilesFailCleanly) {
     EXPECT_TRUE(Grid.LoadFailed);
 }
 
-TEST_F(FrenchGridTest, TextNumbersAreReadTolerantly) {
-    // "," as decimal mark, signs, and a translation that is no number (read as 0).
-    ASSERT_TRUE(Load(BinaryHeader.Text + "\n-1,25 +2.5 abc +12\n"));
-    EXPECT_EQ(Grid.Node(0, 0).TX, -1.25);
-    EXPECT_EQ(Grid.Node(0, 0).TY, 2.5);
-    EXPECT_EQ(Grid.Node(0, 0).TZ, 0.0);
-    EXPECT_EQ(Grid.Node(0, 0).Precision, 12);
-}
-
 // A grid of one constant translation is the classic three-parameter shift, which PROJ computes.
 TEST_F(FrenchGridTest, ShiftsAgreeWithPROJ) {
     const TFrenchHeader Header{"-5 10 41 52 1 1", 17, 13};

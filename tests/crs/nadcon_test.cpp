@@ -40,17 +40,6 @@ protected:
     TNadCon Grid;
 };
 
-TEST_F(NadConTest, OpenGridsReadsGeometryFromTheHeader) {
-    EXPECT_TRUE(Grid.GridsOpen);
-    EXPECT_TRUE(Grid.IsGrid);
-    EXPECT_EQ(Grid.Name, "NADCON");
-    EXPECT_EQ(Grid.SpheroidCode, "CC");
-    EXPECT_EQ(Grid.XMin, -100.0);
-    EXPECT_EQ(Grid.YMin, 40.0);
-    EXPECT_EQ(Grid.XMax, -94.25);
-    EXPECT_EQ(Grid.YMax, 42.0);
-}
-
 TEST_F(NadConTest, NodesComeBackExactly) {
     for (int Row = 2; Row < Geometry.NR; ++Row)
         for (int Column = 2; Column < Geometry.NC; ++Column) {
