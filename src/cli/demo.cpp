@@ -1,13 +1,14 @@
-// vortane-demo: a few positions on WGS 1984 written in the built-in geographic text forms and as
-// earth-centred X, Y, Z, each read back, with the distance the round trip moved the position.
+// vortane-demo: a few positions carried through real datum changes with the catalogue files next to the
+// program, the same way `vortane-cli transform` carries them, printed as a small table.
 
-#include "crs/angles.hpp"
-#include "crs/projection.hpp"
+#include "cli/transform_command.hpp"
+#include "text/strings.hpp"
 
-#include <algorithm>
-#include <cmath>
 #include <cstdio>
+#include <iostream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 using namespace vortane;
 
@@ -15,68 +16,63 @@ namespace {
 
 struct TPlace {
     const char* Name;
-    double LatDeg, LonDeg, H;
+    const char* Coordinates; // in the route's input system
 };
 
-constexpr TPlace Places[] = {
-    {"Paris, Pantheon", 48.846222, 2.345911, 65.0},
-    {"Cape Town, Table Mountain", -33.962822, 18.409840, 1085.0},
-    {"Honolulu", 21.306944, -157.858333, 6.0},
-    {"Near the south pole", -89.99, 139.27, 2835.0},
+struct TRoute {
+    const char* Title;
+    TTransformOptions Ends;
+    std::vector<TPlace> Places;
 };
 
-// Metres on the ground between two positions, from their geocentric coordinates.
-double GroundDistance(const TSpheroid& S, double Lat1, double Lon1, double H1, double Lat2, double Lon2, double H2) {
-    double X1, Y1, Z1, X2, Y2, Z2;
-    GeoToXYZ(Lat1, Lon1, H1, S.A, S.E2(), X1, Y1, Z1);
-    GeoToXYZ(Lat2, Lon2, H2, S.A, S.E2(), X2, Y2, Z2);
-    return std::sqrt((X1 - X2) * (X1 - X2) + (Y1 - Y2) * (Y1 - Y2) + (Z1 - Z2) * (Z1 - Z2));
-}
+const std::vector<TRoute> Routes = {
+    {"OSGB36 British National Grid -> WGS 84 degrees, minutes, seconds (seven-parameter shift)",
+     {"AA", "OSGB36", "BNG", "WE", "WGS84", "Geographic:(deg)", 0, 0},
+     {{"Caister water tower", "651409.903 313177.270"},
+      {"London, Trafalgar Square", "530034 180381"},
+      {"Edinburgh Castle", "325160 673490"},
+      {"Land's End", "134300 25200"}}},
+    {"ED50 decimal degrees -> WGS 84 / UTM zone 34 north (three-parameter shift)",
+     {"IN", "ED50", "Geographic:(decimal degrees)", "WE", "WGS84", "NUTM34", 0, 0},
+     {{"Warsaw", "21.0122 52.2297"},
+      {"Athens", "23.7275 37.9838"},
+      {"Tromso", "18.9553 69.6492"},
+      {"Belgrade", "20.4489 44.7866"}}},
+    {"WGS 84 decimal degrees -> WGS 84 / UTM zone 34 north (no datum change)",
+     {"WE", "WGS84", "Geographic:(decimal degrees)", "WE", "WGS84", "NUTM34", 0, 0},
+     {{"Warsaw", "21.0122 52.2297"}, {"Athens", "23.7275 37.9838"}}},
+};
 
-// Writes the position in System's texts, reads them back, and prints both; returns the distance moved.
-double ShowRoundTrip(TProjection& System, double Lat, double Lon, double H) {
-    std::string XText, YText, ZText, XName, YName, ZName;
-    System.GetAxisNames(XName, YName, ZName);
-    System.GeoToText(Lat, Lon, H, XText, YText, ZText);
-    std::printf("  %-34s %s %s, %s %s, %s %s\n", System.Name.c_str(), XName.c_str(), XText.c_str(), YName.c_str(),
-                YText.c_str(), ZName.c_str(), ZText.c_str());
-    double BackLat = 0, BackLon = 0, BackH = 0;
-    if (const int Rejected = System.TextToGeo(XText, YText, ZText, BackLat, BackLon, BackH); Rejected != 0) {
-        std::printf("    text %d was not read back\n", Rejected);
-        return INFINITY;
+// Carries the route's places through the transform command and prints one table row per place.
+bool ShowRoute(const TRoute& Route, const std::string& CatalogueFolder)
+{
+    std::ostringstream Input;
+    for (const TPlace& Place : Route.Places)
+        Input << Place.Coordinates << '\n';
+    std::istringstream In(Input.str());
+    std::ostringstream Out, Err;
+    const int ExitCode = RunTransform(Route.Ends, CatalogueFolder, In, Out, Err);
+    std::cerr << Err.str();
+
+    std::printf("\n%s\n  %-26s %-34s %s\n", Route.Title, "place", Route.Ends.InSystem.c_str(),
+                Route.Ends.OutSystem.c_str());
+    std::istringstream Results(Out.str());
+    std::string Result;
+    for (const TPlace& Place : Route.Places) {
+        std::getline(Results, Result);
+        std::printf("  %-26s %-34s %s\n", Place.Name, Place.Coordinates, Result.c_str());
     }
-    return GroundDistance(System.Spheroid, Lat, Lon, H, BackLat, BackLon, BackH);
+    return ExitCode == 0;
 }
 
 } // namespace
 
-int main() {
-    TSpheroid Wgs84("WE\t6378137\t298.2572235637\tWGS 1984");
-    TGeograficList Geographic;
-    TGeoCentricList Geocentric;
-    std::printf("Positions on %s (a = %.3f m, 1/f = %.10f)\n", Wgs84.Description.c_str(), Wgs84.A, 1.0 / Wgs84.F);
-
-    for (const TPlace& Place : Places) {
-        const double Lat = Place.LatDeg * Pi / 180.0;
-        const double Lon = Place.LonDeg * Pi / 180.0;
-        std::printf("\n%s: lat %.6f, lon %.6f degrees, height %.1f m\n", Place.Name, Place.LatDeg, Place.LonDeg,
-                    Place.H);
-        double Worst = 0.0;
-        for (int I = 0; I < Geographic.Count(); ++I) {
-            TProjection& System = *Geographic.Item(I);
-            System.SetSpheroid(Wgs84);
-            Worst = std::max(Worst, ShowRoundTrip(System, Lat, Lon, Place.H));
-        }
-        TProjection& Centric = *Geocentric.Item(0);
-        Centric.SetSpheroid(Wgs84);
-        Worst = std::max(Worst, ShowRoundTrip(Centric, Lat, Lon, Place.H));
-
-        double X, Y, Z, BackLat, BackLon, BackH;
-        Centric.GeoToProj(Lat, Lon, Place.H, X, Y, Z);
-        Centric.ProjToGeo(X, Y, Z, BackLat, BackLon, BackH);
-        std::printf("  back from X, Y, Z: lat %.9f, lon %.9f degrees (%s), height %.4f m\n", BackLat * 180.0 / Pi,
-                    NormLon(BackLon) * 180.0 / Pi, LonToStr(BackLon).c_str(), BackH);
-        std::printf("  largest shift through the texts: %.2f mm\n", Worst * 1000.0);
-    }
-    return 0;
+int main()
+{
+    const std::string Folder = ProgramDir();
+    std::printf("Positions carried with the catalogue in %s\n", Folder.c_str());
+    bool AllShown = true;
+    for (const TRoute& Route : Routes)
+        AllShown = ShowRoute(Route, Folder) && AllShown;
+    return AllShown ? 0 : 1;
 }
