@@ -1,7 +1,7 @@
 // Per-point cost of the datum changes the resampling job runs for every output cell, and the cost of
 // loading a French grid of the real size.
-#include "crs/angles.hpp"
 #include "crs/datum_shift.hpp"
+#include "crs/angles.hpp"
 #include "crs/french_grid.hpp"
 #include "crs/nadcon.hpp"
 
@@ -24,7 +24,8 @@ constexpr double Deg = Pi / 180.0;
 constexpr double ArcSecond = Deg / 3600.0;
 
 std::string TempName(const std::string& Name) {
-    return (std::filesystem::temp_directory_path() / ("bench_datum_" + std::to_string(::getpid()) + Name)).string();
+    return (std::filesystem::temp_directory_path() / ("bench_datum_" + std::to_string(::getpid()) + Name))
+        .string();
 }
 
 // A NADCON pair of the size of the conterminous United States grid, filled with a smooth field.
@@ -55,7 +56,8 @@ std::string WriteFrenchGrid() {
     std::ofstream Out(Name, std::ios::binary);
     Out << "-5.5 10 41 52 0.1 0.1\r\n";
     for (int Node = 0; Node < 156 * 111; ++Node)
-        Out << -168.0 + Node * 1e-4 << "  " << -60.0 << "  " << 320.0 + Node * 1e-4 << "  1" << (Node % 2 ? "\r\n" : "  ");
+        Out << -168.0 + Node * 1e-4 << "  " << -60.0 << "  " << 320.0 + Node * 1e-4 << "  1"
+            << (Node % 2 ? "\r\n" : "  ");
     Out << "\r\n";
     return Name;
 }
@@ -78,7 +80,8 @@ void BM_ChangeDatumThroughTheHub(benchmark::State& State) {
     const TSpheroid Airy("AA\t6377563.396\t299.3249646");
     const TSpheroid Bessel("BR\t6377397.155\t299.1528128");
     const TSpheroid Hub("WE\t6378137\t298.2572235637");
-    const TDatumRecord Osgb("EUROPE\tOSGB36\tAA\t446.448\t-125.157\t542.06\t7.27e-7\t1.1975e-6\t4.0821e-6\t-2.0489e-5");
+    const TDatumRecord Osgb(
+        "EUROPE\tOSGB36\tAA\t446.448\t-125.157\t542.06\t7.27e-7\t1.1975e-6\t4.0821e-6\t-2.0489e-5");
     const TDatumRecord Dhdn("EUROPE\tDHDN\tBR\t598.1\t73.7\t418.2\t9.79e-7\t2.18e-7\t-1.19e-5\t6.7e-6");
     double Lat = 0, Lon = 0, H = 0;
     for (auto _ : State) {

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes as a French grid text file, then interpolates across and around the grid.
-#include "crs/angles.hpp"
 #include "crs/french_grid.hpp"
+#include "crs/angles.hpp"
 
 #include "temp_input_file.hpp"
 
@@ -9,11 +9,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     static const std::string Name = fuzzing::TempInputName("french_grid") + ".mnt";
-    if (!fuzzing::WriteInputFile(Name, Data, Size))
-        return 0;
+    if (!fuzzing::WriteInputFile(Name, Data, Size)) return 0;
     vortane::TFrenchGrid Grid;
-    if (!Grid.LoadGrid(Name))
-        return 0;
+    if (!Grid.LoadGrid(Name)) return 0;
     // Fractions of the grid's extent from just outside to just beyond it, edges included.
     const double Fractions[] = {-0.01, 0.0, 0.3, 0.5, 0.999999999, 1.0, 1.01};
     constexpr double Deg = vortane::Pi / 180.0;

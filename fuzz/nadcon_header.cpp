@@ -12,11 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     static const std::string Base = fuzzing::TempInputName("nadcon");
     // The latitude grid gets a shorter copy too, so that the two sizes disagree now and then.
     const std::size_t LasSize = Size > 0 && Data[0] % 2 ? Size / 2 : Size;
-    if (!fuzzing::WriteInputFile(Base + ".los", Data, Size) || !fuzzing::WriteInputFile(Base + ".las", Data, LasSize))
+    if (!fuzzing::WriteInputFile(Base + ".los", Data, Size) ||
+        !fuzzing::WriteInputFile(Base + ".las", Data, LasSize))
         return 0;
     vortane::TNadCon Grid;
-    if (!Grid.OpenGrids(Base))
-        return 0;
+    if (!Grid.OpenGrids(Base)) return 0;
     const double Fractions[] = {-0.01, 0.0, 1e-12, 0.3, 0.5, 1.0 - 1e-12, 1.0, 1.01};
     constexpr double Deg = vortane::Pi / 180.0;
     for (double Across : Fractions)

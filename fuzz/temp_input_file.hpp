@@ -16,8 +16,7 @@ inline std::string TempInputName(const std::string& Stem) {
 
 inline bool WriteInputFile(const std::string& Name, const std::uint8_t* Data, std::size_t Size) {
     std::FILE* File = std::fopen(Name.c_str(), "wb");
-    if (File == nullptr)
-        return false;
+    if (File == nullptr) return false;
     const bool Written = std::fwrite(Data, 1, Size, File) == Size;
     return std::fclose(File) == 0 && Written;
 }

@@ -17,9 +17,13 @@ constexpr std::string_view FieldSeparator = "\t";
 constexpr const char* NadConBaseName = "conus";
 constexpr const char* FrenchGridName = "gr3df97a.mnt";
 
-double ReadNumber() { return StrToFloatDef(NextToken(FieldSeparator), 0.0); }
+double ReadNumber() {
+    return StrToFloatDef(NextToken(FieldSeparator), 0.0);
+}
 
-bool IsDataLine(const std::string& Line) { return !Line.empty() && Line.front() != ';'; }
+bool IsDataLine(const std::string& Line) {
+    return !Line.empty() && Line.front() != ';';
+}
 
 bool FileExists(const std::string& Path) {
     std::error_code Error;
@@ -55,7 +59,8 @@ void TDatumRecord::KeepPosition(double Lat, double Lon, double H, double& Lat2, 
     H2 = H;
 }
 
-bool TDatumRecord::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
+bool TDatumRecord::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2,
+                              double& H2) const {
     KeepPosition(Lat, Lon, H, Lat2, Lon2, H2);
     return true;
 }
@@ -73,8 +78,7 @@ bool TDatumList::LoadFromFile(const std::string& FileName) {
 bool TDatumList::LoadFromFile(const std::string& FileName, const std::string& NadConBase,
                               const std::string& FrenchGridFile) {
     GridErrors.clear();
-    if (!FileExists(FileName))
-        return false;
+    if (!FileExists(FileName)) return false;
     const bool ReadAll = ReadDatumLines(FileName);
     AddGridDatums(NadConBase, FrenchGridFile);
     return ReadAll;
@@ -83,18 +87,15 @@ bool TDatumList::LoadFromFile(const std::string& FileName, const std::string& Na
 bool TDatumList::ReadDatumLines(const std::string& FileName) {
     // A file without bytes holds no datum lines, which is not an error; the mapping reader cannot
     // map it, so it is answered here.
-    if (IsEmptyFile(FileName))
-        return true;
+    if (IsEmptyFile(FileName)) return true;
     try {
         TReadLine Reader(FileName);
         std::string Line;
         for (;;) {
             Reader.ReadLine(Line);
-            if (IsEndMarker(Line))
-                return true;
+            if (IsEndMarker(Line)) return true;
             const std::string Decoded = DecodeCatalogueLine(Line);
-            if (IsDataLine(Decoded))
-                Add(std::make_unique<TDatumRecord>(Decoded));
+            if (IsDataLine(Decoded)) Add(std::make_unique<TDatumRecord>(Decoded));
         }
     } catch (const EReadLineError&) {
         return false;

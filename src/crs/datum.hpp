@@ -32,10 +32,10 @@ public:
     double DX = 0.0;          // translations to the hub, metres
     double DY = 0.0;
     double DZ = 0.0;
-    double RX = 0.0;          // position-vector rotations to the hub, radians
+    double RX = 0.0; // position-vector rotations to the hub, radians
     double RY = 0.0;
     double RZ = 0.0;
-    double Scale = 0.0;       // scale difference; the factor applied is 1 + Scale
+    double Scale = 0.0; // scale difference; the factor applied is 1 + Scale
     std::string Comment;
 
 protected:

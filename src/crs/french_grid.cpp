@@ -23,7 +23,9 @@ constexpr int ValuesPerNode = 4; // TX, TY, TZ, precision code
 // rather than allocated.
 constexpr std::int64_t MaxNodes = std::int64_t{1} << 22;
 
-double ToDegrees(double Rad) { return Rad * 180.0 / Pi; }
+double ToDegrees(double Rad) {
+    return Rad * 180.0 / Pi;
+}
 
 // Exact sum A + B as Sum + Error (Knuth's two-sum; no precondition on the magnitudes).
 void TwoSum(double A, double B, double& Sum, double& Error) {
@@ -42,8 +44,7 @@ double HalfUnitBelow64(double N) {
 
 // A precision code: an optional sign and decimal digits, nothing else, within 32 bits.
 bool ParseInteger(std::string_view Text, std::int32_t& Value) {
-    if (!Text.empty() && Text.front() == '+')
-        Text.remove_prefix(1);
+    if (!Text.empty() && Text.front() == '+') Text.remove_prefix(1);
     const char* End = Text.data() + Text.size();
     const auto [Stop, Error] = std::from_chars(Text.data(), End, Value);
     return !Text.empty() && Error == std::errc() && Stop == End;
@@ -83,8 +84,7 @@ std::int64_t TFrenchGrid::NodeCount(double Min, double Max, double Step) {
     double Hi = 0.0, Lo = 0.0;
     TwoSum(Max, -Min, Hi, Lo);
     const double Quotient = Hi / Step;
-    if (!(std::isfinite(Hi) && Quotient < static_cast<double>(MaxNodes)))
-        return -1;
+    if (!(std::isfinite(Hi) && Quotient < static_cast<double>(MaxNodes))) return -1;
     const double Nearest = std::nearbyint(Quotient);
     const double Remainder = std::fma(-Nearest, Step, Hi) + Lo;
     double Floor = Nearest;
@@ -94,7 +94,8 @@ std::int64_t TFrenchGrid::NodeCount(double Min, double Max, double Step) {
 }
 
 const TGridNode& TFrenchGrid::Node(std::int32_t Column, std::int32_t Row) const {
-    return Nodes[static_cast<std::size_t>(Column) * static_cast<std::size_t>(NLat) + static_cast<std::size_t>(Row)];
+    return Nodes[static_cast<std::size_t>(Column) * static_cast<std::size_t>(NLat) +
+                 static_cast<std::size_t>(Row)];
 }
 
 bool TFrenchGrid::Fail(const std::string& Text) {
@@ -114,8 +115,7 @@ bool TFrenchGrid::ReadHeader(const std::string& Line) {
         *Field = StrToFloatDef(NextToken(HeaderDelimiters), 0.0);
     const std::int64_t Columns = NodeCount(LonMin, LonMax, LonStep);
     const std::int64_t Rows = NodeCount(LatMin, LatMax, LatStep);
-    if (Columns < 0 || Rows < 0 || Columns * Rows > MaxNodes)
-        return false;
+    if (Columns < 0 || Rows < 0 || Columns * Rows > MaxNodes) return false;
     NLon = static_cast<std::int32_t>(Columns);
     NLat = static_cast<std::int32_t>(Rows);
     Nodes.assign(static_cast<std::size_t>(Columns * Rows), TGridNode{});
@@ -127,12 +127,17 @@ bool TFrenchGrid::StoreValue(const std::string& Token) {
     const auto LastNode = static_cast<std::int64_t>(Nodes.size()) - 1;
     TGridNode& Target = Nodes[static_cast<std::size_t>(std::min(ValueCount / ValuesPerNode, LastNode))];
     switch (ValueCount % ValuesPerNode) {
-    case 0: Target.TX = StrToFloatDef(Token, 0.0); break;
-    case 1: Target.TY = StrToFloatDef(Token, 0.0); break;
-    case 2: Target.TZ = StrToFloatDef(Token, 0.0); break;
+    case 0:
+        Target.TX = StrToFloatDef(Token, 0.0);
+        break;
+    case 1:
+        Target.TY = StrToFloatDef(Token, 0.0);
+        break;
+    case 2:
+        Target.TZ = StrToFloatDef(Token, 0.0);
+        break;
     default:
-        if (!ParseInteger(Token, Target.Precision))
-            return false;
+        if (!ParseInteger(Token, Target.Precision)) return false;
     }
     ++ValueCount;
     return true;
@@ -149,14 +154,12 @@ bool TFrenchGrid::LoadGrid(const std::string& FileName) {
         TReadLine Reader(FileName);
         std::string Line;
         Reader.ReadLine(Line);
-        if (IsEndMarker(Line) || !ReadHeader(Line))
-            return Fail("No usable grid header in " + FileName);
+        if (IsEndMarker(Line) || !ReadHeader(Line)) return Fail("No usable grid header in " + FileName);
         Reader.SkipLine();
         std::string Token;
         for (;;) {
             Reader.ReadToken(ValueDelimiters, Token);
-            if (IsEndMarker(Token))
-                return true;
+            if (IsEndMarker(Token)) return true;
             // The reader hands a line end back as a token without moving past it; data that wrap
             // over several lines, and the line feed that ends the file, are stepped over here.
             if (Token == "\n") {
@@ -164,10 +167,8 @@ bool TFrenchGrid::LoadGrid(const std::string& FileName) {
                 continue;
             }
             // Only CR or NUL bytes between two blanks: no value.
-            if (Token.empty())
-                continue;
-            if (!StoreValue(Token))
-                return Fail("Invalid precision code '" + Token + "' in " + FileName);
+            if (Token.empty()) continue;
+            if (!StoreValue(Token)) return Fail("Invalid precision code '" + Token + "' in " + FileName);
         }
     } catch (const EReadLineError& Error) {
         return Fail(std::string(Error.what()) + ": " + FileName);
@@ -176,12 +177,12 @@ bool TFrenchGrid::LoadGrid(const std::string& FileName) {
 
 bool TFrenchGrid::FindCell(double Lat, double Lon, double& Lat0, double& Lon0, TGridCell& Corners) const {
     // The edges are inside; written so that NaN is outside too.
-    if (Nodes.empty() || !(Lat >= LatMin && Lat <= LatMax && Lon >= LonMin && Lon <= LonMax))
-        return false;
+    if (Nodes.empty() || !(Lat >= LatMin && Lat <= LatMax && Lon >= LonMin && Lon <= LonMax)) return false;
     // On the northern or eastern edge the cell above or to the right of the edge node does not
     // exist; the last full cell is used, whose far side then lies on the edge.
     auto CellIndex = [](double Offset, double Step, std::int32_t Count) {
-        return static_cast<std::int32_t>(std::clamp(std::floor(Offset / Step), 0.0, static_cast<double>(Count - 2)));
+        return static_cast<std::int32_t>(
+            std::clamp(std::floor(Offset / Step), 0.0, static_cast<double>(Count - 2)));
     };
     const std::int32_t I = CellIndex(Lon - LonMin, LonStep, NLon);
     const std::int32_t J = CellIndex(Lat - LatMin, LatStep, NLat);
@@ -196,8 +197,7 @@ bool TFrenchGrid::Interpolate(double Lat, double Lon, double& TX, double& TY, do
     const double LonDeg = ToDegrees(NormLon(Lon));
     double Lat0 = 0.0, Lon0 = 0.0;
     TGridCell C;
-    if (!FindCell(LatDeg, LonDeg, Lat0, Lon0, C))
-        return false;
+    if (!FindCell(LatDeg, LonDeg, Lat0, Lon0, C)) return false;
     const double DLon = LonDeg - Lon0;
     const double DLat = LatDeg - Lat0;
     TX = Bilinear(C.SW.TX, C.NW.TX, C.NE.TX, C.SE.TX, DLon, DLat, LonStep, LatStep);

@@ -49,14 +49,15 @@ public:
     // floor((Max - Min) / Step) + 2 with the quotient taken to a 64-bit mantissa; -1 when the edges
     // and step give no grid (non-finite, Step not positive, Max below Min, or absurdly many nodes).
     static std::int64_t NodeCount(double Min, double Max, double Step);
-    // Node of longitude column Column (0 = west) and latitude row Row (0 = south).
+    // Node of longitude column Column (0 = west, below NLon) and latitude row Row (0 = south, below
+    // NLat); only after a successful LoadGrid.
     const TGridNode& Node(std::int32_t Column, std::int32_t Row) const;
 
     double LonMin = 0.0, LonMax = 0.0, LonStep = 0.0; // degrees
     double LatMin = 0.0, LatMax = 0.0, LatStep = 0.0; // degrees
-    std::int64_t ValueCount = 0; // data values read from the file
-    std::int32_t NLon = 0;       // node columns
-    std::int32_t NLat = 0;       // node rows
+    std::int64_t ValueCount = 0;                      // data values read from the file
+    std::int32_t NLon = 0;                            // node columns
+    std::int32_t NLat = 0;                            // node rows
     std::vector<TGridNode> Nodes; // node (i, j) at i * NLat + j; nodes the file does not supply are 0
     bool LoadFailed = false;
     std::string ErrorText;

@@ -26,9 +26,9 @@ namespace vortane {
 //     Z' = -ry X + rx Y + Z (1 + s) + dz
 //
 // which differs from the product (1 + s) R X by s (R - I) X, under a millimetre for real datums.
-void TSpheroid::HelmertShift(double Lat, double Lon, double H, const TSpheroid& Target, double Scale, double DX,
-                             double DY, double DZ, double RX, double RY, double RZ, double& Lat2, double& Lon2,
-                             double& H2) const {
+void TSpheroid::HelmertShift(double Lat, double Lon, double H, const TSpheroid& Target, double Scale,
+                             double DX, double DY, double DZ, double RX, double RY, double RZ, double& Lat2,
+                             double& Lon2, double& H2) const {
     double X = 0.0, Y = 0.0, Z = 0.0;
     GeoToXYZ(Lat, Lon, H, A, E2(), X, Y, Z);
     const double Factor = 1.0 + Scale;

@@ -35,7 +35,9 @@ constexpr int InverseRounds = 10;
 
 constexpr double DegToRadFactor = Pi / 180.0;
 
-double ToDegrees(double Rad) { return Rad * 180.0 / Pi; }
+double ToDegrees(double Rad) {
+    return Rad * 180.0 / Pi;
+}
 
 // True when Records records of Words 32-bit words each fit in Bytes.
 bool RecordsFit(std::uint64_t Records, std::uint64_t Words, std::uint64_t Bytes) {
@@ -47,13 +49,10 @@ bool RecordsFit(std::uint64_t Records, std::uint64_t Words, std::uint64_t Bytes)
 int TNadConFile::Open(const std::string& Path) {
     FView.Unmap();
     FSize = 0;
-    if (const int Error = FFile.Open(Path, O_RDONLY))
-        return Error;
+    if (const int Error = FFile.Open(Path, O_RDONLY)) return Error;
     struct stat Status {};
-    if (::fstat(FFile.Get(), &Status) != 0)
-        return errno;
-    if (Status.st_size <= 0)
-        return EINVAL; // nothing to map
+    if (::fstat(FFile.Get(), &Status) != 0) return errno;
+    if (Status.st_size <= 0) return EINVAL; // nothing to map
     FSize = static_cast<std::uint64_t>(Status.st_size);
     if (const int Error = FView.Map(FFile.Get(), 0, static_cast<std::size_t>(FSize), false)) {
         FSize = 0;
@@ -94,13 +93,10 @@ bool TNadCon::OpenGrids(const std::string& BaseName) {
     const std::string LasName = BaseName + ".las";
     const std::string LosName = BaseName + ".los";
     LastError = LasFile.Open(LasName);
-    if (LastError != 0)
-        return Refuse("Cannot map " + LasName);
+    if (LastError != 0) return Refuse("Cannot map " + LasName);
     LastError = LosFile.Open(LosName);
-    if (LastError != 0)
-        return Refuse("Cannot map " + LosName);
-    if (!ReadGeometry(LosName, LasName))
-        return false;
+    if (LastError != 0) return Refuse("Cannot map " + LosName);
+    if (!ReadGeometry(LosName, LasName)) return false;
     GridsOpen = true;
     return true;
 }
@@ -109,8 +105,7 @@ bool TNadCon::OpenGrids(const std::string& BaseName) {
 // node it announces: a header that lies about NC or NR would otherwise send node reads past the end
 // of a mapping.
 bool TNadCon::ReadGeometry(const std::string& LosName, const std::string& LasName) {
-    if (LosFile.Size() < HeaderFieldsEnd)
-        return Refuse("NADCON grid header truncated: " + LosName);
+    if (LosFile.Size() < HeaderFieldsEnd) return Refuse("NADCON grid header truncated: " + LosName);
     NC = LosFile.IntAt(ColumnsOffset);
     NR = LosFile.IntAt(RowsOffset);
     XMin = LosFile.FloatAt(XMinOffset);
@@ -118,8 +113,7 @@ bool TNadCon::ReadGeometry(const std::string& LosName, const std::string& LasNam
     YMin = LosFile.FloatAt(YMinOffset);
     CellY = LosFile.FloatAt(CellYOffset);
     // Interpolation needs a cell, so at least two columns and two rows.
-    if (NC < 2 || NR < 2)
-        return Refuse("NADCON grid has fewer than two columns or rows: " + LosName);
+    if (NC < 2 || NR < 2) return Refuse("NADCON grid has fewer than two columns or rows: " + LosName);
     if (!(std::isfinite(CellX) && CellX > 0.0 && std::isfinite(CellY) && CellY > 0.0))
         return Refuse("NADCON grid spacing is not positive: " + LosName);
     if (!(std::isfinite(XMin) && std::isfinite(YMin)))
@@ -147,8 +141,7 @@ double TNadCon::Interpolate(const TNadConFile& Grid, double U, double V) const {
     // row past the last one, so the cell is kept within the grid.
     auto CellBelow = [](double Position, std::int32_t Count) {
         double Node = std::floor(Position);
-        if (std::fabs(Position - Node - 1.0) < NodeSnap)
-            Node += 1.0;
+        if (std::fabs(Position - Node - 1.0) < NodeSnap) Node += 1.0;
         return static_cast<std::int64_t>(std::clamp(Node, 1.0, static_cast<double>(Count - 1)));
     };
     const std::int64_t Column = CellBelow(U, NC);
@@ -164,11 +157,9 @@ double TNadCon::Interpolate(const TNadConFile& Grid, double U, double V) const {
 
 bool TNadCon::GridShift(double Lat, double Lon, double& Lat2, double& Lon2, double& ShiftLon,
                         double& ShiftLat) const {
-    if (!GridsOpen)
-        return false;
+    if (!GridsOpen) return false;
     // Strictly inside; written so that NaN is outside too.
-    if (!(Lon > XMin && Lon < XMax && Lat > YMin && Lat < YMax))
-        return false;
+    if (!(Lon > XMin && Lon < XMax && Lat > YMin && Lat < YMax)) return false;
     const double U = (Lon - XMin) / CellX + 1.0;
     const double V = (Lat - YMin) / CellY + 1.0;
     ShiftLon = Interpolate(LosFile, U, V);
@@ -198,10 +189,8 @@ bool TNadCon::InverseGridShift(double Lat, double Lon, double& Lat2, double& Lon
             Lon2 = EstimateLon + DLon;
             return true;
         }
-        if (!LatDone)
-            EstimateLat += DLat;
-        if (!LonDone)
-            EstimateLon += DLon;
+        if (!LatDone) EstimateLat += DLat;
+        if (!LonDone) EstimateLon += DLon;
     }
     return false;
 }
@@ -224,8 +213,7 @@ bool TNadCon::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double&
     return true;
 }
 
-bool TNadCon::ShiftFromHub(double Lat, double Lon, double H, double& Lat2, double& Lon2,
-                           double& H2) const {
+bool TNadCon::ShiftFromHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
     double Grs80Lat = 0.0, Grs80Lon = 0.0, Grs80H = 0.0;
     ChangeSpheroid(Wgs84, Grs80, H, Lon, Lat, Grs80Lat, Grs80Lon, Grs80H);
     double DatumLat = 0.0, DatumLon = 0.0;

@@ -65,14 +65,14 @@ public:
     bool GridsOpen = false;
     TSpheroid Wgs84;
     TSpheroid Grs80;
-    std::int32_t NC = 0;   // columns (longitudes), west to east
-    std::int32_t NR = 0;   // rows (latitudes), south to north
-    double XMin = 0.0;     // longitude of the western column, degrees
-    double YMin = 0.0;     // latitude of the southern row, degrees
-    double XMax = 0.0;     // longitude of the eastern column, degrees
-    double YMax = 0.0;     // latitude of the northern row, degrees
-    double CellX = 0.0;    // column spacing, degrees
-    double CellY = 0.0;    // row spacing, degrees
+    std::int32_t NC = 0; // columns (longitudes), west to east
+    std::int32_t NR = 0; // rows (latitudes), south to north
+    double XMin = 0.0;   // longitude of the western column, degrees
+    double YMin = 0.0;   // latitude of the southern row, degrees
+    double XMax = 0.0;   // longitude of the eastern column, degrees
+    double YMax = 0.0;   // latitude of the northern row, degrees
+    double CellX = 0.0;  // column spacing, degrees
+    double CellY = 0.0;  // row spacing, degrees
 
 private:
     bool Refuse(const std::string& Text);

@@ -21,8 +21,7 @@ std::string StoredCatalogue(const std::vector<std::string>& Lines, const std::st
     std::string Text;
     for (std::size_t i = 0; i < Lines.size(); ++i) {
         Text += EncodeCatalogueLine(Lines[i]);
-        if (i + 1 < Lines.size() || FinalLineEnd)
-            Text += LineEnd;
+        if (i + 1 < Lines.size() || FinalLineEnd) Text += LineEnd;
     }
     return Text;
 }
@@ -49,13 +48,12 @@ protected:
 };
 
 TEST_F(DatumListTest, ReadsEveryFieldOfADatumLine) {
-    WriteText(DatumsFile(), StoredCatalogue({"; region\tname\tspheroid\tdx\tdy\tdz\trx\try\trz\tscale\tcomment",
-                                             "",
-                                             "EUROPE\tOSGB36\tAA\t446.448\t-125.157\t542,06\t7.27e-07\t1.197e-06\t"
-                                             "4.082e-06\t-2.0489e-05\tGreat Britain, EPSG:1314",
-                                             "\tWGS84\tWE\t0\t0\t0\t0\t0\t0\t0\tthe hub",
-                                             "ASIA\tSHORT\tXX\t12\tabc"},
-                                            "\r\n", false)); // the last line has no line end
+    WriteText(DatumsFile(),
+              StoredCatalogue({"; region\tname\tspheroid\tdx\tdy\tdz\trx\try\trz\tscale\tcomment", "",
+                               "EUROPE\tOSGB36\tAA\t446.448\t-125.157\t542,06\t7.27e-07\t1.197e-06\t"
+                               "4.082e-06\t-2.0489e-05\tGreat Britain, EPSG:1314",
+                               "\tWGS84\tWE\t0\t0\t0\t0\t0\t0\t0\tthe hub", "ASIA\tSHORT\tXX\t12\tabc"},
+                              "\r\n", false)); // the last line has no line end
     ASSERT_TRUE(Load());
     ASSERT_EQ(Names(), (std::vector<std::string>{"OSGB36", "WE", "SHORT"}));
 

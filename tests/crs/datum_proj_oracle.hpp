@@ -43,7 +43,8 @@ inline std::string EllipsoidParams(double A, double InverseF) {
 }
 
 // The step "cart, then ..., then inverse cart" around Middle.
-inline std::string CartesianPipeline(const std::string& From, const std::string& Middle, const std::string& To) {
+inline std::string CartesianPipeline(const std::string& From, const std::string& Middle,
+                                     const std::string& To) {
     return "+proj=pipeline +step +proj=cart " + From + " " + Middle + " +step +inv +proj=cart " + To;
 }
 

@@ -68,14 +68,19 @@ const std::vector<TDatumCase>& DatumCases() {
          Airy,
          Wgs84,
          {446.448, -125.157, 542.06, 0.15, 0.247, 0.842, -20.489},
-         {{"London", 51.5074, -0.1278}, {"Edinburgh", 55.9533, -3.1883}, {"Land's End", 50.066, -5.715},
-          {"Lerwick", 60.155, -1.145}, {"Stornoway", 58.209, -6.387}}},
+         {{"London", 51.5074, -0.1278},
+          {"Edinburgh", 55.9533, -3.1883},
+          {"Land's End", 50.066, -5.715},
+          {"Lerwick", 60.155, -1.145},
+          {"Stornoway", 58.209, -6.387}}},
         // EPSG:1777 DHDN to WGS 84 (2), position vector.
         {"DHDN",
          Bessel,
          Wgs84,
          {598.1, 73.7, 418.2, 0.202, 0.045, -2.455, 6.7},
-         {{"Hamburg", 53.5511, 9.9937}, {"Munich", 48.1351, 11.582}, {"Cologne", 50.9375, 6.9603},
+         {{"Hamburg", 53.5511, 9.9937},
+          {"Munich", 48.1351, 11.582},
+          {"Cologne", 50.9375, 6.9603},
           {"Freiburg", 47.999, 7.842}}},
         // EPSG:15739 Amersfoort to ETRS89 (3), coordinate frame rotations 1.9725, -1.7004, 9.0677
         // microradians (0.406857, -0.350733, 1.870347 arc-seconds), signs reversed for position vector.
@@ -111,8 +116,8 @@ std::string EllipsoidOf(const TEllipsoid& E) {
 // A datum record for P: the line carries radians and a plain scale difference.
 std::unique_ptr<TDatumRecord> DatumOf(const TDatumCase& C) {
     char Line[512];
-    std::snprintf(Line, sizeof Line, "EUROPE\t%s\t%s\t%.17g\t%.17g\t%.17g\t%.17g\t%.17g\t%.17g\t%.17g\tEPSG", C.Name,
-                  C.Source.Code, C.P.DX, C.P.DY, C.P.DZ, C.P.RX * ArcSecond, C.P.RY * ArcSecond,
+    std::snprintf(Line, sizeof Line, "EUROPE\t%s\t%s\t%.17g\t%.17g\t%.17g\t%.17g\t%.17g\t%.17g\t%.17g\tEPSG",
+                  C.Name, C.Source.Code, C.P.DX, C.P.DY, C.P.DZ, C.P.RX * ArcSecond, C.P.RY * ArcSecond,
                   C.P.RZ * ArcSecond, C.P.Ppm * 1e-6);
     return std::make_unique<TDatumRecord>(Line);
 }
@@ -126,15 +131,17 @@ void ExpectSamePosition(double Lat, double Lon, double H, double RefLat, double 
 
 TEST(HelmertShift, AgreesWithPROJOnPublishedParameterSets) {
     for (const TDatumCase& C : DatumCases()) {
-        const TProjPipeline Proj(CartesianPipeline(EllipsoidOf(C.Source), HelmertStep(C.P, 1.0), EllipsoidOf(C.Target)));
+        const TProjPipeline Proj(
+            CartesianPipeline(EllipsoidOf(C.Source), HelmertStep(C.P, 1.0), EllipsoidOf(C.Target)));
         ASSERT_TRUE(Proj.Valid()) << C.Name;
         const TSpheroid Source = C.Source.Spheroid();
         const TSpheroid Target = C.Target.Spheroid();
         for (const TPlace& Place : C.Places) {
             SCOPED_TRACE(::testing::Message() << C.Name << ", " << Place.Name);
             double Lat = 0, Lon = 0, H = 0, RefLat = 0, RefLon = 0, RefH = 0;
-            Source.HelmertShift(Place.Lat * Deg, Place.Lon * Deg, 0.0, Target, C.P.Ppm * 1e-6, C.P.DX, C.P.DY, C.P.DZ,
-                                C.P.RX * ArcSecond, C.P.RY * ArcSecond, C.P.RZ * ArcSecond, Lat, Lon, H);
+            Source.HelmertShift(Place.Lat * Deg, Place.Lon * Deg, 0.0, Target, C.P.Ppm * 1e-6, C.P.DX, C.P.DY,
+                                C.P.DZ, C.P.RX * ArcSecond, C.P.RY * ArcSecond, C.P.RZ * ArcSecond, Lat, Lon,
+                                H);
             Proj.Forward(Place.Lat * Deg, Place.Lon * Deg, 0.0, RefLat, RefLon, RefH);
             ExpectSamePosition(Lat, Lon, H, RefLat, RefLon, RefH);
             EXPECT_GE(Lon, 0.0);
@@ -152,7 +159,8 @@ TEST(HelmertShift, ExactCases) {
     } Cases[] = {
         {"translation along X lifts (0, 0)", 0.0, 0.0, 0.0, 100.0, 0.0, 0.0, 100.0},
         {"no parameters keep a position at height 0", 45.0 * Deg, 0.3, 0.0, 0.0, 45.0 * Deg, 0.3, 0.0},
-        {"west longitudes come back in [0, 2 pi)", -33.0 * Deg, -70.0 * Deg, 0.0, 0.0, -33.0 * Deg, 290.0 * Deg, 0.0},
+        {"west longitudes come back in [0, 2 pi)", -33.0 * Deg, -70.0 * Deg, 0.0, 0.0, -33.0 * Deg,
+         290.0 * Deg, 0.0},
     };
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Case);
@@ -170,15 +178,17 @@ TEST(ChangeDatum, PassesThroughTheHubLikePROJ) {
     const TDatumCase& Dhdn = DatumCases()[1];
     TDatumCase Amersfoort = DatumCases()[2];
     Amersfoort.Target = Wgs84; // EPSG:15934 Amersfoort to WGS 84 (3) has the same parameters
-    const TProjPipeline Proj("+proj=pipeline +step +proj=cart " + EllipsoidOf(Bessel) + " " + HelmertStep(Dhdn.P, 1.0) +
-                             " " + HelmertStep(Amersfoort.P, -1.0) + " +step +inv +proj=cart " + EllipsoidOf(Bessel));
+    const TProjPipeline Proj("+proj=pipeline +step +proj=cart " + EllipsoidOf(Bessel) + " " +
+                             HelmertStep(Dhdn.P, 1.0) + " " + HelmertStep(Amersfoort.P, -1.0) +
+                             " +step +inv +proj=cart " + EllipsoidOf(Bessel));
     ASSERT_TRUE(Proj.Valid());
     const TSpheroid Hub = Wgs84.Spheroid();
     const TSpheroid DhdnSpheroid = Bessel.Spheroid();
     const TSpheroid AmersfoortSpheroid = Bessel.Spheroid(); // another catalogue object, same values
     const auto DhdnDatum = DatumOf(Dhdn);
     const auto AmersfoortDatum = DatumOf(Amersfoort);
-    const TPlace Places[] = {{"Enschede", 52.2215, 6.8937}, {"Venlo", 51.3704, 6.1724}, {"Emmen", 52.7792, 6.9069}};
+    const TPlace Places[] = {
+        {"Enschede", 52.2215, 6.8937}, {"Venlo", 51.3704, 6.1724}, {"Emmen", 52.7792, 6.9069}};
     for (const TPlace& Place : Places) {
         SCOPED_TRACE(Place.Name);
         double Lat = 0, Lon = 0, H = 0, RefLat = 0, RefLon = 0, RefH = 0;
@@ -225,7 +235,8 @@ public:
     bool ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const override {
         return Move(Lat, Lon, H, Lat2, Lon2, H2, 0.001);
     }
-    bool ShiftFromHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const override {
+    bool ShiftFromHub(double Lat, double Lon, double H, double& Lat2, double& Lon2,
+                      double& H2) const override {
         return Move(Lat, Lon, H, Lat2, Lon2, H2, -0.001);
     }
 

@@ -102,7 +102,9 @@ inline void WriteNadConPair(const std::string& Base, const TNadConGeometry& G, c
 }
 
 // Smooth shift fields of the test pair, arc-seconds, in the size of the real North American shifts.
-inline float TestLatShift(int Row, int Column) { return 0.25f * static_cast<float>(Row) - 0.125f * static_cast<float>(Column) + 0.5f; }
+inline float TestLatShift(int Row, int Column) {
+    return 0.25f * static_cast<float>(Row) - 0.125f * static_cast<float>(Column) + 0.5f;
+}
 inline float TestLonShift(int Row, int Column) {
     return -2.0f + 0.0625f * static_cast<float>(Column) + 0.5f * static_cast<float>(Row) +
            0.03125f * static_cast<float>(Row * Column);
@@ -119,7 +121,8 @@ struct TTestTranslation {
     double TX, TY, TZ;
 };
 inline TTestTranslation TestTranslation(int Column, int Row) {
-    return {-168.0 + 0.5 * Column + 0.25 * Row, -60.0 - 0.25 * Column + 0.125 * Column * Row, 320.0 + 0.75 * Row};
+    return {-168.0 + 0.5 * Column + 0.25 * Row, -60.0 - 0.25 * Column + 0.125 * Column * Row,
+            320.0 + 0.75 * Row};
 }
 
 // A French grid file: the header line, then TX TY TZ precision per node, column by column, each
@@ -145,8 +148,7 @@ inline std::string FrenchGridText(const TFrenchHeader& Header, int ValuesPerLine
             }
             Put(std::to_string(1 + (Column + Row) % 3));
         }
-    if (OnLine != 0)
-        Text += LineEnd;
+    if (OnLine != 0) Text += LineEnd;
     return Text;
 }
 

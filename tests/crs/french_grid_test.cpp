@@ -85,15 +85,13 @@ TEST(FrenchGridNodeCount, MatchesAnExtendedPrecisionDivision) {
             // of at least 1 keep the extended difference exact, as it is for real headers.
             const int MinMilli = Sign(Random) ? -Edge(Random) : Edge(Random);
             const int MaxMilli = MinMilli + Edge(Random) / 10;
-            if (std::abs(MaxMilli) < 1000)
-                continue;
+            if (std::abs(MaxMilli) < 1000) continue;
             const double Min = std::strtod(std::to_string(MinMilli / 1000.0).c_str(), nullptr);
             const double Max = std::strtod(std::to_string(MaxMilli / 1000.0).c_str(), nullptr);
             const double Step = Steps[Trial % std::size(Steps)];
             const long double Quotient = (static_cast<long double>(Max) - Min) / Step;
             const auto Expected = static_cast<std::int64_t>(std::floor(Quotient)) + 2;
-            if (std::floor(static_cast<double>(Quotient)) != std::floor(Quotient))
-                ++NearWhole;
+            if (std::floor(static_cast<double>(Quotient)) != std::floor(Quotient)) ++NearWhole;
             ASSERT_EQ(TFrenchGrid::NodeCount(Min, Max, Step), Expected) << Min << " " << Max << " " << Step;
         }
         // The comparison only means something when many quotients lie just below whole numbers.
@@ -108,7 +106,8 @@ TEST_F(FrenchGridTest, NodesComeBackExactlyWhateverTheLineLayout) {
     } Layouts[] = {{8, "\n"}, {5, "\r\n"}, {1, "\n"}, {1000000, "\n"}, {3, "\r\n"}};
     for (const auto& Layout : Layouts) {
         SCOPED_TRACE(::testing::Message() << Layout.ValuesPerLine << " values a line");
-        ASSERT_TRUE(Load(FrenchGridText(BinaryHeader, Layout.ValuesPerLine, Layout.LineEnd))) << Grid.ErrorText;
+        ASSERT_TRUE(Load(FrenchGridText(BinaryHeader, Layout.ValuesPerLine, Layout.LineEnd)))
+            << Grid.ErrorText;
         EXPECT_FALSE(Grid.LoadFailed);
         ASSERT_EQ(Grid.NLon, BinaryHeader.NLon);
         ASSERT_EQ(Grid.NLat, BinaryHeader.NLat);
@@ -224,7 +223,8 @@ TEST_F(FrenchGridTest, BadFilesFailCleanly) {
         {"absurd size", "0 1e9 0 1e9 0.001 0.001\n", "No usable grid header"},
         {"precision code with decimals", BinaryHeader.Text + "\n1 2 3 1.5\n", "Invalid precision code '1.5'"},
         {"precision code not a number", BinaryHeader.Text + "\n1 2 3 x4\n", "Invalid precision code 'x4'"},
-        {"precision code beyond 32 bits", BinaryHeader.Text + "\n1 2 3 99999999999\n", "Invalid precision code"},
+        {"precision code beyond 32 bits", BinaryHeader.Text + "\n1 2 3 99999999999\n",
+         "Invalid precision code"},
     };
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Case);
@@ -251,7 +251,8 @@ TEST_F(FrenchGridTest, ShiftsAgreeWithPROJ) {
     ASSERT_TRUE(Proj.Valid());
     const struct {
         double Lat, Lon;
-    } Places[] = {{48.8566, 2.3522}, {43.2965, 5.3698}, {47.2184, -1.5536}, {50.6292, 3.0573}, {42.6887, 2.8948}};
+    } Places[] = {
+        {48.8566, 2.3522}, {43.2965, 5.3698}, {47.2184, -1.5536}, {50.6292, 3.0573}, {42.6887, 2.8948}};
     for (const auto& P : Places) {
         SCOPED_TRACE(::testing::Message() << P.Lat << " " << P.Lon);
         double Lat = 0, Lon = 0, H = 0, RefLat = 0, RefLon = 0, RefH = 0;
@@ -264,7 +265,8 @@ TEST_F(FrenchGridTest, ShiftsAgreeWithPROJ) {
 
         double BackLat = 0, BackLon = 0, BackH = 0;
         ASSERT_TRUE(Grid.ShiftFromHub(Lat, Lon, H, BackLat, BackLon, BackH));
-        const TGroundDifference Back = GroundDifference(BackLat, BackLon, BackH, P.Lat * Deg, P.Lon * Deg, 0.0);
+        const TGroundDifference Back =
+            GroundDifference(BackLat, BackLon, BackH, P.Lat * Deg, P.Lon * Deg, 0.0);
         EXPECT_NEAR(Back.North, 0.0, GroundTolerance);
         EXPECT_NEAR(Back.East, 0.0, GroundTolerance);
     }

@@ -2,8 +2,8 @@
 // bilinear in the node indices, so bilinear interpolation reproduces them exactly anywhere in the grid.
 
 #include "crs/angles.hpp"
-#include "crs/nadcon.hpp"
 #include "crs/datum_test_files.hpp"
+#include "crs/nadcon.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -170,8 +170,9 @@ TEST_F(NadConTest, DatumShiftsRoundTripThroughTheHub) {
 TEST(NadConDivergence, InverseShiftGivesUp) {
     TTempDir Dir;
     TNadConGeometry Geometry;
-    WriteNadConPair(Dir.File("steep"), Geometry, TestLatShift,
-                    [](int, int Column) { return (Column % 2 ? 1800.0f : -1800.0f) * static_cast<float>(Column); });
+    WriteNadConPair(Dir.File("steep"), Geometry, TestLatShift, [](int, int Column) {
+        return (Column % 2 ? 1800.0f : -1800.0f) * static_cast<float>(Column);
+    });
     TNadCon Grid;
     ASSERT_TRUE(Grid.OpenGrids(Dir.File("steep")));
     double Lat = 0, Lon = 0, H = 0;
@@ -194,7 +195,9 @@ TEST(NadConBadFiles, AreRefused) {
         PutFloat(Bytes, Offset, Value);
         return Bytes;
     };
-    auto Shortened = [&](std::size_t Size) { return std::vector<unsigned char>(Valid.begin(), Valid.begin() + static_cast<std::ptrdiff_t>(Size)); };
+    auto Shortened = [&](std::size_t Size) {
+        return std::vector<unsigned char>(Valid.begin(), Valid.begin() + static_cast<std::ptrdiff_t>(Size));
+    };
 
     const struct {
         const char* Case;
