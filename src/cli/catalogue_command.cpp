@@ -32,25 +32,20 @@ constexpr TLineShift EncodeShift = {EncodeCatalogueLine, std::string_view("\n\r\
 // A decoded line feed would split the line in two.
 constexpr TLineShift DecodeShift = {DecodeCatalogueLine, "\n", "decodes to a line feed"};
 
-std::string HexByte(unsigned char Byte)
-{
+std::string HexByte(unsigned char Byte) {
     char Text[8];
     std::snprintf(Text, sizeof Text, "0x%02X", Byte);
     return Text;
 }
 
 // Reads one line ending with LF or CR LF (the last line may lack its LF). False at the end of In.
-bool ReadInputLine(std::istream& In, std::string& Line)
-{
-    if (!std::getline(In, Line))
-        return false;
-    if (!Line.empty() && Line.back() == '\r')
-        Line.pop_back();
+bool ReadInputLine(std::istream& In, std::string& Line) {
+    if (!std::getline(In, Line)) return false;
+    if (!Line.empty() && Line.back() == '\r') Line.pop_back();
     return true;
 }
 
-int ShiftLines(const TLineShift& Shift, std::istream& In, std::ostream& Out, std::ostream& Err)
-{
+int ShiftLines(const TLineShift& Shift, std::istream& In, std::ostream& Out, std::ostream& Err) {
     int ExitCode = ExitSuccess;
     std::string Line;
     for (long LineNumber = 1; ReadInputLine(In, Line); ++LineNumber) {
@@ -69,21 +64,18 @@ int ShiftLines(const TLineShift& Shift, std::istream& In, std::ostream& Out, std
 }
 
 // Up to 15 significant digits, as short as the value allows.
-std::string NumberText(double Value)
-{
+std::string NumberText(double Value) {
     char Text[32];
     const auto End = std::to_chars(Text, Text + sizeof Text, Value, std::chars_format::general, 15).ptr;
     return std::string(Text, End);
 }
 
 // The file holds 1/f and writes a sphere as 0.
-std::string InverseFlatteningText(double Flattening)
-{
+std::string InverseFlatteningText(double Flattening) {
     return Flattening == 0.0 ? "0" : NumberText(1.0 / Flattening);
 }
 
-void PrintSpheroids(const TCSList& Catalogue, std::ostream& Out)
-{
+void PrintSpheroids(const TCSList& Catalogue, std::ostream& Out) {
     Out << "Spheroids (code, a in metres, 1/f, description):\n";
     for (int I = 0; I < Catalogue.Spheroids.Count(); ++I) {
         const TSpheroid& Spheroid = *Catalogue.Spheroids.Item(I);
@@ -92,19 +84,17 @@ void PrintSpheroids(const TCSList& Catalogue, std::ostream& Out)
     }
 }
 
-void PrintDatums(const TCSList& Catalogue, std::ostream& Out)
-{
+void PrintDatums(const TCSList& Catalogue, std::ostream& Out) {
     Out << "Datums (name, spheroid, region, comment):\n";
     for (int I = 0; I < Catalogue.Datums.Count(); ++I) {
         const TDatumRecord& Datum = *Catalogue.Datums.Item(I);
-        Out << "  " << Datum.Name << '\t' << Datum.SpheroidCode << '\t' << Datum.Region << '\t' << Datum.Comment
-            << '\n';
+        Out << "  " << Datum.Name << '\t' << Datum.SpheroidCode << '\t' << Datum.Region << '\t'
+            << Datum.Comment << '\n';
     }
 }
 
 // The chooser's second page: each type the spheroid offers, then the systems of that type on it.
-void PrintProjectionTypes(const TCSList& Catalogue, std::ostream& Out)
-{
+void PrintProjectionTypes(const TCSList& Catalogue, std::ostream& Out) {
     Out << "Projection types and their systems, per spheroid:\n";
     for (int I = 0; I < Catalogue.Spheroids.Count(); ++I) {
         const TSpheroid& Spheroid = *Catalogue.Spheroids.Item(I);
@@ -118,8 +108,7 @@ void PrintProjectionTypes(const TCSList& Catalogue, std::ostream& Out)
     }
 }
 
-int ListCatalogue(const std::string& Folder, std::ostream& Out, std::ostream& Err)
-{
+int ListCatalogue(const std::string& Folder, std::ostream& Out, std::ostream& Err) {
     TCSList Catalogue;
     const bool Loaded = LoadCatalogueReporting(Catalogue, Folder, Err);
     // Even an incomplete catalogue is printed: what did load shows where loading stopped.
@@ -128,37 +117,32 @@ int ListCatalogue(const std::string& Folder, std::ostream& Out, std::ostream& Er
 }
 
 void AddShiftCommand(CLI::App& Parent, TCliContext& Context, const char* Name, const char* Description,
-                     const char* Example, const TLineShift& Shift)
-{
+                     const char* Example, const TLineShift& Shift) {
     CLI::App* Command = Parent.add_subcommand(Name, Description);
     Command->footer(Example);
-    Command->callback([&Context, &Shift] { Context.ExitCode = ShiftLines(Shift, std::cin, Context.Out, Context.Err); });
+    Command->callback(
+        [&Context, &Shift] { Context.ExitCode = ShiftLines(Shift, std::cin, Context.Out, Context.Err); });
 }
 
 } // namespace
 
-int EncodeCatalogueStream(std::istream& In, std::ostream& Out, std::ostream& Err)
-{
+int EncodeCatalogueStream(std::istream& In, std::ostream& Out, std::ostream& Err) {
     return ShiftLines(EncodeShift, In, Out, Err);
 }
 
-int DecodeCatalogueStream(std::istream& In, std::ostream& Out, std::ostream& Err)
-{
+int DecodeCatalogueStream(std::istream& In, std::ostream& Out, std::ostream& Err) {
     return ShiftLines(DecodeShift, In, Out, Err);
 }
 
-bool LoadCatalogueReporting(TCSList& Catalogue, const std::string& Folder, std::ostream& Err)
-{
+bool LoadCatalogueReporting(TCSList& Catalogue, const std::string& Folder, std::ostream& Err) {
     const bool Loaded = Catalogue.LoadAll(Folder);
     for (const std::string& Warning : Catalogue.Warnings)
         Err << Warning << '\n';
-    if (!Loaded)
-        Err << "Error loading files\n";
+    if (!Loaded) Err << "Error loading files\n";
     return Loaded;
 }
 
-void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out)
-{
+void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out) {
     PrintSpheroids(Catalogue, Out);
     Out << '\n';
     PrintDatums(Catalogue, Out);
@@ -166,8 +150,7 @@ void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out)
     PrintProjectionTypes(Catalogue, Out);
 }
 
-void AddCatalogueCommand(CLI::App& App, TCliContext& Context)
-{
+void AddCatalogueCommand(CLI::App& App, TCliContext& Context) {
     CLI::App* Catalogue = App.add_subcommand("catalogue", "Encode, decode or list the catalogue files");
     Catalogue->require_subcommand(1);
     Catalogue->footer("Examples:\n"
@@ -182,19 +165,22 @@ void AddCatalogueCommand(CLI::App& App, TCliContext& Context)
                     "and the exit status is 1.\n"
                     "Example:\n  vortane-cli catalogue encode < Spher.txt > Spher.dat",
                     EncodeShift);
-    AddShiftCommand(*Catalogue, Context, "decode",
-                    "Shift every line of a stored catalogue file on stdin back to plain text; lines end with CR LF",
-                    "A stored line that decodes to a line feed is not written; it is named on stderr\n"
-                    "and the exit status is 1.\n"
-                    "Example:\n  vortane-cli catalogue decode < Spher.dat",
-                    DecodeShift);
+    AddShiftCommand(
+        *Catalogue, Context, "decode",
+        "Shift every line of a stored catalogue file on stdin back to plain text; lines end with CR LF",
+        "A stored line that decodes to a line feed is not written; it is named on stderr\n"
+        "and the exit status is 1.\n"
+        "Example:\n  vortane-cli catalogue decode < Spher.dat",
+        DecodeShift);
 
     CLI::App* List = Catalogue->add_subcommand(
         "list", "Print the spheroids, the datums, and per spheroid its projection types with their systems");
     List->footer("Fields are separated by TAB. Loading warnings go to stderr; when the catalogue cannot be\n"
                  "loaded completely, what did load is printed and the exit status is 1.\n"
                  "Example:\n  vortane-cli catalogue list --catalogue /opt/vortane");
-    List->callback([&Context] { Context.ExitCode = ListCatalogue(Context.CatalogueFolder(), Context.Out, Context.Err); });
+    List->callback([&Context] {
+        Context.ExitCode = ListCatalogue(Context.CatalogueFolder(), Context.Out, Context.Err);
+    });
 }
 
 } // namespace vortane

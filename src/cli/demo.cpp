@@ -44,8 +44,7 @@ const std::vector<TRoute> Routes = {
 };
 
 // Carries the route's places through the transform command and prints one table row per place.
-bool ShowRoute(const TRoute& Route, const std::string& CatalogueFolder)
-{
+bool ShowRoute(const TRoute& Route, const std::string& CatalogueFolder) {
     std::ostringstream Input;
     for (const TPlace& Place : Route.Places)
         Input << Place.Coordinates << '\n';
@@ -67,8 +66,7 @@ bool ShowRoute(const TRoute& Route, const std::string& CatalogueFolder)
 
 } // namespace
 
-int main()
-{
+int main() {
     const std::string Folder = ProgramDir();
     std::printf("Positions carried with the catalogue in %s\n", Folder.c_str());
     bool AllShown = true;

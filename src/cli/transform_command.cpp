@@ -28,26 +28,20 @@ enum class TTextKind {
     DottedAngle, // [-]degrees.minutes.seconds
 };
 
-TTextKind TextKindOf(const TProjection& System)
-{
-    if (dynamic_cast<const TGeoArc*>(&System))
-        return TTextKind::DottedAngle;
-    if (typeid(System) == typeid(TGeografic))
-        return TTextKind::CheckedDMS;
+TTextKind TextKindOf(const TProjection& System) {
+    if (dynamic_cast<const TGeoArc*>(&System)) return TTextKind::DottedAngle;
+    if (typeid(System) == typeid(TGeografic)) return TTextKind::CheckedDMS;
     return TTextKind::Number;
 }
 
-bool IsNumberText(const std::string& Text)
-{
+bool IsNumberText(const std::string& Text) {
     return std::isfinite(StrToFloatDef(Text, std::numeric_limits<double>::quiet_NaN()));
 }
 
 // An optional sign, then digits separated by at most three dots (degrees, minutes, seconds and
 // their decimals).
-bool IsDottedAngleText(std::string_view Text)
-{
-    if (!Text.empty() && (Text.front() == '-' || Text.front() == '+'))
-        Text.remove_prefix(1);
+bool IsDottedAngleText(std::string_view Text) {
+    if (!Text.empty() && (Text.front() == '-' || Text.front() == '+')) Text.remove_prefix(1);
     int Dots = 0, Digits = 0;
     for (const char Char : Text) {
         if (Char == '.')
@@ -60,8 +54,7 @@ bool IsDottedAngleText(std::string_view Text)
     return Digits > 0 && Dots <= 3;
 }
 
-bool IsReadableAngle(TTextKind Kind, const std::string& Text)
-{
+bool IsReadableAngle(TTextKind Kind, const std::string& Text) {
     switch (Kind) {
     case TTextKind::Number:
         return IsNumberText(Text);
@@ -73,23 +66,22 @@ bool IsReadableAngle(TTextKind Kind, const std::string& Text)
     return false;
 }
 
-std::string AxisName(const TProjection& System, int Field)
-{
+std::string AxisName(const TProjection& System, int Field) {
     TCoordinateTexts Names;
     System.GetAxisNames(Names[0], Names[1], Names[2]);
     return Names[static_cast<std::size_t>(Field)];
 }
 
-std::string FieldError(const TProjection& System, const TCoordinateTexts& Texts, int Field)
-{
+std::string FieldError(const TProjection& System, const TCoordinateTexts& Texts, int Field) {
     return "field " + std::to_string(Field + 1) + " \"" + Texts[static_cast<std::size_t>(Field)] +
            "\" is not a valid " + AxisName(System, Field);
 }
 
-bool AllFinite(double A, double B, double C) { return std::isfinite(A) && std::isfinite(B) && std::isfinite(C); }
+bool AllFinite(double A, double B, double C) {
+    return std::isfinite(A) && std::isfinite(B) && std::isfinite(C);
+}
 
-std::unique_ptr<TProjection> PrepareEnd(const TCSSelection& End, int Units)
-{
+std::unique_ptr<TProjection> PrepareEnd(const TCSSelection& End, int Units) {
     std::unique_ptr<TProjection> System = End.System->Clone();
     System->SetSpheroid(*End.Spheroid);
     System->UnitFactor = UnitFactors.at(static_cast<std::size_t>(Units));
@@ -97,8 +89,7 @@ std::unique_ptr<TProjection> PrepareEnd(const TCSSelection& End, int Units)
 }
 
 // Splits a line at runs of blanks and TABs. False when it holds more than three fields.
-bool SplitFields(const std::string& Line, std::vector<std::string>& Fields)
-{
+bool SplitFields(const std::string& Line, std::vector<std::string>& Fields) {
     Fields.clear();
     std::size_t Start = Line.find_first_not_of(FieldBlanks);
     while (Start != std::string::npos) {
@@ -118,31 +109,25 @@ struct TNamedEnd {
     const std::string& System;
 };
 
-void ReportUnknown(std::ostream& Err, const char* What, const std::string& Name, const std::string& Option)
-{
+void ReportUnknown(std::ostream& Err, const char* What, const std::string& Name, const std::string& Option) {
     Err << "Unknown " << What << " \"" << Name << "\" (" << Option << ")\n";
 }
 
 // Finds the three objects of one end, naming every unknown one on Err.
-bool ResolveEnd(const TCSList& Catalogue, const TNamedEnd& End, TCSSelection& Selection, std::ostream& Err)
-{
+bool ResolveEnd(const TCSList& Catalogue, const TNamedEnd& End, TCSSelection& Selection, std::ostream& Err) {
     const std::string Prefix = std::string("--") + End.Side + "-";
     Selection.Spheroid = Catalogue.FindSpheroid(End.Spheroid);
     Selection.Datum = Catalogue.FindDatum(End.Datum);
     Selection.System = Catalogue.FindSystem(End.System);
-    if (!Selection.Spheroid)
-        ReportUnknown(Err, "spheroid", End.Spheroid, Prefix + "spheroid");
-    if (!Selection.Datum)
-        ReportUnknown(Err, "datum", End.Datum, Prefix + "datum");
-    if (!Selection.System)
-        ReportUnknown(Err, "coordinate system", End.System, Prefix + "system");
+    if (!Selection.Spheroid) ReportUnknown(Err, "spheroid", End.Spheroid, Prefix + "spheroid");
+    if (!Selection.Datum) ReportUnknown(Err, "datum", End.Datum, Prefix + "datum");
+    if (!Selection.System) ReportUnknown(Err, "coordinate system", End.System, Prefix + "system");
     return Selection.Spheroid && Selection.Datum && Selection.System;
 }
 
 // A datum shifts positions on the spheroid it was defined on; on another one the result is off by
 // the difference of the two. Allowed, as headers may carry such pairs, but worth a word.
-void WarnOnForeignDatum(const TCSSelection& Selection, const char* Side, std::ostream& Err)
-{
+void WarnOnForeignDatum(const TCSSelection& Selection, const char* Side, std::ostream& Err) {
     const std::string& Code = Selection.Datum->SpheroidCode;
     if (!Code.empty() && Code != Selection.Spheroid->Name)
         Err << "Warning: datum " << Selection.Datum->Name << " is defined on spheroid " << Code << ", not "
@@ -153,35 +138,31 @@ void WarnOnForeignDatum(const TCSSelection& Selection, const char* Side, std::os
 
 // The answer to one input line: the output texts joined by single blanks, or nothing for a blank line.
 // False, with the reason in Error, when the line cannot be carried over.
-bool AnswerLine(TCoordinateTransform& Transform, const std::string& Line, std::string& Answer, std::string& Error)
-{
+bool AnswerLine(TCoordinateTransform& Transform, const std::string& Line, std::string& Answer,
+                std::string& Error) {
     Answer.clear();
     std::vector<std::string> Fields;
     if (!SplitFields(Line, Fields)) {
         Error = "more than three fields";
         return false;
     }
-    if (Fields.empty())
-        return true;
+    if (Fields.empty()) return true;
     if (Fields.size() < 2) {
         Error = "needs at least two fields";
         return false;
     }
     Fields.resize(3);
     TCoordinateTexts Result;
-    if (!Transform.Convert({Fields[0], Fields[1], Fields[2]}, Result, Error))
-        return false;
+    if (!Transform.Convert({Fields[0], Fields[1], Fields[2]}, Result, Error)) return false;
     Answer = Result[0] + ' ' + Result[1] + ' ' + Result[2];
     return true;
 }
 
-int TransformLines(TCoordinateTransform& Transform, std::istream& In, std::ostream& Out, std::ostream& Err)
-{
+int TransformLines(TCoordinateTransform& Transform, std::istream& In, std::ostream& Out, std::ostream& Err) {
     int ExitCode = ExitSuccess;
     std::string Line, Answer, Error;
     for (long LineNumber = 1; std::getline(In, Line); ++LineNumber) {
-        if (!Line.empty() && Line.back() == '\r')
-            Line.pop_back();
+        if (!Line.empty() && Line.back() == '\r') Line.pop_back();
         if (!AnswerLine(Transform, Line, Answer, Error)) {
             Err << "line " << LineNumber << ": " << Error << '\n';
             ExitCode = ExitFailure;
@@ -197,18 +178,15 @@ int TransformLines(TCoordinateTransform& Transform, std::istream& In, std::ostre
 
 TCoordinateTransform::TCoordinateTransform(const TCSSelection& In, int InUnits, const TCSSelection& Out,
                                            int OutUnits, const TSpheroid* Hub)
-    : FIn(In), FOut(Out), FHub(Hub), FInSystem(PrepareEnd(In, InUnits)), FOutSystem(PrepareEnd(Out, OutUnits))
-{
-}
+    : FIn(In), FOut(Out), FHub(Hub), FInSystem(PrepareEnd(In, InUnits)),
+      FOutSystem(PrepareEnd(Out, OutUnits)) {}
 
-bool TCoordinateTransform::NeedsHub(const TCSSelection& In, const TCSSelection& Out)
-{
+bool TCoordinateTransform::NeedsHub(const TCSSelection& In, const TCSSelection& Out) {
     return !IsSameDatum(*In.Spheroid, *In.Datum, *Out.Spheroid, *Out.Datum);
 }
 
 bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat, double& Lon, double& H,
-                                     std::string& Error)
-{
+                                     std::string& Error) {
     const TTextKind Kind = TextKindOf(*FInSystem);
     for (int Field = 0; Field < 2; ++Field)
         if (!IsReadableAngle(Kind, Texts[static_cast<std::size_t>(Field)])) {
@@ -230,14 +208,14 @@ bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat,
     return true;
 }
 
-bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTexts& Result, std::string& Error)
-{
+bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTexts& Result,
+                                   std::string& Error) {
     double Lat = 0.0, Lon = 0.0, H = 0.0;
-    if (!ReadInput(Texts, Lat, Lon, H, Error))
-        return false;
+    if (!ReadInput(Texts, Lat, Lon, H, Error)) return false;
     double OutLat = Lat, OutLon = Lon, OutH = H;
     if (NeedsHub(FIn, FOut))
-        ChangeDatum(*FIn.Spheroid, *FIn.Datum, *FHub, *FOut.Datum, *FOut.Spheroid, Lat, Lon, H, OutLat, OutLon, OutH);
+        ChangeDatum(*FIn.Spheroid, *FIn.Datum, *FHub, *FOut.Datum, *FOut.Spheroid, Lat, Lon, H, OutLat,
+                    OutLon, OutH);
     // The texts hide a failed conversion (NaN prints as a number-like text), so look at the numbers.
     double X = 0.0, Y = 0.0, Z = 0.0;
     FOutSystem->GeoToProj(OutLat, OutLon, OutH, X, Y, Z);
@@ -250,11 +228,9 @@ bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTex
 }
 
 int RunTransform(const TTransformOptions& Options, const std::string& Folder, std::istream& In,
-                 std::ostream& Out, std::ostream& Err)
-{
+                 std::ostream& Out, std::ostream& Err) {
     TCSList Catalogue;
-    if (!LoadCatalogueReporting(Catalogue, Folder, Err))
-        return ExitFailure;
+    if (!LoadCatalogueReporting(Catalogue, Folder, Err)) return ExitFailure;
 
     TCSSelection InEnd, OutEnd;
     const bool InFound =
@@ -281,12 +257,12 @@ int RunTransform(const TTransformOptions& Options, const std::string& Folder, st
     return TransformLines(Transform, In, Out, Err);
 }
 
-void AddTransformCommand(CLI::App& App, TCliContext& Context)
-{
+void AddTransformCommand(CLI::App& App, TCliContext& Context) {
     CLI::App* Command = App.add_subcommand(
         "transform", "Carry positions from stdin, one per line, from one coordinate system into another");
     auto Options = std::make_shared<TTransformOptions>();
-    const auto AddName = [Command](const char* Name, std::string& Value, const char* Meaning, const char* Type) {
+    const auto AddName = [Command](const char* Name, std::string& Value, const char* Meaning,
+                                   const char* Type) {
         Command->add_option(Name, Value, Meaning)->required()->type_name(Type);
     };
     AddName("--in-spheroid", Options->InSpheroid, "Spheroid code of the input (e.g. WE)", "CODE");
@@ -295,7 +271,8 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context)
     AddName("--out-spheroid", Options->OutSpheroid, "Spheroid code of the output", "CODE");
     AddName("--out-datum", Options->OutDatum, "Datum name of the output", "NAME");
     AddName("--out-system", Options->OutSystem, "Coordinate system name of the output", "NAME");
-    const std::string UnitHelp = "0 metre (default), 1 US survey foot; applied by transverse Mercator systems";
+    const std::string UnitHelp =
+        "0 metre (default), 1 US survey foot; applied by transverse Mercator systems";
     Command->add_option("--in-units", Options->InUnits, "Unit of the input coordinates: " + UnitHelp)
         ->check(CLI::Range(0, UnitIndexCount - 1))
         ->type_name("0|1");
@@ -314,7 +291,8 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context)
         "      --in-system 'Geographic:(decimal degrees)' --out-spheroid WE --out-datum WGS84 \\\n"
         "      --out-system NUTM34");
     Command->callback([Options, &Context] {
-        Context.ExitCode = RunTransform(*Options, Context.CatalogueFolder(), std::cin, Context.Out, Context.Err);
+        Context.ExitCode =
+            RunTransform(*Options, Context.CatalogueFolder(), std::cin, Context.Out, Context.Err);
     });
 }
 

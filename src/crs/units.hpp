@@ -13,6 +13,8 @@ inline constexpr std::array<double, 2> UnitFactors = {
 
 inline constexpr int UnitIndexCount = static_cast<int>(UnitFactors.size());
 
-constexpr bool IsUnitIndex(int Index) { return Index >= 0 && Index < UnitIndexCount; }
+constexpr bool IsUnitIndex(int Index) {
+    return Index >= 0 && Index < UnitIndexCount;
+}
 
 } // namespace vortane

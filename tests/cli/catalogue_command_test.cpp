@@ -18,8 +18,8 @@ using testing::RunVortaneCli;
 using testing::ShippedCatalogueFolder;
 using testing::TCliRun;
 
-TCliRun RunStreamCommand(int (*Command)(std::istream&, std::ostream&, std::ostream&), const std::string& Input)
-{
+TCliRun RunStreamCommand(int (*Command)(std::istream&, std::ostream&, std::ostream&),
+                         const std::string& Input) {
     std::istringstream In(Input);
     std::ostringstream Out, Err;
     const int ExitCode = Command(In, Out, Err);
@@ -28,10 +28,11 @@ TCliRun RunStreamCommand(int (*Command)(std::istream&, std::ostream&, std::ostre
 
 // Plain bytes the stored form cannot carry inside a line: they would be stored as LF, CR or the
 // end-of-file mark 26.
-bool IsUnstorable(int Byte) { return Byte == 0x8A || Byte == 0x8D || Byte == 0x9A; }
+bool IsUnstorable(int Byte) {
+    return Byte == 0x8A || Byte == 0x8D || Byte == 0x9A;
+}
 
-TEST(CatalogueShift, EveryStorableByteSurvivesEncodeThenDecode)
-{
+TEST(CatalogueShift, EveryStorableByteSurvivesEncodeThenDecode) {
     // Every byte value except the line feed that ends lines, spread over lines ending in LF, CR LF,
     // and nothing (the last); a CR inside a line is data.
     std::vector<std::string> Lines(4);
@@ -60,21 +61,21 @@ TEST(CatalogueShift, EveryStorableByteSurvivesEncodeThenDecode)
     EXPECT_EQ(Decoded.Out, Expected);
 }
 
-TEST(CatalogueShift, LinesThatCannotBeCarriedOverAreNamedAndLeftOut)
-{
+TEST(CatalogueShift, LinesThatCannotBeCarriedOverAreNamedAndLeftOut) {
     const struct {
         int (*Command)(std::istream&, std::ostream&, std::ostream&);
         std::string Input;
         std::string Out;
         std::string Err;
     } Cases[] = {
-        {EncodeCatalogueStream, "ok\n\x8A" "a\nb\x8D\r\n\x9A\nend",
+        {EncodeCatalogueStream,
+         "ok\n\x8A"
+         "a\nb\x8D\r\n\x9A\nend",
          EncodeCatalogueLine("ok") + "\r\n" + EncodeCatalogueLine("end") + "\r\n",
          "line 2: byte 0x8A would be stored as a line end or the end-of-file mark; line not written\n"
          "line 3: byte 0x8D would be stored as a line end or the end-of-file mark; line not written\n"
          "line 4: byte 0x9A would be stored as a line end or the end-of-file mark; line not written\n"},
-        {DecodeCatalogueStream, EncodeCatalogueLine("ok") + "\r\nx\x8Ay\r\n",
-         "ok\r\n",
+        {DecodeCatalogueStream, EncodeCatalogueLine("ok") + "\r\nx\x8Ay\r\n", "ok\r\n",
          "line 2: byte 0x8A decodes to a line feed; line not written\n"},
     };
     for (const auto& Case : Cases) {
@@ -89,8 +90,7 @@ TEST(CatalogueShift, LinesThatCannotBeCarriedOverAreNamedAndLeftOut)
 // The lines of `catalogue list` under one spheroid's heading in the last section, without indent.
 // Types come before their systems, so with TypesOnly the systems are left out.
 std::vector<std::string> TypesAndSystemsOf(const std::string& Listing, const std::string& Code,
-                                           bool TypesOnly = false)
-{
+                                           bool TypesOnly = false) {
     std::istringstream Lines(Listing.substr(Listing.find("Projection types and their systems")));
     std::vector<std::string> Result;
     bool Inside = false;
@@ -104,15 +104,13 @@ std::vector<std::string> TypesAndSystemsOf(const std::string& Listing, const std
     return Result;
 }
 
-std::vector<std::string> WithTmGrids(std::vector<std::string> Lines)
-{
+std::vector<std::string> WithTmGrids(std::vector<std::string> Lines) {
     for (const char* Grid : {"TMGRID", "UTM_North", "UTM_South", "Gauss_North", "Gauss3_North"})
         Lines.push_back(Grid);
     return Lines;
 }
 
-TEST(CatalogueList, ShowsSpheroidsDatumsAndEachSpheroidsTypesInChooserOrder)
-{
+TEST(CatalogueList, ShowsSpheroidsDatumsAndEachSpheroidsTypesInChooserOrder) {
     const TCliRun Result = RunVortaneCli({"catalogue", "list", "--catalogue", ShippedCatalogueFolder});
     ASSERT_EQ(Result.ExitCode, ExitSuccess) << Result.Err;
     EXPECT_EQ(Result.Err, "");
@@ -132,15 +130,14 @@ TEST(CatalogueList, ShowsSpheroidsDatumsAndEachSpheroidsTypesInChooserOrder)
 
     // Types follow the file order (Lambert2 before LambEren before tranmerc before stereo), whatever
     // the order of the entries.
-    const std::vector<std::string> Grs80 = {"GEOGRAPHIC", "GEOCENTRIC", "LAMBERT2", "LAMBEREN",
+    const std::vector<std::string> Grs80 = {"GEOGRAPHIC",          "GEOCENTRIC",    "LAMBERT2", "LAMBEREN",
                                             "TRANSVERSE MERCATOR", "STEREOGRAPHIC", "TMGRID"};
     EXPECT_EQ(TypesAndSystemsOf(Result.Out, "RF", true), Grs80);
 }
 
 class CatalogueListFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         FDir = std::filesystem::temp_directory_path() /
                ("vortane_list_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -151,26 +148,25 @@ protected:
     std::filesystem::path FDir;
 };
 
-TEST_F(CatalogueListFolder, LoadingFailuresGoToStderrWithStatusOne)
-{
+TEST_F(CatalogueListFolder, LoadingFailuresGoToStderrWithStatusOne) {
     // No files at all.
     const TCliRun Empty = RunVortaneCli({"catalogue", "list", "--catalogue", FDir.string()});
     EXPECT_EQ(Empty.ExitCode, ExitFailure);
     EXPECT_EQ(Empty.Err, "Cannot read " + (FDir / "Spher.dat").string() + "\nError loading files\n");
 
     // A datum on a spheroid the spheroid file lacks: the spheroids that did load are still listed.
-    std::ofstream(FDir / "Spher.dat", std::ios::binary) << EncodeCatalogueLine("WE\t6378137\t298.257223563\tWGS 1984")
-                                                        << "\r\n";
+    std::ofstream(FDir / "Spher.dat", std::ios::binary)
+        << EncodeCatalogueLine("WE\t6378137\t298.257223563\tWGS 1984") << "\r\n";
     std::ofstream(FDir / "Datums.dat", std::ios::binary)
         << EncodeCatalogueLine("EUROPE\tED50\tXX\t-87\t-98\t-121\t0\t0\t0\t0\tmean") << "\r\n";
     const TCliRun Unlinked = RunVortaneCli({"catalogue", "list", "--catalogue", FDir.string()});
     EXPECT_EQ(Unlinked.ExitCode, ExitFailure);
     EXPECT_EQ(Unlinked.Err, "Spheroid XX not found in list\nError loading files\n");
-    EXPECT_NE(Unlinked.Out.find("\n  WE\t6378137\t298.257223563\tWGS 1984\n"), std::string::npos) << Unlinked.Out;
+    EXPECT_NE(Unlinked.Out.find("\n  WE\t6378137\t298.257223563\tWGS 1984\n"), std::string::npos)
+        << Unlinked.Out;
 }
 
-TEST(CatalogueCommandLine, NeedsOneOfItsThreeCommands)
-{
+TEST(CatalogueCommandLine, NeedsOneOfItsThreeCommands) {
     const struct {
         std::vector<std::string> Args;
         int ExitCode;
@@ -180,7 +176,9 @@ TEST(CatalogueCommandLine, NeedsOneOfItsThreeCommands)
         {{"catalogue", "shuffle"}, ExitUsage, "shuffle"},
         {{"catalogue", "encode", "extra"}, ExitUsage, "extra"},
         {{"catalogue", "--help"}, ExitSuccess, "vortane-cli catalogue list --catalogue"},
-        {{"catalogue", "encode", "--help"}, ExitSuccess, "vortane-cli catalogue encode < Spher.txt > Spher.dat"},
+        {{"catalogue", "encode", "--help"},
+         ExitSuccess,
+         "vortane-cli catalogue encode < Spher.txt > Spher.dat"},
         {{"catalogue", "list", "--help"}, ExitSuccess, "Example:"},
     };
     for (const auto& Case : Cases) {

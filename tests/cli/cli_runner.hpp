@@ -21,8 +21,7 @@ struct TCliRun {
     std::string Err;
 };
 
-inline TCliRun RunVortaneCli(std::vector<std::string> Args)
-{
+inline TCliRun RunVortaneCli(std::vector<std::string> Args) {
     Args.insert(Args.begin(), "vortane-cli");
     std::vector<const char*> Argv;
     for (const std::string& Arg : Args)

@@ -15,29 +15,27 @@ using testing::TCliRun;
 
 const std::string DecimalDegrees = "Geographic:(decimal degrees)";
 
-TTransformOptions Ends(std::string InSpheroid, std::string InDatum, std::string InSystem, std::string OutSpheroid,
-                       std::string OutDatum, std::string OutSystem, int InUnits = 0, int OutUnits = 0)
-{
+TTransformOptions Ends(std::string InSpheroid, std::string InDatum, std::string InSystem,
+                       std::string OutSpheroid, std::string OutDatum, std::string OutSystem, int InUnits = 0,
+                       int OutUnits = 0) {
     return {InSpheroid, InDatum, InSystem, OutSpheroid, OutDatum, OutSystem, InUnits, OutUnits};
 }
 
-TCliRun Transform(const TTransformOptions& Options, const std::string& Input)
-{
+TCliRun Transform(const TTransformOptions& Options, const std::string& Input) {
     std::istringstream In(Input);
     std::ostringstream Out, Err;
     const int ExitCode = RunTransform(Options, ShippedCatalogueFolder, In, Out, Err);
     return {ExitCode, Out.str(), Err.str()};
 }
 
-std::vector<std::string> CommandLine(const TTransformOptions& Options)
-{
-    return {"transform",    "--catalogue",       ShippedCatalogueFolder, "--in-spheroid",   Options.InSpheroid,
-            "--in-datum",   Options.InDatum,     "--in-system",          Options.InSystem,  "--out-spheroid",
-            Options.OutSpheroid, "--out-datum",  Options.OutDatum,       "--out-system",    Options.OutSystem};
+std::vector<std::string> CommandLine(const TTransformOptions& Options) {
+    return {"transform",        "--catalogue",    ShippedCatalogueFolder, "--in-spheroid",
+            Options.InSpheroid, "--in-datum",     Options.InDatum,        "--in-system",
+            Options.InSystem,   "--out-spheroid", Options.OutSpheroid,    "--out-datum",
+            Options.OutDatum,   "--out-system",   Options.OutSystem};
 }
 
-TEST(TransformCommandLine, UnknownNamesAndBadOptionsExitWithStatusTwo)
-{
+TEST(TransformCommandLine, UnknownNamesAndBadOptionsExitWithStatusTwo) {
     const TTransformOptions Good = Ends("WE", "WGS84", DecimalDegrees, "AA", "OSGB36", "BNG");
     const auto With = [&](auto Change) {
         TTransformOptions Options = Good;
@@ -59,7 +57,8 @@ TEST(TransformCommandLine, UnknownNamesAndBadOptionsExitWithStatusTwo)
         {With([](auto& O) { O.OutDatum = "OSGB"; }), "Unknown datum \"OSGB\" (--out-datum)"},
         {With([](auto& O) { O.InSystem = "geographic:(deg)"; }),
          "Unknown coordinate system \"geographic:(deg)\" (--in-system)"},
-        {With([](auto& O) { O.OutSystem = "NUTM99"; }), "Unknown coordinate system \"NUTM99\" (--out-system)"},
+        {With([](auto& O) { O.OutSystem = "NUTM99"; }),
+         "Unknown coordinate system \"NUTM99\" (--out-system)"},
         {MissingSystem, "--out-system is required"},
         {MissingValue, "--out-system"},
         {FootUnits, "--out-units"},
@@ -80,8 +79,7 @@ TEST(TransformCommandLine, UnknownNamesAndBadOptionsExitWithStatusTwo)
                         "Run 'vortane-cli catalogue list' for the names the catalogue holds.\n");
 }
 
-TEST(TransformCommandLine, HelpExplainsTheLinesWithAnExample)
-{
+TEST(TransformCommandLine, HelpExplainsTheLinesWithAnExample) {
     const TCliRun Help = RunVortaneCli({"transform", "--help"});
     EXPECT_EQ(Help.ExitCode, ExitSuccess);
     EXPECT_NE(Help.Out.find("--in-spheroid CODE"), std::string::npos) << Help.Out;
@@ -89,8 +87,7 @@ TEST(TransformCommandLine, HelpExplainsTheLinesWithAnExample)
     EXPECT_NE(Help.Out.find("vortane-cli transform --in-spheroid WE"), std::string::npos);
 }
 
-TEST(TransformLines, RejectedLinesAreNamedByNumberAndTheRestGoesOn)
-{
+TEST(TransformLines, RejectedLinesAreNamedByNumberAndTheRestGoesOn) {
     const std::string Input = "21:0:0E 52:15:0N\n"
                               "\n"
                               "400:0:0E 10:0:0N\n"
@@ -111,8 +108,7 @@ TEST(TransformLines, RejectedLinesAreNamedByNumberAndTheRestGoesOn)
     EXPECT_EQ(Result.Out, Position + "\n\n\n\n\n\n" + Position);
 }
 
-TEST(TransformLines, TextsTheSystemsReaderWouldTakeAsZeroAreRejected)
-{
+TEST(TransformLines, TextsTheSystemsReaderWouldTakeAsZeroAreRejected) {
     const struct {
         std::string System;
         std::string Line;
@@ -127,12 +123,14 @@ TEST(TransformLines, TextsTheSystemsReaderWouldTakeAsZeroAreRejected)
         {DecimalDegrees, "-2.5 1e999", "field 2 \"1e999\" is not a valid Lat(gg.ggg)"},
         {"Geographic:(grad)", "-2.5 N55", "field 2 \"N55\" is not a valid Lat(gg.ggg)"},
         {"ArcView Geographic: gg.mm.ss.sss", "52.39.28.723 -001.42.57.787", ""},
-        {"ArcView Geographic: gg.mm.ss.sss", "52:39:28.723 1.42.57", "field 1 \"52:39:28.723\" is not a valid Lat"},
+        {"ArcView Geographic: gg.mm.ss.sss", "52:39:28.723 1.42.57",
+         "field 1 \"52:39:28.723\" is not a valid Lat"},
         {"ArcView Geographic: gg.mm.ss.sss", "52.39.28.723 .", "field 2 \".\" is not a valid Lon"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.System + ": " + Case.Line);
-        const TCliRun Result = Transform(Ends("AA", "OSGB36", Case.System, "WE", "WGS84", DecimalDegrees), Case.Line);
+        const TCliRun Result =
+            Transform(Ends("AA", "OSGB36", Case.System, "WE", "WGS84", DecimalDegrees), Case.Line);
         if (Case.Error.empty()) {
             EXPECT_EQ(Result.ExitCode, ExitSuccess) << Result.Err;
             EXPECT_EQ(Result.Out.find('\n'), Result.Out.size() - 1);
@@ -145,8 +143,7 @@ TEST(TransformLines, TextsTheSystemsReaderWouldTakeAsZeroAreRejected)
     }
 }
 
-TEST(TransformLines, BothEndsMayNameTheSameSystemWithOwnSpheroidsAndUnits)
-{
+TEST(TransformLines, BothEndsMayNameTheSameSystemWithOwnSpheroidsAndUnits) {
     constexpr double Millimetre = 0.001;
     constexpr double DegreeNearMillimetre = 2e-8;
     // Ten significant digits leave two decimals for eight-digit values.
@@ -158,16 +155,16 @@ TEST(TransformLines, BothEndsMayNameTheSameSystemWithOwnSpheroidsAndUnits)
         double Tolerance;
     } Cases[] = {
         // Metres to US survey feet (1200/3937 m) and back on the same grid.
-        {Ends("WE", "WGS84", "NUTM34", "WE", "WGS84", "NUTM34", 0, 1), "500000 5788844.517", 500000 * 3937.0 / 1200,
-         5788844.517 * 3937.0 / 1200, EightDigitRounding},
+        {Ends("WE", "WGS84", "NUTM34", "WE", "WGS84", "NUTM34", 0, 1), "500000 5788844.517",
+         500000 * 3937.0 / 1200, 5788844.517 * 3937.0 / 1200, EightDigitRounding},
         {Ends("WE", "WGS84", "NUTM34", "WE", "WGS84", "NUTM34", 1, 0), "1640416.6667 18992234.0529", 500000,
          5788844.517, Millimetre},
         // The same geographic system on two datums; cs2cs with ED50's shipped translations gives
         // 2.351285551 48.850914711 for 2.35 48.85 on WGS 84.
-        {Ends("WE", "WGS84", DecimalDegrees, "IN", "ED50", DecimalDegrees), "2.35 48.85", 2.351285551, 48.850914711,
-         DegreeNearMillimetre},
-        {Ends("IN", "ED50", DecimalDegrees, "WE", "WGS84", DecimalDegrees), "2.351285551 48.850914711", 2.35, 48.85,
-         DegreeNearMillimetre},
+        {Ends("WE", "WGS84", DecimalDegrees, "IN", "ED50", DecimalDegrees), "2.35 48.85", 2.351285551,
+         48.850914711, DegreeNearMillimetre},
+        {Ends("IN", "ED50", DecimalDegrees, "WE", "WGS84", DecimalDegrees), "2.351285551 48.850914711", 2.35,
+         48.85, DegreeNearMillimetre},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Input);

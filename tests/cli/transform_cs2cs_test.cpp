@@ -29,22 +29,22 @@ constexpr double EarthRadius = 6378137.0; // metres per radian on the ground, cl
 
 using TTriple = std::array<double, 3>;
 
-std::filesystem::path ScratchFile(const std::string& Name)
-{
-    return std::filesystem::temp_directory_path() / ("vortane_cs2cs_" + std::to_string(::getpid()) + "_" + Name);
+std::filesystem::path ScratchFile(const std::string& Name) {
+    return std::filesystem::temp_directory_path() /
+           ("vortane_cs2cs_" + std::to_string(::getpid()) + "_" + Name);
 }
 
 // Runs cs2cs on Lines (one "x y" position each) and returns its numbers, one triple per line.
 std::vector<TTriple> RunCs2cs(const std::string& Source, const std::string& Target,
-                              const std::vector<std::string>& Lines)
-{
+                              const std::vector<std::string>& Lines) {
     const std::filesystem::path Input = ScratchFile("input.txt");
     {
         std::ofstream File(Input);
         for (const std::string& Line : Lines)
             File << Line << '\n';
     }
-    const std::string Command = "cs2cs -f %.12f " + Source + " +to " + Target + " < " + Input.string() + " 2>&1";
+    const std::string Command =
+        "cs2cs -f %.12f " + Source + " +to " + Target + " < " + Input.string() + " 2>&1";
     std::vector<TTriple> Result;
     if (FILE* Pipe = ::popen(Command.c_str(), "r")) {
         char Buffer[512];
@@ -61,8 +61,7 @@ std::vector<TTriple> RunCs2cs(const std::string& Source, const std::string& Targ
     return Result;
 }
 
-std::vector<TTriple> RunTransformOn(const TTransformOptions& Options, const std::vector<std::string>& Lines)
-{
+std::vector<TTriple> RunTransformOn(const TTransformOptions& Options, const std::vector<std::string>& Lines) {
     std::ostringstream Input;
     for (const std::string& Line : Lines)
         Input << Line << '\n';
@@ -83,8 +82,7 @@ std::vector<TTriple> RunTransformOn(const TTransformOptions& Options, const std:
 
 // "+towgs84=" with a catalogue datum's parameters: rotations back to arc-seconds, scale to ppm. Both
 // use the position-vector convention.
-std::string TowGs84(const TCSList& Catalogue, const std::string& DatumName)
-{
+std::string TowGs84(const TCSList& Catalogue, const std::string& DatumName) {
     const TDatumRecord* Datum = Catalogue.FindDatum(DatumName);
     if (!Datum) {
         ADD_FAILURE() << "no datum " << DatumName;
@@ -92,18 +90,16 @@ std::string TowGs84(const TCSList& Catalogue, const std::string& DatumName)
     }
     const double ArcSeconds = 648000.0 / Pi;
     char Text[256];
-    std::snprintf(Text, sizeof Text, "+towgs84=%.12g,%.12g,%.12g,%.12g,%.12g,%.12g,%.12g", Datum->DX, Datum->DY,
-                  Datum->DZ, Datum->RX * ArcSeconds, Datum->RY * ArcSeconds, Datum->RZ * ArcSeconds,
-                  Datum->Scale * 1e6);
+    std::snprintf(Text, sizeof Text, "+towgs84=%.12g,%.12g,%.12g,%.12g,%.12g,%.12g,%.12g", Datum->DX,
+                  Datum->DY, Datum->DZ, Datum->RX * ArcSeconds, Datum->RY * ArcSeconds,
+                  Datum->RZ * ArcSeconds, Datum->Scale * 1e6);
     return Text;
 }
 
 // Horizontal distance in metres between two outputs: eastings and northings, or (for geographic
 // outputs) longitude and latitude in degrees.
-double GroundDistance(const TTriple& Got, const TTriple& Expected, bool Geographic)
-{
-    if (!Geographic)
-        return std::hypot(Got[0] - Expected[0], Got[1] - Expected[1]);
+double GroundDistance(const TTriple& Got, const TTriple& Expected, bool Geographic) {
+    if (!Geographic) return std::hypot(Got[0] - Expected[0], Got[1] - Expected[1]);
     const double ToRadians = Pi / 180.0;
     const double North = (Got[1] - Expected[1]) * ToRadians * EarthRadius;
     const double East = std::remainder(Got[0] - Expected[0], 360.0) * ToRadians * EarthRadius *
@@ -133,10 +129,8 @@ constexpr double DatumTolerance = 0.005;
 
 // Half a unit in the last printed digit, as ground metres: grid values keep 10 significant digits
 // (at most 5 decimals), degrees 8 decimals.
-double PrintRounding(const TTriple& Printed, bool Geographic)
-{
-    if (Geographic)
-        return std::hypot(0.5e-8, 0.5e-8) * Pi / 180.0 * EarthRadius;
+double PrintRounding(const TTriple& Printed, bool Geographic) {
+    if (Geographic) return std::hypot(0.5e-8, 0.5e-8) * Pi / 180.0 * EarthRadius;
     const auto HalfUnit = [](double Value) {
         const double Digits = std::floor(std::log10(std::max(std::fabs(Value), 1e5))) + 1.0;
         return 0.5 * std::pow(10.0, Digits - 10.0);
@@ -144,10 +138,9 @@ double PrintRounding(const TTriple& Printed, bool Geographic)
     return std::hypot(HalfUnit(Printed[0]), HalfUnit(Printed[1]));
 }
 
-std::vector<TOracleCase> OracleCases(const TCSList& Catalogue)
-{
-    const auto Ends = [](std::string InSpheroid, std::string InDatum, std::string InSystem, std::string OutSpheroid,
-                         std::string OutDatum, std::string OutSystem) {
+std::vector<TOracleCase> OracleCases(const TCSList& Catalogue) {
+    const auto Ends = [](std::string InSpheroid, std::string InDatum, std::string InSystem,
+                         std::string OutSpheroid, std::string OutDatum, std::string OutSystem) {
         return TTransformOptions{InSpheroid, InDatum, InSystem, OutSpheroid, OutDatum, OutSystem, 0, 0};
     };
     const std::string Osgb36 = "+ellps=airy " + TowGs84(Catalogue, "OSGB36");
@@ -202,8 +195,7 @@ std::vector<TOracleCase> OracleCases(const TCSList& Catalogue)
     };
 }
 
-TEST(TransformAgainstCs2cs, ShippedSystemsAndDatumsAgreeWithProj)
-{
+TEST(TransformAgainstCs2cs, ShippedSystemsAndDatumsAgreeWithProj) {
     TCSList Catalogue;
     ASSERT_TRUE(Catalogue.LoadAll(ShippedCatalogueFolder));
     for (const TOracleCase& Case : OracleCases(Catalogue)) {
@@ -215,7 +207,8 @@ TEST(TransformAgainstCs2cs, ShippedSystemsAndDatumsAgreeWithProj)
         double Largest = 0.0;
         for (std::size_t I = 0; I < Got.size(); ++I) {
             const double Distance = GroundDistance(Got[I], Expected[I], Case.GeographicOutput);
-            EXPECT_LE(Distance, Case.Tolerance + PrintRounding(Got[I], Case.GeographicOutput)) << Case.Points[I];
+            EXPECT_LE(Distance, Case.Tolerance + PrintRounding(Got[I], Case.GeographicOutput))
+                << Case.Points[I];
             Largest = std::max(Largest, Distance);
         }
         std::printf("[ cs2cs    ] %s: largest difference %.2f mm\n", Case.Name.c_str(), Largest * 1000.0);
