@@ -54,7 +54,7 @@ bool IsDottedAngleText(std::string_view Text) {
     return Digits > 0 && Dots <= 3;
 }
 
-bool IsReadableAngle(TTextKind Kind, const std::string& Text) {
+bool IsReadableCoordinate(TTextKind Kind, const std::string& Text) {
     switch (Kind) {
     case TTextKind::Number:
         return IsNumberText(Text);
@@ -189,7 +189,7 @@ bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat,
                                      std::string& Error) {
     const TTextKind Kind = TextKindOf(*FInSystem);
     for (int Field = 0; Field < 2; ++Field)
-        if (!IsReadableAngle(Kind, Texts[static_cast<std::size_t>(Field)])) {
+        if (!IsReadableCoordinate(Kind, Texts[static_cast<std::size_t>(Field)])) {
             Error = FieldError(*FInSystem, Texts, Field);
             return false;
         }
