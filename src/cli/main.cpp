@@ -3,12 +3,14 @@
 #include "cli/cli_app.hpp"
 #include "cli/info_command.hpp"
 #include "cli/transform_command.hpp"
+#include "cli/warp_command.hpp"
 
 #include <iostream>
 
 int main(int Argc, char** Argv)
 {
     using namespace vortane;
-    constexpr TAddCommand Commands[] = {AddCatalogueCommand, AddInfoCommand, AddTransformCommand};
+    constexpr TAddCommand Commands[] = {AddCatalogueCommand, AddInfoCommand, AddTransformCommand,
+                                        AddWarpCommand};
     return RunCli(Argc, Argv, Commands, std::cout, std::cerr);
 }

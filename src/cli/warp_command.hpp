@@ -1,0 +1,40 @@
+#pragma once
+// `vortane-cli warp`: the resampling job exactly as the desktop program's worker runs it (same chains,
+// extent, sampling, log and list report), started from the command line or from the desktop program's
+// settings file. Progress goes to stderr when it is a terminal; Ctrl-C asks for a stop after the
+// current row; the job's final status is the last line on stdout.
+
+#include "cli/cli_app.hpp"
+
+#include <cstdint>
+#include <iosfwd>
+#include <optional>
+#include <string>
+
+namespace vortane {
+
+// What the command line says; options left out are taken from the settings file when one is given.
+struct TWarpOptions {
+    std::string Input, Output;
+    std::string InSpheroid, InDatum, InSystem;
+    std::string OutSpheroid, OutDatum, OutSystem;
+    std::optional<double> Step;             // metres; default: the input's cell size X
+    std::optional<std::string> Background;  // "0xBBGGRR"
+    std::optional<int> InUnits, OutUnits;
+    bool OnlyHeaders = false;
+    bool List = false;
+    bool Quiet = false;
+    std::string Settings;                   // the desktop program's ini file
+};
+
+void AddWarpCommand(CLI::App& App, TCliContext& Context);
+
+// Runs the job Options describe with the catalogue of CatalogueFolder (ending with "/"). Returns
+// ExitSuccess for "Successful Finish", ExitFailure for any other final status or an unloadable
+// catalogue, ExitUsage when a name is unknown or something the job needs is missing.
+int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err);
+
+// "0xBBGGRR" (or a decimal number) as a 24-bit colour; nothing when it is not one.
+std::optional<std::int32_t> ParseBackground(const std::string& Text);
+
+} // namespace vortane

@@ -1,0 +1,147 @@
+#include "cli/cli_app.hpp"
+#include "cli/warp_command.hpp"
+#include "job/data_set.hpp"
+#include "job/sample_image.hpp"
+#include "raster/mapped_cell_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace vortane {
+namespace {
+
+const std::string Catalogue = VORTANE_BINARY_DIR "/bin/";
+
+struct TWarpRun {
+    int ExitCode;
+    std::string Out, Err;
+};
+
+TWarpRun RunWarpCommand(std::vector<std::string> Args)
+{
+    Args.insert(Args.begin(), {"vortane-cli", "warp", "--catalogue", Catalogue, "--quiet"});
+    std::vector<const char*> Argv;
+    for (const std::string& Arg : Args)
+        Argv.push_back(Arg.c_str());
+    constexpr TAddCommand Commands[] = {AddWarpCommand};
+    std::ostringstream Out, Err;
+    const int ExitCode = RunCli(static_cast<int>(Argv.size()), Argv.data(), Commands, Out, Err);
+    return {ExitCode, Out.str(), Err.str()};
+}
+
+std::string LastLine(const std::string& Text)
+{
+    const std::size_t End = Text.size() - (Text.ends_with('\n') ? 1 : 0);
+    const std::size_t Start = Text.rfind('\n', End - 1);
+    return Text.substr(Start == std::string::npos ? 0 : Start + 1, End - (Start == std::string::npos ? 0 : Start + 1));
+}
+
+class WarpCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        FDir = std::filesystem::temp_directory_path() /
+               ("vortane_warp_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(FDir);
+        TSampleImage Small;
+        Small.Columns = 40;
+        Small.Rows = 30;
+        std::string Error;
+        ASSERT_TRUE(WriteSampleImage(Path("in.ers"), Small, Error)) << Error;
+    }
+    void TearDown() override { std::filesystem::remove_all(FDir); }
+    std::string Path(const std::string& Name) const { return (FDir / Name).string(); }
+
+    std::vector<std::string> Zone34To35(const std::string& Out) const
+    {
+        return {"--input",      Path("in.ers"), "--output",   Out,     "--in-spheroid", "WE",
+                "--in-datum",   "WGS84",        "--in-system", "NUTM34", "--out-spheroid", "WE",
+                "--out-datum",  "WGS84",        "--out-system", "NUTM35"};
+    }
+
+    std::filesystem::path FDir;
+};
+
+TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus)
+{
+    const TWarpRun Done = RunWarpCommand(Zone34To35(Path("out.ers")));
+    EXPECT_EQ(Done.ExitCode, 0) << Done.Err;
+    EXPECT_EQ(LastLine(Done.Out), "Successful Finish");
+    TDataSet2 Out;
+    ASSERT_TRUE(Out.Open(Path("out.ers"), 0, 0, 1, 1, omRead));
+    EXPECT_EQ(Out.GetCellSizeX(), 25.0); // the input's cell size by default
+    std::string Projection;
+    Out.GetProjection(Projection);
+    EXPECT_EQ(Projection, "\"NUTM35\"");
+    EXPECT_TRUE(std::filesystem::exists(Path("out.log")));
+
+    std::vector<std::string> Missing = Zone34To35(Path("out2.ers"));
+    Missing[1] = Path("missing.ers");
+    const TWarpRun Failed = RunWarpCommand(Missing);
+    EXPECT_EQ(Failed.ExitCode, 1);
+    EXPECT_EQ(LastLine(Failed.Out), "OpenError 0");
+}
+
+TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors)
+{
+    const struct {
+        std::vector<std::pair<std::size_t, std::string>> Changes;
+        std::string Message;
+    } Cases[] = {
+        {{{9, "NUTM99"}}, "Unknown coordinate system \"NUTM99\" (--in-system)"},
+        {{{11, "XX"}}, "Unknown spheroid \"XX\" (--out-spheroid)"},
+        {{{13, "Nowhere"}}, "Unknown datum \"Nowhere\" (--out-datum)"},
+        {{{1, ""}}, "Missing --input"},
+        {{{3, ""}, {15, ""}}, "Missing --output"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Message);
+        std::vector<std::string> Args = Zone34To35(Path("out.ers"));
+        for (const auto& [Index, Value] : Case.Changes)
+            Args[Index] = Value;
+        const TWarpRun Run = RunWarpCommand(Args);
+        EXPECT_EQ(Run.ExitCode, 2);
+        EXPECT_NE(Run.Err.find(Case.Message), std::string::npos) << Run.Err;
+        EXPECT_EQ(Run.Out, "");
+    }
+    std::vector<std::string> BadColour = Zone34To35(Path("out.ers"));
+    BadColour.insert(BadColour.end(), {"--background", "0x1000000"});
+    EXPECT_EQ(RunWarpCommand(BadColour).ExitCode, 2);
+}
+
+TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt)
+{
+    std::ofstream(Path("vortane.ini")) << "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
+                                          "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
+                                          "[Files]\nInName=" << Path("in.ers") << "\nOutName=" << Path("ini.ers")
+                                       << "\n[Options]\nList=0\nBackGround=255\nInUnits=0\nOutUnits=0\n";
+    const TWarpRun FromIni = RunWarpCommand({"--settings", Path("vortane.ini"), "--step", "50"});
+    EXPECT_EQ(FromIni.ExitCode, 0) << FromIni.Err;
+    EXPECT_TRUE(std::filesystem::exists(Path("ini.ers")));
+
+    const TWarpRun Overridden =
+        RunWarpCommand({"--settings", Path("vortane.ini"), "--output", Path("cli.ers"), "--only-headers"});
+    EXPECT_EQ(Overridden.ExitCode, 0) << Overridden.Err;
+    TDataSet2 Out;
+    ASSERT_TRUE(Out.Open(Path("cli.ers"), 0, 0, 1, 1, omRead));
+    EXPECT_EQ(Out.GetCellSizeX(), 25.0);
+}
+
+TEST(WarpBackground, ColoursAreTwentyFourBitNumbers)
+{
+    const std::pair<std::string, std::optional<std::int32_t>> Cases[] = {
+        {"0x204060", 0x204060}, {"0XFFFFFF", 0xFFFFFF}, {"255", 255}, {"0", 0},
+        {"0x1000000", std::nullopt}, {"-1", std::nullopt}, {"red", std::nullopt}, {"0x20 ", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& [Text, Colour] : Cases)
+        EXPECT_EQ(ParseBackground(Text), Colour) << Text;
+}
+
+} // namespace
+} // namespace vortane
