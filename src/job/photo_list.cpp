@@ -88,8 +88,10 @@ std::string ReportLine(const std::string& Name, const std::string& OutExt, doubl
                        double MinY)
 {
     std::string Line = ChangeFileExt(Name, OutExt);
-    for (const double Value : {MinX, MaxY, MaxX, MinY})
-        Line += " " + FixedDecimals(Value);
+    for (const double Value : {MinX, MaxY, MaxX, MinY}) {
+        Line += ' ';
+        Line += FixedDecimals(Value);
+    }
     return Line;
 }
 
