@@ -50,19 +50,19 @@ std::vector<std::string> OutputFiles(const std::string& OutFile)
     return Files;
 }
 
-bool SameFile(const std::string& A, const std::string& B)
+} // namespace
+
+bool IsSameFile(const std::string& A, const std::string& B)
 {
     std::error_code Error; // also set when either does not exist, which cannot be a clash
     return fs::equivalent(A, B, Error) && !Error;
 }
 
-} // namespace
-
 std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile)
 {
     for (const std::string& Written : OutputFiles(OutFile))
         for (const std::string& Read : InputFiles(Input))
-            if (SameFile(Written, Read))
+            if (IsSameFile(Written, Read))
                 return Read;
     return {};
 }

@@ -13,6 +13,9 @@ class TDataSet2;
 // or "" when none. Names are compared as files, so links and "./" spellings are seen through.
 std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile);
 
+// True when both names exist and are the same file (links and other spellings included).
+bool IsSameFile(const std::string& A, const std::string& B);
+
 // Bytes of the cells of a Columns x Rows x Bands grid of CellType; nothing when that overflows.
 std::optional<std::uint64_t> GridBytes(std::int64_t Columns, std::int64_t Rows, std::int64_t Bands,
                                        std::uint8_t CellType);

@@ -82,8 +82,15 @@ void TMyThread::AddLogLine(const std::string& Text)
 
 void TMyThread::JobBody()
 {
+    const std::string LogName = ChangeFileExt(FOutName, ".log");
+    if (IsSameFile(LogName, FInName)) {
+        // Emptying the log would destroy the input; there is nowhere to log that, so only say it.
+        FMessage = "Log file would overwrite the input " + FInName;
+        FSelection.Busy = false;
+        return;
+    }
     FLog = std::make_unique<TLogFile>();
-    FLog->SetName(ChangeFileExt(FOutName, ".log"));
+    FLog->SetName(LogName);
     FLog->Clear();
     AddLogLine(" Log file created by Vortane program ");
 

@@ -2,6 +2,7 @@
 #include "job/worker.hpp"
 
 #include "job/log.hpp"
+#include "job/output_checks.hpp"
 #include "job/photo_list.hpp"
 
 namespace vortane {
@@ -24,6 +25,10 @@ void TMyThread::ProcessList()
     const std::string ReportName = ChangeFileExt(FOutName, ".txt");
     if (!FPhotoList->Load(FInName)) {
         FMessage = "Error loading dbphoto file";
+    } else if (IsSameFile(ReportName, FInName)) {
+        // A model output named like the list ("photos.ers" beside "photos.txt") would replace the list.
+        FMessage = "Report file would overwrite the photo list " + FInName;
+        AddLogLine(" " + FMessage);
     } else if (!ProcessListEntries(ReportName)) {
         // The report is the run's result: without it the run cannot go on.
         FMessage = "Report file " + ReportName + " write error";

@@ -80,6 +80,27 @@ TEST_F(JobFailure, AnOutputThatResolvesToAnInputFileIsRefused)
               " Output file " + Path("in.ers.ers") + " open error " + "Output would overwrite the input file " + In);
 }
 
+TEST_F(JobFailure, AListIsNeverReplacedByTheReportOrTheLogOfItsRun)
+{
+    const struct {
+        std::string List, Model, Message;
+    } Cases[] = {
+        {"photos.txt", "photos.ers", "Report file would overwrite the photo list " + Path("photos.txt")},
+        {"photos.log", "photos.ers", "Log file would overwrite the input " + Path("photos.log")},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.List);
+        std::ofstream(Path(Case.List)) << "in.ers 0 0 0 0\n";
+        const std::string Before = FileBytes(Path(Case.List));
+        TJobOptions List = Options(10);
+        List.List = true;
+        Observer.EndEvents = 0;
+        EXPECT_EQ(RunJob(Path(Case.List), Path(Case.Model), List), Case.Message);
+        EXPECT_EQ(FileBytes(Path(Case.List)), Before);
+        EXPECT_FALSE(std::filesystem::exists(Path("photos")));
+    }
+}
+
 TEST_F(JobFailure, AGridTooLargeToCreateFailsWithAClearStatus)
 {
     const struct {
