@@ -39,7 +39,7 @@ TEST_F(JobTest, IdenticalSystemsCopyTheCellsAndAddOneEmptyColumnAndRow)
                                         " Processing file: " + In + " finished"}));
 }
 
-TEST_F(JobTest, ColourImagesTakeTheBackgroundWithinAMeanDifferenceOfSix)
+TEST_F(JobTest, ColourImagesMovedByATranslationTakeTheBackgroundWithinAMeanDifferenceOfSix)
 {
     // Background 0x204060: red 0x60, green 0x40, blue 0x20.
     constexpr int Background = 0x204060;
@@ -188,6 +188,27 @@ TEST_F(JobTest, OutputInUsSurveyFeetDividesTheStepAndTheExtent)
             const bool Inside = Col < 3 && Row < 2;
             EXPECT_NEAR(Out.At(C, R), Inside ? Linear(Col, Row) : 0.0, 1e-4) << C << "," << R;
         }
+}
+
+TEST_F(JobTest, OneSystemObjectOnBothEndsTakesTheOutputUnitForBoth)
+{
+    // The input coordinates are read in feet too, so the extent keeps the input's numbers and the
+    // cells take no conversion at all: only the step is divided.
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
+                                      [](int C, int R, int) { return Linear(C, R); });
+    TJobOptions Feet = Options(1.0);
+    Feet.OutUnits = 1;
+    EXPECT_EQ(RunJob(In, Path("same.ers"), Feet), "Successful Finish");
+    const TImage Out = ReadImage(Path("same.ers"));
+    const double Step = 1 / 0.3048006096012192;
+    EXPECT_NEAR(Out.OriginX, West, 1e-9); // up to the last bit of the feet round trip
+    EXPECT_NEAR(Out.OriginY, North, 1e-9);
+    EXPECT_EQ(Out.Columns, 13); // 40 / 3.28 = 12.19 steps
+    EXPECT_EQ(Out.Rows, 10);    // 30 / 3.28 = 9.14 steps
+    for (int C = 0; C < Out.Columns; ++C) {
+        const double Col = C * Step / CellSize;
+        EXPECT_NEAR(Out.At(C, 1), Col < 3 ? Linear(Col, Step / CellSize) : 0.0, 1e-4) << C;
+    }
 }
 
 TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells)
