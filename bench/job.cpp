@@ -27,12 +27,10 @@ using namespace vortane;
 constexpr int Size = 4096;
 
 // The catalogue the build writes beside the programs, one level up from the benchmarks.
-TCSList& Catalogue()
-{
+TCSList& Catalogue() {
     static TCSList* Loaded = [] {
         auto* List = new TCSList;
-        if (!List->LoadAll(ProgramDir() + "../bin/"))
-            std::abort();
+        if (!List->LoadAll(ProgramDir() + "../bin/")) std::abort();
         return List;
     }();
     return *Loaded;
@@ -41,21 +39,17 @@ TCSList& Catalogue()
 // A temporary folder holding the two generated inputs, removed at exit.
 class TInputs {
 public:
-    TInputs()
-    {
+    TInputs() {
         std::string Pattern = (std::filesystem::temp_directory_path() / "bench_job_XXXXXX").string();
-        if (::mkdtemp(Pattern.data()) == nullptr)
-            std::abort();
+        if (::mkdtemp(Pattern.data()) == nullptr) std::abort();
         FDir = Pattern;
     }
     ~TInputs() { std::filesystem::remove_all(FDir); }
 
     // The input of Bands bands (3 or 1), written on first use: 25 m cells in UTM zone 34 north.
-    const std::string& Image(int Bands)
-    {
+    const std::string& Image(int Bands) {
         auto Found = FImages.find(Bands);
-        if (Found != FImages.end())
-            return Found->second;
+        if (Found != FImages.end()) return Found->second;
         TSampleImage Sample;
         Sample.Columns = Size;
         Sample.Rows = Size;
@@ -64,8 +58,7 @@ public:
         Sample.North = 5850000;
         const std::string Name = (FDir / ("in" + std::to_string(Bands) + ".ers")).string();
         std::string Error;
-        if (!WriteSampleImage(Name, Sample, Error))
-            std::abort();
+        if (!WriteSampleImage(Name, Sample, Error)) std::abort();
         return FImages.emplace(Bands, Name).first->second;
     }
     std::string Output() const { return (FDir / "out.ers").string(); }
@@ -75,8 +68,7 @@ private:
     std::map<int, std::string> FImages;
 };
 
-TInputs& Inputs()
-{
+TInputs& Inputs() {
     static TInputs Shared;
     return Shared;
 }
@@ -93,8 +85,7 @@ struct TEnd {
     const char* System;
 };
 
-void Select(TJobSelection& Selection, const TEnd& In, const TEnd& Out)
-{
+void Select(TJobSelection& Selection, const TEnd& In, const TEnd& Out) {
     const TCSList& List = Catalogue();
     Selection.InSpheroid = List.FindSpheroid(In.Spheroid);
     Selection.InDatum = List.FindDatum(In.Datum);
@@ -112,15 +103,13 @@ constexpr TEnd Utm34{"WE", "WGS84", "NUTM34"};
 constexpr TEnd Utm35{"WE", "WGS84", "NUTM35"};
 constexpr TEnd BelgianLambert{"IN", "BD72", "BELGE_LAMBERT72"};
 
-double PeakMegabytes()
-{
+double PeakMegabytes() {
     rusage Usage{};
     getrusage(RUSAGE_SELF, &Usage);
     return Usage.ru_maxrss / 1024.0; // kilobytes on Linux
 }
 
-void WholeJob(benchmark::State& State, int Bands, TEnd Out)
-{
+void WholeJob(benchmark::State& State, int Bands, TEnd Out) {
     const std::string In = Inputs().Image(Bands);
     TJobSelection Selection;
     Select(Selection, Utm34, Out);
@@ -133,8 +122,7 @@ void WholeJob(benchmark::State& State, int Bands, TEnd Out)
         Worker.Run();
         Message = Worker.Message();
     }
-    if (Message != "Successful Finish")
-        State.SkipWithError(Message.c_str());
+    if (Message != "Successful Finish") State.SkipWithError(Message.c_str());
     // The output grid of the last run, from its header.
     TDataSet2 Output;
     if (!Output.Open(Inputs().Output(), 0, 0, 1, 1, omRead))

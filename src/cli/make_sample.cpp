@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <string>
 
-int main(int Argc, char** Argv)
-{
+int main(int Argc, char** Argv) {
     if (Argc != 2) {
         std::fprintf(stderr, "usage: vortane-make-sample OUTPUT.ers\n");
         return 2;

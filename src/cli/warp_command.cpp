@@ -25,12 +25,10 @@ constexpr const char* Finished = "Successful Finish";
 // ---- Settings file: the desktop program's stored selection, files and options
 
 // Texts the command line left empty are taken from the settings; so are the options it did not give.
-void TakeSettings(TWarpOptions& Options)
-{
+void TakeSettings(TWarpOptions& Options) {
     const TIniAdd Ini(Options.Settings);
     const auto Take = [&Ini](std::string& Value, const char* Section, const char* Key) {
-        if (Value.empty())
-            Value = Ini.ReadString(Section, Key, "");
+        if (Value.empty()) Value = Ini.ReadString(Section, Key, "");
     };
     Take(Options.InSpheroid, "Input", "Spheroid");
     Take(Options.InDatum, "Input", "Datum");
@@ -41,28 +39,28 @@ void TakeSettings(TWarpOptions& Options)
     Take(Options.Input, "Files", "InName");
     Take(Options.Output, "Files", "OutName");
     Options.List = Options.List || Ini.ReadBool("Options", "List", false);
-    if (!Options.Background)
-        Options.Background = std::to_string(Ini.ReadInteger("Options", "BackGround", 0));
-    if (!Options.InUnits)
-        Options.InUnits = static_cast<int>(Ini.ReadInteger("Options", "InUnits", 0));
-    if (!Options.OutUnits)
-        Options.OutUnits = static_cast<int>(Ini.ReadInteger("Options", "OutUnits", 0));
+    if (!Options.Background) Options.Background = std::to_string(Ini.ReadInteger("Options", "BackGround", 0));
+    if (!Options.InUnits) Options.InUnits = static_cast<int>(Ini.ReadInteger("Options", "InUnits", 0));
+    if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Ini.ReadInteger("Options", "OutUnits", 0));
 }
 
 // Names every required value that neither the command line nor the settings gave.
-bool ReportMissing(const TWarpOptions& Options, std::ostream& Err)
-{
+bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
     const std::pair<const std::string*, const char*> Required[] = {
-        {&Options.Input, "--input"},           {&Options.Output, "--output"},
-        {&Options.InSpheroid, "--in-spheroid"}, {&Options.InDatum, "--in-datum"},
-        {&Options.InSystem, "--in-system"},     {&Options.OutSpheroid, "--out-spheroid"},
-        {&Options.OutDatum, "--out-datum"},     {&Options.OutSystem, "--out-system"},
+        {&Options.Input, "--input"},
+        {&Options.Output, "--output"},
+        {&Options.InSpheroid, "--in-spheroid"},
+        {&Options.InDatum, "--in-datum"},
+        {&Options.InSystem, "--in-system"},
+        {&Options.OutSpheroid, "--out-spheroid"},
+        {&Options.OutDatum, "--out-datum"},
+        {&Options.OutSystem, "--out-system"},
     };
     bool Missing = false;
     for (const auto& [Value, Option] : Required)
         if (Value->empty()) {
-            Err << "Missing " << Option << (Options.Settings.empty() ? "" : " (not in the settings file either)")
-                << '\n';
+            Err << "Missing " << Option
+                << (Options.Settings.empty() ? "" : " (not in the settings file either)") << '\n';
             Missing = true;
         }
     return Missing;
@@ -70,12 +68,12 @@ bool ReportMissing(const TWarpOptions& Options, std::ostream& Err)
 
 // ---- Names to catalogue objects
 
-bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelection& Selection, std::ostream& Err)
-{
+bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelection& Selection,
+             std::ostream& Err) {
     bool Found = true;
-    const auto Check = [&](const void* Object, const char* What, const std::string& Name, const char* Option) {
-        if (Object)
-            return;
+    const auto Check = [&](const void* Object, const char* What, const std::string& Name,
+                           const char* Option) {
+        if (Object) return;
         Err << "Unknown " << What << " \"" << Name << "\" (" << Option << ")\n";
         Found = false;
     };
@@ -91,8 +89,7 @@ bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelectio
     Check(Selection.OutSpheroid, "spheroid", Options.OutSpheroid, "--out-spheroid");
     Check(Selection.OutDatum, "datum", Options.OutDatum, "--out-datum");
     Check(Selection.OutProjection, "coordinate system", Options.OutSystem, "--out-system");
-    if (!Found)
-        return false;
+    if (!Found) return false;
     // The names written into the output's georeferencing are the catalogue's own.
     Selection.OutSpheroidName = Selection.OutSpheroid->Name;
     Selection.OutDatumName = Selection.OutDatum->Name;
@@ -103,8 +100,7 @@ bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelectio
 
 // The cell size X of an image, as the desktop program takes it when the image is chosen; for a photo
 // list that of its first image that opens. 1.0 (the window's start value) when none opens.
-double DefaultStep(const TWarpOptions& Options)
-{
+double DefaultStep(const TWarpOptions& Options) {
     std::vector<std::string> Images{Options.Input};
     if (Options.List) {
         TdbPhoto List;
@@ -115,8 +111,7 @@ double DefaultStep(const TWarpOptions& Options)
     }
     for (const std::string& Image : Images) {
         TDataSet2 Set;
-        if (Set.Open(Image, 0, 0, 1, 1, omRead))
-            return Set.GetCellSizeX();
+        if (Set.Open(Image, 0, 0, 1, 1, omRead)) return Set.GetCellSizeX();
     }
     return 1.0;
 }
@@ -128,10 +123,8 @@ class TCliObserver final : public TJobObserver {
 public:
     TCliObserver(std::ostream& Err, bool ShowBar) : FErr(Err), FShowBar(ShowBar) {}
 
-    void ShowProgress(const TProgressView& View) override
-    {
-        if (!FShowBar)
-            return;
+    void ShowProgress(const TProgressView& View) override {
+        if (!FShowBar) return;
         constexpr int Width = 30;
         const int Filled = View.Position * Width / 100;
         FErr << '\r' << (View.ProcessingText.empty() ? "" : View.ProcessingText + "  ") << '['
@@ -143,10 +136,8 @@ public:
     void JobFinished(const std::string&) override { FEnded = true; }
 
     bool Ended() const { return FEnded; }
-    void EndBar()
-    {
-        if (FBarShown)
-            FErr << '\n';
+    void EndBar() {
+        if (FBarShown) FErr << '\n';
     }
 
 private:
@@ -159,8 +150,7 @@ private:
 // Runs the worker in its own thread while this thread waits for Ctrl-C, which becomes a stop request:
 // the worker finishes its current row first. SIGINT is blocked meanwhile (the worker inherits the
 // mask), so it is only ever taken here.
-std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer)
-{
+std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
     sigset_t Interrupt, Previous;
     sigemptyset(&Interrupt);
     sigaddset(&Interrupt, SIGINT);
@@ -168,8 +158,7 @@ std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer)
     Worker.Start();
     const timespec Poll{0, 100'000'000};
     while (!Observer.Ended())
-        if (sigtimedwait(&Interrupt, nullptr, &Poll) == SIGINT)
-            Worker.RequestStop();
+        if (sigtimedwait(&Interrupt, nullptr, &Poll) == SIGINT) Worker.RequestStop();
     const timespec NoWait{0, 0};
     while (sigtimedwait(&Interrupt, nullptr, &NoWait) == SIGINT) {
     } // a late Ctrl-C must not end the process once the job is done
@@ -179,10 +168,8 @@ std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer)
 
 } // namespace
 
-std::optional<std::int32_t> ParseBackground(const std::string& Text)
-{
-    if (Text.empty() || Text.front() == '-')
-        return std::nullopt;
+std::optional<std::int32_t> ParseBackground(const std::string& Text) {
+    if (Text.empty() || Text.front() == '-') return std::nullopt;
     std::size_t Used = 0;
     unsigned long Value = 0;
     try {
@@ -190,17 +177,13 @@ std::optional<std::int32_t> ParseBackground(const std::string& Text)
     } catch (const std::exception&) {
         return std::nullopt;
     }
-    if (Used != Text.size() || Value > 0xFFFFFF)
-        return std::nullopt;
+    if (Used != Text.size() || Value > 0xFFFFFF) return std::nullopt;
     return static_cast<std::int32_t>(Value);
 }
 
-int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err)
-{
-    if (!Options.Settings.empty())
-        TakeSettings(Options);
-    if (ReportMissing(Options, Err))
-        return ExitUsage;
+int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err) {
+    if (!Options.Settings.empty()) TakeSettings(Options);
+    if (ReportMissing(Options, Err)) return ExitUsage;
     TJobOptions Job;
     const std::optional<std::int32_t> Background = ParseBackground(Options.Background.value_or("0"));
     if (!Background) {
@@ -218,8 +201,7 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     Job.OnlyHeaders = Options.OnlyHeaders;
 
     TCSList Catalogue;
-    if (!LoadCatalogueReporting(Catalogue, CatalogueFolder, Err))
-        return ExitFailure;
+    if (!LoadCatalogueReporting(Catalogue, CatalogueFolder, Err)) return ExitFailure;
     TJobSelection Selection;
     if (!Resolve(Catalogue, Options, Selection, Err)) {
         Err << "Run 'vortane-cli catalogue list' for the names the catalogue holds.\n";
@@ -236,18 +218,20 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     return Message == Finished ? ExitSuccess : ExitFailure;
 }
 
-void AddWarpCommand(CLI::App& App, TCliContext& Context)
-{
+void AddWarpCommand(CLI::App& App, TCliContext& Context) {
     CLI::App* Command =
         App.add_subcommand("warp", "Resample a georeferenced image (or every image of a photo list) into "
                                    "another coordinate system");
     auto Options = std::make_shared<TWarpOptions>();
-    Command->add_option("--input", Options->Input, "Input image, or photo list with --list")->type_name("PATH");
-    Command->add_option("--output", Options->Output,
-                        "Output image; its extension chooses the format (with --list: the folder and "
-                        "extension of every output, and the name of the report)")
+    Command->add_option("--input", Options->Input, "Input image, or photo list with --list")
         ->type_name("PATH");
-    const auto AddName = [Command](const char* Name, std::string& Value, const char* Meaning, const char* Type) {
+    Command
+        ->add_option("--output", Options->Output,
+                     "Output image; its extension chooses the format (with --list: the folder and "
+                     "extension of every output, and the name of the report)")
+        ->type_name("PATH");
+    const auto AddName = [Command](const char* Name, std::string& Value, const char* Meaning,
+                                   const char* Type) {
         Command->add_option(Name, Value, Meaning)->type_name(Type);
     };
     AddName("--in-spheroid", Options->InSpheroid, "Spheroid code of the input (e.g. WE)", "CODE");
@@ -256,23 +240,29 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context)
     AddName("--out-spheroid", Options->OutSpheroid, "Spheroid code of the output", "CODE");
     AddName("--out-datum", Options->OutDatum, "Datum name of the output", "NAME");
     AddName("--out-system", Options->OutSystem, "Coordinate system name of the output", "NAME");
-    Command->add_option("--step", Options->Step, "Output cell size in metres, in radians for geographic output systems (default: the input's "
-                        "cell size X)")
+    Command
+        ->add_option(
+            "--step", Options->Step,
+            "Output cell size in metres, in radians for geographic output systems (default: the input's "
+            "cell size X)")
         ->check(CLI::PositiveNumber)
         ->type_name("METRES");
-    Command->add_option("--background", Options->Background,
-                        "Background colour of 3-band images, 0xBBGGRR (default 0x000000)")
+    Command
+        ->add_option("--background", Options->Background,
+                     "Background colour of 3-band images, 0xBBGGRR (default 0x000000)")
         ->type_name("0xBBGGRR");
     const std::string UnitHelp = "0 metre (default), 1 US survey foot";
     Command->add_option("--in-units", Options->InUnits, "Unit of the input coordinates: " + UnitHelp)
         ->type_name("0|1");
     Command->add_option("--out-units", Options->OutUnits, "Unit of the output coordinates: " + UnitHelp)
         ->type_name("0|1");
-    Command->add_flag("--only-headers", Options->OnlyHeaders, "Write the output's header only, compute no cells");
+    Command->add_flag("--only-headers", Options->OnlyHeaders,
+                      "Write the output's header only, compute no cells");
     Command->add_flag("--list", Options->List, "The input is a photo list: process every image it names");
     Command->add_flag("--quiet", Options->Quiet, "No progress bar");
-    Command->add_option("--settings", Options->Settings,
-                        "Take the run from the desktop program's settings file; options given here override it")
+    Command
+        ->add_option("--settings", Options->Settings,
+                     "Take the run from the desktop program's settings file; options given here override it")
         ->type_name("FILE.ini");
     Command->footer(
         "The last line on stdout is the job's final status: \"Successful Finish\" (exit 0) or what\n"

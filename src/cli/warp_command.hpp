@@ -18,13 +18,13 @@ struct TWarpOptions {
     std::string Input, Output;
     std::string InSpheroid, InDatum, InSystem;
     std::string OutSpheroid, OutDatum, OutSystem;
-    std::optional<double> Step;             // metres; default: the input's cell size X
-    std::optional<std::string> Background;  // "0xBBGGRR"
+    std::optional<double> Step;            // metres; default: the input's cell size X
+    std::optional<std::string> Background; // "0xBBGGRR"
     std::optional<int> InUnits, OutUnits;
     bool OnlyHeaders = false;
     bool List = false;
     bool Quiet = false;
-    std::string Settings;                   // the desktop program's ini file
+    std::string Settings; // the desktop program's ini file
 };
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context);

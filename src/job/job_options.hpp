@@ -15,12 +15,12 @@ class TProjection;
 class TSpheroid;
 
 struct TJobOptions {
-    double Step = 1.0;            // output cell size in metres ("Output step")
-    std::int32_t BackGround = 0;  // 24-bit colour: red in the low byte, then green, then blue
-    bool List = false;            // the input name is a photo list, not an image
-    std::int32_t InUnits = 0;     // index into UnitFactors for the input coordinates
-    std::int32_t OutUnits = 0;    // index into UnitFactors for the output coordinates
-    bool OnlyHeaders = false;     // write the output's header only
+    double Step = 1.0;           // output cell size in metres ("Output step")
+    std::int32_t BackGround = 0; // 24-bit colour: red in the low byte, then green, then blue
+    bool List = false;           // the input name is a photo list, not an image
+    std::int32_t InUnits = 0;    // index into UnitFactors for the input coordinates
+    std::int32_t OutUnits = 0;   // index into UnitFactors for the output coordinates
+    bool OnlyHeaders = false;    // write the output's header only
 };
 
 // The coordinate systems of a run. The catalogue owns the objects; two systems are the same exactly

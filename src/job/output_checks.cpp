@@ -14,8 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Every file of the opened input: the cell file the raster mapped and its header.
-std::vector<std::string> InputFiles(const TDataSet2& Input)
-{
+std::vector<std::string> InputFiles(const TDataSet2& Input) {
     std::vector<std::string> Files;
     if (TDataSetRoot2* Raster = Input.Raster()) {
         Files.push_back(Raster->FileName());
@@ -27,17 +26,18 @@ std::vector<std::string> InputFiles(const TDataSet2& Input)
 
 // Every file creating OutFile may write: header formats write a cell file (the name without its
 // extension) beside the header; the others the image itself and a world file beside it.
-std::vector<std::string> OutputFiles(const std::string& OutFile)
-{
+std::vector<std::string> OutputFiles(const std::string& OutFile) {
     const fs::path Path(OutFile);
     switch (FileTypeByExt(OutFile)) {
     case ftErs:
-        return {fs::path(Path).replace_extension().string(), fs::path(Path).replace_extension(".ers").string()};
+        return {fs::path(Path).replace_extension().string(),
+                fs::path(Path).replace_extension(".ers").string()};
     case ftOsd:
     case ftGif:
     case ftDcr:
     case ftBit:
-        return {fs::path(Path).replace_extension().string(), fs::path(Path).replace_extension(".osd").string()};
+        return {fs::path(Path).replace_extension().string(),
+                fs::path(Path).replace_extension(".osd").string()};
     default:
         break;
     }
@@ -52,44 +52,37 @@ std::vector<std::string> OutputFiles(const std::string& OutFile)
 
 } // namespace
 
-bool IsSameFile(const std::string& A, const std::string& B)
-{
+bool IsSameFile(const std::string& A, const std::string& B) {
     std::error_code Error; // also set when either does not exist, which cannot be a clash
     return fs::equivalent(A, B, Error) && !Error;
 }
 
-std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile)
-{
+std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile) {
     for (const std::string& Written : OutputFiles(OutFile))
         for (const std::string& Read : InputFiles(Input))
-            if (IsSameFile(Written, Read))
-                return Read;
+            if (IsSameFile(Written, Read)) return Read;
     return {};
 }
 
 std::optional<std::uint64_t> GridBytes(std::int64_t Columns, std::int64_t Rows, std::int64_t Bands,
-                                       std::uint8_t CellType)
-{
+                                       std::uint8_t CellType) {
     const int CellBytes = GridCellBytes(CellType);
-    if (Columns < 0 || Rows < 0 || Bands < 0 || CellBytes < 0)
-        return std::nullopt;
+    if (Columns < 0 || Rows < 0 || Bands < 0 || CellBytes < 0) return std::nullopt;
     std::uint64_t Bytes = 0;
-    if (__builtin_mul_overflow(static_cast<std::uint64_t>(Columns), static_cast<std::uint64_t>(Rows), &Bytes) ||
+    if (__builtin_mul_overflow(static_cast<std::uint64_t>(Columns), static_cast<std::uint64_t>(Rows),
+                               &Bytes) ||
         __builtin_mul_overflow(Bytes, static_cast<std::uint64_t>(Bands), &Bytes) ||
         __builtin_mul_overflow(Bytes, static_cast<std::uint64_t>(CellBytes), &Bytes))
         return std::nullopt;
     return Bytes;
 }
 
-std::optional<std::uint64_t> FreeBytesFor(const std::string& FileName)
-{
+std::optional<std::uint64_t> FreeBytesFor(const std::string& FileName) {
     fs::path Folder = fs::path(FileName).parent_path();
-    if (Folder.empty())
-        Folder = ".";
+    if (Folder.empty()) Folder = ".";
     std::error_code Error;
     const fs::space_info Space = fs::space(Folder, Error);
-    if (Error)
-        return std::nullopt;
+    if (Error) return std::nullopt;
     return Space.available;
 }
 

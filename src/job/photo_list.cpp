@@ -12,24 +12,20 @@ namespace vortane {
 namespace {
 
 // Fixed-point with exactly 6 decimals and "." whatever the process locale.
-std::string FixedDecimals(double Value)
-{
+std::string FixedDecimals(double Value) {
     char Buffer[400]; // enough for any double in fixed notation
     const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, 6);
     return std::string(Buffer, Result.ptr);
 }
 
-bool IsComment(const std::string& Line)
-{
+bool IsComment(const std::string& Line) {
     return Line.empty() || Line[0] == ' ' || Line[0] == '-' || Line[0] == ';';
 }
 
 // Appends Text and CR LF to FileName (created when missing, emptied first when Truncate).
-bool WriteReportText(const std::string& FileName, const std::string& Text, bool Truncate)
-{
+bool WriteReportText(const std::string& FileName, const std::string& Text, bool Truncate) {
     std::ofstream File(FileName, std::ios::binary | (Truncate ? std::ios::trunc : std::ios::app));
-    if (!File)
-        return false;
+    if (!File) return false;
     File << Text << "\r\n";
     File.close();
     return !File.fail();
@@ -37,27 +33,21 @@ bool WriteReportText(const std::string& FileName, const std::string& Text, bool 
 
 } // namespace
 
-bool TdbPhoto::Load(const std::string& FileName)
-{
+bool TdbPhoto::Load(const std::string& FileName) {
     std::error_code Error;
-    if (!std::filesystem::is_regular_file(FileName, Error))
-        return false;
+    if (!std::filesystem::is_regular_file(FileName, Error)) return false;
     std::ifstream File(FileName, std::ios::binary);
-    if (!File)
-        return false;
+    if (!File) return false;
     Count = 0;
     Names.clear();
     constexpr std::string_view Separators = " \t";
     std::string Line;
     while (std::getline(File, Line)) {
-        if (!Line.empty() && Line.back() == '\r')
-            Line.pop_back();
-        if (IsComment(Line))
-            continue;
+        if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+        if (IsComment(Line)) continue;
         SetParseText(Line);
         const std::string Name = NextToken(Separators);
-        if (Name.empty())
-            continue; // a line of tabs only names nothing
+        if (Name.empty()) continue; // a line of tabs only names nothing
         // The footprint is read for completeness; the run itself needs only the name.
         for (int Field = 0; Field < 4; ++Field)
             (void)StrToFloatDef(NextToken(Separators), 0.0);
@@ -67,26 +57,22 @@ bool TdbPhoto::Load(const std::string& FileName)
     return !File.bad();
 }
 
-std::string FolderOf(const std::string& FileName)
-{
+std::string FolderOf(const std::string& FileName) {
     const std::size_t Slash = FileName.find_last_of('/');
     return Slash == std::string::npos ? std::string() : FileName.substr(0, Slash + 1);
 }
 
-std::string ChangeFileExt(const std::string& FileName, const std::string& Ext)
-{
+std::string ChangeFileExt(const std::string& FileName, const std::string& Ext) {
     std::filesystem::path Path(FileName);
     return Path.replace_extension(Ext).string();
 }
 
-std::string ListOutputName(const std::string& OutFolder, const std::string& Name, const std::string& OutExt)
-{
+std::string ListOutputName(const std::string& OutFolder, const std::string& Name, const std::string& OutExt) {
     return OutFolder + ChangeFileExt(Name, OutExt);
 }
 
-std::string ReportLine(const std::string& Name, const std::string& OutExt, double MinX, double MaxY, double MaxX,
-                       double MinY)
-{
+std::string ReportLine(const std::string& Name, const std::string& OutExt, double MinX, double MaxY,
+                       double MaxX, double MinY) {
     std::string Line = ChangeFileExt(Name, OutExt);
     for (const double Value : {MinX, MaxY, MaxX, MinY}) {
         Line += ' ';
@@ -95,10 +81,11 @@ std::string ReportLine(const std::string& Name, const std::string& OutExt, doubl
     return Line;
 }
 
-bool CreateReport(const std::string& FileName) { return WriteReportText(FileName, ReportFirstLine, true); }
+bool CreateReport(const std::string& FileName) {
+    return WriteReportText(FileName, ReportFirstLine, true);
+}
 
-bool AppendReportLine(const std::string& FileName, const std::string& Line)
-{
+bool AppendReportLine(const std::string& FileName, const std::string& Line) {
     return WriteReportText(FileName, Line, false);
 }
 

@@ -28,8 +28,8 @@ inline constexpr const char* ReportFirstLine = ";File created by Vortane program
 std::string ListOutputName(const std::string& OutFolder, const std::string& Name, const std::string& OutExt);
 
 // One report line: the entry's output name, then west, north, east and south with 6 decimals.
-std::string ReportLine(const std::string& Name, const std::string& OutExt, double MinX, double MaxY, double MaxX,
-                       double MinY);
+std::string ReportLine(const std::string& Name, const std::string& OutExt, double MinX, double MaxY,
+                       double MaxX, double MinY);
 
 // Report file writing; each opens and closes the file so that the report is complete on disk after
 // every entry. False when the file cannot be created or written.

@@ -14,15 +14,13 @@ namespace {
 constexpr int GridSpacing = 50; // cells between the white grid lines
 
 // Distance of a cell from the image centre, as a fraction of the half diagonal (0 to 1).
-double CentreDistance(const TSampleImage& S, int Col, int Row)
-{
+double CentreDistance(const TSampleImage& S, int Col, int Row) {
     const double Dx = (Col - S.Columns / 2.0) / (S.Columns / 2.0);
     const double Dy = (Row - S.Rows / 2.0) / (S.Rows / 2.0);
     return std::hypot(Dx, Dy) / std::numbers::sqrt2;
 }
 
-void ColourCell(const TSampleImage& S, int Col, int Row, float Value[3])
-{
+void ColourCell(const TSampleImage& S, int Col, int Row, float Value[3]) {
     if (Col % GridSpacing == 0 || Row % GridSpacing == 0) {
         Value[0] = Value[1] = Value[2] = 255;
         return;
@@ -33,16 +31,14 @@ void ColourCell(const TSampleImage& S, int Col, int Row, float Value[3])
     Value[2] = float(std::nearbyint(40 + 215 * Ring));
 }
 
-float HillCell(const TSampleImage& S, int Col, int Row)
-{
+float HillCell(const TSampleImage& S, int Col, int Row) {
     const double Distance = CentreDistance(S, Col, Row);
     return float(500 * std::exp(-4 * Distance * Distance) + 20 * std::cos(Distance * 30));
 }
 
 } // namespace
 
-bool WriteSampleImage(const std::string& FileName, const TSampleImage& S, std::string& Error)
-{
+bool WriteSampleImage(const std::string& FileName, const TSampleImage& S, std::string& Error) {
     const bool Colour = S.Bands == 3;
     TDataSet2 Image;
     if (!Image.Open(FileName, S.Columns, S.Rows, Colour ? ctUnsigned8 : ctFloat32, S.Bands, omCreate)) {

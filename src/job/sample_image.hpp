@@ -10,10 +10,10 @@ namespace vortane {
 struct TSampleImage {
     std::int32_t Columns = 600;
     std::int32_t Rows = 400;
-    std::int32_t Bands = 3;            // 3: colour bytes; otherwise single floats
-    double West = 470000.0;            // map position of the top-left corner
+    std::int32_t Bands = 3; // 3: colour bytes; otherwise single floats
+    double West = 470000.0; // map position of the top-left corner
     double North = 5790000.0;
-    double CellSize = 25.0;            // map units
+    double CellSize = 25.0; // map units
     std::string Spheroid = "WE";
     std::string Datum = "WGS84";
     std::string Projection = "NUTM34"; // north of Krakow, near the eastern edge of zone 34

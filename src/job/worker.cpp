@@ -15,13 +15,11 @@ namespace vortane {
 
 namespace {
 
-double DaysSince(std::chrono::steady_clock::time_point Start)
-{
+double DaysSince(std::chrono::steady_clock::time_point Start) {
     return std::chrono::duration<double, std::ratio<86400>>(std::chrono::steady_clock::now() - Start).count();
 }
 
-std::string ExceptionText(const std::exception_ptr& Error)
-{
+std::string ExceptionText(const std::exception_ptr& Error) {
     try {
         std::rethrow_exception(Error);
     } catch (const std::exception& Caught) {
@@ -40,31 +38,32 @@ TMyThread::TMyThread(std::string InName, std::string OutName, const TJobOptions&
       FBackR(static_cast<std::uint8_t>(Options.BackGround & 0xFF)),
       FBackG(static_cast<std::uint8_t>((Options.BackGround >> 8) & 0xFF)),
       FBackB(static_cast<std::uint8_t>((Options.BackGround >> 16) & 0xFF)), FSelection(Selection),
-      FObserver(Observer)
-{
+      FObserver(Observer) {}
+
+TMyThread::~TMyThread() {
+    RequestStop();
 }
 
-TMyThread::~TMyThread() { RequestStop(); }
-
-std::unique_ptr<TMyThread> TMyThread::Create(std::string InName, std::string OutName, const TJobOptions& Options,
-                                             TJobSelection& Selection, TJobObserver& Observer)
-{
-    auto Worker = std::make_unique<TMyThread>(std::move(InName), std::move(OutName), Options, Selection, Observer);
+std::unique_ptr<TMyThread> TMyThread::Create(std::string InName, std::string OutName,
+                                             const TJobOptions& Options, TJobSelection& Selection,
+                                             TJobObserver& Observer) {
+    auto Worker =
+        std::make_unique<TMyThread>(std::move(InName), std::move(OutName), Options, Selection, Observer);
     Worker->Start();
     return Worker;
 }
 
-void TMyThread::Start()
-{
+void TMyThread::Start() {
     FThread = std::jthread([this] { Execute(); });
 }
 
-void TMyThread::Run() { Execute(); }
+void TMyThread::Run() {
+    Execute();
+}
 
 // Nothing may escape: an exception leaving a thread body ends the process. The end event comes last,
 // after every field the observer may read has its final value.
-void TMyThread::Execute()
-{
+void TMyThread::Execute() {
     try {
         JobBody();
     } catch (...) {
@@ -74,14 +73,11 @@ void TMyThread::Execute()
     FObserver.JobFinished(FMessage);
 }
 
-void TMyThread::AddLogLine(const std::string& Text)
-{
-    if (FLog)
-        FLog->AddLine(LongTimeText() + Text);
+void TMyThread::AddLogLine(const std::string& Text) {
+    if (FLog) FLog->AddLine(LongTimeText() + Text);
 }
 
-void TMyThread::JobBody()
-{
+void TMyThread::JobBody() {
     const std::string LogName = ChangeFileExt(FOutName, ".log");
     if (IsSameFile(LogName, FInName)) {
         // Emptying the log would destroy the input; there is nowhere to log that, so only say it.
@@ -109,8 +105,7 @@ void TMyThread::JobBody()
 
 // A failure in the middle of a file (memory, a fault in a conversion) ends that file only: the files
 // are released, the log says why and the run reports it like an open error.
-bool TMyThread::ProcessFile(const std::string& InFile, const std::string& OutFile)
-{
+bool TMyThread::ProcessFile(const std::string& InFile, const std::string& OutFile) {
     try {
         return ProcessFileSteps(InFile, OutFile);
     } catch (...) {
@@ -118,13 +113,11 @@ bool TMyThread::ProcessFile(const std::string& InFile, const std::string& OutFil
     }
     ReleaseFiles();
     AddLogLine(" Processing file: " + InFile + " failed " + FMessage);
-    if (!FOptions.List)
-        FSelection.Busy = false;
+    if (!FOptions.List) FSelection.Busy = false;
     return false;
 }
 
-bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& OutFile)
-{
+bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& OutFile) {
     AddLogLine(" Processing file: " + InFile);
     FStartTime = std::chrono::steady_clock::now();
     FSelection.Busy = true;
@@ -132,8 +125,7 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
     // Inside a list run the list holds Busy until it is done.
     const auto EndFile = [this](bool Result) {
         ReleaseFiles();
-        if (!FOptions.List)
-            FSelection.Busy = false;
+        if (!FOptions.List) FSelection.Busy = false;
         return Result;
     };
 
@@ -147,8 +139,8 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         AddLogLine(" Output file " + OutFile + " open error " + FMessage);
         return EndFile(false);
     }
-    FOutput->SetGeoreference(FSelection.OutSpheroidName, FSelection.OutDatumName, FSelection.OutProjectionName,
-                             FStepX, FStepY, 0, 0, FMinX, FMaxY);
+    FOutput->SetGeoreference(FSelection.OutSpheroidName, FSelection.OutDatumName,
+                             FSelection.OutProjectionName, FStepX, FStepY, 0, 0, FMinX, FMaxY);
 
     if (!FSelection.OnlyHeaders) {
         FInCellSizeX = FInput->GetCellSizeX();
@@ -169,14 +161,12 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
     return EndFile(true);
 }
 
-void TMyThread::ReleaseFiles()
-{
+void TMyThread::ReleaseFiles() {
     FOutput.reset();
     FInput.reset();
 }
 
-bool TMyThread::OpenInput(const std::string& FileName)
-{
+bool TMyThread::OpenInput(const std::string& FileName) {
     FInput = std::make_unique<TDataSet2>();
     if (!FInput->Open(FileName, 0, 0, 1, 1, omRead)) {
         FMessage = "OpenError " + std::to_string(FInput->GetErrorCode());
@@ -193,8 +183,7 @@ bool TMyThread::OpenInput(const std::string& FileName)
     return true;
 }
 
-bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows)
-{
+bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows) {
     if (FileName.empty()) {
         FMessage = "No output file name";
         return false;
@@ -223,8 +212,7 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
 }
 
 // After each row: a stop request ends the loop; otherwise the display gets the row.
-bool TMyThread::RowFinished(std::int32_t Row)
-{
+bool TMyThread::RowFinished(std::int32_t Row) {
     if (FStop.stop_requested()) {
         FMessage = "User Abort";
         return false;
@@ -234,10 +222,8 @@ bool TMyThread::RowFinished(std::int32_t Row)
     return true;
 }
 
-void TMyThread::ShowProgress()
-{
-    if (FTotal == 0 || FCurrent == -1)
-        return;
+void TMyThread::ShowProgress() {
+    if (FTotal == 0 || FCurrent == -1) return;
     TProgressView View;
     View.Position = static_cast<int>(std::nearbyint(double(FCurrent) / FTotal * 100));
     View.ElapsedDays = DaysSince(FStartTime);

@@ -26,12 +26,12 @@ class TdbPhoto;
 
 // What the progress display shows after a row or a list entry.
 struct TProgressView {
-    int Position = 0;            // gauge, 0 to 100
+    int Position = 0; // gauge, 0 to 100
     double ElapsedDays = 0;
     double RemainingDays = 0;
-    std::string ElapsedText;     // "Elapsed Time 0:0:5"
-    std::string RemainingText;   // "Remaining Time 1:2:5"
-    std::string ProcessingText;  // "Processing file 2 of 5" in list runs, else empty
+    std::string ElapsedText;    // "Elapsed Time 0:0:5"
+    std::string RemainingText;  // "Remaining Time 1:2:5"
+    std::string ProcessingText; // "Processing file 2 of 5" in list runs, else empty
 };
 
 class TJobObserver {
@@ -57,8 +57,9 @@ public:
 
     // A worker already running in its own thread. The observer is attached before the thread starts,
     // so the end event cannot be missed however quickly the run ends.
-    static std::unique_ptr<TMyThread> Create(std::string InName, std::string OutName, const TJobOptions& Options,
-                                             TJobSelection& Selection, TJobObserver& Observer);
+    static std::unique_ptr<TMyThread> Create(std::string InName, std::string OutName,
+                                             const TJobOptions& Options, TJobSelection& Selection,
+                                             TJobObserver& Observer);
     void Start(); // runs the job in a new thread; only once, and never after Run
     void Run();   // runs the job in the calling thread and returns after the end event
 

@@ -15,22 +15,23 @@ namespace vortane {
 
 namespace {
 
-double MaxOf(double A, double B) { return A > B ? A : B; }
-double MinOf(double A, double B) { return A < B ? A : B; }
+double MaxOf(double A, double B) {
+    return A > B ? A : B;
+}
+double MinOf(double A, double B) {
+    return A < B ? A : B;
+}
 
 // Steps between two extent edges, rounded half to even, plus one; 0 when that is no 32-bit count.
-std::int32_t GridCount(double Low, double High, double Step)
-{
+std::int32_t GridCount(double Low, double High, double Step) {
     const double Steps = std::nearbyint((High - Low) / Step);
-    if (!(std::fabs(Steps) < double(std::numeric_limits<std::int32_t>::max())))
-        return 0;
+    if (!(std::fabs(Steps) < double(std::numeric_limits<std::int32_t>::max()))) return 0;
     return static_cast<std::int32_t>(std::llabs(static_cast<long long>(Steps)) + 1);
 }
 
 } // namespace
 
-bool TMyThread::ComputeExtent()
-{
+bool TMyThread::ComputeExtent() {
     TJobSelection& S = FSelection;
     // These writes go into the shared catalogue objects and hold for the whole run: the cell mapping
     // computes with them. When both ends name one object, the output values win for both.
@@ -57,7 +58,8 @@ bool TMyThread::ComputeExtent()
         double X = 0, Y = 0;
         InputToOutput(Corner[0], Corner[1], X, Y);
         if (!std::isfinite(X) || !std::isfinite(Y)) {
-            FMessage = "Output extent cannot be computed: an input corner has no position in the output system";
+            FMessage =
+                "Output extent cannot be computed: an input corner has no position in the output system";
             return false;
         }
         FMaxY = MaxOf(Y, FMaxY);
@@ -75,8 +77,7 @@ bool TMyThread::ComputeExtent()
 }
 
 // Used only for the extent. Unlike MapCell it never takes the shortcut for identical systems.
-void TMyThread::InputToOutput(double X, double Y, double& OutX, double& OutY)
-{
+void TMyThread::InputToOutput(double X, double Y, double& OutX, double& OutY) {
     const TJobSelection& S = FSelection;
     double Lat = 0, Lon = 0, H = 0;
     S.InProjection->ProjToGeo(X, Y, 0, Lat, Lon, H);
@@ -91,14 +92,12 @@ void TMyThread::InputToOutput(double X, double Y, double& OutX, double& OutY)
 
 // Output cell (Row, Column) to its input map position in FX, FY. Identical systems need no
 // conversion at all, and an input on the hub spheroid takes the hub position as it is.
-void TMyThread::MapCell(std::int32_t Row, std::int32_t Column)
-{
+void TMyThread::MapCell(std::int32_t Row, std::int32_t Column) {
     const TJobSelection& S = FSelection;
     FY = FMaxY - Row * FStepY;
     FX = FMinX + Column * FStepX;
     const bool SameDatum = IsSameDatum(*S.InSpheroid, *S.InDatum, *S.OutSpheroid, *S.OutDatum);
-    if (SameDatum && S.InProjection == S.OutProjection)
-        return;
+    if (SameDatum && S.InProjection == S.OutProjection) return;
     double Lat = 0, Lon = 0, H = 0;
     S.OutProjection->ProjToGeo(FX, FY, 0, Lat, Lon, H);
     if (!SameDatum) {
@@ -118,8 +117,7 @@ void TMyThread::MapCell(std::int32_t Row, std::int32_t Column)
 
 // Three bands: nearest cell, and input pixels within a mean difference of 6 of the background colour
 // come out exactly as the background colour.
-void TMyThread::ColourLoop()
-{
+void TMyThread::ColourLoop() {
     TDataSetRoot2& In = *FInput->Raster();
     TDataSetRoot2& Out = *FOutput->Raster();
     const float Back[3] = {float(FBackR), float(FBackG), float(FBackB)};
@@ -133,22 +131,20 @@ void TMyThread::ColourLoop()
                 In.SampleNearest(1, Value[1], Col, Line);
                 In.SampleNearest(2, Value[2], Col, Line);
                 const float Mean = (std::fabs(Value[0] - Back[0]) + std::fabs(Value[1] - Back[1]) +
-                                    std::fabs(Value[2] - Back[2])) / 3.0f;
-                if (!(Mean > 6.0f))
-                    std::copy(Back, Back + 3, Value);
+                                    std::fabs(Value[2] - Back[2])) /
+                                   3.0f;
+                if (!(Mean > 6.0f)) std::copy(Back, Back + 3, Value);
             }
             for (std::uint32_t Band = 0; Band < 3; ++Band)
                 Out.WriteCell(Column, Row, Band, Value[Band]);
         }
-        if (!RowFinished(Row))
-            return;
+        if (!RowFinished(Row)) return;
     }
 }
 
 // Any other band count: bilinear reads, 0 where the 2 x 2 neighbourhood leaves the input. The mapping
 // of a cell does not depend on the band, so each row is mapped once.
-void TMyThread::GeneralLoop()
-{
+void TMyThread::GeneralLoop() {
     TDataSetRoot2& Out = *FOutput->Raster();
     const auto Bands = static_cast<std::uint32_t>(FInput->GetBands());
     std::vector<double> RowX(static_cast<std::size_t>(FColumns));
@@ -163,13 +159,11 @@ void TMyThread::GeneralLoop()
             for (std::int32_t Column = 0; Column < FColumns; ++Column) {
                 const auto Index = static_cast<std::size_t>(Column);
                 float Value = 0;
-                if (!FInput->ReadValue(Band, Value, RowX[Index], RowY[Index], true))
-                    Value = 0;
+                if (!FInput->ReadValue(Band, Value, RowX[Index], RowY[Index], true)) Value = 0;
                 Out.WriteCell(Column, Row, Band, Value);
             }
         }
-        if (!RowFinished(Row))
-            return;
+        if (!RowFinished(Row)) return;
     }
 }
 

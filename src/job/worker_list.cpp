@@ -9,15 +9,13 @@ namespace vortane {
 
 namespace {
 
-std::string ProgressLabel(std::int32_t Entry, std::int32_t Count)
-{
+std::string ProgressLabel(std::int32_t Entry, std::int32_t Count) {
     return "Processing file " + std::to_string(Entry) + " of " + std::to_string(Count);
 }
 
 } // namespace
 
-void TMyThread::ProcessList()
-{
+void TMyThread::ProcessList() {
     FStartTime = std::chrono::steady_clock::now();
     FSelection.Busy = true;
     FMessage = "Successful Finish";
@@ -43,10 +41,8 @@ void TMyThread::ProcessList()
 }
 
 // False when the report cannot be written; the entries done so far keep their lines.
-bool TMyThread::ProcessListEntries(const std::string& ReportName)
-{
-    if (!CreateReport(ReportName))
-        return false;
+bool TMyThread::ProcessListEntries(const std::string& ReportName) {
+    if (!CreateReport(ReportName)) return false;
     const std::int32_t Count = FPhotoList->Count;
     std::int32_t Done = 0;
     const auto ListStart = std::chrono::steady_clock::now();

@@ -21,8 +21,7 @@ struct TWarpRun {
     std::string Out, Err;
 };
 
-TWarpRun RunWarpCommand(std::vector<std::string> Args)
-{
+TWarpRun RunWarpCommand(std::vector<std::string> Args) {
     Args.insert(Args.begin(), {"vortane-cli", "warp", "--catalogue", Catalogue, "--quiet"});
     std::vector<const char*> Argv;
     for (const std::string& Arg : Args)
@@ -33,17 +32,16 @@ TWarpRun RunWarpCommand(std::vector<std::string> Args)
     return {ExitCode, Out.str(), Err.str()};
 }
 
-std::string LastLine(const std::string& Text)
-{
+std::string LastLine(const std::string& Text) {
     const std::size_t End = Text.size() - (Text.ends_with('\n') ? 1 : 0);
     const std::size_t Start = Text.rfind('\n', End - 1);
-    return Text.substr(Start == std::string::npos ? 0 : Start + 1, End - (Start == std::string::npos ? 0 : Start + 1));
+    return Text.substr(Start == std::string::npos ? 0 : Start + 1,
+                       End - (Start == std::string::npos ? 0 : Start + 1));
 }
 
 class WarpCommand : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         FDir = std::filesystem::temp_directory_path() /
                ("vortane_warp_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -57,18 +55,16 @@ protected:
     void TearDown() override { std::filesystem::remove_all(FDir); }
     std::string Path(const std::string& Name) const { return (FDir / Name).string(); }
 
-    std::vector<std::string> Zone34To35(const std::string& Out) const
-    {
-        return {"--input",      Path("in.ers"), "--output",   Out,     "--in-spheroid", "WE",
-                "--in-datum",   "WGS84",        "--in-system", "NUTM34", "--out-spheroid", "WE",
-                "--out-datum",  "WGS84",        "--out-system", "NUTM35"};
+    std::vector<std::string> Zone34To35(const std::string& Out) const {
+        return {"--input",     Path("in.ers"), "--output",     Out,      "--in-spheroid",  "WE",
+                "--in-datum",  "WGS84",        "--in-system",  "NUTM34", "--out-spheroid", "WE",
+                "--out-datum", "WGS84",        "--out-system", "NUTM35"};
     }
 
     std::filesystem::path FDir;
 };
 
-TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus)
-{
+TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus) {
     const TWarpRun Done = RunWarpCommand(Zone34To35(Path("out.ers")));
     EXPECT_EQ(Done.ExitCode, 0) << Done.Err;
     EXPECT_EQ(LastLine(Done.Out), "Successful Finish");
@@ -87,8 +83,7 @@ TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus)
     EXPECT_EQ(LastLine(Failed.Out), "OpenError 0");
 }
 
-TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors)
-{
+TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
     const struct {
         std::vector<std::pair<std::size_t, std::string>> Changes;
         std::string Message;
@@ -114,11 +109,11 @@ TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors)
     EXPECT_EQ(RunWarpCommand(BadColour).ExitCode, 2);
 }
 
-TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt)
-{
+TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
     std::ofstream(Path("vortane.ini")) << "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
                                           "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
-                                          "[Files]\nInName=" << Path("in.ers") << "\nOutName=" << Path("ini.ers")
+                                          "[Files]\nInName="
+                                       << Path("in.ers") << "\nOutName=" << Path("ini.ers")
                                        << "\n[Options]\nList=0\nBackGround=255\nInUnits=0\nOutUnits=0\n";
     const TWarpRun FromIni = RunWarpCommand({"--settings", Path("vortane.ini"), "--step", "50"});
     EXPECT_EQ(FromIni.ExitCode, 0) << FromIni.Err;
@@ -132,11 +127,10 @@ TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt)
     EXPECT_EQ(Out.GetCellSizeX(), 25.0);
 }
 
-TEST(WarpBackground, ColoursAreTwentyFourBitNumbers)
-{
+TEST(WarpBackground, ColoursAreTwentyFourBitNumbers) {
     const std::pair<std::string, std::optional<std::int32_t>> Cases[] = {
-        {"0x204060", 0x204060}, {"0XFFFFFF", 0xFFFFFF}, {"255", 255}, {"0", 0},
-        {"0x1000000", std::nullopt}, {"-1", std::nullopt}, {"red", std::nullopt}, {"0x20 ", std::nullopt},
+        {"0x204060", 0x204060},      {"0XFFFFFF", 0xFFFFFF}, {"255", 255},          {"0", 0},
+        {"0x1000000", std::nullopt}, {"-1", std::nullopt},   {"red", std::nullopt}, {"0x20 ", std::nullopt},
         {"", std::nullopt},
     };
     for (const auto& [Text, Colour] : Cases)

@@ -37,20 +37,17 @@ public:
     TFlatTestSystem(std::string SystemName, double East, double North)
         : TProjection(std::move(SystemName)), FalseEasting(East), FalseNorthing(North) {}
     std::string GetParamText() const override { return "flat test system"; }
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override
-    {
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override {
         X = (FalseEasting + Lon * FlatRadius) / UnitFactor;
         Y = (FalseNorthing + Lat * FlatRadius) / UnitFactor;
         Z = H;
     }
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override
-    {
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override {
         Lon = (X * UnitFactor - FalseEasting) / FlatRadius;
         Lat = (Y * UnitFactor - FalseNorthing) / FlatRadius;
         H = Z;
     }
-    void GetAxisNames(std::string& X, std::string& Y, std::string& Z) const override
-    {
+    void GetAxisNames(std::string& X, std::string& Y, std::string& Z) const override {
         X = "X", Y = "Y", Z = "Z";
     }
     std::unique_ptr<TProjection> Clone() const override { return std::make_unique<TFlatTestSystem>(*this); }
@@ -66,13 +63,10 @@ public:
     enum class TFault { Throw, NaN };
     TFaultySystem(TFault FaultKind, int CallsBeforeFault)
         : TFlatTestSystem("faulty", 0, 0), Fault(FaultKind), CallsLeft(CallsBeforeFault) {}
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override
-    {
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override {
         TFlatTestSystem::ProjToGeo(X, Y, Z, Lat, Lon, H);
-        if (CallsLeft-- > 0)
-            return;
-        if (Fault == TFault::Throw)
-            throw std::runtime_error("conversion fault");
+        if (CallsLeft-- > 0) return;
+        if (Fault == TFault::Throw) throw std::runtime_error("conversion fault");
         Lat = Lon = std::nan("");
     }
     TFault Fault;
@@ -81,21 +75,17 @@ public:
 
 class TRecordingObserver final : public TJobObserver {
 public:
-    void ShowProgress(const TProgressView& View) override
-    {
+    void ShowProgress(const TProgressView& View) override {
         Views.push_back(View);
-        if (OnProgress)
-            OnProgress();
+        if (OnProgress) OnProgress();
     }
-    void JobFinished(const std::string& Message) override
-    {
+    void JobFinished(const std::string& Message) override {
         std::lock_guard Lock(FMutex);
         ++EndEvents;
         EndMessage = Message;
         FEnded.notify_all();
     }
-    void WaitForEnd()
-    {
+    void WaitForEnd() {
         std::unique_lock Lock(FMutex);
         FEnded.wait(Lock, [this] { return EndEvents > 0; });
     }
@@ -117,8 +107,7 @@ struct TImage {
     double OriginX = 0, OriginY = 0, CellSizeX = 0, CellSizeY = 0;
     std::string Spheroid, Datum, Projection;
     std::vector<float> Cells;
-    float At(std::int32_t Col, std::int32_t Row, std::int32_t Band = 0) const
-    {
+    float At(std::int32_t Col, std::int32_t Row, std::int32_t Band = 0) const {
         return Cells[static_cast<std::size_t>((Band * Rows + Row) * Columns + Col)];
     }
 };
@@ -127,8 +116,7 @@ using TCellFunction = std::function<float(int Col, int Row, int Band)>;
 
 class JobTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         FDir = std::filesystem::temp_directory_path() /
                ("vortane_job_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -141,8 +129,7 @@ protected:
     std::string Path(const std::string& Name) const { return (FDir / Name).string(); }
 
     // Input and output on WGS 84 with the given systems.
-    void UseSystems(TProjection* In, TProjection* Out)
-    {
+    void UseSystems(TProjection* In, TProjection* Out) {
         Selection.InSpheroid = &Wgs84;
         Selection.InDatum = &Wgs84Datum;
         Selection.InProjection = In;
@@ -157,8 +144,8 @@ protected:
 
     // Columns x Rows cells of CellSize map units whose top-left corner is (OriginX, OriginY).
     std::string WriteImage(const std::string& Name, int Columns, int Rows, int Bands, std::uint8_t CellType,
-                           double OriginX, double OriginY, double CellSize, const TCellFunction& Value) const
-    {
+                           double OriginX, double OriginY, double CellSize,
+                           const TCellFunction& Value) const {
         TDataSet2 Image;
         EXPECT_TRUE(Image.Open(Path(Name), Columns, Rows, CellType, Bands, omCreate)) << Image.GetErrorText();
         Image.SetGeoreference("WE", "WGS84", "FLAT", CellSize, CellSize, 0, 0, OriginX, OriginY);
@@ -169,13 +156,11 @@ protected:
         return Path(Name);
     }
 
-    static TImage ReadImage(const std::string& FileName)
-    {
+    static TImage ReadImage(const std::string& FileName) {
         TImage Image;
         TDataSet2 Set;
         EXPECT_TRUE(Set.Open(FileName, 0, 0, ctUnsigned8, 1, omRead)) << Set.GetErrorText();
-        if (!Set.Raster())
-            return Image;
+        if (!Set.Raster()) return Image;
         Image.Columns = Set.GetColumns();
         Image.Rows = Set.GetRows();
         Image.Bands = Set.GetBands();
@@ -197,22 +182,19 @@ protected:
         return Image;
     }
 
-    static std::vector<std::string> ReadLines(const std::string& FileName)
-    {
+    static std::vector<std::string> ReadLines(const std::string& FileName) {
         std::ifstream File(FileName, std::ios::binary);
         std::vector<std::string> Lines;
         for (std::string Line; std::getline(File, Line);) {
             EXPECT_TRUE(!Line.empty() && Line.back() == '\r') << "line without CR LF: " << Line;
-            if (!Line.empty() && Line.back() == '\r')
-                Line.pop_back();
+            if (!Line.empty() && Line.back() == '\r') Line.pop_back();
             Lines.push_back(Line);
         }
         return Lines;
     }
 
     // The log lines without their leading time of day ("HH:MM:SS").
-    static std::vector<std::string> LogMessages(const std::string& LogName)
-    {
+    static std::vector<std::string> LogMessages(const std::string& LogName) {
         std::vector<std::string> Messages;
         for (const std::string& Line : ReadLines(LogName)) {
             EXPECT_GE(Line.size(), 8u);
@@ -223,12 +205,10 @@ protected:
 
     // Runs the job in this thread; returns its final status.
     std::string RunJob(const std::string& In, const std::string& Out, const TJobOptions& Options,
-                       bool StopFirst = false)
-    {
+                       bool StopFirst = false) {
         Selection.OnlyHeaders = Options.OnlyHeaders;
         TMyThread Worker(In, Out, Options, Selection, Observer);
-        if (StopFirst)
-            Worker.RequestStop();
+        if (StopFirst) Worker.RequestStop();
         Worker.Run();
         EXPECT_EQ(Observer.EndEvents, 1);
         EXPECT_EQ(Observer.EndMessage, Worker.Message());
@@ -236,8 +216,7 @@ protected:
         return Worker.Message();
     }
 
-    static TJobOptions Options(double Step, std::int32_t BackGround = 0)
-    {
+    static TJobOptions Options(double Step, std::int32_t BackGround = 0) {
         TJobOptions Result;
         Result.Step = Step;
         Result.BackGround = BackGround;

@@ -7,8 +7,7 @@ namespace {
 
 class PhotoList : public JobTest {};
 
-TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine)
-{
+TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine) {
     const std::string List = Path("list.txt");
     std::ofstream(List, std::ios::binary) << ";File created by Vortane program\r\n"
                                              "a.ers 1000,5 2000.25 1040 1970\r\n"
@@ -27,8 +26,7 @@ TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine)
     EXPECT_FALSE(Photos.Load(FDir.string())); // a folder is no list
 }
 
-TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals)
-{
+TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals) {
     EXPECT_EQ(ReportLine("a.tif", ".ers", 500000, -12.5, 500100.1234567, -1e-7),
               "a.ers 500000.000000 -12.500000 500100.123457 -0.000000");
     EXPECT_EQ(ReportLine("noext", ".osd", 1, 2, 3, 4), "noext.osd 1.000000 2.000000 3.000000 4.000000");
@@ -37,14 +35,14 @@ TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals)
     EXPECT_EQ(FolderOf("list.txt"), "");
 }
 
-TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened)
-{
+TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
     std::filesystem::create_directories(FDir / "in");
     std::filesystem::create_directories(FDir / "out");
     for (const char* Name : {"in/a.ers", "in/c.ers"})
         WriteImage(Name, 4, 3, 1, ctFloat32, 1000, 2000, 10, [](int C, int R, int) { return float(C * R); });
-    std::ofstream(Path("in/list.txt"), std::ios::binary) << "; three photos\r\na.ers 0 0 0 0\r\nb.ers 0 0 0 0\r\n"
-                                                             "c.ers 0 0 0 0\r\n";
+    std::ofstream(Path("in/list.txt"), std::ios::binary)
+        << "; three photos\r\na.ers 0 0 0 0\r\nb.ers 0 0 0 0\r\n"
+           "c.ers 0 0 0 0\r\n";
     TJobOptions List = Options(10);
     List.List = true;
     EXPECT_EQ(RunJob(Path("in/list.txt"), Path("out/result.ers"), List), "Successful Finish");
@@ -55,18 +53,18 @@ TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened)
                                         "c.ers 1000.000000 2000.000000 1040.000000 1970.000000"}));
     EXPECT_EQ(ReadImage(Path("out/c.ers")).At(3, 2), 6.0f);
     EXPECT_FALSE(std::filesystem::exists(Path("out/b.ers")));
-    EXPECT_EQ(LogMessages(Path("out/result.log")),
-              (std::vector<std::string>{
-                  " Log file created by Vortane program ", " Processing file: " + Path("in/a.ers"),
-                  " Processing file: " + Path("in/a.ers") + " finished", " Processing file: " + Path("in/b.ers"),
-                  " Input file " + Path("in/b.ers") + " open error OpenError 0",
-                  " Processing file: " + Path("in/c.ers"), " Processing file: " + Path("in/c.ers") + " finished"}));
+    EXPECT_EQ(
+        LogMessages(Path("out/result.log")),
+        (std::vector<std::string>{
+            " Log file created by Vortane program ", " Processing file: " + Path("in/a.ers"),
+            " Processing file: " + Path("in/a.ers") + " finished", " Processing file: " + Path("in/b.ers"),
+            " Input file " + Path("in/b.ers") + " open error OpenError 0",
+            " Processing file: " + Path("in/c.ers"), " Processing file: " + Path("in/c.ers") + " finished"}));
 
     // The list label announces the next entry; the last hand-over clears it.
     std::vector<std::string> Labels;
     for (const TProgressView& View : Observer.Views)
-        if (Labels.empty() || Labels.back() != View.ProcessingText)
-            Labels.push_back(View.ProcessingText);
+        if (Labels.empty() || Labels.back() != View.ProcessingText) Labels.push_back(View.ProcessingText);
     EXPECT_EQ(Labels.front(), "Processing file 1 of 3");
     EXPECT_NE(std::find(Labels.begin(), Labels.end(), "Processing file 3 of 3"), Labels.end());
 
@@ -76,8 +74,7 @@ TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened)
     EXPECT_EQ(Report.Names, (std::vector<std::string>{"a.ers", "c.ers"}));
 }
 
-TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList)
-{
+TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList) {
     WriteImage("a.ers", 4, 3, 1, ctFloat32, 1000, 2000, 10, [](int C, int R, int) { return float(C + R); });
     std::ofstream(Path("list.txt")) << "a.ers\na.ers\n";
     TJobOptions List = Options(10);

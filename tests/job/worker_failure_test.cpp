@@ -7,40 +7,42 @@
 namespace vortane::testing {
 namespace {
 
-std::string FileBytes(const std::string& FileName)
-{
+std::string FileBytes(const std::string& FileName) {
     std::ifstream File(FileName, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(File), {});
 }
 
 class JobFailure : public JobTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         JobTest::SetUp();
-        In = WriteImage("in.ers", 4, 3, 1, ctFloat32, 1000, 2000, 10, [](int C, int R, int) { return float(C + R); });
+        In = WriteImage("in.ers", 4, 3, 1, ctFloat32, 1000, 2000, 10,
+                        [](int C, int R, int) { return float(C + R); });
     }
     std::string In;
 };
 
-TEST_F(JobFailure, ARunWithoutItsSelectionOrWithBadOptionsDoesNotStart)
-{
+TEST_F(JobFailure, ARunWithoutItsSelectionOrWithBadOptionsDoesNotStart) {
     const struct {
         std::function<void(TJobSelection&, TJobOptions&)> Break;
         std::string Message;
     } Cases[] = {
         {[](TJobSelection& S, TJobOptions&) { S.InSpheroid = nullptr; }, "No input spheroid selected"},
         {[](TJobSelection& S, TJobOptions&) { S.InDatum = nullptr; }, "No input datum selected"},
-        {[](TJobSelection& S, TJobOptions&) { S.InProjection = nullptr; }, "No input coordinate system selected"},
+        {[](TJobSelection& S, TJobOptions&) { S.InProjection = nullptr; },
+         "No input coordinate system selected"},
         {[](TJobSelection& S, TJobOptions&) { S.OutSpheroid = nullptr; }, "No output spheroid selected"},
         {[](TJobSelection& S, TJobOptions&) { S.OutDatum = nullptr; }, "No output datum selected"},
-        {[](TJobSelection& S, TJobOptions&) { S.OutProjection = nullptr; }, "No output coordinate system selected"},
+        {[](TJobSelection& S, TJobOptions&) { S.OutProjection = nullptr; },
+         "No output coordinate system selected"},
         {[](TJobSelection& S, TJobOptions&) { S.HubSpheroid = nullptr; }, "Hub spheroid WE not found"},
         {[](TJobSelection&, TJobOptions& O) { O.InUnits = 2; }, "Unknown input unit index 2"},
         {[](TJobSelection&, TJobOptions& O) { O.OutUnits = -1; }, "Unknown output unit index -1"},
         {[](TJobSelection&, TJobOptions& O) { O.Step = 0; }, "Output step must be a positive number"},
-        {[](TJobSelection&, TJobOptions& O) { O.Step = std::nan(""); }, "Output step must be a positive number"},
-        {[](TJobSelection& S, TJobOptions& O) { O.List = true, S.InSpheroid = nullptr; }, "No input spheroid selected"},
+        {[](TJobSelection&, TJobOptions& O) { O.Step = std::nan(""); },
+         "Output step must be a positive number"},
+        {[](TJobSelection& S, TJobOptions& O) { O.List = true, S.InSpheroid = nullptr; },
+         "No input spheroid selected"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Message);
@@ -55,17 +57,16 @@ TEST_F(JobFailure, ARunWithoutItsSelectionOrWithBadOptionsDoesNotStart)
     }
 }
 
-TEST_F(JobFailure, AnOutputThatResolvesToAnInputFileIsRefused)
-{
+TEST_F(JobFailure, AnOutputThatResolvesToAnInputFileIsRefused) {
     const std::string HeaderBefore = FileBytes(In), CellsBefore = FileBytes(Path("in"));
     const struct {
         std::string Out;
         std::string Clash;
     } Cases[] = {
-        {In, Path("in")},                         // the input's own name: its cells come first
+        {In, Path("in")},                          // the input's own name: its cells come first
         {FDir.string() + "/./in.ers", Path("in")}, // another spelling of it
-        {Path("in.osd"), Path("in")},             // a header format whose cell file is the input's
-        {Path("in.ers.ers"), In},                 // whose cell file would be the input's header
+        {Path("in.osd"), Path("in")},              // a header format whose cell file is the input's
+        {Path("in.ers.ers"), In},                  // whose cell file would be the input's header
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Out);
@@ -76,12 +77,11 @@ TEST_F(JobFailure, AnOutputThatResolvesToAnInputFileIsRefused)
         EXPECT_EQ(FileBytes(In), HeaderBefore);
         EXPECT_EQ(FileBytes(Path("in")), CellsBefore);
     }
-    EXPECT_EQ(LogMessages(Path("in.ers.log")).back(),
-              " Output file " + Path("in.ers.ers") + " open error " + "Output would overwrite the input file " + In);
+    EXPECT_EQ(LogMessages(Path("in.ers.log")).back(), " Output file " + Path("in.ers.ers") + " open error " +
+                                                          "Output would overwrite the input file " + In);
 }
 
-TEST_F(JobFailure, AListIsNeverReplacedByTheReportOrTheLogOfItsRun)
-{
+TEST_F(JobFailure, AListIsNeverReplacedByTheReportOrTheLogOfItsRun) {
     const struct {
         std::string List, Model, Message;
     } Cases[] = {
@@ -101,8 +101,7 @@ TEST_F(JobFailure, AListIsNeverReplacedByTheReportOrTheLogOfItsRun)
     }
 }
 
-TEST_F(JobFailure, AGridTooLargeToCreateFailsWithAClearStatus)
-{
+TEST_F(JobFailure, AGridTooLargeToCreateFailsWithAClearStatus) {
     const struct {
         double Step;
         std::string MessageStart;
@@ -116,12 +115,12 @@ TEST_F(JobFailure, AGridTooLargeToCreateFailsWithAClearStatus)
         const std::string Message = RunJob(In, Path("huge.ers"), Options(Case.Step));
         EXPECT_EQ(Message.rfind(Case.MessageStart, 0), 0u) << Message;
         EXPECT_FALSE(std::filesystem::exists(Path("huge")));
-        EXPECT_EQ(LogMessages(Path("huge.log")).back(), " Output file " + Path("huge.ers") + " open error " + Message);
+        EXPECT_EQ(LogMessages(Path("huge.log")).back(),
+                  " Output file " + Path("huge.ers") + " open error " + Message);
     }
 }
 
-TEST_F(JobFailure, AFaultInsideTheCellLoopsEndsTheFileWithAStatusAndALogLine)
-{
+TEST_F(JobFailure, AFaultInsideTheCellLoopsEndsTheFileWithAStatusAndALogLine) {
     // Three conversions succeed (the cells of row 0, as the extent does not use this direction), then
     // the output system throws; in a thread as well as in place.
     for (bool Threaded : {false, true}) {
@@ -145,13 +144,13 @@ TEST_F(JobFailure, AFaultInsideTheCellLoopsEndsTheFileWithAStatusAndALogLine)
     }
 }
 
-TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops)
-{
+TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops) {
     // An input system with no position for the corners: no extent, so no output.
     TFaultySystem NoCorners(TFaultySystem::TFault::NaN, 0);
     UseSystems(&NoCorners, &InFlat);
     const std::string Message = RunJob(In, Path("nan.ers"), Options(10));
-    EXPECT_EQ(Message, "Output extent cannot be computed: an input corner has no position in the output system");
+    EXPECT_EQ(Message,
+              "Output extent cannot be computed: an input corner has no position in the output system");
     EXPECT_FALSE(std::filesystem::exists(Path("nan.ers")));
 
     // An output system with no position for the cells: every cell reads as outside the input.
@@ -165,8 +164,7 @@ TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops)
         EXPECT_EQ(Cell, 0.0f);
 }
 
-TEST_F(JobFailure, AReportThatCannotBeWrittenEndsTheListRunCleanly)
-{
+TEST_F(JobFailure, AReportThatCannotBeWrittenEndsTheListRunCleanly) {
     std::ofstream(Path("list.txt")) << "in.ers 0 0 0 0\n";
     TJobOptions List = Options(10);
     List.List = true;

@@ -13,10 +13,11 @@ constexpr double CellSize = 10.0;
 constexpr double West = 1000.0, North = 2000.0;
 
 // A linear function of the cell position: bilinear interpolation reproduces it exactly.
-float Linear(double Col, double Row) { return float(1 + 2 * Col + 3 * Row); }
+float Linear(double Col, double Row) {
+    return float(1 + 2 * Col + 3 * Row);
+}
 
-TEST_F(JobTest, IdenticalSystemsCopyTheCellsAndAddOneEmptyColumnAndRow)
-{
+TEST_F(JobTest, IdenticalSystemsCopyTheCellsAndAddOneEmptyColumnAndRow) {
     const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
                                       [](int C, int R, int) { return Linear(C, R); });
     EXPECT_EQ(RunJob(In, Path("out.ers"), Options(CellSize)), "Successful Finish");
@@ -39,8 +40,7 @@ TEST_F(JobTest, IdenticalSystemsCopyTheCellsAndAddOneEmptyColumnAndRow)
                                         " Processing file: " + In + " finished"}));
 }
 
-TEST_F(JobTest, ColourImagesMovedByATranslationTakeTheBackgroundWithinAMeanDifferenceOfSix)
-{
+TEST_F(JobTest, ColourImagesMovedByATranslationTakeTheBackgroundWithinAMeanDifferenceOfSix) {
     // Background 0x204060: red 0x60, green 0x40, blue 0x20.
     constexpr int Background = 0x204060;
     const int Back[3] = {0x60, 0x40, 0x20};
@@ -50,17 +50,15 @@ TEST_F(JobTest, ColourImagesMovedByATranslationTakeTheBackgroundWithinAMeanDiffe
         bool Kept;
     };
     const TPixel Pixels[] = {
-        {0, 0, {6, 6, 6}, false},   // mean exactly 6
-        {1, 0, {7, 6, 6}, true},    // mean 6.33
-        {2, 0, {-6, -6, -6}, false},
-        {0, 1, {-7, -6, -6}, true},
-        {1, 1, {18, 0, 0}, false},  // one channel far off, mean still 6
+        {0, 0, {6, 6, 6}, false}, // mean exactly 6
+        {1, 0, {7, 6, 6}, true},  // mean 6.33
+        {2, 0, {-6, -6, -6}, false}, {0, 1, {-7, -6, -6}, true},
+        {1, 1, {18, 0, 0}, false}, // one channel far off, mean still 6
         {2, 1, {19, 0, 0}, true},
     };
     const auto Value = [&](int C, int R, int B) {
         for (const TPixel& P : Pixels)
-            if (P.Col == C && P.Row == R)
-                return float(Back[B] + P.Delta[B]);
+            if (P.Col == C && P.Row == R) return float(Back[B] + P.Delta[B]);
         return 0.0f;
     };
     UseSystems(&InFlat, &OutFlat); // a pure translation by (1000, -500)
@@ -80,12 +78,12 @@ TEST_F(JobTest, ColourImagesMovedByATranslationTakeTheBackgroundWithinAMeanDiffe
                 for (const TPixel& P : Pixels)
                     Kept = Kept || (P.Col == C && P.Row == R && P.Kept);
                 // Cells beyond the input and cells near the background both come out as background.
-                EXPECT_EQ(Out.At(C, R, B), Kept ? Value(C, R, B) : float(Back[B])) << C << "," << R << "," << B;
+                EXPECT_EQ(Out.At(C, R, B), Kept ? Value(C, R, B) : float(Back[B]))
+                    << C << "," << R << "," << B;
             }
 }
 
-TEST_F(JobTest, BilinearReadsGiveZeroWhereTheTwoByTwoBlockLeavesTheInput)
-{
+TEST_F(JobTest, BilinearReadsGiveZeroWhereTheTwoByTwoBlockLeavesTheInput) {
     // 3 x 3 input cells sampled every half cell: output cell (c, r) reads input position (c/2, r/2).
     const std::string In = WriteImage("in.ers", 3, 3, 1, ctFloat32, 0, 30, CellSize,
                                       [](int C, int R, int) { return Linear(C, R); });
@@ -98,13 +96,13 @@ TEST_F(JobTest, BilinearReadsGiveZeroWhereTheTwoByTwoBlockLeavesTheInput)
         for (int C = 0; C < 7; ++C) {
             const double Col = C / 2.0, Row = R / 2.0;
             const bool Integral = C % 2 == 0 && R % 2 == 0;
-            const bool Fits = Integral ? Col < 3 && Row < 3 : std::floor(Col) + 1 < 3 && std::floor(Row) + 1 < 3;
+            const bool Fits =
+                Integral ? Col < 3 && Row < 3 : std::floor(Col) + 1 < 3 && std::floor(Row) + 1 < 3;
             EXPECT_FLOAT_EQ(Out.At(C, R), Fits ? Linear(Col, Row) : 0.0f) << C << "," << R;
         }
 }
 
-TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt)
-{
+TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt) {
     // Input on WGS 84 (the hub), output on International 1924 with a three-parameter datum; both
     // flat systems, near 45 N 10 E.
     TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
@@ -124,16 +122,20 @@ TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt)
                                            "+step +inv +proj=cart +ellps=WGS84");
     ASSERT_NE(Ed50ToWgs84, nullptr);
     const auto Carry = [&](double X, double Y, PJ_DIRECTION Direction) {
-        const PJ_COORD Geo = proj_trans(Ed50ToWgs84, Direction, proj_coord(X / FlatRadius, Y / FlatRadius, 0, 0));
+        const PJ_COORD Geo =
+            proj_trans(Ed50ToWgs84, Direction, proj_coord(X / FlatRadius, Y / FlatRadius, 0, 0));
         return std::pair{Geo.lpz.lam * FlatRadius, Geo.lpz.phi * FlatRadius};
     };
 
     // The extent: the four input corners carried into the output.
     double MinX = 1e100, MaxY = -1e100, MaxX = -1e100, MinY = 1e100;
-    for (const auto& [X, Y] : {std::pair{OX, OY}, {OX + Size * CellSize, OY}, {OX + Size * CellSize, OY - Size * CellSize},
+    for (const auto& [X, Y] : {std::pair{OX, OY},
+                               {OX + Size * CellSize, OY},
+                               {OX + Size * CellSize, OY - Size * CellSize},
                                {OX, OY - Size * CellSize}}) {
         const auto [OutX, OutY] = Carry(X, Y, PJ_INV);
-        MinX = std::min(MinX, OutX), MaxX = std::max(MaxX, OutX), MinY = std::min(MinY, OutY), MaxY = std::max(MaxY, OutY);
+        MinX = std::min(MinX, OutX), MaxX = std::max(MaxX, OutX), MinY = std::min(MinY, OutY),
+        MaxY = std::max(MaxY, OutY);
     }
     constexpr double Metre = 1.0, Millimetre = 1e-3;
     // 1 mm on the ground is 1e-4 cells, up to 5e-4 in value (the value grows by 2 per column, 3 per row).
@@ -161,8 +163,7 @@ TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt)
     proj_context_destroy(Context);
 }
 
-TEST_F(JobTest, OutputInUsSurveyFeetDividesTheStepAndTheExtent)
-{
+TEST_F(JobTest, OutputInUsSurveyFeetDividesTheStepAndTheExtent) {
     constexpr double Foot = 0.3048006096012192;
     TFlatTestSystem OutFeet("FLAT FEET", 0, 0);
     UseSystems(&InFlat, &OutFeet);
@@ -190,8 +191,7 @@ TEST_F(JobTest, OutputInUsSurveyFeetDividesTheStepAndTheExtent)
         }
 }
 
-TEST_F(JobTest, OneSystemObjectOnBothEndsTakesTheOutputUnitForBoth)
-{
+TEST_F(JobTest, OneSystemObjectOnBothEndsTakesTheOutputUnitForBoth) {
     // The input coordinates are read in feet too, so the extent keeps the input's numbers and the
     // cells take no conversion at all: only the step is divided.
     const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
@@ -211,8 +211,7 @@ TEST_F(JobTest, OneSystemObjectOnBothEndsTakesTheOutputUnitForBoth)
     }
 }
 
-TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells)
-{
+TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells) {
     const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
                                       [](int C, int R, int) { return Linear(C, R); });
     const struct {
@@ -245,8 +244,7 @@ TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells)
     }
 }
 
-TEST_F(JobTest, AStopRequestEndsTheRunAfterTheCurrentRow)
-{
+TEST_F(JobTest, AStopRequestEndsTheRunAfterTheCurrentRow) {
     const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
                                       [](int C, int R, int) { return Linear(C, R); });
     EXPECT_EQ(RunJob(In, Path("stopped.ers"), Options(CellSize), /*StopFirst=*/true), "User Abort");
@@ -259,14 +257,14 @@ TEST_F(JobTest, AStopRequestEndsTheRunAfterTheCurrentRow)
     EXPECT_EQ(LogMessages(Path("stopped.log")).back(), " Processing file: " + In + " finished");
 }
 
-TEST_F(JobTest, RunningTheSameJobTwiceGivesIdenticalBytes)
-{
+TEST_F(JobTest, RunningTheSameJobTwiceGivesIdenticalBytes) {
     TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
     Selection.OutSpheroid = &International;
     Selection.OutDatum = &Ed50;
     Selection.OutProjection = &OutEd50;
-    const std::string In = WriteImage("in.ers", 16, 12, 3, ctUnsigned8, 700000, 3300000, CellSize,
-                                      [](int C, int R, int B) { return float((C * 16 + R * 5 + B * 70) % 256); });
+    const std::string In =
+        WriteImage("in.ers", 16, 12, 3, ctUnsigned8, 700000, 3300000, CellSize,
+                   [](int C, int R, int B) { return float((C * 16 + R * 5 + B * 70) % 256); });
     for (const char* Name : {"first.ers", "second.ers"}) {
         Observer.EndEvents = 0;
         EXPECT_EQ(RunJob(In, Path(Name), Options(7.5, 0x102030)), "Successful Finish");
@@ -279,7 +277,8 @@ TEST_F(JobTest, RunningTheSameJobTwiceGivesIdenticalBytes)
     EXPECT_FALSE(First.empty());
     EXPECT_EQ(First, Second);
     // The headers differ only in their time stamp.
-    std::vector<std::string> FirstHeader = ReadLines(Path("first.ers")), SecondHeader = ReadLines(Path("second.ers"));
+    std::vector<std::string> FirstHeader = ReadLines(Path("first.ers")),
+                             SecondHeader = ReadLines(Path("second.ers"));
     ASSERT_EQ(FirstHeader.size(), SecondHeader.size());
     for (std::size_t I = 0; I < FirstHeader.size(); ++I)
         if (FirstHeader[I].find("LastUpdated") == std::string::npos) {
@@ -287,8 +286,7 @@ TEST_F(JobTest, RunningTheSameJobTwiceGivesIdenticalBytes)
         }
 }
 
-TEST_F(JobTest, AWorkerThreadHandsOverEveryRowAndEndsOnce)
-{
+TEST_F(JobTest, AWorkerThreadHandsOverEveryRowAndEndsOnce) {
     const std::string In = WriteImage("in.ers", 4, 3, 3, ctUnsigned8, West, North, CellSize,
                                       [](int C, int R, int B) { return float(100 + C + R + B); });
     std::thread::id ProgressThread;
