@@ -2,7 +2,7 @@
 
 #include "crs/french_grid.hpp"
 #include "crs/nadcon.hpp"
-#include "text/map.hpp"
+#include "text/catalogue_file.hpp"
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
@@ -21,19 +21,9 @@ double ReadNumber() {
     return StrToFloatDef(NextToken(FieldSeparator), 0.0);
 }
 
-bool IsDataLine(const std::string& Line) {
-    return !Line.empty() && Line.front() != ';';
-}
-
 bool FileExists(const std::string& Path) {
     std::error_code Error;
     return !Path.empty() && std::filesystem::exists(Path, Error);
-}
-
-bool IsEmptyFile(const std::string& Path) {
-    std::error_code Error;
-    return std::filesystem::is_regular_file(Path, Error) && std::filesystem::file_size(Path, Error) == 0 &&
-           !Error;
 }
 
 } // namespace
@@ -85,21 +75,7 @@ bool TDatumList::LoadFromFile(const std::string& FileName, const std::string& Na
 }
 
 bool TDatumList::ReadDatumLines(const std::string& FileName) {
-    // A file without bytes holds no datum lines, which is not an error; the mapping reader cannot
-    // map it, so it is answered here.
-    if (IsEmptyFile(FileName)) return true;
-    try {
-        TReadLine Reader(FileName);
-        std::string Line;
-        for (;;) {
-            Reader.ReadLine(Line);
-            if (IsEndMarker(Line)) return true;
-            const std::string Decoded = DecodeCatalogueLine(Line);
-            if (IsDataLine(Decoded)) Add(std::make_unique<TDatumRecord>(Decoded));
-        }
-    } catch (const EReadLineError&) {
-        return false;
-    }
+    return AddCatalogueEntries<TDatumRecord>(*this, FileName);
 }
 
 // Missing grid files only leave the grid datum out; a grid file that exists but cannot be used is

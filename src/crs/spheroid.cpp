@@ -1,12 +1,10 @@
 #include "crs/spheroid.hpp"
 
-#include "text/map.hpp"
+#include "text/catalogue_file.hpp"
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
 #include <cmath>
-#include <filesystem>
-#include <system_error>
 
 namespace vortane {
 
@@ -31,8 +29,6 @@ double ReadFlattening(const std::string& Field) {
     if (!(std::isfinite(InverseF) && InverseF > 1.0)) return 1.0 / DefaultInverseF;
     return 1.0 / InverseF;
 }
-
-bool IsDataLine(const std::string& Line) { return !Line.empty() && Line.front() != ';'; }
 
 } // namespace
 
@@ -77,25 +73,7 @@ bool TSpheroid::AddPrjType(const std::string& TypeName, const TCodeList* Systems
 }
 
 bool TSpherList::LoadFromFile(const std::string& FileName) {
-    // Only regular files: a folder cannot be read, and opening a pipe could wait forever.
-    std::error_code Error;
-    if (FileName.empty() || !std::filesystem::is_regular_file(FileName, Error)) return false;
-    // A file without bytes holds no data lines, which is not an error; the mapping reader cannot
-    // map it, so it is answered here.
-    if (std::filesystem::file_size(FileName, Error) == 0 && !Error) return true;
-    try {
-        TReadLine Reader(FileName);
-        std::string Line;
-        for (;;) {
-            Reader.ReadLine(Line);
-            if (IsEndMarker(Line)) break;
-            const std::string Decoded = DecodeCatalogueLine(Line);
-            if (IsDataLine(Decoded)) Add(std::make_unique<TSpheroid>(Decoded));
-        }
-    } catch (const EReadLineError&) {
-        return false;
-    }
-    return true;
+    return AddCatalogueEntries<TSpheroid>(*this, FileName);
 }
 
 } // namespace vortane

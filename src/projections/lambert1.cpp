@@ -1,7 +1,7 @@
 #include "projections/lambert1.hpp"
 
 #include "projections/param_text.hpp"
-#include "projections/record_fields.hpp"
+#include "text/catalogue_file.hpp"
 
 namespace vortane {
 
@@ -10,18 +10,8 @@ std::unique_ptr<TProjection> TLambert1::Clone() const {
 }
 
 void TLambert1::ComputeConstants() {
-    const auto [t, T, c, N, eta2] = OriginTerms();
+    const auto [t, T, c, c2, c3, c4, c5, N, N2, N3, N4, N5, eta2, eta4, eta6] = OriginTerms();
     const double t3 = T * t;
-    const double c2 = c * c;
-    const double c3 = c2 * c;
-    const double c4 = c2 * c2;
-    const double c5 = c4 * c;
-    const double N2 = N * N;
-    const double N3 = N2 * N;
-    const double N4 = N3 * N;
-    const double N5 = N4 * N;
-    const double eta4 = eta2 * eta2;
-    const double eta6 = eta4 * eta2;
 
     // Northing in Δφ (n) and Δλ (e).
     FNorthing.N1 = N * (1 - eta2 + eta4 - eta6);
@@ -79,8 +69,7 @@ std::string TLambert1::GetParamText() const {
 }
 
 bool TLambert1List::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName,
-                                [this](const std::string& Line) { Add(std::make_unique<TLambert1>(Line)); });
+    return AddCatalogueEntries<TLambert1>(*this, FileName);
 }
 
 } // namespace vortane

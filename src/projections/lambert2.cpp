@@ -4,6 +4,7 @@
 #include "projections/param_text.hpp"
 #include "projections/projection_math.hpp"
 #include "projections/record_fields.hpp"
+#include "text/catalogue_file.hpp"
 
 #include <cmath>
 
@@ -11,7 +12,7 @@ namespace vortane {
 
 TLambert2::TLambert2(const std::string& Line) : TProjection("") {
     TRecordFields Fields(Line);
-    SpheroidCode = Fields.NextText().substr(0, 3);
+    SpheroidCode = Fields.NextSpheroidCode();
     Name = Fields.NextText();
     FalseNorthing = Fields.NextNumber(0.0);
     FalseEasting = Fields.NextNumber(0.0);
@@ -35,8 +36,8 @@ double TLambert2::IsoT(double Phi, double E) {
 
 void TLambert2::ComputeConstants() {
     const double A = Spheroid.A;
-    FM1 = Spheroid.RadiusN(StdParallel1) * std::cos(StdParallel1) / A;
-    FM2 = Spheroid.RadiusN(StdParallel2) * std::cos(StdParallel2) / A;
+    FM1 = ParallelRadius(Spheroid, StdParallel1) / A;
+    FM2 = ParallelRadius(Spheroid, StdParallel2) / A;
     FEcc = std::sqrt(Spheroid.E2());
     FT1 = IsoT(StdParallel1, FEcc);
     FT2 = IsoT(StdParallel2, FEcc);
@@ -76,16 +77,6 @@ int TLambert2::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     return Result.Steps;
 }
 
-void TLambert2::XYToGrid(double X, double Y, double& Easting, double& Northing) const {
-    Easting = ScaleFactor * X + FalseEasting;
-    Northing = ScaleFactor * Y + FalseNorthing;
-}
-
-void TLambert2::GridToXY(double Easting, double Northing, double& X, double& Y) const {
-    X = (Easting - FalseEasting) / ScaleFactor;
-    Y = (Northing - FalseNorthing) / ScaleFactor;
-}
-
 void TLambert2::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
     if (!Ready) ComputeConstants();
     double PlaneX = 0.0;
@@ -115,8 +106,7 @@ void TLambert2::GetAxisNames(std::string& XName, std::string& YName, std::string
 }
 
 bool TLambert2List::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName,
-                                [this](const std::string& Line) { Add(std::make_unique<TLambert2>(Line)); });
+    return AddCatalogueEntries<TLambert2>(*this, FileName);
 }
 
 } // namespace vortane

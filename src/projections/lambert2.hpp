@@ -5,13 +5,14 @@
 // Eastings and northings are metres; UnitFactor is not applied.
 
 #include "crs/projection.hpp"
+#include "projections/false_origin.hpp"
 
 #include <memory>
 #include <string>
 
 namespace vortane {
 
-class TLambert2 final : public TProjection {
+class TLambert2 final : public TProjection, public TFalseOrigin {
 public:
     // From one decoded record: spheroid code, name, false northing, false easting, two reserved numbers,
     // scale factor, central meridian (radians; a negative value has 2π added), first and second
@@ -34,13 +35,8 @@ public:
     void GeoToXY(double Lat, double Lon, double& X, double& Y) const;
     // Latitude and longitude of the unscaled plane point (X, Y); returns the latitude steps taken.
     int XYToGeo(double X, double Y, double& Lat, double& Lon) const;
-    void XYToGrid(double X, double Y, double& Easting, double& Northing) const;
-    void GridToXY(double Easting, double Northing, double& X, double& Y) const;
 
     std::string SpheroidCode;     // at most 3 characters
-    double FalseNorthing = 0.0;   // metres
-    double FalseEasting = 0.0;    // metres
-    double ScaleFactor = 1.0;     // k0, applied to both plane results
     double CentralMeridian = 0.0; // λ0, radians, in [0, 2π) for values read from a record
     double StdParallel1 = 0.0;    // φ1, radians
     double StdParallel2 = 0.0;    // φ2, radians

@@ -4,6 +4,7 @@
 #include "projections/param_text.hpp"
 #include "projections/projection_math.hpp"
 #include "projections/record_fields.hpp"
+#include "text/catalogue_file.hpp"
 
 #include <cmath>
 
@@ -17,7 +18,7 @@ constexpr double ApexY = 15000000.0;
 
 TLambEren::TLambEren(const std::string& Line) : TProjection("") {
     TRecordFields Fields(Line);
-    SpheroidCode = Fields.NextText().substr(0, 3);
+    SpheroidCode = Fields.NextSpheroidCode();
     Name = Fields.NextText();
     FalseNorthing = Fields.NextNumber(0.0);
     FalseEasting = Fields.NextNumber(0.0);
@@ -47,8 +48,8 @@ double TLambEren::IsoLat(double Phi) const {
 TLambEren::TCone TLambEren::Cone() const {
     const double Q1 = IsoLat(StdParallel1);
     const double Q2 = IsoLat(StdParallel2);
-    const double Parallel1Radius = Spheroid.RadiusN(StdParallel1) * std::cos(StdParallel1);
-    const double Parallel2Radius = Spheroid.RadiusN(StdParallel2) * std::cos(StdParallel2);
+    const double Parallel1Radius = ParallelRadius(Spheroid, StdParallel1);
+    const double Parallel2Radius = ParallelRadius(Spheroid, StdParallel2);
     const double N = (std::log(Parallel1Radius) - std::log(Parallel2Radius)) / (Q2 - Q1);
     return {N, Parallel1Radius / (N * std::exp(-N * Q1))};
 }
@@ -81,16 +82,6 @@ int TLambEren::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     return Result.Steps;
 }
 
-void TLambEren::XYToGrid(double X, double Y, double& Easting, double& Northing) const {
-    Easting = ScaleFactor * X + FalseEasting;
-    Northing = ScaleFactor * Y + FalseNorthing;
-}
-
-void TLambEren::GridToXY(double Easting, double Northing, double& X, double& Y) const {
-    X = (Easting - FalseEasting) / ScaleFactor;
-    Y = (Northing - FalseNorthing) / ScaleFactor;
-}
-
 void TLambEren::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
     Ready = true;
     double PlaneX = 0.0;
@@ -120,8 +111,7 @@ void TLambEren::GetAxisNames(std::string& XName, std::string& YName, std::string
 }
 
 bool TLamberEnList::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName,
-                                [this](const std::string& Line) { Add(std::make_unique<TLambEren>(Line)); });
+    return AddCatalogueEntries<TLambEren>(*this, FileName);
 }
 
 } // namespace vortane

@@ -6,13 +6,14 @@
 // from a latitude kept in the entry. Eastings and northings are metres; UnitFactor is not applied.
 
 #include "crs/projection.hpp"
+#include "projections/false_origin.hpp"
 
 #include <memory>
 #include <string>
 
 namespace vortane {
 
-class TLambEren final : public TProjection {
+class TLambEren final : public TProjection, public TFalseOrigin {
 public:
     // From one decoded record: spheroid code, name, false northing, false easting, two reserved fields
     // (any text), scale factor, central meridian (radians, kept as read), first and second standard
@@ -34,13 +35,8 @@ public:
     // Latitude and longitude of the unscaled plane point (X, Y). Lat carries the start latitude of the
     // iteration in; returns the latitude steps taken.
     int XYToGeo(double X, double Y, double& Lat, double& Lon) const;
-    void XYToGrid(double X, double Y, double& Easting, double& Northing) const;
-    void GridToXY(double Easting, double Northing, double& X, double& Y) const;
 
     std::string SpheroidCode;     // at most 3 characters
-    double FalseNorthing = 0.0;   // metres
-    double FalseEasting = 0.0;    // metres
-    double ScaleFactor = 1.0;     // k0, applied to both plane results
     double CentralMeridian = 0.0; // λ0, radians
     double StdParallel1 = 0.0;    // φ1, radians
     double StdParallel2 = 0.0;    // φ2, radians

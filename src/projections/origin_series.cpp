@@ -31,7 +31,7 @@ double TEastSeries::Evaluate(double N, double E) const {
 
 TSeriesProjection::TSeriesProjection(const std::string& Line) : TProjection("") {
     TRecordFields Fields(Line);
-    SpheroidCode = Fields.NextText().substr(0, 3);
+    SpheroidCode = Fields.NextSpheroidCode();
     Name = Fields.NextText();
     FalseNorthing = Fields.NextNumber(0.0);
     FalseEasting = Fields.NextNumber(0.0);
@@ -42,8 +42,27 @@ TSeriesProjection::TSeriesProjection(const std::string& Line) : TProjection("") 
 
 TSeriesProjection::TOriginTerms TSeriesProjection::OriginTerms() const {
     const double t = std::tan(OriginLatitude);
-    return {t, t * t, std::cos(OriginLatitude), Spheroid.RadiusN(OriginLatitude),
-            Spheroid.Eta2(OriginLatitude)};
+    const double c = std::cos(OriginLatitude);
+    const double N = Spheroid.RadiusN(OriginLatitude);
+    const double eta2 = Spheroid.Eta2(OriginLatitude);
+    const double c2 = c * c;
+    const double c4 = c2 * c2;
+    const double eta4 = eta2 * eta2;
+    return {.t = t,
+            .T = t * t,
+            .c = c,
+            .c2 = c2,
+            .c3 = c2 * c,
+            .c4 = c4,
+            .c5 = c4 * c,
+            .N = N,
+            .N2 = N * N,
+            .N3 = N * N * N,
+            .N4 = N * N * N * N,
+            .N5 = N * N * N * N * N,
+            .eta2 = eta2,
+            .eta4 = eta4,
+            .eta6 = eta4 * eta2};
 }
 
 void TSeriesProjection::GeoToXY(double Lat, double Lon, double& X, double& Y) {
@@ -57,16 +76,6 @@ void TSeriesProjection::GeoToXY(double Lat, double Lon, double& X, double& Y) {
 void TSeriesProjection::XYToGeo(double U, double V, double& Lat, double& Lon) const {
     Lat = OriginLatitude + FLatitude.Evaluate(V, U);
     Lon = CentralMeridian + FLongitude.Evaluate(V, U);
-}
-
-void TSeriesProjection::XYToGrid(double X, double Y, double& Easting, double& Northing) const {
-    Easting = ScaleFactor * X + FalseEasting;
-    Northing = ScaleFactor * Y + FalseNorthing;
-}
-
-void TSeriesProjection::GridToXY(double Easting, double Northing, double& U, double& V) const {
-    U = (Easting - FalseEasting) / ScaleFactor;
-    V = (Northing - FalseNorthing) / ScaleFactor;
 }
 
 void TSeriesProjection::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {

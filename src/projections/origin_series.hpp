@@ -13,6 +13,7 @@
 // coefficient of the monomial that names it (N3E2 multiplies n³·e²); a term a projection lacks stays 0.
 
 #include "crs/projection.hpp"
+#include "projections/false_origin.hpp"
 
 #include <string>
 
@@ -31,7 +32,7 @@ struct TEastSeries {
 };
 
 // Eastings and northings are metres; UnitFactor is not applied.
-class TSeriesProjection : public TProjection {
+class TSeriesProjection : public TProjection, public TFalseOrigin {
 public:
     // From one decoded record: spheroid code, name, false northing, false easting, scale factor,
     // central meridian (radians, kept as read, also when negative), latitude of origin (radians).
@@ -49,13 +50,8 @@ public:
     void GeoToXY(double Lat, double Lon, double& X, double& Y);
     // Latitude and longitude of the unscaled offsets U (east) and V (north).
     void XYToGeo(double U, double V, double& Lat, double& Lon) const;
-    void XYToGrid(double X, double Y, double& Easting, double& Northing) const;
-    void GridToXY(double Easting, double Northing, double& U, double& V) const;
 
     std::string SpheroidCode;     // at most 3 characters
-    double FalseNorthing = 0.0;   // metres
-    double FalseEasting = 0.0;    // metres
-    double ScaleFactor = 1.0;     // k0, applied to both series results
     double CentralMeridian = 0.0; // λ0, radians
     double OriginLatitude = 0.0;  // φ0, radians
 
@@ -63,13 +59,16 @@ protected:
     TSeriesProjection(const TSeriesProjection&) = default;
     TSeriesProjection& operator=(const TSeriesProjection&) = default;
 
-    // Values at φ0 that every coefficient is built from.
+    // Values at φ0 that every coefficient is built from, with the powers the coefficients use.
     struct TOriginTerms {
-        double t;    // tan φ0
-        double T;    // t²
-        double c;    // cos φ0
-        double N;    // prime-vertical radius at φ0
-        double eta2; // η² = e′²·cos²φ0
+        double t;              // tan φ0
+        double T;              // t²
+        double c;              // cos φ0
+        double c2, c3, c4, c5; // c², c³, c⁴, c⁵
+        double N;              // prime-vertical radius at φ0
+        double N2, N3, N4, N5; // N², N³, N⁴, N⁵
+        double eta2;           // η² = e′²·cos²φ0
+        double eta4, eta6;     // η⁴, η⁶
     };
     TOriginTerms OriginTerms() const;
 

@@ -1,8 +1,10 @@
 #pragma once
 // Small pieces of arithmetic shared by the projections: the longitude difference from a central
-// meridian and the fixed-point latitude iteration of the closed-form conic inverses.
+// meridian, the radius of a parallel and the fixed-point latitude iteration of the closed-form conic
+// inverses.
 
 #include "crs/angles.hpp"
+#include "crs/spheroid.hpp"
 
 #include <cmath>
 #include <limits>
@@ -41,6 +43,12 @@ template <class TStep> TLatitudeResult IterateLatitude(double Start, double Tole
 inline double EccentricityFactor(double Phi, double E) {
     const double ESin = E * std::sin(Phi);
     return std::pow((1 - ESin) / (1 + ESin), E / 2);
+}
+
+// Radius of the parallel of latitude Phi on Spheroid, N(φ)·cos φ, metres: the distance of its points
+// from the axis, which fixes the cone of a Lambert conic through its standard parallels.
+inline double ParallelRadius(const TSpheroid& Spheroid, double Phi) {
+    return Spheroid.RadiusN(Phi) * std::cos(Phi);
 }
 
 // Lon − Lon0 brought into [−π, π], so a longitude given as λ + 2π or in [0, 2π) lands where λ does.

@@ -1,7 +1,6 @@
 #pragma once
-// Reading the projection catalogue files: one entry per decoded record line, fields separated by commas.
+// The comma-separated fields of one decoded record of the projection catalogue files.
 
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +14,8 @@ public:
 
     // The next field without trailing blanks and tabs; empty once the record is used up.
     std::string NextText();
+    // The next field as a spheroid code: its text cut to the 3 characters a code has at most.
+    std::string NextSpheroidCode();
     // The next field as a number ("." or "," as decimal mark); Default when missing or unreadable.
     double NextNumber(double Default);
     // Steps over one field without looking at it.
@@ -26,11 +27,5 @@ private:
     std::string_view FLine;
     std::size_t FPos = 0;
 };
-
-// Calls AddEntry with every record of the stored (encoded) catalogue file FileName: each line is decoded,
-// and lines that are empty or begin with ";" are skipped. False when the file does not exist or cannot
-// be read (entries added before a read error stay); True otherwise, also for a file without records.
-bool LoadCatalogueRecords(const std::string& FileName,
-                          const std::function<void(const std::string&)>& AddEntry);
 
 } // namespace vortane

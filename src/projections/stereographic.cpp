@@ -1,7 +1,7 @@
 #include "projections/stereographic.hpp"
 
 #include "projections/param_text.hpp"
-#include "projections/record_fields.hpp"
+#include "text/catalogue_file.hpp"
 
 namespace vortane {
 
@@ -10,18 +10,8 @@ std::unique_ptr<TProjection> TStereoProj::Clone() const {
 }
 
 void TStereoProj::ComputeConstants() {
-    const auto [t, T, c, N, eta2] = OriginTerms();
+    const auto [t, T, c, c2, c3, c4, c5, N, N2, N3, N4, N5, eta2, eta4, eta6] = OriginTerms();
     const double T2 = T * T;
-    const double c2 = c * c;
-    const double c3 = c2 * c;
-    const double c4 = c2 * c2;
-    const double c5 = c4 * c;
-    const double N2 = N * N;
-    const double N3 = N2 * N;
-    const double N4 = N3 * N;
-    const double N5 = N4 * N;
-    const double eta4 = eta2 * eta2;
-    const double eta6 = eta4 * eta2;
 
     // Northing in Δφ (n) and Δλ (e).
     FNorthing.N1 = N * (1 - eta2 + eta4 - eta6);
@@ -81,8 +71,7 @@ std::string TStereoProj::GetParamText() const {
 }
 
 bool TStereoProjList::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(
-        FileName, [this](const std::string& Line) { Add(std::make_unique<TStereoProj>(Line)); });
+    return AddCatalogueEntries<TStereoProj>(*this, FileName);
 }
 
 } // namespace vortane

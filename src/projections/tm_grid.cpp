@@ -2,6 +2,7 @@
 
 #include "crs/angles.hpp"
 #include "projections/record_fields.hpp"
+#include "text/catalogue_file.hpp"
 #include "text/strings.hpp"
 
 #include <climits>
@@ -113,7 +114,7 @@ double TTMGrid::ZoneMeridianFromEasting(double Easting) const {
 }
 
 bool TTMGridList::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName, [this](const std::string& Line) { Add(std::make_unique<TTMGrid>(Line)); });
+    return AddCatalogueEntries<TTMGrid>(*this, FileName);
 }
 
 } // namespace vortane

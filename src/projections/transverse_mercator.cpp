@@ -3,6 +3,7 @@
 #include "crs/angles.hpp"
 #include "projections/param_text.hpp"
 #include "projections/record_fields.hpp"
+#include "text/catalogue_file.hpp"
 
 #include <cmath>
 
@@ -67,87 +68,108 @@ namespace M8 {
 constexpr double b8 = 1.0 / 128.0;
 } // namespace M8
 
+// A polynomial in T = tan^2 phi and eta^2 = e'^2 cos^2 phi of the series below: one coefficient per
+// monomial, 0 for a monomial the series lacks, and the divisor the series writes under it.
+struct TTEtaPolynomial {
+    double One = 0.0;
+    double T = 0.0;
+    double T2 = 0.0;
+    double eta2 = 0.0;
+    double T_eta2 = 0.0;
+    double T2_eta2 = 0.0;
+    double eta4 = 0.0;
+    double Divisor = 1.0;
+
+    // The sum of the monomials at (TanSq, EtaSq) in the order above, without the divisor. A missing
+    // monomial adds an exact +0, so each series sums its own terms just as written out.
+    double At(double TanSq, double EtaSq) const {
+        const double TanSq2 = TanSq * TanSq;
+        return One + T * TanSq + T2 * TanSq2 + eta2 * EtaSq + T_eta2 * TanSq * EtaSq +
+               T2_eta2 * TanSq2 * EtaSq + eta4 * (EtaSq * EtaSq);
+    }
+};
+
 // Forward series, northing: Yr = M(phi) + Y2 L^2 + Y4 L^4 + Y6 L^6 with
 //   Y2 = N sin cos / 2
 //   Y4 = N sin cos^3 (5 - T + 9 eta^2 + 4 eta^4) / 24
 //   Y6 = N sin cos^5 (61 - 58 T + T^2 + 270 eta^2 - 330 T eta^2) / 720
 // (T = tan^2 phi, eta^2 = e'^2 cos^2 phi, N the prime-vertical radius).
 constexpr double Y2Divisor = 2.0;
-namespace Y4 {
-constexpr double One = 5.0;
-constexpr double T = -1.0;
-constexpr double eta2 = 9.0;
-constexpr double eta4 = 4.0;
-constexpr double Divisor = 24.0;
-} // namespace Y4
-namespace Y6 {
-constexpr double One = 61.0;
-constexpr double T = -58.0;
-constexpr double T2 = 1.0;
-constexpr double eta2 = 270.0;
-constexpr double T_eta2 = -330.0;
-constexpr double Divisor = 720.0;
-} // namespace Y6
+constexpr TTEtaPolynomial Y4{
+    .One = 5.0,
+    .T = -1.0,
+    .eta2 = 9.0,
+    .eta4 = 4.0,
+    .Divisor = 24.0,
+};
+constexpr TTEtaPolynomial Y6{
+    .One = 61.0,
+    .T = -58.0,
+    .T2 = 1.0,
+    .eta2 = 270.0,
+    .T_eta2 = -330.0,
+    .Divisor = 720.0,
+};
 
 // Forward series, easting: Xr = X1 L + X3 L^3 + X5 L^5 with
 //   X1 = N cos
 //   X3 = N cos^3 (1 - T + eta^2) / 6
 //   X5 = N cos^5 (5 - 18 T + T^2 + 14 eta^2 - 58 T eta^2) / 120
-namespace X3 {
-constexpr double One = 1.0;
-constexpr double T = -1.0;
-constexpr double eta2 = 1.0;
-constexpr double Divisor = 6.0;
-} // namespace X3
-namespace X5 {
-constexpr double One = 5.0;
-constexpr double T = -18.0;
-constexpr double T2 = 1.0;
-constexpr double eta2 = 14.0;
-constexpr double T_eta2 = -58.0;
-constexpr double Divisor = 120.0;
-} // namespace X5
+constexpr TTEtaPolynomial X3{
+    .One = 1.0,
+    .T = -1.0,
+    .eta2 = 1.0,
+    .Divisor = 6.0,
+};
+constexpr TTEtaPolynomial X5{
+    .One = 5.0,
+    .T = -18.0,
+    .T2 = 1.0,
+    .eta2 = 14.0,
+    .T_eta2 = -58.0,
+    .Divisor = 120.0,
+};
 
 // Inverse series, latitude: Lat = phi1 + V Xr^2 + P4 Xr^4 + P6 Xr^6 at the footpoint phi1 with
 //   V  = -(1 + eta1^2) t1 / (2 N1^2)
 //   P4 = (-V / (12 N1^2)) (5 + 3 T1 + eta1^2 (1 - 9 T1 - 4 eta1^2))
 //   P6 = (V / (360 N1^4)) (61 + 90 T1 + 45 T1^2 + eta1^2 (46 - 252 T1 - 90 T1^2))
 constexpr double VDivisor = 2.0;
-namespace P4 {
-constexpr double One = 5.0;
-constexpr double T = 3.0;
-constexpr double eta2 = 1.0;
-constexpr double T_eta2 = -9.0;
-constexpr double eta4 = -4.0;
-constexpr double Divisor = 12.0;
-} // namespace P4
-namespace P6 {
-constexpr double One = 61.0;
-constexpr double T = 90.0;
-constexpr double T2 = 45.0;
-constexpr double eta2 = 46.0;
-constexpr double T_eta2 = -252.0;
-constexpr double T2_eta2 = -90.0;
-constexpr double Divisor = 360.0;
-} // namespace P6
+constexpr TTEtaPolynomial P4{
+    .One = 5.0,
+    .T = 3.0,
+    .eta2 = 1.0,
+    .T_eta2 = -9.0,
+    .eta4 = -4.0,
+    .Divisor = 12.0,
+};
+constexpr TTEtaPolynomial P6{
+    .One = 61.0,
+    .T = 90.0,
+    .T2 = 45.0,
+    .eta2 = 46.0,
+    .T_eta2 = -252.0,
+    .T2_eta2 = -90.0,
+    .Divisor = 360.0,
+};
 
 // Inverse series, longitude: Lon = lambda0 + Xr / (N1 cos1) - Q3 Xr^3 + Q5 Xr^5 with
 //   Q3 = (1 + 2 T1 + eta1^2) / (6 N1^3 cos1)
 //   Q5 = (5 + 28 T1 + 24 T1^2 + eta1^2 (6 + 8 T1)) / (120 N1^5 cos1)
-namespace Q3 {
-constexpr double One = 1.0;
-constexpr double T = 2.0;
-constexpr double eta2 = 1.0;
-constexpr double Divisor = 6.0;
-} // namespace Q3
-namespace Q5 {
-constexpr double One = 5.0;
-constexpr double T = 28.0;
-constexpr double T2 = 24.0;
-constexpr double eta2 = 6.0;
-constexpr double T_eta2 = 8.0;
-constexpr double Divisor = 120.0;
-} // namespace Q5
+constexpr TTEtaPolynomial Q3{
+    .One = 1.0,
+    .T = 2.0,
+    .eta2 = 1.0,
+    .Divisor = 6.0,
+};
+constexpr TTEtaPolynomial Q5{
+    .One = 5.0,
+    .T = 28.0,
+    .T2 = 24.0,
+    .eta2 = 6.0,
+    .T_eta2 = 8.0,
+    .Divisor = 120.0,
+};
 
 double PrimeVerticalRadius(double A, double E2, double SinLat) {
     return A / std::sqrt(1.0 - E2 * SinLat * SinLat);
@@ -160,8 +182,7 @@ double SecondEccentricitySquared(double E2) { return E2 / (1.0 - E2); }
 TTransMerc::TTransMerc(const std::string& Line) : TTransMerc(TRecordFields(Line)) {}
 
 TTransMerc::TTransMerc(TRecordFields&& Fields) : TProjection(std::string()) {
-    constexpr std::size_t SpheroidCodeLength = 3;
-    SpheroidCode = Fields.NextText().substr(0, SpheroidCodeLength);
+    SpheroidCode = Fields.NextSpheroidCode();
     Name = Fields.NextText();
     FalseNorthing = Fields.NextNumber(0.0);
     FalseEasting = Fields.NextNumber(0.0);
@@ -280,10 +301,8 @@ void TTransMerc::GeoToXY(double Lat, double Lon, double A, double E2, double& Xr
     const double SinLat = std::sin(Lat);
     const double N = PrimeVerticalRadius(A, E2, SinLat);
     const double eta2 = SecondEccentricitySquared(E2) * CosLat * CosLat;
-    const double eta4 = eta2 * eta2;
     const double t = SinLat / CosLat;
     const double T = t * t;
-    const double T2 = T * T;
     const double Cos2 = CosLat * CosLat;
     const double NCos = N * CosLat;
     const double NCos3 = NCos * Cos2;
@@ -294,13 +313,11 @@ void TTransMerc::GeoToXY(double Lat, double Lon, double A, double E2, double& Xr
     const double L2 = L * L;
 
     const double y2 = NCos * SinLat / Y2Divisor;
-    const double y4 = NCos3 * SinLat * (Y4::One + Y4::T * T + Y4::eta2 * eta2 + Y4::eta4 * eta4) / Y4::Divisor;
-    const double y6 = NCos5 * SinLat *
-                      (Y6::One + Y6::T * T + Y6::T2 * T2 + Y6::eta2 * eta2 + Y6::T_eta2 * T * eta2) / Y6::Divisor;
+    const double y4 = NCos3 * SinLat * Y4.At(T, eta2) / Y4.Divisor;
+    const double y6 = NCos5 * SinLat * Y6.At(T, eta2) / Y6.Divisor;
     const double x1 = NCos;
-    const double x3 = NCos3 * (X3::One + X3::T * T + X3::eta2 * eta2) / X3::Divisor;
-    const double x5 = NCos5 * (X5::One + X5::T * T + X5::T2 * T2 + X5::eta2 * eta2 + X5::T_eta2 * T * eta2) /
-                      X5::Divisor;
+    const double x3 = NCos3 * X3.At(T, eta2) / X3.Divisor;
+    const double x5 = NCos5 * X5.At(T, eta2) / X5.Divisor;
 
     Yr = MeridianArc(Lat) + L2 * (y2 + L2 * (y4 + L2 * y6));
     Xr = L * (x1 + L2 * (x3 + L2 * x5));
@@ -317,23 +334,17 @@ void TTransMerc::XYToGeo(double Xr, double Yr, double A, double E2, double& Lat,
     const double N1 = PrimeVerticalRadius(A, E2, Sin1);
     const double N1Sq = N1 * N1;
     const double eta2 = SecondEccentricitySquared(E2) * Cos1 * Cos1;
-    const double eta4 = eta2 * eta2;
     const double t1 = Sin1 / Cos1;
     const double T = t1 * t1;
-    const double T2 = T * T;
     const double X2 = Xr * Xr;
 
     const double V = -(1.0 + eta2) * t1 / (VDivisor * N1Sq);
-    const double p4 = -V / (P4::Divisor * N1Sq) *
-                      (P4::One + P4::T * T + P4::eta2 * eta2 + P4::T_eta2 * T * eta2 + P4::eta4 * eta4);
-    const double p6 = V / (P6::Divisor * N1Sq * N1Sq) *
-                      (P6::One + P6::T * T + P6::T2 * T2 + P6::eta2 * eta2 + P6::T_eta2 * T * eta2 +
-                       P6::T2_eta2 * T2 * eta2);
+    const double p4 = -V / (P4.Divisor * N1Sq) * P4.At(T, eta2);
+    const double p6 = V / (P6.Divisor * N1Sq * N1Sq) * P6.At(T, eta2);
     const double NCos1 = N1 * Cos1;
     const double q1 = 1.0 / NCos1;
-    const double q3 = (Q3::One + Q3::T * T + Q3::eta2 * eta2) / (Q3::Divisor * N1Sq * NCos1);
-    const double q5 = (Q5::One + Q5::T * T + Q5::T2 * T2 + Q5::eta2 * eta2 + Q5::T_eta2 * T * eta2) /
-                      (Q5::Divisor * N1Sq * N1Sq * NCos1);
+    const double q3 = Q3.At(T, eta2) / (Q3.Divisor * N1Sq * NCos1);
+    const double q5 = Q5.At(T, eta2) / (Q5.Divisor * N1Sq * N1Sq * NCos1);
 
     Lat = Phi1 + X2 * (V + X2 * (p4 + X2 * p6));
     Lon = CentralMeridian + Xr * (q1 + X2 * (-q3 + X2 * q5));
@@ -351,7 +362,7 @@ void TTransMerc::XYToGrid(double Xr, double Yr, double /*Lon*/, double& Easting,
 }
 
 bool TTransMercList::LoadFromFile(const std::string& FileName) {
-    return LoadCatalogueRecords(FileName, [this](const std::string& Line) { Add(std::make_unique<TTransMerc>(Line)); });
+    return AddCatalogueEntries<TTransMerc>(*this, FileName);
 }
 
 } // namespace vortane

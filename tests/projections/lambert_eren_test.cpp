@@ -4,8 +4,7 @@
 
 #include "projections/lambert_eren.hpp"
 
-#include "lambert_test_support.hpp"
-#include "proj_oracle.hpp"
+#include "projection_test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -53,25 +52,7 @@ TEST(LambEren, AgreesWithProjLccOnAGrid) {
         TLambEren System = MakeEren(C);
         TProjOracle Oracle(ProjLccAtApex(C));
         ASSERT_TRUE(Oracle.Valid());
-        for (int Row = -4; Row <= 4; ++Row) {
-            for (int Column = -5; Column <= 5; ++Column) {
-                const double Lat = ((C.Parallel1 + C.Parallel2) / 2 + Row * 1.5 + 0.123) * Degree;
-                const double Lon = (C.CentralLon + Column * 1.7) * Degree;
-                double E, N, Z, ExpectedE, ExpectedN;
-                System.GeoToProj(Lat, Lon, 0.0, E, N, Z);
-                Oracle.Forward(Lat, Lon, ExpectedE, ExpectedN);
-                EXPECT_NEAR(E, ExpectedE, Millimetre) << Row << " " << Column;
-                EXPECT_NEAR(N, ExpectedN, Millimetre) << Row << " " << Column;
-                Forward.Add(std::hypot(E - ExpectedE, N - ExpectedN));
-
-                double BackLat, BackLon, H;
-                System.ProjToGeo(ExpectedE, ExpectedN, 0.0, BackLat, BackLon, H);
-                const double GroundError =
-                    System.Spheroid.A * std::hypot(BackLat - Lat, NormLon(BackLon - Lon) * std::cos(Lat));
-                EXPECT_LT(GroundError, Millimetre) << Row << " " << Column;
-                Inverse.Add(GroundError);
-            }
-        }
+        ExpectAgreesAroundParallels(System, Oracle, C.Parallel1, C.Parallel2, C.CentralLon, Forward, Inverse);
     }
     std::cout << "[ measured ] LambEren vs PROJ lcc: forward " << Forward.Value << " m, inverse "
               << Inverse.Value << " m\n";

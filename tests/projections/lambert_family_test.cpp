@@ -7,7 +7,7 @@
 #include "projections/record_fields.hpp"
 #include "projections/stereographic.hpp"
 
-#include "lambert_test_support.hpp"
+#include "projection_test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -196,10 +196,7 @@ TEST(RecordFields, RunsOfCommasAreOneSeparatorAndMissingNumbersTakeDefaults) {
 template <class T> class SeriesEntry : public ::testing::Test {
 protected:
     static T Make(double OriginLatDeg, double Scale = 0.9996) {
-        T System(Record({"WE", "Series", "5000000", "500000", Num(Scale), Num(-1.5 * Degree),
-                         Num(OriginLatDeg * Degree)}));
-        UseSpheroid(System, Wgs84);
-        return System;
+        return MakeOriginSystem<T>({"Series", Wgs84, OriginLatDeg, -1.5, 500000.0, 5000000.0, Scale});
     }
 };
 using SeriesClasses = ::testing::Types<TLambert1, TStereoProj>;

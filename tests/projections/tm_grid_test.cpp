@@ -4,8 +4,7 @@
 
 #include "projections/tm_grid.hpp"
 
-#include "crs/angles.hpp"
-#include "proj_oracle.hpp"
+#include "projection_test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -17,47 +16,43 @@
 namespace vortane {
 namespace {
 
-constexpr double Deg = Pi / 180.0;
 constexpr double MetreTolerance = 0.002;
 constexpr double RoundTripTolerance = 1e-9; // rad
 constexpr const char* UtmRecord = "UTM,0,500000,0.9996,6:0:0,177:0:0W";
 
-TTMGrid MakeGrid(const std::string& Record, double A = 6378137.0, double InverseF = 298.257223563) {
+TTMGrid MakeGrid(const std::string& Record, const TTestSpheroid& Spheroid = Wgs84) {
     TTMGrid Grid(Record);
-    Grid.SetSpheroidValues("WE", "", A, 1.0 / InverseF);
+    UseSpheroid(Grid, Spheroid);
     return Grid;
 }
 
 TEST(TMGrid, EastingsAreUtmZonePlusZoneMillions) {
-    struct TSpheroidCase {
-        double A, InverseF;
-    } const Spheroids[] = {{6378137.0, 298.257223563}, {6378388.0, 297.0}};
     double WorstMetres = 0.0, WorstRoundTrip = 0.0;
-    for (const auto& S : Spheroids) {
-        TTMGrid Grid = MakeGrid(UtmRecord, S.A, S.InverseF);
+    for (const TTestSpheroid& S : {Wgs84, Hayford}) {
+        TTMGrid Grid = MakeGrid(UtmRecord, S);
         for (const int Zone : {1, 17, 31, 32, 60}) {
             char Definition[200];
-            std::snprintf(Definition, sizeof Definition, "+proj=utm +zone=%d +a=%.17g +rf=%.17g", Zone, S.A, S.InverseF);
+            std::snprintf(Definition, sizeof Definition, "+proj=utm +zone=%d +a=%.17g +rf=%.17g", Zone, S.A, S.InvF);
             const TProjOracle Proj(Definition);
             ASSERT_TRUE(Proj.Valid());
             const double Meridian = -183.0 + 6.0 * Zone;
             for (double Lat = -80; Lat <= 84; Lat += 8) {
                 for (double DLon = -2.9; DLon <= 2.95; DLon += 0.58) {
                     SCOPED_TRACE(testing::Message() << Zone << " " << Lat << " " << DLon);
-                    const double Lon = NormLon((Meridian + DLon) * Deg);
+                    const double Lon = NormLon((Meridian + DLon) * Degree);
                     double X, Y, Z, E, N, BackLat, BackLon, H;
-                    Grid.GeoToProj(Lat * Deg, Lon, 7.0, X, Y, Z);
-                    Proj.Forward(Lat * Deg, Lon, E, N);
+                    Grid.GeoToProj(Lat * Degree, Lon, 7.0, X, Y, Z);
+                    Proj.Forward(Lat * Degree, Lon, E, N);
                     EXPECT_NEAR(X, Zone * 1e6 + E, MetreTolerance);
                     EXPECT_NEAR(Y, N, MetreTolerance);
                     EXPECT_EQ(Z, 7.0);
                     WorstMetres = std::max({WorstMetres, std::fabs(X - Zone * 1e6 - E), std::fabs(Y - N)});
 
                     Grid.ProjToGeo(X, Y, Z, BackLat, BackLon, H);
-                    EXPECT_NEAR(BackLat, Lat * Deg, RoundTripTolerance);
+                    EXPECT_NEAR(BackLat, Lat * Degree, RoundTripTolerance);
                     EXPECT_NEAR(NormLon(BackLon - Lon), 0.0, RoundTripTolerance);
-                    EXPECT_NEAR(NormLon(Grid.CentralMeridian - Meridian * Deg), 0.0, 1e-12);
-                    WorstRoundTrip = std::max({WorstRoundTrip, std::fabs(BackLat - Lat * Deg),
+                    EXPECT_NEAR(NormLon(Grid.CentralMeridian - Meridian * Degree), 0.0, 1e-12);
+                    WorstRoundTrip = std::max({WorstRoundTrip, std::fabs(BackLat - Lat * Degree),
                                                std::fabs(NormLon(BackLon - Lon))});
                 }
             }
@@ -84,16 +79,16 @@ TEST(TMGrid, ZoneAndMeridianOfALongitude) {
     for (const auto& C : Cases) {
         SCOPED_TRACE(testing::Message() << C.Origin << " " << C.Lon);
         const TTMGrid Grid(std::string("G,0,500000,0.9996,6:0:0,") + C.Origin);
-        EXPECT_EQ(Grid.ZoneOf(C.Lon * Deg), C.Zone);
-        EXPECT_NEAR(NormLon(Grid.ZoneMeridian(C.Lon * Deg) - C.Meridian * Deg), 0.0, 1e-12);
-        EXPECT_NEAR(NormLon(Grid.ZoneMeridianFromEasting(C.Zone * 1e6 + 123456.0) - C.Meridian * Deg), 0.0, 1e-12);
+        EXPECT_EQ(Grid.ZoneOf(C.Lon * Degree), C.Zone);
+        EXPECT_NEAR(NormLon(Grid.ZoneMeridian(C.Lon * Degree) - C.Meridian * Degree), 0.0, 1e-12);
+        EXPECT_NEAR(NormLon(Grid.ZoneMeridianFromEasting(C.Zone * 1e6 + 123456.0) - C.Meridian * Degree), 0.0, 1e-12);
     }
 }
 
 TEST(TMGrid, ZoneMeridianGivesTheFalseEastingExactly) {
     TTMGrid Grid = MakeGrid("G,100,500000,0.9996,6:0:0,3:0:0E");
     double X, Y, Z;
-    Grid.GeoToProj(0.0, 3 * Deg, 0.0, X, Y, Z);
+    Grid.GeoToProj(0.0, 3 * Degree, 0.0, X, Y, Z);
     EXPECT_EQ(X, 1'500'000.0);
     EXPECT_EQ(Y, 100.0);
 }
@@ -111,8 +106,8 @@ TEST(TMGrid, OutOfRangeGridCoordinatesAreReplaced) {
         SCOPED_TRACE(testing::Message() << C.Easting << " " << C.Northing);
         double Lat, Lon, H;
         Grid.ProjToGeo(C.Easting, C.Northing, 3.0, Lat, Lon, H);
-        EXPECT_NEAR(Lat, C.Lat * Deg, 1e-12);
-        EXPECT_NEAR(NormLon(Lon - C.Lon * Deg), 0.0, 1e-12);
+        EXPECT_NEAR(Lat, C.Lat * Degree, 1e-12);
+        EXPECT_NEAR(NormLon(Lon - C.Lon * Degree), 0.0, 1e-12);
         EXPECT_EQ(H, 3.0);
     }
 }
@@ -122,15 +117,15 @@ TEST(TMGrid, ZoneWidthWithoutZonesGivesZeros) {
     for (const char* Record : {"G,0,500000,0.9996,abc,3:0:0", "G,0,500000,0.9996", "G,0,500000,0.9996,-6:0:0,3:0:0"}) {
         TTMGrid Grid = MakeGrid(Record);
         double X, Y, Z;
-        Grid.GeoToProj(45 * Deg, 10 * Deg, 12.0, X, Y, Z);
+        Grid.GeoToProj(45 * Degree, 10 * Degree, 12.0, X, Y, Z);
         EXPECT_EQ(X, 0.0) << Record;
         EXPECT_EQ(Y, 0.0) << Record;
         EXPECT_EQ(Z, 12.0) << Record;
-        EXPECT_EQ(Grid.ZoneOf(10 * Deg), 0) << Record;
+        EXPECT_EQ(Grid.ZoneOf(10 * Degree), 0) << Record;
     }
     TTMGrid Grid = MakeGrid(UtmRecord);
     double X, Y, Z;
-    Grid.GeoToProj(std::nan(""), 10 * Deg, 1.0, X, Y, Z);
+    Grid.GeoToProj(std::nan(""), 10 * Degree, 1.0, X, Y, Z);
     EXPECT_TRUE(std::isnan(X) && std::isnan(Y));
 }
 
@@ -139,8 +134,8 @@ TEST(TMGrid, UnitFactorHasNoEffect) {
     TTMGrid Feet = MakeGrid(UtmRecord);
     Feet.UnitFactor = 0.3048006096012192;
     double M[6], F[6];
-    Metres.GeoToProj(50 * Deg, 10 * Deg, 5.0, M[0], M[1], M[2]);
-    Feet.GeoToProj(50 * Deg, 10 * Deg, 5.0, F[0], F[1], F[2]);
+    Metres.GeoToProj(50 * Degree, 10 * Degree, 5.0, M[0], M[1], M[2]);
+    Feet.GeoToProj(50 * Degree, 10 * Degree, 5.0, F[0], F[1], F[2]);
     Metres.ProjToGeo(M[0], M[1], 5.0, M[3], M[4], M[5]);
     Feet.ProjToGeo(M[0], M[1], 5.0, F[3], F[4], F[5]);
     for (int i = 0; i < 6; ++i) EXPECT_EQ(M[i], F[i]) << i;
@@ -153,8 +148,8 @@ TEST(TMGrid, ReadsItsRecordAndWritesItsTexts) {
     EXPECT_EQ(Grid.FalseNorthing, 100.0);
     EXPECT_EQ(Grid.FalseEasting, 500000.0);
     EXPECT_EQ(Grid.ScaleFactor, 0.9996);
-    EXPECT_DOUBLE_EQ(Grid.ZoneWidth, 6 * Deg);
-    EXPECT_DOUBLE_EQ(Grid.ZoneOrigin, 2 * Pi - 177 * Deg);
+    EXPECT_DOUBLE_EQ(Grid.ZoneWidth, 6 * Degree);
+    EXPECT_DOUBLE_EQ(Grid.ZoneOrigin, 2 * Pi - 177 * Degree);
     EXPECT_EQ(Grid.OriginLatitude, 0.0);
     EXPECT_FALSE(Grid.Ready);
     EXPECT_EQ(Grid.GetParamText(), "100.000 500000.000 Scale0.9996 zone_width=6:0:0.000 Origin=183:0:0.000");

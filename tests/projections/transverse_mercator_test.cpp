@@ -2,9 +2,7 @@
 
 #include "projections/transverse_mercator.hpp"
 
-#include "crs/angles.hpp"
-#include "proj_oracle.hpp"
-#include "text/strings.hpp"
+#include "projection_test_support.hpp"
 
 #include <gtest/gtest.h>
 
@@ -12,40 +10,28 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <limits>
-
-#include <unistd.h>
 
 namespace vortane {
 namespace {
 
-constexpr double Deg = Pi / 180.0;
 constexpr double UsSurveyFoot = 0.3048006096012192;
 constexpr double MetreTolerance = 0.002;  // series against PROJ's exact tmerc, up to 3 degrees out
 constexpr double RoundTripTolerance = 1e-9; // rad
 
-struct TSpheroidCase {
-    const char* Code;
-    double A, InverseF;
-};
-constexpr TSpheroidCase Spheroids[] = {
-    {"WE", 6378137.0, 298.257223563}, // WGS 84
-    {"IN", 6378388.0, 297.0},          // International 1924
-    {"BE", 6377397.155, 299.1528128},  // Bessel 1841
-};
+constexpr TTestSpheroid Spheroids[] = {Wgs84, Hayford, Bessel};
 
-TTransMerc MakeTM(const std::string& Record, const TSpheroidCase& S = Spheroids[0], double Unit = 1.0) {
+TTransMerc MakeTM(const std::string& Record, const TTestSpheroid& S = Spheroids[0], double Unit = 1.0) {
     TTransMerc TM(Record);
-    TM.SetSpheroidValues(S.Code, "", S.A, 1.0 / S.InverseF);
+    UseSpheroid(TM, S);
     TM.UnitFactor = Unit;
     return TM;
 }
 
-std::string ProjTmerc(const TTransMerc& TM, const TSpheroidCase& S, const char* Units) {
+std::string ProjTmerc(const TTransMerc& TM, const TTestSpheroid& S, const char* Units) {
     char Text[512];
     std::snprintf(Text, sizeof Text, "+proj=tmerc +a=%.17g +rf=%.17g +lon_0=%.17g +lat_0=%.17g +k_0=%.17g +x_0=%.17g +y_0=%.17g +units=%s",
-                  S.A, S.InverseF, NormLon(TM.CentralMeridian) / Deg, TM.OriginLatitude / Deg, TM.ScaleFactor,
+                  S.A, S.InvF, NormLon(TM.CentralMeridian) / Degree, TM.OriginLatitude / Degree, TM.ScaleFactor,
                   TM.FalseEasting, TM.FalseNorthing, Units);
     return Text;
 }
@@ -70,25 +56,25 @@ TEST(TransverseMercator, AgreesWithProjWithinThreeDegreesOfTheMeridian) {
                 for (double Lat = -88; Lat <= 88; Lat += 8) {
                     for (double DLon = -3; DLon <= 3; DLon += 0.5) {
                         SCOPED_TRACE(testing::Message() << Record << " " << S.Code << " " << Lat << " " << DLon);
-                        const double Lon = NormLon(TM.CentralMeridian + DLon * Deg);
+                        const double Lon = NormLon(TM.CentralMeridian + DLon * Degree);
                         double X, Y, Z, E, N, BackLat, BackLon, H;
-                        TM.GeoToProj(Lat * Deg, Lon, 100.0, X, Y, Z);
-                        Proj.Forward(Lat * Deg, Lon, E, N);
+                        TM.GeoToProj(Lat * Degree, Lon, 100.0, X, Y, Z);
+                        Proj.Forward(Lat * Degree, Lon, E, N);
                         EXPECT_NEAR(X, E, MetreTolerance / Unit);
                         EXPECT_NEAR(Y, N, MetreTolerance / Unit);
                         EXPECT_DOUBLE_EQ(Z, 100.0 / Unit);
                         WorstMetres = std::max({WorstMetres, std::fabs(X - E) * Unit, std::fabs(Y - N) * Unit});
 
                         TM.ProjToGeo(X, Y, Z, BackLat, BackLon, H);
-                        EXPECT_NEAR(BackLat, Lat * Deg, RoundTripTolerance);
+                        EXPECT_NEAR(BackLat, Lat * Degree, RoundTripTolerance);
                         EXPECT_NEAR(NormLon(BackLon - Lon), 0.0, RoundTripTolerance);
                         EXPECT_NEAR(H, 100.0, 1e-9);
-                        WorstRoundTrip = std::max({WorstRoundTrip, std::fabs(BackLat - Lat * Deg),
+                        WorstRoundTrip = std::max({WorstRoundTrip, std::fabs(BackLat - Lat * Degree),
                                                    std::fabs(NormLon(BackLon - Lon))});
 
                         TM.ProjToGeo(E, N, 0.0, BackLat, BackLon, H);
-                        WorstInverse = std::max(WorstInverse, EarthRadius * std::hypot(BackLat - Lat * Deg,
-                                                                   NormLon(BackLon - Lon) * std::cos(Lat * Deg)));
+                        WorstInverse =
+                            std::max(WorstInverse, GroundDistance(EarthRadius, Lat * Degree, Lon, BackLat, BackLon));
                     }
                 }
             }
@@ -125,11 +111,11 @@ TEST(TransverseMercator, LongitudeDifferenceIsReducedToHalfATurn) {
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Lon);
         TTransMerc Shifted = MakeTM("WE,A");
-        Shifted.CentralMeridian = std::fmod(C.Meridian * Deg + 2 * Pi, 2 * Pi);
+        Shifted.CentralMeridian = std::fmod(C.Meridian * Degree + 2 * Pi, 2 * Pi);
         TTransMerc AtZero = MakeTM("WE,B");
         double X1, Y1, X2, Y2, Z;
-        Shifted.GeoToProj(40 * Deg, C.Lon * Deg, 0.0, X1, Y1, Z);
-        AtZero.GeoToProj(40 * Deg, C.SameAsDifference * Deg, 0.0, X2, Y2, Z);
+        Shifted.GeoToProj(40 * Degree, C.Lon * Degree, 0.0, X1, Y1, Z);
+        AtZero.GeoToProj(40 * Degree, C.SameAsDifference * Degree, 0.0, X2, Y2, Z);
         EXPECT_NEAR(X1, X2, 1e-9 * std::fabs(X2) + 1e-6);
         EXPECT_NEAR(Y1, Y2, 1e-9 * std::fabs(Y2) + 1e-6);
     }
@@ -175,8 +161,8 @@ TEST(TransverseMercator, ArithmeticFaultsGiveZeros) {
     TTransMerc TM = MakeTM("WE,U,0,500000,0.9996,0.15707963267948966,0", Spheroids[0], UsSurveyFoot);
     const double NaN = std::numeric_limits<double>::quiet_NaN();
     double X, Y, Z, Lat, Lon, H;
-    for (const double BadLat : {91 * Deg, -91 * Deg, 180 * Deg, std::numeric_limits<double>::infinity()}) {
-        TM.GeoToProj(BadLat, 9 * Deg, 10.0, X, Y, Z);
+    for (const double BadLat : {91 * Degree, -91 * Degree, 180 * Degree, std::numeric_limits<double>::infinity()}) {
+        TM.GeoToProj(BadLat, 9 * Degree, 10.0, X, Y, Z);
         EXPECT_EQ(X, 0.0);
         EXPECT_EQ(Y, 0.0);
         EXPECT_DOUBLE_EQ(Z, 10.0 / UsSurveyFoot);
@@ -185,7 +171,7 @@ TEST(TransverseMercator, ArithmeticFaultsGiveZeros) {
     EXPECT_EQ(Lat, 0.0);
     EXPECT_EQ(Lon, 0.0);
     EXPECT_DOUBLE_EQ(H, 10.0 * UsSurveyFoot);
-    TM.GeoToProj(NaN, 9 * Deg, 10.0, X, Y, Z);
+    TM.GeoToProj(NaN, 9 * Degree, 10.0, X, Y, Z);
     EXPECT_TRUE(std::isnan(X) && std::isnan(Y));
     TM.ProjToGeo(500000.0, NaN, 10.0, Lat, Lon, H);
     EXPECT_TRUE(std::isnan(Lat) && std::isnan(Lon));
@@ -213,32 +199,29 @@ TEST(TransverseMercator, PoleIsTheMeridianArcOnTheCentralMeridian) {
 TEST(TransverseMercator, SpheroidChangeAndCloneKeepConstantsRight) {
     TTransMerc TM = MakeTM("XX,U,0,500000,0.9996,0.15707963267948966,0");
     double X, Y, Z, E, N;
-    TM.GeoToProj(50 * Deg, 10 * Deg, 0.0, X, Y, Z);
-    TM.SetSpheroidValues("BE", "", Spheroids[2].A, 1.0 / Spheroids[2].InverseF);
-    TM.GeoToProj(50 * Deg, 10 * Deg, 0.0, X, Y, Z);
-    TProjOracle(ProjTmerc(TM, Spheroids[2], "m")).Forward(50 * Deg, 10 * Deg, E, N);
+    TM.GeoToProj(50 * Degree, 10 * Degree, 0.0, X, Y, Z);
+    UseSpheroid(TM, Spheroids[2]);
+    TM.GeoToProj(50 * Degree, 10 * Degree, 0.0, X, Y, Z);
+    TProjOracle(ProjTmerc(TM, Spheroids[2], "m")).Forward(50 * Degree, 10 * Degree, E, N);
     EXPECT_NEAR(Y, N, MetreTolerance);
     const auto Copy = TM.Clone();
     double CX, CY, CZ;
-    Copy->GeoToProj(50 * Deg, 10 * Deg, 0.0, CX, CY, CZ);
+    Copy->GeoToProj(50 * Degree, 10 * Degree, 0.0, CX, CY, CZ);
     EXPECT_EQ(CX, X);
     EXPECT_EQ(CY, Y);
 }
 
 TEST(TransverseMercatorList, LoadsRecordsAndSkipsComments) {
-    const auto Path = std::filesystem::temp_directory_path() / ("tranmerc_test_" + std::to_string(::getpid()) + ".dat");
-    {
-        std::ofstream File(Path, std::ios::binary);
-        for (const char* Line : {"; comment", "", "WE,UTM 32,0,500000,0.9996,0.15707963267948966", "IN,Other"})
-            File << EncodeCatalogueLine(Line) << "\r\n";
-    }
+    TStoredCatalogue File("tranmerc.dat");
+    const std::string Path =
+        File.Write({"; comment", "", "WE,UTM 32,0,500000,0.9996,0.15707963267948966", "IN,Other"});
     TTransMercList List;
-    EXPECT_TRUE(List.LoadFromFile(Path.string()));
+    EXPECT_TRUE(List.LoadFromFile(Path));
     ASSERT_EQ(List.Count(), 2);
     EXPECT_EQ(List.Find("UTM 32")->SpheroidCode, "WE");
     EXPECT_EQ(List.Item(1)->Name, "Other");
     std::filesystem::remove(Path);
-    EXPECT_FALSE(List.LoadFromFile(Path.string()));
+    EXPECT_FALSE(List.LoadFromFile(Path));
     EXPECT_EQ(List.Count(), 2);
 }
 

@@ -1,0 +1,184 @@
+#pragma once
+// Shared by the projection tests: reference spheroids with their PROJ spelling, the physical
+// tolerances, a record builder, comparisons with PROJ and a stored catalogue file in a temporary folder.
+
+#include "crs/angles.hpp"
+#include "crs/projection.hpp"
+#include "text/strings.hpp"
+
+#include "proj_oracle.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace vortane {
+
+constexpr double Degree = Pi / 180.0;
+constexpr double Millimetre = 1e-3;
+constexpr double GroundMillimetreRad = 1.6e-10; // an angle of about 1 mm on the ground
+
+struct TTestSpheroid {
+    const char* Code;
+    double A;    // metres
+    double InvF; // 1/f
+};
+
+// Spheroids of different size and shape, so a slip in e² or N shows.
+inline constexpr TTestSpheroid Wgs84{"WE", 6378137.0, 298.257223563};
+inline constexpr TTestSpheroid Bessel{"BR", 6377397.155, 299.1528128};
+inline constexpr TTestSpheroid Clarke80{"CF", 6378249.2, 293.4660212936269};
+inline constexpr TTestSpheroid Hayford{"IN", 6378388.0, 297.0};
+
+inline void UseSpheroid(TProjection& System, const TTestSpheroid& Spheroid) {
+    System.SetSpheroidValues(Spheroid.Code, "", Spheroid.A, 1.0 / Spheroid.InvF);
+}
+
+inline std::string Num(double Value) {
+    char Text[40];
+    std::snprintf(Text, sizeof Text, "%.17g", Value);
+    return Text;
+}
+
+inline std::string ProjEllipsoid(const TTestSpheroid& Spheroid) {
+    return " +a=" + Num(Spheroid.A) + " +rf=" + Num(Spheroid.InvF);
+}
+
+// A decoded catalogue record from its fields.
+inline std::string Record(const std::vector<std::string>& Fields) {
+    std::string Line;
+    for (const std::string& Field : Fields)
+        Line += (Line.empty() ? "" : ",") + Field;
+    return Line;
+}
+
+// An entry of a projection evaluated by series about its origin (Lambert with one standard parallel,
+// stereographic), and the system made from its record on its spheroid.
+struct TOriginCase {
+    const char* What;
+    TTestSpheroid Spheroid;
+    double OriginLat, CentralLon; // degrees
+    double FalseEasting, FalseNorthing, Scale;
+};
+
+template <class TSystem> TSystem MakeOriginSystem(const TOriginCase& C) {
+    TSystem System(Record({C.Spheroid.Code, "Test", Num(C.FalseNorthing), Num(C.FalseEasting), Num(C.Scale),
+                           Num(C.CentralLon * Degree), Num(C.OriginLat * Degree)}));
+    UseSpheroid(System, C.Spheroid);
+    return System;
+}
+
+// Largest of a series of differences, for the accuracy checks and the numbers they print.
+struct TLargest {
+    double Value = 0.0;
+    void Add(double Difference) { Value = std::max(Value, std::fabs(Difference)); }
+};
+
+// Distance on the ground, metres, between (Lat, Lon) and (OtherLat, OtherLon) a short way off, on a
+// sphere of radius Radius.
+inline double GroundDistance(double Radius, double Lat, double Lon, double OtherLat, double OtherLon) {
+    return Radius * std::hypot(OtherLat - Lat, NormLon(OtherLon - Lon) * std::cos(Lat));
+}
+
+// One point (radians) converted forward by a system and by PROJ, and PROJ's plane point brought back
+// through the system.
+struct TOracleComparison {
+    double E, N;                 // the system's easting and northing
+    double ExpectedE, ExpectedN; // PROJ's
+    double GroundError;          // metres between the point and the system's inverse of PROJ's plane point
+
+    double ForwardError() const { return std::hypot(E - ExpectedE, N - ExpectedN); }
+};
+
+inline TOracleComparison CompareWithOracle(TProjection& System, const TProjOracle& Oracle, double Lat,
+                                           double Lon) {
+    TOracleComparison Result{};
+    double Z, BackLat, BackLon, H;
+    System.GeoToProj(Lat, Lon, 0.0, Result.E, Result.N, Z);
+    Oracle.Forward(Lat, Lon, Result.ExpectedE, Result.ExpectedN);
+    System.ProjToGeo(Result.ExpectedE, Result.ExpectedN, 0.0, BackLat, BackLon, H);
+    Result.GroundError = GroundDistance(System.Spheroid.A, Lat, Lon, BackLat, BackLon);
+    return Result;
+}
+
+// Check(Lat, Lon, Row, Column) on a 9 × 9 grid of points (radians) within Radius degrees of the origin
+// (degrees); rows and columns count from -4 to 4.
+template <class TCheck>
+void ForEachPointAroundOrigin(double OriginLat, double CentralLon, double Radius, TCheck Check) {
+    for (int Row = -4; Row <= 4; ++Row)
+        for (int Column = -4; Column <= 4; ++Column)
+            Check((OriginLat + Row * Radius / 4) * Degree, (CentralLon + Column * Radius / 4) * Degree, Row,
+                  Column);
+}
+
+// A series projection against PROJ on the 9 × 9 grid within Radius degrees of its origin: the forward
+// difference and the ground distance of PROJ's plane points brought back each below Tolerance (metres).
+inline void ExpectAgreesAroundOrigin(TProjection& System, const TProjOracle& Oracle, const TOriginCase& C,
+                                     double Radius, double Tolerance, TLargest& Forward, TLargest& Inverse) {
+    ForEachPointAroundOrigin(C.OriginLat, C.CentralLon, Radius,
+                             [&](double Lat, double Lon, int Row, int Column) {
+                                 const TOracleComparison Point = CompareWithOracle(System, Oracle, Lat, Lon);
+                                 EXPECT_LT(Point.ForwardError(), Tolerance) << Row << " " << Column;
+                                 Forward.Add(Point.ForwardError());
+                                 EXPECT_LT(Point.GroundError, Tolerance) << Row << " " << Column;
+                                 Inverse.Add(Point.GroundError);
+                             });
+}
+
+// A conic with standard parallels Parallel1 and Parallel2 and central meridian CentralLon (degrees)
+// against PROJ on a grid of 9 rows 1.5° apart around the middle parallel and 11 columns 1.7° apart:
+// forward to the millimetre in each coordinate, PROJ's plane points back to a millimetre on the ground.
+inline void ExpectAgreesAroundParallels(TProjection& System, const TProjOracle& Oracle, double Parallel1,
+                                        double Parallel2, double CentralLon, TLargest& Forward,
+                                        TLargest& Inverse) {
+    for (int Row = -4; Row <= 4; ++Row) {
+        for (int Column = -5; Column <= 5; ++Column) {
+            const double Lat = ((Parallel1 + Parallel2) / 2 + Row * 1.5 + 0.123) * Degree;
+            const double Lon = (CentralLon + Column * 1.7) * Degree;
+            const TOracleComparison Point = CompareWithOracle(System, Oracle, Lat, Lon);
+            EXPECT_NEAR(Point.E, Point.ExpectedE, Millimetre) << Row << " " << Column;
+            EXPECT_NEAR(Point.N, Point.ExpectedN, Millimetre) << Row << " " << Column;
+            Forward.Add(Point.ForwardError());
+            EXPECT_LT(Point.GroundError, Millimetre) << Row << " " << Column;
+            Inverse.Add(Point.GroundError);
+        }
+    }
+}
+
+// Writes decoded lines as a stored (encoded) catalogue file in a fresh temporary folder.
+class TStoredCatalogue {
+public:
+    explicit TStoredCatalogue(const std::string& FileName)
+        : FFolder(std::filesystem::temp_directory_path() /
+                  ("vortane_projections_" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(FFolder);
+        FPath = (FFolder / FileName).string();
+    }
+    ~TStoredCatalogue() {
+        std::error_code Ignored;
+        std::filesystem::remove_all(FFolder, Ignored);
+    }
+    TStoredCatalogue(const TStoredCatalogue&) = delete;
+    TStoredCatalogue& operator=(const TStoredCatalogue&) = delete;
+
+    const std::string& Write(const std::vector<std::string>& Lines) {
+        std::ofstream Out(FPath, std::ios::binary | std::ios::trunc);
+        for (const std::string& Line : Lines)
+            Out << EncodeCatalogueLine(Line) << "\r\n";
+        return FPath;
+    }
+
+private:
+    std::filesystem::path FFolder;
+    std::string FPath;
+};
+
+} // namespace vortane
