@@ -1,22 +1,20 @@
 #include "cli_runner.hpp"
 
+#include "support/temp_dir.hpp"
 #include "text/strings.hpp"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace vortane {
 namespace {
 
-using testing::RunVortaneCli;
-using testing::ShippedCatalogueFolder;
-using testing::TCliRun;
+using test::RunVortaneCli;
+using test::ShippedCatalogueFolder;
+using test::TCliRun;
 
 TCliRun RunStreamCommand(int (*Command)(std::istream&, std::ostream&, std::ostream&),
                          const std::string& Input) {
@@ -135,31 +133,19 @@ TEST(CatalogueList, ShowsSpheroidsDatumsAndEachSpheroidsTypesInChooserOrder) {
     EXPECT_EQ(TypesAndSystemsOf(Result.Out, "RF", true), Grs80);
 }
 
-class CatalogueListFolder : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FDir = std::filesystem::temp_directory_path() /
-               ("vortane_list_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(FDir);
-    }
-    void TearDown() override { std::filesystem::remove_all(FDir); }
-
-    std::filesystem::path FDir;
-};
+class CatalogueListFolder : public test::TTempDirTest {};
 
 TEST_F(CatalogueListFolder, LoadingFailuresGoToStderrWithStatusOne) {
     // No files at all.
-    const TCliRun Empty = RunVortaneCli({"catalogue", "list", "--catalogue", FDir.string()});
+    const TCliRun Empty = RunVortaneCli({"catalogue", "list", "--catalogue", Dir().string()});
     EXPECT_EQ(Empty.ExitCode, ExitFailure);
-    EXPECT_EQ(Empty.Err, "Cannot read " + (FDir / "Spher.dat").string() + "\nError loading files\n");
+    EXPECT_EQ(Empty.Err, "Cannot read " + Path("Spher.dat") + "\nError loading files\n");
 
     // A datum on a spheroid the spheroid file lacks: the spheroids that did load are still listed.
-    std::ofstream(FDir / "Spher.dat", std::ios::binary)
-        << EncodeCatalogueLine("WE\t6378137\t298.257223563\tWGS 1984") << "\r\n";
-    std::ofstream(FDir / "Datums.dat", std::ios::binary)
-        << EncodeCatalogueLine("EUROPE\tED50\tXX\t-87\t-98\t-121\t0\t0\t0\t0\tmean") << "\r\n";
-    const TCliRun Unlinked = RunVortaneCli({"catalogue", "list", "--catalogue", FDir.string()});
+    WriteFile("Spher.dat", EncodeCatalogueLine("WE\t6378137\t298.257223563\tWGS 1984") + "\r\n");
+    WriteFile("Datums.dat",
+              EncodeCatalogueLine("EUROPE\tED50\tXX\t-87\t-98\t-121\t0\t0\t0\t0\tmean") + "\r\n");
+    const TCliRun Unlinked = RunVortaneCli({"catalogue", "list", "--catalogue", Dir().string()});
     EXPECT_EQ(Unlinked.ExitCode, ExitFailure);
     EXPECT_EQ(Unlinked.Err, "Spheroid XX not found in list\nError loading files\n");
     EXPECT_NE(Unlinked.Out.find("\n  WE\t6378137\t298.257223563\tWGS 1984\n"), std::string::npos)

@@ -9,9 +9,9 @@
 namespace vortane {
 namespace {
 
-using testing::RunVortaneCli;
-using testing::ShippedCatalogueFolder;
-using testing::TCliRun;
+using test::RunVortaneCli;
+using test::ShippedCatalogueFolder;
+using test::TCliRun;
 
 const std::string DecimalDegrees = "Geographic:(decimal degrees)";
 

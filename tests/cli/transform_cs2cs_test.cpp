@@ -6,45 +6,36 @@
 #include "cli_runner.hpp"
 
 #include "crs/catalogue.hpp"
+#include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace vortane {
 namespace {
 
-using testing::ShippedCatalogueFolder;
+using test::ShippedCatalogueFolder;
 
 constexpr double Pi = 3.14159265358979323846;
 constexpr double EarthRadius = 6378137.0; // metres per radian on the ground, close enough for tolerances
 
 using TTriple = std::array<double, 3>;
 
-std::filesystem::path ScratchFile(const std::string& Name) {
-    return std::filesystem::temp_directory_path() /
-           ("vortane_cs2cs_" + std::to_string(::getpid()) + "_" + Name);
-}
-
 // Runs cs2cs on Lines (one "x y" position each) and returns its numbers, one triple per line.
 std::vector<TTriple> RunCs2cs(const std::string& Source, const std::string& Target,
                               const std::vector<std::string>& Lines) {
-    const std::filesystem::path Input = ScratchFile("input.txt");
-    {
-        std::ofstream File(Input);
-        for (const std::string& Line : Lines)
-            File << Line << '\n';
-    }
-    const std::string Command =
-        "cs2cs -f %.12f " + Source + " +to " + Target + " < " + Input.string() + " 2>&1";
+    std::string Text;
+    for (const std::string& Line : Lines)
+        Text += Line + '\n';
+    const test::TTempDir Scratch;
+    const std::string Command = "cs2cs -f %.12f " + Source + " +to " + Target + " < " +
+                                Scratch.WriteFile("input.txt", Text) + " 2>&1";
     std::vector<TTriple> Result;
     if (FILE* Pipe = ::popen(Command.c_str(), "r")) {
         char Buffer[512];
@@ -57,7 +48,6 @@ std::vector<TTriple> RunCs2cs(const std::string& Source, const std::string& Targ
         }
         ::pclose(Pipe);
     }
-    std::filesystem::remove(Input);
     return Result;
 }
 

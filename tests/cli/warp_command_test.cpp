@@ -1,35 +1,28 @@
+#include "cli_runner.hpp"
+
 #include "cli/cli_app.hpp"
 #include "cli/warp_command.hpp"
 #include "job/data_set.hpp"
 #include "job/sample_image.hpp"
 #include "raster/mapped_cell_file.hpp"
+#include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <unistd.h>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace vortane {
 namespace {
 
-const std::string Catalogue = VORTANE_BINARY_DIR "/bin/";
+using test::TCliRun;
 
-struct TWarpRun {
-    int ExitCode;
-    std::string Out, Err;
-};
-
-TWarpRun RunWarpCommand(std::vector<std::string> Args) {
-    Args.insert(Args.begin(), {"vortane-cli", "warp", "--catalogue", Catalogue, "--quiet"});
-    std::vector<const char*> Argv;
-    for (const std::string& Arg : Args)
-        Argv.push_back(Arg.c_str());
+TCliRun RunWarpCommand(std::vector<std::string> Args) {
+    Args.insert(Args.begin(), {"warp", "--catalogue", test::ShippedCatalogueFolder, "--quiet"});
     constexpr TAddCommand Commands[] = {AddWarpCommand};
-    std::ostringstream Out, Err;
-    const int ExitCode = RunCli(static_cast<int>(Argv.size()), Argv.data(), Commands, Out, Err);
-    return {ExitCode, Out.str(), Err.str()};
+    return test::RunCliWith(Commands, std::move(Args));
 }
 
 std::string LastLine(const std::string& Text) {
@@ -39,33 +32,25 @@ std::string LastLine(const std::string& Text) {
                        End - (Start == std::string::npos ? 0 : Start + 1));
 }
 
-class WarpCommand : public ::testing::Test {
+class WarpCommand : public test::TTempDirTest {
 protected:
     void SetUp() override {
-        FDir = std::filesystem::temp_directory_path() /
-               ("vortane_warp_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(FDir);
         TSampleImage Small;
         Small.Columns = 40;
         Small.Rows = 30;
         std::string Error;
         ASSERT_TRUE(WriteSampleImage(Path("in.ers"), Small, Error)) << Error;
     }
-    void TearDown() override { std::filesystem::remove_all(FDir); }
-    std::string Path(const std::string& Name) const { return (FDir / Name).string(); }
 
     std::vector<std::string> Zone34To35(const std::string& Out) const {
         return {"--input",     Path("in.ers"), "--output",     Out,      "--in-spheroid",  "WE",
                 "--in-datum",  "WGS84",        "--in-system",  "NUTM34", "--out-spheroid", "WE",
                 "--out-datum", "WGS84",        "--out-system", "NUTM35"};
     }
-
-    std::filesystem::path FDir;
 };
 
 TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus) {
-    const TWarpRun Done = RunWarpCommand(Zone34To35(Path("out.ers")));
+    const TCliRun Done = RunWarpCommand(Zone34To35(Path("out.ers")));
     EXPECT_EQ(Done.ExitCode, 0) << Done.Err;
     EXPECT_EQ(LastLine(Done.Out), "Successful Finish");
     TDataSet2 Out;
@@ -78,7 +63,7 @@ TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus) {
 
     std::vector<std::string> Missing = Zone34To35(Path("out2.ers"));
     Missing[1] = Path("missing.ers");
-    const TWarpRun Failed = RunWarpCommand(Missing);
+    const TCliRun Failed = RunWarpCommand(Missing);
     EXPECT_EQ(Failed.ExitCode, 1);
     EXPECT_EQ(LastLine(Failed.Out), "OpenError 0");
 }
@@ -99,7 +84,7 @@ TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
         std::vector<std::string> Args = Zone34To35(Path("out.ers"));
         for (const auto& [Index, Value] : Case.Changes)
             Args[Index] = Value;
-        const TWarpRun Run = RunWarpCommand(Args);
+        const TCliRun Run = RunWarpCommand(Args);
         EXPECT_EQ(Run.ExitCode, 2);
         EXPECT_NE(Run.Err.find(Case.Message), std::string::npos) << Run.Err;
         EXPECT_EQ(Run.Out, "");
@@ -110,16 +95,16 @@ TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
 }
 
 TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
-    std::ofstream(Path("vortane.ini")) << "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
-                                          "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
-                                          "[Files]\nInName="
-                                       << Path("in.ers") << "\nOutName=" << Path("ini.ers")
-                                       << "\n[Options]\nList=0\nBackGround=255\nInUnits=0\nOutUnits=0\n";
-    const TWarpRun FromIni = RunWarpCommand({"--settings", Path("vortane.ini"), "--step", "50"});
+    WriteFile("vortane.ini", "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
+                             "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
+                             "[Files]\nInName=" +
+                                 Path("in.ers") + "\nOutName=" + Path("ini.ers") +
+                                 "\n[Options]\nList=0\nBackGround=255\nInUnits=0\nOutUnits=0\n");
+    const TCliRun FromIni = RunWarpCommand({"--settings", Path("vortane.ini"), "--step", "50"});
     EXPECT_EQ(FromIni.ExitCode, 0) << FromIni.Err;
     EXPECT_TRUE(std::filesystem::exists(Path("ini.ers")));
 
-    const TWarpRun Overridden =
+    const TCliRun Overridden =
         RunWarpCommand({"--settings", Path("vortane.ini"), "--output", Path("cli.ers"), "--only-headers"});
     EXPECT_EQ(Overridden.ExitCode, 0) << Overridden.Err;
     TDataSet2 Out;

@@ -12,6 +12,7 @@
 #include "projections/stereographic.hpp"
 #include "projections/tm_grid.hpp"
 #include "projections/transverse_mercator.hpp"
+#include "support/temp_dir.hpp"
 #include "text/strings.hpp"
 
 #include <gtest/gtest.h>
@@ -21,7 +22,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <filesystem>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -72,9 +73,8 @@ std::string StoredPath(const std::string& Name) {
 }
 
 std::string ReadBytes(const std::string& Path) {
-    std::ifstream In(Path, std::ios::binary);
-    EXPECT_TRUE(In.good()) << "cannot read " << Path;
-    return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(std::filesystem::is_regular_file(Path)) << "cannot read " << Path;
+    return test::ReadText(Path);
 }
 
 std::vector<std::string> SourceLines(const std::string& Name) {
@@ -358,6 +358,18 @@ protected:
 
     TPj Create(const std::string& Definition) const { return TPj(proj_create(FContext, Definition.c_str())); }
 
+    struct TAxes {
+        double A, B; // semi-major and semi-minor, metres
+    };
+    TAxes AxesOf(const PJ* Ellipsoid) const {
+        TAxes Axes{0, 0};
+        proj_ellipsoid_get_parameters(FContext, Ellipsoid, &Axes.A, &Axes.B, nullptr, nullptr);
+        return Axes;
+    }
+    TAxes EllipsoidAxesOf(const PJ* Crs) const {
+        return AxesOf(TPj(proj_get_ellipsoid(FContext, Crs)).get());
+    }
+
     // Five points spread over the object's area of use (centre and four inner points).
     std::vector<TLonLat> AreaPoints(const PJ* Object) const {
         double West = 0, South = 0, East = 0, North = 0;
@@ -406,9 +418,7 @@ TEST_F(PublishedValues, SpheroidsMatchTheirPublishedEllipsoids) {
         SCOPED_TRACE(Entry.Fields[0] + " EPSG:" + std::to_string(Codes[0]));
         const TPj Ellipsoid = FromDatabase(Codes[0], PJ_CATEGORY_ELLIPSOID);
         ASSERT_NE(Ellipsoid, nullptr);
-        double A = 0, B = 0, InvF = 0;
-        int BComputed = 0;
-        proj_ellipsoid_get_parameters(FContext, Ellipsoid.get(), &A, &B, &BComputed, &InvF);
+        const auto [A, B] = AxesOf(Ellipsoid.get());
         const double OurA = NumberField(Entry.Fields, 2);
         EXPECT_EQ(OurA, A);
         // Compared through the semi-minor axis: an inverse flattening rounded to its published
@@ -568,10 +578,7 @@ TEST_F(PublishedValues, ZoneGridsReproduceTheirPublishedZones) {
             SCOPED_TRACE(F[0] + " zone " + std::to_string(Number) + " EPSG:" + std::to_string(Code));
             const TPj Crs = FromDatabase(Code, PJ_CATEGORY_CRS);
             ASSERT_NE(Crs, nullptr);
-            const TPj Ellipsoid(proj_get_ellipsoid(FContext, Crs.get()));
-            double A = 0, B = 0, InvF = 0;
-            int BComputed = 0;
-            proj_ellipsoid_get_parameters(FContext, Ellipsoid.get(), &A, &B, &BComputed, &InvF);
+            const auto [A, B] = EllipsoidAxesOf(Crs.get());
             const double Meridian = std::remainder(Origin + (Number - 1) * Width, 360.0);
             const TPj Ours =
                 Create("+proj=tmerc +lon_0=" + Degrees(Meridian / RadToDeg) + " +k_0=" + F[3] +
@@ -686,10 +693,7 @@ TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
                          " EPSG:" + std::to_string(Code));
             const TPj Crs = FromDatabase(Code, PJ_CATEGORY_CRS);
             ASSERT_NE(Crs, nullptr);
-            const TPj Ellipsoid(proj_get_ellipsoid(FContext, Crs.get()));
-            double A = 0, B = 0, InvF = 0;
-            int BComputed = 0;
-            proj_ellipsoid_get_parameters(FContext, Ellipsoid.get(), &A, &B, &BComputed, &InvF);
+            const auto [A, B] = EllipsoidAxesOf(Crs.get());
             Grid.SetSpheroidValues("*", "", A, (A - B) / A);
             const TPj Published = PublishedProjection(Crs.get());
             ASSERT_NE(Published, nullptr);

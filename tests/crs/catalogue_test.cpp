@@ -2,7 +2,7 @@
 // shipped catalogue as a whole.
 
 #include "crs/catalogue.hpp"
-#include "datum_test_files.hpp"
+#include "support/temp_dir.hpp"
 #include "text/strings.hpp"
 
 #include <gtest/gtest.h>
@@ -14,8 +14,8 @@
 namespace vortane {
 namespace {
 
-using testfiles::TTempDir;
-using testfiles::WriteText;
+using test::TTempDir;
+using test::WriteText;
 
 // Writes a catalogue file the way the build stores it: each line shifted, CR LF line ends.
 void WriteCatalogueFile(const std::string& Path, const std::vector<std::string>& Lines) {
@@ -42,10 +42,10 @@ protected:
         Write("tmgrid.dat", {"UTM,0,500000,0.9996,6:0:0,177:0:0W"});
     }
     void Write(const std::string& Name, const std::vector<std::string>& Lines) {
-        WriteCatalogueFile(Dir.File(Name), Lines);
+        WriteCatalogueFile(Dir.Path(Name), Lines);
     }
     bool Load() { return Catalogue.LoadAll(Folder()); }
-    std::string Folder() const { return Dir.Path.string() + "/"; }
+    std::string Folder() const { return Dir.Path(""); }
     std::vector<std::string> TypeNames(const std::string& Code) const {
         std::vector<std::string> Names;
         const TSpheroid* Spheroid = Catalogue.FindSpheroid(Code);
@@ -118,20 +118,20 @@ TEST_F(SmallCatalogue, DatumOnUnknownSpheroidStopsLoading) {
 }
 
 TEST_F(SmallCatalogue, MissingFilesFailAndKeepWhatLoadedBefore) {
-    std::filesystem::remove(Dir.File("stereo.dat"));
+    std::filesystem::remove(Dir.Path("stereo.dat"));
     EXPECT_FALSE(Load());
     EXPECT_EQ(Catalogue.TransMercs.Count(), 3);
     EXPECT_EQ(Catalogue.Stereos.Count(), 0);
     EXPECT_EQ(Catalogue.TMGrids.Count(), 0);
 
     TCSList NoDatums;
-    std::filesystem::remove(Dir.File("Datums.dat"));
+    std::filesystem::remove(Dir.Path("Datums.dat"));
     EXPECT_FALSE(NoDatums.LoadAll(Folder()));
     EXPECT_EQ(NoDatums.Spheroids.Count(), 3);
     EXPECT_EQ(NoDatums.Datums.Count(), 0);
 
     TCSList NoSpheroids;
-    std::filesystem::remove(Dir.File("Spher.dat"));
+    std::filesystem::remove(Dir.Path("Spher.dat"));
     EXPECT_FALSE(NoSpheroids.LoadAll(Folder()));
     EXPECT_EQ(NoSpheroids.Spheroids.Count(), 0);
     EXPECT_FALSE(NoSpheroids.Warnings.empty());
@@ -140,9 +140,10 @@ TEST_F(SmallCatalogue, MissingFilesFailAndKeepWhatLoadedBefore) {
 TEST_F(SmallCatalogue, GarbageFilesNeverCrash) {
     std::string Garbage(64 * 1024, '\x01');
     for (std::size_t i = 0; i < Garbage.size(); i += 97) Garbage[i] = static_cast<char>(i * 31 % 256);
-    for (const char* Name : {"Spher.dat", "Datums.dat", "tmgrid.dat", "stereo.dat"}) WriteText(Dir.File(Name), Garbage);
+    for (const char* Name : {"Spher.dat", "Datums.dat", "tmgrid.dat", "stereo.dat"})
+        WriteText(Dir.Path(Name), Garbage);
     // One 10 MB line without any line end.
-    WriteText(Dir.File("tranmerc.dat"), std::string(10 * 1024 * 1024, 'W'));
+    WriteText(Dir.Path("tranmerc.dat"), std::string(10 * 1024 * 1024, 'W'));
     TCSList Broken;
     // The readers are tolerant: garbage lines become entries with default numbers, and the 10 MB line
     // becomes one entry at most. Converting with such entries must stay harmless.

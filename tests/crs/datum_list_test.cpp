@@ -12,7 +12,7 @@
 namespace vortane {
 namespace {
 
-using namespace vortane::testfiles;
+using namespace vortane::test;
 
 // The lines encoded as the catalogue files store them, each ended by LineEnd (the last one only
 // when FinalLineEnd).
@@ -28,9 +28,9 @@ std::string StoredCatalogue(const std::vector<std::string>& Lines, const std::st
 
 class DatumListTest : public ::testing::Test {
 protected:
-    std::string DatumsFile() const { return Dir.File("Datums.dat"); }
-    std::string NadConBase() const { return Dir.File("conus"); }
-    std::string FrenchGridFile() const { return Dir.File("gr3df97a.mnt"); }
+    std::string DatumsFile() const { return Dir.Path("Datums.dat"); }
+    std::string NadConBase() const { return Dir.Path("conus"); }
+    std::string FrenchGridFile() const { return Dir.Path("gr3df97a.mnt"); }
     void WriteGoodGrids() const {
         WriteNadConPair(NadConBase(), TNadConGeometry{}, TestLatShift, TestLonShift);
         WriteText(FrenchGridFile(), FrenchGridText({"-4 0 40 41 0.5 0.25", 10, 6}));

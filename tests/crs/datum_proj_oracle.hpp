@@ -1,39 +1,14 @@
 #pragma once
-// PROJ as the reference for datum shifts: a pipeline from geodetic radians on one ellipsoid through
-// earth-centred coordinates to geodetic radians on another.
+// PROJ as the reference for datum shifts: pipelines (run with TProjOracle) from geodetic radians on
+// one ellipsoid through earth-centred coordinates to geodetic radians on another.
 
-#include <gtest/gtest.h>
-#include <proj.h>
+#include "support/proj_oracle.hpp"
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
-namespace vortane::testfiles {
-
-class TProjPipeline {
-public:
-    explicit TProjPipeline(const std::string& Definition)
-        : FContext(proj_context_create()), FPipeline(proj_create(FContext, Definition.c_str())) {}
-    ~TProjPipeline() {
-        proj_destroy(FPipeline);
-        proj_context_destroy(FContext);
-    }
-    TProjPipeline(const TProjPipeline&) = delete;
-    TProjPipeline& operator=(const TProjPipeline&) = delete;
-
-    bool Valid() const { return FPipeline != nullptr; }
-    // (Lat, Lon, H) radians and metres in, the same out.
-    void Forward(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
-        const PJ_COORD Out = proj_trans(FPipeline, PJ_FWD, proj_coord(Lon, Lat, H, 0));
-        Lon2 = Out.lpz.lam;
-        Lat2 = Out.lpz.phi;
-        H2 = Out.lpz.z;
-    }
-
-private:
-    PJ_CONTEXT* FContext;
-    PJ* FPipeline;
-};
+namespace vortane::test {
 
 // "+a=... +rf=..." of an ellipsoid, written with every digit a double needs.
 inline std::string EllipsoidParams(double A, double InverseF) {
@@ -60,4 +35,4 @@ inline TGroundDifference GroundDifference(double Lat, double Lon, double H, doub
     return {(Lat - RefLat) * EarthRadius, DLon * EarthRadius * std::cos(RefLat), H - RefH};
 }
 
-} // namespace vortane::testfiles
+} // namespace vortane::test

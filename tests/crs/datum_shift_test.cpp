@@ -20,7 +20,7 @@
 namespace vortane {
 namespace {
 
-using namespace vortane::testfiles;
+using namespace vortane::test;
 
 constexpr double Deg = Pi / 180.0;
 constexpr double ArcSecond = Deg / 3600.0;
@@ -131,7 +131,7 @@ void ExpectSamePosition(double Lat, double Lon, double H, double RefLat, double 
 
 TEST(HelmertShift, AgreesWithPROJOnPublishedParameterSets) {
     for (const TDatumCase& C : DatumCases()) {
-        const TProjPipeline Proj(
+        const TProjOracle Proj(
             CartesianPipeline(EllipsoidOf(C.Source), HelmertStep(C.P, 1.0), EllipsoidOf(C.Target)));
         ASSERT_TRUE(Proj.Valid()) << C.Name;
         const TSpheroid Source = C.Source.Spheroid();
@@ -178,9 +178,9 @@ TEST(ChangeDatum, PassesThroughTheHubLikePROJ) {
     const TDatumCase& Dhdn = DatumCases()[1];
     TDatumCase Amersfoort = DatumCases()[2];
     Amersfoort.Target = Wgs84; // EPSG:15934 Amersfoort to WGS 84 (3) has the same parameters
-    const TProjPipeline Proj("+proj=pipeline +step +proj=cart " + EllipsoidOf(Bessel) + " " +
-                             HelmertStep(Dhdn.P, 1.0) + " " + HelmertStep(Amersfoort.P, -1.0) +
-                             " +step +inv +proj=cart " + EllipsoidOf(Bessel));
+    const TProjOracle Proj("+proj=pipeline +step +proj=cart " + EllipsoidOf(Bessel) + " " +
+                           HelmertStep(Dhdn.P, 1.0) + " " + HelmertStep(Amersfoort.P, -1.0) +
+                           " +step +inv +proj=cart " + EllipsoidOf(Bessel));
     ASSERT_TRUE(Proj.Valid());
     const TSpheroid Hub = Wgs84.Spheroid();
     const TSpheroid DhdnSpheroid = Bessel.Spheroid();

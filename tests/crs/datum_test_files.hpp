@@ -3,48 +3,16 @@
 // layout (little-endian records of NC + 1 words, header record first, rows south to north, each row a
 // word that is not read followed by NC floats west to east) and French text grids.
 
-#include <gtest/gtest.h>
+#include "support/temp_dir.hpp"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
-namespace vortane::testfiles {
-
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempDir {
-public:
-    TTempDir() {
-        std::random_device Seed;
-        Path = std::filesystem::temp_directory_path() / ("vortane_datum_" + std::to_string(Seed()));
-        std::filesystem::create_directories(Path);
-    }
-    ~TTempDir() {
-        std::error_code Ignored;
-        std::filesystem::remove_all(Path, Ignored);
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-
-    std::string File(const std::string& Name) const { return (Path / Name).string(); }
-
-    std::filesystem::path Path;
-};
-
-inline void WriteBytes(const std::string& Path, const std::vector<unsigned char>& Bytes) {
-    std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
-    Out.write(reinterpret_cast<const char*>(Bytes.data()), static_cast<std::streamsize>(Bytes.size()));
-}
-
-inline void WriteText(const std::string& Path, const std::string& Text) {
-    std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
-    Out << Text;
-}
+namespace vortane::test {
 
 inline void PutWord(std::vector<unsigned char>& Bytes, std::size_t Offset, std::uint32_t Word) {
     for (int Byte = 0; Byte < 4; ++Byte)
@@ -152,4 +120,4 @@ inline std::string FrenchGridText(const TFrenchHeader& Header, int ValuesPerLine
     return Text;
 }
 
-} // namespace vortane::testfiles
+} // namespace vortane::test

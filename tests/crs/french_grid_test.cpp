@@ -15,7 +15,7 @@
 namespace vortane {
 namespace {
 
-using namespace vortane::testfiles;
+using namespace vortane::test;
 
 constexpr double Deg = Pi / 180.0;
 constexpr double TranslationTolerance = 1e-9; // metres; degree <-> radian round trips cost a few ulps
@@ -38,8 +38,8 @@ void ExpectNode(const TGridNode& Node, int Column, int Row) {
 class FrenchGridTest : public ::testing::Test {
 protected:
     bool Load(const std::string& Text) {
-        WriteText(Dir.File("gr3df97a.mnt"), Text);
-        return Grid.LoadGrid(Dir.File("gr3df97a.mnt"));
+        WriteText(Dir.Path("gr3df97a.mnt"), Text);
+        return Grid.LoadGrid(Dir.Path("gr3df97a.mnt"));
     }
     TTempDir Dir;
     TFrenchGrid Grid;
@@ -234,7 +234,7 @@ TEST_F(FrenchGridTest, BadFilesFailCleanly) {
         double TX = 0, TY = 0, TZ = 0;
         EXPECT_FALSE(Grid.Interpolate(40.5 * Deg, -2.0 * Deg, TX, TY, TZ));
     }
-    EXPECT_FALSE(Grid.LoadGrid(Dir.File("missing.mnt")));
+    EXPECT_FALSE(Grid.LoadGrid(Dir.Path("missing.mnt")));
     EXPECT_TRUE(Grid.LoadFailed);
 }
 
@@ -245,9 +245,9 @@ TEST_F(FrenchGridTest, ShiftsAgreeWithPROJ) {
     for (int Node = 0; Node < Header.NLon * Header.NLat; ++Node)
         Text += "-168 -60 320 1\n";
     ASSERT_TRUE(Load(Text));
-    const TProjPipeline Proj(CartesianPipeline(EllipsoidParams(6378249.2, 293.466021),
-                                               "+step +proj=helmert +x=-168 +y=-60 +z=320",
-                                               EllipsoidParams(6378137.0, 298.2572235637)));
+    const TProjOracle Proj(CartesianPipeline(EllipsoidParams(6378249.2, 293.466021),
+                                             "+step +proj=helmert +x=-168 +y=-60 +z=320",
+                                             EllipsoidParams(6378137.0, 298.2572235637)));
     ASSERT_TRUE(Proj.Valid());
     const struct {
         double Lat, Lon;

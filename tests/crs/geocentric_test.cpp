@@ -2,9 +2,9 @@
 
 #include "crs/angles.hpp"
 #include "crs/projection.hpp"
+#include "support/proj_oracle.hpp"
 
 #include <gtest/gtest.h>
-#include <proj.h>
 
 #include <cmath>
 #include <limits>
@@ -44,24 +44,15 @@ double LonDifference(double A, double B) { return NormLon(A - B); }
 
 class CartesianOracle : public ::testing::Test {
 protected:
-    void SetUp() override {
-        FContext = proj_context_create();
-        FCart = proj_create(FContext, "+proj=cart +a=6378137 +rf=298.2572235637");
-        ASSERT_NE(FCart, nullptr);
-    }
-    void TearDown() override {
-        proj_destroy(FCart);
-        proj_context_destroy(FContext);
-    }
+    void SetUp() override { ASSERT_TRUE(FCart.Valid()); }
     PJ_XYZ ToCartesian(const TGeoPoint& P) const {
-        return proj_trans(FCart, PJ_FWD, proj_coord(P.Lon, P.Lat, P.H, 0)).xyz;
+        return FCart.Trans(PJ_FWD, proj_coord(P.Lon, P.Lat, P.H, 0)).xyz;
     }
     PJ_LPZ ToGeodetic(double X, double Y, double Z) const {
-        return proj_trans(FCart, PJ_INV, proj_coord(X, Y, Z, 0)).lpz;
+        return FCart.Trans(PJ_INV, proj_coord(X, Y, Z, 0)).lpz;
     }
 
-    PJ_CONTEXT* FContext = nullptr;
-    PJ* FCart = nullptr;
+    const TProjOracle FCart{"+proj=cart +a=6378137 +rf=298.2572235637"};
 };
 
 TEST_F(CartesianOracle, GeoToXYZMatchesProjAtSeveralHeights) {

@@ -28,11 +28,16 @@ TTexts Write(TProjection& System, double Lat, double Lon, double H) {
     return T;
 }
 
-TEST(GeographicForms, WriteTheirOwnTexts) {
+// The four geographic forms the cases pick from.
+class GeographicForms : public ::testing::Test {
+protected:
     TGeografic Dms;
     TGeograd Grad;
     TGeoArc Arc;
     TGeoDecimal Decimal;
+};
+
+TEST_F(GeographicForms, WriteTheirOwnTexts) {
     struct TCase {
         const char* Situation;
         TProjection* System;
@@ -61,11 +66,7 @@ TEST(GeographicForms, WriteTheirOwnTexts) {
     }
 }
 
-TEST(GeographicForms, ReadTheirOwnTexts) {
-    TGeografic Dms;
-    TGeograd Grad;
-    TGeoArc Arc;
-    TGeoDecimal Decimal;
+TEST_F(GeographicForms, ReadTheirOwnTexts) {
     struct TCase {
         const char* Situation;
         TProjection* System;
@@ -94,7 +95,7 @@ TEST(GeographicForms, ReadTheirOwnTexts) {
 }
 
 // Every form reads back what it writes, to the resolution of its texts.
-TEST(GeographicForms, WrittenTextsReadBack) {
+TEST_F(GeographicForms, WrittenTextsReadBack) {
     TGeograficList List;
     ASSERT_EQ(List.Count(), 4);
     const double Positions[][3] = {
@@ -117,11 +118,7 @@ TEST(GeographicForms, WrittenTextsReadBack) {
 }
 
 // A rejected text is reported by its number; outputs not yet set are 0.
-TEST(GeographicForms, RejectedTextsAreReportedByNumber) {
-    TGeografic Dms;
-    TGeograd Grad;
-    TGeoArc Arc;
-    TGeoDecimal Decimal;
+TEST_F(GeographicForms, RejectedTextsAreReportedByNumber) {
     TGeoCentric Centric;
     struct TCase {
         const char* Situation;

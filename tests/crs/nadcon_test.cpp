@@ -14,7 +14,7 @@
 namespace vortane {
 namespace {
 
-using namespace vortane::testfiles;
+using namespace vortane::test;
 
 constexpr double Deg = Pi / 180.0;
 constexpr double InverseTolerance = 1e-9; // degrees, what the iteration promises
@@ -25,7 +25,7 @@ protected:
         WriteNadConPair(Base(), Geometry, TestLatShift, TestLonShift);
         ASSERT_TRUE(Grid.OpenGrids(Base())) << Grid.ErrorText;
     }
-    std::string Base() const { return Dir.File("conus"); }
+    std::string Base() const { return Dir.Path("conus"); }
     // Position of fractional node (Row, Column), both counted from 1, as (Lat, Lon) degrees.
     double LatOf(double Row) const { return Geometry.YMin + (Row - 1) * Geometry.CellY; }
     double LonOf(double Column) const { return Geometry.XMin + (Column - 1) * Geometry.CellX; }
@@ -170,11 +170,11 @@ TEST_F(NadConTest, DatumShiftsRoundTripThroughTheHub) {
 TEST(NadConDivergence, InverseShiftGivesUp) {
     TTempDir Dir;
     TNadConGeometry Geometry;
-    WriteNadConPair(Dir.File("steep"), Geometry, TestLatShift, [](int, int Column) {
+    WriteNadConPair(Dir.Path("steep"), Geometry, TestLatShift, [](int, int Column) {
         return (Column % 2 ? 1800.0f : -1800.0f) * static_cast<float>(Column);
     });
     TNadCon Grid;
-    ASSERT_TRUE(Grid.OpenGrids(Dir.File("steep")));
+    ASSERT_TRUE(Grid.OpenGrids(Dir.Path("steep")));
     double Lat = 0, Lon = 0, H = 0;
     EXPECT_FALSE(Grid.ShiftFromHub(41.0 * Deg, -97.0 * Deg, 0.0, Lat, Lon, H));
     EXPECT_EQ(Lat, 41.0 * Deg);
@@ -219,10 +219,10 @@ TEST(NadConBadFiles, AreRefused) {
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Case);
         TTempDir Dir;
-        WriteBytes(Dir.File("bad.las"), C.Las);
-        WriteBytes(Dir.File("bad.los"), C.Los);
+        WriteBytes(Dir.Path("bad.las"), C.Las);
+        WriteBytes(Dir.Path("bad.los"), C.Los);
         TNadCon Grid;
-        EXPECT_FALSE(Grid.OpenGrids(Dir.File("bad")));
+        EXPECT_FALSE(Grid.OpenGrids(Dir.Path("bad")));
         EXPECT_FALSE(Grid.GridsOpen);
         EXPECT_FALSE(Grid.ErrorText.empty());
         double Lat2 = 0, Lon2 = 0, ShiftLon = 0, ShiftLat = 0;
@@ -233,10 +233,10 @@ TEST(NadConBadFiles, AreRefused) {
 TEST(NadConBadFiles, MissingFilesAreRefused) {
     TTempDir Dir;
     TNadCon Grid;
-    EXPECT_FALSE(Grid.OpenGrids(Dir.File("conus")));
+    EXPECT_FALSE(Grid.OpenGrids(Dir.Path("conus")));
     EXPECT_EQ(Grid.LastError, ENOENT);
-    WriteBytes(Dir.File("conus.las"), NadConGrid(TNadConGeometry{}, TestLatShift));
-    EXPECT_FALSE(Grid.OpenGrids(Dir.File("conus")));
+    WriteBytes(Dir.Path("conus.las"), NadConGrid(TNadConGeometry{}, TestLatShift));
+    EXPECT_FALSE(Grid.OpenGrids(Dir.Path("conus")));
     EXPECT_EQ(Grid.LastError, ENOENT);
     EXPECT_FALSE(Grid.GridsOpen);
 }

@@ -3,17 +3,15 @@
 #include "crs/spheroid.hpp"
 
 #include "crs/angles.hpp"
+#include "support/temp_dir.hpp"
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <random>
 #include <string>
 
@@ -129,21 +127,9 @@ TEST(TSpheroid, AddPrjTypeMergesIndexesPerTypeInCallOrder) {
     EXPECT_EQ(S.PrjTypes.Item(1)->Systems, &Other);
 }
 
-class SpherFile : public ::testing::Test {
+class SpherFile : public test::TTempDirTest {
 protected:
-    void SetUp() override {
-        FDir = std::filesystem::temp_directory_path() /
-               ("vortane_spher_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(FDir);
-    }
-    void TearDown() override { std::filesystem::remove_all(FDir); }
-
-    std::string WriteBytes(const std::string& Bytes) {
-        const std::string Path = (FDir / "Spher.dat").string();
-        std::ofstream(Path, std::ios::binary) << Bytes;
-        return Path;
-    }
+    std::string WriteBytes(const std::string& Bytes) const { return WriteFile("Spher.dat", Bytes); }
     // Each plain line stored encoded, with CR LF line ends.
     std::string WriteLines(std::initializer_list<std::string> Lines) {
         std::string Bytes;
@@ -151,8 +137,6 @@ protected:
             Bytes += EncodeCatalogueLine(Line) + "\r\n";
         return WriteBytes(Bytes);
     }
-
-    std::filesystem::path FDir;
 };
 
 TEST_F(SpherFile, LoadsDataLinesAndSkipsCommentsAndEmptyLines) {
@@ -187,10 +171,10 @@ TEST_F(SpherFile, LastLineWithoutLineEndAndAppendsToExistingEntries) {
 
 TEST_F(SpherFile, MissingUnreadableAndEmptyFiles) {
     TSpherList List;
-    EXPECT_FALSE(List.LoadFromFile((FDir / "missing.dat").string()));
+    EXPECT_FALSE(List.LoadFromFile(Path("missing.dat")));
     EXPECT_FALSE(List.LoadFromFile(""));
-    EXPECT_FALSE(List.LoadFromFile(FDir.string())); // a folder, not a file
-    const std::string Pipe = (FDir / "pipe").string();
+    EXPECT_FALSE(List.LoadFromFile(Dir().string())); // a folder, not a file
+    const std::string Pipe = Path("pipe");
     ASSERT_EQ(::mkfifo(Pipe.c_str(), 0600), 0);
     EXPECT_FALSE(List.LoadFromFile(Pipe)); // returns instead of waiting for a writer
     EXPECT_EQ(List.Count(), 0);

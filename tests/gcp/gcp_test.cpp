@@ -1,11 +1,10 @@
 #include "gcp/gcp.hpp"
 
+#include "support/temp_dir.hpp"
+
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <string>
-#include <unistd.h>
 
 namespace vortane {
 namespace {
@@ -146,40 +145,21 @@ TEST(GCPList, ItemsOutsideTheListGiveNoPoint)
     EXPECT_EQ(List.Items(0), nullptr);
 }
 
-class GCPFile : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        FDir = std::filesystem::temp_directory_path() /
-               ("vortane_gcp_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(FDir);
-    }
-    void TearDown() override { std::filesystem::remove_all(FDir); }
-
-    std::string Write(const std::string& Name, const std::string& Bytes)
-    {
-        const std::string Path = (FDir / Name).string();
-        std::ofstream(Path, std::ios::binary) << Bytes;
-        return Path;
-    }
-
-    std::filesystem::path FDir;
-};
+class GCPFile : public test::TTempDirTest {};
 
 TEST_F(GCPFile, ReadsHeadersCommentsAndPoints)
 {
-    const std::string Path = Write("image.gcp",
-                                   ";S=XX\r\n"
-                                   "; a comment\r\n"
-                                   ";s=small\r\n"
-                                   "\r\n"
-                                   "P1 Yes 10.5 20.25 500000 4100000 0\r\n"
-                                   ";S=WE\n"
-                                   ";D=WGS84\n"
-                                   ";P=GEODETIC\n"
-                                   ";d=ignored\n"
-                                   "P2\tno\t1\t2\t3\t4\t5"); // last line without a line end
+    const std::string Path = WriteFile("image.gcp",
+                                       ";S=XX\r\n"
+                                       "; a comment\r\n"
+                                       ";s=small\r\n"
+                                       "\r\n"
+                                       "P1 Yes 10.5 20.25 500000 4100000 0\r\n"
+                                       ";S=WE\n"
+                                       ";D=WGS84\n"
+                                       ";P=GEODETIC\n"
+                                       ";d=ignored\n"
+                                       "P2\tno\t1\t2\t3\t4\t5"); // last line without a line end
     TGCPList List;
     ASSERT_TRUE(List.Load(Path));
     EXPECT_EQ(List.GetSpheroid(), "WE");
@@ -193,9 +173,9 @@ TEST_F(GCPFile, ReadsHeadersCommentsAndPoints)
 TEST_F(GCPFile, LoadingReplacesEarlierPoints)
 {
     TGCPList List;
-    ASSERT_TRUE(List.Load(Write("a.gcp", "A yes 1 2 3 4 5\nB yes 1 2 3 4 5\n")));
+    ASSERT_TRUE(List.Load(WriteFile("a.gcp", "A yes 1 2 3 4 5\nB yes 1 2 3 4 5\n")));
     ASSERT_EQ(List.Count(), 2);
-    ASSERT_TRUE(List.Load(Write("b.gcp", "C no 1 2 3 4 5\n")));
+    ASSERT_TRUE(List.Load(WriteFile("b.gcp", "C no 1 2 3 4 5\n")));
     ASSERT_EQ(List.Count(), 1);
     EXPECT_EQ(List.Items(0)->GetName(), "C");
 }
@@ -207,10 +187,10 @@ TEST_F(GCPFile, UnreadableFilesFailWithoutPoints)
     EXPECT_FALSE(List.Load(""));
     EXPECT_EQ(List.Count(), 1) << "an empty name leaves the list unchanged";
 
-    for (const std::string& Path : {(FDir / "missing.gcp").string(), Write("empty.gcp", ""), FDir.string()}) {
-        SCOPED_TRACE(Path);
+    for (const std::string& FileName : {Path("missing.gcp"), WriteFile("empty.gcp", ""), Dir().string()}) {
+        SCOPED_TRACE(FileName);
         List.AddFromLine("Dropped yes 1 2 3 4 5");
-        EXPECT_FALSE(List.Load(Path));
+        EXPECT_FALSE(List.Load(FileName));
         EXPECT_EQ(List.Count(), 0);
     }
 }
@@ -226,7 +206,7 @@ TEST_F(GCPFile, GarbageGivesHarmlessPoints)
     Bytes += "\nZ yes 1e999 -1e999 nan inf 1e-400\n";
     Bytes += std::string(100000, 'x') + " yes 1 2\n";
     TGCPList List;
-    EXPECT_TRUE(List.Load(Write("garbage.gcp", Bytes)));
+    EXPECT_TRUE(List.Load(WriteFile("garbage.gcp", Bytes)));
     ASSERT_GE(List.Count(), 2);
     const TGCPoint& Long = *List.Items(List.Count() - 1);
     EXPECT_TRUE(Long.GetActive());

@@ -1,38 +1,21 @@
 #include "job/data_set.hpp"
 
 #include "raster/raster.hpp"
+#include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <limits>
 #include <string>
-#include <unistd.h>
 
 namespace vortane {
 namespace {
 
-class DataSet : public ::testing::Test {
+class DataSet : public test::TTempDirTest {
 protected:
-    void SetUp() override
-    {
-        FDir = std::filesystem::temp_directory_path() /
-               ("vortane_dataset_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(FDir);
-    }
-    void TearDown() override { std::filesystem::remove_all(FDir); }
-
-    std::string Path(const std::string& Name) const { return (FDir / Name).string(); }
-    std::string Write(const std::string& Name, const std::string& Bytes) const
-    {
-        std::ofstream(Path(Name), std::ios::binary) << Bytes;
-        return Path(Name);
-    }
-
     // A 3 x 2 single-float image with cells of 10 map units whose top-left corner is at (1000, 2000);
     // cell (c, r) holds 10 r + c.
     std::string CreateSmallImage() const
@@ -46,8 +29,6 @@ protected:
                 EXPECT_TRUE(Output.Raster()->WriteCell(Col, Row, 0, float(10 * Row + Col)));
         return Name;
     }
-
-    std::filesystem::path FDir;
 };
 
 void ExpectNoRasterDefaults(const TDataSet2& Set)
@@ -79,9 +60,9 @@ TEST_F(DataSet, FailuresBeforeChoosingARasterKeepTheDefaults)
         {"", omRead, "No file name"},
         {"", omCreate, "No file name"},
         {Path("missing.ers"), omRead, "No file: " + Path("missing.ers")},
-        {FDir.string(), omRead, "No file: " + FDir.string()},
-        {Write("short.ers", "DATA"), omRead, "No data available"},
-        {Write("plain.xyz", "just some text"), omRead, "Unknown file type: " + Path("plain.xyz")},
+        {Dir().string(), omRead, "No file: " + Dir().string()},
+        {WriteFile("short.ers", "DATA"), omRead, "No data available"},
+        {WriteFile("plain.xyz", "just some text"), omRead, "Unknown file type: " + Path("plain.xyz")},
         {Path("out.jpeg"), omCreate, "Unknown file type: " + Path("out.jpeg")},
         {Path("out"), omCreate, "Unknown file type: " + Path("out")},
     };
@@ -103,10 +84,10 @@ TEST_F(DataSet, FailuresBeforeChoosingARasterKeepTheDefaults)
 TEST_F(DataSet, AnUnrecognisedFileIsNotBlamedOnAnEarlierFile)
 {
     TDataSet2 Short;
-    EXPECT_FALSE(Short.Open(Write("short.ers", "DA"), 0, 0, ctUnsigned8, 1, omRead));
+    EXPECT_FALSE(Short.Open(WriteFile("short.ers", "DA"), 0, 0, ctUnsigned8, 1, omRead));
     EXPECT_EQ(Short.GetErrorText(), "No data available");
     TDataSet2 Unknown;
-    EXPECT_FALSE(Unknown.Open(Write("plain.xyz", "just some text"), 0, 0, ctUnsigned8, 1, omRead));
+    EXPECT_FALSE(Unknown.Open(WriteFile("plain.xyz", "just some text"), 0, 0, ctUnsigned8, 1, omRead));
     EXPECT_EQ(Unknown.GetErrorText(), "Unknown file type: " + Path("plain.xyz"));
 }
 
@@ -117,10 +98,10 @@ TEST_F(DataSet, ReadingChoosesTheClassByContentAndCreatingByExtension)
         std::uint8_t Mode;
         int FileType;
     } Cases[] = {
-        {Write("header.bin", "DatasetHeader Begin\n"), omRead, ftErs},
-        {Write("tiff.ers", std::string("II*\0\0\0\0\0", 8)), omRead, ftTif},
-        {Write("photo.bin", std::string("\xFF\xD8\xFF\xE0\0\0\0\0", 8)), omRead, ftJpg},
-        {Write("grid.001", "nothing recognisable"), omRead, ftNog},
+        {WriteFile("header.bin", "DatasetHeader Begin\n"), omRead, ftErs},
+        {WriteFile("tiff.ers", std::string("II*\0\0\0\0\0", 8)), omRead, ftTif},
+        {WriteFile("photo.bin", std::string("\xFF\xD8\xFF\xE0\0\0\0\0", 8)), omRead, ftJpg},
+        {WriteFile("grid.001", "nothing recognisable"), omRead, ftNog},
         {Path("new.tiff"), omCreate, ftTif},
         {Path("new.gif"), omCreate, ftGif},
         {Path("new.ERS"), omCreate, ftErs},
@@ -143,7 +124,8 @@ TEST_F(DataSet, ReadingChoosesTheClassByContentAndCreatingByExtension)
 TEST_F(DataSet, ARasterThatCannotOpenKeepsItsErrorAndIsStillUsed)
 {
     TDataSet2 Set;
-    EXPECT_FALSE(Set.Open(Write("header.bin", "DatasetHeader Begin\nDatasetHeader End\n"), 0, 0, ctUnsigned8, 1, omRead));
+    EXPECT_FALSE(Set.Open(WriteFile("header.bin", "DatasetHeader Begin\nDatasetHeader End\n"), 0, 0,
+                          ctUnsigned8, 1, omRead));
     ASSERT_NE(Set.Raster(), nullptr);
     EXPECT_EQ(Set.GetFileType(), ftErs);
     EXPECT_FALSE(Set.GetErrorText().empty());
@@ -218,25 +200,25 @@ TEST_F(DataSet, ReadsValuesAtMapPositions)
 
 TEST_F(DataSet, AStoredCellSizeOfZeroReadsAsOneAndCannotBeSampled)
 {
-    Write("zero", std::string(16, '\x05'));
-    const std::string Header = Write("zero.ers", "DatasetHeader Begin\n"
-                                                 "  ByteOrder = LSBFirst\n"
-                                                 "  CoordinateSpace Begin\n"
-                                                 "    Datum = \"RAW\"\n"
-                                                 "    Projection = \"RAW\"\n"
-                                                 "    CoordinateType = RAW\n"
-                                                 "  CoordinateSpace End\n"
-                                                 "  RasterInfo Begin\n"
-                                                 "    CellType = Unsigned8BitInteger\n"
-                                                 "    CellInfo Begin\n"
-                                                 "      Xdimension = 0\n"
-                                                 "      Ydimension = 0\n"
-                                                 "    CellInfo End\n"
-                                                 "    NrOfLines = 4\n"
-                                                 "    NrOfCellsPerLine = 4\n"
-                                                 "    NrOfBands = 1\n"
-                                                 "  RasterInfo End\n"
-                                                 "DatasetHeader End\n");
+    WriteFile("zero", std::string(16, '\x05'));
+    const std::string Header = WriteFile("zero.ers", "DatasetHeader Begin\n"
+                                                     "  ByteOrder = LSBFirst\n"
+                                                     "  CoordinateSpace Begin\n"
+                                                     "    Datum = \"RAW\"\n"
+                                                     "    Projection = \"RAW\"\n"
+                                                     "    CoordinateType = RAW\n"
+                                                     "  CoordinateSpace End\n"
+                                                     "  RasterInfo Begin\n"
+                                                     "    CellType = Unsigned8BitInteger\n"
+                                                     "    CellInfo Begin\n"
+                                                     "      Xdimension = 0\n"
+                                                     "      Ydimension = 0\n"
+                                                     "    CellInfo End\n"
+                                                     "    NrOfLines = 4\n"
+                                                     "    NrOfCellsPerLine = 4\n"
+                                                     "    NrOfBands = 1\n"
+                                                     "  RasterInfo End\n"
+                                                     "DatasetHeader End\n");
     TDataSet2 Input;
     ASSERT_TRUE(Input.Open(Header, 0, 0, ctUnsigned8, 1, omRead)) << Input.GetErrorText();
     EXPECT_EQ(Input.Raster()->GetCellSizeX(), 0);

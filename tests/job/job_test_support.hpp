@@ -10,22 +10,21 @@
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"
 #include "raster/raster.hpp"
+#include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <condition_variable>
-#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <mutex>
 #include <stdexcept>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
-namespace vortane::testing {
+namespace vortane::test {
 
 // Metres per radian of the flat test system.
 constexpr double FlatRadius = 4194304.0; // 2^22: scaling by it is exact, so round trips are too
@@ -114,19 +113,9 @@ struct TImage {
 
 using TCellFunction = std::function<float(int Col, int Row, int Band)>;
 
-class JobTest : public ::testing::Test {
+class JobTest : public test::TTempDirTest {
 protected:
-    void SetUp() override {
-        FDir = std::filesystem::temp_directory_path() /
-               ("vortane_job_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(FDir);
-        std::filesystem::create_directories(FDir);
-        UseSystems(&InFlat, &InFlat);
-    }
-    void TearDown() override { std::filesystem::remove_all(FDir); }
-
-    std::string Path(const std::string& Name) const { return (FDir / Name).string(); }
+    void SetUp() override { UseSystems(&InFlat, &InFlat); }
 
     // Input and output on WGS 84 with the given systems.
     void UseSystems(TProjection* In, TProjection* Out) {
@@ -223,7 +212,6 @@ protected:
         return Result;
     }
 
-    std::filesystem::path FDir;
     TSpheroid Wgs84{"WE\t6378137\t298.2572235637\tWGS 1984"};
     TSpheroid International{"IN\t6378388\t297\tInternational 1924"};
     TDatumRecord Wgs84Datum{"WORLD\tWGS84\tWE\t0\t0\t0\t0\t0\t0\t0\thub"};
@@ -234,4 +222,4 @@ protected:
     TRecordingObserver Observer;
 };
 
-} // namespace vortane::testing
+} // namespace vortane::test

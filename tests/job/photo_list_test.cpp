@@ -2,28 +2,28 @@
 
 #include "job/photo_list.hpp"
 
-namespace vortane::testing {
+namespace vortane::test {
 namespace {
 
 class PhotoList : public JobTest {};
 
 TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine) {
     const std::string List = Path("list.txt");
-    std::ofstream(List, std::ios::binary) << ";File created by Vortane program\r\n"
-                                             "a.ers 1000,5 2000.25 1040 1970\r\n"
-                                             "\r\n"
-                                             " skipped.ers 1 2 3 4\n"
-                                             "-dashed.ers\n"
-                                             "\tb.tif\t1\t2\n"
-                                             "c.ers garbage\n"
-                                             "last.ers";
+    WriteText(List, ";File created by Vortane program\r\n"
+                    "a.ers 1000,5 2000.25 1040 1970\r\n"
+                    "\r\n"
+                    " skipped.ers 1 2 3 4\n"
+                    "-dashed.ers\n"
+                    "\tb.tif\t1\t2\n"
+                    "c.ers garbage\n"
+                    "last.ers");
     TdbPhoto Photos;
     ASSERT_TRUE(Photos.Load(List));
     EXPECT_EQ(Photos.Count, 4);
     EXPECT_EQ(Photos.Names, (std::vector<std::string>{"a.ers", "b.tif", "c.ers", "last.ers"}));
 
     EXPECT_FALSE(Photos.Load(Path("missing.txt")));
-    EXPECT_FALSE(Photos.Load(FDir.string())); // a folder is no list
+    EXPECT_FALSE(Photos.Load(Dir().string())); // a folder is no list
 }
 
 TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals) {
@@ -36,13 +36,12 @@ TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals) {
 }
 
 TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
-    std::filesystem::create_directories(FDir / "in");
-    std::filesystem::create_directories(FDir / "out");
+    std::filesystem::create_directories(Dir() / "in");
+    std::filesystem::create_directories(Dir() / "out");
     for (const char* Name : {"in/a.ers", "in/c.ers"})
         WriteImage(Name, 4, 3, 1, ctFloat32, 1000, 2000, 10, [](int C, int R, int) { return float(C * R); });
-    std::ofstream(Path("in/list.txt"), std::ios::binary)
-        << "; three photos\r\na.ers 0 0 0 0\r\nb.ers 0 0 0 0\r\n"
-           "c.ers 0 0 0 0\r\n";
+    WriteText(Path("in/list.txt"), "; three photos\r\na.ers 0 0 0 0\r\nb.ers 0 0 0 0\r\n"
+                                   "c.ers 0 0 0 0\r\n");
     TJobOptions List = Options(10);
     List.List = true;
     EXPECT_EQ(RunJob(Path("in/list.txt"), Path("out/result.ers"), List), "Successful Finish");
@@ -76,13 +75,13 @@ TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
 
 TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList) {
     WriteImage("a.ers", 4, 3, 1, ctFloat32, 1000, 2000, 10, [](int C, int R, int) { return float(C + R); });
-    std::ofstream(Path("list.txt")) << "a.ers\na.ers\n";
+    WriteText(Path("list.txt"), "a.ers\na.ers\n");
     TJobOptions List = Options(10);
     List.List = true;
-    std::filesystem::create_directories(FDir / "out");
+    std::filesystem::create_directories(Dir() / "out");
     EXPECT_EQ(RunJob(Path("list.txt"), Path("out/out.ers"), List, /*StopFirst=*/true), "User Abort");
     EXPECT_EQ(ReadLines(Path("out/out.txt")).size(), 2u); // first line and the stopped entry
 }
 
 } // namespace
-} // namespace vortane::testing
+} // namespace vortane::test

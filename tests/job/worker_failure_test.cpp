@@ -4,13 +4,8 @@
 
 #include "job/photo_list.hpp"
 
-namespace vortane::testing {
+namespace vortane::test {
 namespace {
-
-std::string FileBytes(const std::string& FileName) {
-    std::ifstream File(FileName, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(File), {});
-}
 
 class JobFailure : public JobTest {
 protected:
@@ -58,24 +53,24 @@ TEST_F(JobFailure, ARunWithoutItsSelectionOrWithBadOptionsDoesNotStart) {
 }
 
 TEST_F(JobFailure, AnOutputThatResolvesToAnInputFileIsRefused) {
-    const std::string HeaderBefore = FileBytes(In), CellsBefore = FileBytes(Path("in"));
+    const std::string HeaderBefore = ReadText(In), CellsBefore = ReadText(Path("in"));
     const struct {
         std::string Out;
         std::string Clash;
     } Cases[] = {
-        {In, Path("in")},                          // the input's own name: its cells come first
-        {FDir.string() + "/./in.ers", Path("in")}, // another spelling of it
-        {Path("in.osd"), Path("in")},              // a header format whose cell file is the input's
-        {Path("in.ers.ers"), In},                  // whose cell file would be the input's header
+        {In, Path("in")},                           // the input's own name: its cells come first
+        {Dir().string() + "/./in.ers", Path("in")}, // another spelling of it
+        {Path("in.osd"), Path("in")},               // a header format whose cell file is the input's
+        {Path("in.ers.ers"), In},                   // whose cell file would be the input's header
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Out);
         Observer.EndEvents = 0;
         const std::string Message = RunJob(In, Case.Out, Options(10));
         EXPECT_EQ(Message.rfind("Output would overwrite the input file ", 0), 0u) << Message;
-        EXPECT_TRUE(std::filesystem::equivalent(Message.substr(Message.find(FDir.string())), Case.Clash));
-        EXPECT_EQ(FileBytes(In), HeaderBefore);
-        EXPECT_EQ(FileBytes(Path("in")), CellsBefore);
+        EXPECT_TRUE(std::filesystem::equivalent(Message.substr(Message.find(Dir().string())), Case.Clash));
+        EXPECT_EQ(ReadText(In), HeaderBefore);
+        EXPECT_EQ(ReadText(Path("in")), CellsBefore);
     }
     EXPECT_EQ(LogMessages(Path("in.ers.log")).back(), " Output file " + Path("in.ers.ers") + " open error " +
                                                           "Output would overwrite the input file " + In);
@@ -90,13 +85,13 @@ TEST_F(JobFailure, AListIsNeverReplacedByTheReportOrTheLogOfItsRun) {
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.List);
-        std::ofstream(Path(Case.List)) << "in.ers 0 0 0 0\n";
-        const std::string Before = FileBytes(Path(Case.List));
+        WriteText(Path(Case.List), "in.ers 0 0 0 0\n");
+        const std::string Before = ReadText(Path(Case.List));
         TJobOptions List = Options(10);
         List.List = true;
         Observer.EndEvents = 0;
         EXPECT_EQ(RunJob(Path(Case.List), Path(Case.Model), List), Case.Message);
-        EXPECT_EQ(FileBytes(Path(Case.List)), Before);
+        EXPECT_EQ(ReadText(Path(Case.List)), Before);
         EXPECT_FALSE(std::filesystem::exists(Path("photos")));
     }
 }
@@ -165,7 +160,7 @@ TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops) {
 }
 
 TEST_F(JobFailure, AReportThatCannotBeWrittenEndsTheListRunCleanly) {
-    std::ofstream(Path("list.txt")) << "in.ers 0 0 0 0\n";
+    WriteText(Path("list.txt"), "in.ers 0 0 0 0\n");
     TJobOptions List = Options(10);
     List.List = true;
     const std::string Model = Path("missing_folder/out.ers");
@@ -176,4 +171,4 @@ TEST_F(JobFailure, AReportThatCannotBeWrittenEndsTheListRunCleanly) {
 }
 
 } // namespace
-} // namespace vortane::testing
+} // namespace vortane::test

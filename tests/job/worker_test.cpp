@@ -2,11 +2,11 @@
 // down from the geometry of the case (or computed with PROJ), never with the job's own helpers.
 #include "job_test_support.hpp"
 
-#include <proj.h>
+#include "support/proj_oracle.hpp"
 
 #include <cmath>
 
-namespace vortane::testing {
+namespace vortane::test {
 namespace {
 
 constexpr double CellSize = 10.0;
@@ -16,10 +16,10 @@ constexpr double West = 1000.0, North = 2000.0;
 float Linear(double Col, double Row) {
     return float(1 + 2 * Col + 3 * Row);
 }
+const TCellFunction LinearCells = [](int C, int R, int) { return Linear(C, R); };
 
 TEST_F(JobTest, IdenticalSystemsCopyTheCellsAndAddOneEmptyColumnAndRow) {
-    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
-                                      [](int C, int R, int) { return Linear(C, R); });
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize, LinearCells);
     EXPECT_EQ(RunJob(In, Path("out.ers"), Options(CellSize)), "Successful Finish");
 
     const TImage Out = ReadImage(Path("out.ers"));
@@ -85,8 +85,7 @@ TEST_F(JobTest, ColourImagesMovedByATranslationTakeTheBackgroundWithinAMeanDiffe
 
 TEST_F(JobTest, BilinearReadsGiveZeroWhereTheTwoByTwoBlockLeavesTheInput) {
     // 3 x 3 input cells sampled every half cell: output cell (c, r) reads input position (c/2, r/2).
-    const std::string In = WriteImage("in.ers", 3, 3, 1, ctFloat32, 0, 30, CellSize,
-                                      [](int C, int R, int) { return Linear(C, R); });
+    const std::string In = WriteImage("in.ers", 3, 3, 1, ctFloat32, 0, 30, CellSize, LinearCells);
     EXPECT_EQ(RunJob(In, Path("half.ers"), Options(CellSize / 2)), "Successful Finish");
 
     const TImage Out = ReadImage(Path("half.ers"));
@@ -111,19 +110,16 @@ TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt) {
     Selection.OutProjection = &OutEd50;
     constexpr int Size = 20;
     const double OX = std::round(10 * M_PI / 180 * FlatRadius), OY = std::round(45 * M_PI / 180 * FlatRadius);
-    const std::string In = WriteImage("wgs.ers", Size, Size, 1, ctFloat32, OX, OY, CellSize,
-                                      [](int C, int R, int) { return Linear(C, R); });
+    const std::string In = WriteImage("wgs.ers", Size, Size, 1, ctFloat32, OX, OY, CellSize, LinearCells);
     EXPECT_EQ(RunJob(In, Path("ed50.ers"), Options(CellSize)), "Successful Finish");
     const TImage Out = ReadImage(Path("ed50.ers"));
 
-    PJ_CONTEXT* Context = proj_context_create();
-    PJ* Ed50ToWgs84 = proj_create(Context, "+proj=pipeline +step +proj=cart +ellps=intl "
-                                           "+step +proj=helmert +x=-87 +y=-98 +z=-121 "
-                                           "+step +inv +proj=cart +ellps=WGS84");
-    ASSERT_NE(Ed50ToWgs84, nullptr);
+    const TProjOracle Ed50ToWgs84("+proj=pipeline +step +proj=cart +ellps=intl "
+                                  "+step +proj=helmert +x=-87 +y=-98 +z=-121 "
+                                  "+step +inv +proj=cart +ellps=WGS84");
+    ASSERT_TRUE(Ed50ToWgs84.Valid());
     const auto Carry = [&](double X, double Y, PJ_DIRECTION Direction) {
-        const PJ_COORD Geo =
-            proj_trans(Ed50ToWgs84, Direction, proj_coord(X / FlatRadius, Y / FlatRadius, 0, 0));
+        const PJ_COORD Geo = Ed50ToWgs84.Trans(Direction, proj_coord(X / FlatRadius, Y / FlatRadius, 0, 0));
         return std::pair{Geo.lpz.lam * FlatRadius, Geo.lpz.phi * FlatRadius};
     };
 
@@ -159,16 +155,13 @@ TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt) {
             Compared += Inside;
         }
     EXPECT_GT(Compared, 100);
-    proj_destroy(Ed50ToWgs84);
-    proj_context_destroy(Context);
 }
 
 TEST_F(JobTest, OutputInUsSurveyFeetDividesTheStepAndTheExtent) {
     constexpr double Foot = 0.3048006096012192;
     TFlatTestSystem OutFeet("FLAT FEET", 0, 0);
     UseSystems(&InFlat, &OutFeet);
-    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
-                                      [](int C, int R, int) { return Linear(C, R); });
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize, LinearCells);
     TJobOptions Feet = Options(1.0);
     Feet.OutUnits = 1;
     EXPECT_EQ(RunJob(In, Path("feet.ers"), Feet), "Successful Finish");
@@ -194,8 +187,7 @@ TEST_F(JobTest, OutputInUsSurveyFeetDividesTheStepAndTheExtent) {
 TEST_F(JobTest, OneSystemObjectOnBothEndsTakesTheOutputUnitForBoth) {
     // The input coordinates are read in feet too, so the extent keeps the input's numbers and the
     // cells take no conversion at all: only the step is divided.
-    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
-                                      [](int C, int R, int) { return Linear(C, R); });
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize, LinearCells);
     TJobOptions Feet = Options(1.0);
     Feet.OutUnits = 1;
     EXPECT_EQ(RunJob(In, Path("same.ers"), Feet), "Successful Finish");
@@ -212,8 +204,7 @@ TEST_F(JobTest, OneSystemObjectOnBothEndsTakesTheOutputUnitForBoth) {
 }
 
 TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells) {
-    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
-                                      [](int C, int R, int) { return Linear(C, R); });
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize, LinearCells);
     const struct {
         std::string Name;
         double Step;
@@ -245,8 +236,7 @@ TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells) {
 }
 
 TEST_F(JobTest, AStopRequestEndsTheRunAfterTheCurrentRow) {
-    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize,
-                                      [](int C, int R, int) { return Linear(C, R); });
+    const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize, LinearCells);
     EXPECT_EQ(RunJob(In, Path("stopped.ers"), Options(CellSize), /*StopFirst=*/true), "User Abort");
     const TImage Out = ReadImage(Path("stopped.ers"));
     ASSERT_EQ(Out.Rows, 4);
@@ -269,11 +259,7 @@ TEST_F(JobTest, RunningTheSameJobTwiceGivesIdenticalBytes) {
         Observer.EndEvents = 0;
         EXPECT_EQ(RunJob(In, Path(Name), Options(7.5, 0x102030)), "Successful Finish");
     }
-    const auto Bytes = [](const std::string& FileName) {
-        std::ifstream File(FileName, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(File), {});
-    };
-    const std::string First = Bytes(Path("first")), Second = Bytes(Path("second"));
+    const std::string First = ReadText(Path("first")), Second = ReadText(Path("second"));
     EXPECT_FALSE(First.empty());
     EXPECT_EQ(First, Second);
     // The headers differ only in their time stamp.
@@ -310,4 +296,4 @@ TEST_F(JobTest, AWorkerThreadHandsOverEveryRowAndEndsOnce) {
 }
 
 } // namespace
-} // namespace vortane::testing
+} // namespace vortane::test

@@ -1,6 +1,7 @@
 #include "raster/ers_map.hpp"
 
-#include "raster_files.hpp"
+#include "support/calendar_time.hpp"
+#include "support/temp_dir.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
@@ -17,16 +18,9 @@ using test::ReadText;
 using test::WriteBytes;
 using test::WriteText;
 
+// Sunday 6 December 2026, 09:07:35.
 std::tm FixedTime() {
-    std::tm Time{};
-    Time.tm_year = 2026 - 1900;
-    Time.tm_mon = 11;
-    Time.tm_mday = 6;
-    Time.tm_wday = 0;
-    Time.tm_hour = 9;
-    Time.tm_min = 7;
-    Time.tm_sec = 35;
-    return Time;
+    return test::CalendarTime(2026, 12, 6, 9, 7, 35);
 }
 
 bool HasLine(const std::string& Text, const std::string& Line) {

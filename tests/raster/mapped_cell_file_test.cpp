@@ -1,6 +1,6 @@
 #include "raster/mapped_cell_file.hpp"
 
-#include "raster_files.hpp"
+#include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
 #include <gtest/gtest.h>

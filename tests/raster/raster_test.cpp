@@ -2,7 +2,8 @@
 
 #include "raster/ers_map.hpp"
 #include "raster/header_text.hpp"
-#include "raster_files.hpp"
+#include "support/calendar_time.hpp"
+#include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
 #include <gtest/gtest.h>
@@ -121,15 +122,8 @@ TEST(HeaderNumbers, ThreeDecimalsWhenTheyReadBackOtherwiseAsManyAsNeeded) {
 }
 
 TEST(HeaderText, LastUpdatedUsesEnglishNamesAndAlwaysSaysGMT) {
-    std::tm Time{};
-    Time.tm_year = 2026 - 1900;
-    Time.tm_mon = 11;
-    Time.tm_mday = 6;
-    Time.tm_wday = 0;
-    Time.tm_hour = 9;
-    Time.tm_min = 7;
-    Time.tm_sec = 35;
-    EXPECT_EQ(LastUpdatedText(Time), "Sun Dec 06 09:07:35 GMT 2026");
+    const std::tm Sunday = test::CalendarTime(2026, 12, 6, 9, 7, 35);
+    EXPECT_EQ(LastUpdatedText(Sunday), "Sun Dec 06 09:07:35 GMT 2026");
 }
 
 TEST(HeaderText, CellTypeNamesReadBothSharedAndErMapperForms) {

@@ -1,24 +1,14 @@
 #include "text/ini.hpp"
 
-#include "temp_files.hpp"
+#include "support/temp_dir.hpp"
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace vortane {
 namespace {
 
-class IniTest : public test_support::TTempDirTest {
-protected:
-    static std::string Contents(const std::string& Path) {
-        std::ifstream File(Path, std::ios::binary);
-        std::stringstream Stream;
-        Stream << File.rdbuf();
-        return Stream.str();
-    }
-};
+class IniTest : public test::TTempDirTest {};
 
 TEST_F(IniTest, ReadsTypedValuesWithDefaults) {
     const std::string Path = WriteFile("settings.ini", "[Input]\r\nName=/data/in.tif\r\nUnits=1\r\nBad=12x\r\n"
@@ -44,23 +34,23 @@ TEST_F(IniTest, SectionValuesComeInKeyOrderWithoutKeys) {
 }
 
 TEST_F(IniTest, SaveWritesCrLfLinesThatReadBack) {
-    const std::string Path = PathOf("new.ini");
+    const std::string FileName = Path("new.ini");
     {
-        TIniAdd Ini(Path); // no file yet
+        TIniAdd Ini(FileName); // no file yet
         Ini.WriteString("Output", "Name", "/out/b.ers");
         Ini.WriteInteger("Output", "Units", 1);
         Ini.WriteBool("Options", "List", true);
         ASSERT_TRUE(Ini.Save());
     }
-    const std::string Text = Contents(Path);
+    const std::string Text = test::ReadText(FileName);
     EXPECT_NE(Text.find("[Output]\r\nName=/out/b.ers\r\n"), std::string::npos) << Text;
     EXPECT_EQ(Text.find("\n"), Text.find("\r\n") + 1);
-    const TIniAdd Again(Path);
+    const TIniAdd Again(FileName);
     EXPECT_EQ(Again.ReadString("Output", "Name", ""), "/out/b.ers");
     EXPECT_EQ(Again.ReadInteger("Output", "Units", 0), 1);
     EXPECT_TRUE(Again.ReadBool("Options", "List", false));
 
-    TIniAdd Unwritable(PathOf("no/such/folder/x.ini"));
+    TIniAdd Unwritable(Path("no/such/folder/x.ini"));
     Unwritable.WriteString("A", "B", "C");
     EXPECT_FALSE(Unwritable.Save());
 }
@@ -71,7 +61,7 @@ TEST_F(IniTest, GarbageFilesGiveDefaults) {
         Garbage.push_back(static_cast<char>((I * 7919) % 256));
     const TIniAdd Ini(WriteFile("garbage.ini", Garbage));
     EXPECT_EQ(Ini.ReadString("Input", "Name", "default"), "default");
-    const TIniAdd Folder(PathOf(""));
+    const TIniAdd Folder(Path(""));
     EXPECT_EQ(Folder.ReadInteger("Input", "Units", 3), 3);
 }
 

@@ -1,6 +1,6 @@
 #include "text/map.hpp"
 
-#include "temp_files.hpp"
+#include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
 #include <gmock/gmock.h>
@@ -13,7 +13,7 @@
 namespace vortane {
 namespace {
 
-using test_support::TTempDirTest;
+using test::TTempDirTest;
 using namespace std::string_literals;
 
 const std::string End(1, char(EndMarker));
@@ -166,12 +166,12 @@ TEST_F(ReadLineTest, CreateFailsWithTheReadersMessages) {
     };
     const std::vector<TCase> Cases = {
         {"", "ReadLine error No file name"},
-        {PathOf("missing.txt"), "Open read error"},
+        {Path("missing.txt"), "Open read error"},
         {WriteFile("empty.txt", ""), "Open read error"},
-        {PathOf(""), "Open read error"}, // a folder
-        {PathOf("pipe"), "Open read error"},
+        {Path(""), "Open read error"}, // a folder
+        {Path("pipe"), "Open read error"},
     };
-    ASSERT_EQ(::mkfifo(PathOf("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(Path("pipe").c_str(), 0600), 0);
     for (const TCase& Case : Cases) {
         try {
             TReadLine Reader(Case.FileName);
@@ -244,7 +244,7 @@ TEST_F(MapTest, OpenRefusesWhenAskedNotToOpenOrTheFileIsUnusable) {
     TMap Forbidden(WriteFile("a.bin", "abc"), ctUnsigned8, 1, false);
     EXPECT_FALSE(Forbidden.Open());
 
-    TMap Missing(PathOf("missing.bin"), ctUnsigned8, 0, false);
+    TMap Missing(Path("missing.bin"), ctUnsigned8, 0, false);
     EXPECT_FALSE(Missing.Open());
     EXPECT_EQ(Missing.LastError, ENOENT);
 

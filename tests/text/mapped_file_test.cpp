@@ -1,6 +1,6 @@
 #include "text/mapped_file.hpp"
 
-#include "temp_files.hpp"
+#include "support/temp_dir.hpp"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -11,13 +11,13 @@
 namespace vortane {
 namespace {
 
-class MappedFileTest : public test_support::TTempDirTest {};
+class MappedFileTest : public test::TTempDirTest {};
 
 TEST_F(MappedFileTest, ReadWriteViewAtAnAlignedOffsetReachesTheFile) {
-    const std::string Path = PathOf("cells.raw");
+    const std::string FileName = Path("cells.raw");
     const std::uint64_t Offset = TMappedView::Alignment();
     TFileDescriptor File;
-    ASSERT_EQ(File.Open(Path, O_RDWR | O_CREAT), 0);
+    ASSERT_EQ(File.Open(FileName, O_RDWR | O_CREAT), 0);
     ASSERT_EQ(::ftruncate(File.Get(), static_cast<off_t>(2 * Offset)), 0);
     {
         TMappedView View;
@@ -34,7 +34,7 @@ TEST_F(MappedFileTest, ReadWriteViewAtAnAlignedOffsetReachesTheFile) {
     EXPECT_FALSE(File);
 
     TFileDescriptor Reader;
-    ASSERT_EQ(Reader.Open(Path, O_RDONLY), 0);
+    ASSERT_EQ(Reader.Open(FileName, O_RDONLY), 0);
     TMappedView ReadOnly;
     ASSERT_EQ(ReadOnly.Map(Reader.Get(), Offset, 4, false), 0);
     EXPECT_EQ(ReadOnly.Data()[3], 0xAB);
@@ -45,7 +45,7 @@ TEST_F(MappedFileTest, ReadWriteViewAtAnAlignedOffsetReachesTheFile) {
 
 TEST_F(MappedFileTest, BadRequestsReturnErrnoValues) {
     TFileDescriptor File;
-    EXPECT_EQ(File.Open(PathOf("missing"), O_RDONLY), ENOENT);
+    EXPECT_EQ(File.Open(Path("missing"), O_RDONLY), ENOENT);
     EXPECT_FALSE(File);
 
     ASSERT_EQ(File.Open(WriteFile("small", "abcd"), O_RDONLY), 0);

@@ -1,6 +1,6 @@
 #include "text/types.hpp"
 
-#include "temp_files.hpp"
+#include "support/temp_dir.hpp"
 
 #include <string>
 #include <vector>
@@ -58,7 +58,7 @@ TEST(FileTypeByExt, ExtensionContainsAKeyInTableOrder) {
         EXPECT_EQ(FileTypeByExt(Case.Name), Case.Code) << Case.Name;
 }
 
-class FileTypeByContentTest : public test_support::TTempDirTest {};
+class FileTypeByContentTest : public test::TTempDirTest {};
 
 TEST_F(FileTypeByContentTest, FirstBytesDecideBeforeTheExtension) {
     struct TCase {
@@ -94,8 +94,8 @@ TEST_F(FileTypeByContentTest, FirstBytesDecideBeforeTheExtension) {
 }
 
 TEST_F(FileTypeByContentTest, MissingShortAndOddFiles) {
-    EXPECT_EQ(FileTypeByContent(PathOf("missing.tif")), 14);
-    EXPECT_EQ(FileTypeByContent(PathOf("")), 14); // a folder is not a file
+    EXPECT_EQ(FileTypeByContent(Path("missing.tif")), 14);
+    EXPECT_EQ(FileTypeByContent(Path("")), 14); // a folder is not a file
 
     FileTypeError.clear();
     EXPECT_EQ(FileTypeByContent(WriteFile("four.tif", "II*\0"s)), 13);
@@ -107,7 +107,7 @@ TEST_F(FileTypeByContentTest, MissingShortAndOddFiles) {
     EXPECT_EQ(FileTypeError, ShortError);
 
     EXPECT_EQ(FileTypeByContent(WriteFile("empty.tif", "")), 13);
-    const std::string Fifo = PathOf("pipe.tif");
+    const std::string Fifo = Path("pipe.tif");
     ASSERT_EQ(::mkfifo(Fifo.c_str(), 0600), 0);
     EXPECT_EQ(FileTypeByContent(Fifo), 13); // must not wait for a writer
 }
