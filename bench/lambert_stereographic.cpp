@@ -7,6 +7,8 @@
 #include "projections/lambert_eren.hpp"
 #include "projections/stereographic.hpp"
 
+#include "bench_points.hpp"
+
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -38,13 +40,11 @@ TStereoProj MakeStereo() {
     return TStereoProj("WE,Stereo,500000,500000,0.9999," + Radians(3.0) + "," + Radians(46.5));
 }
 
-struct TGeo {
-    double Lat, Lon;
-};
+using bench::TPoint;
 
 // A 32 × 32 grid within 1° of 46.5° N, 3° E.
-std::vector<TGeo> ZonePoints() {
-    std::vector<TGeo> Points;
+std::vector<TPoint> ZonePoints() {
+    std::vector<TPoint> Points;
     for (int I = 0; I < PointCount; ++I)
         Points.push_back({(45.5 + (I / 32) * (2.0 / 31)) * Degree, (2.0 + (I % 32) * (2.0 / 31)) * Degree});
     return Points;
@@ -52,35 +52,12 @@ std::vector<TGeo> ZonePoints() {
 
 template <class TMake> void Forward(benchmark::State& State, TMake Make) {
     auto System = Make();
-    const std::vector<TGeo> Points = ZonePoints();
-    for (auto _ : State) {
-        for (const TGeo& P : Points) {
-            double X, Y, Z;
-            System.GeoToProj(P.Lat, P.Lon, 0.0, X, Y, Z);
-            benchmark::DoNotOptimize(X);
-            benchmark::DoNotOptimize(Y);
-        }
-    }
-    State.SetItemsProcessed(State.iterations() * PointCount);
+    bench::TimeForward(State, System, ZonePoints());
 }
 
 template <class TMake> void Inverse(benchmark::State& State, TMake Make) {
     auto System = Make();
-    std::vector<TGeo> Plane;
-    for (const TGeo& P : ZonePoints()) {
-        double X, Y, Z;
-        System.GeoToProj(P.Lat, P.Lon, 0.0, X, Y, Z);
-        Plane.push_back({X, Y});
-    }
-    for (auto _ : State) {
-        for (const TGeo& P : Plane) {
-            double Lat, Lon, H;
-            System.ProjToGeo(P.Lat, P.Lon, 0.0, Lat, Lon, H);
-            benchmark::DoNotOptimize(Lat);
-            benchmark::DoNotOptimize(Lon);
-        }
-    }
-    State.SetItemsProcessed(State.iterations() * PointCount);
+    bench::TimeInverse(State, System, bench::PlanePoints(System, ZonePoints()));
 }
 
 BENCHMARK_CAPTURE(Forward, Lambert1, MakeLambert1);

@@ -5,9 +5,10 @@
 #include "projections/tm_grid.hpp"
 #include "projections/transverse_mercator.hpp"
 
+#include "bench_points.hpp"
+
 #include <benchmark/benchmark.h>
 
-#include <cstdint>
 #include <vector>
 
 namespace vortane {
@@ -15,9 +16,7 @@ namespace {
 
 constexpr double Deg = Pi / 180.0;
 
-struct TPoint {
-    double A, B;
-};
+using bench::TPoint;
 
 template <class T> T MakeSystem(const char* Record) {
     T System(Record);
@@ -33,40 +32,12 @@ std::vector<TPoint> GeographicPoints() {
     return Points;
 }
 
-std::vector<TPoint> GridPoints(TProjection& System) {
-    std::vector<TPoint> Points;
-    for (const TPoint& P : GeographicPoints()) {
-        double X, Y, Z;
-        System.GeoToProj(P.A, P.B, 0.0, X, Y, Z);
-        Points.push_back({X, Y});
-    }
-    return Points;
-}
-
 void Forward(benchmark::State& State, TProjection& System) {
-    const std::vector<TPoint> Points = GeographicPoints();
-    double X, Y, Z;
-    for (auto _ : State) {
-        for (const TPoint& P : Points) {
-            System.GeoToProj(P.A, P.B, 0.0, X, Y, Z);
-            benchmark::DoNotOptimize(X);
-            benchmark::DoNotOptimize(Y);
-        }
-    }
-    State.SetItemsProcessed(static_cast<std::int64_t>(State.iterations() * Points.size()));
+    bench::TimeForward(State, System, GeographicPoints());
 }
 
 void Inverse(benchmark::State& State, TProjection& System) {
-    const std::vector<TPoint> Points = GridPoints(System);
-    double Lat, Lon, H;
-    for (auto _ : State) {
-        for (const TPoint& P : Points) {
-            System.ProjToGeo(P.A, P.B, 0.0, Lat, Lon, H);
-            benchmark::DoNotOptimize(Lat);
-            benchmark::DoNotOptimize(Lon);
-        }
-    }
-    State.SetItemsProcessed(static_cast<std::int64_t>(State.iterations() * Points.size()));
+    bench::TimeInverse(State, System, bench::PlanePoints(System, GeographicPoints()));
 }
 
 TTransMerc TransverseMercator = MakeSystem<TTransMerc>("WE,UTM 32,0,500000,0.9996,0.15707963267948966,0");
