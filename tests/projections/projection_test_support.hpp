@@ -6,19 +6,16 @@
 #include "crs/projection.hpp"
 #include "text/strings.hpp"
 
-#include "proj_oracle.hpp"
+#include "support/proj_oracle.hpp"
+#include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 namespace vortane {
 
@@ -156,28 +153,18 @@ inline void ExpectAgreesAroundParallels(TProjection& System, const TProjOracle& 
 // Writes decoded lines as a stored (encoded) catalogue file in a fresh temporary folder.
 class TStoredCatalogue {
 public:
-    explicit TStoredCatalogue(const std::string& FileName)
-        : FFolder(std::filesystem::temp_directory_path() /
-                  ("vortane_projections_" + std::to_string(::getpid()))) {
-        std::filesystem::create_directories(FFolder);
-        FPath = (FFolder / FileName).string();
-    }
-    ~TStoredCatalogue() {
-        std::error_code Ignored;
-        std::filesystem::remove_all(FFolder, Ignored);
-    }
-    TStoredCatalogue(const TStoredCatalogue&) = delete;
-    TStoredCatalogue& operator=(const TStoredCatalogue&) = delete;
+    explicit TStoredCatalogue(const std::string& FileName) : FPath(FFolder.Path(FileName)) {}
 
     const std::string& Write(const std::vector<std::string>& Lines) {
-        std::ofstream Out(FPath, std::ios::binary | std::ios::trunc);
+        std::string Bytes;
         for (const std::string& Line : Lines)
-            Out << EncodeCatalogueLine(Line) << "\r\n";
+            Bytes += EncodeCatalogueLine(Line) + "\r\n";
+        test::WriteText(FPath, Bytes);
         return FPath;
     }
 
 private:
-    std::filesystem::path FFolder;
+    test::TTempDir FFolder;
     std::string FPath;
 };
 
