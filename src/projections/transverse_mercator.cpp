@@ -13,60 +13,90 @@ namespace {
 
 constexpr double TwoPi = 2.0 * Pi;
 
+// A polynomial in e^2 up to e^8, one coefficient per power, 0 for a power a table lacks.
+struct TPowersOfE2 {
+    double One = 0.0;
+    double e2 = 0.0;
+    double e4 = 0.0;
+    double e6 = 0.0;
+    double e8 = 0.0;
+
+    // The sum at E2 in the order above; a missing power adds an exact +0.
+    double At(double E2) const {
+        const double E4 = E2 * E2;
+        return One + e2 * E2 + e4 * E4 + e6 * (E2 * E4) + e8 * (E4 * E4);
+    }
+};
+
 // Meridian arc in powers of e^2 (Helmert's expansion). S0..S6 are the factors of phi, sin 2phi,
 // sin 4phi and sin 6phi of the arc divided by (1 - e^2) a; one coefficient per monomial.
-namespace S0 {
-constexpr double One = 1.0;
-constexpr double e2 = 3.0 / 4.0;
-constexpr double e4 = 45.0 / 64.0;
-constexpr double e6 = 175.0 / 256.0;
-constexpr double e8 = 11025.0 / 16384.0;
-} // namespace S0
-namespace S2 {
-constexpr double e2 = 3.0 / 4.0;
-constexpr double e4 = 15.0 / 16.0;
-constexpr double e6 = 525.0 / 512.0;
-constexpr double e8 = 2205.0 / 2048.0;
-} // namespace S2
-namespace S4 {
-constexpr double e4 = 15.0 / 64.0;
-constexpr double e6 = 105.0 / 256.0;
-constexpr double e8 = 2205.0 / 4096.0;
-} // namespace S4
-namespace S6 {
-constexpr double e6 = 35.0 / 512.0;
-constexpr double e8 = 315.0 / 2048.0;
-} // namespace S6
+constexpr TPowersOfE2 S0{
+    .One = 1.0,
+    .e2 = 3.0 / 4.0,
+    .e4 = 45.0 / 64.0,
+    .e6 = 175.0 / 256.0,
+    .e8 = 11025.0 / 16384.0,
+};
+constexpr TPowersOfE2 S2{
+    .e2 = 3.0 / 4.0,
+    .e4 = 15.0 / 16.0,
+    .e6 = 525.0 / 512.0,
+    .e8 = 2205.0 / 2048.0,
+};
+constexpr TPowersOfE2 S4{
+    .e4 = 15.0 / 64.0,
+    .e6 = 105.0 / 256.0,
+    .e8 = 2205.0 / 4096.0,
+};
+constexpr TPowersOfE2 S6{
+    .e6 = 35.0 / 512.0,
+    .e8 = 315.0 / 2048.0,
+};
+
+// Weights of the arc integrand's terms b0..b8 (below) in one factor of the meridian arc, 0 for a term
+// the factor lacks.
+struct TArcWeights {
+    double b0 = 0.0;
+    double b2 = 0.0;
+    double b4 = 0.0;
+    double b6 = 0.0;
+    double b8 = 0.0;
+
+    // The weighted sum in the order above; a missing term adds an exact +0.
+    double Of(double B0, double B2, double B4, double B6, double B8) const {
+        return b0 * B0 + b2 * B2 + b4 * B4 + b6 * B6 + b8 * B8;
+    }
+};
 
 // Meridian arc M = M0c phi - M2c/2 sin 2phi + M4c/4 sin 4phi - M6c/6 sin 6phi + M8c/8 sin 8phi, from the
 // integrand's powers of sin^2 phi (b0..b8) written as multiple angles. The e^8 terms (b8) keep the arc
 // consistent with the footpoint scale G = (1 - e^2) a S0, which includes e^8: without them forward and
 // inverse disagree by up to 1.3 cm near the poles.
-namespace M0 {
-constexpr double b0 = 1.0;
-constexpr double b2 = 1.0 / 2.0;
-constexpr double b4 = 3.0 / 8.0;
-constexpr double b6 = 5.0 / 16.0;
-constexpr double b8 = 35.0 / 128.0;
-} // namespace M0
-namespace M2 {
-constexpr double b2 = 1.0 / 2.0;
-constexpr double b4 = 1.0 / 2.0;
-constexpr double b6 = 15.0 / 32.0;
-constexpr double b8 = 7.0 / 16.0;
-} // namespace M2
-namespace M4 {
-constexpr double b4 = 1.0 / 8.0;
-constexpr double b6 = 3.0 / 16.0;
-constexpr double b8 = 7.0 / 32.0;
-} // namespace M4
-namespace M6 {
-constexpr double b6 = 1.0 / 32.0;
-constexpr double b8 = 1.0 / 16.0;
-} // namespace M6
-namespace M8 {
-constexpr double b8 = 1.0 / 128.0;
-} // namespace M8
+constexpr TArcWeights M0{
+    .b0 = 1.0,
+    .b2 = 1.0 / 2.0,
+    .b4 = 3.0 / 8.0,
+    .b6 = 5.0 / 16.0,
+    .b8 = 35.0 / 128.0,
+};
+constexpr TArcWeights M2{
+    .b2 = 1.0 / 2.0,
+    .b4 = 1.0 / 2.0,
+    .b6 = 15.0 / 32.0,
+    .b8 = 7.0 / 16.0,
+};
+constexpr TArcWeights M4{
+    .b4 = 1.0 / 8.0,
+    .b6 = 3.0 / 16.0,
+    .b8 = 7.0 / 32.0,
+};
+constexpr TArcWeights M6{
+    .b6 = 1.0 / 32.0,
+    .b8 = 1.0 / 16.0,
+};
+constexpr TArcWeights M8{
+    .b8 = 1.0 / 128.0,
+};
 
 // A polynomial in T = tan^2 phi and eta^2 = e'^2 cos^2 phi of the series below: one coefficient per
 // monomial, 0 for a monomial the series lacks, and the divisor the series writes under it.
@@ -252,14 +282,10 @@ void TTransMerc::ComputeConstants() {
     FA = Spheroid.A;
     FE2 = Spheroid.E2();
     const double e2 = FE2;
-    const double e4 = e2 * e2;
-    const double e6 = e2 * e4;
-    const double e8 = e4 * e4;
-
-    const double s0 = S0::One + S0::e2 * e2 + S0::e4 * e4 + S0::e6 * e6 + S0::e8 * e8;
-    const double s2 = S2::e2 * e2 + S2::e4 * e4 + S2::e6 * e6 + S2::e8 * e8;
-    const double s4 = S4::e4 * e4 + S4::e6 * e6 + S4::e8 * e8;
-    const double s6 = S6::e6 * e6 + S6::e8 * e8;
+    const double s0 = S0.At(e2);
+    const double s2 = S2.At(e2);
+    const double s4 = S4.At(e2);
+    const double s6 = S6.At(e2);
     FG = (1.0 - e2) * FA * s0;
 
     // Reversion of the arc series: phi = mu + H2 sin 2mu + H4 sin 4mu + H6 sin 6mu.
@@ -277,11 +303,11 @@ void TTransMerc::ComputeConstants() {
     const double b4 = 5.0 / 4.0 * e2 * b2;
     const double b6 = 7.0 / 6.0 * e2 * b4;
     const double b8 = 9.0 / 8.0 * e2 * b6;
-    FM0c = M0::b0 * b0 + M0::b2 * b2 + M0::b4 * b4 + M0::b6 * b6 + M0::b8 * b8;
-    FM2c = M2::b2 * b2 + M2::b4 * b4 + M2::b6 * b6 + M2::b8 * b8;
-    FM4c = M4::b4 * b4 + M4::b6 * b6 + M4::b8 * b8;
-    FM6c = M6::b6 * b6 + M6::b8 * b8;
-    FM8c = M8::b8 * b8;
+    FM0c = M0.Of(b0, b2, b4, b6, b8);
+    FM2c = M2.Of(b0, b2, b4, b6, b8);
+    FM4c = M4.Of(b0, b2, b4, b6, b8);
+    FM6c = M6.Of(b0, b2, b4, b6, b8);
+    FM8c = M8.Of(b0, b2, b4, b6, b8);
     Ready = true;
 }
 
