@@ -4,7 +4,6 @@
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -24,13 +23,6 @@ constexpr double DMSNudgeDeg = 3e-11;
 // Largest seconds value StrToAngle accepts: 59.9991 still rounds below 60 in three decimals.
 constexpr double MaxSeconds = 59.9991;
 constexpr double MaxMinutes = 59.0;
-
-// Fixed notation with '.' as decimal mark, correctly rounded; "nan"/"inf" for non-finite values.
-std::string FixedDecimals(double Value, int Decimals) {
-    char Buffer[400];
-    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Decimals);
-    return std::string(Buffer, Result.ptr);
-}
 
 // "D:M:S.sss" of a non-negative angle in radians. Seconds that round up to 60.000 carry into the
 // minutes (and on into the degrees): "37:25:60.000" would be rejected by StrToAngle.
@@ -55,9 +47,19 @@ double ReadDotNumber(std::string_view Token) {
     return std::isfinite(Value) ? Value : NotANumber;
 }
 
+// Minutes or seconds: 0 for a blank text. False, with Value 0, for anything but a number in [0, Max].
+bool ReadAnglePart(const std::string& Text, double Max, double& Value) {
+    Value = Text.empty() ? 0.0 : ReadDotNumber(Text);
+    if (Value >= 0.0 && Value <= Max) return true;
+    Value = 0.0;
+    return false;
+}
+
 } // namespace
 
 double RadToDeg(double X) { return X * 180.0 / Pi; }
+
+double DegToRad(double X) { return X / 180.0 * Pi; }
 
 double ReduceAngle(double X) { return std::fmod(X, TwoPi); }
 
@@ -70,7 +72,7 @@ double NormLon(double X) {
 
 TDMS RadToDMS(double X) {
     const int Sign = X >= 0 ? 1 : -1;
-    const double Degrees = std::fabs(X * 180.0 / Pi) + DMSNudgeDeg;
+    const double Degrees = std::fabs(RadToDeg(X)) + DMSNudgeDeg;
     TDMS Result;
     // Beyond the range of the integer degrees the split has no meaning; NaN seconds make that visible
     // in every text written from it instead of an overflowing conversion.
@@ -97,41 +99,28 @@ bool StrToAngle(const std::string& Text, double& Rad) {
     const std::string LetterText = NextToken(" ");
     const char Letter = LetterText.empty() ? ' ' : LetterText.front();
 
-    bool Ok = true;
+    bool DegreesOk = true;
     double Deg = 0.0;
     if (!DegText.empty()) {
         Deg = ReadDotNumber(DegText);
         if (std::isnan(Deg)) {
             Deg = 0.0;
-            Ok = false;
+            DegreesOk = false;
         }
     }
     // The sign comes from the text, so that "-0:30:0" is a negative half degree.
     const double Sign = StartsWithMinus(DegText) || Deg < 0 ? -1.0 : 1.0;
     Deg = std::fabs(Deg);
 
-    double Min = 0.0;
-    if (!MinText.empty()) {
-        Min = ReadDotNumber(MinText);
-        if (!(Min >= 0.0 && Min <= MaxMinutes)) {
-            Min = 0.0;
-            Ok = false;
-        }
-    }
-    double Sec = 0.0;
-    if (!SecText.empty()) {
-        Sec = ReadDotNumber(SecText);
-        if (!(Sec >= 0.0 && Sec <= MaxSeconds)) {
-            Sec = 0.0;
-            Ok = false;
-        }
-    }
+    double Min = 0.0, Sec = 0.0;
+    const bool MinutesOk = ReadAnglePart(MinText, MaxMinutes, Min);
+    const bool SecondsOk = ReadAnglePart(SecText, MaxSeconds, Sec);
 
-    Rad = ((Sec / 60.0 + Min) / 60.0 + Deg) * Sign / 180.0 * Pi;
+    Rad = DegToRad(((Sec / 60.0 + Min) / 60.0 + Deg) * Sign);
     if (Letter == 'S' || Letter == 's') Rad = -Rad;
     // West longitudes are kept in [0, 2*pi) like every longitude that comes out of XYZToGeo.
     if (Letter == 'W' || Letter == 'w') Rad = TwoPi - Rad;
-    return Ok;
+    return DegreesOk && MinutesOk && SecondsOk;
 }
 
 std::string LonToStr(double X) {

@@ -16,6 +16,7 @@ struct TDMS {
 };
 
 double RadToDeg(double X);
+double DegToRad(double X);
 double ReduceAngle(double X); // remainder modulo 2*pi with the sign of X
 double NormLon(double X);     // longitude in [-pi, pi]
 TDMS RadToDMS(double X);

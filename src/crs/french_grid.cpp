@@ -23,10 +23,6 @@ constexpr int ValuesPerNode = 4; // TX, TY, TZ, precision code
 // rather than allocated.
 constexpr std::int64_t MaxNodes = std::int64_t{1} << 22;
 
-double ToDegrees(double Rad) {
-    return Rad * 180.0 / Pi;
-}
-
 // Exact sum A + B as Sum + Error (Knuth's two-sum; no precondition on the magnitudes).
 void TwoSum(double A, double B, double& Sum, double& Error) {
     Sum = A + B;
@@ -193,8 +189,8 @@ bool TFrenchGrid::FindCell(double Lat, double Lon, double& Lat0, double& Lon0, T
 }
 
 bool TFrenchGrid::Interpolate(double Lat, double Lon, double& TX, double& TY, double& TZ) const {
-    const double LatDeg = ToDegrees(Lat);
-    const double LonDeg = ToDegrees(NormLon(Lon));
+    const double LatDeg = RadToDeg(Lat);
+    const double LonDeg = RadToDeg(NormLon(Lon));
     double Lat0 = 0.0, Lon0 = 0.0;
     TGridCell C;
     if (!FindCell(LatDeg, LonDeg, Lat0, Lon0, C)) return false;

@@ -28,7 +28,7 @@ bool IsLatitude(double Lat) { return Lat >= -HalfPi && Lat <= HalfPi; }
 // Returns the number of the rejected text, 0 when all three were read.
 int ReadLinearAngles(const std::string& XText, const std::string& YText, const std::string& ZText,
                      double DegreesPerUnit, double& Lat, double& Lon, double& H) {
-    const double RadPerUnit = DegreesPerUnit / 180.0 * Pi;
+    const double RadPerUnit = DegToRad(DegreesPerUnit);
     Lat = Lon = H = 0.0;
     double Value = 0.0;
     if (!ReadNumberField(XText, Value)) return 1;
@@ -138,9 +138,9 @@ int TGeoArc::TextToGeo(const std::string& XText, const std::string& YText, const
     Lat = Lon = H = 0.0;
     double LonDegrees = 0.0, LatDegrees = 0.0;
     if (!ReadDottedAngle(YText, LonDegrees)) return 2;
-    if (!ReadDottedAngle(XText, LatDegrees) || !IsLatitude(LatDegrees / 180.0 * Pi)) return 1;
-    Lon = LonDegrees / 180.0 * Pi;
-    Lat = LatDegrees / 180.0 * Pi;
+    if (!ReadDottedAngle(XText, LatDegrees) || !IsLatitude(DegToRad(LatDegrees))) return 1;
+    Lon = DegToRad(LonDegrees);
+    Lat = DegToRad(LatDegrees);
     return ReadNumberField(ZText, H) ? 0 : 3;
 }
 

@@ -35,10 +35,6 @@ constexpr int InverseRounds = 10;
 
 constexpr double DegToRadFactor = Pi / 180.0;
 
-double ToDegrees(double Rad) {
-    return Rad * 180.0 / Pi;
-}
-
 // True when Records records of Words 32-bit words each fit in Bytes.
 bool RecordsFit(std::uint64_t Records, std::uint64_t Words, std::uint64_t Bytes) {
     return Records <= Bytes / WordBytes / Words; // no overflow: Words >= 1
@@ -204,7 +200,7 @@ void TNadCon::ChangeSpheroid(const TSpheroid& From, const TSpheroid& To, double 
 
 bool TNadCon::ShiftToHub(double Lat, double Lon, double H, double& Lat2, double& Lon2, double& H2) const {
     double ShiftedLat = 0.0, ShiftedLon = 0.0, ShiftLon = 0.0, ShiftLat = 0.0;
-    if (!GridShift(ToDegrees(Lat), ToDegrees(NormLon(Lon)), ShiftedLat, ShiftedLon, ShiftLon, ShiftLat)) {
+    if (!GridShift(RadToDeg(Lat), RadToDeg(NormLon(Lon)), ShiftedLat, ShiftedLon, ShiftLon, ShiftLat)) {
         KeepPosition(Lat, Lon, H, Lat2, Lon2, H2);
         return false;
     }
@@ -217,7 +213,7 @@ bool TNadCon::ShiftFromHub(double Lat, double Lon, double H, double& Lat2, doubl
     double Grs80Lat = 0.0, Grs80Lon = 0.0, Grs80H = 0.0;
     ChangeSpheroid(Wgs84, Grs80, H, Lon, Lat, Grs80Lat, Grs80Lon, Grs80H);
     double DatumLat = 0.0, DatumLon = 0.0;
-    if (!InverseGridShift(ToDegrees(Grs80Lat), ToDegrees(NormLon(Grs80Lon)), DatumLat, DatumLon)) {
+    if (!InverseGridShift(RadToDeg(Grs80Lat), RadToDeg(NormLon(Grs80Lon)), DatumLat, DatumLon)) {
         KeepPosition(Lat, Lon, H, Lat2, Lon2, H2);
         return false;
     }

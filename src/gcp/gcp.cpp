@@ -5,6 +5,7 @@
 #include "text/tokenizer.hpp"
 
 #include <cstdio>
+#include <iterator>
 #include <exception>
 
 namespace vortane {
@@ -17,25 +18,33 @@ constexpr std::string_view FieldDelimiters = " \t";
 constexpr int NameField = 0;
 constexpr int ActiveField = 1;
 constexpr int FirstValueField = 2; // cell X; cell Y, map X, map Y, map Z follow
-constexpr int ValueFieldCount = 5;
+
+// The accessors of the five values, in field order.
+struct TValueAccess {
+    double (TGCPoint::*Get)() const;
+    void (TGCPoint::*Set)(double);
+};
+constexpr TValueAccess ValueAccess[] = {
+    {&TGCPoint::GetCellX, &TGCPoint::SetCellX}, {&TGCPoint::GetCellY, &TGCPoint::SetCellY},
+    {&TGCPoint::GetMapX, &TGCPoint::SetMapX},   {&TGCPoint::GetMapY, &TGCPoint::SetMapY},
+    {&TGCPoint::GetMapZ, &TGCPoint::SetMapZ},
+};
+constexpr int ValueFieldCount = static_cast<int>(std::size(ValueAccess));
+
+// The accessors of field Index; null for the name, the flag and indexes out of range.
+const TValueAccess* ValueField(int Index)
+{
+    if (Index < FirstValueField || Index >= FirstValueField + ValueFieldCount)
+        return nullptr;
+    return &ValueAccess[Index - FirstValueField];
+}
 
 // Header lines of a ".gcp" file; compared exactly, capital letters only.
 constexpr std::string_view SpheroidPrefix = ";S=";
 constexpr std::string_view DatumPrefix = ";D=";
 constexpr std::string_view ProjectionPrefix = ";P=";
 
-bool IsYes(std::string_view Text)
-{
-    if (Text.size() != 3)
-        return false;
-    constexpr std::string_view Yes = "YES";
-    for (std::size_t I = 0; I < Yes.size(); ++I) {
-        const char Upper = (Text[I] >= 'a' && Text[I] <= 'z') ? char(Text[I] - 'a' + 'A') : Text[I];
-        if (Upper != Yes[I])
-            return false;
-    }
-    return true;
-}
+bool IsYes(std::string_view Text) { return UpperCase(Text) == "YES"; }
 
 std::string YesNo(bool Value) { return Value ? "Yes" : "No"; }
 
@@ -47,34 +56,30 @@ std::string GeneralText(double Value)
     return Buffer;
 }
 
-// The five coordinate fields from the tokenizer's current position, cell X first.
-void ReadValueFields(TGCPoint& Point)
+// Name, first flag, the second flag when the line carries one, then the five values, cell X first.
+TGCPoint PointFromLine(std::string_view Line, bool WithSecondFlag)
 {
+    TGCPoint Point;
+    SetParseText(std::string(Line));
+    Point.SetName(NextToken(FieldDelimiters));
+    Point.SetActive(IsYes(NextToken(FieldDelimiters)));
+    if (WithSecondFlag)
+        Point.SetSecondFlag(IsYes(NextToken(FieldDelimiters)));
     for (int I = 0; I < ValueFieldCount; ++I)
         Point.SetField(FirstValueField + I, NextToken(FieldDelimiters));
+    return Point;
 }
 
 } // namespace
 
 TGCPoint TGCPoint::CreateFromLine(std::string_view Line)
 {
-    TGCPoint Point;
-    SetParseText(std::string(Line));
-    Point.SetName(NextToken(FieldDelimiters));
-    Point.SetActive(IsYes(NextToken(FieldDelimiters)));
-    ReadValueFields(Point);
-    return Point;
+    return PointFromLine(Line, false);
 }
 
 TGCPoint TGCPoint::CreateFromErsLine(std::string_view Line)
 {
-    TGCPoint Point;
-    SetParseText(std::string(Line));
-    Point.SetName(NextToken(FieldDelimiters));
-    Point.SetActive(IsYes(NextToken(FieldDelimiters)));
-    Point.SetSecondFlag(IsYes(NextToken(FieldDelimiters)));
-    ReadValueFields(Point);
-    return Point;
+    return PointFromLine(Line, true);
 }
 
 TGCPoint TGCPoint::CreateCopy(const TGCPoint* Source)
@@ -84,11 +89,8 @@ TGCPoint TGCPoint::CreateCopy(const TGCPoint* Source)
         return Point;
     Point.SetName(Source->GetName());
     Point.SetActive(Source->GetActive());
-    Point.SetCellX(Source->GetCellX());
-    Point.SetCellY(Source->GetCellY());
-    Point.SetMapX(Source->GetMapX());
-    Point.SetMapY(Source->GetMapY());
-    Point.SetMapZ(Source->GetMapZ());
+    for (const TValueAccess& Value : ValueAccess)
+        (Point.*Value.Set)((Source->*Value.Get)());
     return Point;
 }
 
@@ -111,53 +113,23 @@ std::string TGCPoint::ToText() const
 
 std::string TGCPoint::GetField(int Index) const
 {
-    switch (Index) {
-    case NameField:
+    if (Index == NameField)
         return GetName();
-    case ActiveField:
+    if (Index == ActiveField)
         return YesNo(GetActive());
-    case FirstValueField + 0:
-        return GeneralText(GetCellX());
-    case FirstValueField + 1:
-        return GeneralText(GetCellY());
-    case FirstValueField + 2:
-        return GeneralText(GetMapX());
-    case FirstValueField + 3:
-        return GeneralText(GetMapY());
-    case FirstValueField + 4:
-        return GeneralText(GetMapZ());
-    default:
-        return {};
-    }
+    if (const TValueAccess* Value = ValueField(Index))
+        return GeneralText((this->*Value->Get)());
+    return {};
 }
 
 void TGCPoint::SetField(int Index, const std::string& Text)
 {
-    switch (Index) {
-    case NameField:
+    if (Index == NameField)
         SetName(Text);
-        break;
-    case ActiveField:
+    else if (Index == ActiveField)
         SetActive(IsYes(Text));
-        break;
-    case FirstValueField + 0:
-        SetCellX(StrToFloatDef(Text, 0));
-        break;
-    case FirstValueField + 1:
-        SetCellY(StrToFloatDef(Text, 0));
-        break;
-    case FirstValueField + 2:
-        SetMapX(StrToFloatDef(Text, 0));
-        break;
-    case FirstValueField + 3:
-        SetMapY(StrToFloatDef(Text, 0));
-        break;
-    case FirstValueField + 4:
-        SetMapZ(StrToFloatDef(Text, 0));
-        break;
-    default:
-        break;
-    }
+    else if (const TValueAccess* Value = ValueField(Index))
+        (this->*Value->Set)(StrToFloatDef(Text, 0));
 }
 
 void TGCPList::AddCopy(const TGCPoint* Source)

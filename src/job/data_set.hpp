@@ -3,6 +3,8 @@
 // when reading and from the name's extension when creating. The data set owns its raster; releasing
 // the data set releases the raster, which is when a created header-format image gets its header.
 
+#include "text/types.hpp" // the file type codes
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -10,25 +12,6 @@
 namespace vortane {
 
 class TDataSetRoot2;
-
-// File type codes as the content and extension tests give them.
-enum : int {
-    ftErs = 0,
-    ftOsd = 1,
-    ftTif = 2,
-    ftGif = 3,
-    ftBmp = 4,
-    ftDtm = 5,
-    ftNog = 6,
-    ftJpg = 7,
-    ftVeg = 8,
-    ftEcw = 9,
-    ftDcr = 10,
-    ftRsw = 11,
-    ftBit = 12,
-    ftUnknown = 13,
-    ftMissing = 14,
-};
 
 // Readable name of the image format that handles a file type code ("ER Mapper", "TIFF", ...).
 std::string FormatName(int FileType);

@@ -3,7 +3,6 @@
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 
@@ -11,12 +10,8 @@ namespace vortane {
 
 namespace {
 
-// Fixed-point with exactly 6 decimals and "." whatever the process locale.
-std::string FixedDecimals(double Value) {
-    char Buffer[400]; // enough for any double in fixed notation
-    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, 6);
-    return std::string(Buffer, Result.ptr);
-}
+// Report coordinates: fixed-point with exactly this many decimals.
+constexpr int ReportDecimals = 6;
 
 bool IsComment(const std::string& Line) {
     return Line.empty() || Line[0] == ' ' || Line[0] == '-' || Line[0] == ';';
@@ -76,7 +71,7 @@ std::string ReportLine(const std::string& Name, const std::string& OutExt, doubl
     std::string Line = ChangeFileExt(Name, OutExt);
     for (const double Value : {MinX, MaxY, MaxX, MinY}) {
         Line += ' ';
-        Line += FixedDecimals(Value);
+        Line += FixedDecimals(Value, ReportDecimals);
     }
     return Line;
 }

@@ -135,7 +135,7 @@ void TErsHeader::AppendCoordinateSpace(std::string& Text) {
     AppendLine(Text, "    Datum      = " + QuoteStr(FDatum));
     AppendLine(Text, "    Projection = " + QuoteStr(FProjection));
     ApplyRawRule();
-    AppendLine(Text, "    CoordinateType  = " + CoordTypeHeaderName(FCoordType));
+    AppendLine(Text, "    CoordinateType  = " + CoordTypeName(FCoordType));
     if (FCoordType != coRAW)
         AppendLine(Text, "    Units   = " + std::string(Units));
     AppendLine(Text, "    Rotation = 0:0:0.0");
@@ -182,7 +182,7 @@ void TErsHeader::AppendWarpControl(std::string& Text) {
     AppendLine(Text, "        Datum      = " + QuoteStr(FWarpDatum));
     AppendLine(Text, "        Projection = " + QuoteStr(FWarpProjection));
     ApplyRawRule();
-    AppendLine(Text, "        CoordinateType  = " + CoordTypeHeaderName(FWarpCoordType));
+    AppendLine(Text, "        CoordinateType  = " + CoordTypeName(FWarpCoordType));
     if (FCoordType != coRAW)
         AppendLine(Text, "        Units      = " + std::string(Units));
     AppendLine(Text, "        Rotation\t= 0:0:0.0");

@@ -1,6 +1,7 @@
 #include "raster/header_text.hpp"
 
 #include "raster/mapped_cell_file.hpp"
+#include "text/strings.hpp"
 #include "text/types.hpp"
 
 #include <array>
@@ -25,13 +26,6 @@ std::string_view TrimmedView(std::string_view Text) {
 
 // Room for any double in fixed notation: 309 integer digits, or 1074 decimals for the smallest.
 constexpr std::size_t FixedBufferSize = 1100;
-
-std::string FixedText(double Value, int Decimals) {
-    std::array<char, FixedBufferSize> Buffer{};
-    const auto Result =
-        std::to_chars(Buffer.data(), Buffer.data() + Buffer.size(), Value, std::chars_format::fixed, Decimals);
-    return std::string(Buffer.data(), Result.ptr);
-}
 
 std::string ShortestFixedText(double Value) {
     std::array<char, FixedBufferSize> Buffer{};
@@ -73,21 +67,11 @@ constexpr std::array<TCellTypeName, 3> ErMapperCellTypes = {{
     {ctUnsigned32, "UNSIGNED32BITINTEGER"},
 }};
 
-constexpr std::array<std::string_view, 3> CoordTypeNames = {"EN", "RAW", "LATLONG"};
-
 constexpr std::array<const char*, 7> WeekDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr std::array<const char*, 12> Months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                 "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
 
 } // namespace
-
-std::string UpperCase(std::string_view Text) {
-    std::string Upper(Text);
-    for (char& Char : Upper)
-        if (Char >= 'a' && Char <= 'z')
-            Char = static_cast<char>(Char - 'a' + 'A');
-    return Upper;
-}
 
 std::string HeaderValue(std::string_view Line) {
     const std::size_t Equals = Line.find('=');
@@ -112,7 +96,7 @@ bool HeaderInteger(std::string_view Text, std::int32_t& Value) {
 
 std::string HeaderNumberText(double Value) {
     constexpr int UsualDecimals = 3;
-    std::string Text = FixedText(Value, UsualDecimals);
+    std::string Text = FixedDecimals(Value, UsualDecimals);
     if (!std::isfinite(Value) || ReadsBackAs(Text, Value))
         return Text;
     return ShortestFixedText(Value);
@@ -151,10 +135,6 @@ std::uint8_t CellTypeFromHeader(std::string_view Name) {
         if (Entry.Name == Name)
             return Entry.Code;
     return ctUnknown;
-}
-
-std::string CoordTypeHeaderName(std::uint8_t CoordType) {
-    return CoordType < CoordTypeNames.size() ? std::string(CoordTypeNames[CoordType]) : std::string();
 }
 
 } // namespace vortane

@@ -1,6 +1,6 @@
 #pragma once
 // Pieces shared by the text header formats: key/value lines, counts, the number form, the
-// LastUpdated stamp and the cell and coordinate type names as headers write them.
+// LastUpdated stamp and the cell type names as headers write them.
 
 #include <cstdint>
 #include <ctime>
@@ -8,8 +8,6 @@
 #include <string_view>
 
 namespace vortane {
-
-std::string UpperCase(std::string_view Text);
 
 // The value of a header line: the text after the first "=" with blanks and tabs trimmed at both
 // ends, quotes kept; the whole line (trimmed) when there is no "=".
@@ -36,7 +34,5 @@ std::string CellTypeHeaderName(std::uint8_t CellType);
 // Cell type code of an upper-case name: the shared names and ER Mapper's IEEE4BYTEREAL,
 // IEEE8BYTEREAL and UNSIGNED32BITINTEGER; 10 for anything else.
 std::uint8_t CellTypeFromHeader(std::string_view Name);
-// "EN", "RAW", "LATLONG"; empty for any other code.
-std::string CoordTypeHeaderName(std::uint8_t CoordType);
 
 } // namespace vortane

@@ -6,7 +6,6 @@
 #include "text/types.hpp"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -51,10 +50,7 @@ constexpr std::size_t WorldWidth = 18;
 // World files
 
 std::string WorldNumberText(double Value) {
-    std::array<char, 400> Buffer{};
-    const auto Result = std::to_chars(Buffer.data(), Buffer.data() + Buffer.size(), Value,
-                                      std::chars_format::fixed, WorldDecimals);
-    std::string Text(Buffer.data(), Result.ec == std::errc() ? Result.ptr : Buffer.data());
+    std::string Text = FixedDecimals(Value, WorldDecimals);
     if (Text.size() < WorldWidth)
         Text.insert(0, WorldWidth - Text.size(), ' ');
     return Text;

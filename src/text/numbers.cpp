@@ -107,7 +107,16 @@ bool IsNegativeZeroText(const std::string& Text) {
     return Text.front() == '-' && Text.find_first_not_of("-0.") == std::string::npos;
 }
 
+// Room for any double in fixed notation: 309 integer digits, or 1074 decimals for the smallest.
+constexpr std::size_t FixedBufferSize = 1100;
+
 } // namespace
+
+std::string FixedDecimals(double Value, int Decimals) {
+    char Buffer[FixedBufferSize];
+    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Decimals);
+    return std::string(Buffer, Result.ptr);
+}
 
 std::string FixedText(double Value, int Significant, int Decimals) {
     if (std::isnan(Value))

@@ -34,6 +34,14 @@ std::string TrimRightBlanks(std::string_view Text) {
 
 std::string TrimBlanks(std::string_view Text) { return TrimLeftBlanks(TrimRightBlanks(Text)); }
 
+std::string UpperCase(std::string_view Text) {
+    std::string Upper(Text);
+    for (char& Char : Upper)
+        if (Char >= 'a' && Char <= 'z')
+            Char = static_cast<char>(Char - 'a' + 'A');
+    return Upper;
+}
+
 std::string ProgramDir() {
     std::vector<char> Buffer(PATH_MAX);
     const ssize_t Length = ::readlink("/proc/self/exe", Buffer.data(), Buffer.size());

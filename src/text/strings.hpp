@@ -18,6 +18,8 @@ std::string EncodeCatalogueLine(std::string_view Text);
 std::string TrimLeftBlanks(std::string_view Text);
 std::string TrimRightBlanks(std::string_view Text);
 std::string TrimBlanks(std::string_view Text);
+// ASCII letters in upper case; every other byte as it is, whatever the process locale.
+std::string UpperCase(std::string_view Text);
 
 // Folder of the running executable, ending with "/".
 std::string ProgramDir();
@@ -32,6 +34,9 @@ double MinFloat(double A, double B);
 double MaxFloat(double A, double B);
 bool BitSet(std::uint8_t Value, int N);
 
+// Fixed-point text with '.' as decimal mark and exactly Decimals decimals, correctly rounded, whatever
+// the process locale; "nan", "inf" or "-inf" for values that are not finite.
+std::string FixedDecimals(double Value, int Decimals);
 // Fixed-point text with '.' as decimal mark: Value rounded to Significant digits and at most Decimals
 // decimals, written with exactly Decimals decimals; scientific notation when the integer part has more
 // than Significant digits.

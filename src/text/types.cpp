@@ -1,6 +1,7 @@
 #include "text/types.hpp"
 
 #include "text/mapped_file.hpp"
+#include "text/strings.hpp"
 
 #include <algorithm>
 #include <array>
@@ -35,12 +36,10 @@ constexpr std::array<TNamedCode, 6> CellTypeNames = {{
 constexpr std::array<TNamedCode, 3> CoordTypeNames = {{{"EN", 0}, {"RAW", 1}, {"LATLONG", 2}}};
 constexpr std::uint8_t NoCoordType = 3;
 
-// Extension keys in the order they are tried; a key matches when the extension contains it, so
-// ".TIFF" is a TIF file while ".JPEG" is unknown.
-constexpr std::array<std::string_view, 13> ExtensionKeys = {"ERS", "OSD", "TIF", "GIF", "BMP", "DTM", "001",
-                                                            "JPG", "VEG", "ECW", "DCR", "RSW", "BIT"};
-constexpr int UnknownFileType = 13;
-constexpr int MissingFileType = 14;
+// Extension keys by file type code, in the order they are tried; a key matches when the extension
+// contains it, so ".TIFF" is a TIF file while ".JPEG" is unknown.
+constexpr std::array<std::string_view, ftUnknown> ExtensionKeys = {
+    "ERS", "OSD", "TIF", "GIF", "BMP", "DTM", "001", "JPG", "VEG", "ECW", "DCR", "RSW", "BIT"};
 
 template <std::size_t N> std::uint8_t CodeByName(const std::array<TNamedCode, N>& Table, std::string_view Name,
                                                  std::uint8_t Otherwise) {
@@ -48,12 +47,9 @@ template <std::size_t N> std::uint8_t CodeByName(const std::array<TNamedCode, N>
     return Found == Table.end() ? Otherwise : Found->Code;
 }
 
-std::string UpperAscii(std::string_view Text) {
-    std::string Upper(Text);
-    for (char& Char : Upper)
-        if (Char >= 'a' && Char <= 'z')
-            Char = static_cast<char>(Char - 'a' + 'A');
-    return Upper;
+template <std::size_t N> std::string NameByCode(const std::array<TNamedCode, N>& Table, std::uint8_t Code) {
+    const auto Found = std::find_if(Table.begin(), Table.end(), [&](const auto& Row) { return Row.Code == Code; });
+    return Found == Table.end() ? std::string() : std::string(Found->Name);
 }
 
 // The file's first bytes and how each signature is compared. Letters ignore case unless exact.
@@ -67,22 +63,22 @@ struct TSignature {
 
 using namespace std::string_view_literals;
 constexpr std::array<TSignature, 11> Signatures = {{
-    {"ORTH"sv, false, 1},
-    {"DATA"sv, false, 0},
-    {"GIF8"sv, false, 3},
-    {"MM"sv, false, 2},
-    {"II"sv, false, 2},
-    {"BM"sv, false, 4},
-    {"\x00\x00\x80\xBF"sv, true, 5},
-    {"\x65\x02\x01\x02"sv, true, 9},
-    {"RSW"sv, false, 11},
-    {"\xFF\xD8"sv, true, 7},
-    {"BITR"sv, true, 12},
+    {"ORTH"sv, false, ftOsd},
+    {"DATA"sv, false, ftErs},
+    {"GIF8"sv, false, ftGif},
+    {"MM"sv, false, ftTif},
+    {"II"sv, false, ftTif},
+    {"BM"sv, false, ftBmp},
+    {"\x00\x00\x80\xBF"sv, true, ftDtm},
+    {"\x65\x02\x01\x02"sv, true, ftEcw},
+    {"RSW"sv, false, ftRsw},
+    {"\xFF\xD8"sv, true, ftJpg},
+    {"BITR"sv, true, ftBit},
 }};
 
 bool SignatureMatches(const TSignature& Signature, std::string_view Head) {
     const std::string_view Start = Head.substr(0, Signature.Bytes.size());
-    return Signature.Exact ? Start == Signature.Bytes : UpperAscii(Start) == Signature.Bytes;
+    return Signature.Exact ? Start == Signature.Bytes : UpperCase(Start) == Signature.Bytes;
 }
 
 // Reads exactly Count bytes; 0 or the errno value (ENODATA when the file is shorter).
@@ -130,33 +126,35 @@ std::uint8_t CellTypeByName(std::string_view Text) { return CodeByName(CellTypeN
 
 std::uint8_t CoordTypeByName(std::string_view Text) { return CodeByName(CoordTypeNames, Text, NoCoordType); }
 
+std::string CoordTypeName(std::uint8_t CoordType) { return NameByCode(CoordTypeNames, CoordType); }
+
 int FileTypeByExt(const std::string& FileName) {
     const std::size_t NameStart = FileName.rfind('/') + 1;
     const std::size_t Dot = FileName.rfind('.');
     if (Dot == std::string::npos || Dot < NameStart)
-        return UnknownFileType;
-    const std::string Extension = UpperAscii(std::string_view(FileName).substr(Dot));
+        return ftUnknown;
+    const std::string Extension = UpperCase(std::string_view(FileName).substr(Dot));
     for (std::size_t Code = 0; Code < ExtensionKeys.size(); ++Code)
         if (Extension.find(ExtensionKeys[Code]) != std::string::npos)
             return static_cast<int>(Code);
-    return UnknownFileType;
+    return ftUnknown;
 }
 
 int FileTypeByContent(const std::string& FileName) {
     if (!FileExists(FileName))
-        return MissingFileType;
+        return ftMissing;
     std::string Head;
     if (const int Error = ReadHead(FileName, Head); Error != 0) {
         FileTypeError = std::strerror(Error);
-        return UnknownFileType;
+        return ftUnknown;
     }
     for (const TSignature& Signature : Signatures)
         if (SignatureMatches(Signature, Head))
             return Signature.Code;
     const int ByExtension = FileTypeByExt(FileName);
-    if (ByExtension == 6 || ByExtension == 8 || ByExtension == 9)
+    if (ByExtension == ftNog || ByExtension == ftVeg || ByExtension == ftEcw)
         return ByExtension;
-    return UnknownFileType;
+    return ftUnknown;
 }
 
 } // namespace vortane
