@@ -25,6 +25,10 @@ struct TRoute {
     std::vector<TPlace> Places;
 };
 
+// Places on two routes, in decimal degrees: longitude, latitude.
+const TPlace Warsaw{"Warsaw", "21.0122 52.2297"};
+const TPlace Athens{"Athens", "23.7275 37.9838"};
+
 const std::vector<TRoute> Routes = {
     {"OSGB36 British National Grid -> WGS 84 degrees, minutes, seconds (seven-parameter shift)",
      {"AA", "OSGB36", "BNG", "WE", "WGS84", "Geographic:(deg)", 0, 0},
@@ -34,13 +38,10 @@ const std::vector<TRoute> Routes = {
       {"Land's End", "134300 25200"}}},
     {"ED50 decimal degrees -> WGS 84 / UTM zone 34 north (three-parameter shift)",
      {"IN", "ED50", "Geographic:(decimal degrees)", "WE", "WGS84", "NUTM34", 0, 0},
-     {{"Warsaw", "21.0122 52.2297"},
-      {"Athens", "23.7275 37.9838"},
-      {"Tromso", "18.9553 69.6492"},
-      {"Belgrade", "20.4489 44.7866"}}},
+     {Warsaw, Athens, {"Tromso", "18.9553 69.6492"}, {"Belgrade", "20.4489 44.7866"}}},
     {"WGS 84 decimal degrees -> WGS 84 / UTM zone 34 north (no datum change)",
      {"WE", "WGS84", "Geographic:(decimal degrees)", "WE", "WGS84", "NUTM34", 0, 0},
-     {{"Warsaw", "21.0122 52.2297"}, {"Athens", "23.7275 37.9838"}}},
+     {Warsaw, Athens}},
 };
 
 // Carries the route's places through the transform command and prints one table row per place.

@@ -1,6 +1,7 @@
 #include "cli/transform_command.hpp"
 
 #include "cli/catalogue_command.hpp"
+#include "cli/selection_options.hpp"
 #include "crs/datum_shift.hpp"
 #include "crs/units.hpp"
 #include "text/strings.hpp"
@@ -16,7 +17,6 @@ namespace vortane {
 
 namespace {
 
-constexpr const char* HubSpheroidCode = "WE";
 constexpr std::string_view FieldBlanks = " \t";
 
 // How a system writes its first two coordinates. Its own reader takes many non-numbers silently as 0,
@@ -100,30 +100,7 @@ bool SplitFields(const std::string& Line, std::vector<std::string>& Fields) {
     return Fields.size() <= 3;
 }
 
-// ---- Resolving the names of the command line
-
-struct TNamedEnd {
-    const char* Side; // "in" or "out", as in the option names
-    const std::string& Spheroid;
-    const std::string& Datum;
-    const std::string& System;
-};
-
-void ReportUnknown(std::ostream& Err, const char* What, const std::string& Name, const std::string& Option) {
-    Err << "Unknown " << What << " \"" << Name << "\" (" << Option << ")\n";
-}
-
-// Finds the three objects of one end, naming every unknown one on Err.
-bool ResolveEnd(const TCSList& Catalogue, const TNamedEnd& End, TCSSelection& Selection, std::ostream& Err) {
-    const std::string Prefix = std::string("--") + End.Side + "-";
-    Selection.Spheroid = Catalogue.FindSpheroid(End.Spheroid);
-    Selection.Datum = Catalogue.FindDatum(End.Datum);
-    Selection.System = Catalogue.FindSystem(End.System);
-    if (!Selection.Spheroid) ReportUnknown(Err, "spheroid", End.Spheroid, Prefix + "spheroid");
-    if (!Selection.Datum) ReportUnknown(Err, "datum", End.Datum, Prefix + "datum");
-    if (!Selection.System) ReportUnknown(Err, "coordinate system", End.System, Prefix + "system");
-    return Selection.Spheroid && Selection.Datum && Selection.System;
-}
+// ---- The ends of the command line
 
 // A datum shifts positions on the spheroid it was defined on; on another one the result is off by
 // the difference of the two. Allowed, as headers may carry such pairs, but worth a word.
@@ -233,18 +210,11 @@ int RunTransform(const TTransformOptions& Options, const std::string& Folder, st
     if (!LoadCatalogueReporting(Catalogue, Folder, Err)) return ExitFailure;
 
     TCSSelection InEnd, OutEnd;
-    const bool InFound =
-        ResolveEnd(Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem}, InEnd, Err);
-    const bool OutFound =
-        ResolveEnd(Catalogue, {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem}, OutEnd, Err);
-    if (!InFound || !OutFound) {
-        Err << "Run 'vortane-cli catalogue list' for the names the catalogue holds.\n";
+    if (!ResolveSelection(Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem},
+                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem}, InEnd, OutEnd,
+                          Err))
         return ExitUsage;
-    }
-    if (!IsUnitIndex(Options.InUnits) || !IsUnitIndex(Options.OutUnits)) {
-        Err << "Unit indexes are 0 (metre) or 1 (US survey foot)\n";
-        return ExitUsage;
-    }
+    if (!CheckUnitIndexes(Options.InUnits, Options.OutUnits, Err)) return ExitUsage;
     WarnOnForeignDatum(InEnd, "in", Err);
     WarnOnForeignDatum(OutEnd, "out", Err);
 
@@ -261,16 +231,8 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context) {
     CLI::App* Command = App.add_subcommand(
         "transform", "Carry positions from stdin, one per line, from one coordinate system into another");
     auto Options = std::make_shared<TTransformOptions>();
-    const auto AddName = [Command](const char* Name, std::string& Value, const char* Meaning,
-                                   const char* Type) {
-        Command->add_option(Name, Value, Meaning)->required()->type_name(Type);
-    };
-    AddName("--in-spheroid", Options->InSpheroid, "Spheroid code of the input (e.g. WE)", "CODE");
-    AddName("--in-datum", Options->InDatum, "Datum name of the input (e.g. WGS84)", "NAME");
-    AddName("--in-system", Options->InSystem, "Coordinate system name of the input (e.g. NUTM34)", "NAME");
-    AddName("--out-spheroid", Options->OutSpheroid, "Spheroid code of the output", "CODE");
-    AddName("--out-datum", Options->OutDatum, "Datum name of the output", "NAME");
-    AddName("--out-system", Options->OutSystem, "Coordinate system name of the output", "NAME");
+    AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
+                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem}, true);
     const std::string UnitHelp =
         "0 metre (default), 1 US survey foot; applied by transverse Mercator systems";
     Command->add_option("--in-units", Options->InUnits, "Unit of the input coordinates: " + UnitHelp)

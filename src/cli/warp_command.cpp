@@ -1,6 +1,7 @@
 #include "cli/warp_command.hpp"
 
 #include "cli/catalogue_command.hpp"
+#include "cli/selection_options.hpp"
 #include "crs/catalogue.hpp"
 #include "job/data_set.hpp"
 #include "job/photo_list.hpp"
@@ -19,7 +20,6 @@ namespace vortane {
 
 namespace {
 
-constexpr const char* HubSpheroidCode = "WE";
 constexpr const char* Finished = "Successful Finish";
 
 // ---- Settings file: the desktop program's stored selection, files and options
@@ -70,26 +70,16 @@ bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
 
 bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelection& Selection,
              std::ostream& Err) {
-    bool Found = true;
-    const auto Check = [&](const void* Object, const char* What, const std::string& Name,
-                           const char* Option) {
-        if (Object) return;
-        Err << "Unknown " << What << " \"" << Name << "\" (" << Option << ")\n";
-        Found = false;
-    };
-    Selection.InSpheroid = Catalogue.FindSpheroid(Options.InSpheroid);
-    Selection.InDatum = Catalogue.FindDatum(Options.InDatum);
-    Selection.InProjection = Catalogue.FindSystem(Options.InSystem);
-    Selection.OutSpheroid = Catalogue.FindSpheroid(Options.OutSpheroid);
-    Selection.OutDatum = Catalogue.FindDatum(Options.OutDatum);
-    Selection.OutProjection = Catalogue.FindSystem(Options.OutSystem);
-    Check(Selection.InSpheroid, "spheroid", Options.InSpheroid, "--in-spheroid");
-    Check(Selection.InDatum, "datum", Options.InDatum, "--in-datum");
-    Check(Selection.InProjection, "coordinate system", Options.InSystem, "--in-system");
-    Check(Selection.OutSpheroid, "spheroid", Options.OutSpheroid, "--out-spheroid");
-    Check(Selection.OutDatum, "datum", Options.OutDatum, "--out-datum");
-    Check(Selection.OutProjection, "coordinate system", Options.OutSystem, "--out-system");
-    if (!Found) return false;
+    TCSSelection In, Out;
+    if (!ResolveSelection(Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem},
+                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem}, In, Out, Err))
+        return false;
+    Selection.InSpheroid = In.Spheroid;
+    Selection.InDatum = In.Datum;
+    Selection.InProjection = In.System;
+    Selection.OutSpheroid = Out.Spheroid;
+    Selection.OutDatum = Out.Datum;
+    Selection.OutProjection = Out.System;
     // The names written into the output's georeferencing are the catalogue's own.
     Selection.OutSpheroidName = Selection.OutSpheroid->Name;
     Selection.OutDatumName = Selection.OutDatum->Name;
@@ -193,20 +183,14 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     Job.BackGround = *Background;
     Job.InUnits = Options.InUnits.value_or(0);
     Job.OutUnits = Options.OutUnits.value_or(0);
-    if (!IsUnitIndex(Job.InUnits) || !IsUnitIndex(Job.OutUnits)) {
-        Err << "Unit indexes are 0 (metre) or 1 (US survey foot)\n";
-        return ExitUsage;
-    }
+    if (!CheckUnitIndexes(Job.InUnits, Job.OutUnits, Err)) return ExitUsage;
     Job.List = Options.List;
     Job.OnlyHeaders = Options.OnlyHeaders;
 
     TCSList Catalogue;
     if (!LoadCatalogueReporting(Catalogue, CatalogueFolder, Err)) return ExitFailure;
     TJobSelection Selection;
-    if (!Resolve(Catalogue, Options, Selection, Err)) {
-        Err << "Run 'vortane-cli catalogue list' for the names the catalogue holds.\n";
-        return ExitUsage;
-    }
+    if (!Resolve(Catalogue, Options, Selection, Err)) return ExitUsage;
     Selection.OnlyHeaders = Options.OnlyHeaders;
     Job.Step = Options.Step ? *Options.Step : DefaultStep(Options);
 
@@ -230,16 +214,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "Output image; its extension chooses the format (with --list: the folder and "
                      "extension of every output, and the name of the report)")
         ->type_name("PATH");
-    const auto AddName = [Command](const char* Name, std::string& Value, const char* Meaning,
-                                   const char* Type) {
-        Command->add_option(Name, Value, Meaning)->type_name(Type);
-    };
-    AddName("--in-spheroid", Options->InSpheroid, "Spheroid code of the input (e.g. WE)", "CODE");
-    AddName("--in-datum", Options->InDatum, "Datum name of the input (e.g. WGS84)", "NAME");
-    AddName("--in-system", Options->InSystem, "Coordinate system name of the input (e.g. NUTM34)", "NAME");
-    AddName("--out-spheroid", Options->OutSpheroid, "Spheroid code of the output", "CODE");
-    AddName("--out-datum", Options->OutDatum, "Datum name of the output", "NAME");
-    AddName("--out-system", Options->OutSystem, "Coordinate system name of the output", "NAME");
+    // Not required here: a settings file may give them.
+    AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
+                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem}, false);
     Command
         ->add_option(
             "--step", Options->Step,
