@@ -24,6 +24,14 @@ std::string DegreeText(double Value) { return FixedText(Value, 14, 8); }
 
 bool IsLatitude(double Lat) { return Lat >= -HalfPi && Lat <= HalfPi; }
 
+// The two angle axes as named; the height is in metres in every geographic system.
+void SetAxisNames(const char* XAxis, const char* YAxis, std::string& XName, std::string& YName,
+                  std::string& ZName) {
+    XName = XAxis;
+    YName = YAxis;
+    ZName = "Altitude(m)";
+}
+
 // Longitude and latitude as numbers of a linear angle unit (grads, degrees), then the height.
 // Returns the number of the rejected text, 0 when all three were read.
 int ReadLinearAngles(const std::string& XText, const std::string& YText, const std::string& ZText,
@@ -102,9 +110,7 @@ void TGeografic::GeoToText(double Lat, double Lon, double H, std::string& XText,
 }
 
 void TGeografic::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
-    XName = "Lon(dd:mm:ss.sss)";
-    YName = "Lat(dd:mm:ss.sss)";
-    ZName = "Altitude(m)";
+    SetAxisNames("Lon(dd:mm:ss.sss)", "Lat(dd:mm:ss.sss)", XName, YName, ZName);
 }
 
 std::unique_ptr<TProjection> TGeografic::Clone() const { return std::make_unique<TGeografic>(*this); }
@@ -124,9 +130,7 @@ void TGeograd::GeoToText(double Lat, double Lon, double H, std::string& XText, s
 }
 
 void TGeograd::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
-    XName = "Lon(gg.ggg)";
-    YName = "Lat(gg.ggg)";
-    ZName = "Altitude(m)";
+    SetAxisNames("Lon(gg.ggg)", "Lat(gg.ggg)", XName, YName, ZName);
 }
 
 std::unique_ptr<TProjection> TGeograd::Clone() const { return std::make_unique<TGeograd>(*this); }
@@ -152,9 +156,7 @@ void TGeoArc::GeoToText(double Lat, double Lon, double H, std::string& XText, st
 }
 
 void TGeoArc::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
-    XName = "Lat(gg.mm.ss.sss)";
-    YName = "Lon(gg.mm.ss.sss)";
-    ZName = "Altitude(m)";
+    SetAxisNames("Lat(gg.mm.ss.sss)", "Lon(gg.mm.ss.sss)", XName, YName, ZName);
 }
 
 std::unique_ptr<TProjection> TGeoArc::Clone() const { return std::make_unique<TGeoArc>(*this); }
@@ -174,9 +176,7 @@ void TGeoDecimal::GeoToText(double Lat, double Lon, double H, std::string& XText
 }
 
 void TGeoDecimal::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
-    XName = "Lon(gg.ggg)";
-    YName = "Lat(gg.ggg)";
-    ZName = "Altitude(m)";
+    SetAxisNames("Lon(gg.ggg)", "Lat(gg.ggg)", XName, YName, ZName);
 }
 
 std::unique_ptr<TProjection> TGeoDecimal::Clone() const { return std::make_unique<TGeoDecimal>(*this); }
