@@ -4,7 +4,6 @@
 #include "text/map.hpp"
 #include "text/strings.hpp"
 
-#include <charconv>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -63,23 +62,16 @@ int ShiftLines(const TLineShift& Shift, std::istream& In, std::ostream& Out, std
     return ExitCode;
 }
 
-// Up to 15 significant digits, as short as the value allows.
-std::string NumberText(double Value) {
-    char Text[32];
-    const auto End = std::to_chars(Text, Text + sizeof Text, Value, std::chars_format::general, 15).ptr;
-    return std::string(Text, End);
-}
-
 // The file holds 1/f and writes a sphere as 0.
 std::string InverseFlatteningText(double Flattening) {
-    return Flattening == 0.0 ? "0" : NumberText(1.0 / Flattening);
+    return Flattening == 0.0 ? "0" : GeneralText(1.0 / Flattening);
 }
 
 void PrintSpheroids(const TCSList& Catalogue, std::ostream& Out) {
     Out << "Spheroids (code, a in metres, 1/f, description):\n";
     for (int I = 0; I < Catalogue.Spheroids.Count(); ++I) {
         const TSpheroid& Spheroid = *Catalogue.Spheroids.Item(I);
-        Out << "  " << Spheroid.Name << '\t' << NumberText(Spheroid.A) << '\t'
+        Out << "  " << Spheroid.Name << '\t' << GeneralText(Spheroid.A) << '\t'
             << InverseFlatteningText(Spheroid.F) << '\t' << Spheroid.Description << '\n';
     }
 }

@@ -4,10 +4,10 @@
 #include "job/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "raster/raster.hpp"
+#include "text/strings.hpp"
 #include "text/types.hpp"
 
 #include <array>
-#include <cstdio>
 #include <ostream>
 #include <string_view>
 
@@ -28,19 +28,11 @@ std::string CellTypeName(std::uint8_t CellType)
     return "UNKNOWN (" + std::to_string(CellType) + ")";
 }
 
-// Up to 15 significant digits, as short as the value allows: stable for scripts.
-std::string NumberText(double Value)
-{
-    char Buffer[64];
-    std::snprintf(Buffer, sizeof Buffer, "%.15g", Value);
-    return Buffer;
-}
-
 class TInfoPrinter {
 public:
     explicit TInfoPrinter(std::ostream& Out) : FOut(Out) {}
     void Line(std::string_view Key, const std::string& Value) { FOut << Key << ": " << Value << '\n'; }
-    void Line(std::string_view Key, double Value) { Line(Key, NumberText(Value)); }
+    void Line(std::string_view Key, double Value) { Line(Key, GeneralText(Value)); }
 
 private:
     std::ostream& FOut;

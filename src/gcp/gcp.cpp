@@ -4,7 +4,6 @@
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
-#include <cstdio>
 #include <iterator>
 #include <exception>
 
@@ -47,14 +46,6 @@ constexpr std::string_view ProjectionPrefix = ";P=";
 bool IsYes(std::string_view Text) { return UpperCase(Text) == "YES"; }
 
 std::string YesNo(bool Value) { return Value ? "Yes" : "No"; }
-
-// Shortest general-format text of Value with up to 15 significant digits.
-std::string GeneralText(double Value)
-{
-    char Buffer[64];
-    std::snprintf(Buffer, sizeof Buffer, "%.15g", Value);
-    return Buffer;
-}
 
 // Name, first flag, the second flag when the line carries one, then the five values, cell X first.
 TGCPoint PointFromLine(std::string_view Line, bool WithSecondFlag)

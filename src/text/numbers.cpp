@@ -112,6 +112,14 @@ constexpr std::size_t FixedBufferSize = 1100;
 
 } // namespace
 
+std::string GeneralText(double Value) {
+    constexpr int Significant = 15;
+    char Buffer[32]; // sign, 15 digits, point and a three-digit exponent at most
+    const auto Result =
+        std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::general, Significant);
+    return std::string(Buffer, Result.ptr);
+}
+
 std::string FixedDecimals(double Value, int Decimals) {
     char Buffer[FixedBufferSize];
     const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Decimals);

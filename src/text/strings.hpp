@@ -34,6 +34,9 @@ double MinFloat(double A, double B);
 double MaxFloat(double A, double B);
 bool BitSet(std::uint8_t Value, int N);
 
+// Up to 15 significant digits, as short as the value allows (general format: scientific notation
+// for very large and very small values), '.' as decimal mark whatever the process locale.
+std::string GeneralText(double Value);
 // Fixed-point text with '.' as decimal mark and exactly Decimals decimals, correctly rounded, whatever
 // the process locale; "nan", "inf" or "-inf" for values that are not finite.
 std::string FixedDecimals(double Value, int Decimals);
