@@ -5,14 +5,12 @@
 
 #include "cli/cli_app.hpp"
 #include "crs/catalogue.hpp"
+#include "crs/datum_shift.hpp" // HubSpheroidCode
 
 #include <iosfwd>
 #include <string>
 
 namespace vortane {
-
-// Every datum change passes through this catalogue spheroid.
-constexpr const char* HubSpheroidCode = "WE";
 
 // Where the options store one end's three names.
 struct TEndNameFields {

@@ -13,6 +13,11 @@
 
 namespace vortane {
 
+// The hub spheroid's catalogue code, and its catalogue record for the grid datums, which carry
+// their own copy of it.
+inline constexpr const char* HubSpheroidCode = "WE";
+inline constexpr const char* HubSpheroidRecord = "WE\t6378137\t298.2572235637\tWGS 1984";
+
 // A position on (Spheroid, Datum) as a position on the hub datum and Hub spheroid.
 void ShiftDatumToHub(const TSpheroid& Spheroid, const TDatumRecord& Datum, const TSpheroid& Hub, double Lat,
                      double Lon, double H, double& Lat2, double& Lon2, double& H2);

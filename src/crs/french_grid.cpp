@@ -1,6 +1,7 @@
 #include "crs/french_grid.hpp"
 
 #include "crs/angles.hpp"
+#include "crs/datum_shift.hpp"
 #include "text/map.hpp"
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
@@ -56,7 +57,7 @@ double Bilinear(double SW, double NW, double NE, double SE, double DLon, double 
 } // namespace
 
 TFrenchGrid::TFrenchGrid()
-    : TDatumRecord("EUROPE\tgr3df97a\tCF"), Wgs84("WE\t6378137\t298.2572235637\tWGS 1984"),
+    : TDatumRecord("EUROPE\tgr3df97a\tCF"), Wgs84(HubSpheroidRecord),
       Ntf("CF\t6378249.2\t293.466021\tClarke 1880 France") {
     IsGrid = true;
 }

@@ -1,6 +1,7 @@
 #include "crs/nadcon.hpp"
 
 #include "crs/angles.hpp"
+#include "crs/datum_shift.hpp"
 
 #include <sys/stat.h>
 
@@ -72,7 +73,7 @@ float TNadConFile::FloatAt(std::uint64_t ByteOffset) const {
 }
 
 TNadCon::TNadCon()
-    : TDatumRecord("NORTH AMERICA\tNADCON\tCC"), Wgs84("WE\t6378137\t298.2572235637\tWGS 1984"),
+    : TDatumRecord("NORTH AMERICA\tNADCON\tCC"), Wgs84(HubSpheroidRecord),
       Grs80("RF\t6378137\t298.257222101\tGeodetic Reference System 1980") {
     IsGrid = true;
 }
