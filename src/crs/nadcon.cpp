@@ -46,9 +46,11 @@ bool RecordsFit(std::uint64_t Records, std::uint64_t Words, std::uint64_t Bytes)
 int TNadConFile::Open(const std::string& Path) {
     FView.Unmap();
     FSize = 0;
-    if (const int Error = FFile.Open(Path, O_RDONLY)) return Error;
+    // O_NONBLOCK: a FIFO named like a grid must be refused, not waited on until a writer comes.
+    if (const int Error = FFile.Open(Path, O_RDONLY | O_NONBLOCK)) return Error;
     struct stat Status {};
     if (::fstat(FFile.Get(), &Status) != 0) return errno;
+    if (!S_ISREG(Status.st_mode)) return S_ISDIR(Status.st_mode) ? EISDIR : EINVAL;
     if (Status.st_size <= 0) return EINVAL; // nothing to map
     FSize = static_cast<std::uint64_t>(Status.st_size);
     if (const int Error = FView.Map(FFile.Get(), 0, static_cast<std::size_t>(FSize), false)) {

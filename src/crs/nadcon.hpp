@@ -16,7 +16,8 @@ namespace vortane {
 // One NADCON grid file, mapped read-only as a whole.
 class TNadConFile {
 public:
-    // Opens and maps Path. Returns 0 or the errno value of the failing step (EINVAL for an empty file).
+    // Opens and maps Path. Returns 0 or the errno value of the failing step (EINVAL for an empty file
+    // or one that is not a regular file, EISDIR for a folder).
     int Open(const std::string& Path);
     std::uint64_t Size() const { return FSize; }
     // Little-endian 32-bit values at ByteOffset; the caller keeps ByteOffset + 4 within Size().

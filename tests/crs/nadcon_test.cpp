@@ -8,8 +8,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
 #include <limits>
+#include <sys/stat.h>
 
 namespace vortane {
 namespace {
@@ -239,6 +241,22 @@ TEST(NadConBadFiles, MissingFilesAreRefused) {
     EXPECT_FALSE(Grid.OpenGrids(Dir.Path("conus")));
     EXPECT_EQ(Grid.LastError, ENOENT);
     EXPECT_FALSE(Grid.GridsOpen);
+}
+
+// A pipe or a folder named like a grid is refused at once: opening a pipe must not wait for a writer.
+TEST(NadConBadFiles, PipesAndFoldersAreRefused) {
+    const auto Valid = NadConGrid(TNadConGeometry{}, TestLatShift);
+    for (const bool Pipe : {true, false}) {
+        SCOPED_TRACE(Pipe ? "pipe" : "folder");
+        TTempDir Dir;
+        WriteBytes(Dir.Path("conus.las"), Valid);
+        const std::string Los = Dir.Path("conus.los");
+        ASSERT_EQ(Pipe ? ::mkfifo(Los.c_str(), 0600) : ::mkdir(Los.c_str(), 0700), 0);
+        TNadCon Grid;
+        EXPECT_FALSE(Grid.OpenGrids(Dir.Path("conus")));
+        EXPECT_EQ(Grid.LastError, Pipe ? EINVAL : EISDIR);
+        EXPECT_FALSE(Grid.GridsOpen);
+    }
 }
 
 } // namespace
