@@ -57,11 +57,15 @@ bool IsSameFile(const std::string& A, const std::string& B) {
     return fs::equivalent(A, B, Error) && !Error;
 }
 
-std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile) {
+std::string FileOverwrittenBy(const std::string& OutFile, const std::vector<std::string>& Files) {
     for (const std::string& Written : OutputFiles(OutFile))
-        for (const std::string& Read : InputFiles(Input))
+        for (const std::string& Read : Files)
             if (IsSameFile(Written, Read)) return Read;
     return {};
+}
+
+std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile) {
+    return FileOverwrittenBy(OutFile, InputFiles(Input));
 }
 
 std::optional<std::uint64_t> GridBytes(std::int64_t Columns, std::int64_t Rows, std::int64_t Bands,

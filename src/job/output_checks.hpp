@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vortane {
 
@@ -12,6 +13,9 @@ class TDataSet2;
 // The file of the opened Input (its cell file or its header) that creating OutFile would overwrite,
 // or "" when none. Names are compared as files, so links and "./" spellings are seen through.
 std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile);
+
+// The first of Files that creating OutFile would overwrite, or "" when none.
+std::string FileOverwrittenBy(const std::string& OutFile, const std::vector<std::string>& Files);
 
 // True when both names exist and are the same file (links and other spellings included).
 bool IsSameFile(const std::string& A, const std::string& B);

@@ -189,7 +189,9 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         return false;
     }
     // Creating the output truncates its files at once; never let that hit the input.
-    if (const std::string Clash = InputOverwrittenBy(*FInput, FileName); !Clash.empty()) {
+    std::string Clash = InputOverwrittenBy(*FInput, FileName);
+    if (Clash.empty()) Clash = FileOverwrittenBy(FileName, FListInputs);
+    if (!Clash.empty()) {
         FMessage = "Output would overwrite the input file " + Clash;
         return false;
     }

@@ -94,6 +94,8 @@ private:
     TJobOptions FOptions;
     std::string FOutExt;
     std::unique_ptr<TdbPhoto> FPhotoList;
+    // Every image of the running photo list: no entry's output may replace another entry's input.
+    std::vector<std::string> FListInputs;
     std::unique_ptr<TDataSet2> FInput;
     std::unique_ptr<TDataSet2> FOutput;
     std::unique_ptr<TLogFile> FLog;

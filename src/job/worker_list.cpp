@@ -37,6 +37,7 @@ void TMyThread::ProcessList() {
     FProgressText.clear();
     ShowProgress();
     FPhotoList.reset();
+    FListInputs.clear();
     FSelection.Busy = false;
 }
 
@@ -53,6 +54,9 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
     ShowProgress();
     const std::string OutFolder = FolderOf(FOutName);
     const std::string InFolder = FolderOf(FInName);
+    FListInputs.clear();
+    for (const std::string& Name : FPhotoList->Names)
+        FListInputs.push_back(InFolder + Name);
     for (std::int32_t Index = 0; Index < Count; ++Index) {
         const std::string& Name = FPhotoList->Names[static_cast<std::size_t>(Index)];
         if (ProcessFile(InFolder + Name, ListOutputName(OutFolder, Name, FOutExt)) &&

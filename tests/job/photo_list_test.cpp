@@ -73,6 +73,31 @@ TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
     EXPECT_EQ(Report.Names, (std::vector<std::string>{"a.ers", "c.ers"}));
 }
 
+TEST_F(PhotoList, NoEntryOverwritesTheInputOfAnotherEntry) {
+    // The outputs go into "sub", where the second entry's input lies under the first entry's output name.
+    std::filesystem::create_directories(Dir() / "in/sub/sub");
+    for (const char* Name : {"in/a.ers", "in/sub/a.ers"})
+        WriteImage(Name, 4, 3, 1, ctFloat32, 1000, 2000, 10, [](int C, int R, int) { return float(C + R); });
+    const std::string SecondHeader = ReadText(Path("in/sub/a.ers"));
+    const std::string SecondCells = ReadText(Path("in/sub/a"));
+    WriteText(Path("in/list.txt"), "a.ers\nsub/a.ers\n");
+    TJobOptions List = Options(10);
+    List.List = true;
+    EXPECT_EQ(RunJob(Path("in/list.txt"), Path("in/sub/result.ers"), List), "Successful Finish");
+
+    EXPECT_EQ(ReadText(Path("in/sub/a.ers")), SecondHeader);
+    EXPECT_EQ(ReadText(Path("in/sub/a")), SecondCells);
+    const std::vector<std::string> Log = LogMessages(Path("in/sub/result.log"));
+    EXPECT_NE(std::find(Log.begin(), Log.end(),
+                        " Output file " + Path("in/sub/a.ers") +
+                            " open error Output would overwrite the input file " + Path("in/sub/a.ers")),
+              Log.end());
+    // The refused entry has no report line; the second entry still ran.
+    EXPECT_EQ(ReadLines(Path("in/sub/result.txt")),
+              (std::vector<std::string>{";File created by Vortane program",
+                                        "sub/a.ers 1000.000000 2000.000000 1040.000000 1970.000000"}));
+}
+
 TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList) {
     WriteImage("a.ers", 4, 3, 1, ctFloat32, 1000, 2000, 10, [](int C, int R, int) { return float(C + R); });
     WriteText(Path("list.txt"), "a.ers\na.ers\n");
