@@ -229,8 +229,11 @@ void TForm1::CreateControls() {
     Layout->addStretch(1);
     setCentralWidget(Central);
 
+    // The final message stays in a panel of its own: a menu's hover tips only cover it for a moment.
     StatusBar1 = new QStatusBar;
     StatusBar1->setObjectName("StatusBar1");
+    StatusPanel = NewLabel("StatusPanel");
+    StatusBar1->addWidget(StatusPanel, 1);
     setStatusBar(StatusBar1);
     resize(640, IdleHeight);
 }
@@ -349,7 +352,7 @@ void TForm1::SaveSettings() {
     Ini.WriteInteger("Options", "OutUnits", JobOptions.OutUnits);
     std::error_code Ignored; // the user's configuration folder may not exist yet
     std::filesystem::create_directories(std::filesystem::path(FFiles.Settings.Write).parent_path(), Ignored);
-    if (!Ini.Save()) StatusBar1->showMessage("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
+    if (!Ini.Save()) StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
 }
 
 void TForm1::InputBtnClick() {
@@ -402,7 +405,7 @@ void TForm1::StartBtnClick() {
         return;
     }
     ShowSettings();
-    StatusBar1->clearMessage();
+    StatusPanel->clear();
     SetRunning(true);
     Gauge1->setValue(0);
     Label5->clear(), Label6->clear(), Label24->clear();
@@ -420,7 +423,7 @@ void TForm1::ShowProgress(const TProgressView& View) {
 }
 
 void TForm1::JobFinished(const std::string& Message) {
-    StatusBar1->showMessage(ToQ(Message));
+    StatusPanel->setText(ToQ(Message));
     Gauge1->setValue(0);
     SetRunning(false);
     if (FCloseAfterRun) close();
@@ -465,7 +468,7 @@ void TForm1::About1Click() {
 
 void TForm1::HelpClick() {
     if (FFiles.HelpFile.empty() || !QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(FFiles.HelpFile))))
-        StatusBar1->showMessage("No help viewer or help file (README.md) found");
+        StatusPanel->setText("No help viewer or help file (README.md) found");
 }
 
 // While a run goes, closing asks it to stop and waits: the window closes once the end event came.

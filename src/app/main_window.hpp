@@ -104,6 +104,7 @@ private:
     QLabel* Label6;
     QLabel* Label24;
     QStatusBar* StatusBar1;
+    QLabel* StatusPanel; // the one panel of StatusBar1
     TChooseForm* ChooseForm = nullptr;
     TAbout* About = nullptr;
 

@@ -49,10 +49,10 @@ bool MainWindowShots(const std::string& Work, const std::string& Folder) {
         std::cerr << Error << "\n";
         return false;
     }
-    std::ofstream(Work + "vortane.ini") << "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
-                                        << "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
-                                        << "[Files]\nInName=" << Work << "sample.ers\nOutName=" << Work
-                                        << "sample_utm35.ers\n";
+    std::ofstream(Work + "vortane.ini")
+        << "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
+        << "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
+        << "[Files]\nInName=" << Work << "sample.ers\nOutName=" << Work << "sample_utm35.ers\n";
     TForm1 Form({{Work + "vortane.ini", Work + "vortane.ini"}, DefaultCatalogueFolder(), ""});
     Form.show();
     QCoreApplication::processEvents();

@@ -37,8 +37,19 @@ void TWindowJob::ShowProgress(const TProgressView& View) {
     // Once a stop is requested the window may be waiting for the end event; the worker sees the
     // stop after this row anyway, so the display has nothing left to gain from the hand-over.
     if (FStopRequested) return;
+    // The blocking call orders the two threads through Qt's own wait, which ThreadSanitizer cannot see
+    // into; the counter states the same order in C++ terms: View is complete before the window reads
+    // it, and the window is done with it before the worker goes on.
+    FHandOvers.fetch_add(1, std::memory_order_release);
     QMetaObject::invokeMethod(
-        &FWindow, [this, &View] { FOnProgress(View); }, Qt::BlockingQueuedConnection);
+        &FWindow,
+        [this, &View] {
+            FHandOvers.load(std::memory_order_acquire);
+            FOnProgress(View);
+            FHandOvers.fetch_add(1, std::memory_order_release);
+        },
+        Qt::BlockingQueuedConnection);
+    FHandOvers.load(std::memory_order_acquire);
 }
 
 void TWindowJob::JobFinished(const std::string& Message) {

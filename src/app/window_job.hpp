@@ -46,6 +46,7 @@ private:
     TProgressHandler FOnProgress;
     TEndHandler FOnEnd;
     std::atomic<bool> FStopRequested{false};
+    std::atomic<unsigned> FHandOvers{0};
     std::unique_ptr<TMyThread> FWorker;
 };
 

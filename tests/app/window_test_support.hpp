@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -99,9 +98,7 @@ protected:
     }
 
     static void Trigger(TForm1& Form, const char* ActionName) { Child<QAction>(Form, ActionName).trigger(); }
-    static std::string Status(TForm1& Form) {
-        return Child<QStatusBar>(Form, "StatusBar1").currentMessage().toStdString();
-    }
+    static std::string Status(TForm1& Form) { return Text(Form, "StatusPanel"); }
 };
 
 } // namespace vortane::test
