@@ -1,6 +1,6 @@
 #include "app/chooser.hpp"
 
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "text/tokenizer.hpp"
 
 #include <QDialogButtonBox>

@@ -4,7 +4,7 @@
 #include "app/chooser.hpp"
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "job/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"

@@ -3,7 +3,7 @@
 // Usage: vortane-screenshots FOLDER (run with QT_QPA_PLATFORM=offscreen on a machine without display).
 #include "app/chooser.hpp"
 #include "app/main_window.hpp"
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "job/sample_image.hpp"
 #include "text/strings.hpp"
 

@@ -1,7 +1,7 @@
 // The main window and the chooser driven through their controls, with real runs of the worker.
 #include "window_test_support.hpp"
 
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "job/sample_image.hpp"
 #include "text/ini.hpp"
 
