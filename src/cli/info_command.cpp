@@ -1,7 +1,7 @@
 #include "cli/info_command.hpp"
 
 #include "gcp/gcp.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "raster/raster.hpp"
 #include "text/strings.hpp"

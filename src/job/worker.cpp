@@ -1,6 +1,6 @@
 #include "job/worker.hpp"
 
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
 #include "job/photo_list.hpp"

@@ -3,7 +3,7 @@
 
 #include "crs/datum_shift.hpp"
 #include "crs/projection.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 
 #include <algorithm>

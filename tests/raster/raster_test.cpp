@@ -1,6 +1,6 @@
 #include "raster/raster.hpp"
 
-#include "raster/ers_map.hpp"
+#include "raster/ers/ers_map.hpp"
 #include "raster/header_text.hpp"
 #include "support/calendar_time.hpp"
 #include "support/temp_dir.hpp"

@@ -1,6 +1,6 @@
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 
-#include "raster/ers_map.hpp"
+#include "raster/ers/ers_map.hpp"
 #include "raster/raster.hpp"
 #include "text/types.hpp"
 
