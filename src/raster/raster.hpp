@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortane {
 
@@ -93,6 +94,9 @@ public:
     virtual void MapToCell(double X, double Y, double& Col, double& Row);
     virtual TGCPList* GetControlPoints();        // may be null
     virtual void SetControlPoints(std::unique_ptr<TGCPList> List);
+    // Every file of this image under the name last given to SetFileName: the image or cell file,
+    // and its header or world files. An output of that name writes or replaces each of them.
+    virtual std::vector<std::string> ImageFiles() const;
 
 protected:
     std::unique_ptr<TGCPList> FControlPoints;
@@ -201,6 +205,7 @@ public:
                          double Northing) override;
     TGCPList* GetControlPoints() override;
     void SetControlPoints(std::unique_ptr<TGCPList> List) override;
+    std::vector<std::string> ImageFiles() const override; // the cell file and the header
 
     THeader* Header() const { return FHeader.get(); }
 

@@ -126,19 +126,6 @@ TEST(HeaderText, LastUpdatedUsesEnglishNamesAndAlwaysSaysGMT) {
     EXPECT_EQ(LastUpdatedText(Sunday), "Sun Dec 06 09:07:35 GMT 2026");
 }
 
-TEST(HeaderText, CellTypeNamesReadBothSharedAndErMapperForms) {
-    const std::vector<std::pair<std::string, std::uint8_t>> Cases = {
-        {"UNSIGNED8BITINTEGER", ctUnsigned8}, {"SIGNED32BITSINGLE", ctFloat32}, {"IEEE4BYTEREAL", ctFloat32},
-        {"IEEE8BYTEREAL", ctFloat64},         {"UNSIGNED32BITINTEGER", ctUnsigned32},
-        {"SIGNED16BITINTEGER", ctSigned16},   {"COMPLEX", ctUnknown},       {"", ctUnknown},
-    };
-    for (const auto& [Name, Code] : Cases)
-        EXPECT_EQ(CellTypeFromHeader(Name), Code) << Name;
-    EXPECT_EQ(CellTypeHeaderName(ctFloat32), "IEEE4ByteReal");
-    EXPECT_EQ(CellTypeHeaderName(ctUnsigned16), "UNSIGNED16BITINTEGER");
-    EXPECT_EQ(CellTypeHeaderName(ctUnknown), "");
-}
-
 class WorldFileTest : public test::TTempDirTest {};
 
 TEST_F(WorldFileTest, NumbersAreWrittenWith14DecimalsIn18CharactersAndReadBack) {
