@@ -81,11 +81,8 @@ bool AllFinite(double A, double B, double C) {
     return std::isfinite(A) && std::isfinite(B) && std::isfinite(C);
 }
 
-std::unique_ptr<TProjection> PrepareEnd(const TCSSelection& End, int Units) {
-    std::unique_ptr<TProjection> System = End.System->Clone();
-    System->SetSpheroid(*End.Spheroid);
-    System->UnitFactor = UnitFactors.at(static_cast<std::size_t>(Units));
-    return System;
+TMapperEnd MapperEnd(const TCSSelection& End, int Units) {
+    return {End.Spheroid, End.Datum, End.System, UnitFactors.at(static_cast<std::size_t>(Units))};
 }
 
 // Splits a line at runs of blanks and TABs. False when it holds more than three fields.
@@ -155,27 +152,27 @@ int TransformLines(TCoordinateTransform& Transform, std::istream& In, std::ostre
 
 TCoordinateTransform::TCoordinateTransform(const TCSSelection& In, int InUnits, const TCSSelection& Out,
                                            int OutUnits, const TSpheroid* Hub)
-    : FIn(In), FOut(Out), FHub(Hub), FInSystem(PrepareEnd(In, InUnits)),
-      FOutSystem(PrepareEnd(Out, OutUnits)) {}
+    : FMapper(MapperEnd(In, InUnits), MapperEnd(Out, OutUnits), Hub) {}
 
 bool TCoordinateTransform::NeedsHub(const TCSSelection& In, const TCSSelection& Out) {
-    return !IsSameDatum(*In.Spheroid, *In.Datum, *Out.Spheroid, *Out.Datum);
+    return TCoordinateMapper::NeedsHub(MapperEnd(In, 0), MapperEnd(Out, 0));
 }
 
 bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat, double& Lon, double& H,
-                                     std::string& Error) {
-    const TTextKind Kind = TextKindOf(*FInSystem);
+                                     std::string& Error) const {
+    const TProjection& InSystem = FMapper.InSystem();
+    const TTextKind Kind = TextKindOf(InSystem);
     for (int Field = 0; Field < 2; ++Field)
         if (!IsReadableCoordinate(Kind, Texts[static_cast<std::size_t>(Field)])) {
-            Error = FieldError(*FInSystem, Texts, Field);
+            Error = FieldError(InSystem, Texts, Field);
             return false;
         }
     if (!Texts[2].empty() && !IsNumberText(Texts[2])) {
-        Error = FieldError(*FInSystem, Texts, 2);
+        Error = FieldError(InSystem, Texts, 2);
         return false;
     }
-    if (const int Rejected = FInSystem->TextToGeo(Texts[0], Texts[1], Texts[2], Lat, Lon, H); Rejected != 0) {
-        Error = FieldError(*FInSystem, Texts, Rejected - 1);
+    if (const int Rejected = InSystem.TextToGeo(Texts[0], Texts[1], Texts[2], Lat, Lon, H); Rejected != 0) {
+        Error = FieldError(InSystem, Texts, Rejected - 1);
         return false;
     }
     if (!AllFinite(Lat, Lon, H)) {
@@ -186,21 +183,20 @@ bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat,
 }
 
 bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTexts& Result,
-                                   std::string& Error) {
+                                   std::string& Error) const {
     double Lat = 0.0, Lon = 0.0, H = 0.0;
     if (!ReadInput(Texts, Lat, Lon, H, Error)) return false;
     double OutLat = Lat, OutLon = Lon, OutH = H;
-    if (NeedsHub(FIn, FOut))
-        ChangeDatum(*FIn.Spheroid, *FIn.Datum, *FHub, *FOut.Datum, *FOut.Spheroid, Lat, Lon, H, OutLat,
-                    OutLon, OutH);
+    FMapper.InputGeoToOutputGeo(Lat, Lon, H, OutLat, OutLon, OutH);
+    const TProjection& OutSystem = FMapper.OutSystem();
     // The texts hide a failed conversion (NaN prints as a number-like text), so look at the numbers.
     double X = 0.0, Y = 0.0, Z = 0.0;
-    FOutSystem->GeoToProj(OutLat, OutLon, OutH, X, Y, Z);
+    OutSystem.GeoToProj(OutLat, OutLon, OutH, X, Y, Z);
     if (!AllFinite(OutLat, OutLon, OutH) || !AllFinite(X, Y, Z)) {
         Error = "the position has no coordinates in the output system";
         return false;
     }
-    FOutSystem->GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
+    OutSystem.GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
     return true;
 }
 
