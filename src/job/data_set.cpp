@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <filesystem>
 
 namespace vortane {
 
@@ -43,6 +44,11 @@ std::unique_ptr<TDataSetRoot2> CreateRaster(int FileType)
     }
 }
 
+std::string NoWriterText(const std::string& Extension) {
+    return Extension.empty() ? "The name has no extension to choose an image format by"
+                             : "No image format writes the extension \"" + Extension + "\"";
+}
+
 } // namespace
 
 std::string FormatName(int FileType)
@@ -76,6 +82,8 @@ bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int
     const int FileType = Mode == omCreate ? FileTypeByExt(FileName) : FileTypeByContent(FileName);
     if (FileType == ftMissing)
         return Fail("No file: " + FileName);
+    if (FileType == ftUnknown && Mode == omCreate)
+        return Fail(NoWriterText(std::filesystem::path(FileName).extension().string()));
     if (FileType == ftUnknown)
         return Fail(FileTypeError.empty() ? "Unknown file type: " + FileName : FileTypeError);
 
@@ -136,6 +144,8 @@ void TDataSet2::SetGeoreference(const std::string& Spheroid, const std::string& 
         FRaster->SetGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
                                  Northing);
 }
+
+bool TDataSet2::Finish() { return !FRaster || FRaster->Finish(); }
 
 int TDataSet2::GetErrorCode() const { return FRaster ? FRaster->ErrorCode() : 0; }
 
