@@ -27,8 +27,8 @@ std::string CreateFailureText(const std::string& FileName, const TDataSet2& Outp
     std::string Text = Output.GetErrorText();
     if (Code > 1)
         Text = std::generic_category().message(Code);
-    else if (const std::size_t Blank = Text.find(' '); Output.Raster() && Blank != std::string::npos)
-        Text.erase(0, Blank + 1); // the raster's "Open map write error=1 " prefix
+    else if (const std::size_t Equals = Text.find('='); Output.Raster() && Equals != std::string::npos)
+        Text.erase(0, Text.find(' ', Equals) + 1); // the raster's "Open map write error=1 " prefix
     return "Cannot create " + FileName + ": " + Text;
 }
 
