@@ -8,6 +8,7 @@
 #include "job/worker.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"
+#include "text/strings.hpp"
 
 #include <atomic>
 #include <charconv>
@@ -129,9 +130,9 @@ double StepForOutput(double CellSize, const TJobSelection& Selection, std::ostre
     if (InGeographic == OutGeographic) return CellSize;
     const TSpheroid& Out = *Selection.OutSpheroid;
     const double Step = OutGeographic ? CellSize / Out.A : CellSize * Out.A;
-    Err << "No --step given: cells of " << Step << (OutGeographic ? " radians" : " metres")
-        << " (the input's cell size " << CellSize << (OutGeographic ? " / " : " x ") << "the semi-major axis "
-        << Out.A << " of " << Out.Name << ")\n";
+    Err << "No --step given: cells of " << GeneralText(Step) << (OutGeographic ? " radians" : " metres")
+        << " (the input's cell size " << GeneralText(CellSize) << (OutGeographic ? " / " : " x ")
+        << "the semi-major axis " << GeneralText(Out.A) << " of " << Out.Name << ")\n";
     return Step;
 }
 
