@@ -3,7 +3,7 @@
 // and a Lambert conic on another datum. Reports output megapixels per second and the peak resident
 // memory of the process (getrusage; mapped input and output pages count towards it).
 
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "job/data_set.hpp"
 #include "job/sample_image.hpp"
 #include "job/worker.hpp"

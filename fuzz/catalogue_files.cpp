@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes as each stored catalogue file of a catalogue folder, loads the whole catalogue and
 // converts a position with every system it built: loading must end, and conversions must stay harmless.
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 
 #include "temp_input_file.hpp"
 

@@ -1,6 +1,6 @@
 #include "cli/catalogue_command.hpp"
 
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "text/map.hpp"
 #include "text/strings.hpp"
 

@@ -4,7 +4,7 @@
 // and the look-up of those names in the catalogue.
 
 #include "cli/cli_app.hpp"
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "crs/datum_shift.hpp" // HubSpheroidCode
 
 #include <iosfwd>

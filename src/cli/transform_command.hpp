@@ -6,7 +6,7 @@
 // same spheroid and datum objects.
 
 #include "cli/cli_app.hpp"
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 
 #include <array>
 #include <iosfwd>

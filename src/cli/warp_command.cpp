@@ -2,7 +2,7 @@
 
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "job/data_set.hpp"
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"

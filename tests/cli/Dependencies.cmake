@@ -1,3 +1,3 @@
 target_link_libraries(${target} PRIVATE PkgConfig::PROJ)
 # The command tests load the shipped catalogue files the build writes next to the programs.
-add_dependencies(${target} vortane_catalogue)
+add_dependencies(${target} vortane_catalogue_data)

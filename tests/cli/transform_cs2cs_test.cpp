@@ -5,7 +5,7 @@
 
 #include "cli_runner.hpp"
 
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>

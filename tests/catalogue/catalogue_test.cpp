@@ -1,7 +1,7 @@
 // The catalogue: loading order, links between spheroids, datums and systems, lookups, and the
 // shipped catalogue as a whole.
 
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 #include "support/temp_dir.hpp"
 #include "text/strings.hpp"
 

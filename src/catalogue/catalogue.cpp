@@ -1,4 +1,4 @@
-#include "crs/catalogue.hpp"
+#include "catalogue/catalogue.hpp"
 
 #include "text/strings.hpp"
 
