@@ -102,24 +102,21 @@ bool SameCoordinates(double X, double Y, double OtherX, double OtherY) {
 }
 
 // Whether the input numbers X, Y really are the position Lat, Lon of System.
-bool ComesFrom(TProjection& System, double Lat, double Lon, double H, double X, double Y) {
+bool ComesFrom(const TProjection& System, double Lat, double Lon, double H, double X, double Y) {
     double BackX = 0.0, BackY = 0.0, BackZ = 0.0;
     System.GeoToProj(Lat, Lon, H, BackX, BackY, BackZ);
     return SameCoordinates(X, Y, BackX, BackY);
 }
 
 // Whether the output X, Y of System really are the position Lat, Lon.
-bool LeadsBack(TProjection& System, double X, double Y, double Z, double Lat, double Lon) {
+bool LeadsBack(const TProjection& System, double X, double Y, double Z, double Lat, double Lon) {
     double BackLat = 0.0, BackLon = 0.0, BackH = 0.0;
     System.ProjToGeo(X, Y, Z, BackLat, BackLon, BackH);
     return SamePosition(Lat, Lon, BackLat, BackLon);
 }
 
-std::unique_ptr<TProjection> PrepareEnd(const TCSSelection& End, int Units) {
-    std::unique_ptr<TProjection> System = End.System->Clone();
-    System->SetSpheroid(*End.Spheroid);
-    System->UnitFactor = UnitFactors.at(static_cast<std::size_t>(Units));
-    return System;
+TMapperEnd MapperEnd(const TCSSelection& End, int Units) {
+    return {End.Spheroid, End.Datum, End.System, UnitFactors.at(static_cast<std::size_t>(Units))};
 }
 
 // Splits a line at runs of blanks and TABs. False when it holds more than three fields.
@@ -189,34 +186,34 @@ int TransformLines(TCoordinateTransform& Transform, std::istream& In, std::ostre
 
 TCoordinateTransform::TCoordinateTransform(const TCSSelection& In, int InUnits, const TCSSelection& Out,
                                            int OutUnits, const TSpheroid* Hub)
-    : FIn(In), FOut(Out), FHub(Hub), FInSystem(PrepareEnd(In, InUnits)),
-      FOutSystem(PrepareEnd(Out, OutUnits)) {}
+    : FMapper(MapperEnd(In, InUnits), MapperEnd(Out, OutUnits), Hub) {}
 
 bool TCoordinateTransform::NeedsHub(const TCSSelection& In, const TCSSelection& Out) {
-    return !IsSameDatum(*In.Spheroid, *In.Datum, *Out.Spheroid, *Out.Datum);
+    return TCoordinateMapper::NeedsHub(MapperEnd(In, 0), MapperEnd(Out, 0));
 }
 
 bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat, double& Lon, double& H,
-                                     std::string& Error) {
-    const TTextKind Kind = TextKindOf(*FInSystem);
+                                     std::string& Error) const {
+    const TProjection& InSystem = FMapper.InSystem();
+    const TTextKind Kind = TextKindOf(InSystem);
     for (int Field = 0; Field < 2; ++Field)
         if (!IsReadableCoordinate(Kind, Texts[static_cast<std::size_t>(Field)])) {
-            Error = FieldError(*FInSystem, Texts, Field);
+            Error = FieldError(InSystem, Texts, Field);
             return false;
         }
     if (!Texts[2].empty() && !IsNumberText(Texts[2])) {
-        Error = FieldError(*FInSystem, Texts, 2);
+        Error = FieldError(InSystem, Texts, 2);
         return false;
     }
-    if (const int Rejected = FInSystem->TextToGeo(Texts[0], Texts[1], Texts[2], Lat, Lon, H); Rejected != 0) {
-        Error = FieldError(*FInSystem, Texts, Rejected - 1);
+    if (const int Rejected = InSystem.TextToGeo(Texts[0], Texts[1], Texts[2], Lat, Lon, H); Rejected != 0) {
+        Error = FieldError(InSystem, Texts, Rejected - 1);
         return false;
     }
     // Geographic texts are angles, checked by their reader; numbers of the other systems must be a
     // position of the system.
     if (!AllFinite(Lat, Lon, H) || !IsLatitude(Lat) ||
-        (Kind == TTextKind::Number && !dynamic_cast<const TGeografic*>(FInSystem.get()) &&
-         !ComesFrom(*FInSystem, Lat, Lon, H, StrToFloatDef(Texts[0], 0.0), StrToFloatDef(Texts[1], 0.0)))) {
+        (Kind == TTextKind::Number && !dynamic_cast<const TGeografic*>(&InSystem) &&
+         !ComesFrom(InSystem, Lat, Lon, H, StrToFloatDef(Texts[0], 0.0), StrToFloatDef(Texts[1], 0.0)))) {
         Error = "the position lies outside the input system";
         return false;
     }
@@ -224,22 +221,21 @@ bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat,
 }
 
 bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTexts& Result,
-                                   std::string& Error) {
+                                   std::string& Error) const {
     double Lat = 0.0, Lon = 0.0, H = 0.0;
     if (!ReadInput(Texts, Lat, Lon, H, Error)) return false;
     double OutLat = Lat, OutLon = Lon, OutH = H;
-    if (NeedsHub(FIn, FOut))
-        ChangeDatum(*FIn.Spheroid, *FIn.Datum, *FHub, *FOut.Datum, *FOut.Spheroid, Lat, Lon, H, OutLat,
-                    OutLon, OutH);
+    FMapper.InputGeoToOutputGeo(Lat, Lon, H, OutLat, OutLon, OutH);
+    const TProjection& OutSystem = FMapper.OutSystem();
     // The texts hide a failed conversion (NaN prints as a number-like text), so look at the numbers.
     double X = 0.0, Y = 0.0, Z = 0.0;
-    FOutSystem->GeoToProj(OutLat, OutLon, OutH, X, Y, Z);
+    OutSystem.GeoToProj(OutLat, OutLon, OutH, X, Y, Z);
     if (!AllFinite(OutLat, OutLon, OutH) || !IsLatitude(OutLat) || !AllFinite(X, Y, Z) ||
-        !LeadsBack(*FOutSystem, X, Y, Z, OutLat, OutLon)) {
+        !LeadsBack(OutSystem, X, Y, Z, OutLat, OutLon)) {
         Error = "the position has no coordinates in the output system";
         return false;
     }
-    FOutSystem->GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
+    OutSystem.GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
     return true;
 }
 

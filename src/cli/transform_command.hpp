@@ -5,8 +5,9 @@
 // hub with the output datum -> output system. The datum steps are left out when both ends name the
 // same spheroid and datum objects.
 
-#include "cli/cli_app.hpp"
 #include "catalogue/catalogue.hpp"
+#include "cli/cli_app.hpp"
+#include "crs/coordinate_mapper.hpp"
 
 #include <array>
 #include <iosfwd>
@@ -39,16 +40,13 @@ public:
 
     // Reads Texts with the input system and writes the position as the output system's texts. False,
     // with the reason in Error, when a text cannot be read or the position has no finite coordinates.
-    bool Convert(const TCoordinateTexts& Texts, TCoordinateTexts& Result, std::string& Error);
+    bool Convert(const TCoordinateTexts& Texts, TCoordinateTexts& Result, std::string& Error) const;
 
 private:
-    bool ReadInput(const TCoordinateTexts& Texts, double& Lat, double& Lon, double& H, std::string& Error);
+    bool ReadInput(const TCoordinateTexts& Texts, double& Lat, double& Lon, double& H,
+                   std::string& Error) const;
 
-    TCSSelection FIn;
-    TCSSelection FOut;
-    const TSpheroid* FHub;
-    std::unique_ptr<TProjection> FInSystem;
-    std::unique_ptr<TProjection> FOutSystem;
+    TCoordinateMapper FMapper;
 };
 
 void AddTransformCommand(CLI::App& App, TCliContext& Context);

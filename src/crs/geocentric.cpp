@@ -61,13 +61,15 @@ void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, do
     H = RadiusLat / OneMinusE2 - A / std::sqrt(1.0 - E2 * SinLat * SinLat);
 }
 
-std::string TGeoCentric::GetParamText() const { return "No special parameters"; }
+std::string TGeoCentric::GetParamText() const {
+    return "No special parameters";
+}
 
-void TGeoCentric::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
+void TGeoCentric::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
     GeoToXYZ(Lat, Lon, H, Spheroid.A, Spheroid.E2(), X, Y, Z);
 }
 
-void TGeoCentric::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
+void TGeoCentric::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     XYZToGeo(X, Y, Z, Spheroid.A, Spheroid.E2(), Lat, Lon, H);
 }
 
@@ -77,8 +79,12 @@ void TGeoCentric::GetAxisNames(std::string& XName, std::string& YName, std::stri
     ZName = "Z(m)";
 }
 
-std::unique_ptr<TProjection> TGeoCentric::Clone() const { return std::make_unique<TGeoCentric>(*this); }
+std::unique_ptr<TProjection> TGeoCentric::Clone() const {
+    return std::make_unique<TGeoCentric>(*this);
+}
 
-TGeoCentricList::TGeoCentricList() { Add(std::make_unique<TGeoCentric>()); }
+TGeoCentricList::TGeoCentricList() {
+    Add(std::make_unique<TGeoCentric>());
+}
 
 } // namespace vortane

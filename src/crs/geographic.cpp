@@ -19,10 +19,16 @@ constexpr double HalfPi = Pi / 2.0;
 constexpr double DegreesPerGrad = 0.9;
 
 // Heights: 10 significant digits, 3 decimals; grads and decimal degrees: 14 and 8.
-std::string HeightText(double H) { return FixedText(H, 10, 3); }
-std::string DegreeText(double Value) { return FixedText(Value, 14, 8); }
+std::string HeightText(double H) {
+    return FixedText(H, 10, 3);
+}
+std::string DegreeText(double Value) {
+    return FixedText(Value, 14, 8);
+}
 
-bool IsLatitude(double Lat) { return Lat >= -HalfPi && Lat <= HalfPi; }
+bool IsLatitude(double Lat) {
+    return Lat >= -HalfPi && Lat <= HalfPi;
+}
 
 // The two angle axes as named; the height is in metres in every geographic system.
 void SetAxisNames(const char* XAxis, const char* YAxis, std::string& XName, std::string& YName,
@@ -54,7 +60,8 @@ bool ReadDottedAngle(const std::string& Text, double& Degrees) {
     const std::string MinText = NextToken(".");
     const std::string SecText = NextToken(" "); // the seconds keep their own decimal point
     double Deg = 0.0, Min = 0.0, Sec = 0.0;
-    const bool Ok = ReadNumberField(DegText, Deg) && ReadNumberField(MinText, Min) && ReadNumberField(SecText, Sec);
+    const bool Ok =
+        ReadNumberField(DegText, Deg) && ReadNumberField(MinText, Min) && ReadNumberField(SecText, Sec);
     const double Sign = StartsWithMinus(DegText) ? -1.0 : 1.0;
     Degrees = Sign * (std::fabs(Deg) + Min / 60.0 + Sec / 3600.0);
     return Ok;
@@ -76,22 +83,24 @@ std::string DottedAngleText(double Rad, int DegreeDigits) {
 
 // ---- TGeografic: degrees:minutes:seconds with hemisphere letters ----
 
-std::string TGeografic::GetParamText() const { return "No special parameters"; }
+std::string TGeografic::GetParamText() const {
+    return "No special parameters";
+}
 
-void TGeografic::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
+void TGeografic::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
     X = Lon;
     Y = Lat;
     Z = H;
 }
 
-void TGeografic::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
+void TGeografic::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     Lon = X;
     Lat = Y;
     H = Z;
 }
 
 int TGeografic::TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
-                          double& Lat, double& Lon, double& H) {
+                          double& Lat, double& Lon, double& H) const {
     Lat = Lon = H = 0.0;
     double Angle = 0.0;
     // West longitudes come back from StrToAngle as 2*pi minus the angle, so the whole circle either way.
@@ -103,7 +112,7 @@ int TGeografic::TextToGeo(const std::string& XText, const std::string& YText, co
 }
 
 void TGeografic::GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                           std::string& ZText) {
+                           std::string& ZText) const {
     XText = LonToStr(Lon);
     YText = LatToStr(Lat);
     ZText = HeightText(H);
@@ -113,17 +122,19 @@ void TGeografic::GetAxisNames(std::string& XName, std::string& YName, std::strin
     SetAxisNames("Lon(dd:mm:ss.sss)", "Lat(dd:mm:ss.sss)", XName, YName, ZName);
 }
 
-std::unique_ptr<TProjection> TGeografic::Clone() const { return std::make_unique<TGeografic>(*this); }
+std::unique_ptr<TProjection> TGeografic::Clone() const {
+    return std::make_unique<TGeografic>(*this);
+}
 
 // ---- TGeograd: grads ----
 
 int TGeograd::TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
-                        double& Lat, double& Lon, double& H) {
+                        double& Lat, double& Lon, double& H) const {
     return ReadLinearAngles(XText, YText, ZText, DegreesPerGrad, Lat, Lon, H);
 }
 
 void TGeograd::GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                         std::string& ZText) {
+                         std::string& ZText) const {
     XText = DegreeText(Lon / DegreesPerGrad / Pi * 180.0);
     YText = DegreeText(Lat / DegreesPerGrad / Pi * 180.0);
     ZText = HeightText(H);
@@ -133,12 +144,14 @@ void TGeograd::GetAxisNames(std::string& XName, std::string& YName, std::string&
     SetAxisNames("Lon(gg.ggg)", "Lat(gg.ggg)", XName, YName, ZName);
 }
 
-std::unique_ptr<TProjection> TGeograd::Clone() const { return std::make_unique<TGeograd>(*this); }
+std::unique_ptr<TProjection> TGeograd::Clone() const {
+    return std::make_unique<TGeograd>(*this);
+}
 
 // ---- TGeoArc: dotted degrees.minutes.seconds, latitude first ----
 
 int TGeoArc::TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
-                       double& Lat, double& Lon, double& H) {
+                       double& Lat, double& Lon, double& H) const {
     Lat = Lon = H = 0.0;
     double LonDegrees = 0.0, LatDegrees = 0.0;
     if (!ReadDottedAngle(YText, LonDegrees)) return 2;
@@ -149,7 +162,7 @@ int TGeoArc::TextToGeo(const std::string& XText, const std::string& YText, const
 }
 
 void TGeoArc::GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                        std::string& ZText) {
+                        std::string& ZText) const {
     YText = DottedAngleText(NormLon(Lon), 3);
     XText = DottedAngleText(Lat, 2);
     ZText = HeightText(H);
@@ -159,17 +172,19 @@ void TGeoArc::GetAxisNames(std::string& XName, std::string& YName, std::string& 
     SetAxisNames("Lat(gg.mm.ss.sss)", "Lon(gg.mm.ss.sss)", XName, YName, ZName);
 }
 
-std::unique_ptr<TProjection> TGeoArc::Clone() const { return std::make_unique<TGeoArc>(*this); }
+std::unique_ptr<TProjection> TGeoArc::Clone() const {
+    return std::make_unique<TGeoArc>(*this);
+}
 
 // ---- TGeoDecimal: decimal degrees ----
 
 int TGeoDecimal::TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
-                           double& Lat, double& Lon, double& H) {
+                           double& Lat, double& Lon, double& H) const {
     return ReadLinearAngles(XText, YText, ZText, 1.0, Lat, Lon, H);
 }
 
 void TGeoDecimal::GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                            std::string& ZText) {
+                            std::string& ZText) const {
     XText = DegreeText(NormLon(Lon) / Pi * 180.0);
     YText = DegreeText(Lat / Pi * 180.0);
     ZText = HeightText(H);
@@ -179,7 +194,9 @@ void TGeoDecimal::GetAxisNames(std::string& XName, std::string& YName, std::stri
     SetAxisNames("Lon(gg.ggg)", "Lat(gg.ggg)", XName, YName, ZName);
 }
 
-std::unique_ptr<TProjection> TGeoDecimal::Clone() const { return std::make_unique<TGeoDecimal>(*this); }
+std::unique_ptr<TProjection> TGeoDecimal::Clone() const {
+    return std::make_unique<TGeoDecimal>(*this);
+}
 
 TGeograficList::TGeograficList() {
     Add(std::make_unique<TGeografic>());

@@ -40,11 +40,11 @@ void TProjection::SetSpheroidValues(const std::string& Code, const std::string& 
     Spheroid.Description = Description;
     Spheroid.A = A;
     Spheroid.F = F;
-    Ready = false;
+    ComputeConstants();
 }
 
 int TProjection::TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
-                           double& Lat, double& Lon, double& H) {
+                           double& Lat, double& Lon, double& H) const {
     Lat = Lon = H = 0.0;
     double X = 0.0, Y = 0.0, Z = 0.0;
     if (!ReadNumberField(XText, X)) return 1;
@@ -55,7 +55,7 @@ int TProjection::TextToGeo(const std::string& XText, const std::string& YText, c
 }
 
 void TProjection::GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                            std::string& ZText) {
+                            std::string& ZText) const {
     double X = 0.0, Y = 0.0, Z = 0.0;
     GeoToProj(Lat, Lon, H, X, Y, Z);
     XText = FixedText(X, CoordinateDigits, CoordinateDecimals);

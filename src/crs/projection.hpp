@@ -18,28 +18,32 @@ public:
     explicit TProjection(std::string SystemName);
     ~TProjection() override = default;
 
-    // Copies code, a, f and description of a catalogue spheroid into the own one; clears Ready.
+    // Copies code, a, f and description of a catalogue spheroid into the own one and derives the
+    // constants the conversions need from it, so that the conversions themselves only read.
     void SetSpheroid(const TSpheroid& Source);
     void SetSpheroidValues(const std::string& Code, const std::string& Description, double A, double F);
 
     // Virtual operations in their slot order.
     virtual std::string GetParamText() const = 0;
-    virtual void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) = 0;
-    virtual void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) = 0;
+    virtual void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const = 0;
+    virtual void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const = 0;
     // 0 on success, otherwise the number (1..3) of the rejected text. Base: numbers, 0 when unreadable.
     virtual int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
-                          double& Lat, double& Lon, double& H);
+                          double& Lat, double& Lon, double& H) const;
     // Base: GeoToProj, each coordinate as fixed 10/5.
     virtual void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                           std::string& ZText);
+                           std::string& ZText) const;
     virtual void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const = 0;
 
     // A copy with the same spheroid and constants, so threads can each convert with their own.
     virtual std::unique_ptr<TProjection> Clone() const = 0;
+    // Derives the constants of the current spheroid and parameters; sets Ready. A system whose
+    // conversions need none only sets Ready.
+    virtual void ComputeConstants() { Ready = true; }
 
     double UnitFactor = 1.0; // metres per unit of the system's coordinates
     TSpheroid Spheroid;      // own copy; never the catalogue's object
-    bool Ready = false;      // derived constants computed for the current spheroid
+    bool Ready = true;       // derived constants computed for the current spheroid
 
 protected:
     TProjection(const TProjection&) = default;
@@ -51,12 +55,12 @@ class TGeografic : public TProjection {
 public:
     explicit TGeografic(std::string SystemName = "Geographic:(deg)") : TProjection(std::move(SystemName)) {}
     std::string GetParamText() const override;
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
     int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText, double& Lat,
-                  double& Lon, double& H) override;
+                  double& Lon, double& H) const override;
     void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                   std::string& ZText) override;
+                   std::string& ZText) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 };
@@ -66,9 +70,9 @@ class TGeograd final : public TGeografic {
 public:
     TGeograd() : TGeografic("Geographic:(grad)") {}
     int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText, double& Lat,
-                  double& Lon, double& H) override;
+                  double& Lon, double& H) const override;
     void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                   std::string& ZText) override;
+                   std::string& ZText) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 };
@@ -78,9 +82,9 @@ class TGeoArc final : public TGeografic {
 public:
     TGeoArc() : TGeografic("ArcView Geographic: gg.mm.ss.sss") {}
     int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText, double& Lat,
-                  double& Lon, double& H) override;
+                  double& Lon, double& H) const override;
     void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                   std::string& ZText) override;
+                   std::string& ZText) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 };
@@ -90,9 +94,9 @@ class TGeoDecimal final : public TGeografic {
 public:
     TGeoDecimal() : TGeografic("Geographic:(decimal degrees)") {}
     int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText, double& Lat,
-                  double& Lon, double& H) override;
+                  double& Lon, double& H) const override;
     void GeoToText(double Lat, double Lon, double H, std::string& XText, std::string& YText,
-                   std::string& ZText) override;
+                   std::string& ZText) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 };
@@ -102,8 +106,8 @@ class TGeoCentric final : public TProjection {
 public:
     TGeoCentric() : TProjection("Geocentric:X,Y,Z") {}
     std::string GetParamText() const override;
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 };

@@ -1,5 +1,6 @@
 #include "job/worker.hpp"
 
+#include "crs/coordinate_mapper.hpp"
 #include "job/data_set.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"

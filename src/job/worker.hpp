@@ -20,6 +20,7 @@
 
 namespace vortane {
 
+class TCoordinateMapper;
 class TDataSet2;
 class TLogFile;
 class TdbPhoto;
@@ -86,7 +87,6 @@ private:
     bool OpenInput(const std::string& FileName);
     bool OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows);
     bool ComputeExtent();
-    void InputToOutput(double X, double Y, double& OutX, double& OutY);
     void MapCell(std::int32_t Row, std::int32_t Column);
     void ColourLoop();
     void GeneralLoop();
@@ -107,6 +107,8 @@ private:
     std::unique_ptr<TDataSet2> FInput;
     std::unique_ptr<TDataSet2> FOutput;
     std::unique_ptr<TLogFile> FLog;
+    // The run's coordinate chains, on the worker's own copies of the two systems.
+    std::unique_ptr<TCoordinateMapper> FMapper;
     std::int32_t FRows = 0;
     std::int32_t FColumns = 0;
     double FX = 0, FY = 0;

@@ -1,8 +1,7 @@
 // The output grid and the cell loops of the resampling worker.
 #include "job/worker.hpp"
 
-#include "crs/datum_shift.hpp"
-#include "crs/projection.hpp"
+#include "crs/coordinate_mapper.hpp"
 #include "job/data_set.hpp"
 #include "raster/raster.hpp"
 
@@ -32,14 +31,14 @@ std::int32_t GridCount(double Low, double High, double Step) {
 } // namespace
 
 bool TMyThread::ComputeExtent() {
-    TJobSelection& S = FSelection;
-    // These writes go into the shared catalogue objects and hold for the whole run: the cell mapping
-    // computes with them. When both ends name one object, the output values win for both.
-    S.InProjection->SetSpheroid(*S.InSpheroid);
-    S.InProjection->UnitFactor = UnitFactors[static_cast<std::size_t>(FOptions.InUnits)];
-    S.OutProjection->SetSpheroid(*S.OutSpheroid);
+    const TJobSelection& S = FSelection;
+    // Each end computes with its own copy of its system, on its own spheroid and unit: the catalogue's
+    // objects stay untouched, and one system object named by both ends still serves both correctly.
     const double OutFactor = UnitFactors[static_cast<std::size_t>(FOptions.OutUnits)];
-    S.OutProjection->UnitFactor = OutFactor;
+    FMapper = std::make_unique<TCoordinateMapper>(
+        TMapperEnd{S.InSpheroid, S.InDatum, S.InProjection,
+                   UnitFactors[static_cast<std::size_t>(FOptions.InUnits)]},
+        TMapperEnd{S.OutSpheroid, S.OutDatum, S.OutProjection, OutFactor}, S.HubSpheroid);
     // The step is given in metres.
     FStepX /= OutFactor;
     FStepY /= OutFactor;
@@ -56,7 +55,7 @@ bool TMyThread::ComputeExtent() {
     const double Corners[4][2] = {{OX, OY}, {East, OY}, {East, South}, {OX, South}};
     for (const auto& Corner : Corners) {
         double X = 0, Y = 0;
-        InputToOutput(Corner[0], Corner[1], X, Y);
+        FMapper->InputToOutput(Corner[0], Corner[1], X, Y);
         if (!std::isfinite(X) || !std::isfinite(Y)) {
             FMessage =
                 "Output extent cannot be computed: an input corner has no position in the output system";
@@ -76,43 +75,9 @@ bool TMyThread::ComputeExtent() {
     return true;
 }
 
-// Used only for the extent. Unlike MapCell it never takes the shortcut for identical systems.
-void TMyThread::InputToOutput(double X, double Y, double& OutX, double& OutY) {
-    const TJobSelection& S = FSelection;
-    double Lat = 0, Lon = 0, H = 0;
-    S.InProjection->ProjToGeo(X, Y, 0, Lat, Lon, H);
-    if (!IsSameDatum(*S.InSpheroid, *S.InDatum, *S.OutSpheroid, *S.OutDatum)) {
-        double HubLat = 0, HubLon = 0, HubH = 0;
-        ShiftDatumToHub(*S.InSpheroid, *S.InDatum, *S.HubSpheroid, Lat, Lon, H, HubLat, HubLon, HubH);
-        ShiftDatumFromHub(*S.HubSpheroid, *S.OutDatum, *S.OutSpheroid, HubLat, HubLon, HubH, Lat, Lon, H);
-    }
-    double Z = 0;
-    S.OutProjection->GeoToProj(Lat, Lon, H, OutX, OutY, Z);
-}
-
-// Output cell (Row, Column) to its input map position in FX, FY. Identical systems need no
-// conversion at all, and an input on the hub spheroid takes the hub position as it is.
+// Output cell (Row, Column) to its input map position in FX, FY.
 void TMyThread::MapCell(std::int32_t Row, std::int32_t Column) {
-    const TJobSelection& S = FSelection;
-    FY = FMaxY - Row * FStepY;
-    FX = FMinX + Column * FStepX;
-    const bool SameDatum = IsSameDatum(*S.InSpheroid, *S.InDatum, *S.OutSpheroid, *S.OutDatum);
-    if (SameDatum && S.InProjection == S.OutProjection) return;
-    double Lat = 0, Lon = 0, H = 0;
-    S.OutProjection->ProjToGeo(FX, FY, 0, Lat, Lon, H);
-    if (!SameDatum) {
-        double HubLat = 0, HubLon = 0, HubH = 0;
-        ShiftDatumToHub(*S.OutSpheroid, *S.OutDatum, *S.HubSpheroid, Lat, Lon, H, HubLat, HubLon, HubH);
-        if (S.InSpheroid == S.HubSpheroid) {
-            Lat = HubLat;
-            Lon = HubLon;
-            H = HubH;
-        } else {
-            ShiftDatumFromHub(*S.HubSpheroid, *S.InDatum, *S.InSpheroid, HubLat, HubLon, HubH, Lat, Lon, H);
-        }
-    }
-    double Z = 0;
-    S.InProjection->GeoToProj(Lat, Lon, H, FX, FY, Z);
+    FMapper->OutputToInput(FMinX + Column * FStepX, FMaxY - Row * FStepY, FX, FY);
 }
 
 // Three bands: nearest cell, and input pixels within a mean difference of 6 of the background colour

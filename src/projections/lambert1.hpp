@@ -13,7 +13,7 @@ namespace vortane {
 
 class TLambert1 final : public TSeriesProjection {
 public:
-    explicit TLambert1(const std::string& Line) : TSeriesProjection(Line) {}
+    explicit TLambert1(const std::string& Line) : TSeriesProjection(Line) { TLambert1::ComputeConstants(); }
 
     std::string GetParamText() const override;
     std::unique_ptr<TProjection> Clone() const override;

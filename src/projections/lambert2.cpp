@@ -24,6 +24,7 @@ TLambert2::TLambert2(const std::string& Line) : TProjection("") {
     StdParallel1 = Fields.NextNumber(0.0);
     StdParallel2 = Fields.NextNumber(0.0);
     OriginLatitude = Fields.NextNumber(0.0);
+    TLambert2::ComputeConstants();
 }
 
 std::unique_ptr<TProjection> TLambert2::Clone() const {
@@ -77,8 +78,7 @@ int TLambert2::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     return Result.Steps;
 }
 
-void TLambert2::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
-    if (!Ready) ComputeConstants();
+void TLambert2::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
     double PlaneX = 0.0;
     double PlaneY = 0.0;
     GeoToXY(Lat, Lon, PlaneX, PlaneY);
@@ -86,8 +86,7 @@ void TLambert2::GeoToProj(double Lat, double Lon, double H, double& X, double& Y
     Z = H;
 }
 
-void TLambert2::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
-    if (!Ready) ComputeConstants();
+void TLambert2::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     double PlaneX = 0.0;
     double PlaneY = 0.0;
     GridToXY(X, Y, PlaneX, PlaneY);

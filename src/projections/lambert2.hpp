@@ -21,14 +21,14 @@ public:
 
     std::string GetParamText() const override;
     // Equal standard parallels leave the cone undefined: every conversion then gives NaN.
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
     // NaN when the point has no position (zero scale factor, the apex, NaN input).
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 
     // Derives the cone constants from Spheroid and the parallels; sets Ready.
-    void ComputeConstants();
+    void ComputeConstants() override;
     // t(φ) = tan(π/4 − φ/2) / ((1 − e·sin φ)/(1 + e·sin φ))^(e/2).
     static double IsoT(double Phi, double E);
     // Unscaled plane point of (Lat, Lon), relative to the false origin.

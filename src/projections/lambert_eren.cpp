@@ -29,41 +29,37 @@ TLambEren::TLambEren(const std::string& Line) : TProjection("") {
     StdParallel1 = Fields.NextNumber(0.0);
     StdParallel2 = Fields.NextNumber(0.0);
     StartLatitude = Fields.NextNumber(0.0);
+    TLambEren::ComputeConstants();
 }
 
 std::unique_ptr<TProjection> TLambEren::Clone() const {
     return std::make_unique<TLambEren>(*this);
 }
 
-double TLambEren::Eccentricity() const {
-    return std::sqrt(Spheroid.E2());
-}
-
 double TLambEren::IsoLat(double Phi) const {
-    return std::log(std::tan(Pi / 4 + Phi / 2) * EccentricityFactor(Phi, Eccentricity()));
+    return std::log(std::tan(Pi / 4 + Phi / 2) * EccentricityFactor(Phi, FEcc));
 }
 
-// Recomputed on every conversion; the entry keeps nothing that SetSpheroid would have to invalidate.
 // Equal parallels make n = 0/0 = NaN, which then shows in every result.
-TLambEren::TCone TLambEren::Cone() const {
+void TLambEren::ComputeConstants() {
+    FEcc = std::sqrt(Spheroid.E2());
     const double Q1 = IsoLat(StdParallel1);
     const double Q2 = IsoLat(StdParallel2);
     const double Parallel1Radius = ParallelRadius(Spheroid, StdParallel1);
     const double Parallel2Radius = ParallelRadius(Spheroid, StdParallel2);
-    const double N = (std::log(Parallel1Radius) - std::log(Parallel2Radius)) / (Q2 - Q1);
-    return {N, Parallel1Radius / (N * std::exp(-N * Q1))};
+    FConeN = (std::log(Parallel1Radius) - std::log(Parallel2Radius)) / (Q2 - Q1);
+    FConeK = Parallel1Radius / (FConeN * std::exp(-FConeN * Q1));
+    Ready = true;
 }
 
 void TLambEren::GeoToXY(double Lat, double Lon, double& X, double& Y) const {
-    const TCone C = Cone();
-    const double Rho = C.K * std::exp(-C.N * IsoLat(Lat));
-    const double Theta = C.N * LonDifference(Lon, CentralMeridian);
+    const double Rho = FConeK * std::exp(-FConeN * IsoLat(Lat));
+    const double Theta = FConeN * LonDifference(Lon, CentralMeridian);
     X = ApexX + Rho * std::sin(Theta);
     Y = ApexY - Rho * std::cos(Theta);
 }
 
 int TLambEren::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
-    const TCone C = Cone();
     const double DX = X - ApexX;
     const double DY = ApexY - Y;
     // A one-argument arctangent of the quotient; on the apex row (DY = 0) the quotient is ±∞ and the
@@ -71,19 +67,18 @@ int TLambEren::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     const double Theta = DX == 0 ? 0.0 : std::atan(DX / DY);
     const double SinTheta = std::sin(Theta);
     const double Rho = SinTheta == 0 ? DY : DX / SinTheta;
-    const double Qp = -std::log(Rho / C.K) / C.N;
+    const double Qp = -std::log(Rho / FConeK) / FConeN;
     const double ExpQp = std::exp(Qp);
-    const double E = Eccentricity();
+    const double E = FEcc;
     const TLatitudeResult Result = IterateLatitude(Lat, LatitudeTolerance, [=](double Phi) {
         return 2 * std::atan(ExpQp / EccentricityFactor(Phi, E)) - Pi / 2;
     });
     Lat = Result.Lat;
-    Lon = std::isnan(Lat) ? Lat : Theta / C.N + CentralMeridian;
+    Lon = std::isnan(Lat) ? Lat : Theta / FConeN + CentralMeridian;
     return Result.Steps;
 }
 
-void TLambEren::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
-    Ready = true;
+void TLambEren::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
     double PlaneX = 0.0;
     double PlaneY = 0.0;
     GeoToXY(Lat, Lon, PlaneX, PlaneY);
@@ -91,8 +86,7 @@ void TLambEren::GeoToProj(double Lat, double Lon, double H, double& X, double& Y
     Z = H;
 }
 
-void TLambEren::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
-    Ready = true;
+void TLambEren::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     double PlaneX = 0.0;
     double PlaneY = 0.0;
     GridToXY(X, Y, PlaneX, PlaneY);

@@ -2,8 +2,8 @@
 // Lambert conformal conic with two standard parallels, variant Eren ("LambEren.dat", type "LAMBEREN").
 // It differs from TLambert2 in results and file format: the apex of the cone sits at the fixed unscaled
 // plane point (1 300 000, 15 000 000) whatever the latitude of origin; it is written with the isometric
-// latitude q(φ) and recomputes its cone constants on every conversion; its inverse iteration starts
-// from a latitude kept in the entry. Eastings and northings are metres; UnitFactor is not applied.
+// latitude q(φ); its inverse iteration starts from a latitude kept in the entry. Eastings and northings are
+// metres; UnitFactor is not applied.
 
 #include "crs/projection.hpp"
 #include "projections/false_origin.hpp"
@@ -22,11 +22,13 @@ public:
 
     std::string GetParamText() const override;
     // Equal standard parallels, or a latitude of −90°, give NaN.
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
     // NaN when the point has no position (zero scale factor, beyond the apex, NaN input).
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
+    // Derives the cone from Spheroid and the standard parallels; sets Ready.
+    void ComputeConstants() override;
 
     // q(φ) = ln( tan(π/4 + φ/2) · ((1 − e·sin φ)/(1 + e·sin φ))^(e/2) ) on the own spheroid.
     double IsoLat(double Phi) const;
@@ -43,12 +45,9 @@ public:
     double StartLatitude = 0.0;   // radians; start of the inverse iteration, shown as the central latitude
 
 private:
-    struct TCone {
-        double N; // cone constant n
-        double K; // radius scale: ρ = K·exp(−n·q(φ)), metres
-    };
-    TCone Cone() const;
-    double Eccentricity() const;
+    double FEcc = 0.0;   // first eccentricity e
+    double FConeN = 0.0; // cone constant n
+    double FConeK = 0.0; // radius scale: ρ = K·exp(−n·q(φ)), metres
 };
 
 class TLamberEnList : public TCodeListOf<TLambEren> {

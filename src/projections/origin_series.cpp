@@ -65,8 +65,7 @@ TSeriesProjection::TOriginTerms TSeriesProjection::OriginTerms() const {
             .eta6 = eta4 * eta2};
 }
 
-void TSeriesProjection::GeoToXY(double Lat, double Lon, double& X, double& Y) {
-    if (!Ready) ComputeConstants();
+void TSeriesProjection::GeoToXY(double Lat, double Lon, double& X, double& Y) const {
     const double DPhi = Lat - OriginLatitude;
     const double DLam = LonDifference(Lon, CentralMeridian);
     Y = FNorthing.Evaluate(DPhi, DLam);
@@ -78,7 +77,7 @@ void TSeriesProjection::XYToGeo(double U, double V, double& Lat, double& Lon) co
     Lon = CentralMeridian + FLongitude.Evaluate(V, U);
 }
 
-void TSeriesProjection::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
+void TSeriesProjection::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
     double U = 0.0;
     double V = 0.0;
     GeoToXY(Lat, Lon, U, V);
@@ -86,8 +85,7 @@ void TSeriesProjection::GeoToProj(double Lat, double Lon, double H, double& X, d
     Z = H;
 }
 
-void TSeriesProjection::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
-    if (!Ready) ComputeConstants();
+void TSeriesProjection::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     H = Z;
     Lat = 0.0;
     Lon = 0.0;

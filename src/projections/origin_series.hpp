@@ -38,16 +38,16 @@ public:
     // central meridian (radians, kept as read, also when negative), latitude of origin (radians).
     explicit TSeriesProjection(const std::string& Line);
 
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) final;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const final;
     // A scale factor of 0, or a plane point whose series overflow, gives Lat = Lon = 0 (Z is still H).
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) final;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const final;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const final;
 
     // Fills the four series from φ0 and Spheroid; sets Ready.
-    virtual void ComputeConstants() = 0;
+    void ComputeConstants() override = 0;
 
     // Unscaled offsets (metres) of (Lat, Lon) from the origin; Lon − λ0 is taken in [−π, π].
-    void GeoToXY(double Lat, double Lon, double& X, double& Y);
+    void GeoToXY(double Lat, double Lon, double& X, double& Y) const;
     // Latitude and longitude of the unscaled offsets U (east) and V (north).
     void XYToGeo(double U, double V, double& Lat, double& Lon) const;
 

@@ -13,7 +13,9 @@ namespace vortane {
 
 class TStereoProj final : public TSeriesProjection {
 public:
-    explicit TStereoProj(const std::string& Line) : TSeriesProjection(Line) {}
+    explicit TStereoProj(const std::string& Line) : TSeriesProjection(Line) {
+        TStereoProj::ComputeConstants();
+    }
 
     std::string GetParamText() const override;
     std::unique_ptr<TProjection> Clone() const override;

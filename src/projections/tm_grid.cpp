@@ -38,16 +38,15 @@ TTMGrid::TTMGrid(TRecordFields&& Fields) : TTransMerc("*," + Fields.NextText()) 
     ScaleFactor = Fields.NextNumber(1.0);
     ZoneWidth = AngleField(Fields.NextText());
     ZoneOrigin = AngleField(Fields.NextText());
-    Ready = false;
 }
 
 std::string TTMGrid::GetParamText() const {
     return FixedText(FalseNorthing, 10, 3) + " " + FixedText(FalseEasting, 10, 3) + " Scale" +
-           FixedText(ScaleFactor, 10, 4) + " zone_width=" + AngleToStr(ZoneWidth) + " Origin=" +
-           AngleToStr(ZoneOrigin);
+           FixedText(ScaleFactor, 10, 4) + " zone_width=" + AngleToStr(ZoneWidth) +
+           " Origin=" + AngleToStr(ZoneOrigin);
 }
 
-void TTMGrid::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
+void TTMGrid::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
     Z = H;
     if (std::isnan(Lat) || std::isnan(Lon)) {
         X = Y = std::nan("");
@@ -58,12 +57,11 @@ void TTMGrid::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, 
         X = Y = 0.0;
         return;
     }
-    CentralMeridian = Meridian;
-    ForwardMetres(Lat, Lon, X, Y);
+    ForwardMetres(Lat, Lon, Meridian, X, Y);
     ZeroOnFault(X, Y);
 }
 
-void TTMGrid::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
+void TTMGrid::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     H = Z;
     if (std::isnan(X) || std::isnan(Y)) {
         Lat = Lon = std::nan("");
@@ -73,7 +71,9 @@ void TTMGrid::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, 
     ZeroOnFault(Lat, Lon);
 }
 
-std::unique_ptr<TProjection> TTMGrid::Clone() const { return std::make_unique<TTMGrid>(*this); }
+std::unique_ptr<TProjection> TTMGrid::Clone() const {
+    return std::make_unique<TTMGrid>(*this);
+}
 
 void TTMGrid::GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const {
     if (Easting < LowestZoneEasting || Easting > HighestZoneEasting) Easting = FalseEasting + ZoneStride;
@@ -90,7 +90,8 @@ void TTMGrid::XYToGrid(double Xr, double Yr, double Lon, double& Easting, double
 }
 
 int TTMGrid::ZoneOf(double Lon) const {
-    if (!(ZoneWidth > 0.0 && std::isfinite(ZoneWidth) && std::isfinite(ZoneOrigin) && std::isfinite(Lon))) return 0;
+    if (!(ZoneWidth > 0.0 && std::isfinite(ZoneWidth) && std::isfinite(ZoneOrigin) && std::isfinite(Lon)))
+        return 0;
     // Distance east of the western edge of zone 1, taken modulo a full turn so that every form of the same
     // longitude ((-pi, pi], [0, 2pi), or beyond) falls in the same zone.
     double Offset = std::fmod(ReduceAngle(Lon) - ZoneOrigin + ZoneWidth / 2.0, TwoPi);

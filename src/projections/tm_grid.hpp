@@ -3,7 +3,7 @@
 // whose number is carried in the millions of the easting, and their catalogue list.
 //
 // Everything is in metres; UnitFactor has no effect. A point's zone is chosen from the point itself on
-// every conversion, which leaves that zone's meridian in CentralMeridian: one object per thread.
+// every conversion.
 
 #include "projections/transverse_mercator.hpp"
 
@@ -20,10 +20,10 @@ public:
 
     std::string GetParamText() const override;
     // A zone width that gives no zone (zero, negative, unreadable) is an arithmetic fault: X = Y = 0.
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
     // Eastings without a valid zone prefix and northings beyond +-10 000 km are replaced, not reported:
     // such a point converts as if it lay on the central meridian of zone 1 or on the equator.
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
     std::unique_ptr<TProjection> Clone() const override;
 
     void GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const override;

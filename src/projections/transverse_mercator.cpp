@@ -205,7 +205,9 @@ double PrimeVerticalRadius(double A, double E2, double SinLat) {
     return A / std::sqrt(1.0 - E2 * SinLat * SinLat);
 }
 
-double SecondEccentricitySquared(double E2) { return E2 / (1.0 - E2); }
+double SecondEccentricitySquared(double E2) {
+    return E2 / (1.0 - E2);
+}
 
 } // namespace
 
@@ -220,15 +222,15 @@ TTransMerc::TTransMerc(TRecordFields&& Fields) : TProjection(std::string()) {
     CentralMeridian = Fields.NextNumber(0.0);
     if (CentralMeridian < 0.0) CentralMeridian += TwoPi;
     OriginLatitude = Fields.NextNumber(0.0);
-    Ready = false;
+    TTransMerc::ComputeConstants();
 }
 
 std::string TTransMerc::GetParamText() const {
-    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian, " Centr.Lat.=",
-                           OriginLatitude);
+    return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian,
+                           " Centr.Lat.=", OriginLatitude);
 }
 
-void TTransMerc::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) {
+void TTransMerc::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
     Z = H / UnitFactor;
     if (std::isnan(Lat) || std::isnan(Lon)) {
         X = Y = std::nan("");
@@ -236,13 +238,13 @@ void TTransMerc::GeoToProj(double Lat, double Lon, double H, double& X, double& 
     }
     double Easting = 0.0;
     double Northing = 0.0;
-    ForwardMetres(Lat, Lon, Easting, Northing);
+    ForwardMetres(Lat, Lon, CentralMeridian, Easting, Northing);
     X = Easting / UnitFactor;
     Y = Northing / UnitFactor;
     ZeroOnFault(X, Y);
 }
 
-void TTransMerc::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) {
+void TTransMerc::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     H = Z * UnitFactor;
     if (std::isnan(X) || std::isnan(Y)) {
         Lat = Lon = std::nan("");
@@ -260,22 +262,24 @@ void TTransMerc::ZeroOnFault(double& First, double& Second) {
     if (!(std::isfinite(First) && std::isfinite(Second))) First = Second = 0.0;
 }
 
-std::unique_ptr<TProjection> TTransMerc::Clone() const { return std::make_unique<TTransMerc>(*this); }
+std::unique_ptr<TProjection> TTransMerc::Clone() const {
+    return std::make_unique<TTransMerc>(*this);
+}
 
-void TTransMerc::ForwardMetres(double Lat, double Lon, double& Easting, double& Northing) {
-    EnsureReady();
+void TTransMerc::ForwardMetres(double Lat, double Lon, double Lambda0, double& Easting,
+                               double& Northing) const {
     double Xr = 0.0;
     double Yr = 0.0;
-    GeoToXY(Lat, Lon, FA, FE2, Xr, Yr);
+    GeoToXY(Lat, Lon, Lambda0, FA, FE2, Xr, Yr);
     XYToGrid(Xr, Yr, Lon, Easting, Northing);
 }
 
-void TTransMerc::InverseMetres(double Easting, double Northing, double& Lat, double& Lon) {
-    EnsureReady();
+void TTransMerc::InverseMetres(double Easting, double Northing, double& Lat, double& Lon) const {
     double Xr = 0.0;
     double Yr = 0.0;
-    GridToXY(Easting, Northing, Xr, Yr, CentralMeridian);
-    XYToGeo(Xr, Yr, FA, FE2, Lat, Lon);
+    double Lambda0 = 0.0;
+    GridToXY(Easting, Northing, Xr, Yr, Lambda0);
+    XYToGeo(Xr, Yr, Lambda0, FA, FE2, Lat, Lon);
 }
 
 void TTransMerc::ComputeConstants() {
@@ -291,13 +295,15 @@ void TTransMerc::ComputeConstants() {
     // Reversion of the arc series: phi = mu + H2 sin 2mu + H4 sin 4mu + H6 sin 6mu.
     const double h2 = s2 / (2.0 * s0) + s2 * s4 / (8.0 * s0 * s0) - s2 * s2 * s2 / (16.0 * s0 * s0 * s0);
     const double h4 = s2 * s2 / (4.0 * s0 * s0) - s4 / (4.0 * s0);
-    const double h6 = s6 / (6.0 * s0) - 3.0 * s2 * s4 / (8.0 * s0 * s0) + 3.0 * s2 * s2 * s2 / (16.0 * s0 * s0 * s0);
+    const double h6 =
+        s6 / (6.0 * s0) - 3.0 * s2 * s4 / (8.0 * s0 * s0) + 3.0 * s2 * s2 * s2 / (16.0 * s0 * s0 * s0);
     // The same sum with one sine: mu + sin 2mu (F1 - F2 sin^2 mu + F3 sin^4 mu).
     FF1 = h2 + 2.0 * h4 + 3.0 * h6;
     FF3 = 16.0 * h6;
     FF2 = 4.0 * h4 + FF3;
 
-    // The arc integrand (1 - e^2) a (1 - e^2 sin^2 phi)^(-3/2) = b0 + b2 sin^2 + b4 sin^4 + b6 sin^6 + b8 sin^8.
+    // The arc integrand (1 - e^2) a (1 - e^2 sin^2 phi)^(-3/2) = b0 + b2 sin^2 + b4 sin^4 + b6 sin^6 + b8
+    // sin^8.
     const double b0 = (1.0 - e2) * FA;
     const double b2 = 3.0 / 2.0 * e2 * b0;
     const double b4 = 5.0 / 4.0 * e2 * b2;
@@ -316,7 +322,8 @@ double TTransMerc::MeridianArc(double Lat) const {
            FM6c / 6.0 * std::sin(6.0 * Lat) + FM8c / 8.0 * std::sin(8.0 * Lat);
 }
 
-void TTransMerc::GeoToXY(double Lat, double Lon, double A, double E2, double& Xr, double& Yr) const {
+void TTransMerc::GeoToXY(double Lat, double Lon, double Lambda0, double A, double E2, double& Xr,
+                         double& Yr) const {
     const double CosLat = std::cos(Lat);
     // The series' odd powers of cos(phi) are defined through ln cos(phi), so beyond the poles
     // (cos(phi) <= 0) there is no result.
@@ -335,7 +342,7 @@ void TTransMerc::GeoToXY(double Lat, double Lon, double A, double E2, double& Xr
     const double NCos5 = NCos3 * Cos2;
     // Longitudes arrive in (-pi, pi] from the geographic systems and in [0, 2pi) from a datum shift;
     // either way a difference beyond half a turn is the same meridian reached the short way round.
-    const double L = NormLon(Lon - CentralMeridian);
+    const double L = NormLon(Lon - Lambda0);
     const double L2 = L * L;
 
     const double y2 = NCos * SinLat / Y2Divisor;
@@ -349,7 +356,8 @@ void TTransMerc::GeoToXY(double Lat, double Lon, double A, double E2, double& Xr
     Xr = L * (x1 + L2 * (x3 + L2 * x5));
 }
 
-void TTransMerc::XYToGeo(double Xr, double Yr, double A, double E2, double& Lat, double& Lon) const {
+void TTransMerc::XYToGeo(double Xr, double Yr, double Lambda0, double A, double E2, double& Lat,
+                         double& Lon) const {
     const double Mu = Yr / FG;
     const double SinMu = std::sin(Mu);
     const double s = SinMu * SinMu;
@@ -373,7 +381,7 @@ void TTransMerc::XYToGeo(double Xr, double Yr, double A, double E2, double& Lat,
     const double q5 = Q5.At(T, eta2) / (Q5.Divisor * N1Sq * N1Sq * NCos1);
 
     Lat = Phi1 + X2 * (V + X2 * (p4 + X2 * p6));
-    Lon = CentralMeridian + Xr * (q1 + X2 * (-q3 + X2 * q5));
+    Lon = Lambda0 + Xr * (q1 + X2 * (-q3 + X2 * q5));
 }
 
 void TTransMerc::GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const {

@@ -22,18 +22,21 @@ public:
     std::string GetParamText() const override;
     // Arithmetic faults (a latitude beyond +-90 degrees, overflow, zero divisors) give X = Y = 0 with Z
     // still set; a NaN coordinate gives NaN results so that a caller can see it.
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override;
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override;
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 
-    // Inverse series: unscaled metres east of the central meridian (Xr) and north of the equator (Yr) on
-    // the spheroid (A, E2) to latitude and longitude. The longitude is CentralMeridian plus the series
-    // terms, not reduced to a range.
-    virtual void XYToGeo(double Xr, double Yr, double A, double E2, double& Lat, double& Lon) const;
-    // Forward series: latitude and longitude to unscaled Xr, Yr on the spheroid (A, E2). Xr and Yr are NaN
-    // when the latitude lies beyond +-90 degrees (cos(Lat) <= 0), where the series has no meaning.
-    virtual void GeoToXY(double Lat, double Lon, double A, double E2, double& Xr, double& Yr) const;
+    // Inverse series: unscaled metres east of the meridian Lambda0 (Xr) and north of the equator (Yr) on
+    // the spheroid (A, E2) to latitude and longitude. The longitude is Lambda0 plus the series terms,
+    // not reduced to a range.
+    virtual void XYToGeo(double Xr, double Yr, double Lambda0, double A, double E2, double& Lat,
+                         double& Lon) const;
+    // Forward series about the meridian Lambda0: latitude and longitude to unscaled Xr, Yr on the
+    // spheroid (A, E2). Xr and Yr are NaN when the latitude lies beyond +-90 degrees (cos(Lat) <= 0),
+    // where the series has no meaning.
+    virtual void GeoToXY(double Lat, double Lon, double Lambda0, double A, double E2, double& Xr,
+                         double& Yr) const;
     // Easting and northing in metres to Xr, Yr and the central meridian to use with them.
     virtual void GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const;
     // Xr, Yr of a point at longitude Lon to easting and northing in metres.
@@ -41,7 +44,7 @@ public:
 
     double GetCentralMeridian() const { return CentralMeridian; }
     // Fills the derived constants from the own Spheroid and sets Ready.
-    void ComputeConstants();
+    void ComputeConstants() override;
 
     std::string SpheroidCode;     // at most 3 characters; "*" for the zone grids
     double FalseNorthing = 0.0;   // metres
@@ -51,11 +54,11 @@ public:
     double OriginLatitude = 0.0;  // radians
 
 protected:
-    // Easting and northing in metres of (Lat, Lon) through GeoToXY and XYToGrid, and back through
-    // GridToXY and XYToGeo (which leaves the meridian it used in CentralMeridian). Faults show as
+    // Easting and northing in metres of (Lat, Lon) through GeoToXY about the meridian Lambda0 and
+    // XYToGrid, and back through GridToXY (which names the meridian) and XYToGeo. Faults show as
     // non-finite results.
-    void ForwardMetres(double Lat, double Lon, double& Easting, double& Northing);
-    void InverseMetres(double Easting, double Northing, double& Lat, double& Lon);
+    void ForwardMetres(double Lat, double Lon, double Lambda0, double& Easting, double& Northing) const;
+    void InverseMetres(double Easting, double Northing, double& Lat, double& Lon) const;
     // A conversion that met an arithmetic fault (non-finite result) returns zeros, as stored data and
     // callers expect; NaN inputs are filtered out before, so they stay visible as NaN.
     static void ZeroOnFault(double& First, double& Second);
@@ -64,9 +67,6 @@ protected:
 
 private:
     explicit TTransMerc(TRecordFields&& Fields);
-    void EnsureReady() {
-        if (!Ready) ComputeConstants();
-    }
 
     // The spheroid the constants were computed for.
     double FA = 0.0;

@@ -16,7 +16,9 @@ constexpr double Deg = Pi / 180.0;
 constexpr double AngleTolerance = 1e-12;                 // rad
 constexpr double ThousandthSecond = 0.0005 / 3600 * Deg; // half the last written digit of seconds
 
-double DMSRad(double D, double M, double S) { return (D + M / 60.0 + S / 3600.0) * Deg; }
+double DMSRad(double D, double M, double S) {
+    return (D + M / 60.0 + S / 3600.0) * Deg;
+}
 
 struct TTexts {
     std::string X, Y, Z;
@@ -45,17 +47,48 @@ TEST_F(GeographicForms, WriteTheirOwnTexts) {
         TTexts Expected;
     };
     const TCase Cases[] = {
-        {"dms: 359 E written as 1 W", &Dms, 0.5 * Deg, 359 * Deg, 0.0, {"1:0:0.000W", "0:30:0.000N", "0.000"}},
-        {"dms: south-west", &Dms, -DMSRad(33, 52, 4.5), -DMSRad(70, 40, 0), 1234.5678,
+        {"dms: 359 E written as 1 W",
+         &Dms,
+         0.5 * Deg,
+         359 * Deg,
+         0.0,
+         {"1:0:0.000W", "0:30:0.000N", "0.000"}},
+        {"dms: south-west",
+         &Dms,
+         -DMSRad(33, 52, 4.5),
+         -DMSRad(70, 40, 0),
+         1234.5678,
          {"70:40:0.000W", "33:52:4.500S", "1234.568"}},
-        {"grads: no normalisation", &Grad, 45 * Deg, 359 * Deg, -12.0,
+        {"grads: no normalisation",
+         &Grad,
+         45 * Deg,
+         359 * Deg,
+         -12.0,
          {"398.88888889", "50.00000000", "-12.000"}},
-        {"decimal: longitude normalised", &Decimal, -33.5 * Deg, 359 * Deg, 0.0,
+        {"decimal: longitude normalised",
+         &Decimal,
+         -33.5 * Deg,
+         359 * Deg,
+         0.0,
          {"-1.00000000", "-33.50000000", "0.000"}},
-        {"arc: latitude first, west negative", &Arc, DMSRad(48, 50, 11.2), -DMSRad(2, 20, 14.025), 35.0,
+        {"arc: latitude first, west negative",
+         &Arc,
+         DMSRad(48, 50, 11.2),
+         -DMSRad(2, 20, 14.025),
+         35.0,
          {"48.50.11.200", "-002.20.14.025", "35.000"}},
-        {"arc: small negative latitude", &Arc, -0.5 * Deg, 0.0, 0.0, {"-00.30.00.000", "000.00.00.000", "0.000"}},
-        {"arc: 359 E normalised to 1 W", &Arc, 0.0, 359 * Deg, 0.0, {"00.00.00.000", "-001.00.00.000", "0.000"}},
+        {"arc: small negative latitude",
+         &Arc,
+         -0.5 * Deg,
+         0.0,
+         0.0,
+         {"-00.30.00.000", "000.00.00.000", "0.000"}},
+        {"arc: 359 E normalised to 1 W",
+         &Arc,
+         0.0,
+         359 * Deg,
+         0.0,
+         {"00.00.00.000", "-001.00.00.000", "0.000"}},
     };
     for (const auto& C : Cases) {
         SCOPED_TRACE(C.Situation);
@@ -74,13 +107,22 @@ TEST_F(GeographicForms, ReadTheirOwnTexts) {
         double Lat, Lon, H;
     };
     const TCase Cases[] = {
-        {"dms west longitude in [0, 2 pi)", &Dms, {"70:40:0W", "33:52:4.5S", "12,5"}, -DMSRad(33, 52, 4.5),
-         2 * Pi - DMSRad(70, 40, 0), 12.5},
+        {"dms west longitude in [0, 2 pi)",
+         &Dms,
+         {"70:40:0W", "33:52:4.5S", "12,5"},
+         -DMSRad(33, 52, 4.5),
+         2 * Pi - DMSRad(70, 40, 0),
+         12.5},
         {"dms empty height", &Dms, {"10:0:0E", "20:0:0N", ""}, 20 * Deg, 10 * Deg, 0.0},
         {"grads", &Grad, {"100", "-50", "7"}, -45 * Deg, 90 * Deg, 7.0},
         {"grads beyond the half circle are kept", &Grad, {"-400", "0", ""}, 0.0, -2 * Pi, 0.0},
         {"decimal with comma", &Decimal, {" 2,5 ", "-33.5", "100"}, -33.5 * Deg, 2.5 * Deg, 100.0},
-        {"arc", &Arc, {"48.50.11.200", "-002.20.14.025", "35"}, DMSRad(48, 50, 11.2), -DMSRad(2, 20, 14.025), 35.0},
+        {"arc",
+         &Arc,
+         {"48.50.11.200", "-002.20.14.025", "35"},
+         DMSRad(48, 50, 11.2),
+         -DMSRad(2, 20, 14.025),
+         35.0},
         {"arc negative zero degrees", &Arc, {"-00.30.00.000", "000.00.00.000", ""}, -0.5 * Deg, 0.0, 0.0},
         {"arc seconds rounded up to 60", &Arc, {"10.59.60.000", "0.0.0", ""}, 11 * Deg, 0.0, 0.0},
     };
@@ -99,8 +141,10 @@ TEST_F(GeographicForms, WrittenTextsReadBack) {
     TGeograficList List;
     ASSERT_EQ(List.Count(), 4);
     const double Positions[][3] = {
-        {48.8364 * Deg, 2.3372 * Deg, 35.25}, {-33.9 * Deg, 151.2 * Deg, 0.0},
-        {-0.25 * Deg, -0.75 * Deg, -10.5},    {89.5 * Deg, -179.5 * Deg, 8848.0},
+        {48.8364 * Deg, 2.3372 * Deg, 35.25},
+        {-33.9 * Deg, 151.2 * Deg, 0.0},
+        {-0.25 * Deg, -0.75 * Deg, -10.5},
+        {89.5 * Deg, -179.5 * Deg, 8848.0},
         {DMSRad(10, 59, 59.9997), DMSRad(37, 25, 59.9996), 0.0}, // seconds written as 60 would not read back
     };
     for (int I = 0; I < List.Count(); ++I) {
@@ -177,24 +221,24 @@ TEST(TProjection, BaseTextsAreFixedNumbers) {
     EXPECT_NEAR(H, 100.5, 1e-6);
 }
 
-TEST(TProjection, SetSpheroidCopiesValuesAndClearsReady) {
+TEST(TProjection, SetSpheroidCopiesValuesAndDerivesConstants) {
     TGeoCentric System;
     EXPECT_EQ(System.Spheroid.Name, "");
     EXPECT_EQ(System.Spheroid.A, 6378137.0);
     TSpheroid Clarke("CF\t6378249.2\t293.466021\tClarke 1880 France");
     Clarke.AddRef(3);
-    System.Ready = true;
+    System.Ready = false;
     System.SetSpheroid(Clarke);
-    EXPECT_FALSE(System.Ready);
+    EXPECT_TRUE(System.Ready);
     EXPECT_EQ(System.Spheroid.Name, "CF");
     EXPECT_EQ(System.Spheroid.Description, "Clarke 1880 France");
     EXPECT_EQ(System.Spheroid.A, 6378249.2);
     EXPECT_EQ(System.Spheroid.F, 1.0 / 293.466021);
     EXPECT_EQ(System.Spheroid.RefCount(), 0); // the catalogue's links stay with the catalogue
 
-    System.Ready = true;
+    System.Ready = false;
     System.SetSpheroidValues("XX", "Test", 6000000.0, 0.01);
-    EXPECT_FALSE(System.Ready);
+    EXPECT_TRUE(System.Ready);
     EXPECT_EQ(System.Spheroid.F, 0.01);
 
     // A clone converts exactly as the original.

@@ -36,12 +36,12 @@ public:
     TFlatTestSystem(std::string SystemName, double East, double North)
         : TProjection(std::move(SystemName)), FalseEasting(East), FalseNorthing(North) {}
     std::string GetParamText() const override { return "flat test system"; }
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) override {
+    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override {
         X = (FalseEasting + Lon * FlatRadius) / UnitFactor;
         Y = (FalseNorthing + Lat * FlatRadius) / UnitFactor;
         Z = H;
     }
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override {
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override {
         Lon = (X * UnitFactor - FalseEasting) / FlatRadius;
         Lat = (Y * UnitFactor - FalseNorthing) / FlatRadius;
         H = Z;
@@ -55,21 +55,22 @@ public:
     double FalseNorthing;
 };
 
-// A flat system that fails from its CallsBeforeFault-th inverse conversion on: by throwing, or by
-// giving NaN as a conversion far outside its domain would.
+// A flat system (each copy counting for itself) that fails from its CallsBeforeFault-th inverse conversion
+// on: by throwing, or by giving NaN as a conversion far outside its domain would.
 class TFaultySystem final : public TFlatTestSystem {
 public:
     enum class TFault { Throw, NaN };
     TFaultySystem(TFault FaultKind, int CallsBeforeFault)
         : TFlatTestSystem("faulty", 0, 0), Fault(FaultKind), CallsLeft(CallsBeforeFault) {}
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) override {
+    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override {
         TFlatTestSystem::ProjToGeo(X, Y, Z, Lat, Lon, H);
         if (CallsLeft-- > 0) return;
         if (Fault == TFault::Throw) throw std::runtime_error("conversion fault");
         Lat = Lon = std::nan("");
     }
+    std::unique_ptr<TProjection> Clone() const override { return std::make_unique<TFaultySystem>(*this); }
     TFault Fault;
-    int CallsLeft;
+    mutable int CallsLeft;
 };
 
 class TRecordingObserver final : public TJobObserver {

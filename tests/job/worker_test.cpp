@@ -2,6 +2,7 @@
 // down from the geometry of the case (or computed with PROJ), never with the job's own helpers.
 #include "job_test_support.hpp"
 
+#include "projections/transverse_mercator.hpp"
 #include "support/proj_oracle.hpp"
 
 #include <cmath>
@@ -184,23 +185,56 @@ TEST_F(JobTest, OutputInUsSurveyFeetDividesTheStepAndTheExtent) {
         }
 }
 
-TEST_F(JobTest, OneSystemObjectOnBothEndsTakesTheOutputUnitForBoth) {
-    // The input coordinates are read in feet too, so the extent keeps the input's numbers and the
-    // cells take no conversion at all: only the step is divided.
+TEST_F(JobTest, OneSystemObjectOnBothEndsKeepsEachEndsUnit) {
+    // Metres in, feet out through one object: the same result as through two separate objects.
     const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize, LinearCells);
     TJobOptions Feet = Options(1.0);
     Feet.OutUnits = 1;
     EXPECT_EQ(RunJob(In, Path("same.ers"), Feet), "Successful Finish");
-    const TImage Out = ReadImage(Path("same.ers"));
-    const double Step = 1 / 0.3048006096012192;
-    EXPECT_NEAR(Out.OriginX, West, 1e-9); // up to the last bit of the feet round trip
-    EXPECT_NEAR(Out.OriginY, North, 1e-9);
-    EXPECT_EQ(Out.Columns, 13); // 40 / 3.28 = 12.19 steps
-    EXPECT_EQ(Out.Rows, 10);    // 30 / 3.28 = 9.14 steps
-    for (int C = 0; C < Out.Columns; ++C) {
-        const double Col = C * Step / CellSize;
-        EXPECT_NEAR(Out.At(C, 1), Col < 3 ? Linear(Col, Step / CellSize) : 0.0, 1e-4) << C;
-    }
+    TFlatTestSystem OutFeet("FLAT FEET", 0, 0);
+    UseSystems(&InFlat, &OutFeet);
+    Observer.EndEvents = 0;
+    EXPECT_EQ(RunJob(In, Path("separate.ers"), Feet), "Successful Finish");
+    const TImage Same = ReadImage(Path("same.ers")), Separate = ReadImage(Path("separate.ers"));
+    EXPECT_NEAR(Same.OriginX, West / 0.3048006096012192, 1e-9);
+    EXPECT_EQ(Same.Columns, Separate.Columns);
+    EXPECT_EQ(Same.OriginY, Separate.OriginY);
+    EXPECT_EQ(Same.Cells, Separate.Cells);
+    EXPECT_EQ(InFlat.UnitFactor, 1.0); // the shared object is never written
+}
+
+TEST_F(JobTest, OneUtmSystemOnTwoDatumsMovesTheCellsAsProjDoes) {
+    // NUTM34 on WGS 84 into the same catalogue object on ED50 (International 1924): each end must
+    // compute on its own spheroid.
+    TTransMerc Utm34("WE,NUTM34,0,500000,0.9996,0.3665191429188092,0");
+    UseSystems(&Utm34, &Utm34);
+    Selection.OutSpheroid = &International;
+    Selection.OutDatum = &Ed50;
+    constexpr int Size = 16;
+    constexpr double Cell = 100.0, OX = 480000, OY = 5800000;
+    const std::string In = WriteImage("wgs.ers", Size, Size, 1, ctFloat32, OX, OY, Cell, LinearCells);
+    EXPECT_EQ(RunJob(In, Path("ed50.ers"), Options(Cell)), "Successful Finish");
+    const TImage Out = ReadImage(Path("ed50.ers"));
+
+    const TProjOracle Wgs84ToEd50("+proj=pipeline +step +inv +proj=utm +zone=34 +ellps=WGS84 "
+                                  "+step +proj=cart +ellps=WGS84 +step +proj=helmert +x=87 +y=98 +z=121 "
+                                  "+step +inv +proj=cart +ellps=intl +step +proj=utm +zone=34 +ellps=intl");
+    ASSERT_TRUE(Wgs84ToEd50.Valid());
+    const PJ_COORD Corner = Wgs84ToEd50.Trans(PJ_FWD, proj_coord(OX, OY, 0, 0));
+    constexpr double Millimetre = 1e-3;
+    EXPECT_NEAR(Out.OriginX, Corner.xy.x, 0.01); // west edge: the south-west corner may win by a hair
+    EXPECT_NEAR(Out.OriginY, Corner.xy.y, 0.01);
+    int Compared = 0;
+    for (int R = 1; R < Out.Rows - 1; ++R)
+        for (int C = 1; C < Out.Columns - 1; ++C) {
+            const PJ_COORD At =
+                Wgs84ToEd50.Trans(PJ_INV, proj_coord(Out.OriginX + C * Cell, Out.OriginY - R * Cell, 0, 0));
+            const double Col = (At.xy.x - OX) / Cell, Row = (OY - At.xy.y) / Cell;
+            if (Col < 0.01 || Row < 0.01 || Col > Size - 1.01 || Row > Size - 1.01) continue;
+            EXPECT_NEAR(Out.At(C, R), Linear(Col, Row), 5 * Millimetre / Cell) << C << "," << R;
+            ++Compared;
+        }
+    EXPECT_GT(Compared, 100);
 }
 
 TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells) {

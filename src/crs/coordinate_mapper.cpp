@@ -1,0 +1,70 @@
+#include "crs/coordinate_mapper.hpp"
+
+#include "crs/datum_shift.hpp"
+
+namespace vortane {
+
+namespace {
+
+std::unique_ptr<TProjection> EndSystem(const TMapperEnd& End) {
+    std::unique_ptr<TProjection> System = End.System->Clone();
+    System->SetSpheroid(*End.Spheroid);
+    System->UnitFactor = End.UnitFactor;
+    return System;
+}
+
+} // namespace
+
+TCoordinateMapper::TCoordinateMapper(const TMapperEnd& In, const TMapperEnd& Out, const TSpheroid* Hub)
+    : FIn(In), FOut(Out), FHub(Hub), FInSystem(EndSystem(In)), FOutSystem(EndSystem(Out)),
+      FSameDatum(!NeedsHub(In, Out)),
+      FIdentity(FSameDatum && In.System == Out.System && In.UnitFactor == Out.UnitFactor),
+      FInOnHub(In.Spheroid == Hub) {}
+
+TCoordinateMapper::TCoordinateMapper(const TCoordinateMapper& Other)
+    : FIn(Other.FIn), FOut(Other.FOut), FHub(Other.FHub), FInSystem(Other.FInSystem->Clone()),
+      FOutSystem(Other.FOutSystem->Clone()), FSameDatum(Other.FSameDatum), FIdentity(Other.FIdentity),
+      FInOnHub(Other.FInOnHub) {}
+
+bool TCoordinateMapper::NeedsHub(const TMapperEnd& In, const TMapperEnd& Out) {
+    return !IsSameDatum(*In.Spheroid, *In.Datum, *Out.Spheroid, *Out.Datum);
+}
+
+void TCoordinateMapper::InputGeoToOutputGeo(double Lat, double Lon, double H, double& OutLat, double& OutLon,
+                                            double& OutH) const {
+    ChangeDatum(*FIn.Spheroid, *FIn.Datum, *FHub, *FOut.Datum, *FOut.Spheroid, Lat, Lon, H, OutLat, OutLon,
+                OutH);
+}
+
+void TCoordinateMapper::InputToOutput(double X, double Y, double& OutX, double& OutY) const {
+    double Lat = 0, Lon = 0, H = 0;
+    FInSystem->ProjToGeo(X, Y, 0, Lat, Lon, H);
+    double OutLat = 0, OutLon = 0, OutH = 0, Z = 0;
+    InputGeoToOutputGeo(Lat, Lon, H, OutLat, OutLon, OutH);
+    FOutSystem->GeoToProj(OutLat, OutLon, OutH, OutX, OutY, Z);
+}
+
+void TCoordinateMapper::OutputToInput(double X, double Y, double& InX, double& InY) const {
+    if (FIdentity) {
+        InX = X;
+        InY = Y;
+        return;
+    }
+    double Lat = 0, Lon = 0, H = 0;
+    FOutSystem->ProjToGeo(X, Y, 0, Lat, Lon, H);
+    if (!FSameDatum) {
+        double HubLat = 0, HubLon = 0, HubH = 0;
+        ShiftDatumToHub(*FOut.Spheroid, *FOut.Datum, *FHub, Lat, Lon, H, HubLat, HubLon, HubH);
+        if (FInOnHub) {
+            Lat = HubLat;
+            Lon = HubLon;
+            H = HubH;
+        } else {
+            ShiftDatumFromHub(*FHub, *FIn.Datum, *FIn.Spheroid, HubLat, HubLon, HubH, Lat, Lon, H);
+        }
+    }
+    double Z = 0;
+    FInSystem->GeoToProj(Lat, Lon, H, InX, InY, Z);
+}
+
+} // namespace vortane
