@@ -67,9 +67,16 @@ int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err)
     TDataSet2 DataSet;
     if (!DataSet.Open(Path, 0, 0, ctUnsigned8, 1, omRead)) {
         const std::string Text = DataSet.GetErrorText();
-        Err << (Text.empty() ? "Cannot open " + Path : Text) << '\n';
+        // The reason names the file, so a script's log says which of its images failed.
+        if (Text.find(Path) == std::string::npos)
+            Err << "Cannot open " << Path << (Text.empty() ? "" : ": " + Text) << '\n';
+        else
+            Err << Text << '\n';
         return ExitFailure;
     }
+    // The image is still described (as one row of every cell), but it is not what its header says.
+    if (const std::string& Mismatch = DataSet.Raster()->SizeMismatchText(); !Mismatch.empty())
+        Err << "Warning: " << Path << ": " << Mismatch << '\n';
     PrintDescription(DataSet, Out);
     return ExitSuccess;
 }

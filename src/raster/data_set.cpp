@@ -5,6 +5,7 @@
 #include "text/types.hpp"
 
 #include <cmath>
+#include <filesystem>
 
 namespace vortane {
 
@@ -12,6 +13,11 @@ namespace {
 
 // Cell coordinates beyond this cannot address a cell and would overflow the integer conversion.
 constexpr double MaxCellCoordinate = 9.0e15;
+
+std::string NoWriterText(const std::string& Extension) {
+    return Extension.empty() ? "The name has no extension to choose an image format by"
+                             : "No image format writes the extension \"" + Extension + "\"";
+}
 
 } // namespace
 
@@ -39,6 +45,8 @@ bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int
     const int FileType = Mode == omCreate ? FileTypeByExt(FileName) : FileTypeByContent(FileName);
     if (FileType == ftMissing)
         return Fail("No file: " + FileName);
+    if (FileType == ftUnknown && Mode == omCreate)
+        return Fail(NoWriterText(std::filesystem::path(FileName).extension().string()));
     if (FileType == ftUnknown)
         return Fail(FileTypeError.empty() ? "Unknown file type: " + FileName : FileTypeError);
 
@@ -104,6 +112,8 @@ void TDataSet2::SetGeoreference(const std::string& Spheroid, const std::string& 
         FRaster->SetGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
                                  Northing);
 }
+
+bool TDataSet2::Finish() { return !FRaster || FRaster->Finish(); }
 
 int TDataSet2::GetErrorCode() const { return FRaster ? FRaster->ErrorCode() : 0; }
 

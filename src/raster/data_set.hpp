@@ -45,6 +45,9 @@ public:
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing);
+    // Completes a created image (its header, for header formats); false, with the reason in the error
+    // text, when it is incomplete. True without a raster.
+    bool Finish();
     // The raster's error code (0 none, 1 own error, otherwise errno); 0 without a raster.
     int GetErrorCode() const;
     std::string GetErrorText() const;
