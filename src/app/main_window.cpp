@@ -5,7 +5,7 @@
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
 #include "catalogue/catalogue.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"
 #include "text/strings.hpp"
