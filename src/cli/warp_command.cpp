@@ -3,7 +3,7 @@
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
 #include "catalogue/catalogue.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"
 #include "raster/mapped_cell_file.hpp"

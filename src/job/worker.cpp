@@ -1,7 +1,7 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
 #include "job/photo_list.hpp"

@@ -2,7 +2,7 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 
 #include <algorithm>

@@ -100,7 +100,7 @@ bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float
         return true; // types the grid cannot interpret store nothing
     }
     const auto Bits = static_cast<std::uint64_t>(Integer);
-    switch (GridCellBytes(CellType)) {
+    switch (CellBytes(CellType)) {
     case 1:
         Cell[0] = static_cast<unsigned char>(Bits);
         break;
@@ -124,8 +124,6 @@ bool ToCellIndex(double Coordinate, std::int64_t& Index) {
 }
 
 } // namespace
-
-int GridCellBytes(std::uint8_t CellType) { return CellType == ctUnsigned32 ? 4 : CellBytes(CellType); }
 
 // ---------------------------------------------------------------------------------------------------
 // TMapByte
@@ -291,7 +289,7 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
     FLineSize = 0;
     FSizeMismatch.clear();
 
-    const int CellSize = GridCellBytes(CellType);
+    const int CellSize = CellBytes(CellType);
     if (CellSize == 0) {
         CloseFile();
         return OwnError(std::string(BitCellsText));
@@ -369,7 +367,7 @@ unsigned char* TMMapFile2::CellAddress(std::int64_t Col, std::int64_t Row, std::
         return nullptr;
     if (!GoToRow(Row, Band))
         return nullptr;
-    const auto CellSize = static_cast<std::uint64_t>(GridCellBytes(FCellType));
+    const auto CellSize = static_cast<std::uint64_t>(CellBytes(FCellType));
     return FData + CellSize * (std::uint64_t{Band} * FColumns + static_cast<std::uint64_t>(Col));
 }
 

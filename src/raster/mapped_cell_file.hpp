@@ -9,6 +9,7 @@
 // code and a message in the object (FErrorCode: 0 none, 1 the program's own error, otherwise errno).
 
 #include "text/mapped_file.hpp"
+#include "text/types.hpp"
 
 #include <array>
 #include <cstdint>
@@ -23,13 +24,6 @@ enum : std::uint8_t {
     omCreate = 1, // a new file of the computed size, all zero bytes; an existing file is truncated
     omUpdate = 2,
 };
-
-// ER Mapper's unsigned 32-bit cells. The shared cell type table has no code for them, so the raster
-// layer adds one after its last code; GridCellBytes knows its width.
-constexpr std::uint8_t ctUnsigned32 = 11;
-
-// Bytes per cell of a cell type as the raster layer stores it (0 for bit cells).
-int GridCellBytes(std::uint8_t CellType);
 
 enum class TViewAccess { Read, Write };
 

@@ -146,6 +146,7 @@ bool TDataSetRoot2::Finish() {
 
 TGCPList* TDataSetRoot2::GetControlPoints() { return FControlPoints.get(); }
 void TDataSetRoot2::SetControlPoints(std::unique_ptr<TGCPList> List) { FControlPoints = std::move(List); }
+std::vector<std::string> TDataSetRoot2::ImageFiles() const { return {FFileName}; }
 
 // ---------------------------------------------------------------------------------------------------
 // THeader
@@ -361,5 +362,12 @@ void THeadMap2::SetGeoreference(const std::string& Spheroid, const std::string& 
 
 TGCPList* THeadMap2::GetControlPoints() { return FHeader->FControlPoints.get(); }
 void THeadMap2::SetControlPoints(std::unique_ptr<TGCPList> List) { FHeader->FControlPoints = std::move(List); }
+
+std::vector<std::string> THeadMap2::ImageFiles() const {
+    std::vector<std::string> Files{FFileName};
+    if (FHeader && FHeader->FFileName != FFileName)
+        Files.push_back(FHeader->FFileName);
+    return Files;
+}
 
 } // namespace vortane

@@ -2,7 +2,7 @@
 
 #include "cli/cli_app.hpp"
 #include "cli/info_command.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 #include "support/temp_dir.hpp"
 

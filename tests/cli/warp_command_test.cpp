@@ -3,7 +3,7 @@
 
 #include "cli/cli_app.hpp"
 #include "cli/warp_command.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 
 #include <gtest/gtest.h>

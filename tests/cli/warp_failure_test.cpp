@@ -4,7 +4,7 @@
 #include "warp_fixture.hpp"
 
 #include "cli/warp_command.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "support/temp_dir.hpp"
 

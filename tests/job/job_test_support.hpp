@@ -6,7 +6,7 @@
 #include "crs/datum.hpp"
 #include "crs/projection.hpp"
 #include "crs/spheroid.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"
 #include "raster/raster.hpp"

@@ -1,4 +1,4 @@
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 
 #include "raster/raster.hpp"
 #include "support/temp_dir.hpp"

@@ -3,7 +3,7 @@
 // when reading and from the name's extension when creating. The data set owns its raster; releasing
 // the data set releases the raster, which is when a created header-format image gets its header.
 
-#include "text/types.hpp" // the file type codes
+#include "raster/format_registry.hpp" // the file type codes
 
 #include <cstdint>
 #include <memory>
@@ -12,9 +12,6 @@
 namespace vortane {
 
 class TDataSetRoot2;
-
-// Readable name of the image format that handles a file type code ("ER Mapper", "TIFF", ...).
-std::string FormatName(int FileType);
 
 class TDataSet2 {
 public:
