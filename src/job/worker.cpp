@@ -151,10 +151,8 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         FTotal = FRows - 1;
         if (FTotal == 0)
             FMessage = "Output file with rows=0";
-        else if (FInput->GetBands() == 3)
-            ColourLoop();
         else
-            GeneralLoop();
+            Resample();
     }
     // Releasing the output completes it: header formats write their header now.
     ReleaseFiles();

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -116,6 +117,11 @@ public:
     // Exactly integral positions read their cell; others interpolate in the 2 x 2 block whose
     // top-left cell holds the position, and fail with Value 0 when that block leaves the grid.
     bool SampleBilinear(std::uint32_t Band, float& Value, double Col, double Row);
+
+    // A second, independent read-only view of the same cells, so that another thread can sample them
+    // while this object is in use: null when this grid is not a cell file opened for reading or cannot
+    // be opened again. A raster whose cells are not the plain grid of its file must return null.
+    virtual std::unique_ptr<TMMapFile2> OpenReadView() const;
 
     std::uint32_t GridColumns() const { return FColumns; }
     std::uint32_t GridRows() const { return FRows; }
