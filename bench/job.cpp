@@ -4,7 +4,7 @@
 // memory of the process (getrusage; mapped input and output pages count towards it).
 
 #include "catalogue/catalogue.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/sample_image.hpp"
 #include "job/worker.hpp"
 #include "raster/mapped_cell_file.hpp"

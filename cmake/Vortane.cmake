@@ -23,7 +23,7 @@ endfunction()
 # One GoogleTest executable per test folder: tests_<folder>, linked with vortane_<folder>.
 # tests/<folder>/Dependencies.cmake may link further libraries (PROJ as a test oracle, ...).
 function(vortane_tests folder)
-    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
     if(NOT sources)
         return()
     endif()

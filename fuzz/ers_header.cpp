@@ -2,7 +2,7 @@
 // file and sampled, and written back. Nothing may crash or read out of bounds; a header that was
 // read must read again from its own written form, with the same finite, non-zero cell sizes.
 
-#include "raster/ers_map.hpp"
+#include "raster/ers/ers_map.hpp"
 #include "text/types.hpp"
 
 #include <cmath>

@@ -19,6 +19,8 @@ namespace {
 
 void AddCommonOptions(CLI::App& App, TCliContext& Context)
 {
+    // Common options reach every command, so "vortane-cli warp --version" answers too.
+    App.set_version_flag("--version", "vortane-cli " VORTANE_VERSION);
     App.add_option("--catalogue", Context.CatalogueDir,
                    "Folder of the catalogue files (Spher.dat, Datums.dat, ...) and gr3df97a.mnt; "
                    "default: the program's own folder")
@@ -27,7 +29,8 @@ void AddCommonOptions(CLI::App& App, TCliContext& Context)
 
 bool IsHelpRequest(const CLI::Error& Error)
 {
-    return Error.get_name() == "CallForHelp" || Error.get_name() == "CallForAllHelp";
+    return Error.get_name() == "CallForHelp" || Error.get_name() == "CallForAllHelp" ||
+           Error.get_name() == "CallForVersion";
 }
 
 // The parser checks for a missing command before it looks at words it did not understand, so

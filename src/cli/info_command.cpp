@@ -1,13 +1,12 @@
 #include "cli/info_command.hpp"
 
 #include "gcp/gcp.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
-#include <array>
 #include <ostream>
 #include <string_view>
 
@@ -15,17 +14,10 @@ namespace vortane {
 
 namespace {
 
-std::string CellTypeName(std::uint8_t CellType)
+std::string CellTypeText(std::uint8_t CellType)
 {
-    constexpr std::array<std::string_view, 10> Names = {
-        "ONEBIT",           "UNSIGNED8BITINTEGER", "SIGNED8BITINTEGER", "SIGNED16BITINTEGER",
-        "UNSIGNED16BITINTEGER", "SIGNED32BITINTEGER", "SIGNED32BITSINGLE", "RGB24BIT",
-        "SIGNED64BITDOUBLE", "POINT2DDOUBLE"};
-    if (CellType < Names.size())
-        return std::string(Names[CellType]);
-    if (CellType == ctUnsigned32)
-        return "UNSIGNED32BITINTEGER";
-    return "UNKNOWN (" + std::to_string(CellType) + ")";
+    const std::string Name = CellTypeName(CellType);
+    return Name.empty() ? "UNKNOWN (" + std::to_string(CellType) + ")" : Name;
 }
 
 class TInfoPrinter {
@@ -52,7 +44,7 @@ void PrintDescription(const TDataSet2& DataSet, std::ostream& Out)
     Print.Line("columns", std::to_string(DataSet.GetColumns()));
     Print.Line("rows", std::to_string(DataSet.GetRows()));
     Print.Line("bands", std::to_string(DataSet.GetBands()));
-    Print.Line("cell type", CellTypeName(DataSet.GetCellType()));
+    Print.Line("cell type", CellTypeText(DataSet.GetCellType()));
     Print.Line("byte order", Raster.GetMSBFirst() ? "MSBFirst" : "LSBFirst");
     Print.Line("cell size x", DataSet.GetCellSizeX());
     Print.Line("cell size y", DataSet.GetCellSizeY());
@@ -75,9 +67,16 @@ int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err)
     TDataSet2 DataSet;
     if (!DataSet.Open(Path, 0, 0, ctUnsigned8, 1, omRead)) {
         const std::string Text = DataSet.GetErrorText();
-        Err << (Text.empty() ? "Cannot open " + Path : Text) << '\n';
+        // The reason names the file, so a script's log says which of its images failed.
+        if (Text.find(Path) == std::string::npos)
+            Err << "Cannot open " << Path << (Text.empty() ? "" : ": " + Text) << '\n';
+        else
+            Err << Text << '\n';
         return ExitFailure;
     }
+    // The image is still described (as one row of every cell), but it is not what its header says.
+    if (const std::string& Mismatch = DataSet.Raster()->SizeMismatchText(); !Mismatch.empty())
+        Err << "Warning: " << Path << ": " << Mismatch << '\n';
     PrintDescription(DataSet, Out);
     return ExitSuccess;
 }

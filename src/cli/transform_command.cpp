@@ -8,7 +8,9 @@
 
 #include <cmath>
 #include <iostream>
+#include <algorithm>
 #include <limits>
+#include <numbers>
 #include <string_view>
 #include <typeinfo>
 #include <vector>
@@ -79,6 +81,38 @@ std::string FieldError(const TProjection& System, const TCoordinateTexts& Texts,
 
 bool AllFinite(double A, double B, double C) {
     return std::isfinite(A) && std::isfinite(B) && std::isfinite(C);
+}
+
+bool IsLatitude(double Lat) { return std::fabs(Lat) <= std::numbers::pi / 2; }
+
+// Far outside its domain a conversion does not fail visibly: its series diverge to plausible numbers
+// (longitude 180 becomes an easting of 85 599 607 in zone 34) and its faults come back as zeros. A
+// result is only taken when it converts back to where it came from.
+constexpr double RoundTripTolerance = 1e-7; // relative to the coordinates; radians for positions
+
+bool SamePosition(double Lat, double Lon, double OtherLat, double OtherLon) {
+    const double LonDifference = std::remainder(Lon - OtherLon, 2 * std::numbers::pi);
+    return std::fabs(Lat - OtherLat) <= RoundTripTolerance &&
+           std::fabs(LonDifference * std::cos(Lat)) <= RoundTripTolerance;
+}
+
+bool SameCoordinates(double X, double Y, double OtherX, double OtherY) {
+    const double Scale = std::max({1.0, std::fabs(X), std::fabs(Y)});
+    return std::fabs(X - OtherX) <= RoundTripTolerance * Scale && std::fabs(Y - OtherY) <= RoundTripTolerance * Scale;
+}
+
+// Whether the input numbers X, Y really are the position Lat, Lon of System.
+bool ComesFrom(const TProjection& System, double Lat, double Lon, double H, double X, double Y) {
+    double BackX = 0.0, BackY = 0.0, BackZ = 0.0;
+    System.GeoToProj(Lat, Lon, H, BackX, BackY, BackZ);
+    return SameCoordinates(X, Y, BackX, BackY);
+}
+
+// Whether the output X, Y of System really are the position Lat, Lon.
+bool LeadsBack(const TProjection& System, double X, double Y, double Z, double Lat, double Lon) {
+    double BackLat = 0.0, BackLon = 0.0, BackH = 0.0;
+    System.ProjToGeo(X, Y, Z, BackLat, BackLon, BackH);
+    return SamePosition(Lat, Lon, BackLat, BackLon);
 }
 
 TMapperEnd MapperEnd(const TCSSelection& End, int Units) {
@@ -175,7 +209,11 @@ bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat,
         Error = FieldError(InSystem, Texts, Rejected - 1);
         return false;
     }
-    if (!AllFinite(Lat, Lon, H)) {
+    // Geographic texts are angles, checked by their reader; numbers of the other systems must be a
+    // position of the system.
+    if (!AllFinite(Lat, Lon, H) || !IsLatitude(Lat) ||
+        (Kind == TTextKind::Number && !dynamic_cast<const TGeografic*>(&InSystem) &&
+         !ComesFrom(InSystem, Lat, Lon, H, StrToFloatDef(Texts[0], 0.0), StrToFloatDef(Texts[1], 0.0)))) {
         Error = "the position lies outside the input system";
         return false;
     }
@@ -192,7 +230,8 @@ bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTex
     // The texts hide a failed conversion (NaN prints as a number-like text), so look at the numbers.
     double X = 0.0, Y = 0.0, Z = 0.0;
     OutSystem.GeoToProj(OutLat, OutLon, OutH, X, Y, Z);
-    if (!AllFinite(OutLat, OutLon, OutH) || !AllFinite(X, Y, Z)) {
+    if (!AllFinite(OutLat, OutLon, OutH) || !IsLatitude(OutLat) || !AllFinite(X, Y, Z) ||
+        !LeadsBack(OutSystem, X, Y, Z, OutLat, OutLon)) {
         Error = "the position has no coordinates in the output system";
         return false;
     }

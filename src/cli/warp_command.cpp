@@ -3,15 +3,19 @@
 #include "catalogue/catalogue.hpp"
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"
+#include "text/strings.hpp"
 
 #include <atomic>
+#include <charconv>
+#include <cmath>
 #include <csignal>
 #include <ctime>
+#include <filesystem>
 #include <ostream>
 #include <pthread.h>
 #include <unistd.h>
@@ -25,7 +29,13 @@ constexpr const char* Finished = "Successful Finish";
 // ---- Settings file: the desktop program's stored selection, files and options
 
 // Texts the command line left empty are taken from the settings; so are the options it did not give.
-void TakeSettings(TWarpOptions& Options) {
+// False, said on Err, when there is no such file.
+bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
+    std::error_code Error;
+    if (!std::filesystem::is_regular_file(Options.Settings, Error)) {
+        Err << "Settings file " << Options.Settings << " is missing\n";
+        return false;
+    }
     const TIniAdd Ini(Options.Settings);
     const auto Take = [&Ini](std::string& Value, const char* Section, const char* Key) {
         if (Value.empty()) Value = Ini.ReadString(Section, Key, "");
@@ -42,6 +52,7 @@ void TakeSettings(TWarpOptions& Options) {
     if (!Options.Background) Options.Background = std::to_string(Ini.ReadInteger("Options", "BackGround", 0));
     if (!Options.InUnits) Options.InUnits = static_cast<int>(Ini.ReadInteger("Options", "InUnits", 0));
     if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Ini.ReadInteger("Options", "OutUnits", 0));
+    return true;
 }
 
 // Names every required value that neither the command line nor the settings gave.
@@ -106,6 +117,25 @@ double DefaultStep(const TWarpOptions& Options) {
     return 1.0;
 }
 
+bool IsGeographic(const TProjection* System) {
+    return dynamic_cast<const TGeografic*>(System) != nullptr;
+}
+
+// The input's cell size as a step in the output system's units. Geographic systems count in radians:
+// taken unchanged, 25 metres would become cells of 25 radians on the way in (and 4e-6 radians cells
+// of 4e-6 metres on the way out). The conversion is said on Err.
+double StepForOutput(double CellSize, const TJobSelection& Selection, std::ostream& Err) {
+    const bool InGeographic = IsGeographic(Selection.InProjection);
+    const bool OutGeographic = IsGeographic(Selection.OutProjection);
+    if (InGeographic == OutGeographic) return CellSize;
+    const TSpheroid& Out = *Selection.OutSpheroid;
+    const double Step = OutGeographic ? CellSize / Out.A : CellSize * Out.A;
+    Err << "No --step given: cells of " << GeneralText(Step) << (OutGeographic ? " radians" : " metres")
+        << " (the input's cell size " << GeneralText(CellSize) << (OutGeographic ? " / " : " x ")
+        << "the semi-major axis " << GeneralText(Out.A) << " of " << Out.Name << ")\n";
+    return Step;
+}
+
 // ---- Running the job
 
 // Progress bar on stderr, and the end event as a flag the waiting thread polls.
@@ -124,6 +154,11 @@ public:
         FBarShown = true;
     }
     void JobFinished(const std::string&) override { FEnded = true; }
+    void ReportFailure(const std::string& Reason) override {
+        if (FBarShown) FErr << '\n';
+        FBarShown = false;
+        FErr << Reason << '\n' << std::flush;
+    }
 
     bool Ended() const { return FEnded; }
     void EndBar() {
@@ -137,21 +172,22 @@ private:
     std::atomic<bool> FEnded{false};
 };
 
-// Runs the worker in its own thread while this thread waits for Ctrl-C, which becomes a stop request:
-// the worker finishes its current row first. SIGINT is blocked meanwhile (the worker inherits the
-// mask), so it is only ever taken here.
+// Runs the worker in its own thread while this thread waits for Ctrl-C or a scheduler's SIGTERM, which
+// become a stop request: the worker finishes its current row first and the log is completed. Both
+// signals are blocked meanwhile (the worker inherits the mask), so they are only ever taken here.
 std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
-    sigset_t Interrupt, Previous;
-    sigemptyset(&Interrupt);
-    sigaddset(&Interrupt, SIGINT);
-    pthread_sigmask(SIG_BLOCK, &Interrupt, &Previous);
+    sigset_t Stop, Previous;
+    sigemptyset(&Stop);
+    sigaddset(&Stop, SIGINT);
+    sigaddset(&Stop, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &Stop, &Previous);
     Worker.Start();
     const timespec Poll{0, 100'000'000};
     while (!Observer.Ended())
-        if (sigtimedwait(&Interrupt, nullptr, &Poll) == SIGINT) Worker.RequestStop();
+        if (sigtimedwait(&Stop, nullptr, &Poll) > 0) Worker.RequestStop();
     const timespec NoWait{0, 0};
-    while (sigtimedwait(&Interrupt, nullptr, &NoWait) == SIGINT) {
-    } // a late Ctrl-C must not end the process once the job is done
+    while (sigtimedwait(&Stop, nullptr, &NoWait) > 0) {
+    } // a late stop signal must not end the process once the job is done
     pthread_sigmask(SIG_SETMASK, &Previous, nullptr);
     return Worker.Message();
 }
@@ -171,8 +207,16 @@ std::optional<std::int32_t> ParseBackground(const std::string& Text) {
     return static_cast<std::int32_t>(Value);
 }
 
+std::optional<double> ParseStep(const std::string& Text) {
+    double Value = 0;
+    const char* End = Text.data() + Text.size();
+    const auto [Stop, Error] = std::from_chars(Text.data(), End, Value);
+    if (Error != std::errc() || Stop != End || !std::isfinite(Value) || !(Value > 0)) return std::nullopt;
+    return Value;
+}
+
 int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err) {
-    if (!Options.Settings.empty()) TakeSettings(Options);
+    if (!Options.Settings.empty() && !TakeSettings(Options, Err)) return ExitUsage;
     if (ReportMissing(Options, Err)) return ExitUsage;
     TJobOptions Job;
     const std::optional<std::int32_t> Background = ParseBackground(Options.Background.value_or("0"));
@@ -194,14 +238,17 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     TJobSelection Selection;
     if (!Resolve(Catalogue, Options, Selection, Err)) return ExitUsage;
     Selection.OnlyHeaders = Options.OnlyHeaders;
-    Job.Step = Options.Step ? *Options.Step : DefaultStep(Options);
+    Job.Step = Options.Step ? *Options.Step : StepForOutput(DefaultStep(Options), Selection, Err);
 
     TCliObserver Observer(Err, !Options.Quiet && ::isatty(STDERR_FILENO));
     TMyThread Worker(Options.Input, Options.Output, Job, Selection, Observer);
     const std::string Message = RunWorker(Worker, Observer);
     Observer.EndBar();
+    // A list's status is that of its last entry; a failure earlier in the list must not pass for success.
+    if (Worker.FailedFiles() > 0)
+        Err << Worker.FailedFiles() << " of " << Worker.ListedFiles() << " images failed\n" << std::flush;
     Out << Message << '\n' << std::flush;
-    return Message == Finished ? ExitSuccess : ExitFailure;
+    return Message == Finished && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
 }
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context) {
@@ -220,11 +267,14 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
     AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
                         {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem}, false);
     Command
-        ->add_option(
-            "--step", Options->Step,
+        ->add_option_function<std::string>(
+            "--step",
+            [Options](const std::string& Text) {
+                Options->Step = ParseStep(Text);
+                if (!Options->Step) throw CLI::ValidationError("--step must be a positive number");
+            },
             "Output cell size in metres, in radians for geographic output systems (default: the input's "
-            "cell size X)")
-        ->check(CLI::PositiveNumber)
+            "cell size X, turned into radians on the output spheroid for a geographic output)")
         ->type_name("METRES");
     Command
         ->add_option("--background", Options->Background,
@@ -238,7 +288,7 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
     Command->add_flag("--only-headers", Options->OnlyHeaders,
                       "Write the output's header only, compute no cells");
     Command->add_flag("--list", Options->List, "The input is a photo list: process every image it names");
-    Command->add_flag("--quiet", Options->Quiet, "No progress bar");
+    Command->add_flag("-q,--quiet", Options->Quiet, "No progress bar");
     Command
         ->add_option("--threads", Options->Threads,
                      "Threads computing output rows (default: one per processor core); the output is the "
@@ -256,6 +306,12 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")
         ->type_name("FILE.ini");
+    // Required unless the settings file gives them, so the parser cannot enforce them itself.
+    for (const char* Name : {"--input", "--output", "--in-spheroid", "--in-datum", "--in-system",
+                             "--out-spheroid", "--out-datum", "--out-system"}) {
+        CLI::Option* Option = Command->get_option(Name);
+        Option->description(Option->get_description() + " (required unless --settings gives it)");
+    }
     Command->footer(
         "The last line on stdout is the job's final status: \"Successful Finish\" (exit 0) or what\n"
         "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\". The log is written\n"

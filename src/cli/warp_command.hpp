@@ -36,6 +36,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context);
 // catalogue, ExitUsage when a name is unknown or something the job needs is missing.
 int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err);
 
+// A --step text as a finite positive number; nothing when it is not one.
+std::optional<double> ParseStep(const std::string& Text);
+
 // "0xBBGGRR" (or a decimal number) as a 24-bit colour; nothing when it is not one.
 std::optional<std::int32_t> ParseBackground(const std::string& Text);
 

@@ -1,6 +1,7 @@
 #include "job/output_checks.hpp"
 
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
+#include "raster/format_registry.hpp"
 #include "raster/raster.hpp"
 #include "text/types.hpp"
 
@@ -13,41 +14,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every file of the opened input: the cell file the raster mapped and its header.
+// Every file of the opened input: the cell file the raster mapped and its header or world files.
 std::vector<std::string> InputFiles(const TDataSet2& Input) {
-    std::vector<std::string> Files;
-    if (TDataSetRoot2* Raster = Input.Raster()) {
-        Files.push_back(Raster->FileName());
-        if (const auto* Headed = dynamic_cast<const THeadMap2*>(Raster); Headed && Headed->Header())
-            Files.push_back(Headed->Header()->FFileName);
-    }
-    return Files;
-}
-
-// Every file creating OutFile may write: header formats write a cell file (the name without its
-// extension) beside the header; the others the image itself and a world file beside it.
-std::vector<std::string> OutputFiles(const std::string& OutFile) {
-    const fs::path Path(OutFile);
-    switch (FileTypeByExt(OutFile)) {
-    case ftErs:
-        return {fs::path(Path).replace_extension().string(),
-                fs::path(Path).replace_extension(".ers").string()};
-    case ftOsd:
-    case ftGif:
-    case ftDcr:
-    case ftBit:
-        return {fs::path(Path).replace_extension().string(),
-                fs::path(Path).replace_extension(".osd").string()};
-    default:
-        break;
-    }
-    std::vector<std::string> Files{OutFile};
-    const std::string Ext = Path.extension().string();
-    if (Ext.size() >= 2) {
-        Files.push_back(fs::path(Path).replace_extension(Ext + "w").string());
-        Files.push_back(fs::path(Path).replace_extension(Ext.substr(0, 2) + Ext.back() + "w").string());
-    }
-    return Files;
+    const TDataSetRoot2* Raster = Input.Raster();
+    return Raster ? Raster->ImageFiles() : std::vector<std::string>{};
 }
 
 } // namespace
@@ -58,7 +28,7 @@ bool IsSameFile(const std::string& A, const std::string& B) {
 }
 
 std::string FileOverwrittenBy(const std::string& OutFile, const std::vector<std::string>& Files) {
-    for (const std::string& Written : OutputFiles(OutFile))
+    for (const std::string& Written : OutputFilesOf(OutFile))
         for (const std::string& Read : Files)
             if (IsSameFile(Written, Read)) return Read;
     return {};
@@ -70,13 +40,13 @@ std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFil
 
 std::optional<std::uint64_t> GridBytes(std::int64_t Columns, std::int64_t Rows, std::int64_t Bands,
                                        std::uint8_t CellType) {
-    const int CellBytes = GridCellBytes(CellType);
-    if (Columns < 0 || Rows < 0 || Bands < 0 || CellBytes < 0) return std::nullopt;
+    const int Width = CellBytes(CellType);
+    if (Columns < 0 || Rows < 0 || Bands < 0 || Width < 0) return std::nullopt;
     std::uint64_t Bytes = 0;
     if (__builtin_mul_overflow(static_cast<std::uint64_t>(Columns), static_cast<std::uint64_t>(Rows),
                                &Bytes) ||
         __builtin_mul_overflow(Bytes, static_cast<std::uint64_t>(Bands), &Bytes) ||
-        __builtin_mul_overflow(Bytes, static_cast<std::uint64_t>(CellBytes), &Bytes))
+        __builtin_mul_overflow(Bytes, static_cast<std::uint64_t>(Width), &Bytes))
         return std::nullopt;
     return Bytes;
 }

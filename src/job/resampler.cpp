@@ -177,6 +177,7 @@ void TResampler::WriteRow(std::int32_t Row, const std::vector<float>& Cells) {
 
 bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
     FLargestError = 0.0;
+    FInputViewsFaulted = false;
     const int Threads = std::max(1, FOptions.Threads);
     std::vector<TRowWorker> Workers;
     Workers.reserve(static_cast<std::size_t>(Threads));
@@ -198,8 +199,10 @@ bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
     } else {
         Finished = RunThreaded(Workers, RowWritten);
     }
-    for (const TRowWorker& Worker : Workers)
+    for (const TRowWorker& Worker : Workers) {
         FLargestError = std::max(FLargestError, Worker.LargestError);
+        if (Worker.OwnView && Worker.OwnView->MappingFaulted()) FInputViewsFaulted = true;
+    }
     return Finished;
 }
 

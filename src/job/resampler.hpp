@@ -72,6 +72,9 @@ public:
 
     // Of the last run: the largest mapping error measured at check points, input cells.
     double LargestMeasuredError() const { return FLargestError; }
+    // Of the last run: true when a page of the input could not be read through one of the threads' own
+    // views (the file was cut short beneath them); the input's own view reports its faults itself.
+    bool InputViewsFaulted() const { return FInputViewsFaulted; }
 
 private:
     struct TRowWorker;
@@ -88,6 +91,7 @@ private:
     TInputGeometry FGeometry;
     TResampleOptions FOptions;
     double FLargestError = 0.0;
+    bool FInputViewsFaulted = false;
 };
 
 // The number of threads a run uses when asked for Requested (0: one per processor core).

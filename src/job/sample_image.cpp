@@ -1,6 +1,6 @@
 #include "job/sample_image.hpp"
 
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 #include "text/types.hpp"
 

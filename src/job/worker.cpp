@@ -1,16 +1,18 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
 #include "job/photo_list.hpp"
-#include "raster/mapped_cell_file.hpp"
+#include "raster/raster.hpp"
 #include "text/strings.hpp"
 
+#include <cerrno>
 #include <cmath>
 #include <exception>
 #include <filesystem>
+#include <system_error>
 
 namespace vortane {
 
@@ -18,6 +20,17 @@ namespace {
 
 double DaysSince(std::chrono::steady_clock::time_point Start) {
     return std::chrono::duration<double, std::ratio<86400>>(std::chrono::steady_clock::now() - Start).count();
+}
+
+// "Cannot create out/x.ers: No such file or directory": the system's text, or the data set's own.
+std::string CreateFailureText(const std::string& FileName, const TDataSet2& Output) {
+    const int Code = Output.GetErrorCode();
+    std::string Text = Output.GetErrorText();
+    if (Code > 1)
+        Text = std::generic_category().message(Code);
+    else if (const std::size_t Equals = Text.find('='); Output.Raster() && Equals != std::string::npos)
+        Text.erase(0, Text.find(' ', Equals) + 1); // the raster's "Open map write error=1 " prefix
+    return "Cannot create " + FileName + ": " + Text;
 }
 
 std::string ExceptionText(const std::exception_ptr& Error) {
@@ -130,14 +143,18 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         return Result;
     };
 
+    FReason.clear();
+    FInputViewsFaulted = false;
     if (!OpenInput(InFile)) {
         AddLogLine(" Input file " + InFile + " open error " + FMessage);
+        if (!FReason.empty()) ReportFailure(FReason);
         return EndFile(false);
     }
     FStepX = FOptions.Step;
     FStepY = FOptions.Step;
     if (!ComputeExtent() || !OpenOutput(OutFile, FColumns, FRows)) {
         AddLogLine(" Output file " + OutFile + " open error " + FMessage);
+        ReportFailure(FReason.empty() ? OutFile + ": " + FMessage : FReason);
         return EndFile(false);
     }
     FOutput->SetGeoreference(FSelection.OutSpheroidName, FSelection.OutDatumName,
@@ -149,15 +166,46 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         FInOriginX = FInput->GetOriginX();
         FInOriginY = FInput->GetOriginY();
         FTotal = FRows - 1;
-        if (FTotal == 0)
+        if (FTotal == 0) {
             FMessage = "Output file with rows=0";
-        else
+            ReportFailure("No cells computed for " + OutFile +
+                          ": at this step the output has a single row; " +
+                          "its header was written, no other file was changed");
+        } else {
             Resample();
+        }
     }
-    // Releasing the output completes it: header formats write their header now.
+    // Completing the output: header formats write their header now.
+    if (!FinishFiles(InFile)) {
+        ReleaseFiles();
+        AddLogLine(" Output file " + OutFile + " write error " + FMessage + ": " + FReason);
+        ReportFailure(FReason);
+        return EndFile(false);
+    }
     ReleaseFiles();
     AddLogLine(" Processing file: " + InFile + " finished");
     return EndFile(true);
+}
+
+// False when the output is incomplete: its header could not be written, or cells of either file met a
+// page the disk could not back.
+bool TMyThread::FinishFiles(const std::string& InFile) {
+    TDataSetRoot2& Out = *FOutput->Raster();
+    if (!Out.Finish()) {
+        FMessage = "WriteError " + std::to_string(Out.ErrorCode());
+        FReason = Out.ErrorText();
+        return false;
+    }
+    if (FInput->Raster()->MappingFaulted() || FInputViewsFaulted) {
+        FMessage = "ReadError " + std::to_string(EIO);
+        FReason = InFile + ": its cell file was cut short during the run; the cells read there were lost";
+        return false;
+    }
+    return true;
+}
+
+void TMyThread::ReportFailure(const std::string& Reason) {
+    FObserver.ReportFailure(Reason);
 }
 
 void TMyThread::ReleaseFiles() {
@@ -169,6 +217,12 @@ bool TMyThread::OpenInput(const std::string& FileName) {
     FInput = std::make_unique<TDataSet2>();
     if (!FInput->Open(FileName, 0, 0, 1, 1, omRead)) {
         FMessage = "OpenError " + std::to_string(FInput->GetErrorCode());
+        return false;
+    }
+    // Read as one row, the image would come out almost empty (or take ages writing background).
+    if (const std::string& Mismatch = FInput->Raster()->SizeMismatchText(); !Mismatch.empty()) {
+        FMessage = Mismatch;
+        FReason = FileName + ": " + Mismatch;
         return false;
     }
     if (FInput->GetCellSizeX() == 0) {
@@ -207,6 +261,7 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
     FOutput = std::make_unique<TDataSet2>();
     if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), FInput->GetBands(), omCreate)) {
         FMessage = "OpenError " + std::to_string(FOutput->GetErrorCode());
+        FReason = CreateFailureText(FileName, *FOutput);
         return false;
     }
     return true;

@@ -44,6 +44,9 @@ public:
     virtual void ShowProgress(const TProgressView& View) = 0;
     // The end event, raised exactly once as the run's very last act; Message is its final status.
     virtual void JobFinished(const std::string& Message) = 0;
+    // Why a file failed (or computed nothing), naming the file: the text a user can act on. Once per
+    // such file, in the worker's thread, before the end event.
+    virtual void ReportFailure(const std::string& /*Reason*/) {}
 };
 
 class TMyThread {
@@ -71,6 +74,9 @@ public:
 
     // The run's final status; read it after the end event.
     const std::string& Message() const { return FMessage; }
+    // Of a list run: its entries, and those that did not finish successfully (a stop aside).
+    std::int32_t ListedFiles() const { return FListedFiles; }
+    std::int32_t FailedFiles() const { return FFailedFiles; }
 
 private:
     void Execute();
@@ -86,6 +92,8 @@ private:
     bool RowFinished(std::int32_t Row);
     void ShowProgress();
     void AddLogLine(const std::string& Text);
+    bool FinishFiles(const std::string& InFile);
+    void ReportFailure(const std::string& Reason);
     void ReleaseFiles();
 
     std::string FInName;
@@ -100,6 +108,8 @@ private:
     std::unique_ptr<TLogFile> FLog;
     // The run's coordinate chains, on the worker's own copies of the two systems.
     std::unique_ptr<TCoordinateMapper> FMapper;
+    // The resampling threads' own views of the input met a page its file could not back.
+    bool FInputViewsFaulted = false;
     std::int32_t FRows = 0;
     std::int32_t FColumns = 0;
     double FMinX = 0, FMaxX = 0, FMaxY = 0, FMinY = 0;
@@ -110,6 +120,9 @@ private:
     std::string FProgressText;
     std::uint8_t FBackR = 0, FBackG = 0, FBackB = 0;
     std::string FMessage;
+    std::string FReason; // what went wrong, with the file's name, for the observer
+    std::int32_t FListedFiles = 0;
+    std::int32_t FFailedFiles = 0;
 
     // The input's geometry, read once per file before the cell loops.
     double FInOriginX = 0, FInOriginY = 0, FInCellSizeX = 1, FInCellSizeY = 1;

@@ -2,8 +2,8 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
-#include "job/data_set.hpp"
 #include "job/resampler.hpp"
+#include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
 
@@ -89,6 +89,7 @@ void TMyThread::Resample() {
                          *FOutput->Raster(), {FMinX, FMaxY, FStepX, FStepY, FColumns, FRows},
                          {FInOriginX, FInOriginY, FInCellSizeX, FInCellSizeY}, Options);
     Resampler.Run([this](std::int32_t Row) { return RowFinished(Row); });
+    FInputViewsFaulted = Resampler.InputViewsFaulted();
     if (Options.MaxError > 0)
         AddLogLine(" Approximate mapping: maximum error " + GeneralText(Options.MaxError) +
                    " pixel, largest measured " + GeneralText(Resampler.LargestMeasuredError()) + " pixel");

@@ -57,10 +57,12 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
     FListInputs.clear();
     for (const std::string& Name : FPhotoList->Names)
         FListInputs.push_back(InFolder + Name);
+    FListedFiles = Count;
     for (std::int32_t Index = 0; Index < Count; ++Index) {
         const std::string& Name = FPhotoList->Names[static_cast<std::size_t>(Index)];
-        if (ProcessFile(InFolder + Name, ListOutputName(OutFolder, Name, FOutExt)) &&
-            !AppendReportLine(ReportName, ReportLine(Name, FOutExt, FMinX, FMaxY, FMaxX, FMinY)))
+        const bool Opened = ProcessFile(InFolder + Name, ListOutputName(OutFolder, Name, FOutExt));
+        if (FMessage != "Successful Finish" && FMessage != "User Abort") ++FFailedFiles;
+        if (Opened && !AppendReportLine(ReportName, ReportLine(Name, FOutExt, FMinX, FMaxY, FMaxX, FMinY)))
             return false;
         ++Done;
         if (StopRequested()) {

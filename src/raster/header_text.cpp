@@ -1,6 +1,5 @@
 #include "raster/header_text.hpp"
 
-#include "raster/mapped_cell_file.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
@@ -38,34 +37,6 @@ bool ReadsBackAs(const std::string& Text, double Value) {
     const auto Result = std::from_chars(Text.data(), Text.data() + Text.size(), Read);
     return Result.ec == std::errc() && Read == Value;
 }
-
-struct TCellTypeName {
-    std::uint8_t Code;
-    std::string_view Name;
-};
-
-// Names this program writes for each code; ER Mapper's own names where the shared table's name
-// would not be understood by other readers.
-constexpr std::array<TCellTypeName, 11> CellTypeNames = {{
-    {ctOneBit, "ONEBIT"},
-    {ctUnsigned8, "UNSIGNED8BITINTEGER"},
-    {ctSigned8, "SIGNED8BITINTEGER"},
-    {ctSigned16, "SIGNED16BITINTEGER"},
-    {ctUnsigned16, "UNSIGNED16BITINTEGER"},
-    {ctSigned32, "SIGNED32BITINTEGER"},
-    {ctFloat32, "IEEE4ByteReal"},
-    {ctRGB24, "RGB24BIT"},
-    {ctFloat64, "IEEE8ByteReal"},
-    {ctPoint2D, "POINT2DDOUBLE"},
-    {ctUnsigned32, "Unsigned32BitInteger"},
-}};
-
-// ER Mapper's names, read in addition to the shared table's (which keeps SIGNED32BITSINGLE).
-constexpr std::array<TCellTypeName, 3> ErMapperCellTypes = {{
-    {ctFloat32, "IEEE4BYTEREAL"},
-    {ctFloat64, "IEEE8BYTEREAL"},
-    {ctUnsigned32, "UNSIGNED32BITINTEGER"},
-}};
 
 constexpr std::array<const char*, 7> WeekDays = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
 constexpr std::array<const char*, 12> Months = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -118,23 +89,6 @@ std::string LastUpdatedText(const std::tm& Time) {
                   Months[Index(Time.tm_mon, 12)], Time.tm_mday, Time.tm_hour, Time.tm_min, Time.tm_sec,
                   Time.tm_year + 1900);
     return Buffer;
-}
-
-std::string CellTypeHeaderName(std::uint8_t CellType) {
-    for (const TCellTypeName& Entry : CellTypeNames)
-        if (Entry.Code == CellType)
-            return std::string(Entry.Name);
-    return {};
-}
-
-std::uint8_t CellTypeFromHeader(std::string_view Name) {
-    const std::uint8_t Shared = CellTypeByName(Name);
-    if (Shared != ctUnknown)
-        return Shared;
-    for (const TCellTypeName& Entry : ErMapperCellTypes)
-        if (Entry.Name == Name)
-            return Entry.Code;
-    return ctUnknown;
 }
 
 } // namespace vortane

@@ -1,6 +1,6 @@
 #pragma once
 // Pieces shared by the text header formats: key/value lines, counts, the number form, the
-// LastUpdated stamp and the cell type names as headers write them.
+// LastUpdated stamp.
 
 #include <cstdint>
 #include <ctime>
@@ -27,12 +27,5 @@ std::string HeaderNumberText(double Value, std::size_t Width);
 
 // "Sun Dec 06 09:07:35 GMT 2026": English names, the given (local) time, always "GMT".
 std::string LastUpdatedText(const std::tm& Time);
-
-// Cell type names as written: the shared upper-case names, but ER Mapper's own names for real and
-// unsigned 32-bit cells so that other readers see their true type; empty for unknown codes.
-std::string CellTypeHeaderName(std::uint8_t CellType);
-// Cell type code of an upper-case name: the shared names and ER Mapper's IEEE4BYTEREAL,
-// IEEE8BYTEREAL and UNSIGNED32BITINTEGER; 10 for anything else.
-std::uint8_t CellTypeFromHeader(std::string_view Name);
 
 } // namespace vortane

@@ -1,7 +1,9 @@
 #include "raster/mapped_cell_file.hpp"
 
+#include "raster/mapping_faults.hpp"
 #include "text/types.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cmath>
@@ -11,6 +13,7 @@
 #include <system_error>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace vortane {
 
@@ -97,7 +100,7 @@ bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float
         return true; // types the grid cannot interpret store nothing
     }
     const auto Bits = static_cast<std::uint64_t>(Integer);
-    switch (GridCellBytes(CellType)) {
+    switch (CellBytes(CellType)) {
     case 1:
         Cell[0] = static_cast<unsigned char>(Bits);
         break;
@@ -122,8 +125,6 @@ bool ToCellIndex(double Coordinate, std::int64_t& Index) {
 
 } // namespace
 
-int GridCellBytes(std::uint8_t CellType) { return CellType == ctUnsigned32 ? 4 : CellBytes(CellType); }
-
 // ---------------------------------------------------------------------------------------------------
 // TMapByte
 
@@ -139,6 +140,34 @@ bool TMapByte::SystemError(int Code) {
     return false;
 }
 
+void TMapByte::NoteViewFaults() {
+    if (FView && TakeMappingFaults(FView.Data(), FView.Length())) FMappingFault = true;
+}
+
+bool TMapByte::MappingFaulted() {
+    NoteViewFaults();
+    return FMappingFault;
+}
+
+int TMapByte::AllocateSpace(int Fd, std::uint64_t Size) {
+    return ::fallocate(Fd, 0, 0, static_cast<off_t>(Size)) == 0 ? 0 : errno;
+}
+
+int TMapByte::ReserveSpace(int Fd, std::uint64_t Size) {
+    if (Size == 0) return 0;
+    const int Error = AllocateSpace(Fd, Size);
+    if (Error != EOPNOTSUPP && Error != ENOSYS) return Error;
+    // No reservation on this file system: writing every byte claims the blocks just as well.
+    const std::vector<char> Zeros(std::size_t{1} << 20);
+    for (std::uint64_t Offset = 0; Offset < Size;) {
+        const auto Chunk = static_cast<std::size_t>(std::min<std::uint64_t>(Zeros.size(), Size - Offset));
+        const ssize_t Written = ::pwrite(Fd, Zeros.data(), Chunk, static_cast<off_t>(Offset));
+        if (Written < 0 && errno != EINTR) return errno;
+        Offset += Written > 0 ? static_cast<std::uint64_t>(Written) : 0;
+    }
+    return 0;
+}
+
 bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uint64_t Size) {
     CloseFile();
     FFileName = FileName;
@@ -147,12 +176,15 @@ bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uin
     FErrorCode = 0;
     FErrorText.clear();
     FViewSize = FMaxViewSize = MaxViewBytes;
+    FMappingFault = false;
+    GuardMappingFaults();
 
     const bool Create = Mode == omCreate;
     const bool Writable = Create || Mode == omUpdate;
     FMapAccess = Writable ? TViewAccess::Write : TViewAccess::Read;
     // O_NONBLOCK: a FIFO named as an image must fail the regular-file test below, not hang the open.
     const int Flags = Create ? O_RDWR | O_CREAT | O_TRUNC : (Writable ? O_RDWR : O_RDONLY) | O_NONBLOCK;
+    const bool Existed = Create && ::access(FileName.c_str(), F_OK) == 0;
     if (const int Error = FFileHandle.Open(FileName, Flags); Error != 0)
         return SystemError(Error);
 
@@ -167,15 +199,21 @@ bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uin
     if (FFileSize < FViewSize)
         FViewSize = FMaxViewSize = static_cast<std::uint32_t>(FFileSize);
 
-    // The file gets its final size before anything is mapped: touching mapped bytes beyond the end of
-    // a file raises SIGBUS. ftruncate also zero-fills the new file (sparsely).
+    // The file gets its final size, and its blocks, before anything is mapped: touching mapped bytes
+    // beyond the end of a file, or a page the disk has no room for, raises SIGBUS. ftruncate
+    // zero-fills the new file; the reservation makes a full disk fail here.
     if (Create) {
         if (Size > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
             CloseFile();
             return SystemError(EFBIG);
         }
-        if (::ftruncate(FFileHandle.Get(), static_cast<off_t>(Size)) != 0) {
-            const int Error = errno;
+        const int Fd = FFileHandle.Get();
+        int Error = ::ftruncate(Fd, static_cast<off_t>(Size)) == 0 ? 0 : errno;
+        if (Error == 0) Error = ReserveSpace(Fd, Size);
+        if (Error != 0) {
+            // Whatever was claimed goes back, so the rest of the run (its log) still finds room; a file
+            // this call brought into being goes with it.
+            [[maybe_unused]] const int Ignored = Existed ? ::ftruncate(Fd, 0) : ::unlink(FileName.c_str());
             CloseFile();
             return SystemError(Error);
         }
@@ -195,6 +233,7 @@ bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uin
 }
 
 void TMapByte::CloseFile() {
+    NoteViewFaults();
     FView.Unmap();
     FMapHandle = false;
     FFileHandle.Close();
@@ -219,11 +258,13 @@ bool TMapByte::MapPosition() {
         FViewSize = Rest >= FMaxViewSize ? FMaxViewSize : static_cast<std::uint32_t>(Rest);
         // The requested bytes must lie wholly inside the new view, or callers would read past it.
         if (Lead + FMinBytes > FViewSize) {
+            NoteViewFaults();
             FView.Unmap();
             return OwnError(std::string(Rest < Lead + FMinBytes ? RestTooSmallText : LineTooLongText));
         }
         if (!FMapHandle)
             return false;
+        NoteViewFaults();
         const int Error = FView.Map(FFileHandle.Get(), FViewOffset, FViewSize, FMapAccess == TViewAccess::Write);
         if (Error != 0)
             return SystemError(Error);
@@ -246,8 +287,9 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
     SetMSBFirst(MSBFirst);
     FMode = Mode;
     FLineSize = 0;
+    FSizeMismatch.clear();
 
-    const int CellSize = GridCellBytes(CellType);
+    const int CellSize = CellBytes(CellType);
     if (CellSize == 0) {
         CloseFile();
         return OwnError(std::string(BitCellsText));
@@ -268,6 +310,9 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
         return false;
 
     if (FFileSize / Bytes != FCellCount) {
+        FSizeMismatch = "cell file holds " + std::to_string(FFileSize) + " bytes, header describes " +
+                        (Overflow ? "more than " + std::to_string(std::numeric_limits<std::uint64_t>::max())
+                                  : std::to_string(Size));
         // A file whose size does not match its geometry is read as one row of all its whole cells.
         const std::uint64_t Cells = FFileSize / Bytes;
         if (Cells * Bytes > FMaxViewSize) {
@@ -331,7 +376,7 @@ unsigned char* TMMapFile2::CellAddress(std::int64_t Col, std::int64_t Row, std::
         return nullptr;
     if (!GoToRow(Row, Band))
         return nullptr;
-    const auto CellSize = static_cast<std::uint64_t>(GridCellBytes(FCellType));
+    const auto CellSize = static_cast<std::uint64_t>(CellBytes(FCellType));
     return FData + CellSize * (std::uint64_t{Band} * FColumns + static_cast<std::uint64_t>(Col));
 }
 

@@ -9,6 +9,7 @@
 // code and a message in the object (FErrorCode: 0 none, 1 the program's own error, otherwise errno).
 
 #include "text/mapped_file.hpp"
+#include "text/types.hpp"
 
 #include <array>
 #include <cstdint>
@@ -24,13 +25,6 @@ enum : std::uint8_t {
     omCreate = 1, // a new file of the computed size, all zero bytes; an existing file is truncated
     omUpdate = 2,
 };
-
-// ER Mapper's unsigned 32-bit cells. The shared cell type table has no code for them, so the raster
-// layer adds one after its last code; GridCellBytes knows its width.
-constexpr std::uint8_t ctUnsigned32 = 11;
-
-// Bytes per cell of a cell type as the raster layer stores it (0 for bit cells).
-int GridCellBytes(std::uint8_t CellType);
 
 enum class TViewAccess { Read, Write };
 
@@ -58,6 +52,16 @@ public:
     std::uint8_t Mode() const { return FMode; }
     std::uint64_t FileSize() const { return FFileSize; }
     bool IsFileOpen() const { return static_cast<bool>(FFileHandle); }
+    // True once a page of this file's mapping could not be backed by the file (cut short beneath the
+    // mapping, or no room on the disk): cells read there were zeros and cells written there are lost.
+    bool MappingFaulted();
+
+protected:
+    // Claims the disk space of a created file of Size bytes, so that a full disk fails here and not as
+    // a fault on a mapped page later. Returns 0 or an errno value.
+    int ReserveSpace(int Fd, std::uint64_t Size);
+    // The file system's own reservation (fallocate); EOPNOTSUPP where it has none.
+    virtual int AllocateSpace(int Fd, std::uint64_t Size);
 
 protected:
     // The one pair through which failures are recorded; both return false for "return Fail...".
@@ -82,9 +86,11 @@ protected:
     std::string FFileName;
     std::uint64_t FPosition = 0;              // requested byte position
     unsigned char* FData = nullptr;           // the byte at FPosition after a successful MapPosition
+    bool FMappingFault = false;               // a page of an earlier or the current view faulted
 
 private:
     void InvalidateRows() { FFirstRow = 0, FEndRow = -1; }
+    void NoteViewFaults(); // before the view goes away
 };
 
 using TQuad = std::array<float, 4>; // top-left, bottom-left, bottom-right, top-right
@@ -122,6 +128,9 @@ public:
     // while this object is in use: null when this grid is not a cell file opened for reading or cannot
     // be opened again. A raster whose cells are not the plain grid of its file must return null.
     virtual std::unique_ptr<TMMapFile2> OpenReadView() const;
+    // "cell file holds N bytes, header describes M" when an existing file's size does not match the
+    // geometry it was opened with (and it is read as one row); empty otherwise.
+    const std::string& SizeMismatchText() const { return FSizeMismatch; }
 
     std::uint32_t GridColumns() const { return FColumns; }
     std::uint32_t GridRows() const { return FRows; }
@@ -139,6 +148,7 @@ protected:
     bool FNativeOrder = true;       // true: multi-byte cells are least significant byte first
     std::uint64_t FLineSize = 0;    // bytes per row: cell bytes x FColumns x FBands
     unsigned char* FRowBase = nullptr; // address of row FFirstRow inside the view
+    std::string FSizeMismatch;
 };
 
 } // namespace vortane

@@ -6,11 +6,14 @@
 #include "text/types.hpp"
 
 #include <array>
+#include <cerrno>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace vortane {
 
@@ -21,6 +24,8 @@ constexpr std::string_view WriteErrorPrefix = "Open map write error=";
 constexpr std::string_view ReadErrorPrefix = "Open Map Read Error=";
 constexpr std::string_view SameFileText = "The header is its own cell file";
 constexpr std::string_view BadSizeText = "Raster size out of range";
+constexpr std::string_view LostCellsText =
+    "cells were lost: the disk had no room for a page, or the cell file was cut short during the run";
 
 // Counts a header may hold: never negative, and no more bands than any image has (a header that
 // claims billions of bands is corrupt, and writing its band list would exhaust memory).
@@ -131,8 +136,17 @@ void TDataSetRoot2::MapToCell(double X, double Y, double& Col, double& Row) {
     Row = (GetOriginY() - Y) / GetCellSizeY();
 }
 
+bool TDataSetRoot2::Finish() {
+    if (FMode != omCreate || !MappingFaulted())
+        return true;
+    FErrorCode = EIO;
+    FErrorText = FFileName + ": " + std::string(LostCellsText);
+    return false;
+}
+
 TGCPList* TDataSetRoot2::GetControlPoints() { return FControlPoints.get(); }
 void TDataSetRoot2::SetControlPoints(std::unique_ptr<TGCPList> List) { FControlPoints = std::move(List); }
+std::vector<std::string> TDataSetRoot2::ImageFiles() const { return {FFileName}; }
 
 // ---------------------------------------------------------------------------------------------------
 // THeader
@@ -191,10 +205,25 @@ bool THeader::ReadHeaderLines(const std::string& FileName, std::string_view Firs
 
 THeadMap2::THeadMap2(std::unique_ptr<THeader> Header) : FHeader(std::move(Header)) {}
 
-// A created image is complete only now: its header describes the last georeferencing set.
+// A created image is complete only now (unless Finish came first): its header describes the last
+// georeferencing set.
 THeadMap2::~THeadMap2() {
-    if (FMode == omCreate && FHeader && IsFileOpen())
-        FHeader->WriteHeader(FHeader->FFileName);
+    if (!FFinished)
+        THeadMap2::Finish();
+}
+
+bool THeadMap2::Finish() {
+    if (FFinished || FMode != omCreate || !FHeader || !IsFileOpen())
+        return true;
+    FFinished = true;
+    if (!TDataSetRoot2::Finish())
+        return false;
+    errno = 0;
+    if (FHeader->WriteHeader(FHeader->FFileName))
+        return true;
+    FErrorCode = errno != 0 ? errno : EIO;
+    FErrorText = "Cannot write " + FHeader->FFileName + ": " + std::generic_category().message(FErrorCode);
+    return false;
 }
 
 void THeadMap2::SetCellAndHeaderNames(const std::string& FileName, const std::string& HeaderExtension) {
@@ -230,7 +259,8 @@ bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_
         OwnError(std::string(BadSizeText));
     else if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
-    else if (OpenGrid(FFileName, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
+    else if (HeaderPlaceWritable() &&
+             OpenGrid(FFileName, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
                       FHeader->FCellType, static_cast<std::uint32_t>(Bands), omCreate, false))
         return true;
     return PrefixErrorText(WriteErrorPrefix);
@@ -259,6 +289,27 @@ bool THeadMap2::HeaderIsCellFile() const {
         return true;
     std::error_code LinkError; // also set when either file does not exist
     return fs::equivalent(FFileName, FHeader->FFileName, LinkError) && !LinkError;
+}
+
+// The header is written only when the image is complete; a place it cannot be written to (a folder, a
+// pipe, a link into a missing folder) is refused before any cell is created or computed.
+bool THeadMap2::HeaderPlaceWritable() {
+    namespace fs = std::filesystem;
+    fs::path Name(FHeader->FFileName);
+    std::error_code Error;
+    for (int Links = 0; Links < 40 && fs::is_symlink(Name, Error); ++Links) {
+        const fs::path Target = fs::read_symlink(Name, Error);
+        Name = Target.is_absolute() ? Target : Name.parent_path() / Target;
+    }
+    struct stat Status {};
+    if (::stat(Name.c_str(), &Status) == 0) {
+        if (S_ISDIR(Status.st_mode)) return SystemError(EISDIR);
+        if (!S_ISREG(Status.st_mode)) return OwnError("Not a regular file");
+        return ::access(Name.c_str(), W_OK) == 0 || SystemError(errno);
+    }
+    if (errno != ENOENT) return SystemError(errno);
+    const fs::path Folder = Name.has_parent_path() ? Name.parent_path() : fs::path(".");
+    return ::access(Folder.c_str(), W_OK) == 0 || SystemError(errno);
 }
 
 // "<Prefix><code> <text>": the failing step's code with its system or own text.
@@ -311,5 +362,12 @@ void THeadMap2::SetGeoreference(const std::string& Spheroid, const std::string& 
 
 TGCPList* THeadMap2::GetControlPoints() { return FHeader->FControlPoints.get(); }
 void THeadMap2::SetControlPoints(std::unique_ptr<TGCPList> List) { FHeader->FControlPoints = std::move(List); }
+
+std::vector<std::string> THeadMap2::ImageFiles() const {
+    std::vector<std::string> Files{FFileName};
+    if (FHeader && FHeader->FFileName != FFileName)
+        Files.push_back(FHeader->FFileName);
+    return Files;
+}
 
 } // namespace vortane

@@ -16,6 +16,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortane {
 
@@ -93,6 +94,13 @@ public:
     virtual void MapToCell(double X, double Y, double& Col, double& Row);
     virtual TGCPList* GetControlPoints();        // may be null
     virtual void SetControlPoints(std::unique_ptr<TGCPList> List);
+    // Every file of this image under the name last given to SetFileName: the image or cell file,
+    // and its header or world files. An output of that name writes or replaces each of them.
+    virtual std::vector<std::string> ImageFiles() const;
+    // Completes a created image (a header format writes its header here, or at the latest when the
+    // raster is destroyed). False, with the reason in the error text, when a cell or the header did
+    // not reach the disk; the image is then incomplete.
+    virtual bool Finish();
 
 protected:
     std::unique_ptr<TGCPList> FControlPoints;
@@ -201,6 +209,9 @@ public:
                          double Northing) override;
     TGCPList* GetControlPoints() override;
     void SetControlPoints(std::unique_ptr<TGCPList> List) override;
+    std::vector<std::string> ImageFiles() const override; // the cell file and the header
+    // Writes the header of a created image, once; no header when its cells were lost.
+    bool Finish() override;
 
     THeader* Header() const { return FHeader.get(); }
 
@@ -215,7 +226,10 @@ private:
     bool CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands);
     bool OpenExistingCells(std::uint8_t Mode);
     bool HeaderIsCellFile() const;
+    bool HeaderPlaceWritable();
     bool PrefixErrorText(std::string_view Prefix);
+
+    bool FFinished = false;
 };
 
 } // namespace vortane

@@ -2,7 +2,7 @@
 
 #include "cli/cli_app.hpp"
 #include "cli/info_command.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 #include "support/temp_dir.hpp"
 
@@ -111,7 +111,7 @@ TEST_F(InfoCommand, ImagesThatCannotBeOpenedExitWithStatusOneAndTheErrorText)
         std::string Err;
     } Cases[] = {
         {Path("missing.ers"), "No file: " + Path("missing.ers") + "\n"},
-        {WriteFile("short.ers", "DAT"), "No data available\n"},
+        {WriteFile("short.ers", "DAT"), "Cannot open " + Path("short.ers") + ": No data available\n"},
         {WriteFile("garbage.xyz", "\x01\x02\x03\x04\x05\x06\x07\x08\x09"),
          "Unknown file type: " + Path("garbage.xyz") + "\n"},
         {Dir().string(), "No file: " + Dir().string() + "\n"},

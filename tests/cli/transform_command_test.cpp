@@ -178,5 +178,25 @@ TEST(TransformLines, BothEndsMayNameTheSameSystemWithOwnSpheroidsAndUnits) {
     }
 }
 
+TEST(TransformCommand, PositionsOutsideASystemsDomainAreRejectedLines) {
+    // Far outside its domain a conversion gives plausible numbers or zeros instead of failing.
+    const struct {
+        TTransformOptions Ends;
+        std::string Line;
+    } Cases[] = {
+        {Ends("WE", "WGS84", "NUTM34", "WE", "WGS84", DecimalDegrees),
+         "500000 -9999999999"},                                                  // latitude -90018
+        {Ends("WE", "WGS84", DecimalDegrees, "WE", "WGS84", "NUTM34"), "180 0"}, // easting 85 599 607
+        {Ends("WE", "WGS84", "NUTM34", "WE", "WGS84", "NUTM34"), "1e300 0"},     // a fault given as zeros
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Line);
+        const TCliRun Run = Transform(Case.Ends, Case.Line + "\n");
+        EXPECT_EQ(Run.ExitCode, 1);
+        EXPECT_EQ(Run.Out, "\n");
+        EXPECT_EQ(Run.Err.rfind("line 1: the position ", 0), 0u) << Run.Err;
+    }
+}
+
 } // namespace
 } // namespace vortane

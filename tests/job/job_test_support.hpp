@@ -6,7 +6,7 @@
 #include "crs/datum.hpp"
 #include "crs/projection.hpp"
 #include "crs/spheroid.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"
 #include "raster/raster.hpp"
@@ -85,6 +85,7 @@ public:
         EndMessage = Message;
         FEnded.notify_all();
     }
+    void ReportFailure(const std::string& Reason) override { Failures.push_back(Reason); }
     void WaitForEnd() {
         std::unique_lock Lock(FMutex);
         FEnded.wait(Lock, [this] { return EndEvents > 0; });
@@ -92,6 +93,7 @@ public:
 
     std::vector<TProgressView> Views;
     std::function<void()> OnProgress;
+    std::vector<std::string> Failures;
     int EndEvents = 0;
     std::string EndMessage;
 

@@ -170,5 +170,60 @@ TEST_F(JobFailure, AReportThatCannotBeWrittenEndsTheListRunCleanly) {
     EXPECT_FALSE(std::filesystem::exists(Path("missing_folder")));
 }
 
+// Failures the user must hear of: the status names the kind, the observer the file and the reason.
+TEST_F(JobFailure, AnOutputThatCannotBeCompletedFailsTheFileWithItsReason) {
+    // Taken from the header's place while the cells are computed: the header cannot be written.
+    Observer.OnProgress = [this] { std::filesystem::create_directory(Path("late.ers")); };
+    EXPECT_EQ(RunJob(In, Path("late.ers"), Options(10)), "WriteError 21");
+    const std::string Reason = "Cannot write " + Path("late.ers") + ": Is a directory";
+    EXPECT_EQ(Observer.Failures, std::vector<std::string>{Reason});
+    EXPECT_EQ(LogMessages(Path("late.log")).back(),
+              " Output file " + Path("late.ers") + " write error WriteError 21: " + Reason);
+
+    Observer.OnProgress = nullptr;
+    const struct {
+        std::string Out, Message, Reason;
+    } AtCreation[] = {
+        {Path("missing/out.ers"), "OpenError 2",
+         "Cannot create " + Path("missing/out.ers") + ": No such file or directory"},
+        {Path("out.xyz"), "OpenError 0",
+         "Cannot create " + Path("out.xyz") + ": No image format writes the extension \".xyz\""},
+    };
+    for (const auto& Case : AtCreation) {
+        SCOPED_TRACE(Case.Out);
+        Observer.Failures.clear();
+        Observer.EndEvents = 0;
+        EXPECT_EQ(RunJob(In, Case.Out, Options(10)), Case.Message);
+        EXPECT_EQ(Observer.Failures, std::vector<std::string>{Case.Reason});
+    }
+}
+
+TEST_F(JobFailure, AnInputWhoseCellFileIsShortStopsWithTheSizes) {
+    test::WriteText(Path("in"), std::string(20, '\0')); // 5 of the 12 float cells the header describes
+    const std::string Mismatch = "cell file holds 20 bytes, header describes 48";
+    EXPECT_EQ(RunJob(In, Path("out.ers"), Options(10)), Mismatch);
+    EXPECT_EQ(Observer.Failures, std::vector<std::string>{In + ": " + Mismatch});
+    EXPECT_EQ(LogMessages(Path("out.log")).back(), " Input file " + In + " open error " + Mismatch);
+    EXPECT_FALSE(std::filesystem::exists(Path("out.ers")));
+}
+
+TEST_F(JobFailure, AListCountsItsFailedEntriesAndAGridOfOneRowSaysNothingWasComputed) {
+    WriteText(Path("list.txt"), "in.ers 0 0 0 0\nmissing.ers 0 0 0 0\nin.ers 0 0 0 0\n");
+    TJobOptions List = Options(10);
+    List.List = true;
+    std::filesystem::create_directory(Path("outputs"));
+    TMyThread Worker(Path("list.txt"), Path("outputs/out.ers"), List, Selection, Observer);
+    Worker.Run();
+    EXPECT_EQ(Worker.Message(), "Successful Finish"); // the last entry's
+    EXPECT_EQ(Worker.ListedFiles(), 3);
+    EXPECT_EQ(Worker.FailedFiles(), 1);
+
+    Observer.EndEvents = 0;
+    EXPECT_EQ(RunJob(In, Path("row.ers"), Options(1000)), "Output file with rows=0");
+    EXPECT_EQ(Observer.Failures.back(), "No cells computed for " + Path("row.ers") +
+                                            ": at this step the output has a single row; its header was "
+                                            "written, no other file was changed");
+}
+
 } // namespace
 } // namespace vortane::test

@@ -1,6 +1,6 @@
 #include "raster/raster.hpp"
 
-#include "raster/ers_map.hpp"
+#include "raster/ers/ers_map.hpp"
 #include "raster/header_text.hpp"
 #include "support/calendar_time.hpp"
 #include "support/temp_dir.hpp"
@@ -124,19 +124,6 @@ TEST(HeaderNumbers, ThreeDecimalsWhenTheyReadBackOtherwiseAsManyAsNeeded) {
 TEST(HeaderText, LastUpdatedUsesEnglishNamesAndAlwaysSaysGMT) {
     const std::tm Sunday = test::CalendarTime(2026, 12, 6, 9, 7, 35);
     EXPECT_EQ(LastUpdatedText(Sunday), "Sun Dec 06 09:07:35 GMT 2026");
-}
-
-TEST(HeaderText, CellTypeNamesReadBothSharedAndErMapperForms) {
-    const std::vector<std::pair<std::string, std::uint8_t>> Cases = {
-        {"UNSIGNED8BITINTEGER", ctUnsigned8}, {"SIGNED32BITSINGLE", ctFloat32}, {"IEEE4BYTEREAL", ctFloat32},
-        {"IEEE8BYTEREAL", ctFloat64},         {"UNSIGNED32BITINTEGER", ctUnsigned32},
-        {"SIGNED16BITINTEGER", ctSigned16},   {"COMPLEX", ctUnknown},       {"", ctUnknown},
-    };
-    for (const auto& [Name, Code] : Cases)
-        EXPECT_EQ(CellTypeFromHeader(Name), Code) << Name;
-    EXPECT_EQ(CellTypeHeaderName(ctFloat32), "IEEE4ByteReal");
-    EXPECT_EQ(CellTypeHeaderName(ctUnsigned16), "UNSIGNED16BITINTEGER");
-    EXPECT_EQ(CellTypeHeaderName(ctUnknown), "");
 }
 
 class WorldFileTest : public test::TTempDirTest {};

@@ -1,11 +1,11 @@
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 
-#include "raster/ers_map.hpp"
+#include "raster/format_registry.hpp"
 #include "raster/raster.hpp"
 #include "text/types.hpp"
 
-#include <array>
 #include <cmath>
+#include <filesystem>
 
 namespace vortane {
 
@@ -14,43 +14,12 @@ namespace {
 // Cell coordinates beyond this cannot address a cell and would overflow the integer conversion.
 constexpr double MaxCellCoordinate = 9.0e15;
 
-// Format names by file type code. Codes without a class of their own (GIF, DCR, BIT) are read and
-// written as ortho data sets.
-constexpr std::array<const char*, 13> Formats = {
-    "ER Mapper",      // ftErs
-    "Ortho data set", // ftOsd
-    "TIFF",           // ftTif
-    "Ortho data set", // ftGif
-    "BMP",            // ftBmp
-    "DTM",            // ftDtm
-    "NOG",            // ftNog
-    "JPEG",           // ftJpg
-    "VEG",            // ftVeg
-    "ECW",            // ftEcw
-    "Ortho data set", // ftDcr
-    "RSW",            // ftRsw
-    "Ortho data set", // ftBit
-};
-
-// The raster class that handles a file type code; null while that format is not part of this build.
-std::unique_ptr<TDataSetRoot2> CreateRaster(int FileType)
-{
-    switch (FileType) {
-    case ftErs:
-        return std::make_unique<TErsMap2>();
-    default:
-        return nullptr;
-    }
+std::string NoWriterText(const std::string& Extension) {
+    return Extension.empty() ? "The name has no extension to choose an image format by"
+                             : "No image format writes the extension \"" + Extension + "\"";
 }
 
 } // namespace
-
-std::string FormatName(int FileType)
-{
-    if (FileType < 0 || FileType >= static_cast<int>(Formats.size()))
-        return "unknown";
-    return Formats[static_cast<std::size_t>(FileType)];
-}
 
 TDataSet2::TDataSet2() = default;
 TDataSet2::~TDataSet2() = default;
@@ -76,14 +45,21 @@ bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int
     const int FileType = Mode == omCreate ? FileTypeByExt(FileName) : FileTypeByContent(FileName);
     if (FileType == ftMissing)
         return Fail("No file: " + FileName);
+    if (FileType == ftUnknown && Mode == omCreate)
+        return Fail(NoWriterText(std::filesystem::path(FileName).extension().string()));
     if (FileType == ftUnknown)
         return Fail(FileTypeError.empty() ? "Unknown file type: " + FileName : FileTypeError);
 
-    // Codes without a class of their own fall to the ortho data set.
-    FFileType = FileType < static_cast<int>(Formats.size()) ? FileType : static_cast<int>(ftOsd);
-    FRaster = CreateRaster(FFileType);
-    if (!FRaster)
-        return Fail(FormatName(FFileType) + " images are not supported by this build: " + FileName);
+    // Codes without a record of their own fall to the ortho data set.
+    const TImageFormat* Format = FindFormat(FileType);
+    if (!Format)
+        Format = FindFormat(ftOsd);
+    FFileType = Format->Code;
+    if (Format->Access == TFormatAccess::None)
+        return Fail(std::string(Format->Name) + " images are not supported by this build: " + FileName);
+    if (Mode != omRead && Format->Access != TFormatAccess::ReadWrite)
+        return Fail(std::string(Format->Name) + " images cannot be written by this build: " + FileName);
+    FRaster = Format->Create();
     return FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode);
 }
 
@@ -136,6 +112,8 @@ void TDataSet2::SetGeoreference(const std::string& Spheroid, const std::string& 
         FRaster->SetGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
                                  Northing);
 }
+
+bool TDataSet2::Finish() { return !FRaster || FRaster->Finish(); }
 
 int TDataSet2::GetErrorCode() const { return FRaster ? FRaster->ErrorCode() : 0; }
 

@@ -3,7 +3,7 @@
 // when reading and from the name's extension when creating. The data set owns its raster; releasing
 // the data set releases the raster, which is when a created header-format image gets its header.
 
-#include "text/types.hpp" // the file type codes
+#include "raster/format_registry.hpp" // the file type codes
 
 #include <cstdint>
 #include <memory>
@@ -12,9 +12,6 @@
 namespace vortane {
 
 class TDataSetRoot2;
-
-// Readable name of the image format that handles a file type code ("ER Mapper", "TIFF", ...).
-std::string FormatName(int FileType);
 
 class TDataSet2 {
 public:
@@ -48,6 +45,9 @@ public:
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing);
+    // Completes a created image (its header, for header formats); false, with the reason in the error
+    // text, when it is incomplete. True without a raster.
+    bool Finish();
     // The raster's error code (0 none, 1 own error, otherwise errno); 0 without a raster.
     int GetErrorCode() const;
     std::string GetErrorText() const;

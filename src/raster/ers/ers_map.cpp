@@ -1,4 +1,4 @@
-#include "raster/ers_map.hpp"
+#include "raster/ers/ers_map.hpp"
 
 #include "raster/header_text.hpp"
 #include "text/strings.hpp"

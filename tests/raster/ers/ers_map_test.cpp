@@ -1,4 +1,4 @@
-#include "raster/ers_map.hpp"
+#include "raster/ers/ers_map.hpp"
 
 #include "support/calendar_time.hpp"
 #include "support/temp_dir.hpp"

@@ -1,0 +1,114 @@
+// The contract every writable format keeps: an image created through the data set, with known cells
+// and georeferencing, reads back the same after release, is found again by its content and by its
+// extension alike, and writes exactly the files the registry names for it.
+
+#include "raster/data_set.hpp"
+#include "raster/format_registry.hpp"
+#include "raster/raster.hpp"
+#include "support/temp_dir.hpp"
+#include "text/types.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <set>
+
+namespace vortane {
+namespace {
+
+// What a writable format keeps of a float image it is given. A new writable format adds one line.
+struct TWritableFormat {
+    int Code;
+    std::uint8_t ReadCellType;    // the cell type it reads back
+    std::int32_t ReadColumns = 0; // 0: the columns written
+    std::int32_t ReadRows = 0;    // 0: the rows written
+    bool KeepsSystemTexts = true; // stores spheroid, datum and projection
+};
+
+const std::vector<TWritableFormat> WritableFormats = {
+    {ftErs, ctFloat32},
+};
+
+constexpr std::int32_t Columns = 5;
+constexpr std::int32_t Rows = 4;
+constexpr double CellSize = 2.5;
+constexpr double West = 500000.0; // single floats hold these exactly, as some formats store them
+constexpr double North = 4500000.0;
+
+// Integers that fit every cell type a format may store, negative ones included.
+float CellValue(std::int32_t Col, std::int32_t Row) {
+    return static_cast<float>(10 * Row + Col - 7);
+}
+
+class FormatConformance : public test::TTempDirTest, public testing::WithParamInterface<TWritableFormat> {
+protected:
+    std::set<std::string> FilesInDir() const {
+        std::set<std::string> Files;
+        for (const auto& Entry : std::filesystem::directory_iterator(Dir()))
+            Files.insert(Entry.path().string());
+        return Files;
+    }
+};
+
+TEST(FormatConformanceList, NamesEveryWritableFormat) {
+    for (const TImageFormat& Format : ImageFormats()) {
+        const bool Listed =
+            std::any_of(WritableFormats.begin(), WritableFormats.end(),
+                        [&](const TWritableFormat& Entry) { return Entry.Code == Format.Code; });
+        EXPECT_EQ(Listed, Format.Access == TFormatAccess::ReadWrite) << Format.Name;
+    }
+}
+
+TEST_P(FormatConformance, WritesReopensAndReadsBack) {
+    const TWritableFormat& Expected = GetParam();
+    const TImageFormat& Format = *FindFormat(Expected.Code);
+    const std::string Name = Path("image" + std::string(Format.Extensions[0]));
+    {
+        TDataSet2 Output;
+        ASSERT_TRUE(Output.Open(Name, Columns, Rows, ctFloat32, 1, omCreate)) << Output.GetErrorText();
+        for (std::int32_t Row = 0; Row < Rows; ++Row)
+            for (std::int32_t Col = 0; Col < Columns; ++Col)
+                ASSERT_TRUE(Output.Raster()->WriteCell(Col, Row, 0, CellValue(Col, Row)));
+        Output.SetGeoreference("WE", "WGS84", "TM34", CellSize, CellSize, 0, 0, West, North);
+    }
+    const std::vector<std::string> Written = OutputFilesOf(Name);
+    EXPECT_EQ(FilesInDir(), std::set<std::string>(Written.begin(), Written.end()));
+    EXPECT_EQ(FileTypeByContent(Name), Format.Code);
+    EXPECT_EQ(FileTypeByExt(Name), Format.Code);
+
+    TDataSet2 Input;
+    ASSERT_TRUE(Input.Open(Name, 0, 0, ctUnsigned8, 1, omRead)) << Input.GetErrorText();
+    EXPECT_EQ(Input.GetFileType(), Format.Code);
+    EXPECT_EQ(Input.GetColumns(), Expected.ReadColumns ? Expected.ReadColumns : Columns);
+    EXPECT_EQ(Input.GetRows(), Expected.ReadRows ? Expected.ReadRows : Rows);
+    EXPECT_EQ(Input.GetBands(), 1);
+    EXPECT_EQ(Input.GetCellType(), Expected.ReadCellType);
+    EXPECT_EQ(Input.GetCellSizeX(), CellSize);
+    EXPECT_EQ(Input.GetCellSizeY(), CellSize);
+    EXPECT_EQ(Input.GetOriginX(), West);
+    EXPECT_EQ(Input.GetOriginY(), North);
+    for (std::int32_t Row = 0; Row < Rows; ++Row)
+        for (std::int32_t Col = 0; Col < Columns; ++Col) {
+            float Value = 0;
+            ASSERT_TRUE(Input.Raster()->ReadCell(Col, Row, 0, Value)) << Col << ", " << Row;
+            EXPECT_EQ(Value, CellValue(Col, Row)) << Col << ", " << Row;
+        }
+    if (Expected.KeepsSystemTexts) {
+        std::string Spheroid, Datum, Projection;
+        Input.GetSpheroid(Spheroid);
+        Input.GetDatum(Datum);
+        Input.GetProjection(Projection);
+        EXPECT_NE(Datum.find("WGS84"), std::string::npos) << Datum;
+        EXPECT_NE(Projection.find("TM34"), std::string::npos) << Projection;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Registry, FormatConformance, testing::ValuesIn(WritableFormats),
+                         [](const testing::TestParamInfo<TWritableFormat>& Info) {
+                             std::string Name(FindFormat(Info.param.Code)->Extensions[0].substr(1));
+                             return "ext_" + Name;
+                         });
+
+} // namespace
+} // namespace vortane
