@@ -3,7 +3,7 @@
 #include "cli_runner.hpp"
 
 #include "cli/warp_command.hpp"
-#include "job/data_set.hpp"
+#include "raster/data_set.hpp"
 #include "job/sample_image.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "support/temp_dir.hpp"
