@@ -1,18 +1,17 @@
 #include "raster/format_registry.hpp"
 
+#include "raster/dtm/dtm_map.hpp"
 #include "raster/ers/ers_map.hpp"
+#include "raster/file_start.hpp"
 #include "raster/osd/osd_map.hpp"
 #include "raster/raster.hpp"
-#include "text/mapped_file.hpp"
 #include "text/strings.hpp"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vortane {
 
@@ -68,7 +67,7 @@ constexpr std::array<TImageFormat, 13> Formats = {{
     {ftTif, "TIFF",           "TIF", {".tif", ".tiff"},  {Letters("MM"), Letters("II")},  false, NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftGif, "Ortho data set", "GIF", {".gif"},           {Letters("GIF8")},               false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
     {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, NotBuilt,  nullptr,        ImageAndWorldFiles},
-    {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, ReadWrite, Make<TDtmMap2>, FilesOf<TDtmMap2>},
     {ftNog, "NOG",            "001", {".001"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
@@ -92,28 +91,12 @@ bool FormatMatches(const TImageFormat& Format, std::string_view Head) {
                        [&](const TSignature& Signature) { return SignatureMatches(Signature, Head); });
 }
 
-// Reads exactly Count bytes; 0 or the errno value (ENODATA when the file is shorter).
-int ReadExactly(int Fd, char* Buffer, std::size_t Count) {
-    std::size_t Done = 0;
-    while (Done < Count) {
-        const ssize_t Got = ::read(Fd, Buffer + Done, Count - Done);
-        if (Got < 0 && errno == EINTR) continue;
-        if (Got < 0) return errno;
-        if (Got == 0) return ENODATA;
-        Done += static_cast<std::size_t>(Got);
-    }
-    return 0;
-}
-
+// The first SignatureLength bytes; 0 or the errno value (ENODATA when the file is shorter).
 int ReadHead(const std::string& FileName, std::string& Head) {
-    TFileDescriptor File;
-    // O_NONBLOCK: a FIFO or device named as an image must not block the program.
-    if (const int Error = File.Open(FileName, O_RDONLY | O_NONBLOCK); Error != 0) return Error;
-    struct stat Status {};
-    if (::fstat(File.Get(), &Status) != 0) return errno;
-    if (!S_ISREG(Status.st_mode)) return EINVAL;
-    Head.assign(SignatureLength, '\0');
-    return ReadExactly(File.Get(), Head.data(), SignatureLength);
+    std::uint64_t Size = 0;
+    if (const int Error = ReadFileStart(FileName, SignatureLength, Head, Size); Error != 0)
+        return Error == EISDIR ? EINVAL : Error;
+    return Head.size() < SignatureLength ? ENODATA : 0;
 }
 
 bool FileExists(const std::string& FileName) {

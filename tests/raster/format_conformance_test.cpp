@@ -33,6 +33,7 @@ const std::vector<TWritableFormat> WritableFormats = {
     {ftGif, ctFloat32, 0, 0, true, ftOsd}, // names without a class of their own write ortho data sets
     {ftDcr, ctFloat32, 0, 0, true, ftOsd},
     {ftBit, ctFloat32, 0, 0, true, ftOsd},
+    {ftDtm, ctFloat32, 0, 0, false},
 };
 
 constexpr std::int32_t Columns = 5;
