@@ -144,6 +144,7 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
     };
 
     FReason.clear();
+    FInputViewsFaulted = false;
     if (!OpenInput(InFile)) {
         AddLogLine(" Input file " + InFile + " open error " + FMessage);
         if (!FReason.empty()) ReportFailure(FReason);
@@ -170,10 +171,9 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
             ReportFailure("No cells computed for " + OutFile +
                           ": at this step the output has a single row; " +
                           "its header was written, no other file was changed");
-        } else if (FInput->GetBands() == 3)
-            ColourLoop();
-        else
-            GeneralLoop();
+        } else {
+            Resample();
+        }
     }
     // Completing the output: header formats write their header now.
     if (!FinishFiles(InFile)) {
@@ -196,7 +196,7 @@ bool TMyThread::FinishFiles(const std::string& InFile) {
         FReason = Out.ErrorText();
         return false;
     }
-    if (FInput->Raster()->MappingFaulted()) {
+    if (FInput->Raster()->MappingFaulted() || FInputViewsFaulted) {
         FMessage = "ReadError " + std::to_string(EIO);
         FReason = InFile + ": its cell file was cut short during the run; the cells read there were lost";
         return false;
