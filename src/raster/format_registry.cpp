@@ -3,6 +3,7 @@
 #include "raster/dtm/dtm_map.hpp"
 #include "raster/ers/ers_map.hpp"
 #include "raster/file_start.hpp"
+#include "raster/nog/nog_map.hpp"
 #include "raster/osd/osd_map.hpp"
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
@@ -68,7 +69,7 @@ constexpr std::array<TImageFormat, 13> Formats = {{
     {ftGif, "Ortho data set", "GIF", {".gif"},           {Letters("GIF8")},               false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
     {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, ReadWrite, Make<TDtmMap2>, FilesOf<TDtmMap2>},
-    {ftNog, "NOG",            "001", {".001"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftNog, "NOG",            "001", {".001"},           {},                              true,  ReadWrite, Make<TNogMap2>, FilesOf<TNogMap2>},
     {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  NotBuilt,  nullptr,        ImageAndWorldFiles},

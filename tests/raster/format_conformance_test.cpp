@@ -34,6 +34,7 @@ const std::vector<TWritableFormat> WritableFormats = {
     {ftDcr, ctFloat32, 0, 0, true, ftOsd},
     {ftBit, ctFloat32, 0, 0, true, ftOsd},
     {ftDtm, ctFloat32, 0, 0, false},
+    {ftNog, ctSigned16, 0, 0, false},
 };
 
 constexpr std::int32_t Columns = 5;

@@ -49,6 +49,8 @@ public:
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
     // Writes the header into the first 52 bytes of a created grid.
     bool Finish() override;
+    // The cells follow a header and a cell offset: no plain grid another view could map.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; }
 
 private:
     TDTMHeader& DtmHeader() const;
