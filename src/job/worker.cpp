@@ -96,6 +96,7 @@ void TMyThread::JobBody() {
     if (IsSameFile(LogName, FInName)) {
         // Emptying the log would destroy the input; there is nowhere to log that, so only say it.
         FMessage = "Log file would overwrite the input " + FInName;
+        ReportFailure(FMessage);
         FSelection.Busy = false;
         return;
     }
@@ -108,6 +109,7 @@ void TMyThread::JobBody() {
     if (std::string Problem = SelectionProblem(FSelection, FOptions); !Problem.empty()) {
         FMessage = std::move(Problem);
         AddLogLine(" Job not started: " + FMessage);
+        ReportFailure(FMessage);
         FSelection.Busy = false;
     } else if (FOptions.List) {
         ProcessList();
@@ -127,6 +129,7 @@ bool TMyThread::ProcessFile(const std::string& InFile, const std::string& OutFil
     }
     ReleaseFiles();
     AddLogLine(" Processing file: " + InFile + " failed " + FMessage);
+    ReportFailure(InFile + ": " + FMessage);
     if (!FOptions.List) FSelection.Busy = false;
     return false;
 }
