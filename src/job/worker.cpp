@@ -251,6 +251,12 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FMessage = "Output would overwrite the input file " + Clash;
         return false;
     }
+    // Whatever the format, a pipe among the output's files is refused as inputs are refused.
+    if (const std::string Special = SpecialFileAmongOutputs(FileName); !Special.empty()) {
+        FMessage = "OpenError 1";
+        FReason = "Cannot create " + Special + ": Not a regular file";
+        return false;
+    }
     // Cells are written through a mapping of a file sized in advance; a full disk would only show
     // as a crash in the middle of the run.
     const auto Bytes = GridBytes(Columns, Rows, FInput->GetBands(), FInput->GetCellType());
@@ -276,6 +282,8 @@ bool TMyThread::RowFinished(std::int32_t Row) {
         FMessage = "User Abort";
         return false;
     }
+    // Cells already lost cannot be won back: the rest of the run would only waste time.
+    if (FOutput->Raster()->MappingFaulted()) return false;
     FCurrent = Row;
     ShowProgress();
     return true;

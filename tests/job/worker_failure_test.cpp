@@ -181,6 +181,14 @@ TEST_F(JobFailure, AnOutputThatCannotBeCompletedFailsTheFileWithItsReason) {
     EXPECT_EQ(LogMessages(Path("late.log")).back(),
               " Output file " + Path("late.ers") + " write error WriteError 21: " + Reason);
 
+    // Its cell file cut short beneath the mapping: the cells are lost, the process lives on.
+    Observer.OnProgress = [this] { std::filesystem::resize_file(Path("cut"), 0); };
+    Observer.EndEvents = 0;
+    EXPECT_EQ(RunJob(In, Path("cut.ers"), Options(10)), "WriteError 5");
+    EXPECT_EQ(Observer.Failures.back(), Path("cut") + ": cells were lost: the disk had no room for a page, "
+                                                      "or the cell file was cut short during the run");
+    EXPECT_FALSE(std::filesystem::exists(Path("cut.ers")));
+
     Observer.OnProgress = nullptr;
     const struct {
         std::string Out, Message, Reason;
