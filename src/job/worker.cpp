@@ -149,7 +149,9 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
     FReason.clear();
     FInputViewsFaulted = false;
     if (!OpenInput(InFile)) {
-        AddLogLine(" Input file " + InFile + " open error " + FMessage);
+        // The raster's own reason ("No file: ...", a header that cannot be read) follows the status.
+        const std::string Detail = FInput->GetErrorText();
+        AddLogLine(" Input file " + InFile + " open error " + FMessage + (Detail.empty() ? "" : ": " + Detail));
         if (!FReason.empty()) ReportFailure(FReason);
         return EndFile(false);
     }
@@ -220,6 +222,8 @@ bool TMyThread::OpenInput(const std::string& FileName) {
     FInput = std::make_unique<TDataSet2>();
     if (!FInput->Open(FileName, 0, 0, 1, 1, omRead)) {
         FMessage = "OpenError " + std::to_string(FInput->GetErrorCode());
+        const std::string Text = FInput->GetErrorText();
+        FReason = FileName + ": " + (Text.empty() ? "cannot be opened as an image" : Text);
         return false;
     }
     // Read as one row, the image would come out almost empty (or take ages writing background).

@@ -6,6 +6,7 @@
 #include "raster/nog/nog_map.hpp"
 #include "raster/osd/osd_map.hpp"
 #include "raster/raster.hpp"
+#include "raster/veg/veg_file.hpp"
 #include "text/strings.hpp"
 
 #include <algorithm>
@@ -71,7 +72,7 @@ constexpr std::array<TImageFormat, 13> Formats = {{
     {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, ReadWrite, Make<TDtmMap2>, FilesOf<TDtmMap2>},
     {ftNog, "NOG",            "001", {".001"},           {},                              true,  ReadWrite, Make<TNogMap2>, FilesOf<TNogMap2>},
     {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, NotBuilt,  nullptr,        ImageAndWorldFiles},
-    {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  ReadWrite, Make<TVegFile>, FilesOf<TVegFile>},
     {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
     {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, NotBuilt,  nullptr,        ImageAndWorldFiles},

@@ -35,6 +35,7 @@ const std::vector<TWritableFormat> WritableFormats = {
     {ftBit, ctFloat32, 0, 0, true, ftOsd},
     {ftDtm, ctFloat32, 0, 0, false},
     {ftNog, ctSigned16, 0, 0, false},
+    {ftVeg, ctFloat32, 500, 500, false}, // whole tiles, one tile row and column more than written
 };
 
 constexpr std::int32_t Columns = 5;
