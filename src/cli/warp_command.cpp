@@ -3,9 +3,9 @@
 #include "catalogue/catalogue.hpp"
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
-#include "raster/data_set.hpp"
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"
+#include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"
 #include "text/strings.hpp"
@@ -192,6 +192,20 @@ std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
     return Worker.Message();
 }
 
+// --shard and --resume: parts of a photo list run, meaningless for a single image.
+bool TakeBatchOptions(const TWarpOptions& Options, TJobOptions& Job, std::ostream& Err) {
+    if ((!Options.Shard.empty() || Options.Resume) && !Options.List) {
+        Err << (Options.Resume ? "--resume" : "--shard") << " needs --list\n";
+        return false;
+    }
+    if (!Options.Shard.empty() && !ParseShard(Options.Shard, Job.Shard)) {
+        Err << "--shard \"" << Options.Shard << "\" is not I/N with 1 <= I <= N\n";
+        return false;
+    }
+    Job.Resume = Options.Resume;
+    return true;
+}
+
 } // namespace
 
 std::optional<std::int32_t> ParseBackground(const std::string& Text) {
@@ -232,6 +246,7 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     Job.OnlyHeaders = Options.OnlyHeaders;
     Job.Threads = Options.Threads;
     Job.MaxError = Options.MaxError;
+    if (!TakeBatchOptions(Options, Job, Err)) return ExitUsage;
 
     TCSList Catalogue;
     if (!LoadCatalogueReporting(Catalogue, CatalogueFolder, Err)) return ExitFailure;
@@ -302,6 +317,14 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "largest error measured")
         ->check(CLI::NonNegativeNumber)
         ->type_name("PIXELS");
+    Command
+        ->add_option("--shard", Options->Shard,
+                     "With --list: process entries I, I+N, I+2N, ... only, with the report and log named "
+                     "OUTPUT.shard-I-of-N.txt and .log ('report merge' joins the reports)")
+        ->type_name("I/N");
+    Command->add_flag("--resume", Options->Resume,
+                      "With --list: skip the entries an earlier run of the same list finished (its log says "
+                      "so and the output exists); stopped or cut-short entries are done again");
     Command
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")

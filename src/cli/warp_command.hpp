@@ -27,6 +27,8 @@ struct TWarpOptions {
     int Threads = 0;       // 0: one per processor core
     double MaxError = 0.0; // input pixels; 0: exact mapping
     std::string Settings;  // the desktop program's ini file
+    std::string Shard;     // "I/N": this run takes list entries I, I+N, ...; empty: all of them
+    bool Resume = false;   // skip the list entries an earlier run finished
 };
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context);

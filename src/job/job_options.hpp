@@ -3,6 +3,7 @@
 // selection the window owns and the worker only reads (plus the two flags both threads touch).
 
 #include "crs/units.hpp"
+#include "job/list_batch.hpp"
 
 #include <atomic>
 #include <cstdint>
@@ -23,6 +24,8 @@ struct TJobOptions {
     bool OnlyHeaders = false;    // write the output's header only
     std::int32_t Threads = 0;    // threads computing rows; 0: one per processor core
     double MaxError = 0.0;       // input cells the mapping may be off by; 0: every cell mapped exactly
+    TShard Shard;                // the part of a photo list this run takes; its report and log are its own
+    bool Resume = false; // a list run skips the entries an earlier run finished, keeps their report lines
 };
 
 // The coordinate systems of a run. The catalogue owns the objects; two systems are the same exactly

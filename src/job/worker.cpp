@@ -92,7 +92,7 @@ void TMyThread::AddLogLine(const std::string& Text) {
 }
 
 void TMyThread::JobBody() {
-    const std::string LogName = ChangeFileExt(FOutName, ".log");
+    const std::string LogName = RunFileName(FOutName, FOptions.Shard, ".log");
     if (IsSameFile(LogName, FInName)) {
         // Emptying the log would destroy the input; there is nowhere to log that, so only say it.
         FMessage = "Log file would overwrite the input " + FInName;
@@ -102,7 +102,8 @@ void TMyThread::JobBody() {
     }
     FLog = std::make_unique<TLogFile>();
     FLog->SetName(LogName);
-    FLog->Clear();
+    // A resumed run learns from the log what was finished, and keeps that record for the next resume.
+    if (!FOptions.Resume) FLog->Clear();
     AddLogLine(" Log file created by Vortane program ");
 
     // A run without its coordinate systems would have nothing to compute with; say so at once.
@@ -179,6 +180,8 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         } else {
             Resample();
         }
+        // The finished line follows for a stopped file too; a resumed list must still redo it.
+        if (FMessage == "User Abort") AddLogLine(" Processing file: " + InFile + StoppedSuffix);
     }
     // Completing the output: header formats write their header now.
     if (!FinishFiles(InFile)) {

@@ -5,12 +5,23 @@
 #include "job/output_checks.hpp"
 #include "job/photo_list.hpp"
 
+#include <filesystem>
+#include <map>
+#include <set>
+
 namespace vortane {
 
 namespace {
 
 std::string ProgressLabel(std::int32_t Entry, std::int32_t Count) {
     return "Processing file " + std::to_string(Entry) + " of " + std::to_string(Count);
+}
+
+// An entry's report line; in a shard's report after the line naming its list position.
+bool AppendEntry(const std::string& ReportName, const TShard& Shard, std::int32_t Position,
+                 const std::string& Line) {
+    if (!Shard.Whole() && !AppendReportLine(ReportName, EntryMarkerLine(Position + 1))) return false;
+    return AppendReportLine(ReportName, Line);
 }
 
 } // namespace
@@ -20,7 +31,7 @@ void TMyThread::ProcessList() {
     FSelection.Busy = true;
     FMessage = "Successful Finish";
     FPhotoList = std::make_unique<TdbPhoto>();
-    const std::string ReportName = ChangeFileExt(FOutName, ".txt");
+    const std::string ReportName = RunFileName(FOutName, FOptions.Shard, ".txt");
     if (!FPhotoList->Load(FInName)) {
         FMessage = "Error loading dbphoto file";
         ReportFailure("Cannot read the photo list " + FInName);
@@ -46,8 +57,21 @@ void TMyThread::ProcessList() {
 
 // False when the report cannot be written; the entries done so far keep their lines.
 bool TMyThread::ProcessListEntries(const std::string& ReportName) {
+    const TShard& Shard = FOptions.Shard;
+    // What an earlier run finished, read before this run replaces its report.
+    std::map<std::string, std::string> EarlierLines;
+    std::set<std::string> Finished;
+    if (FOptions.Resume) {
+        EarlierLines = ReportLinesByOutput(ReportName);
+        Finished = FinishedInputs(FLog->GetName());
+    }
     if (!CreateReport(ReportName)) return false;
-    const std::int32_t Count = FPhotoList->Count;
+    if (!Shard.Whole() && !AppendReportLine(ReportName, ShardHeaderLine(Shard, FPhotoList->Count)))
+        return false;
+    std::vector<std::int32_t> Entries; // list positions this run takes
+    for (std::int32_t Position = 0; Position < FPhotoList->Count; ++Position)
+        if (Shard.Takes(Position)) Entries.push_back(Position);
+    const auto Count = static_cast<std::int32_t>(Entries.size());
     std::int32_t Done = 0;
     const auto ListStart = std::chrono::steady_clock::now();
     FStartTime = ListStart;
@@ -61,12 +85,22 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
     for (const std::string& Name : FPhotoList->Names)
         FListInputs.push_back(InFolder + Name);
     FListedFiles = Count;
-    for (std::int32_t Index = 0; Index < Count; ++Index) {
-        const std::string& Name = FPhotoList->Names[static_cast<std::size_t>(Index)];
-        const bool Opened = ProcessFile(InFolder + Name, ListOutputName(OutFolder, Name, FOutExt));
-        if (FMessage != "Successful Finish" && FMessage != "User Abort") ++FFailedFiles;
-        if (Opened && !AppendReportLine(ReportName, ReportLine(Name, FOutExt, FMinX, FMaxY, FMaxX, FMinY)))
-            return false;
+    for (const std::int32_t Position : Entries) {
+        const std::string& Name = FPhotoList->Names[static_cast<std::size_t>(Position)];
+        const std::string InFile = InFolder + Name;
+        const std::string OutFile = ListOutputName(OutFolder, Name, FOutExt);
+        // Finished before: logged as finished (not stopped), its output there and its report line kept.
+        const auto Earlier = EarlierLines.find(ChangeFileExt(Name, FOutExt));
+        std::string Line;
+        if (Finished.contains(InFile) && Earlier != EarlierLines.end() && std::filesystem::exists(OutFile)) {
+            AddLogLine(" Skipped, finished before: " + InFile);
+            Line = Earlier->second;
+        } else {
+            const bool Opened = ProcessFile(InFile, OutFile);
+            if (FMessage != "Successful Finish" && FMessage != "User Abort") ++FFailedFiles;
+            if (Opened) Line = ReportLine(Name, FOutExt, FMinX, FMaxY, FMaxX, FMinY);
+        }
+        if (!Line.empty() && !AppendEntry(ReportName, Shard, Position, Line)) return false;
         ++Done;
         if (StopRequested()) {
             FMessage = "User Abort";
@@ -75,7 +109,7 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
         // Each file showed its own rows; between entries the display shows the list again.
         FStartTime = ListStart;
         FTotal = Count;
-        FCurrent = Index;
+        FCurrent = Done - 1;
         FProgressText = ProgressLabel(Done + 1, Count);
         ShowProgress();
     }

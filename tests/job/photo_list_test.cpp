@@ -108,5 +108,51 @@ TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList) {
     EXPECT_EQ(ReadLines(Path("out/out.txt")).size(), 2u); // first line and the stopped entry
 }
 
+TEST_F(PhotoList, AResumedRunRedoesNothingFinishedAndFinishesTheRest) {
+    std::string List;
+    for (int Image = 1; Image <= 6; ++Image) {
+        const std::string Name = "a" + std::to_string(Image) + ".ers";
+        WriteImage(Name, 4, 3, 1, ctFloat32, 1000, 2000, 10,
+                   [Image](int C, int R, int) { return float(C + R + 10 * Image); });
+        List += Name + "\n";
+    }
+    WriteText(Path("list.txt"), List);
+    std::filesystem::create_directories(Dir() / "fresh");
+    std::filesystem::create_directories(Dir() / "out");
+    TJobOptions Run = Options(10);
+    Run.List = true;
+    ASSERT_EQ(RunJob(Path("list.txt"), Path("fresh/res.ers"), Run), "Successful Finish");
+
+    // Stopped once two images are done: the third is cut short after its first row.
+    Observer.EndEvents = 0;
+    {
+        TMyThread Worker(Path("list.txt"), Path("out/res.ers"), Run, Selection, Observer);
+        Observer.OnProgress = [&] {
+            if (Observer.Views.back().ProcessingText == "Processing file 3 of 6") Worker.RequestStop();
+        };
+        Worker.Run();
+        ASSERT_EQ(Worker.Message(), "User Abort");
+    }
+    ASSERT_NE(ReadText(Path("out/a3")), ReadText(Path("fresh/a3")));
+    Observer.OnProgress = nullptr;
+    Observer.EndEvents = 0;
+    Run.Resume = true;
+    EXPECT_EQ(RunJob(Path("list.txt"), Path("out/res.ers"), Run), "Successful Finish");
+
+    EXPECT_EQ(ReadText(Path("out/res.txt")), ReadText(Path("fresh/res.txt")));
+    for (int Image = 1; Image <= 6; ++Image)
+        for (const std::string& Name : {"a" + std::to_string(Image), "a" + std::to_string(Image) + ".ers"})
+            EXPECT_EQ(ReadText(Path("out/" + Name)), ReadText(Path("fresh/" + Name))) << Name;
+    // The log keeps both runs; the second one only skipped the two finished images.
+    std::vector<std::string> Log = LogMessages(Path("out/res.log"));
+    const auto Resumed = std::find(Log.rbegin(), Log.rend(), " Log file created by Vortane program ").base();
+    const std::vector<std::string> Second(Resumed, Log.end());
+    EXPECT_EQ(std::vector<std::string>(Second.begin(), Second.begin() + 3),
+              (std::vector<std::string>{" Skipped, finished before: " + Path("a1.ers"),
+                                        " Skipped, finished before: " + Path("a2.ers"),
+                                        " Processing file: " + Path("a3.ers")}));
+    EXPECT_EQ(Second.size(), 10u); // two skipped, four processed
+}
+
 } // namespace
 } // namespace vortane::test
