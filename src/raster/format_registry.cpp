@@ -1,6 +1,7 @@
 #include "raster/format_registry.hpp"
 
 #include "raster/ers/ers_map.hpp"
+#include "raster/jpeg/jpeg_map.hpp"
 #include "raster/raster.hpp"
 #include "text/mapped_file.hpp"
 #include "text/strings.hpp"
@@ -76,7 +77,7 @@ constexpr std::array<TImageFormat, 13> Formats = {{
     {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftNog, "NOG",            "001", {".001"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
-    {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, ReadWrite, Make<TJpgMap2>, FilesOf<TJpgMap2>},
     {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, NotBuilt,  nullptr,        OrthoFiles},
