@@ -31,7 +31,7 @@ bool TBufferedMap2::AllocateBuffer(std::uint32_t Columns, std::uint32_t Rows, st
     return true;
 }
 
-bool TBufferedMap2::OpenReadFailed(const std::string& Reason) {
+bool TBufferedMap2::OpenReadFailed(std::string Reason) {
     FErrorCode = 1;
     FErrorText = std::string(OpenReadErrorText) + "1 " + std::strerror(1);
     if (!Reason.empty()) FErrorText += ": " + Reason;

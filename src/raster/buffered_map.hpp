@@ -45,7 +45,7 @@ protected:
     virtual bool WritesBack() const = 0;
     virtual bool Encode() = 0;
     // "Open read error 1 <system text for 1>", followed by ": " and the reason when there is one.
-    bool OpenReadFailed(const std::string& Reason);
+    bool OpenReadFailed(std::string Reason);
 
     std::unique_ptr<unsigned char[]> FBuffer;
 

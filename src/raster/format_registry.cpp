@@ -1,5 +1,6 @@
 #include "raster/format_registry.hpp"
 
+#include "raster/ecw/ecw_map.hpp"
 #include "raster/ers/ers_map.hpp"
 #include "raster/jpeg/jpeg_map.hpp"
 #include "raster/raster.hpp"
@@ -79,7 +80,7 @@ constexpr std::array<TImageFormat, 13> Formats = {{
     {ftNog, "NOG",            "001", {".001"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, ReadWrite, Make<TJpgMap2>, FilesOf<TJpgMap2>},
     {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
-    {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  ReadWrite, Make<TECWMap2>, FilesOf<TECWMap2>},
     {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, NotBuilt,  nullptr,        OrthoFiles},
     {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftBit, "Ortho data set", "BIT", {".bit"},           {Bytes("BITR")},                 false, NotBuilt,  nullptr,        OrthoFiles},

@@ -31,12 +31,13 @@ struct TWritableFormat {
 
 const std::vector<TWritableFormat> WritableFormats = {
     {ftErs, ctFloat32},
-    {.Code = ftJpg,
-     .ReadCellType = ctUnsigned8,
-     .KeepsSystemTexts = false,
-     .WriteCellType = ctUnsigned8,
-     .Bands = 3,
-     .Tolerance = 3},
+    // clang-format off
+    {.Code = ftJpg, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3, .Tolerance = 3},
+    {.Code = ftEcw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8},
+    {.Code = ftEcw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3},
+    // clang-format on
 };
 
 constexpr std::int32_t Columns = 5;
@@ -124,7 +125,7 @@ TEST_P(FormatConformance, WritesReopensAndReadsBack) {
 INSTANTIATE_TEST_SUITE_P(Registry, FormatConformance, testing::ValuesIn(WritableFormats),
                          [](const testing::TestParamInfo<TWritableFormat>& Info) {
                              std::string Name(FindFormat(Info.param.Code)->Extensions[0].substr(1));
-                             return "ext_" + Name;
+                             return "ext_" + Name + "_" + std::to_string(Info.param.Bands) + "band";
                          });
 
 } // namespace
