@@ -3,6 +3,7 @@
 #include "raster/ecw/ecw_map.hpp"
 #include "raster/ers/ers_map.hpp"
 #include "raster/jpeg/jpeg_map.hpp"
+#include "raster/rsw/rsw_map.hpp"
 #include "raster/raster.hpp"
 #include "text/mapped_file.hpp"
 #include "text/strings.hpp"
@@ -82,7 +83,7 @@ constexpr std::array<TImageFormat, 13> Formats = {{
     {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  ReadWrite, Make<TECWMap2>, FilesOf<TECWMap2>},
     {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, NotBuilt,  nullptr,        OrthoFiles},
-    {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, ReadWrite, Make<TRswMap2>, FilesOf<TRswMap2>},
     {ftBit, "Ortho data set", "BIT", {".bit"},           {Bytes("BITR")},                 false, NotBuilt,  nullptr,        OrthoFiles},
 }};
 // clang-format on

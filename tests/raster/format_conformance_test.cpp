@@ -37,6 +37,8 @@ const std::vector<TWritableFormat> WritableFormats = {
     {.Code = ftEcw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8},
     {.Code = ftEcw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
      .Bands = 3},
+    {.Code = ftRsw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3},
     // clang-format on
 };
 
