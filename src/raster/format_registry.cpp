@@ -9,6 +9,7 @@
 #include "raster/osd/osd_map.hpp"
 #include "raster/rsw/rsw_map.hpp"
 #include "raster/raster.hpp"
+#include "raster/veg/veg_file.hpp"
 #include "text/strings.hpp"
 
 #include <algorithm>
@@ -74,7 +75,7 @@ constexpr std::array<TImageFormat, 13> Formats = {{
     {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, ReadWrite, Make<TDtmMap2>, FilesOf<TDtmMap2>},
     {ftNog, "NOG",            "001", {".001"},           {},                              true,  ReadWrite, Make<TNogMap2>, FilesOf<TNogMap2>},
     {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, ReadWrite, Make<TJpgMap2>, FilesOf<TJpgMap2>},
-    {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  ReadWrite, Make<TVegFile>, FilesOf<TVegFile>},
     {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  ReadWrite, Make<TECWMap2>, FilesOf<TECWMap2>},
     {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
     {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, ReadWrite, Make<TRswMap2>, FilesOf<TRswMap2>},

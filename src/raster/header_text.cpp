@@ -69,7 +69,11 @@ bool HeaderInteger(std::string_view Text, std::int32_t& Value) {
 
 std::string HeaderNumberText(double Value) {
     constexpr int UsualDecimals = 3;
-    std::string Text = FixedDecimals(Value, UsualDecimals);
+    return ExactDecimalsText(Value, UsualDecimals);
+}
+
+std::string ExactDecimalsText(double Value, int Decimals) {
+    std::string Text = FixedDecimals(Value, Decimals);
     if (!std::isfinite(Value) || ReadsBackAs(Text, Value))
         return Text;
     return ShortestFixedText(Value);

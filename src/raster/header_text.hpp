@@ -24,6 +24,8 @@ bool HeaderInteger(std::string_view Text, std::int32_t& Value);
 // (0.5 -> "0.500"), otherwise as many decimals as it takes to read back the same value (a cell size
 // of 0.000001 radians must not become 0.000).
 std::string HeaderNumberText(double Value);
+// The same rule with Decimals decimals where they suffice.
+std::string ExactDecimalsText(double Value, int Decimals);
 // HeaderNumberText right-aligned in Width characters.
 std::string HeaderNumberText(double Value, std::size_t Width);
 

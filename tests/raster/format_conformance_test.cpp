@@ -38,6 +38,7 @@ const std::vector<TWritableFormat> WritableFormats = {
     {ftBit, ctFloat32, 0, 0, true, ftOsd},
     {ftDtm, ctFloat32, 0, 0, false},
     {ftNog, ctSigned16, 0, 0, false},
+    {ftVeg, ctFloat32, 500, 500, false}, // whole tiles, one tile row and column more than written
     // clang-format off
     {.Code = ftJpg, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
      .Bands = 3, .Tolerance = 3},
