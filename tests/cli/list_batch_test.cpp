@@ -51,12 +51,13 @@ protected:
         return Run(Args);
     }
 
-    // The images a run wrote (logs and reports aside), by name.
+    // The images a run wrote (logs and reports aside) by name, without the headers' time of writing.
     std::map<std::string, std::string> Outputs(const std::string& Folder) const {
         std::map<std::string, std::string> Files;
         for (const auto& Entry : std::filesystem::directory_iterator(Path(Folder))) {
             const std::string Ext = Entry.path().extension().string();
-            if (Ext != ".log" && Ext != ".txt") Files[Entry.path().filename()] = test::ReadText(Entry.path());
+            if (Ext == ".log" || Ext == ".txt") continue;
+            Files[Entry.path().filename()] = test::ReadTextUndated(Entry.path());
         }
         return Files;
     }
@@ -91,7 +92,10 @@ TEST_F(ListShards, ThreeShardsMergedEqualOneRun) {
     EXPECT_EQ(test::ReadText(Path("sharded/res.txt")), Single);
     const auto Expected = Outputs("single");
     EXPECT_EQ(Expected.size(), 12u); // six headers and six cell files
-    EXPECT_EQ(Outputs("sharded"), Expected);
+    const auto Sharded = Outputs("sharded");
+    ASSERT_EQ(Sharded.size(), Expected.size());
+    for (const auto& [Name, Bytes] : Expected)
+        EXPECT_TRUE(Sharded.contains(Name) && Sharded.at(Name) == Bytes) << Name << " differs";
 }
 
 TEST_F(ListShards, ShardAndResumeBelongToListRuns) {

@@ -41,6 +41,15 @@ inline std::string ReadText(const std::string& FileName) {
     return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
 }
 
+// The whole file without the line holding "LastUpdated" (a header's time of writing), so that outputs
+// of runs made at different times compare equal when their contents are.
+inline std::string ReadTextUndated(const std::string& FileName) {
+    std::string Text = ReadText(FileName);
+    if (const std::size_t Stamp = Text.find("LastUpdated"); Stamp != std::string::npos)
+        Text.erase(Text.rfind('\n', Stamp) + 1, Text.find('\n', Stamp) - Text.rfind('\n', Stamp));
+    return Text;
+}
+
 // A fresh folder of its own under the system's temporary folder (mkdtemp, so parallel test runs never
 // share one), removed with everything in it on destruction. Throws when it cannot be made, which
 // GoogleTest reports as a failure of the test that needed it.
