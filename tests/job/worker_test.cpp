@@ -237,6 +237,23 @@ TEST_F(JobTest, OneUtmSystemOnTwoDatumsMovesTheCellsAsProjDoes) {
     EXPECT_GT(Compared, 100);
 }
 
+TEST_F(JobTest, RoundingNoiseKeepsTheEdgeCellsOfABilinearIdentityRun) {
+    // The extent comes from a transverse Mercator round trip, a hair off the input's corner: the first
+    // column and row still lie on the input's first cells.
+    TTransMerc Utm34("WE,NUTM34,0,500000,0.9996,0.3665191429188092,0");
+    UseSystems(&Utm34, &Utm34);
+    const std::string In =
+        WriteImage("in.ers", 8, 6, 1, ctFloat32, 480000.3, 5800000.7, CellSize, LinearCells);
+    EXPECT_EQ(RunJob(In, Path("same.ers"), Options(CellSize)), "Successful Finish");
+    const TImage Out = ReadImage(Path("same.ers"));
+    ASSERT_EQ(Out.Columns, 9);
+    ASSERT_EQ(Out.Rows, 7);
+    for (int R = 0; R < 5; ++R)
+        EXPECT_NEAR(Out.At(0, R), Linear(0, R), 1e-4) << R;
+    for (int C = 0; C < 7; ++C)
+        EXPECT_NEAR(Out.At(C, 0), Linear(C, 0), 1e-4) << C;
+}
+
 TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells) {
     const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize, LinearCells);
     const struct {
