@@ -91,6 +91,11 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     auto Form = NewForm();
     EXPECT_EQ(Text(*Form, "Label12"), "NUTM34"); // from the image's header
     EXPECT_EQ(Text(*Form, "Label23"), "Step:25.000000");
+    WhenModal([&](QWidget& Chooser) {
+        ChooseChain(Chooser, {"WGS 1984", "WGS84", "TRANSVERSE MERCATOR", "NUTM35"});
+        QTest::mouseClick(&Child<QPushButton>(Chooser, "OkBitBtn"), Qt::LeftButton);
+    });
+    Child<QPushButton>(*Form, "BitBtn2").click();
     Trigger(*Form, "StartBtn");
     EXPECT_EQ(Form->height(), TForm1::RunningHeight);
     EXPECT_TRUE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
@@ -107,7 +112,8 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
 
     const TIniAdd Saved(SettingsFile());
     EXPECT_EQ(Saved.ReadString("Input", "Projection", ""), "NUTM33"); // the header's choice is not stored
-    EXPECT_EQ(Saved.ReadString("Output", "Projection", ""), "NUTM34");
+    EXPECT_EQ(Saved.ReadString("Output", "Projection", ""), "NUTM35"); // the chooser's
+    EXPECT_EQ(Saved.ReadString("Output", "Datum", ""), "WGS84");
     EXPECT_EQ(Saved.ReadString("Files", "OutName", ""), Path("out.ers"));
 }
 
