@@ -356,6 +356,37 @@ TEST_F(JobTest, EveryThreadCountGivesIdenticalBytes) {
         }
 }
 
+TEST_F(JobTest, EveryInputFormatGivesTheSameCellsForOneAndThreeThreads) {
+    // Formats whose cells are no plain grid file are sampled by one thread; the others by three views.
+    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
+    Selection.OutSpheroid = &International;
+    Selection.OutDatum = &Ed50;
+    Selection.OutProjection = &OutEd50;
+    const struct {
+        const char* Extension;
+        int Bands;
+        std::uint8_t CellType;
+    } Inputs[] = {{".ers", 1, ctFloat32},  {".osd", 1, ctFloat32},   {".dtm", 1, ctFloat32},
+                  {".001", 1, ctSigned16}, {".jpg", 3, ctUnsigned8}, {".ecw", 3, ctUnsigned8},
+                  {".rsw", 3, ctUnsigned8}};
+    for (const auto& Input : Inputs) {
+        SCOPED_TRACE(Input.Extension);
+        const std::string In = WriteImage(
+            std::string("in") + Input.Extension, 16, 12, Input.Bands, Input.CellType, 700000, 3300000,
+            CellSize, [](int C, int R, int B) { return float((C * 16 + R * 5 + B * 70) % 200); });
+        std::string Cells[2];
+        for (int Threads : {1, 3}) {
+            TJobOptions Opts = Options(7.5);
+            Opts.Threads = Threads;
+            Observer.EndEvents = 0;
+            EXPECT_EQ(RunJob(In, Path("out.ers"), Opts), "Successful Finish");
+            Cells[Threads == 3] = ReadText(Path("out"));
+        }
+        EXPECT_FALSE(Cells[0].empty());
+        EXPECT_EQ(Cells[0], Cells[1]);
+    }
+}
+
 TEST_F(JobTest, AnApproximateRunStaysNearTheExactOneAndLogsItsBound) {
     TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
     Selection.OutSpheroid = &International;
