@@ -384,6 +384,21 @@ protected:
         return Points;
     }
 
+    // A Size x Size grid over the object's area of use, edges included.
+    std::vector<TLonLat> AreaGrid(const PJ* Object, int Size) const {
+        double West = 0, South = 0, East = 0, North = 0;
+        if (!proj_get_area_of_use(FContext, Object, &West, &South, &East, &North, nullptr)) return {};
+        if (East < West) East += 360.0;
+        std::vector<TLonLat> Points;
+        for (int I = 0; I < Size; ++I)
+            for (int J = 0; J < Size; ++J) {
+                double Lon = West + (East - West) * I / (Size - 1);
+                if (Lon > 180.0) Lon -= 360.0;
+                Points.push_back({Lon, South + (North - South) * J / (Size - 1)});
+            }
+        return Points;
+    }
+
     // A projected EPSG system as a plain projection from Greenwich longitude and latitude in radians
     // to metres: its PROJ string without the CRS-only terms.
     TPj PublishedProjection(const PJ* Crs) const {
@@ -634,8 +649,9 @@ protected:
             ASSERT_NE(Crs, nullptr);
             const TPj Published = PublishedProjection(Crs.get());
             ASSERT_NE(Published, nullptr);
-            for (TLonLat P : AreaPoints(Crs.get())) {
-                if (Reach != TReach::WholeArea) {
+            System.ExactForm = FExact;
+            for (TLonLat P : FExact ? AreaGrid(Crs.get(), ExactGridSize) : AreaPoints(Crs.get())) {
+                if (Reach != TReach::WholeArea && !FExact) {
                     const double Lon0 = NumberField(Entry.Fields, 6) * RadToDeg;
                     P.Lon = Lon0 + std::clamp(std::remainder(P.Lon - Lon0, 360.0), -SeriesReach, SeriesReach);
                 }
@@ -648,16 +664,31 @@ protected:
         }
     }
 
-    static void ExpectSameAsPublished(TProjection& System, TLonLat P, const PJ_COORD& Want) {
+    // Forward, and with the exact forms also back from the published plane point.
+    void ExpectSameAsPublished(TProjection& System, TLonLat P, const PJ_COORD& Want) const {
+        const std::string Where = "at " + std::to_string(P.Lon) + " " + std::to_string(P.Lat);
         double X = 0, Y = 0, Z = 0;
         System.GeoToProj(P.Lat / RadToDeg, P.Lon / RadToDeg, 0.0, X, Y, Z);
         PJ_COORD Got{};
         Got.xy.x = X;
         Got.xy.y = Y;
-        ExpectSamePlanePoint(Got, Want, "at " + std::to_string(P.Lon) + " " + std::to_string(P.Lat));
+        ExpectSamePlanePoint(Got, Want, Where);
+        if (!FExact) return;
+        double Lat = 0, Lon = 0, H = 0;
+        System.ProjToGeo(Want.xy.x, Want.xy.y, 0.0, Lat, Lon, H);
+        EXPECT_NEAR((Lat * RadToDeg - P.Lat) * MetresPerDegree, 0.0, LengthTolerance) << Where << " latitude";
+        EXPECT_NEAR(std::remainder(Lon * RadToDeg - P.Lon, 360.0) * MetresPerDegree *
+                        std::cos(P.Lat / RadToDeg),
+                    0.0, LengthTolerance)
+            << Where << " longitude";
     }
 
+    // Every zone the zone grid file names against its published zone.
+    void CheckZoneGrids();
+
+    static constexpr int ExactGridSize = 7;
     TSpherList FSpheres;
+    bool FExact = false; // evaluate each system by its exact form over a grid on its whole area
 };
 
 TEST_F(ProgramSystems, ProjectionFilesGiveThePublishedGridCoordinates) {
@@ -675,7 +706,26 @@ TEST_F(ProgramSystems, ProjectionFilesGiveThePublishedGridCoordinates) {
     CheckFile(Stereos, "stereo", TReach::NearOrigin);
 }
 
+TEST_F(ProgramSystems, ExactFormsGiveThePublishedGridOverTheWholeAreaBothWays) {
+    FExact = true;
+    TTransMercList TransMercs;
+    TLambert1List Lambert1s;
+    TLambert2List Lambert2s;
+    TLamberEnList LambErens;
+    TStereoProjList Stereos;
+    CheckFile(TransMercs, "tranmerc", TReach::WholeArea);
+    CheckFile(Lambert1s, "Lambert1", TReach::WholeArea);
+    CheckFile(Lambert2s, "Lambert2", TReach::WholeArea);
+    CheckFile(LambErens, "LambEren", TReach::WholeArea);
+    CheckFile(Stereos, "stereo", TReach::WholeArea);
+    CheckZoneGrids();
+}
+
 TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
+    CheckZoneGrids();
+}
+
+void ProgramSystems::CheckZoneGrids() {
     static const std::regex Zone("zone ([0-9]+) = EPSG:([0-9]+)");
     TTMGridList Grids;
     ASSERT_TRUE(Grids.LoadFromFile(StoredPath("tmgrid")));
@@ -684,6 +734,7 @@ TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
     for (int K = 0; K < Grids.Count(); ++K) {
         const TEntry& Entry = Source[static_cast<std::size_t>(K)];
         TTMGrid& Grid = *Grids.Item(K);
+        Grid.ExactForm = FExact;
         EXPECT_EQ(Grid.Name, Entry.Fields[0]);
         for (auto It = std::sregex_iterator(Entry.Source.begin(), Entry.Source.end(), Zone);
              It != std::sregex_iterator(); ++It) {
@@ -697,7 +748,9 @@ TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
             Grid.SetSpheroidValues("*", "", A, (A - B) / A);
             const TPj Published = PublishedProjection(Crs.get());
             ASSERT_NE(Published, nullptr);
-            for (const TLonLat& P : AreaPoints(Crs.get())) {
+            for (const TLonLat& P : FExact ? AreaGrid(Crs.get(), ExactGridSize) : AreaPoints(Crs.get())) {
+                // A zone's eastern edge is the next zone's western one, where the grid counts it.
+                if (Grid.ZoneOf(P.Lon / RadToDeg) != Number) continue;
                 PJ_COORD Want = Forward(Published.get(), P);
                 if (Want.xy.x < 1e6) Want.xy.x += Number * 1e6; // the grid puts the zone number in front
                 ExpectSameAsPublished(Grid, P, Want);
