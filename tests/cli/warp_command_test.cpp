@@ -88,7 +88,7 @@ TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
     EXPECT_EQ(FromIni.ExitCode, 0) << FromIni.Err;
     EXPECT_TRUE(std::filesystem::exists(Path("ini.ers")));
     EXPECT_NE(test::ReadText(Path("ini.log"))
-                  .find(" Exact projection forms: input Kruger series to n^6, output Kruger series to n^6\n"),
+                  .find(" Exact projection forms: input Kruger series to n^6, output Kruger series to n^6\r\n"),
               std::string::npos);
 
     const TCliRun Overridden =
