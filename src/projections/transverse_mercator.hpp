@@ -86,6 +86,7 @@ private:
     double FM4c = 0.0;
     double FM6c = 0.0;
     double FM8c = 0.0;
+    double FOriginArc = 0.0; // MeridianArc(OriginLatitude)
     // The Krüger series used instead of the series above when ExactForm is set.
     TKrugerSeries FKruger;
     double FKrugerOriginArc = 0.0;
