@@ -26,6 +26,7 @@ struct TJobOptions {
     double MaxError = 0.0;       // input cells the mapping may be off by; 0: every cell mapped exactly
     TShard Shard;                // the part of a photo list this run takes; its report and log are its own
     bool Resume = false; // a list run skips the entries an earlier run finished, keeps their report lines
+    bool ExactProjections = false; // both systems by their exact forms instead of the default series
 };
 
 // The coordinate systems of a run. The catalogue owns the objects; two systems are the same exactly
