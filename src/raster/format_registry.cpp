@@ -1,7 +1,9 @@
 #include "raster/format_registry.hpp"
 
+#include "raster/bmp/bmp_map.hpp"
 #include "raster/ers/ers_map.hpp"
 #include "raster/raster.hpp"
+#include "raster/tiff/tiff_map.hpp"
 #include "text/mapped_file.hpp"
 #include "text/strings.hpp"
 
@@ -71,9 +73,9 @@ constexpr std::array<TImageFormat, 13> Formats = {{
 //   code   name              key    output extensions   signatures                       by ext access     class           files written
     {ftErs, "ER Mapper",      "ERS", {".ers"},           {Letters("DATA")},               false, ReadWrite, Make<TErsMap2>, FilesOf<TErsMap2>},
     {ftOsd, "Ortho data set", "OSD", {".osd"},           {Letters("ORTH")},               false, NotBuilt,  nullptr,        OrthoFiles},
-    {ftTif, "TIFF",           "TIF", {".tif", ".tiff"},  {Letters("MM"), Letters("II")},  false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftTif, "TIFF",           "TIF", {".tif", ".tiff"},  {Letters("MM"), Letters("II")},  false, ReadWrite, Make<TTifMap2>, FilesOf<TTifMap2>},
     {ftGif, "Ortho data set", "GIF", {".gif"},           {Letters("GIF8")},               false, NotBuilt,  nullptr,        OrthoFiles},
-    {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, ReadWrite, Make<TBMPMap2>, FilesOf<TBMPMap2>},
     {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftNog, "NOG",            "001", {".001"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
     {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, NotBuilt,  nullptr,        ImageAndWorldFiles},

@@ -47,6 +47,8 @@ template <typename U> void StoreBits(unsigned char* Bytes, U Value, bool LSBFirs
     }
 }
 
+} // namespace
+
 float DecodeCell(const unsigned char* Cell, std::uint8_t CellType, bool LSBFirst) {
     switch (CellType) {
     case ctUnsigned8:
@@ -68,6 +70,8 @@ float DecodeCell(const unsigned char* Cell, std::uint8_t CellType, bool LSBFirst
     }
 }
 
+namespace {
+
 // Value rounded half to even as a 64-bit integer; false when it has none (NaN, infinite, too large).
 bool RoundToInteger(float Value, std::int64_t& Integer) {
     const double Rounded = std::nearbyint(static_cast<double>(Value));
@@ -78,7 +82,8 @@ bool RoundToInteger(float Value, std::int64_t& Integer) {
     return true;
 }
 
-// Integer cells keep the low bits of the rounded value: no clamping, so 256 becomes 0 in a byte cell.
+} // namespace
+
 bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float Value) {
     std::int64_t Integer = 0;
     switch (CellType) {
@@ -113,6 +118,8 @@ bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float
     }
     return true;
 }
+
+namespace {
 
 // A rounded or floored cell coordinate as an index; false for NaN and values no grid can reach.
 bool ToCellIndex(double Coordinate, std::int64_t& Index) {
