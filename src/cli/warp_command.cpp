@@ -1,8 +1,8 @@
 #include "cli/warp_command.hpp"
 
+#include "catalogue/catalogue.hpp"
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
-#include "catalogue/catalogue.hpp"
 #include "raster/data_set.hpp"
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"
@@ -230,6 +230,8 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     if (!CheckUnitIndexes(Job.InUnits, Job.OutUnits, Err)) return ExitUsage;
     Job.List = Options.List;
     Job.OnlyHeaders = Options.OnlyHeaders;
+    Job.Threads = Options.Threads;
+    Job.MaxError = Options.MaxError;
 
     TCSList Catalogue;
     if (!LoadCatalogueReporting(Catalogue, CatalogueFolder, Err)) return ExitFailure;
@@ -287,6 +289,19 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                       "Write the output's header only, compute no cells");
     Command->add_flag("--list", Options->List, "The input is a photo list: process every image it names");
     Command->add_flag("-q,--quiet", Options->Quiet, "No progress bar");
+    Command
+        ->add_option("--threads", Options->Threads,
+                     "Threads computing output rows (default: one per processor core); the output is the "
+                     "same for every count")
+        ->check(CLI::Range(1, 1024))
+        ->type_name("N");
+    Command
+        ->add_option("--max-error", Options->MaxError,
+                     "Map cells exactly only at the ends of row segments and interpolate between them, "
+                     "within this many input pixels (default: every cell exactly); the log records the "
+                     "largest error measured")
+        ->check(CLI::NonNegativeNumber)
+        ->type_name("PIXELS");
     Command
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")

@@ -24,7 +24,9 @@ struct TWarpOptions {
     bool OnlyHeaders = false;
     bool List = false;
     bool Quiet = false;
-    std::string Settings; // the desktop program's ini file
+    int Threads = 0;       // 0: one per processor core
+    double MaxError = 0.0; // input pixels; 0: exact mapping
+    std::string Settings;  // the desktop program's ini file
 };
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context);

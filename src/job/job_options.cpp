@@ -16,6 +16,9 @@ std::string SelectionProblem(const TJobSelection& Selection, const TJobOptions& 
     if (!IsUnitIndex(Options.OutUnits))
         return "Unknown output unit index " + std::to_string(Options.OutUnits);
     if (!(std::isfinite(Options.Step) && Options.Step > 0)) return "Output step must be a positive number";
+    if (Options.Threads < 0) return "Thread count must not be negative";
+    if (!(std::isfinite(Options.MaxError) && Options.MaxError >= 0))
+        return "Maximum mapping error must be a number of at least 0";
     return {};
 }
 

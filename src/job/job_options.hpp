@@ -21,19 +21,22 @@ struct TJobOptions {
     std::int32_t InUnits = 0;    // index into UnitFactors for the input coordinates
     std::int32_t OutUnits = 0;   // index into UnitFactors for the output coordinates
     bool OnlyHeaders = false;    // write the output's header only
+    std::int32_t Threads = 0;    // threads computing rows; 0: one per processor core
+    double MaxError = 0.0;       // input cells the mapping may be off by; 0: every cell mapped exactly
 };
 
 // The coordinate systems of a run. The catalogue owns the objects; two systems are the same exactly
-// when they are the same objects. The worker writes the spheroid copy and the unit factor of the two
-// systems while it runs, so the selection must stay unchanged until the run has ended.
+// when they are the same objects. The worker computes with its own copies of the two systems and
+// never writes these objects; it reads them when a file starts, so the selection must stay unchanged
+// until the run has ended.
 struct TJobSelection {
-    TSpheroid* InSpheroid = nullptr;
-    TDatumRecord* InDatum = nullptr;
-    TProjection* InProjection = nullptr;
-    TSpheroid* OutSpheroid = nullptr;
-    TDatumRecord* OutDatum = nullptr;
-    TProjection* OutProjection = nullptr;
-    TSpheroid* HubSpheroid = nullptr; // the catalogue spheroid "WE": every datum change passes it
+    const TSpheroid* InSpheroid = nullptr;
+    const TDatumRecord* InDatum = nullptr;
+    const TProjection* InProjection = nullptr;
+    const TSpheroid* OutSpheroid = nullptr;
+    const TDatumRecord* OutDatum = nullptr;
+    const TProjection* OutProjection = nullptr;
+    const TSpheroid* HubSpheroid = nullptr; // the catalogue spheroid "WE": every datum change passes it
     // Written into the output's georeferencing.
     std::string OutSpheroidName;
     std::string OutDatumName;

@@ -96,6 +96,7 @@ void TMyThread::JobBody() {
     if (IsSameFile(LogName, FInName)) {
         // Emptying the log would destroy the input; there is nowhere to log that, so only say it.
         FMessage = "Log file would overwrite the input " + FInName;
+        ReportFailure(FMessage);
         FSelection.Busy = false;
         return;
     }
@@ -108,6 +109,7 @@ void TMyThread::JobBody() {
     if (std::string Problem = SelectionProblem(FSelection, FOptions); !Problem.empty()) {
         FMessage = std::move(Problem);
         AddLogLine(" Job not started: " + FMessage);
+        ReportFailure(FMessage);
         FSelection.Busy = false;
     } else if (FOptions.List) {
         ProcessList();
@@ -127,6 +129,7 @@ bool TMyThread::ProcessFile(const std::string& InFile, const std::string& OutFil
     }
     ReleaseFiles();
     AddLogLine(" Processing file: " + InFile + " failed " + FMessage);
+    ReportFailure(InFile + ": " + FMessage);
     if (!FOptions.List) FSelection.Busy = false;
     return false;
 }
@@ -144,6 +147,7 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
     };
 
     FReason.clear();
+    FInputViewsFaulted = false;
     if (!OpenInput(InFile)) {
         AddLogLine(" Input file " + InFile + " open error " + FMessage);
         if (!FReason.empty()) ReportFailure(FReason);
@@ -170,10 +174,9 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
             ReportFailure("No cells computed for " + OutFile +
                           ": at this step the output has a single row; " +
                           "its header was written, no other file was changed");
-        } else if (FInput->GetBands() == 3)
-            ColourLoop();
-        else
-            GeneralLoop();
+        } else {
+            Resample();
+        }
     }
     // Completing the output: header formats write their header now.
     if (!FinishFiles(InFile)) {
@@ -196,7 +199,7 @@ bool TMyThread::FinishFiles(const std::string& InFile) {
         FReason = Out.ErrorText();
         return false;
     }
-    if (FInput->Raster()->MappingFaulted()) {
+    if (FInput->Raster()->MappingFaulted() || FInputViewsFaulted) {
         FMessage = "ReadError " + std::to_string(EIO);
         FReason = InFile + ": its cell file was cut short during the run; the cells read there were lost";
         return false;

@@ -6,7 +6,8 @@
 //
 // The worker knows nothing of windows. It reports through a TJobObserver: a synchronous progress
 // hand-over after every output row (and photo list entry) and an end event as its very last act.
-// It runs either in its own thread (Create, Start) or in the calling thread (Run).
+// It runs either in its own thread (Create, Start) or in the calling thread (Run); either way the
+// rows of an image are computed by as many threads as the options ask for (TResampler).
 
 #include "job/job_options.hpp"
 
@@ -87,9 +88,7 @@ private:
     bool OpenInput(const std::string& FileName);
     bool OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows);
     bool ComputeExtent();
-    void MapCell(std::int32_t Row, std::int32_t Column);
-    void ColourLoop();
-    void GeneralLoop();
+    void Resample();
     bool RowFinished(std::int32_t Row);
     void ShowProgress();
     void AddLogLine(const std::string& Text);
@@ -109,9 +108,10 @@ private:
     std::unique_ptr<TLogFile> FLog;
     // The run's coordinate chains, on the worker's own copies of the two systems.
     std::unique_ptr<TCoordinateMapper> FMapper;
+    // The resampling threads' own views of the input met a page its file could not back.
+    bool FInputViewsFaulted = false;
     std::int32_t FRows = 0;
     std::int32_t FColumns = 0;
-    double FX = 0, FY = 0;
     double FMinX = 0, FMaxX = 0, FMaxY = 0, FMinY = 0;
     double FStepX = 0, FStepY = 0;
     std::chrono::steady_clock::time_point FStartTime;

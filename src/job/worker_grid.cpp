@@ -2,8 +2,10 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
+#include "job/resampler.hpp"
 #include "raster/data_set.hpp"
 #include "raster/raster.hpp"
+#include "text/strings.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -75,61 +77,22 @@ bool TMyThread::ComputeExtent() {
     return true;
 }
 
-// Output cell (Row, Column) to its input map position in FX, FY.
-void TMyThread::MapCell(std::int32_t Row, std::int32_t Column) {
-    FMapper->OutputToInput(FMinX + Column * FStepX, FMaxY - Row * FStepY, FX, FY);
-}
-
-// Three bands: nearest cell, and input pixels within a mean difference of 6 of the background colour
-// come out exactly as the background colour.
-void TMyThread::ColourLoop() {
-    TDataSetRoot2& In = *FInput->Raster();
-    TDataSetRoot2& Out = *FOutput->Raster();
-    const float Back[3] = {float(FBackR), float(FBackG), float(FBackB)};
-    for (std::int32_t Row = 0; Row < FRows; ++Row) {
-        for (std::int32_t Column = 0; Column < FColumns; ++Column) {
-            MapCell(Row, Column);
-            const double Col = (FX - FInOriginX) / FInCellSizeX;
-            const double Line = (FInOriginY - FY) / FInCellSizeY;
-            float Value[3] = {Back[0], Back[1], Back[2]};
-            if (In.SampleNearest(0, Value[0], Col, Line)) {
-                In.SampleNearest(1, Value[1], Col, Line);
-                In.SampleNearest(2, Value[2], Col, Line);
-                const float Mean = (std::fabs(Value[0] - Back[0]) + std::fabs(Value[1] - Back[1]) +
-                                    std::fabs(Value[2] - Back[2])) /
-                                   3.0f;
-                if (!(Mean > 6.0f)) std::copy(Back, Back + 3, Value);
-            }
-            for (std::uint32_t Band = 0; Band < 3; ++Band)
-                Out.WriteCell(Column, Row, Band, Value[Band]);
-        }
-        if (!RowFinished(Row)) return;
-    }
-}
-
-// Any other band count: bilinear reads, 0 where the 2 x 2 neighbourhood leaves the input. The mapping
-// of a cell does not depend on the band, so each row is mapped once.
-void TMyThread::GeneralLoop() {
-    TDataSetRoot2& Out = *FOutput->Raster();
-    const auto Bands = static_cast<std::uint32_t>(FInput->GetBands());
-    std::vector<double> RowX(static_cast<std::size_t>(FColumns));
-    std::vector<double> RowY(static_cast<std::size_t>(FColumns));
-    for (std::int32_t Row = 0; Row < FRows; ++Row) {
-        for (std::int32_t Column = 0; Column < FColumns; ++Column) {
-            MapCell(Row, Column);
-            RowX[static_cast<std::size_t>(Column)] = FX;
-            RowY[static_cast<std::size_t>(Column)] = FY;
-        }
-        for (std::uint32_t Band = 0; Band < Bands; ++Band) {
-            for (std::int32_t Column = 0; Column < FColumns; ++Column) {
-                const auto Index = static_cast<std::size_t>(Column);
-                float Value = 0;
-                if (!FInput->ReadValue(Band, Value, RowX[Index], RowY[Index], true)) Value = 0;
-                Out.WriteCell(Column, Row, Band, Value);
-            }
-        }
-        if (!RowFinished(Row)) return;
-    }
+// Every output cell carried back into the input and sampled there: three bands at the nearest cell
+// with the background test, any other band count bilinearly.
+void TMyThread::Resample() {
+    TResampleOptions Options;
+    Options.Colour = FInput->GetBands() == 3;
+    Options.Background = {float(FBackR), float(FBackG), float(FBackB)};
+    Options.Threads = ThreadCount(FOptions.Threads);
+    Options.MaxError = FOptions.MaxError;
+    TResampler Resampler(*FMapper, *FInput->Raster(), static_cast<std::uint32_t>(FInput->GetBands()),
+                         *FOutput->Raster(), {FMinX, FMaxY, FStepX, FStepY, FColumns, FRows},
+                         {FInOriginX, FInOriginY, FInCellSizeX, FInCellSizeY}, Options);
+    Resampler.Run([this](std::int32_t Row) { return RowFinished(Row); });
+    FInputViewsFaulted = Resampler.InputViewsFaulted();
+    if (Options.MaxError > 0)
+        AddLogLine(" Approximate mapping: maximum error " + GeneralText(Options.MaxError) +
+                   " pixel, largest measured " + GeneralText(Resampler.LargestMeasuredError()) + " pixel");
 }
 
 } // namespace vortane

@@ -23,14 +23,17 @@ void TMyThread::ProcessList() {
     const std::string ReportName = ChangeFileExt(FOutName, ".txt");
     if (!FPhotoList->Load(FInName)) {
         FMessage = "Error loading dbphoto file";
+        ReportFailure("Cannot read the photo list " + FInName);
     } else if (IsSameFile(ReportName, FInName)) {
         // A model output named like the list ("photos.ers" beside "photos.txt") would replace the list.
         FMessage = "Report file would overwrite the photo list " + FInName;
         AddLogLine(" " + FMessage);
+        ReportFailure(FMessage);
     } else if (!ProcessListEntries(ReportName)) {
         // The report is the run's result: without it the run cannot go on.
         FMessage = "Report file " + ReportName + " write error";
         AddLogLine(" " + FMessage);
+        ReportFailure(FMessage);
     }
     // Whichever way the run got here, the display is reset and Busy cleared so a new run can start.
     FCurrent = 0;

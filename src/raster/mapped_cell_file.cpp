@@ -346,6 +346,15 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
     return true;
 }
 
+std::unique_ptr<TMMapFile2> TMMapFile2::OpenReadView() const {
+    if (FMode != omRead || !IsFileOpen() || FLineSize == 0)
+        return nullptr;
+    auto View = std::make_unique<TMMapFile2>();
+    if (!View->OpenGrid(FFileName, FColumns, FRows, FCellType, FBands, omRead, IsMSBFirst()))
+        return nullptr;
+    return View;
+}
+
 bool TMMapFile2::GoToRow(std::int64_t Row, std::uint32_t /*Band*/) {
     if (Row < 0 || Row >= static_cast<std::int64_t>(FRows))
         return false;

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -131,6 +132,10 @@ public:
     // top-left cell holds the position, and fail with Value 0 when that block leaves the grid.
     bool SampleBilinear(std::uint32_t Band, float& Value, double Col, double Row);
 
+    // A second, independent read-only view of the same cells, so that another thread can sample them
+    // while this object is in use: null when this grid is not a cell file opened for reading or cannot
+    // be opened again. A raster whose cells are not the plain grid of its file must return null.
+    virtual std::unique_ptr<TMMapFile2> OpenReadView() const;
     // "cell file holds N bytes, header describes M" when an existing file's size does not match the
     // geometry it was opened with (and it is read as one row); empty otherwise.
     const std::string& SizeMismatchText() const { return FSizeMismatch; }

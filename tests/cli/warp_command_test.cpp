@@ -1,11 +1,10 @@
 #include "cli_runner.hpp"
+#include "warp_fixture.hpp"
 
 #include "cli/cli_app.hpp"
 #include "cli/warp_command.hpp"
 #include "raster/data_set.hpp"
-#include "job/sample_image.hpp"
 #include "raster/mapped_cell_file.hpp"
-#include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
 
@@ -31,23 +30,6 @@ std::string LastLine(const std::string& Text) {
     return Text.substr(Start == std::string::npos ? 0 : Start + 1,
                        End - (Start == std::string::npos ? 0 : Start + 1));
 }
-
-class WarpCommand : public test::TTempDirTest {
-protected:
-    void SetUp() override {
-        TSampleImage Small;
-        Small.Columns = 40;
-        Small.Rows = 30;
-        std::string Error;
-        ASSERT_TRUE(WriteSampleImage(Path("in.ers"), Small, Error)) << Error;
-    }
-
-    std::vector<std::string> Zone34To35(const std::string& Out) const {
-        return {"--input",     Path("in.ers"), "--output",     Out,      "--in-spheroid",  "WE",
-                "--in-datum",  "WGS84",        "--in-system",  "NUTM34", "--out-spheroid", "WE",
-                "--out-datum", "WGS84",        "--out-system", "NUTM35"};
-    }
-};
 
 TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus) {
     const TCliRun Done = RunWarpCommand(Zone34To35(Path("out.ers")));

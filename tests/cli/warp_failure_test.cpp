@@ -1,10 +1,10 @@
 // What vortane-cli says when a run cannot do what was asked: the status stays the last line on stdout,
 // the reason (naming the file) goes to stderr, and usage errors exit with 2.
 #include "cli_runner.hpp"
+#include "warp_fixture.hpp"
 
 #include "cli/warp_command.hpp"
-#include "job/data_set.hpp"
-#include "job/sample_image.hpp"
+#include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "support/temp_dir.hpp"
 
@@ -28,25 +28,15 @@ TCliRun RunCommands(std::vector<std::string> Args) {
     return test::RunCliWith(Commands, std::move(Args));
 }
 
-class WarpFailure : public test::TTempDirTest {
+// Warps in.ers into Out with the Zone34To35 selection, More appended; OutSystem replaces NUTM35.
+class WarpFailure : public WarpCommand {
 protected:
-    void SetUp() override {
-        TSampleImage Small;
-        Small.Columns = 40;
-        Small.Rows = 30;
-        std::string Error;
-        ASSERT_TRUE(WriteSampleImage(Path("in.ers"), Small, Error)) << Error;
-    }
-
     TCliRun Warp(const std::string& In, const std::string& Out, std::vector<std::string> More = {},
                  const std::string& OutSystem = "NUTM35") const {
-        std::vector<std::string> Args = {"warp",         "--catalogue", test::ShippedCatalogueFolder,
-                                         "-q",           "--input",     In,
-                                         "--output",     Out,           "--in-spheroid",
-                                         "WE",           "--in-datum",  "WGS84",
-                                         "--in-system",  "NUTM34",      "--out-spheroid",
-                                         "WE",           "--out-datum", "WGS84",
-                                         "--out-system", OutSystem};
+        std::vector<std::string> Args = Zone34To35(Out);
+        Args[1] = In;
+        Args.back() = OutSystem;
+        Args.insert(Args.begin(), {"warp", "--catalogue", test::ShippedCatalogueFolder, "-q"});
         Args.insert(Args.end(), More.begin(), More.end());
         return RunCommands(Args);
     }

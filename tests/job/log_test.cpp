@@ -14,8 +14,7 @@ namespace {
 
 class LogFile : public test::TTempDirTest {};
 
-TEST_F(LogFile, ClearStartsAFreshLogAndLinesEndInCrLf)
-{
+TEST_F(LogFile, ClearStartsAFreshLogAndLinesEndInCrLf) {
     const std::string LogName = Path("out.log");
     test::WriteText(LogName, "an earlier run\n");
 
@@ -30,8 +29,7 @@ TEST_F(LogFile, ClearStartsAFreshLogAndLinesEndInCrLf)
     EXPECT_EQ(test::ReadText(LogName), "first\r\n\r\nthird\r\n");
 }
 
-TEST_F(LogFile, AddLineCreatesAMissingLog)
-{
+TEST_F(LogFile, AddLineCreatesAMissingLog) {
     const std::string LogName = Path("new.log");
     TLogFile Log;
     Log.SetName(LogName);
@@ -39,8 +37,7 @@ TEST_F(LogFile, AddLineCreatesAMissingLog)
     EXPECT_EQ(test::ReadText(LogName), "line\r\n");
 }
 
-TEST_F(LogFile, AnEmptyNameKeepsThePreviousOne)
-{
+TEST_F(LogFile, AnEmptyNameKeepsThePreviousOne) {
     const std::string LogName = Path("kept.log");
     TLogFile Log;
     Log.SetName(LogName);
@@ -50,8 +47,7 @@ TEST_F(LogFile, AnEmptyNameKeepsThePreviousOne)
     EXPECT_EQ(test::ReadText(LogName), "x\r\n");
 }
 
-TEST_F(LogFile, FileErrorsAreSwallowed)
-{
+TEST_F(LogFile, FileErrorsAreSwallowed) {
     const auto Missing = Dir() / "no such folder" / "out.log";
     TLogFile Unwritable;
     Unwritable.SetName(Missing.string());
@@ -75,8 +71,7 @@ TEST_F(LogFile, FileErrorsAreSwallowed)
     EXPECT_EQ(test::ReadText(Missing), "kept\r\n");
 }
 
-TEST(LongTime, IsTheLocalTimeOfDayWithTwoDigitFields)
-{
+TEST(LongTime, IsTheLocalTimeOfDayWithTwoDigitFields) {
     std::tm Local = test::CalendarTime(2024, 3, 5, 7, 4, 9);
     const auto Time = std::chrono::system_clock::from_time_t(std::mktime(&Local));
     EXPECT_EQ(LongTimeText(Time), "07:04:09");

@@ -131,6 +131,7 @@ TEST_F(JobFailure, AFaultInsideTheCellLoopsEndsTheFileWithAStatusAndALogLine) {
             Message = Worker.Message();
         }
         EXPECT_EQ(Message, "Processing error: conversion fault");
+        EXPECT_EQ(Events.Failures, std::vector<std::string>{In + ": " + Message});
         EXPECT_EQ(Events.EndEvents, 1);
         EXPECT_EQ(Events.EndMessage, Message);
         EXPECT_FALSE(Selection.Busy);

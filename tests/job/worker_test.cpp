@@ -281,29 +281,85 @@ TEST_F(JobTest, AStopRequestEndsTheRunAfterTheCurrentRow) {
     EXPECT_EQ(LogMessages(Path("stopped.log")).back(), " Processing file: " + In + " finished");
 }
 
-TEST_F(JobTest, RunningTheSameJobTwiceGivesIdenticalBytes) {
+TEST_F(JobTest, AStopDuringAThreadedRunKeepsExactlyTheRowsHandedOver) {
+    // 41 rows; the stop comes during the hand-over of row 2, while other threads compute rows ahead:
+    // row 3, the one in progress, is finished and written, no other.
+    const std::string In = WriteImage("in.ers", 20, 20, 1, ctFloat32, West, North, CellSize, LinearCells);
+    TJobOptions Threaded = Options(CellSize / 2);
+    Threaded.Threads = 3;
+    TMyThread Worker(In, Path("stopped.ers"), Threaded, Selection, Observer);
+    Observer.OnProgress = [&] {
+        if (Observer.Views.size() == 3) Worker.RequestStop();
+    };
+    Worker.Run();
+    EXPECT_EQ(Worker.Message(), "User Abort");
+    ASSERT_EQ(Observer.Views.size(), 3u);
+    EXPECT_LT(Observer.Views[0].Position, Observer.Views[1].Position);
+    EXPECT_LT(Observer.Views[1].Position, Observer.Views[2].Position);
+    const TImage Out = ReadImage(Path("stopped.ers"));
+    ASSERT_EQ(Out.Rows, 41);
+    for (int R = 0; R < Out.Rows; ++R)
+        for (int C = 0; C < Out.Columns - 3; ++C) // the last columns' 2 x 2 blocks leave the input
+            EXPECT_EQ(Out.At(C, R), R < 4 ? Linear(C / 2.0, R / 2.0) : 0.0f) << C << "," << R;
+}
+
+TEST_F(JobTest, EveryThreadCountGivesIdenticalBytes) {
     TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
     Selection.OutSpheroid = &International;
     Selection.OutDatum = &Ed50;
     Selection.OutProjection = &OutEd50;
-    const std::string In =
-        WriteImage("in.ers", 16, 12, 3, ctUnsigned8, 700000, 3300000, CellSize,
+    const std::string Colour =
+        WriteImage("colour.ers", 16, 12, 3, ctUnsigned8, 700000, 3300000, CellSize,
                    [](int C, int R, int B) { return float((C * 16 + R * 5 + B * 70) % 256); });
-    for (const char* Name : {"first.ers", "second.ers"}) {
-        Observer.EndEvents = 0;
-        EXPECT_EQ(RunJob(In, Path(Name), Options(7.5, 0x102030)), "Successful Finish");
+    const std::string Float = WriteImage("float.ers", 16, 12, 1, ctFloat32, 700000, 3300000, CellSize,
+                                         [](int C, int R, int) { return float(C * C) / 7 + float(R) / 3; });
+    for (const std::string& In : {Colour, Float}) {
+        SCOPED_TRACE(In);
+        std::string First;
+        for (int Threads : {1, 2, 7}) {
+            TJobOptions Opts = Options(7.5, 0x102030);
+            Opts.Threads = Threads;
+            Observer.EndEvents = 0;
+            const std::string Name = "out" + std::to_string(Threads);
+            EXPECT_EQ(RunJob(In, Path(Name + ".ers"), Opts), "Successful Finish");
+            const std::string Cells = ReadText(Path(Name));
+            if (First.empty()) First = Cells;
+            EXPECT_EQ(Cells, First) << Threads << " threads";
+        }
+        EXPECT_GT(First.size(), 16u * 12 * 3);
+        EXPECT_NE(First.find_first_not_of('\0'), std::string::npos);
     }
-    const std::string First = ReadText(Path("first")), Second = ReadText(Path("second"));
-    EXPECT_FALSE(First.empty());
-    EXPECT_EQ(First, Second);
     // The headers differ only in their time stamp.
-    std::vector<std::string> FirstHeader = ReadLines(Path("first.ers")),
-                             SecondHeader = ReadLines(Path("second.ers"));
-    ASSERT_EQ(FirstHeader.size(), SecondHeader.size());
+    std::vector<std::string> FirstHeader = ReadLines(Path("out1.ers")),
+                             LastHeader = ReadLines(Path("out7.ers"));
+    ASSERT_EQ(FirstHeader.size(), LastHeader.size());
     for (std::size_t I = 0; I < FirstHeader.size(); ++I)
         if (FirstHeader[I].find("LastUpdated") == std::string::npos) {
-            EXPECT_EQ(FirstHeader[I], SecondHeader[I]);
+            EXPECT_EQ(FirstHeader[I], LastHeader[I]);
         }
+}
+
+TEST_F(JobTest, AnApproximateRunStaysNearTheExactOneAndLogsItsBound) {
+    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
+    Selection.OutSpheroid = &International;
+    Selection.OutDatum = &Ed50;
+    Selection.OutProjection = &OutEd50;
+    const std::string In = WriteImage("in.ers", 64, 48, 1, ctFloat32, 700000, 3300000, CellSize, LinearCells);
+    TJobOptions Approximate = Options(CellSize);
+    Approximate.MaxError = 0.125;
+    EXPECT_EQ(RunJob(In, Path("approximate.ers"), Approximate), "Successful Finish");
+    Observer.EndEvents = 0;
+    EXPECT_EQ(RunJob(In, Path("exact.ers"), Options(CellSize)), "Successful Finish");
+    const TImage Exact = ReadImage(Path("exact.ers")), Approx = ReadImage(Path("approximate.ers"));
+    ASSERT_EQ(Exact.Cells.size(), Approx.Cells.size());
+    for (std::size_t I = 0; I < Exact.Cells.size(); ++I)
+        if (Exact.Cells[I] != 0 && Approx.Cells[I] != 0) { // both inside: 2 per column, 3 per row
+            EXPECT_NEAR(Approx.Cells[I], Exact.Cells[I], 5 * 0.125) << I;
+        }
+    const std::string Logged = LogMessages(Path("approximate.log")).end()[-2];
+    EXPECT_EQ(Logged.rfind(" Approximate mapping: maximum error 0.125 pixel, largest measured ", 0), 0u)
+        << Logged;
+    EXPECT_EQ(LogMessages(Path("exact.log")).size(), 3u); // no such line for an exact run
 }
 
 TEST_F(JobTest, AWorkerThreadHandsOverEveryRowAndEndsOnce) {

@@ -18,8 +18,7 @@ class DataSet : public test::TTempDirTest {
 protected:
     // A 3 x 2 single-float image with cells of 10 map units whose top-left corner is at (1000, 2000);
     // cell (c, r) holds 10 r + c.
-    std::string CreateSmallImage() const
-    {
+    std::string CreateSmallImage() const {
         const std::string Name = Path("small.ers");
         TDataSet2 Output;
         EXPECT_TRUE(Output.Open(Name, 3, 2, ctFloat32, 1, omCreate)) << Output.GetErrorText();
@@ -31,8 +30,7 @@ protected:
     }
 };
 
-void ExpectNoRasterDefaults(const TDataSet2& Set)
-{
+void ExpectNoRasterDefaults(const TDataSet2& Set) {
     EXPECT_EQ(Set.Raster(), nullptr);
     EXPECT_EQ(Set.GetBands(), 0);
     EXPECT_EQ(Set.GetColumns(), 0);
@@ -50,8 +48,7 @@ void ExpectNoRasterDefaults(const TDataSet2& Set)
     EXPECT_EQ(Text, "unchanged");
 }
 
-TEST_F(DataSet, FailuresBeforeChoosingARasterKeepTheDefaults)
-{
+TEST_F(DataSet, FailuresBeforeChoosingARasterKeepTheDefaults) {
     const struct {
         std::string File;
         std::uint8_t Mode;
@@ -81,8 +78,7 @@ TEST_F(DataSet, FailuresBeforeChoosingARasterKeepTheDefaults)
     }
 }
 
-TEST_F(DataSet, AnUnrecognisedFileIsNotBlamedOnAnEarlierFile)
-{
+TEST_F(DataSet, AnUnrecognisedFileIsNotBlamedOnAnEarlierFile) {
     TDataSet2 Short;
     EXPECT_FALSE(Short.Open(WriteFile("short.ers", "DA"), 0, 0, ctUnsigned8, 1, omRead));
     EXPECT_EQ(Short.GetErrorText(), "No data available");
@@ -91,8 +87,7 @@ TEST_F(DataSet, AnUnrecognisedFileIsNotBlamedOnAnEarlierFile)
     EXPECT_EQ(Unknown.GetErrorText(), "Unknown file type: " + Path("plain.xyz"));
 }
 
-TEST_F(DataSet, ReadingChoosesTheClassByContentAndCreatingByExtension)
-{
+TEST_F(DataSet, ReadingChoosesTheClassByContentAndCreatingByExtension) {
     const struct {
         std::string File;
         std::uint8_t Mode;
@@ -121,8 +116,7 @@ TEST_F(DataSet, ReadingChoosesTheClassByContentAndCreatingByExtension)
     EXPECT_EQ(FormatName(ftUnknown), "unknown");
 }
 
-TEST_F(DataSet, ARasterThatCannotOpenKeepsItsErrorAndIsStillUsed)
-{
+TEST_F(DataSet, ARasterThatCannotOpenKeepsItsErrorAndIsStillUsed) {
     TDataSet2 Set;
     EXPECT_FALSE(Set.Open(WriteFile("header.bin", "DatasetHeader Begin\nDatasetHeader End\n"), 0, 0,
                           ctUnsigned8, 1, omRead));
@@ -133,8 +127,7 @@ TEST_F(DataSet, ARasterThatCannotOpenKeepsItsErrorAndIsStillUsed)
     EXPECT_EQ(Set.Raster()->ErrorText(), "replaced");
 }
 
-TEST_F(DataSet, ForwardsTheGeometryAndGeoreferenceOfAnOpenedImage)
-{
+TEST_F(DataSet, ForwardsTheGeometryAndGeoreferenceOfAnOpenedImage) {
     const std::string Name = CreateSmallImage();
     TDataSet2 Input;
     ASSERT_TRUE(Input.Open(Name, 0, 0, ctUnsigned8, 1, omRead)) << Input.GetErrorText();
@@ -154,8 +147,7 @@ TEST_F(DataSet, ForwardsTheGeometryAndGeoreferenceOfAnOpenedImage)
     EXPECT_EQ(Projection, "\"GEODETIC\"");
 }
 
-TEST_F(DataSet, ReadsValuesAtMapPositions)
-{
+TEST_F(DataSet, ReadsValuesAtMapPositions) {
     TDataSet2 Input;
     ASSERT_TRUE(Input.Open(CreateSmallImage(), 0, 0, ctUnsigned8, 1, omRead)) << Input.GetErrorText();
     const double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -168,27 +160,23 @@ TEST_F(DataSet, ReadsValuesAtMapPositions)
         TResult Result;
         float Value;
     } Cases[] = {
-        {0, 0, false, Found, 0},
-        {1.4, 0.6, false, Found, 11},
-        {0.5, 0.5, false, Found, 0},     // halves go to the even cell
-        {1.5, 0.5, false, Found, 2},
-        {2.4, 1.4, false, Found, 12},
-        {3.0, 0, false, Refused, 0},     // right of the image: the raster refuses
-        {0, 2.0, false, Refused, 0},     // below the image
-        {-0.1, 0, false, Untouched, 7},  // left of the image
-        {0, -0.1, false, Untouched, 7},  // above the image
-        {0.5, 0.5, true, Found, 5.5},    // bilinear between cells 0, 1, 10, 11
-        {1, 1, true, Found, 11},         // an integral position reads its cell
-        {1.25, 0, true, Found, 1.25},
-        {2.5, 0.5, true, Refused, 0},    // the 2 x 2 block leaves the image
-        {-0.5, 0.5, true, Untouched, 7},
-        {NaN, 0, true, Untouched, 7},
-        {0, NaN, false, Untouched, 7},
-        {Inf, 0, false, Untouched, 7},
+        {0, 0, false, Found, 0},         {1.4, 0.6, false, Found, 11},
+        {0.5, 0.5, false, Found, 0}, // halves go to the even cell
+        {1.5, 0.5, false, Found, 2},     {2.4, 1.4, false, Found, 12},
+        {3.0, 0, false, Refused, 0},    // right of the image: the raster refuses
+        {0, 2.0, false, Refused, 0},    // below the image
+        {-0.1, 0, false, Untouched, 7}, // left of the image
+        {0, -0.1, false, Untouched, 7}, // above the image
+        {0.5, 0.5, true, Found, 5.5},   // bilinear between cells 0, 1, 10, 11
+        {1, 1, true, Found, 11},        // an integral position reads its cell
+        {1.25, 0, true, Found, 1.25},    {2.5, 0.5, true, Refused, 0}, // the 2 x 2 block leaves the image
+        {-0.5, 0.5, true, Untouched, 7}, {NaN, 0, true, Untouched, 7},
+        {0, NaN, false, Untouched, 7},   {Inf, 0, false, Untouched, 7},
         {1e300, 0, false, Untouched, 7},
     };
     for (const auto& Case : Cases) {
-        SCOPED_TRACE(testing::Message() << Case.Col << ", " << Case.Row << (Case.Interpolate ? " bilinear" : ""));
+        SCOPED_TRACE(testing::Message()
+                     << Case.Col << ", " << Case.Row << (Case.Interpolate ? " bilinear" : ""));
         float Value = 7;
         EXPECT_EQ(Input.ReadValue(0, Value, 1000 + 10 * Case.Col, 2000 - 10 * Case.Row, Case.Interpolate),
                   Case.Result == Found);
@@ -198,8 +186,7 @@ TEST_F(DataSet, ReadsValuesAtMapPositions)
     }
 }
 
-TEST_F(DataSet, AStoredCellSizeOfZeroReadsAsOneAndCannotBeSampled)
-{
+TEST_F(DataSet, AStoredCellSizeOfZeroReadsAsOneAndCannotBeSampled) {
     WriteFile("zero", std::string(16, '\x05'));
     const std::string Header = WriteFile("zero.ers", "DatasetHeader Begin\n"
                                                      "  ByteOrder = LSBFirst\n"
@@ -232,8 +219,7 @@ TEST_F(DataSet, AStoredCellSizeOfZeroReadsAsOneAndCannotBeSampled)
     }
 }
 
-TEST_F(DataSet, OpeningAgainReleasesTheEarlierRaster)
-{
+TEST_F(DataSet, OpeningAgainReleasesTheEarlierRaster) {
     TDataSet2 Set;
     ASSERT_TRUE(Set.Open(CreateSmallImage(), 0, 0, ctUnsigned8, 1, omRead));
     EXPECT_FALSE(Set.Open(Path("missing.ers"), 0, 0, ctUnsigned8, 1, omRead));

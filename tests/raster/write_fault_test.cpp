@@ -1,6 +1,6 @@
 // Cell files and headers that cannot reach the disk: a full disk fails at creation, a page that loses
 // its file fails the image instead of the process, and a header that cannot be written says so.
-#include "raster/ers_map.hpp"
+#include "raster/ers/ers_map.hpp"
 #include "raster/mapped_cell_file.hpp"
 
 #include "support/temp_dir.hpp"

@@ -1,0 +1,100 @@
+#pragma once
+// Fills an output grid row by row: each output cell is carried back into the input through a
+// coordinate mapper and the input is sampled there. Rows are computed by N threads, each with its own
+// copy of the mapper and its own view of the input cells, into row buffers that the calling thread
+// writes in row order, so the output bytes are the same for every thread count.
+
+#include "crs/coordinate_mapper.hpp"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace vortane {
+
+class TMMapFile2;
+
+// Output cell (r, c) stands for the output map position (MinX + c * StepX, MaxY - r * StepY).
+struct TOutputGrid {
+    double MinX = 0, MaxY = 0, StepX = 1, StepY = 1;
+    std::int32_t Columns = 0, Rows = 0;
+};
+
+// The input map position of cell coordinate (0, 0) and the input's cell sizes.
+struct TInputGeometry {
+    double OriginX = 0, OriginY = 0, CellSizeX = 1, CellSizeY = 1;
+};
+
+// Maps the cells of one output row to fractional input cell coordinates (column, row). Exact by
+// default; with a maximum error (in input cells) it maps exactly only at the ends of row segments and
+// interpolates linearly between them, halving a segment until the exactly mapped midpoint lies within
+// the bound of the interpolated one.
+class TRowMapper {
+public:
+    TRowMapper(const TCoordinateMapper& Mapper, const TOutputGrid& Grid, const TInputGeometry& Input,
+               double MaxError);
+
+    // Fills Col and Line with one entry per output column; returns the largest error measured at the
+    // check points (0 when every cell is mapped exactly).
+    double MapRow(std::int32_t Row, std::vector<double>& Col, std::vector<double>& Line) const;
+
+private:
+    void MapCell(double Y, std::int32_t Column, double& Col, double& Line) const;
+
+    TCoordinateMapper FMapper; // this row mapper's own copy
+    TOutputGrid FGrid;
+    TInputGeometry FInput;
+    double FMaxError;
+};
+
+struct TResampleOptions {
+    // Three bands: the nearest cell, with input pixels close to the background colour written as the
+    // background; any other band count: bilinear, 0 where the 2 x 2 block leaves the input.
+    bool Colour = false;
+    std::array<float, 3> Background{};
+    int Threads = 1;       // rows computed at once
+    double MaxError = 0.0; // input cells; 0 maps every cell exactly
+};
+
+class TResampler {
+public:
+    // Input is sampled with its first Bands bands; Output gets the same bands. Mapper, Input and
+    // Output must outlive the resampler.
+    TResampler(const TCoordinateMapper& Mapper, TMMapFile2& Input, std::uint32_t Bands, TMMapFile2& Output,
+               const TOutputGrid& Grid, const TInputGeometry& InputGeometry, const TResampleOptions& Options);
+
+    // Computes and writes every row in order. RowWritten(Row) runs in the calling thread after each
+    // written row and returns false to end the run there (a stop): the computing threads finish the row
+    // they are on and take no other. True when every row was written. A failure in a computing thread
+    // (an exception) ends the run and is thrown again here.
+    bool Run(const std::function<bool(std::int32_t Row)>& RowWritten);
+
+    // Of the last run: the largest mapping error measured at check points, input cells.
+    double LargestMeasuredError() const { return FLargestError; }
+    // Of the last run: true when a page of the input could not be read through one of the threads' own
+    // views (the file was cut short beneath them); the input's own view reports its faults itself.
+    bool InputViewsFaulted() const { return FInputViewsFaulted; }
+
+private:
+    struct TRowWorker;
+    void ComputeRow(TRowWorker& Worker, std::int32_t Row, std::vector<float>& Cells) const;
+    void WriteRow(std::int32_t Row, const std::vector<float>& Cells);
+    bool RunInPlace(TRowWorker& Worker, const std::function<bool(std::int32_t)>& RowWritten);
+    bool RunThreaded(std::vector<TRowWorker>& Workers, const std::function<bool(std::int32_t)>& RowWritten);
+
+    const TCoordinateMapper& FMapper;
+    TMMapFile2& FInput;
+    std::uint32_t FBands;
+    TMMapFile2& FOutput;
+    TOutputGrid FGrid;
+    TInputGeometry FGeometry;
+    TResampleOptions FOptions;
+    double FLargestError = 0.0;
+    bool FInputViewsFaulted = false;
+};
+
+// The number of threads a run uses when asked for Requested (0: one per processor core).
+int ThreadCount(int Requested);
+
+} // namespace vortane
