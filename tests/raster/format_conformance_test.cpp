@@ -17,10 +17,12 @@
 namespace vortane {
 namespace {
 
-// What a writable format keeps of a float image it is given. A new writable format adds one line.
+// What a writable format keeps of an image it is given (a float image unless the format holds only
+// other cells). A new writable format adds one line.
 struct TWritableFormat {
     int Code;
-    std::uint8_t ReadCellType;    // the cell type it reads back
+    std::uint8_t ReadCellType; // the cell type it reads back
+    std::uint8_t CreateCellType = ctFloat32;
     std::int32_t ReadColumns = 0; // 0: the columns written
     std::int32_t ReadRows = 0;    // 0: the rows written
     bool KeepsSystemTexts = true; // stores spheroid, datum and projection
@@ -28,6 +30,8 @@ struct TWritableFormat {
 
 const std::vector<TWritableFormat> WritableFormats = {
     {ftErs, ctFloat32},
+    {ftTif, ctFloat32, ctFloat32, 0, 0, false},
+    {ftBmp, ctUnsigned8, ctUnsigned8, 0, 0, false},
 };
 
 constexpr std::int32_t Columns = 5;
@@ -36,9 +40,9 @@ constexpr double CellSize = 2.5;
 constexpr double West = 500000.0; // single floats hold these exactly, as some formats store them
 constexpr double North = 4500000.0;
 
-// Integers that fit every cell type a format may store, negative ones included.
-float CellValue(std::int32_t Col, std::int32_t Row) {
-    return static_cast<float>(10 * Row + Col - 7);
+// Integers that fit every cell type a format may store, negative ones where the type has them.
+float CellValue(std::int32_t Col, std::int32_t Row, std::uint8_t CellType) {
+    return static_cast<float>(10 * Row + Col - (CellType == ctUnsigned8 ? 0 : 7));
 }
 
 class FormatConformance : public test::TTempDirTest, public testing::WithParamInterface<TWritableFormat> {
@@ -66,10 +70,12 @@ TEST_P(FormatConformance, WritesReopensAndReadsBack) {
     const std::string Name = Path("image" + std::string(Format.Extensions[0]));
     {
         TDataSet2 Output;
-        ASSERT_TRUE(Output.Open(Name, Columns, Rows, ctFloat32, 1, omCreate)) << Output.GetErrorText();
+        ASSERT_TRUE(Output.Open(Name, Columns, Rows, Expected.CreateCellType, 1, omCreate))
+            << Output.GetErrorText();
         for (std::int32_t Row = 0; Row < Rows; ++Row)
             for (std::int32_t Col = 0; Col < Columns; ++Col)
-                ASSERT_TRUE(Output.Raster()->WriteCell(Col, Row, 0, CellValue(Col, Row)));
+                ASSERT_TRUE(
+                    Output.Raster()->WriteCell(Col, Row, 0, CellValue(Col, Row, Expected.CreateCellType)));
         Output.SetGeoreference("WE", "WGS84", "TM34", CellSize, CellSize, 0, 0, West, North);
     }
     const std::vector<std::string> Written = OutputFilesOf(Name);
@@ -92,7 +98,7 @@ TEST_P(FormatConformance, WritesReopensAndReadsBack) {
         for (std::int32_t Col = 0; Col < Columns; ++Col) {
             float Value = 0;
             ASSERT_TRUE(Input.Raster()->ReadCell(Col, Row, 0, Value)) << Col << ", " << Row;
-            EXPECT_EQ(Value, CellValue(Col, Row)) << Col << ", " << Row;
+            EXPECT_EQ(Value, CellValue(Col, Row, Expected.CreateCellType)) << Col << ", " << Row;
         }
     if (Expected.KeepsSystemTexts) {
         std::string Spheroid, Datum, Projection;
