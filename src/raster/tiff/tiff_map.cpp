@@ -184,6 +184,11 @@ int ZoneDigits(const std::string& Text, std::size_t Start, int Default) {
                : Default;
 }
 
+// A zone grid carries its zone in the millions of the easting.
+int ZoneOfEasting(double Easting) {
+    return static_cast<int>(std::clamp(std::floor(Easting / 1000000.0), 0.0, 99.0));
+}
+
 // Little-endian header image of a created TIFF.
 class THeaderImage {
 public:
@@ -224,9 +229,7 @@ bool ExistsAsFile(const std::string& Name) {
 
 std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting) {
     const auto Contains = [&](std::string_view Part) { return Projection.find(Part) != std::string::npos; };
-    // A zone grid carries its zone in the millions of the easting.
-    const double ZoneOfEasting = std::floor(RegEasting / 1000000.0);
-    const auto GridZone = static_cast<int>(std::clamp(ZoneOfEasting, 0.0, 99.0));
+    const int GridZone = ZoneOfEasting(RegEasting);
     if (Contains("NUTM")) return static_cast<std::uint16_t>(32600 + ZoneDigits(Projection, 4, 1));
     // Southern UTM zones have codes of their own; writing the northern code would place the image
     // 10 000 km away in other programs.
@@ -237,6 +240,12 @@ std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting) 
     if (Contains("Gauss_North") || Contains("Gauss_South"))
         return static_cast<std::uint16_t>(28400 + GridZone);
     return 32601;
+}
+
+double ZoneGridEastingShift(const std::string& Projection, double RegEasting) {
+    const bool UtmGrid = Projection.find("UTM_North") != std::string::npos ||
+                         Projection.find("UTM_South") != std::string::npos;
+    return UtmGrid ? 1000000.0 * ZoneOfEasting(RegEasting) : 0.0;
 }
 
 bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names) {
@@ -826,7 +835,10 @@ void TTifMap2::WriteHeader() {
     }
     Image.F64(ScaleAt, GetCellSizeX());
     Image.F64(ScaleAt + 8, GetCellSizeY());
-    Image.F64(TiePointAt + 24, GetRegEasting() - GetCellSizeX() / 2);
+    // Other programs read the tie point in the EPSG system of the key directory, whose eastings do not
+    // carry a UTM zone grid's zone number.
+    const double Shift = ZoneGridEastingShift(GetProjection(), GetRegEasting());
+    Image.F64(TiePointAt + 24, GetRegEasting() - GetCellSizeX() / 2 - Shift);
     Image.F64(TiePointAt + 32, GetRegNorthing() + GetCellSizeY() / 2);
     const std::array<std::uint16_t, 24> GeoKeys = {1,
                                                    1,

@@ -24,6 +24,9 @@ std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting);
 struct TSystemNames {
     std::string Spheroid, Datum, Projection;
 };
+// What the zone in the eastings of a UTM zone grid adds to the easting of its EPSG zone; 0 for other
+// projections (Gauss-Krueger zone grids carry the zone in their EPSG eastings as well).
+double ZoneGridEastingShift(const std::string& Projection, double RegEasting);
 bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names);
 
 class TTifMap2 final : public TDataSetRoot2 {

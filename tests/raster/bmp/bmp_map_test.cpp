@@ -4,6 +4,7 @@
 
 #include "raster/bmp/bmp_map.hpp"
 #include "raster/data_set.hpp"
+#include "raster/refusal_checks.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
@@ -192,10 +193,7 @@ TEST_F(BmpTest, RefusesWhatItCannotReadWithItsReason) {
         std::vector<unsigned char> Bytes = BmpBytes(Case.Spec);
         Case.Damage(Bytes);
         WriteBytes(Path("bad.bmp"), Bytes);
-        TBMPMap2 Image;
-        EXPECT_FALSE(Image.OpenMap(Path("bad.bmp"), 0, 0, ctUnsigned8, 1, omRead));
-        EXPECT_EQ(Image.ErrorCode(), Case.Code);
-        EXPECT_EQ(Image.ErrorText(), Case.Text);
+        test::ExpectReadRefused<TBMPMap2>(Path("bad.bmp"), Case.Code, Case.Text);
     }
 }
 
@@ -234,12 +232,8 @@ TEST_F(BmpTest, CreatedBitmapHasItsLayoutAndWorldFile) {
         {ctUnsigned8, 2, 5, "Wrong number of bands(must be 1 or 3)"},
         {ctUnsigned8, 4, 5, "Wrong number of bands(must be 1 or 3)"},
     };
-    for (const auto& [CellType, Bands, Code, Text] : Refused) {
-        TBMPMap2 Image;
-        EXPECT_FALSE(Image.OpenMap(Path("refused.bmp"), 4, 4, CellType, Bands, omCreate));
-        EXPECT_EQ(Image.ErrorCode(), Code);
-        EXPECT_EQ(Image.ErrorText(), Text);
-    }
+    for (const auto& [CellType, Bands, Code, Text] : Refused)
+        test::ExpectCreateRefused<TBMPMap2>(Path("refused.bmp"), CellType, Bands, Code, Text);
 }
 
 } // namespace

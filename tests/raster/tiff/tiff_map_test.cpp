@@ -3,6 +3,7 @@
 // both ways, and the refusals of what the mapped reader cannot or must not read.
 
 #include "raster/data_set.hpp"
+#include "raster/refusal_checks.hpp"
 #include "raster/tiff/tiff_map.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
@@ -312,10 +313,7 @@ TEST_F(TiffTest, RefusesWhatItCannotReadWithItsReason) {
         std::vector<unsigned char> Bytes = TiffBytes(Shape);
         Case.Damage(Bytes);
         WriteBytes(Path("bad.tif"), Bytes);
-        TTifMap2 Image;
-        EXPECT_FALSE(Image.OpenMap(Path("bad.tif"), 0, 0, ctUnsigned8, 1, omRead));
-        EXPECT_EQ(Image.ErrorCode(), Case.Code);
-        EXPECT_EQ(Image.ErrorText(), Case.Text);
+        test::ExpectReadRefused<TTifMap2>(Path("bad.tif"), Case.Code, Case.Text);
     }
 }
 
@@ -371,16 +369,23 @@ TEST_F(TiffTest, CreatedHeaderHasItsFixedLayoutAndGeoTiffTags) {
               " -2.00000000000000\r\n1000.00000000000000\r\n5000.00000000000000\r\n");
 }
 
+// The code, and what the tie point leaves out of the easting so that it is an easting of that code.
 TEST_F(TiffTest, ProjectedCSCodeFollowsTheProjectionName) {
-    const std::vector<std::tuple<std::string, double, int>> Cases = {
-        {"NUTM34", 0, 32634},           {"NUTM5", 0, 32601},
-        {"TMGKN05", 0, 28405},          {"TMGKNxx", 0, 28401},
-        {"UTM_North", 34500000, 32634}, {"Gauss_North", 5400000, 28405},
-        {"SUTM33", 0, 32733},           {"UTM_South", 33400000, 32733},
-        {"LAMB93", 700000, 32601},
+    const std::vector<std::tuple<std::string, double, int, double>> Cases = {
+        {"NUTM34", 500000, 32634, 0},
+        {"NUTM5", 0, 32601, 0},
+        {"TMGKN05", 5500000, 28405, 0},
+        {"TMGKNxx", 0, 28401, 0},
+        {"UTM_North", 34500000, 32634, 34000000},
+        {"Gauss_North", 5400000, 28405, 0},
+        {"SUTM33", 0, 32733, 0},
+        {"UTM_South", 33400000, 32733, 33000000},
+        {"LAMB93", 700000, 32601, 0},
     };
-    for (const auto& [Projection, Easting, Code] : Cases)
+    for (const auto& [Projection, Easting, Code, Shift] : Cases) {
         EXPECT_EQ(ProjectedCSCode(Projection, Easting), Code) << Projection;
+        EXPECT_EQ(ZoneGridEastingShift(Projection, Easting), Shift) << Projection;
+    }
 }
 
 TEST_F(TiffTest, GeoTiffTagsPlaceTheImageUnlessAWorldFileDoes) {
@@ -497,10 +502,7 @@ TEST_F(TiffTest, RefusesToCreateWhatItCannotStore) {
         {ctUnsigned8, 2, 1, "Wrong number of bands(must be 1 or 3)"},
     };
     for (const auto& [CellType, Bands, Code, Text] : Cases) {
-        TTifMap2 Image;
-        EXPECT_FALSE(Image.OpenMap(Path("refused.tif"), 4, 4, CellType, Bands, omCreate));
-        EXPECT_EQ(Image.ErrorCode(), Code);
-        EXPECT_EQ(Image.ErrorText(), Text);
+        test::ExpectCreateRefused<TTifMap2>(Path("refused.tif"), CellType, Bands, Code, Text);
         EXPECT_FALSE(std::filesystem::exists(Path("refused.tif")));
     }
 }
