@@ -11,7 +11,7 @@ namespace vortane {
 std::string TCliContext::CatalogueFolder() const
 {
     if (CatalogueDir.empty())
-        return ProgramDir();
+        return DefaultCatalogueFolder();
     return CatalogueDir.back() == '/' ? CatalogueDir : CatalogueDir + "/";
 }
 
@@ -23,7 +23,7 @@ void AddCommonOptions(CLI::App& App, TCliContext& Context)
     App.set_version_flag("--version", "vortane-cli " VORTANE_VERSION);
     App.add_option("--catalogue", Context.CatalogueDir,
                    "Folder of the catalogue files (Spher.dat, Datums.dat, ...) and gr3df97a.mnt; "
-                   "default: the program's own folder")
+                   "default: the program's own folder, then ../share/vortane beside it")
         ->type_name("DIR");
 }
 

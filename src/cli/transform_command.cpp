@@ -209,11 +209,14 @@ bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat,
         Error = FieldError(InSystem, Texts, Rejected - 1);
         return false;
     }
-    // Geographic texts are angles, checked by their reader; numbers of the other systems must be a
-    // position of the system.
-    if (!AllFinite(Lat, Lon, H) || !IsLatitude(Lat) ||
-        (Kind == TTextKind::Number && !dynamic_cast<const TGeografic*>(&InSystem) &&
-         !ComesFrom(InSystem, Lat, Lon, H, StrToFloatDef(Texts[0], 0.0), StrToFloatDef(Texts[1], 0.0)))) {
+    // A projection answers a fault with the position (0, 0); only a text that is that position may
+    // give it. (Numbers are only compared there: a zoned system may read a position given in the
+    // neighbouring zone, which would not come back in the same numbers.)
+    const bool FaultZero = Lat == 0 && Lon == 0 && Kind == TTextKind::Number &&
+                           !dynamic_cast<const TGeografic*>(&InSystem) &&
+                           !ComesFrom(InSystem, Lat, Lon, H, StrToFloatDef(Texts[0], 0.0),
+                                      StrToFloatDef(Texts[1], 0.0));
+    if (!AllFinite(Lat, Lon, H) || !IsLatitude(Lat) || FaultZero) {
         Error = "the position lies outside the input system";
         return false;
     }

@@ -34,6 +34,15 @@ std::string FileOverwrittenBy(const std::string& OutFile, const std::vector<std:
     return {};
 }
 
+std::string SpecialFileAmongOutputs(const std::string& OutFile) {
+    for (const std::string& Written : OutputFilesOf(OutFile)) {
+        std::error_code Error;
+        const fs::file_status Status = fs::status(Written, Error);
+        if (fs::exists(Status) && !fs::is_regular_file(Status) && !fs::is_directory(Status)) return Written;
+    }
+    return {};
+}
+
 std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFile) {
     return FileOverwrittenBy(OutFile, InputFiles(Input));
 }

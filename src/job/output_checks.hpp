@@ -17,6 +17,10 @@ std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFil
 // The first of Files that creating OutFile would overwrite, or "" when none.
 std::string FileOverwrittenBy(const std::string& OutFile, const std::vector<std::string>& Files);
 
+// The first file creating OutFile would write that exists but is neither a regular file nor a folder
+// (a pipe, a device): writing it would wait for a reader for ever. "" when none.
+std::string SpecialFileAmongOutputs(const std::string& OutFile);
+
 // True when both names exist and are the same file (links and other spellings included).
 bool IsSameFile(const std::string& A, const std::string& B);
 

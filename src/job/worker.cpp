@@ -149,7 +149,9 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
     FReason.clear();
     FInputViewsFaulted = false;
     if (!OpenInput(InFile)) {
-        AddLogLine(" Input file " + InFile + " open error " + FMessage);
+        // The raster's own reason ("No file: ...", a header that cannot be read) follows the status.
+        const std::string Detail = FInput->GetErrorText();
+        AddLogLine(" Input file " + InFile + " open error " + FMessage + (Detail.empty() ? "" : ": " + Detail));
         if (!FReason.empty()) ReportFailure(FReason);
         return EndFile(false);
     }
@@ -220,6 +222,8 @@ bool TMyThread::OpenInput(const std::string& FileName) {
     FInput = std::make_unique<TDataSet2>();
     if (!FInput->Open(FileName, 0, 0, 1, 1, omRead)) {
         FMessage = "OpenError " + std::to_string(FInput->GetErrorCode());
+        const std::string Text = FInput->GetErrorText();
+        FReason = FileName + ": " + (Text.empty() ? "cannot be opened as an image" : Text);
         return false;
     }
     // Read as one row, the image would come out almost empty (or take ages writing background).
@@ -251,6 +255,12 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FMessage = "Output would overwrite the input file " + Clash;
         return false;
     }
+    // Whatever the format, a pipe among the output's files is refused as inputs are refused.
+    if (const std::string Special = SpecialFileAmongOutputs(FileName); !Special.empty()) {
+        FMessage = "OpenError 1";
+        FReason = "Cannot create " + Special + ": Not a regular file";
+        return false;
+    }
     // Cells are written through a mapping of a file sized in advance; a full disk would only show
     // as a crash in the middle of the run.
     const auto Bytes = GridBytes(Columns, Rows, FInput->GetBands(), FInput->GetCellType());
@@ -276,6 +286,8 @@ bool TMyThread::RowFinished(std::int32_t Row) {
         FMessage = "User Abort";
         return false;
     }
+    // Cells already lost cannot be won back: the rest of the run would only waste time.
+    if (FOutput->Raster()->MappingFaulted()) return false;
     FCurrent = Row;
     ShowProgress();
     return true;

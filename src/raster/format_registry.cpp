@@ -1,19 +1,21 @@
 #include "raster/format_registry.hpp"
 
 #include "raster/bmp/bmp_map.hpp"
+#include "raster/dtm/dtm_map.hpp"
 #include "raster/ers/ers_map.hpp"
+#include "raster/file_start.hpp"
+#include "raster/nog/nog_map.hpp"
+#include "raster/osd/osd_map.hpp"
 #include "raster/raster.hpp"
 #include "raster/tiff/tiff_map.hpp"
-#include "text/mapped_file.hpp"
+#include "raster/veg/veg_file.hpp"
 #include "text/strings.hpp"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vortane {
 
@@ -48,13 +50,6 @@ std::vector<std::string> ImageAndWorldFiles(const std::string& OutFile) {
     return Files;
 }
 
-// An ortho data set: the cell file (the name without extension) and its ".osd" header.
-std::vector<std::string> OrthoFiles(const std::string& OutFile) {
-    namespace fs = std::filesystem;
-    return {fs::path(OutFile).replace_extension().string(),
-            fs::path(OutFile).replace_extension(".osd").string()};
-}
-
 constexpr TSignature Letters(std::string_view Text) {
     return {Text, false};
 }
@@ -72,18 +67,18 @@ constexpr auto NotBuilt = TFormatAccess::None;
 constexpr std::array<TImageFormat, 13> Formats = {{
 //   code   name              key    output extensions   signatures                       by ext access     class           files written
     {ftErs, "ER Mapper",      "ERS", {".ers"},           {Letters("DATA")},               false, ReadWrite, Make<TErsMap2>, FilesOf<TErsMap2>},
-    {ftOsd, "Ortho data set", "OSD", {".osd"},           {Letters("ORTH")},               false, NotBuilt,  nullptr,        OrthoFiles},
+    {ftOsd, "Ortho data set", "OSD", {".osd"},           {Letters("ORTH")},               false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
     {ftTif, "TIFF",           "TIF", {".tif", ".tiff"},  {Letters("MM"), Letters("II")},  false, ReadWrite, Make<TTifMap2>, FilesOf<TTifMap2>},
-    {ftGif, "Ortho data set", "GIF", {".gif"},           {Letters("GIF8")},               false, NotBuilt,  nullptr,        OrthoFiles},
+    {ftGif, "Ortho data set", "GIF", {".gif"},           {Letters("GIF8")},               false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
     {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, ReadWrite, Make<TBMPMap2>, FilesOf<TBMPMap2>},
-    {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, NotBuilt,  nullptr,        ImageAndWorldFiles},
-    {ftNog, "NOG",            "001", {".001"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, ReadWrite, Make<TDtmMap2>, FilesOf<TDtmMap2>},
+    {ftNog, "NOG",            "001", {".001"},           {},                              true,  ReadWrite, Make<TNogMap2>, FilesOf<TNogMap2>},
     {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, NotBuilt,  nullptr,        ImageAndWorldFiles},
-    {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  ReadWrite, Make<TVegFile>, FilesOf<TVegFile>},
     {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
-    {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, NotBuilt,  nullptr,        OrthoFiles},
+    {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
     {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, NotBuilt,  nullptr,        ImageAndWorldFiles},
-    {ftBit, "Ortho data set", "BIT", {".bit"},           {Bytes("BITR")},                 false, NotBuilt,  nullptr,        OrthoFiles},
+    {ftBit, "Ortho data set", "BIT", {".bit"},           {Bytes("BITR")},                 false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
 }};
 // clang-format on
 
@@ -100,28 +95,12 @@ bool FormatMatches(const TImageFormat& Format, std::string_view Head) {
                        [&](const TSignature& Signature) { return SignatureMatches(Signature, Head); });
 }
 
-// Reads exactly Count bytes; 0 or the errno value (ENODATA when the file is shorter).
-int ReadExactly(int Fd, char* Buffer, std::size_t Count) {
-    std::size_t Done = 0;
-    while (Done < Count) {
-        const ssize_t Got = ::read(Fd, Buffer + Done, Count - Done);
-        if (Got < 0 && errno == EINTR) continue;
-        if (Got < 0) return errno;
-        if (Got == 0) return ENODATA;
-        Done += static_cast<std::size_t>(Got);
-    }
-    return 0;
-}
-
+// The first SignatureLength bytes; 0 or the errno value (ENODATA when the file is shorter).
 int ReadHead(const std::string& FileName, std::string& Head) {
-    TFileDescriptor File;
-    // O_NONBLOCK: a FIFO or device named as an image must not block the program.
-    if (const int Error = File.Open(FileName, O_RDONLY | O_NONBLOCK); Error != 0) return Error;
-    struct stat Status {};
-    if (::fstat(File.Get(), &Status) != 0) return errno;
-    if (!S_ISREG(Status.st_mode)) return EINVAL;
-    Head.assign(SignatureLength, '\0');
-    return ReadExactly(File.Get(), Head.data(), SignatureLength);
+    std::uint64_t Size = 0;
+    if (const int Error = ReadFileStart(FileName, SignatureLength, Head, Size); Error != 0)
+        return Error == EISDIR ? EINVAL : Error;
+    return Head.size() < SignatureLength ? ENODATA : 0;
 }
 
 bool FileExists(const std::string& FileName) {

@@ -7,7 +7,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <limits>
+#include <utility>
 
 namespace vortane {
 
@@ -67,7 +69,11 @@ bool HeaderInteger(std::string_view Text, std::int32_t& Value) {
 
 std::string HeaderNumberText(double Value) {
     constexpr int UsualDecimals = 3;
-    std::string Text = FixedDecimals(Value, UsualDecimals);
+    return ExactDecimalsText(Value, UsualDecimals);
+}
+
+std::string ExactDecimalsText(double Value, int Decimals) {
+    std::string Text = FixedDecimals(Value, Decimals);
     if (!std::isfinite(Value) || ReadsBackAs(Text, Value))
         return Text;
     return ShortestFixedText(Value);
@@ -89,6 +95,83 @@ std::string LastUpdatedText(const std::tm& Time) {
                   Months[Index(Time.tm_mon, 12)], Time.tm_mday, Time.tm_hour, Time.tm_min, Time.tm_sec,
                   Time.tm_year + 1900);
     return Buffer;
+}
+
+std::tm LocalTimeNow() {
+    const std::time_t Now = std::time(nullptr);
+    std::tm Local{};
+    localtime_r(&Now, &Local);
+    return Local;
+}
+
+void AppendLine(std::string& Text, std::string_view Line) {
+    Text += Line;
+    Text += "\r\n";
+}
+
+bool WriteHeaderFile(const std::string& FileName, const std::string& Text) {
+    std::ofstream File(FileName, std::ios::binary | std::ios::trunc);
+    File.write(Text.data(), static_cast<std::streamsize>(Text.size()));
+    File.close();
+    return !File.fail();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TTextHeader
+
+bool TTextHeader::TakeControlPointLine(const std::string& Line, void (TGCPList::*AddPoint)(std::string_view)) {
+    if (FInControlPoints) {
+        if (Line.find('}') != std::string::npos)
+            FInControlPoints = false;
+        else
+            (FControlPoints.get()->*AddPoint)(Line);
+        return true;
+    }
+    FInControlPoints = HeaderKeyHas(Line, "CONTROLPOINTS");
+    return FInControlPoints;
+}
+
+void TTextHeader::TakeFirstOrWarp(const std::string& Line, bool& Seen, std::string& First, std::string& Warp) {
+    (std::exchange(Seen, true) ? Warp : First) = HeaderValue(Line);
+}
+
+void TTextHeader::TakeCoordinateSpaceKeys(const std::string& Line) {
+    if (HeaderKeyHas(Line, "PROJECTION"))
+        TakeFirstOrWarp(Line, FProjectionSeen, FProjection, FWarpProjection);
+    if (HeaderKeyHas(Line, "DATUM"))
+        TakeFirstOrWarp(Line, FDatumSeen, FDatum, FWarpDatum);
+    if (HeaderKeyHas(Line, "COORDINATETYPE"))
+        (std::exchange(FCoordTypeSeen, true) ? FWarpCoordType : FCoordType) = CoordTypeByName(HeaderValue(Line));
+}
+
+void TTextHeader::TakeGeometryKeys(const std::string& Line) {
+    if (HeaderKeyHas(Line, "BYTEORDER"))
+        FMSBFirst = HeaderValue(Line) == "MSBFIRST";
+    if (HeaderKeyHas(Line, "CELLTYPE"))
+        FCellType = CellTypeFromHeader(HeaderValue(Line));
+    if (HeaderKeyHas(Line, "XDIMENSION"))
+        FCellSizeX = StrToFloatDef(HeaderValue(Line), 1.0);
+    if (HeaderKeyHas(Line, "YDIMENSION"))
+        FCellSizeY = StrToFloatDef(HeaderValue(Line), 1.0);
+    if (HeaderKeyHas(Line, "NROFBANDS"))
+        TakeCount(Line, FBands);
+    if (HeaderKeyHas(Line, "NROFLINES"))
+        TakeCount(Line, FRows);
+    if (HeaderKeyHas(Line, "NROFCELLSPERLINE"))
+        TakeCount(Line, FColumns);
+    if (HeaderKeyHas(Line, "REGISTRATIONCELLX"))
+        FRegCellX = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "REGISTRATIONCELLY"))
+        FRegCellY = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "EASTINGS"))
+        FEastings = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "NORTHINGS"))
+        FNorthings = StrToFloatDef(HeaderValue(Line), 0.0);
+}
+
+void TTextHeader::TakeCount(const std::string& Line, std::int32_t& Count) {
+    if (!HeaderInteger(HeaderValue(Line), Count))
+        FMalformedNumber = true;
 }
 
 } // namespace vortane

@@ -1,6 +1,8 @@
 #pragma once
-// Pieces shared by the text header formats: key/value lines, counts, the number form, the
-// LastUpdated stamp.
+// Pieces shared by the text header formats (ER Mapper, ortho data set): key/value lines, counts, the
+// number form, the LastUpdated stamp, writing, and the keys both formats read the same way.
+
+#include "raster/raster.hpp"
 
 #include <cstdint>
 #include <ctime>
@@ -22,10 +24,40 @@ bool HeaderInteger(std::string_view Text, std::int32_t& Value);
 // (0.5 -> "0.500"), otherwise as many decimals as it takes to read back the same value (a cell size
 // of 0.000001 radians must not become 0.000).
 std::string HeaderNumberText(double Value);
+// The same rule with Decimals decimals where they suffice.
+std::string ExactDecimalsText(double Value, int Decimals);
 // HeaderNumberText right-aligned in Width characters.
 std::string HeaderNumberText(double Value, std::size_t Width);
 
 // "Sun Dec 06 09:07:35 GMT 2026": English names, the given (local) time, always "GMT".
 std::string LastUpdatedText(const std::tm& Time);
+std::tm LocalTimeNow();
+
+// Appends Line and the CR LF that ends every line of a text header.
+void AppendLine(std::string& Text, std::string_view Line);
+// Replaces FileName with Text; false after an input/output error.
+bool WriteHeaderFile(const std::string& FileName, const std::string& Text);
+
+// The parsing both text headers share. Keys are matched in upper-cased lines; the first PROJECTION,
+// DATUM and COORDINATETYPE lines describe the data set, later ones the warp block.
+class TTextHeader : public THeader {
+protected:
+    // Lines of the control point block go to the list through AddPoint (never taken for keys) until
+    // the line holding "}"; true when Line belonged to the block or opened it.
+    bool TakeControlPointLine(const std::string& Line, void (TGCPList::*AddPoint)(std::string_view));
+    void TakeCoordinateSpaceKeys(const std::string& Line);
+    // BYTEORDER, CELLTYPE, cell sizes, counts and the registration point.
+    void TakeGeometryKeys(const std::string& Line);
+    // The value of Line, into the data set's field on the first call for Seen and the warp block's after.
+    static void TakeFirstOrWarp(const std::string& Line, bool& Seen, std::string& First, std::string& Warp);
+
+private:
+    void TakeCount(const std::string& Line, std::int32_t& Count);
+
+    bool FInControlPoints = false;
+    bool FDatumSeen = false;
+    bool FCoordTypeSeen = false;
+    bool FProjectionSeen = false;
+};
 
 } // namespace vortane

@@ -1,5 +1,6 @@
 #include "raster/mapped_cell_file.hpp"
 
+#include "raster/byte_order.hpp"
 #include "raster/mapping_faults.hpp"
 #include "text/types.hpp"
 
@@ -28,24 +29,6 @@ constexpr std::string_view GridTooLargeText = "Grid size is too large";
 constexpr std::string_view NoWholeCellText = "The file holds no whole cell";
 
 constexpr std::uint64_t ViewAlignment = TMappedView::Alignment();
-
-// Unsigned integer of sizeof(U) bytes, least or most significant byte first; independent of the
-// machine's own order.
-template <typename U> U LoadBits(const unsigned char* Bytes, bool LSBFirst) {
-    U Value = 0;
-    for (std::size_t I = 0; I < sizeof(U); ++I) {
-        const std::size_t Shift = 8 * (LSBFirst ? I : sizeof(U) - 1 - I);
-        Value |= static_cast<U>(static_cast<U>(Bytes[I]) << Shift);
-    }
-    return Value;
-}
-
-template <typename U> void StoreBits(unsigned char* Bytes, U Value, bool LSBFirst) {
-    for (std::size_t I = 0; I < sizeof(U); ++I) {
-        const std::size_t Shift = 8 * (LSBFirst ? I : sizeof(U) - 1 - I);
-        Bytes[I] = static_cast<unsigned char>(Value >> Shift);
-    }
-}
 
 } // namespace
 

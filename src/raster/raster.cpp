@@ -230,6 +230,10 @@ bool THeadMap2::Finish() {
         return true;
     FErrorCode = errno != 0 ? errno : EIO;
     FErrorText = "Cannot write " + FHeader->FFileName + ": " + std::generic_category().message(FErrorCode);
+    // A header cut short still reads as one (its end line is optional): what was written must go.
+    std::error_code Ignored;
+    if (std::filesystem::is_regular_file(std::filesystem::symlink_status(FHeader->FFileName, Ignored)))
+        std::filesystem::remove(FHeader->FFileName, Ignored);
     return false;
 }
 

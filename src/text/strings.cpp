@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <filesystem>
 #include <unistd.h>
 #include <vector>
 
@@ -50,6 +51,19 @@ std::string ProgramDir() {
     const std::string Path(Buffer.data(), static_cast<std::size_t>(Length));
     return Path.substr(0, Path.rfind(PathDelimiter) + 1);
 }
+
+std::string CatalogueFolderBeside(const std::string& ProgramFolder) {
+    const auto HoldsCatalogue = [](const std::string& Folder) {
+        std::error_code Ignored;
+        return std::filesystem::is_regular_file(Folder + "Spher.dat", Ignored);
+    };
+    const std::string Installed = ProgramFolder + "../share/vortane/";
+    if (!HoldsCatalogue(ProgramFolder) && HoldsCatalogue(Installed))
+        return Installed;
+    return ProgramFolder;
+}
+
+std::string DefaultCatalogueFolder() { return CatalogueFolderBeside(ProgramDir()); }
 
 std::string ShortenPath(const std::string& Path, int MaxLen) {
     if (MaxLen <= 0 || static_cast<std::size_t>(MaxLen) >= Path.size())

@@ -23,6 +23,11 @@ std::string UpperCase(std::string_view Text);
 
 // Folder of the running executable, ending with "/".
 std::string ProgramDir();
+// Where the catalogue files are looked for when no folder is named: ProgramFolder itself when it holds
+// "Spher.dat", else the installed data folder ProgramFolder + "../share/vortane/" when that does, else
+// ProgramFolder (whose loading then reports the missing files). Folders end with "/".
+std::string CatalogueFolderBeside(const std::string& ProgramFolder);
+std::string DefaultCatalogueFolder(); // CatalogueFolderBeside(ProgramDir())
 std::string ShortenPath(const std::string& Path, int MaxLen);
 // A duration in days as "H:M:S" (seconds rounded half to even, no leading zeros).
 std::string DaysToHMS(double Days);

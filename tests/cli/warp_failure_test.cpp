@@ -46,6 +46,7 @@ TEST_F(WarpFailure, EveryFailureNamesItsFileAndItsReasonOnStderr) {
     fs::create_directory(Path("folder.ers"));
     fs::create_symlink(Path("missing/x.ers"), Path("link.ers"));
     ASSERT_EQ(::mkfifo(Path("pipe.ers").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(Path("pipe.tif").c_str(), 0644), 0);
     const struct {
         std::string Out, Status, Reason;
     } Cases[] = {
@@ -55,6 +56,7 @@ TEST_F(WarpFailure, EveryFailureNamesItsFileAndItsReasonOnStderr) {
         {Path("link.ers"), "OpenError 2",
          "Cannot create " + Path("link.ers") + ": No such file or directory"},
         {Path("pipe.ers"), "OpenError 1", "Cannot create " + Path("pipe.ers") + ": Not a regular file"},
+        {Path("pipe.tif"), "OpenError 1", "Cannot create " + Path("pipe.tif") + ": Not a regular file"},
         {Path("out.xyz"), "OpenError 0",
          "Cannot create " + Path("out.xyz") + ": No image format writes the extension \".xyz\""},
     };

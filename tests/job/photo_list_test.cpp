@@ -57,7 +57,7 @@ TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
         (std::vector<std::string>{
             " Log file created by Vortane program ", " Processing file: " + Path("in/a.ers"),
             " Processing file: " + Path("in/a.ers") + " finished", " Processing file: " + Path("in/b.ers"),
-            " Input file " + Path("in/b.ers") + " open error OpenError 0",
+            " Input file " + Path("in/b.ers") + " open error OpenError 0: No file: " + Path("in/b.ers"),
             " Processing file: " + Path("in/c.ers"), " Processing file: " + Path("in/c.ers") + " finished"}));
 
     // The list label announces the next entry; the last hand-over clears it.

@@ -3,6 +3,9 @@
 #include "job_test_support.hpp"
 
 #include "job/photo_list.hpp"
+#include "support/small_disk.hpp"
+
+#include <fstream>
 
 namespace vortane::test {
 namespace {
@@ -181,6 +184,14 @@ TEST_F(JobFailure, AnOutputThatCannotBeCompletedFailsTheFileWithItsReason) {
     EXPECT_EQ(LogMessages(Path("late.log")).back(),
               " Output file " + Path("late.ers") + " write error WriteError 21: " + Reason);
 
+    // Its cell file cut short beneath the mapping: the cells are lost, the process lives on.
+    Observer.OnProgress = [this] { std::filesystem::resize_file(Path("cut"), 0); };
+    Observer.EndEvents = 0;
+    EXPECT_EQ(RunJob(In, Path("cut.ers"), Options(10)), "WriteError 5");
+    EXPECT_EQ(Observer.Failures.back(), Path("cut") + ": cells were lost: the disk had no room for a page, "
+                                                      "or the cell file was cut short during the run");
+    EXPECT_FALSE(std::filesystem::exists(Path("cut.ers")));
+
     Observer.OnProgress = nullptr;
     const struct {
         std::string Out, Message, Reason;
@@ -197,6 +208,25 @@ TEST_F(JobFailure, AnOutputThatCannotBeCompletedFailsTheFileWithItsReason) {
         EXPECT_EQ(RunJob(In, Case.Out, Options(10)), Case.Message);
         EXPECT_EQ(Observer.Failures, std::vector<std::string>{Case.Reason});
     }
+}
+
+TEST_F(JobFailure, ADiskThatFillsUpDuringTheRunFailsItWithoutASignal) {
+    const test::TSmallDisk Disk(Path("small"), "256k");
+    if (!Disk.Mounted()) GTEST_SKIP() << Disk.Reason();
+    const std::string Big = WriteImage("big.ers", 200, 100, 1, ctFloat32, 1000, 2000, 1,
+                                       [](int C, int R, int) { return float(C * R); }); // 80 000 bytes
+    // Another program takes the rest of the disk while the cells are computed.
+    Observer.OnProgress = [this] {
+        std::ofstream Filler(Path("small/filler"), std::ios::binary | std::ios::app);
+        const std::string Block(4096, 'x');
+        while (Filler.write(Block.data(), Block.size()) && Filler.flush()) {
+        }
+        Observer.OnProgress = nullptr;
+    };
+    EXPECT_EQ(RunJob(Big, Path("small/out.ers"), Options(1)), "WriteError 28");
+    EXPECT_EQ(Observer.Failures, std::vector<std::string>{"Cannot write " + Path("small/out.ers") +
+                                                          ": No space left on device"});
+    EXPECT_FALSE(std::filesystem::exists(Path("small/out.ers"))); // no header cut short
 }
 
 TEST_F(JobFailure, AnInputWhoseCellFileIsShortStopsWithTheSizes) {

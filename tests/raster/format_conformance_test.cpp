@@ -21,17 +21,25 @@ namespace {
 // other cells). A new writable format adds one line.
 struct TWritableFormat {
     int Code;
-    std::uint8_t ReadCellType; // the cell type it reads back
-    std::uint8_t CreateCellType = ctFloat32;
+    std::uint8_t ReadCellType;    // the cell type it reads back
     std::int32_t ReadColumns = 0; // 0: the columns written
     std::int32_t ReadRows = 0;    // 0: the rows written
     bool KeepsSystemTexts = true; // stores spheroid, datum and projection
+    int ReadAs = -1;              // the format the files read back as, when not this one
+    std::uint8_t CreateCellType = ctFloat32;
 };
 
 const std::vector<TWritableFormat> WritableFormats = {
     {ftErs, ctFloat32},
-    {ftTif, ctFloat32, ctFloat32, 0, 0, false},
-    {ftBmp, ctUnsigned8, ctUnsigned8, 0, 0, false},
+    {ftOsd, ctFloat32},
+    {ftGif, ctFloat32, 0, 0, true, ftOsd}, // names without a class of their own write ortho data sets
+    {ftDcr, ctFloat32, 0, 0, true, ftOsd},
+    {ftBit, ctFloat32, 0, 0, true, ftOsd},
+    {ftDtm, ctFloat32, 0, 0, false},
+    {ftNog, ctSigned16, 0, 0, false},
+    {ftVeg, ctFloat32, 500, 500, false}, // whole tiles, one tile row and column more than written
+    {ftTif, ctFloat32, 0, 0, false},
+    {ftBmp, ctUnsigned8, 0, 0, false, -1, ctUnsigned8},
 };
 
 constexpr std::int32_t Columns = 5;
@@ -80,12 +88,15 @@ TEST_P(FormatConformance, WritesReopensAndReadsBack) {
     }
     const std::vector<std::string> Written = OutputFilesOf(Name);
     EXPECT_EQ(FilesInDir(), std::set<std::string>(Written.begin(), Written.end()));
-    EXPECT_EQ(FileTypeByContent(Name), Format.Code);
-    EXPECT_EQ(FileTypeByExt(Name), Format.Code);
+    const int ReadAs = Expected.ReadAs < 0 ? Format.Code : Expected.ReadAs;
+    const std::string ReadName =
+        std::filesystem::path(Name).replace_extension(FindFormat(ReadAs)->Extensions[0]).string();
+    EXPECT_EQ(FileTypeByContent(ReadName), ReadAs);
+    EXPECT_EQ(FileTypeByExt(ReadName), ReadAs);
 
     TDataSet2 Input;
-    ASSERT_TRUE(Input.Open(Name, 0, 0, ctUnsigned8, 1, omRead)) << Input.GetErrorText();
-    EXPECT_EQ(Input.GetFileType(), Format.Code);
+    ASSERT_TRUE(Input.Open(ReadName, 0, 0, ctUnsigned8, 1, omRead)) << Input.GetErrorText();
+    EXPECT_EQ(Input.GetFileType(), ReadAs);
     EXPECT_EQ(Input.GetColumns(), Expected.ReadColumns ? Expected.ReadColumns : Columns);
     EXPECT_EQ(Input.GetRows(), Expected.ReadRows ? Expected.ReadRows : Rows);
     EXPECT_EQ(Input.GetBands(), 1);

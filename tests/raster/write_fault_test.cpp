@@ -3,6 +3,7 @@
 #include "raster/ers/ers_map.hpp"
 #include "raster/mapped_cell_file.hpp"
 
+#include "support/small_disk.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
@@ -10,7 +11,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,19 +61,11 @@ TEST_F(WriteFaultTest, ACreatedCellFileOwnsItsBlocksOrFailsAtCreation) {
     EXPECT_FALSE(fs::exists(Path("full")));
 }
 
-// A mount that goes away with the test, whatever the test's outcome.
-struct TMounted {
-    std::string Point;
-    ~TMounted() { ::umount2(Point.c_str(), MNT_DETACH); }
-};
-
 TEST_F(WriteFaultTest, ARealFullDiskFailsAtCreation) {
     const std::string Mount = Path("small");
-    fs::create_directory(Mount);
-    if (::mount("tmpfs", Mount.c_str(), "tmpfs", 0, "size=256k") != 0)
-        GTEST_SKIP() << "cannot mount a small tmpfs here (" << std::generic_category().message(errno)
-                     << "); the injected failure of the test above covers the creation";
-    const TMounted Mounted{Mount};
+    const test::TSmallDisk Disk(Mount, "256k");
+    if (!Disk.Mounted())
+        GTEST_SKIP() << Disk.Reason() << "; the injected failure of the test above covers this";
     {
         TErsMap2 Image;
         EXPECT_FALSE(Image.OpenMap(Mount + "/out.ers", 1000, 1000, ctUnsigned8, 1, omCreate));

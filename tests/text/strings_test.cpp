@@ -1,5 +1,7 @@
 #include "text/strings.hpp"
 
+#include "support/temp_dir.hpp"
+
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -135,6 +137,18 @@ TEST(ProgramDir, IsTheFolderOfThisExecutable) {
     ASSERT_FALSE(Dir.empty());
     EXPECT_EQ(Dir.back(), '/');
     EXPECT_EQ(Dir + "tests_text", std::string(VORTANE_BINARY_DIR) + "/tests_text");
+}
+
+TEST(CatalogueFolder, IsBesideTheProgramThenTheInstalledDataFolder) {
+    test::TTempDir Temp;
+    const std::string Bin = Temp.Path("bin") + "/", Share = Temp.Path("share/vortane") + "/";
+    std::filesystem::create_directories(Bin);
+    std::filesystem::create_directories(Share);
+    EXPECT_EQ(CatalogueFolderBeside(Bin), Bin); // nowhere: loading names the missing files beside it
+    test::WriteText(Share + "Spher.dat", "");
+    EXPECT_EQ(CatalogueFolderBeside(Bin), Bin + "../share/vortane/");
+    test::WriteText(Bin + "Spher.dat", "");
+    EXPECT_EQ(CatalogueFolderBeside(Bin), Bin);
 }
 
 } // namespace

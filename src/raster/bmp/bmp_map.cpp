@@ -1,5 +1,6 @@
 #include "raster/bmp/bmp_map.hpp"
 
+#include "raster/byte_order.hpp"
 #include "raster/side_files.hpp"
 #include "text/types.hpp"
 
@@ -37,19 +38,10 @@ constexpr std::string_view OutsideText = "BMP header outside of file";
 constexpr std::string_view ImageSizeText = "BMP image size out of range";
 
 std::uint32_t U32(const unsigned char* Bytes) {
-    return static_cast<std::uint32_t>(Bytes[0] | Bytes[1] << 8 | Bytes[2] << 16) |
-           static_cast<std::uint32_t>(Bytes[3]) << 24;
+    return LoadBits<std::uint32_t>(Bytes, true);
 }
 std::uint16_t U16(const unsigned char* Bytes) {
-    return static_cast<std::uint16_t>(Bytes[0] | Bytes[1] << 8);
-}
-void PutU32(unsigned char* Bytes, std::uint32_t Value) {
-    for (int I = 0; I < 4; ++I)
-        Bytes[I] = static_cast<unsigned char>(Value >> (8 * I));
-}
-void PutU16(unsigned char* Bytes, std::uint16_t Value) {
-    Bytes[0] = static_cast<unsigned char>(Value);
-    Bytes[1] = static_cast<unsigned char>(Value >> 8);
+    return LoadBits<std::uint16_t>(Bytes, true);
 }
 
 } // namespace
@@ -235,13 +227,13 @@ bool TBMPMap2::CreateImage(std::int32_t Columns, std::int32_t Rows, std::uint8_t
     unsigned char* Header = FData;
     Header[0] = 'B';
     Header[1] = 'M';
-    PutU32(Header + bfSizeAt, static_cast<std::uint32_t>(FileBytes));
-    PutU32(Header + bfOffBitsAt, FPixelOffset);
-    PutU32(Header + biSizeAt, InfoHeaderSize);
-    PutU32(Header + biWidthAt, FWidth);
-    PutU32(Header + biHeightAt, FRows);
-    PutU16(Header + biPlanesAt, 1);
-    PutU16(Header + biBitCountAt, FBitCount);
+    StoreBits<std::uint32_t>(Header + bfSizeAt, static_cast<std::uint32_t>(FileBytes), true);
+    StoreBits<std::uint32_t>(Header + bfOffBitsAt, FPixelOffset, true);
+    StoreBits<std::uint32_t>(Header + biSizeAt, InfoHeaderSize, true);
+    StoreBits<std::uint32_t>(Header + biWidthAt, FWidth, true);
+    StoreBits<std::uint32_t>(Header + biHeightAt, FRows, true);
+    StoreBits<std::uint16_t>(Header + biPlanesAt, 1, true);
+    StoreBits<std::uint16_t>(Header + biBitCountAt, FBitCount, true);
     for (std::uint32_t Index = 0; Index < FColorsUsed; ++Index) {
         unsigned char* Quad = Header + FileHeaderSize + InfoHeaderSize + 4 * Index;
         Quad[0] = Quad[1] = Quad[2] = static_cast<unsigned char>(Index);

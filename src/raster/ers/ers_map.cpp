@@ -6,34 +6,16 @@
 
 #include <array>
 #include <ctime>
-#include <fstream>
-#include <utility>
 
 namespace vortane {
 
 namespace {
 
 constexpr std::string_view FirstWord = "DATA";
-constexpr std::string_view LineEnd = "\r\n";
 constexpr std::string_view Units = "\"METERS\"";
 constexpr std::array<std::string_view, 3> BandNames = {"Red Layer", "Green Layer", "Blue Layer"};
 
 bool Contains(const std::string& Text, std::string_view Part) { return Text.find(Part) != std::string::npos; }
-
-void AppendLine(std::string& Text, std::string_view Line) {
-    Text += Line;
-    Text += LineEnd;
-}
-
-// The first occurrence of a coordinate space key describes the data set, later ones the warp block.
-template <typename T> T& FirstOrWarp(bool& Seen, T& First, T& Warp) { return std::exchange(Seen, true) ? Warp : First; }
-
-std::tm LocalTimeNow() {
-    const std::time_t Now = std::time(nullptr);
-    std::tm Local{};
-    localtime_r(&Now, &Local);
-    return Local;
-}
 
 } // namespace
 
@@ -43,71 +25,17 @@ std::tm LocalTimeNow() {
 bool TErsHeader::ReadHeader(const std::string& FileName) { return ReadHeaderLines(FileName, FirstWord); }
 
 void TErsHeader::ParseLine(const std::string& Line) {
-    // Inside the control point block every line is a point (or the block's end): a point's name must
-    // never be taken for a key.
-    if (FInControlPoints) {
-        if (Contains(Line, "}"))
-            FInControlPoints = false;
-        else
-            FControlPoints->AddFromErsLine(Line);
+    if (TakeControlPointLine(Line, &TGCPList::AddFromErsLine))
         return;
-    }
-    if (HeaderKeyHas(Line, "CONTROLPOINTS")) {
-        FInControlPoints = true;
-        return;
-    }
     TakeCoordinateSpaceKeys(Line);
     TakeGeometryKeys(Line);
-}
-
-void TErsHeader::TakeCoordinateSpaceKeys(const std::string& Line) {
-    if (HeaderKeyHas(Line, "PROJECTION"))
-        FirstOrWarp(FProjectionSeen, FProjection, FWarpProjection) = HeaderValue(Line);
-    if (HeaderKeyHas(Line, "DATUM"))
-        FirstOrWarp(FDatumSeen, FDatum, FWarpDatum) = HeaderValue(Line);
-    if (HeaderKeyHas(Line, "COORDINATETYPE"))
-        FirstOrWarp(FCoordTypeSeen, FCoordType, FWarpCoordType) = CoordTypeByName(HeaderValue(Line));
-}
-
-void TErsHeader::TakeGeometryKeys(const std::string& Line) {
-    if (HeaderKeyHas(Line, "BYTEORDER"))
-        FMSBFirst = HeaderValue(Line) == "MSBFIRST";
-    if (HeaderKeyHas(Line, "CELLTYPE"))
-        FCellType = CellTypeFromHeader(HeaderValue(Line));
-    if (HeaderKeyHas(Line, "XDIMENSION"))
-        FCellSizeX = StrToFloatDef(HeaderValue(Line), 1.0);
-    if (HeaderKeyHas(Line, "YDIMENSION"))
-        FCellSizeY = StrToFloatDef(HeaderValue(Line), 1.0);
-    if (HeaderKeyHas(Line, "NROFBANDS"))
-        TakeCount(Line, FBands);
-    if (HeaderKeyHas(Line, "NROFLINES"))
-        TakeCount(Line, FRows);
-    if (HeaderKeyHas(Line, "NROFCELLSPERLINE"))
-        TakeCount(Line, FColumns);
-    if (HeaderKeyHas(Line, "REGISTRATIONCELLX"))
-        FRegCellX = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "REGISTRATIONCELLY"))
-        FRegCellY = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "EASTINGS"))
-        FEastings = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "NORTHINGS"))
-        FNorthings = StrToFloatDef(HeaderValue(Line), 0.0);
-}
-
-void TErsHeader::TakeCount(const std::string& Line, std::int32_t& Count) {
-    if (!HeaderInteger(HeaderValue(Line), Count))
-        FMalformedNumber = true;
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Writing
 
 bool TErsHeader::WriteHeader(const std::string& FileName) {
-    const std::string Text = HeaderText(LocalTimeNow());
-    std::ofstream File(FileName, std::ios::binary | std::ios::trunc);
-    File.write(Text.data(), static_cast<std::streamsize>(Text.size()));
-    File.close();
-    return !File.fail();
+    return WriteHeaderFile(FileName, HeaderText(LocalTimeNow()));
 }
 
 std::string TErsHeader::HeaderText(const std::tm& LastUpdated) {

@@ -3,14 +3,14 @@
 // line, no header, no padding). The cells are handled by THeadMap2; TErsHeader parses and writes
 // the header.
 
-#include "raster/raster.hpp"
+#include "raster/header_text.hpp"
 
 #include <ctime>
 #include <string>
 
 namespace vortane {
 
-class TErsHeader final : public THeader {
+class TErsHeader final : public TTextHeader {
 public:
     // One upper-cased header line. Lines of the control point block go to the control point list;
     // other lines are matched by key. The first PROJECTION, DATUM and COORDINATETYPE lines describe
@@ -26,18 +26,10 @@ public:
     std::string HeaderText(const std::tm& LastUpdated);
 
 private:
-    void TakeCoordinateSpaceKeys(const std::string& Line);
-    void TakeGeometryKeys(const std::string& Line);
-    void TakeCount(const std::string& Line, std::int32_t& Count);
     void ApplyRawRule();
     void AppendCoordinateSpace(std::string& Text);
     void AppendRasterInfo(std::string& Text);
     void AppendWarpControl(std::string& Text);
-
-    bool FInControlPoints = false;
-    bool FDatumSeen = false;
-    bool FCoordTypeSeen = false;
-    bool FProjectionSeen = false;
 };
 
 class TErsMap2 final : public THeadMap2 {

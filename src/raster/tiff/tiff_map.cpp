@@ -1,5 +1,6 @@
 #include "raster/tiff/tiff_map.hpp"
 
+#include "raster/byte_order.hpp"
 #include "raster/side_files.hpp"
 #include "text/types.hpp"
 
@@ -114,14 +115,6 @@ std::string_view TiffErrorText(int Error) {
 }
 
 constexpr std::string_view BitTypeText = "Bit type not supported";
-
-// An unsigned integer of the file's byte order.
-template <typename U> U Load(const unsigned char* Bytes, bool MSBFirst) {
-    U Value = 0;
-    for (std::size_t I = 0; I < sizeof(U); ++I)
-        Value |= static_cast<U>(static_cast<U>(Bytes[I]) << (8 * (MSBFirst ? sizeof(U) - 1 - I : I)));
-    return Value;
-}
 
 // Cell type of a sample of Bits bits in SampleFormat Format; ctUnknown for what the grid cannot read.
 std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format) {
@@ -328,7 +321,7 @@ bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
         return false;
     }
     FMSBFirstFile = Head[0] == 'M';
-    if (Load<std::uint16_t>(Head + 2, FMSBFirstFile) != 42) {
+    if (LoadBits<std::uint16_t>(Head + 2, !FMSBFirstFile) != 42) {
         FErrorCode = 3;
         FErrorText = "Wrong TIFF version";
         return false;
@@ -389,13 +382,13 @@ const unsigned char* TTifMap2::BytesAt(std::uint64_t Position, std::uint32_t Cou
 
 bool TTifMap2::U16At(std::uint64_t Position, std::uint16_t& Value) {
     const unsigned char* Bytes = BytesAt(Position, 2);
-    if (Bytes != nullptr) Value = Load<std::uint16_t>(Bytes, FMSBFirstFile);
+    if (Bytes != nullptr) Value = LoadBits<std::uint16_t>(Bytes, !FMSBFirstFile);
     return Bytes != nullptr;
 }
 
 bool TTifMap2::U32At(std::uint64_t Position, std::uint32_t& Value) {
     const unsigned char* Bytes = BytesAt(Position, 4);
-    if (Bytes != nullptr) Value = Load<std::uint32_t>(Bytes, FMSBFirstFile);
+    if (Bytes != nullptr) Value = LoadBits<std::uint32_t>(Bytes, !FMSBFirstFile);
     return Bytes != nullptr;
 }
 
@@ -453,9 +446,9 @@ bool TTifMap2::ReadDirectory() {
         const std::uint64_t At = FIfdPosition + 2 + 12 * std::uint64_t{Index};
         const unsigned char* Bytes = BytesAt(At, 12);
         if (Bytes == nullptr) return TiffFail(teDirectoryOutside);
-        const TEntry Entry{Load<std::uint16_t>(Bytes, FMSBFirstFile),
-                           Load<std::uint16_t>(Bytes + 2, FMSBFirstFile),
-                           Load<std::uint32_t>(Bytes + 4, FMSBFirstFile), At + 8};
+        const TEntry Entry{LoadBits<std::uint16_t>(Bytes, !FMSBFirstFile),
+                           LoadBits<std::uint16_t>(Bytes + 2, !FMSBFirstFile),
+                           LoadBits<std::uint32_t>(Bytes + 4, !FMSBFirstFile), At + 8};
         if (!TakeEntry(Entry)) return false;
         if (Rejection == 0 && (FTiffError == teCompressed || FTiffError == tePhotometric))
             Rejection = FTiffError;
@@ -557,7 +550,7 @@ bool TTifMap2::TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Co
     for (std::uint32_t Index = 0; Index < Count; ++Index) {
         const unsigned char* Bytes = BytesAt(Position + 8 * Index, 8);
         if (Bytes == nullptr) return TiffFail(teValuesOutside);
-        Values[Index] = std::bit_cast<double>(Load<std::uint64_t>(Bytes, FMSBFirstFile));
+        Values[Index] = std::bit_cast<double>(LoadBits<std::uint64_t>(Bytes, !FMSBFirstFile));
     }
     return true;
 }
@@ -574,9 +567,9 @@ bool TTifMap2::TakeGeoKeys(const TEntry& Entry) {
     for (std::uint32_t Index = 0; Index < Listed; ++Index) {
         const unsigned char* Key = BytesAt(Position + 8 + 8 * std::uint64_t{Index}, 8);
         if (Key == nullptr) return TiffFail(teValuesOutside);
-        if (Load<std::uint16_t>(Key + 2, FMSBFirstFile) != 0) continue;
-        const auto Value = Load<std::uint16_t>(Key + 6, FMSBFirstFile);
-        switch (Load<std::uint16_t>(Key, FMSBFirstFile)) {
+        if (LoadBits<std::uint16_t>(Key + 2, !FMSBFirstFile) != 0) continue;
+        const auto Value = LoadBits<std::uint16_t>(Key + 6, !FMSBFirstFile);
+        switch (LoadBits<std::uint16_t>(Key, !FMSBFirstFile)) {
         case keyRasterType:
             FRasterType = Value;
             break;

@@ -1,0 +1,114 @@
+#pragma once
+// The main window: it holds a run's settings (input, output, the two coordinate systems, the output
+// step, background colour and "Only headers"), keeps them in the settings file, owns the catalogue and
+// the selection the worker reads, and starts, stops and shows the progress of the worker.
+
+#include "app/app_files.hpp"
+#include "app/window_job.hpp"
+#include "job/job_options.hpp"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+
+namespace vortane {
+
+class TAbout;
+class TCSList;
+class TChooseForm;
+class TClickLabel;
+
+class TForm1 : public QMainWindow {
+public:
+    static constexpr int IdleHeight = 413;
+    static constexpr int RunningHeight = 479;
+
+    // Runs the start-up: settings, catalogue, the stored selection and the stored input's georeferencing.
+    explicit TForm1(TAppFiles Files, QWidget* Parent = nullptr);
+    // Waits for a run still going, then saves the settings.
+    ~TForm1() override;
+
+    const TJobSelection& Selection() const { return FSelection; }
+    const TJobOptions& Options() const { return JobOptions; }
+    // The output step typed by the user, read with the user's locale; false (step unchanged) when the
+    // text is not a number.
+    bool ReadStep();
+    bool Running() const { return FJob.Running(); }
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+
+private:
+    void CreateActions();
+    void CreateControls();
+    void FormActivate();
+    void ShowSettings();
+    void ImportInput();
+    void LoadSettings();
+    void SaveSettings();
+    void InputBtnClick();
+    void OutputBtnClick();
+    void ChangeSystem(bool Input); // BitBtn1Click, BitBtn2Click
+    void StartBtnClick();
+    void ShowProgress(const TProgressView& View);
+    void JobFinished(const std::string& Message);
+    void SetRunning(bool Running);
+    void Backgroundcolor1Click();
+    void Onlyheaders1Click();
+    void Exit1Click();
+    void About1Click();
+    void HelpClick();
+
+    TAppFiles FFiles;
+    std::string InName, OutName;
+    std::string InSpheroidName, InDatumName, InProjectionName; // the output's three are in FSelection
+    TJobOptions JobOptions;
+    TJobSelection FSelection;
+    double InputEasting = 0, InputNorthing = 0, InputStep = 0;
+    std::unique_ptr<TCSList> Catalogue;
+    bool FCloseAfterRun = false;
+
+    QAction* InputBtn;
+    QAction* OutputBtn;
+    QAction* StartBtn;
+    QAction* Start1;
+    QAction* Exit1;
+    QAction* Backgroundcolor1;
+    QAction* Onlyheaders1;
+    QAction* Help1;
+    QAction* About1;
+    TClickLabel* Label1;
+    TClickLabel* Label2;
+    QLabel* Label21;
+    QLabel* Label22;
+    QLabel* Label23;
+    QLabel* Label10;
+    QLabel* Label11;
+    QLabel* Label12;
+    QLabel* Label16;
+    QLabel* Label17;
+    QLabel* Label18;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+    QLineEdit* OutStep;
+    QProgressBar* Gauge1;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label24;
+    QStatusBar* StatusBar1;
+    QLabel* StatusPanel; // the one panel of StatusBar1
+    TChooseForm* ChooseForm = nullptr;
+    TAbout* About = nullptr;
+
+    TWindowJob FJob; // last: a run still going ends before the rest is released
+};
+
+} // namespace vortane
