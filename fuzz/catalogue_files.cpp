@@ -10,7 +10,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
     static const std::string Folder = fuzzing::TempInputName("catalogue") + "/";
-    static const bool Created = std::filesystem::create_directories(Folder) || std::filesystem::is_directory(Folder);
+    static const bool Created =
+        std::filesystem::create_directories(Folder) || std::filesystem::is_directory(Folder);
     if (!Created) return 0;
     for (const char* Name : {"Spher.dat", "Datums.dat", "Lambert1.dat", "Lambert2.dat", "LambEren.dat",
                              "tranmerc.dat", "stereo.dat", "tmgrid.dat"})
@@ -18,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
 
     vortane::TCSList Catalogue;
     Catalogue.LoadAll(Folder);
-    const vortane::TCodeList* Lists[] = {&Catalogue.Lambert1s, &Catalogue.Lambert2s, &Catalogue.LambErens,
-                                         &Catalogue.TransMercs, &Catalogue.Stereos, &Catalogue.TMGrids};
+    const vortane::TCodeList* Lists[] = {&Catalogue.Lambert1s,  &Catalogue.Lambert2s, &Catalogue.LambErens,
+                                         &Catalogue.TransMercs, &Catalogue.Stereos,   &Catalogue.TMGrids};
     for (const vortane::TCodeList* List : Lists)
         for (int k = 0; k < List->Count(); ++k) {
             auto* System = static_cast<vortane::TProjection*>(List->Item(k));

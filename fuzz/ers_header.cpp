@@ -8,9 +8,9 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <ctime>
 #include <string>
 #include <unistd.h>
 
@@ -19,8 +19,7 @@ namespace {
 const std::filesystem::path& WorkDir() {
     static const std::filesystem::path Dir = [] {
         std::string Pattern = (std::filesystem::temp_directory_path() / "fuzz_ers_XXXXXX").string();
-        if (::mkdtemp(Pattern.data()) == nullptr)
-            std::abort();
+        if (::mkdtemp(Pattern.data()) == nullptr) std::abort();
         std::ofstream(std::filesystem::path(Pattern) / "image", std::ios::binary) << std::string(64, '\x7f');
         return std::filesystem::path(Pattern);
     }();
@@ -32,7 +31,9 @@ void WriteFile(const std::string& Name, const char* Data, std::size_t Size) {
     File.write(Data, static_cast<std::streamsize>(Size));
 }
 
-bool FiniteNonZero(double Value) { return std::isfinite(Value) && Value != 0; }
+bool FiniteNonZero(double Value) {
+    return std::isfinite(Value) && Value != 0;
+}
 
 } // namespace
 
@@ -53,14 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
 
     TErsHeader Header;
     // Rasters refuse more bands than MaxBands, so such a header is never written.
-    if (!Header.ReadHeader(HeaderName) || Header.FBands > THeadMap2::MaxBands)
-        return 0;
+    if (!Header.ReadHeader(HeaderName) || Header.FBands > THeadMap2::MaxBands) return 0;
     const std::string Written = Header.HeaderText(std::tm{});
     const std::string RewrittenName = (WorkDir() / "again.ers").string();
     WriteFile(RewrittenName, Written.data(), Written.size());
     TErsHeader Again;
-    if (!Again.ReadHeader(RewrittenName))
-        std::abort();
+    if (!Again.ReadHeader(RewrittenName)) std::abort();
     if (FiniteNonZero(Header.FCellSizeX) && FiniteNonZero(Header.FCellSizeY) &&
         (Again.FCellSizeX != Header.FCellSizeX || Again.FCellSizeY != Header.FCellSizeY))
         std::abort();

@@ -10,27 +10,22 @@
 namespace {
 
 // One temporary file per fuzzing process, rewritten for every input.
-const std::string& TempFileName()
-{
+const std::string& TempFileName() {
     static const std::string Name = "/tmp/fuzz_gcp_file_" + std::to_string(::getpid()) + ".gcp";
     return Name;
 }
 
-bool WriteFile(const std::string& Name, const std::uint8_t* Data, std::size_t Size)
-{
+bool WriteFile(const std::string& Name, const std::uint8_t* Data, std::size_t Size) {
     std::FILE* File = std::fopen(Name.c_str(), "wb");
-    if (File == nullptr)
-        return false;
+    if (File == nullptr) return false;
     const bool Written = std::fwrite(Data, 1, Size, File) == Size;
     return std::fclose(File) == 0 && Written;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
-{
-    if (!WriteFile(TempFileName(), Data, Size))
-        return 0;
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size) {
+    if (!WriteFile(TempFileName(), Data, Size)) return 0;
     vortane::TGCPList List;
     List.Load(TempFileName());
     std::size_t Total = List.GetSpheroid().size() + List.GetDatum().size() + List.GetProjection().size();

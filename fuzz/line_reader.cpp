@@ -21,18 +21,15 @@ std::string WriteTempFile(const std::uint8_t* Data, std::size_t Size) {
     static const TScratchFile Scratch;
     const std::string& Path = Scratch.Path;
     std::FILE* File = std::fopen(Path.c_str(), "wb");
-    if (File == nullptr)
-        std::abort();
-    if (Size > 0 && std::fwrite(Data, 1, Size, File) != Size)
-        std::abort();
+    if (File == nullptr) std::abort();
+    if (Size > 0 && std::fwrite(Data, 1, Size, File) != Size) std::abort();
     std::fclose(File);
     return Path;
 }
 
 // Each call moves at least one byte on or ends, so more calls than bytes means a hang.
 void CheckProgress(std::size_t& Calls, std::size_t Size) {
-    if (++Calls > 4 * Size + 8)
-        std::abort();
+    if (++Calls > 4 * Size + 8) std::abort();
 }
 
 void ReadAllLines(vortane::TReadLine& Reader, std::size_t Size) {
@@ -50,10 +47,8 @@ void ReadAllTokens(vortane::TReadLine& Reader, std::size_t Size, std::string_vie
     do {
         CheckProgress(Calls, Size);
         Reader.ReadToken(Delimiters, Token);
-        if (Token.size() > 255)
-            std::abort();
-        if (Token == "\n")
-            Reader.SkipLine();
+        if (Token.size() > 255) std::abort();
+        if (Token == "\n") Reader.SkipLine();
     } while (!vortane::IsEndMarker(Token));
 }
 

@@ -2,10 +2,13 @@
 
 #include "raster/bmp/bmp_map.hpp"
 #include "raster/dtm/dtm_map.hpp"
+#include "raster/ecw/ecw_map.hpp"
 #include "raster/ers/ers_map.hpp"
 #include "raster/file_start.hpp"
+#include "raster/jpeg/jpeg_map.hpp"
 #include "raster/nog/nog_map.hpp"
 #include "raster/osd/osd_map.hpp"
+#include "raster/rsw/rsw_map.hpp"
 #include "raster/raster.hpp"
 #include "raster/tiff/tiff_map.hpp"
 #include "raster/veg/veg_file.hpp"
@@ -73,11 +76,11 @@ constexpr std::array<TImageFormat, 13> Formats = {{
     {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, ReadWrite, Make<TBMPMap2>, FilesOf<TBMPMap2>},
     {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, ReadWrite, Make<TDtmMap2>, FilesOf<TDtmMap2>},
     {ftNog, "NOG",            "001", {".001"},           {},                              true,  ReadWrite, Make<TNogMap2>, FilesOf<TNogMap2>},
-    {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, ReadWrite, Make<TJpgMap2>, FilesOf<TJpgMap2>},
     {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  ReadWrite, Make<TVegFile>, FilesOf<TVegFile>},
-    {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  ReadWrite, Make<TECWMap2>, FilesOf<TECWMap2>},
     {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
-    {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, ReadWrite, Make<TRswMap2>, FilesOf<TRswMap2>},
     {ftBit, "Ortho data set", "BIT", {".bit"},           {Bytes("BITR")},                 false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
 }};
 // clang-format on

@@ -265,6 +265,10 @@ bool TMapByte::MapPosition() {
     return true;
 }
 
+bool StoreByteCell(unsigned char* Cell, float Value) {
+    return EncodeCell(Cell, ctUnsigned8, true, Value);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // TMMapFile2
 

@@ -101,6 +101,10 @@ private:
     void NoteViewFaults(); // before the view goes away
 };
 
+// Stores Value in a byte cell: rounded half to even, low 8 bits kept (256 is 0, -1 is 255). False for a
+// value without an integer (NaN, infinite).
+bool StoreByteCell(unsigned char* Cell, float Value);
+
 using TQuad = std::array<float, 4>; // top-left, bottom-left, bottom-right, top-right
 
 class TMMapFile2 : public TMapByte {

@@ -17,8 +17,7 @@
 namespace vortane {
 namespace {
 
-// What a writable format keeps of an image it is given (a float image unless the format holds only
-// other cells). A new writable format adds one line.
+// What a writable format keeps of a float image it is given. A new writable format adds one line.
 struct TWritableFormat {
     int Code;
     std::uint8_t ReadCellType;    // the cell type it reads back
@@ -26,7 +25,9 @@ struct TWritableFormat {
     std::int32_t ReadRows = 0;    // 0: the rows written
     bool KeepsSystemTexts = true; // stores spheroid, datum and projection
     int ReadAs = -1;              // the format the files read back as, when not this one
-    std::uint8_t CreateCellType = ctFloat32;
+    std::uint8_t WriteCellType = ctFloat32;
+    std::int32_t Bands = 1;
+    float Tolerance = 0; // lossy formats give cells back within this
 };
 
 const std::vector<TWritableFormat> WritableFormats = {
@@ -38,8 +39,21 @@ const std::vector<TWritableFormat> WritableFormats = {
     {ftDtm, ctFloat32, 0, 0, false},
     {ftNog, ctSigned16, 0, 0, false},
     {ftVeg, ctFloat32, 500, 500, false}, // whole tiles, one tile row and column more than written
-    {ftTif, ctFloat32, 0, 0, false},
-    {ftBmp, ctUnsigned8, 0, 0, false, -1, ctUnsigned8},
+    // clang-format off
+    {.Code = ftJpg, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3, .Tolerance = 3},
+    {.Code = ftEcw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8},
+    {.Code = ftEcw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3},
+    {.Code = ftRsw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3},
+    {.Code = ftTif, .ReadCellType = ctFloat32, .KeepsSystemTexts = false},
+    {.Code = ftTif, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3},
+    {.Code = ftBmp, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8},
+    {.Code = ftBmp, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3},
+    // clang-format on
 };
 
 constexpr std::int32_t Columns = 5;
@@ -48,9 +62,10 @@ constexpr double CellSize = 2.5;
 constexpr double West = 500000.0; // single floats hold these exactly, as some formats store them
 constexpr double North = 4500000.0;
 
-// Integers that fit every cell type a format may store, negative ones where the type has them.
-float CellValue(std::int32_t Col, std::int32_t Row, std::uint8_t CellType) {
-    return static_cast<float>(10 * Row + Col - (CellType == ctUnsigned8 ? 0 : 7));
+// Integers that fit the cell type written, negative ones where it has them.
+float CellValue(std::int32_t Col, std::int32_t Row, std::int32_t Band, std::uint8_t CellType) {
+    const int Offset = CellType == ctUnsigned8 ? 60 * Band : -7;
+    return static_cast<float>(10 * Row + Col + Offset);
 }
 
 class FormatConformance : public test::TTempDirTest, public testing::WithParamInterface<TWritableFormat> {
@@ -78,12 +93,14 @@ TEST_P(FormatConformance, WritesReopensAndReadsBack) {
     const std::string Name = Path("image" + std::string(Format.Extensions[0]));
     {
         TDataSet2 Output;
-        ASSERT_TRUE(Output.Open(Name, Columns, Rows, Expected.CreateCellType, 1, omCreate))
+        ASSERT_TRUE(Output.Open(Name, Columns, Rows, Expected.WriteCellType, Expected.Bands, omCreate))
             << Output.GetErrorText();
-        for (std::int32_t Row = 0; Row < Rows; ++Row)
-            for (std::int32_t Col = 0; Col < Columns; ++Col)
-                ASSERT_TRUE(
-                    Output.Raster()->WriteCell(Col, Row, 0, CellValue(Col, Row, Expected.CreateCellType)));
+        for (std::int32_t Band = 0; Band < Expected.Bands; ++Band)
+            for (std::int32_t Row = 0; Row < Rows; ++Row)
+                for (std::int32_t Col = 0; Col < Columns; ++Col)
+                    ASSERT_TRUE(
+                        Output.Raster()->WriteCell(Col, Row, static_cast<std::uint32_t>(Band),
+                                                   CellValue(Col, Row, Band, Expected.WriteCellType)));
         Output.SetGeoreference("WE", "WGS84", "TM34", CellSize, CellSize, 0, 0, West, North);
     }
     const std::vector<std::string> Written = OutputFilesOf(Name);
@@ -99,18 +116,21 @@ TEST_P(FormatConformance, WritesReopensAndReadsBack) {
     EXPECT_EQ(Input.GetFileType(), ReadAs);
     EXPECT_EQ(Input.GetColumns(), Expected.ReadColumns ? Expected.ReadColumns : Columns);
     EXPECT_EQ(Input.GetRows(), Expected.ReadRows ? Expected.ReadRows : Rows);
-    EXPECT_EQ(Input.GetBands(), 1);
+    EXPECT_EQ(Input.GetBands(), Expected.Bands);
     EXPECT_EQ(Input.GetCellType(), Expected.ReadCellType);
     EXPECT_EQ(Input.GetCellSizeX(), CellSize);
     EXPECT_EQ(Input.GetCellSizeY(), CellSize);
     EXPECT_EQ(Input.GetOriginX(), West);
     EXPECT_EQ(Input.GetOriginY(), North);
-    for (std::int32_t Row = 0; Row < Rows; ++Row)
-        for (std::int32_t Col = 0; Col < Columns; ++Col) {
-            float Value = 0;
-            ASSERT_TRUE(Input.Raster()->ReadCell(Col, Row, 0, Value)) << Col << ", " << Row;
-            EXPECT_EQ(Value, CellValue(Col, Row, Expected.CreateCellType)) << Col << ", " << Row;
-        }
+    for (std::int32_t Band = 0; Band < Expected.Bands; ++Band)
+        for (std::int32_t Row = 0; Row < Rows; ++Row)
+            for (std::int32_t Col = 0; Col < Columns; ++Col) {
+                float Value = 0;
+                const auto B = static_cast<std::uint32_t>(Band);
+                ASSERT_TRUE(Input.Raster()->ReadCell(Col, Row, B, Value)) << Col << ", " << Row << ", " << B;
+                EXPECT_NEAR(Value, CellValue(Col, Row, Band, Expected.WriteCellType), Expected.Tolerance)
+                    << Col << ", " << Row << ", " << B;
+            }
     if (Expected.KeepsSystemTexts) {
         std::string Spheroid, Datum, Projection;
         Input.GetSpheroid(Spheroid);
@@ -124,7 +144,7 @@ TEST_P(FormatConformance, WritesReopensAndReadsBack) {
 INSTANTIATE_TEST_SUITE_P(Registry, FormatConformance, testing::ValuesIn(WritableFormats),
                          [](const testing::TestParamInfo<TWritableFormat>& Info) {
                              std::string Name(FindFormat(Info.param.Code)->Extensions[0].substr(1));
-                             return "ext_" + Name;
+                             return "ext_" + Name + "_" + std::to_string(Info.param.Bands) + "band";
                          });
 
 } // namespace

@@ -1,0 +1,92 @@
+#include "raster/buffered_map.hpp"
+
+#include "text/types.hpp"
+
+#include <cerrno>
+#include <cstring>
+#include <new>
+
+namespace vortane {
+
+namespace {
+constexpr std::string_view OutOfMemoryText = "Out of memory";
+constexpr std::string_view OpenReadErrorText = "Open read error ";
+} // namespace
+
+std::uint64_t TBufferedMap2::PaddedLineSize(std::uint64_t Columns, std::uint64_t Bands) {
+    return (Columns * Bands + 3) / 4 * 4;
+}
+
+bool TBufferedMap2::AllocateBuffer(std::uint32_t Columns, std::uint32_t Rows, std::uint32_t Bands) {
+    FColumns = Columns;
+    FRows = Rows;
+    FBands = Bands;
+    FLineSize = PaddedLineSize(Columns, Bands);
+    FCellCount = std::uint64_t{Columns} * Rows * Bands;
+    FBuffer.reset(new (std::nothrow) unsigned char[FLineSize * Rows]());
+    if (!FBuffer && FLineSize * Rows != 0) {
+        FErrorText = OutOfMemoryText;
+        return false;
+    }
+    return true;
+}
+
+bool TBufferedMap2::OpenReadFailed(std::string Reason) {
+    FErrorCode = 1;
+    FErrorText = std::string(OpenReadErrorText) + "1 " + std::strerror(1);
+    if (!Reason.empty()) FErrorText += ": " + Reason;
+    return false;
+}
+
+bool TBufferedMap2::GoToRow(std::int64_t Row, std::uint32_t /*Band*/) {
+    if (!FBuffer || static_cast<std::uint64_t>(Row) >= FRows) return false;
+    FData = this->Row(static_cast<std::uint64_t>(Row));
+    return true;
+}
+
+unsigned char* TBufferedMap2::CellByte(std::int64_t Col, std::int64_t Row, std::uint32_t Band) {
+    if (Band >= FBands && FBands > 0) Band = FBands - 1;
+    if (!FBuffer || static_cast<std::uint64_t>(Col) >= FColumns || static_cast<std::uint64_t>(Row) >= FRows)
+        return nullptr;
+    FData = this->Row(static_cast<std::uint64_t>(Row)) + static_cast<std::uint64_t>(Col) * FBands + Band;
+    return FData;
+}
+
+bool TBufferedMap2::ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) {
+    Value = 0;
+    const unsigned char* Cell = CellByte(Col, Row, Band);
+    if (Cell == nullptr) return false;
+    Value = *Cell;
+    return true;
+}
+
+bool TBufferedMap2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) {
+    unsigned char* Cell = CellByte(Col, Row, Band);
+    return Cell != nullptr && StoreByteCell(Cell, Value);
+}
+
+std::int32_t TBufferedMap2::GetBands() {
+    return static_cast<std::int32_t>(FBands);
+}
+std::int32_t TBufferedMap2::GetRows() {
+    return static_cast<std::int32_t>(FRows);
+}
+std::int32_t TBufferedMap2::GetColumns() {
+    return static_cast<std::int32_t>(FColumns);
+}
+std::uint8_t TBufferedMap2::GetCellType() {
+    return FCellType;
+}
+bool TBufferedMap2::GetMSBFirst() {
+    return false;
+}
+
+bool TBufferedMap2::Finish() {
+    if (FFinished || !WritesBack() || !FBuffer) return true;
+    FFinished = true;
+    if (Encode()) return true;
+    if (FErrorCode == 0) FErrorCode = errno != 0 ? errno : EIO;
+    return false;
+}
+
+} // namespace vortane

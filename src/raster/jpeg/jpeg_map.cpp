@@ -1,0 +1,238 @@
+#include "raster/jpeg/jpeg_map.hpp"
+
+#include "raster/codecs/jpeg_codec.hpp"
+#include "text/types.hpp"
+
+#include <filesystem>
+#include <system_error>
+
+namespace vortane {
+
+namespace {
+
+constexpr std::string_view FileMissingText = "File not Exists";
+constexpr std::string_view TooLargeText = "JPEG images are at most 65500 cells wide and high";
+
+bool FileExists(const std::string& FileName) {
+    std::error_code Error;
+    return std::filesystem::exists(FileName, Error);
+}
+
+std::string WithExtension(const std::string& FileName, const char* Extension) {
+    return std::filesystem::path(FileName).replace_extension(Extension).string();
+}
+
+// Frees the codec's record however the operation ends.
+class TCodecSession {
+public:
+    TCodecSession() { Result = jpeg::Init(Props); }
+    ~TCodecSession() {
+        if (Props.Initialised) jpeg::Free(Props);
+    }
+    TCodecSession(const TCodecSession&) = delete;
+    TCodecSession& operator=(const TCodecSession&) = delete;
+
+    jpeg::TProperties Props;
+    int Result = jpeg::jeOk;
+};
+
+} // namespace
+
+TJpgMap2::TJpgMap2() = default;
+
+TJpgMap2::~TJpgMap2() {
+    Finish();
+}
+
+bool TJpgMap2::WritesBack() const {
+    return FMode == omCreate || FMode == omUpdate;
+}
+
+bool TJpgMap2::Encode() {
+    return WriteJpeg(FFileName, FQuality);
+}
+
+bool TJpgMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
+                       std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) {
+    FFileName = FileName;
+    FCellType = CellType;
+    FMode = Mode;
+    SetMSBFirst(false);
+    switch (Mode) {
+    case omCreate:
+        if (CellType != ctUnsigned8 || (Bands != 1 && Bands != 3)) return false;
+        // Refused now rather than after a whole run, when the encoder would refuse it.
+        if (Columns <= 0 || Rows <= 0 || Columns > MaxSide || Rows > MaxSide)
+            return OwnError(std::string(TooLargeText));
+        return AllocateBuffer(static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
+                              static_cast<std::uint32_t>(Bands));
+    case omRead:
+    case omUpdate:
+        ReadWorldFileBeside(FileName);
+        if (!ReadJpeg(FileName))
+            return OpenReadFailed(FCodecMessage.empty() ? FErrorText
+                                                        : FErrorText + " (" + FCodecMessage + ")");
+        FFirstRow = 0;
+        FEndRow = -1;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TJpgMap2::ReadWorldFileBeside(const std::string& FileName) {
+    for (const char* Extension : {".jpgw", ".jgw"}) {
+        const std::string WorldName = WithExtension(FileName, Extension);
+        if (FileExists(WorldName)) {
+            ReadWorldFile(WorldName);
+            return;
+        }
+    }
+}
+
+bool TJpgMap2::ReadParameters(jpeg::TProperties& Props, const std::string& FileName) {
+    Props.JPGFile = FileName;
+    if (const int Error = jpeg::Read(Props, jpeg::joReadParams); Error != jpeg::jeOk) {
+        FErrorText = "ijlReadParams error: " + std::to_string(Error);
+        FCodecMessage = Props.ErrorMessage;
+        return false;
+    }
+    FCellType = ctUnsigned8;
+    FColumns = static_cast<std::uint32_t>(Props.JPGWidth);
+    FRows = static_cast<std::uint32_t>(Props.JPGHeight);
+    FBands = static_cast<std::uint32_t>(Props.JPGChannels);
+    FLineSize = PaddedLineSize(FColumns, FBands);
+    return true;
+}
+
+bool TJpgMap2::ReadJpeg(const std::string& FileName) {
+    FCodecMessage.clear();
+    if (!FileExists(FileName)) {
+        FErrorText = FileMissingText;
+        return false;
+    }
+    TCodecSession Codec;
+    if (Codec.Result != jpeg::jeOk) {
+        FErrorText = "ijLInit error: " + std::to_string(Codec.Result);
+        return false;
+    }
+    if (!ReadParameters(Codec.Props, FileName)) return false;
+    if (FBands != 1 && FBands != 3) {
+        FCodecMessage = std::to_string(FBands) + " colour channels; only grey and RGB images are read";
+        return false;
+    }
+    if (!AllocateBuffer(FColumns, FRows, FBands)) return false;
+    jpeg::TProperties& Props = Codec.Props;
+    Props.DIBBytes = FBuffer.get();
+    Props.DIBWidth = Props.JPGWidth;
+    Props.DIBHeight = Props.JPGHeight;
+    Props.DIBChannels = Props.JPGChannels;
+    Props.DIBColor = FBands == 3 ? jpeg::jcRGB : jpeg::jcGray;
+    Props.DIBPadBytes = static_cast<std::int32_t>(FLineSize - std::uint64_t{FColumns} * FBands);
+    if (const int Error = jpeg::Read(Props, jpeg::joReadWholeImage); Error != jpeg::jeOk) {
+        FErrorText = "ijlReadWholeImage error: " + std::to_string(Error);
+        FCodecMessage = Props.ErrorMessage;
+        ReleaseBuffer();
+        return false;
+    }
+    return true;
+}
+
+bool TJpgMap2::WriteJpeg(const std::string& FileName, std::int32_t Quality) {
+    if (!FBuffer) return false;
+    TCodecSession Codec;
+    if (Codec.Result != jpeg::jeOk) {
+        FErrorText = "ijlInit error: " + std::to_string(Codec.Result);
+        return false;
+    }
+    if (GetBands() != 1 && GetBands() != 3) return false;
+    jpeg::TProperties& Props = Codec.Props;
+    Props.DIBBytes = FBuffer.get();
+    Props.DIBWidth = Props.JPGWidth = GetColumns();
+    Props.DIBHeight = Props.JPGHeight = GetRows();
+    Props.DIBChannels = Props.JPGChannels = GetBands();
+    Props.DIBPadBytes = static_cast<std::int32_t>(FLineSize - std::uint64_t{FColumns} * FBands);
+    Props.DIBColor = GetBands() == 1 ? jpeg::jcGray : jpeg::jcRGB;
+    Props.JPGColor = GetBands() == 1 ? jpeg::jcGray : jpeg::jcYCbCr;
+    Props.JPGFile = FileName;
+    Props.Quality = Quality;
+    if (const int Error = jpeg::Write(Props, jpeg::joWriteWholeImage); Error != jpeg::jeOk) {
+        FErrorText = "ijlWriteWholeImage error: " + std::to_string(Error);
+        if (!Props.ErrorMessage.empty()) FErrorText += " (" + FileName + ": " + Props.ErrorMessage + ")";
+        return false;
+    }
+    return true;
+}
+
+bool TJpgMap2::OpenMapRead(const std::string& FileName) {
+    if (!FileExists(FileName)) {
+        FErrorText = FileMissingText;
+        return false;
+    }
+    {
+        TCodecSession Codec;
+        if (Codec.Result != jpeg::jeOk) {
+            FErrorText = "ijLInit error: " + std::to_string(Codec.Result);
+            return false;
+        }
+        if (!ReadParameters(Codec.Props, FileName)) return false;
+    }
+    ReadWorldFileBeside(FileName);
+    return true;
+}
+
+bool TJpgMap2::ReadWorldFile(const std::string& FileName) {
+    TWorldFile World;
+    if (!vortane::ReadWorldFile(FileName, TWorldNumbers::PointOrComma, World)) return false;
+    SetCellSizeX(World.CellSizeX);
+    FRotationY = World.RotationY;
+    FRotationX = World.RotationX;
+    SetCellSizeY(World.CellSizeY);
+    SetRegEasting(World.OriginX);
+    SetRegNorthing(World.OriginY);
+    SetProjection("UNKNOWN");
+    SetDatum("UNKNOWN");
+    SetSpheroid("UNKNOWN");
+    return true;
+}
+
+void TJpgMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
+                               const std::string& Projection, double CellSizeX, double CellSizeY,
+                               double RegCellX, double RegCellY, double Easting, double Northing) {
+    SetCellSizeX(CellSizeX);
+    SetCellSizeY(CellSizeY);
+    FRotationY = 0;
+    FRotationX = 0;
+    SetRegEasting(Easting - RegCellX * CellSizeX);
+    SetRegNorthing(Northing + RegCellY * CellSizeY);
+    SetProjection(Projection);
+    SetDatum(Datum);
+    SetSpheroid(Spheroid);
+    TWorldFile World;
+    World.CellSizeX = GetCellSizeX();
+    World.RotationY = FRotationY;
+    World.RotationX = FRotationX;
+    World.CellSizeY = GetCellSizeY();
+    World.OriginX = GetRegEasting();
+    World.OriginY = GetRegNorthing();
+    WriteWorldFile(WithExtension(FFileName, ".jgw"), World); // a failure here does not fail the image
+}
+
+void TJpgMap2::CellToMap(double Col, double Row, double& X, double& Y) {
+    X = GetCellSizeX() * Col + FRotationX * Row + GetRegEasting();
+    Y = FRotationY * Col - GetCellSizeY() * Row + GetRegNorthing();
+}
+
+void TJpgMap2::MapToCell(double X, double Y, double& Col, double& Row) {
+    const double DX = X - GetRegEasting();
+    const double DY = Y - GetRegNorthing();
+    Row = (DY - (FRotationY / GetCellSizeX()) * DX) /
+          (-GetCellSizeY() - FRotationY * FRotationX / GetCellSizeX());
+    Col = (DX - FRotationX * Row) / GetCellSizeX();
+}
+
+std::vector<std::string> TJpgMap2::ImageFiles() const {
+    return {FFileName, WithExtension(FFileName, ".jgw")};
+}
+
+} // namespace vortane
