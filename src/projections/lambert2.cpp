@@ -58,13 +58,11 @@ void TLambert2::GeoToXY(double Lat, double Lon, double& X, double& Y) const {
 
 int TLambert2::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     const double Sign = FCone > 0 ? 1.0 : (FCone < 0 ? -1.0 : 0.0);
-    const double Rho = Sign * std::hypot(X, FRho0 - Y);
+    const double DY = FRho0 - Y;
+    const double Rho = Sign * std::sqrt(X * X + DY * DY); // plane metres: no overflow to guard against
     const double TPrime = std::pow(Rho / (Spheroid.A * FConeF), 1 / FCone);
-    const double E = FEcc;
-    const TLatitudeResult Result =
-        IterateLatitude(Pi / 2 - 2 * std::atan(TPrime), LatitudeTolerance, [=](double Phi) {
-            return Pi / 2 - 2 * std::atan(TPrime * EccentricityFactor(Phi, E));
-        });
+    // t' = tan(π/4 − χ/2) of the conformal latitude χ, so tan χ = (1/t' − t')/2.
+    const TLatitudeResult Result = LatitudeOfConformal((1 / TPrime - TPrime) / 2, FEcc);
     Lat = Result.Lat;
     // A one-argument arctangent of the quotient: on the apex row (y = ρ0) the quotient is ±∞ and the
     // angle ±π/2. The apex itself (0/0) is the pole, where any longitude will do: take λ0, as for every

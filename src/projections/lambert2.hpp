@@ -1,8 +1,8 @@
 #pragma once
 // Ellipsoidal Lambert conformal conic with two standard parallels ("Lambert2.dat", type "LAMBERT2"), in
 // closed form: the cone constant and the radius of the origin parallel come from the two standard
-// parallels and the latitude of origin; the inverse finds the latitude by fixed-point iteration.
-// Eastings and northings are metres; UnitFactor is not applied.
+// parallels and the latitude of origin; the inverse finds the latitude from the conformal latitude by Newton
+// steps. Eastings and northings are metres; UnitFactor is not applied.
 
 #include "crs/projection.hpp"
 #include "projections/false_origin.hpp"

@@ -68,11 +68,8 @@ int TLambEren::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     const double SinTheta = std::sin(Theta);
     const double Rho = SinTheta == 0 ? DY : DX / SinTheta;
     const double Qp = -std::log(Rho / FConeK) / FConeN;
-    const double ExpQp = std::exp(Qp);
-    const double E = FEcc;
-    const TLatitudeResult Result = IterateLatitude(Lat, LatitudeTolerance, [=](double Phi) {
-        return 2 * std::atan(ExpQp / EccentricityFactor(Phi, E)) - Pi / 2;
-    });
+    // The isometric latitude q' of the conformal latitude χ: tan χ = sinh q'.
+    const TLatitudeResult Result = LatitudeOfConformal(std::sinh(Qp), FEcc);
     Lat = Result.Lat;
     Lon = std::isnan(Lat) ? Lat : Theta / FConeN + CentralMeridian;
     return Result.Steps;

@@ -2,7 +2,7 @@
 // Lambert conformal conic with two standard parallels, variant Eren ("LambEren.dat", type "LAMBEREN").
 // It differs from TLambert2 in results and file format: the apex of the cone sits at the fixed unscaled
 // plane point (1 300 000, 15 000 000) whatever the latitude of origin; it is written with the isometric
-// latitude q(φ); its inverse iteration starts from a latitude kept in the entry. Eastings and northings are
+// latitude q(φ); the entry keeps a latitude that is shown as its central latitude. Eastings and northings are
 // metres; UnitFactor is not applied.
 
 #include "crs/projection.hpp"
@@ -34,15 +34,15 @@ public:
     double IsoLat(double Phi) const;
     // Unscaled plane point of (Lat, Lon).
     void GeoToXY(double Lat, double Lon, double& X, double& Y) const;
-    // Latitude and longitude of the unscaled plane point (X, Y). Lat carries the start latitude of the
-    // iteration in; returns the latitude steps taken.
+    // Latitude and longitude of the unscaled plane point (X, Y); returns the latitude steps taken. (Lat's
+    // incoming value, once the start of a fixed-point iteration, is not used.)
     int XYToGeo(double X, double Y, double& Lat, double& Lon) const;
 
     std::string SpheroidCode;     // at most 3 characters
     double CentralMeridian = 0.0; // λ0, radians
     double StdParallel1 = 0.0;    // φ1, radians
     double StdParallel2 = 0.0;    // φ2, radians
-    double StartLatitude = 0.0;   // radians; start of the inverse iteration, shown as the central latitude
+    double StartLatitude = 0.0;   // radians; shown as the central latitude, moves no point
 
 private:
     double FEcc = 0.0;   // first eccentricity e

@@ -314,12 +314,18 @@ void TTransMerc::ComputeConstants() {
     FM4c = M4.Of(b0, b2, b4, b6, b8);
     FM6c = M6.Of(b0, b2, b4, b6, b8);
     FM8c = M8.Of(b0, b2, b4, b6, b8);
+    FOriginArc = MeridianArc(OriginLatitude);
     Ready = true;
 }
 
+// The multiple-angle sines from one sine and cosine: sin((k + 1)x) = 2 cos x sin(kx) - sin((k - 1)x).
 double TTransMerc::MeridianArc(double Lat) const {
-    return FM0c * Lat - FM2c / 2.0 * std::sin(2.0 * Lat) + FM4c / 4.0 * std::sin(4.0 * Lat) -
-           FM6c / 6.0 * std::sin(6.0 * Lat) + FM8c / 8.0 * std::sin(8.0 * Lat);
+    const double Sin2 = std::sin(2.0 * Lat);
+    const double TwoCos2 = 2.0 * std::cos(2.0 * Lat);
+    const double Sin4 = TwoCos2 * Sin2;
+    const double Sin6 = TwoCos2 * Sin4 - Sin2;
+    const double Sin8 = TwoCos2 * Sin6 - Sin4;
+    return FM0c * Lat - FM2c / 2.0 * Sin2 + FM4c / 4.0 * Sin4 - FM6c / 6.0 * Sin6 + FM8c / 8.0 * Sin8;
 }
 
 void TTransMerc::GeoToXY(double Lat, double Lon, double Lambda0, double A, double E2, double& Xr,
@@ -385,13 +391,13 @@ void TTransMerc::XYToGeo(double Xr, double Yr, double Lambda0, double A, double 
 }
 
 void TTransMerc::GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const {
-    Yr = (Northing - FalseNorthing) / ScaleFactor + MeridianArc(OriginLatitude);
+    Yr = (Northing - FalseNorthing) / ScaleFactor + FOriginArc;
     Xr = (Easting - FalseEasting) / ScaleFactor;
     Lambda0 = CentralMeridian;
 }
 
 void TTransMerc::XYToGrid(double Xr, double Yr, double /*Lon*/, double& Easting, double& Northing) const {
-    Northing = ScaleFactor * (Yr - MeridianArc(OriginLatitude)) + FalseNorthing;
+    Northing = ScaleFactor * (Yr - FOriginArc) + FalseNorthing;
     Easting = ScaleFactor * Xr + FalseEasting;
 }
 

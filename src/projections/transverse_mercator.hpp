@@ -82,6 +82,7 @@ private:
     double FM4c = 0.0;
     double FM6c = 0.0;
     double FM8c = 0.0;
+    double FOriginArc = 0.0; // MeridianArc(OriginLatitude)
 };
 
 class TTransMercList : public TCodeListOf<TTransMerc> {

@@ -26,6 +26,8 @@ public:
     std::int32_t GetColumns() override;
     std::uint8_t GetCellType() override;
     bool GetMSBFirst() override;
+    // The cells live in this object's memory block, not in a grid file another view could map.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; }
 
     // Encodes a created (or updated) image into its file, once. False, with the reason in the error
     // text, when the file could not be written; that file is then removed.

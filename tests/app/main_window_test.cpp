@@ -57,6 +57,21 @@ TEST_F(MainWindow, FirstStartWithoutSettingsShowsNothingChosenButFindsTheHub) {
     EXPECT_EQ(Form->Selection().InSpheroid, nullptr);
 }
 
+TEST_F(MainWindow, AMissingCatalogueIsReportedAndLeavesTheWindowUsable) {
+    PrepareRun(30); // names the window cannot look up without a catalogue
+    std::string Shown;
+    WhenModal([&](QWidget& Box) {
+        Shown = static_cast<QMessageBox&>(Box).text().toStdString();
+        static_cast<QMessageBox&>(Box).accept();
+    });
+    auto Form = NewForm(Path("no catalogue") + "/");
+    EXPECT_EQ(Shown, "Error loading files");
+    for (const char* Label : SystemLabels)
+        EXPECT_EQ(Text(*Form, Label), "Unknown") << Label;
+    EXPECT_EQ(Form->Selection().HubSpheroid, nullptr);
+    EXPECT_TRUE(Child<QAction>(*Form, "StartBtn").isEnabled());
+}
+
 TEST_F(MainWindow, TheChooserSetsASelectionOnlyWithOk) {
     auto Form = NewForm();
     const TChoice Zone35{"WGS 1984", "WGS84", "TRANSVERSE MERCATOR", "NUTM35"};
@@ -91,6 +106,11 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     auto Form = NewForm();
     EXPECT_EQ(Text(*Form, "Label12"), "NUTM34"); // from the image's header
     EXPECT_EQ(Text(*Form, "Label23"), "Step:25.000000");
+    WhenModal([&](QWidget& Chooser) {
+        ChooseChain(Chooser, {"WGS 1984", "WGS84", "TRANSVERSE MERCATOR", "NUTM35"});
+        QTest::mouseClick(&Child<QPushButton>(Chooser, "OkBitBtn"), Qt::LeftButton);
+    });
+    Child<QPushButton>(*Form, "BitBtn2").click();
     Trigger(*Form, "StartBtn");
     EXPECT_EQ(Form->height(), TForm1::RunningHeight);
     EXPECT_TRUE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
@@ -106,8 +126,9 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     EXPECT_TRUE(std::filesystem::exists(Path("out.log")));
 
     const TIniAdd Saved(SettingsFile());
-    EXPECT_EQ(Saved.ReadString("Input", "Projection", ""), "NUTM33"); // the header's choice is not stored
-    EXPECT_EQ(Saved.ReadString("Output", "Projection", ""), "NUTM34");
+    EXPECT_EQ(Saved.ReadString("Input", "Projection", ""), "NUTM33");  // the header's choice is not stored
+    EXPECT_EQ(Saved.ReadString("Output", "Projection", ""), "NUTM35"); // the chooser's
+    EXPECT_EQ(Saved.ReadString("Output", "Datum", ""), "WGS84");
     EXPECT_EQ(Saved.ReadString("Files", "OutName", ""), Path("out.ers"));
 }
 

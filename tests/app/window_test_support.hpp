@@ -90,8 +90,8 @@ class WindowTest : public TTempDirTest {
 protected:
     std::string SettingsFile() const { return Path("vortane.ini"); }
 
-    std::unique_ptr<TForm1> NewForm() {
-        TAppFiles Files{{SettingsFile(), SettingsFile()}, VORTANE_BINARY_DIR "/bin/", ""};
+    std::unique_ptr<TForm1> NewForm(const std::string& CatalogueFolder = VORTANE_BINARY_DIR "/bin/") {
+        TAppFiles Files{{SettingsFile(), SettingsFile()}, CatalogueFolder, ""};
         auto Form = std::make_unique<TForm1>(Files);
         Form->show();
         return Form;

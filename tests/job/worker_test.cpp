@@ -237,6 +237,23 @@ TEST_F(JobTest, OneUtmSystemOnTwoDatumsMovesTheCellsAsProjDoes) {
     EXPECT_GT(Compared, 100);
 }
 
+TEST_F(JobTest, RoundingNoiseKeepsTheEdgeCellsOfABilinearIdentityRun) {
+    // The extent comes from a transverse Mercator round trip, a hair off the input's corner: the first
+    // column and row still lie on the input's first cells.
+    TTransMerc Utm34("WE,NUTM34,0,500000,0.9996,0.3665191429188092,0");
+    UseSystems(&Utm34, &Utm34);
+    const std::string In =
+        WriteImage("in.ers", 8, 6, 1, ctFloat32, 480000.3, 5800000.7, CellSize, LinearCells);
+    EXPECT_EQ(RunJob(In, Path("same.ers"), Options(CellSize)), "Successful Finish");
+    const TImage Out = ReadImage(Path("same.ers"));
+    ASSERT_EQ(Out.Columns, 9);
+    ASSERT_EQ(Out.Rows, 7);
+    for (int R = 0; R < 5; ++R)
+        EXPECT_NEAR(Out.At(0, R), Linear(0, R), 1e-4) << R;
+    for (int C = 0; C < 7; ++C)
+        EXPECT_NEAR(Out.At(C, 0), Linear(C, 0), 1e-4) << C;
+}
+
 TEST_F(JobTest, ASingleRowGridAndOnlyHeadersCreateTheOutputWithoutCells) {
     const std::string In = WriteImage("in.ers", 4, 3, 1, ctFloat32, West, North, CellSize, LinearCells);
     const struct {
@@ -337,6 +354,37 @@ TEST_F(JobTest, EveryThreadCountGivesIdenticalBytes) {
         if (FirstHeader[I].find("LastUpdated") == std::string::npos) {
             EXPECT_EQ(FirstHeader[I], LastHeader[I]);
         }
+}
+
+TEST_F(JobTest, EveryInputFormatGivesTheSameCellsForOneAndThreeThreads) {
+    // Formats whose cells are no plain grid file are sampled by one thread; the others by three views.
+    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
+    Selection.OutSpheroid = &International;
+    Selection.OutDatum = &Ed50;
+    Selection.OutProjection = &OutEd50;
+    const struct {
+        const char* Extension;
+        int Bands;
+        std::uint8_t CellType;
+    } Inputs[] = {{".ers", 1, ctFloat32},  {".osd", 1, ctFloat32},   {".dtm", 1, ctFloat32},
+                  {".001", 1, ctSigned16}, {".jpg", 3, ctUnsigned8}, {".ecw", 3, ctUnsigned8},
+                  {".rsw", 3, ctUnsigned8}};
+    for (const auto& Input : Inputs) {
+        SCOPED_TRACE(Input.Extension);
+        const std::string In = WriteImage(
+            std::string("in") + Input.Extension, 16, 12, Input.Bands, Input.CellType, 700000, 3300000,
+            CellSize, [](int C, int R, int B) { return float((C * 16 + R * 5 + B * 70) % 200); });
+        std::string Cells[2];
+        for (int Threads : {1, 3}) {
+            TJobOptions Opts = Options(7.5);
+            Opts.Threads = Threads;
+            Observer.EndEvents = 0;
+            EXPECT_EQ(RunJob(In, Path("out.ers"), Opts), "Successful Finish");
+            Cells[Threads == 3] = ReadText(Path("out"));
+        }
+        EXPECT_FALSE(Cells[0].empty());
+        EXPECT_EQ(Cells[0], Cells[1]);
+    }
 }
 
 TEST_F(JobTest, AnApproximateRunStaysNearTheExactOneAndLogsItsBound) {

@@ -95,7 +95,7 @@ std::array<unsigned char, TDTMHeader::HeaderBytes> TDTMHeader::Bytes() const {
 // ---------------------------------------------------------------------------------------------------
 // TDtmMap2
 
-TDtmMap2::TDtmMap2() : THeadMap2(std::make_unique<TDTMHeader>()) {}
+TDtmMap2::TDtmMap2() : TFloatGridMap2(std::make_unique<TDTMHeader>()) {}
 
 // The header goes into the file before the base class closes it.
 TDtmMap2::~TDtmMap2() {
@@ -109,17 +109,6 @@ TDTMHeader& TDtmMap2::DtmHeader() const {
 void TDtmMap2::SetFileName(const std::string& FileName) {
     FFileName = FileName;
     FHeader->FFileName = FileName;
-}
-
-// The grid fields let the base class's bilinear sampler test its 2 x 2 block against the grid.
-bool TDtmMap2::UseGeometry(std::int32_t Columns, std::int32_t Rows) {
-    if (Columns < 0 || Rows < 0) return OwnError("Raster size out of range");
-    FColumns = static_cast<std::uint32_t>(Columns);
-    FRows = static_cast<std::uint32_t>(Rows);
-    FBands = 1;
-    FCellType = ctFloat32;
-    SetMSBFirst(false);
-    return true;
 }
 
 bool TDtmMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,

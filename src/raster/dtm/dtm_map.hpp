@@ -5,7 +5,7 @@
 // columns and rows as 32-bit integers, the two cell sizes as floats and a cell offset added to every
 // cell index. Cell (c, r) lies at byte 52 + 4 (c + offset + r columns).
 
-#include "raster/raster.hpp"
+#include "raster/float_grid_map.hpp"
 
 #include <array>
 #include <cstdint>
@@ -33,7 +33,7 @@ public:
     std::string ReadError;
 };
 
-class TDtmMap2 final : public THeadMap2 {
+class TDtmMap2 final : public TFloatGridMap2 {
 public:
     TDtmMap2();
     ~TDtmMap2() override;
@@ -49,14 +49,11 @@ public:
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
     // Writes the header into the first 52 bytes of a created grid.
     bool Finish() override;
-    // The cells follow a header and a cell offset: no plain grid another view could map.
-    std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; }
 
 private:
     TDTMHeader& DtmHeader() const;
     // Maps the 4 bytes of cell (Col, Row); null outside the grid.
     unsigned char* DtmCell(std::int64_t Col, std::int64_t Row);
-    bool UseGeometry(std::int32_t Columns, std::int32_t Rows);
 };
 
 } // namespace vortane

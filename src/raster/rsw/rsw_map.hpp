@@ -44,6 +44,7 @@ public:
     ~TRswMap2() override;
 
     bool GoToRow(std::int64_t Row, std::uint32_t Band) override; // always false: cells are reached by tile
+    std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; } // tiles, not a plain grid
     bool ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) override;
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,

@@ -77,7 +77,7 @@ bool TVegHeader::WriteHeader(const std::string& FileName) {
 // ---------------------------------------------------------------------------------------------------
 // TVegFile
 
-TVegFile::TVegFile() : THeadMap2(std::make_unique<TVegHeader>()) {}
+TVegFile::TVegFile() : TFloatGridMap2(std::make_unique<TVegHeader>()) {}
 
 TVegFile::~TVegFile() {
     Finish();
@@ -91,17 +91,6 @@ void TVegFile::SetFileName(const std::string& FileName) {
     std::filesystem::path Name(FileName);
     FFileName = Name.replace_extension(".veg").string();
     FHeader->FFileName = Name.replace_extension(".dat").string();
-}
-
-// The grid fields let the base class's bilinear sampler test its 2 x 2 block against the grid.
-bool TVegFile::UseGeometry(std::int32_t Columns, std::int32_t Rows) {
-    if (Columns < 0 || Rows < 0) return OwnError("Raster size out of range");
-    FColumns = static_cast<std::uint32_t>(Columns);
-    FRows = static_cast<std::uint32_t>(Rows);
-    FBands = 1;
-    FCellType = ctFloat32;
-    SetMSBFirst(false);
-    return true;
 }
 
 bool TVegFile::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,

@@ -11,7 +11,7 @@
 // Reading maps single cells of the file; creating keeps the tiles in memory and writes both files
 // when the image is complete.
 
-#include "raster/raster.hpp"
+#include "raster/float_grid_map.hpp"
 
 #include <cstdint>
 #include <string>
@@ -34,7 +34,7 @@ public:
     double FSouthNorthing = 0;      // northing of the last (southernmost) row
 };
 
-class TVegFile final : public THeadMap2 {
+class TVegFile final : public TFloatGridMap2 {
 public:
     static constexpr std::int32_t TileSide = 250;
     static constexpr std::size_t CellRecordBytes = 6;
@@ -58,7 +58,6 @@ public:
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
     // Writes the header and the tile file of a created grid, once.
     bool Finish() override;
-    std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; }
 
 private:
     struct TTile {
@@ -69,7 +68,6 @@ private:
     TVegHeader& VegHeader() const;
     bool OpenTileFile();
     bool CreateTiles(std::int32_t Columns, std::int32_t Rows);
-    bool UseGeometry(std::int32_t Columns, std::int32_t Rows);
     // The tile of a cell inside the grid and the cell's byte offset inside its tile; null outside.
     TTile* TileOf(std::int64_t Col, std::int64_t Row, std::size_t& CellAt);
     bool WriteTileFile();

@@ -1,0 +1,22 @@
+#pragma once
+// Base of the header formats whose single band of float cells is not a plain grid file that another
+// view could map (DTM cells behind a header and a cell offset, VEG cells in tiles): they read and
+// write cells themselves and keep the grid fields only so that the samplers can test their bounds.
+
+#include "raster/raster.hpp"
+
+#include <memory>
+
+namespace vortane {
+
+class TFloatGridMap2 : public THeadMap2 {
+public:
+    std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; }
+
+protected:
+    using THeadMap2::THeadMap2;
+    // One band of floats, Columns x Rows; false with "Raster size out of range" for negative sizes.
+    bool UseGeometry(std::int32_t Columns, std::int32_t Rows);
+};
+
+} // namespace vortane
