@@ -5,6 +5,7 @@
 #include "raster/raster.hpp"
 
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,6 +26,16 @@ std::string WriteWorldFileReason(const std::string& Name, const TWorldFile& Worl
 
 // Loads the image's ".gcp" file into the raster's control point list when it exists.
 void LoadControlPointFile(TDataSetRoot2& Raster, const std::string& ImageName);
+
+// The image Raster reads, opened again by a raster of its own class: strips and rows are addressed
+// by the format, so a plain grid view over the file would read its headers as cells. Null unless
+// Raster is open for reading.
+template <typename TRaster> std::unique_ptr<TMMapFile2> OpenedAgain(const TRaster& Raster) {
+    if (Raster.Mode() != omRead || !Raster.IsFileOpen()) return nullptr;
+    auto View = std::make_unique<TRaster>();
+    if (!View->OpenMap(Raster.FileName(), 0, 0, ctUnsigned8, 1, omRead)) return nullptr;
+    return View;
+}
 
 // "Open read error <code> <text>" of an image that cannot be opened for reading.
 std::string OpenReadErrorText(int Code, const std::string& Text);

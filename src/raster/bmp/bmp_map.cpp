@@ -66,6 +66,10 @@ bool TBMPMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
     }
 }
 
+std::unique_ptr<TMMapFile2> TBMPMap2::OpenReadView() const {
+    return OpenedAgain<TBMPMap2>(*this);
+}
+
 bool TBMPMap2::OpenMapRead(const std::string& FileName) {
     std::error_code Error;
     if (!std::filesystem::exists(FileName, Error)) {

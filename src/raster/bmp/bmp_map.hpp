@@ -28,6 +28,8 @@ public:
     bool ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) override;
     // Only for created images.
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
+    // Another reader of the same bitmap, for a second sampling thread; null unless opened for reading.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override;
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
                  std::int32_t Bands, std::uint8_t Mode) override;
     bool OpenMapRead(const std::string& FileName) override;

@@ -288,6 +288,10 @@ bool TTifMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
     }
 }
 
+std::unique_ptr<TMMapFile2> TTifMap2::OpenReadView() const {
+    return OpenedAgain<TTifMap2>(*this);
+}
+
 bool TTifMap2::OpenMapRead(const std::string& FileName) {
     std::error_code Error;
     if (!std::filesystem::exists(FileName, Error)) {

@@ -43,6 +43,8 @@ public:
     // Colour cells through the three bands, so planar images work too.
     bool ReadRGB(std::int64_t Col, std::int64_t Row, std::int32_t& Color) override;
     bool WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) override;
+    // Another reader of the same image, for a second sampling thread; null unless opened for reading.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override;
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
                  std::int32_t Bands, std::uint8_t Mode) override;
     // Reads the description (geometry, georeferencing) and closes the file again.
