@@ -31,6 +31,23 @@ bool TBufferedMap2::AllocateBuffer(std::uint32_t Columns, std::uint32_t Rows, st
     return true;
 }
 
+void TBufferedMap2::TakeOpenArguments(const std::string& FileName, std::uint8_t CellType, std::uint8_t Mode) {
+    FFileName = FileName;
+    FCellType = CellType;
+    FMode = Mode;
+    SetMSBFirst(false);
+}
+
+bool TBufferedMap2::CreateBuffer(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                                 std::int32_t Bands, std::int32_t MaxSide, std::string_view TooLargeText) {
+    if (CellType != ctUnsigned8 || (Bands != 1 && Bands != 3)) return false;
+    // Refused now rather than after a whole run, when the encoder would refuse it.
+    if (Columns <= 0 || Rows <= 0 || Columns > MaxSide || Rows > MaxSide)
+        return OwnError(std::string(TooLargeText));
+    return AllocateBuffer(static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
+                          static_cast<std::uint32_t>(Bands));
+}
+
 bool TBufferedMap2::OpenReadFailed(std::string Reason) {
     FErrorCode = 1;
     FErrorText = std::string(OpenReadErrorText) + "1 " + std::strerror(1);

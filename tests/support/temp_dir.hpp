@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -33,6 +34,13 @@ inline void WriteText(const std::string& FileName, std::string_view Text) {
 inline std::vector<unsigned char> ReadBytes(const std::string& FileName) {
     std::ifstream File(FileName, std::ios::binary);
     return {std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>()};
+}
+
+// The little-endian value of type T at Offset of Bytes (a file's fields, as this machine reads them).
+template <typename T> T ValueAt(const std::vector<unsigned char>& Bytes, std::size_t Offset) {
+    T Value{};
+    std::memcpy(&Value, Bytes.data() + Offset, sizeof(T));
+    return Value;
 }
 
 // The whole file, line ends untouched; empty when it cannot be read.

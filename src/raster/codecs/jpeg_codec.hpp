@@ -58,4 +58,18 @@ int Read(TProperties& Props, TOperation Operation);
 int Write(TProperties& Props, TOperation Operation);
 int Free(TProperties& Props);
 
+// One initialised record, freed however the operation ends.
+class TSession {
+public:
+    TSession() : Result(Init(Props)) {}
+    ~TSession() {
+        if (Props.Initialised) Free(Props);
+    }
+    TSession(const TSession&) = delete;
+    TSession& operator=(const TSession&) = delete;
+
+    TProperties Props;
+    int Result; // of Init
+};
+
 } // namespace vortane::jpeg

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <new>
 #include <system_error>
 #include <vector>
@@ -14,6 +15,7 @@ namespace vortane {
 namespace {
 
 constexpr std::string_view FileMissingText = "File not Exists";
+constexpr std::string_view NoCellsText = "An image needs at least one column and one row";
 constexpr int HintBestQuality = 3;
 constexpr int UnitMetres = 3;
 constexpr std::uint32_t BlockSide = 64;
@@ -45,10 +47,7 @@ bool TECWMap2::Encode() {
 
 bool TECWMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
                        std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) {
-    FFileName = FileName;
-    FCellType = CellType;
-    FMode = Mode;
-    SetMSBFirst(false);
+    TakeOpenArguments(FileName, CellType, Mode);
     switch (Mode) {
     case omRead:
         if (!ReadEcw(FileName)) return OpenReadFailed(FErrorText);
@@ -56,9 +55,8 @@ bool TECWMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
         FEndRow = -1;
         return true;
     case omCreate:
-        if (CellType != ctUnsigned8 || (Bands != 1 && Bands != 3) || Columns <= 0 || Rows <= 0) return false;
-        return AllocateBuffer(static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
-                              static_cast<std::uint32_t>(Bands));
+        return CreateBuffer(Columns, Rows, CellType, Bands, std::numeric_limits<std::int32_t>::max(),
+                            NoCellsText);
     default:
         return false;
     }

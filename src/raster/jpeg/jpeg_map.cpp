@@ -22,20 +22,6 @@ std::string WithExtension(const std::string& FileName, const char* Extension) {
     return std::filesystem::path(FileName).replace_extension(Extension).string();
 }
 
-// Frees the codec's record however the operation ends.
-class TCodecSession {
-public:
-    TCodecSession() { Result = jpeg::Init(Props); }
-    ~TCodecSession() {
-        if (Props.Initialised) jpeg::Free(Props);
-    }
-    TCodecSession(const TCodecSession&) = delete;
-    TCodecSession& operator=(const TCodecSession&) = delete;
-
-    jpeg::TProperties Props;
-    int Result = jpeg::jeOk;
-};
-
 } // namespace
 
 TJpgMap2::TJpgMap2() = default;
@@ -54,18 +40,10 @@ bool TJpgMap2::Encode() {
 
 bool TJpgMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
                        std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) {
-    FFileName = FileName;
-    FCellType = CellType;
-    FMode = Mode;
-    SetMSBFirst(false);
+    TakeOpenArguments(FileName, CellType, Mode);
     switch (Mode) {
     case omCreate:
-        if (CellType != ctUnsigned8 || (Bands != 1 && Bands != 3)) return false;
-        // Refused now rather than after a whole run, when the encoder would refuse it.
-        if (Columns <= 0 || Rows <= 0 || Columns > MaxSide || Rows > MaxSide)
-            return OwnError(std::string(TooLargeText));
-        return AllocateBuffer(static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
-                              static_cast<std::uint32_t>(Bands));
+        return CreateBuffer(Columns, Rows, CellType, Bands, MaxSide, TooLargeText);
     case omRead:
     case omUpdate:
         ReadWorldFileBeside(FileName);
@@ -105,18 +83,22 @@ bool TJpgMap2::ReadParameters(jpeg::TProperties& Props, const std::string& FileN
     return true;
 }
 
-bool TJpgMap2::ReadJpeg(const std::string& FileName) {
-    FCodecMessage.clear();
+bool TJpgMap2::ReadDescription(jpeg::TSession& Codec, const std::string& FileName) {
     if (!FileExists(FileName)) {
         FErrorText = FileMissingText;
         return false;
     }
-    TCodecSession Codec;
     if (Codec.Result != jpeg::jeOk) {
         FErrorText = "ijLInit error: " + std::to_string(Codec.Result);
         return false;
     }
-    if (!ReadParameters(Codec.Props, FileName)) return false;
+    return ReadParameters(Codec.Props, FileName);
+}
+
+bool TJpgMap2::ReadJpeg(const std::string& FileName) {
+    FCodecMessage.clear();
+    jpeg::TSession Codec;
+    if (!ReadDescription(Codec, FileName)) return false;
     if (FBands != 1 && FBands != 3) {
         FCodecMessage = std::to_string(FBands) + " colour channels; only grey and RGB images are read";
         return false;
@@ -140,7 +122,7 @@ bool TJpgMap2::ReadJpeg(const std::string& FileName) {
 
 bool TJpgMap2::WriteJpeg(const std::string& FileName, std::int32_t Quality) {
     if (!FBuffer) return false;
-    TCodecSession Codec;
+    jpeg::TSession Codec;
     if (Codec.Result != jpeg::jeOk) {
         FErrorText = "ijlInit error: " + std::to_string(Codec.Result);
         return false;
@@ -165,17 +147,9 @@ bool TJpgMap2::WriteJpeg(const std::string& FileName, std::int32_t Quality) {
 }
 
 bool TJpgMap2::OpenMapRead(const std::string& FileName) {
-    if (!FileExists(FileName)) {
-        FErrorText = FileMissingText;
-        return false;
-    }
     {
-        TCodecSession Codec;
-        if (Codec.Result != jpeg::jeOk) {
-            FErrorText = "ijLInit error: " + std::to_string(Codec.Result);
-            return false;
-        }
-        if (!ReadParameters(Codec.Props, FileName)) return false;
+        jpeg::TSession Codec;
+        if (!ReadDescription(Codec, FileName)) return false;
     }
     ReadWorldFileBeside(FileName);
     return true;

@@ -13,7 +13,8 @@ namespace vortane {
 
 namespace jpeg {
 struct TProperties;
-}
+class TSession;
+} // namespace jpeg
 
 class TJpgMap2 final : public TBufferedMap2 {
 public:
@@ -48,8 +49,10 @@ protected:
     bool Encode() override;
 
 private:
-    // Width, height and channel count of the file into the geometry; false with the Part's message.
+    // Width, height and channel count of the file into the geometry; false with the reason.
     bool ReadParameters(jpeg::TProperties& Props, const std::string& FileName);
+    // The file's existence, the codec's record and the file's parameters, with their messages.
+    bool ReadDescription(jpeg::TSession& Codec, const std::string& FileName);
     void ReadWorldFileBeside(const std::string& FileName);
 
     double FRotationY = 0; // world file line 2

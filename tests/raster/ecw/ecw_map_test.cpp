@@ -15,13 +15,8 @@ namespace vortane {
 namespace {
 
 using test::ReadBytes;
+using test::ValueAt;
 using test::WriteBytes;
-
-template <typename T> T At(const std::vector<unsigned char>& Bytes, std::size_t Offset) {
-    T Value{};
-    std::memcpy(&Value, Bytes.data() + Offset, sizeof(T));
-    return Value;
-}
 
 class EcwTest : public test::TTempDirTest {
 protected:
@@ -57,10 +52,10 @@ TEST_F(EcwTest, WriteThenReadGivesIdenticalCells) {
         const std::string Name = Path("lossless.ecw");
         const std::vector<unsigned char> Cells = MakeImage(Name, S.Columns, S.Rows, S.Bands);
         const std::vector<unsigned char> File = ReadBytes(Name);
-        EXPECT_EQ(At<std::uint8_t>(File, 61), S.Bands == 3 ? 4 : 1); // compression format
-        EXPECT_EQ(At<double>(File, 28), -4.0);
-        EXPECT_EQ(At<double>(File, 36), 470000 - 2.5);
-        EXPECT_EQ(At<double>(File, 44), 5790000 + 8.0);
+        EXPECT_EQ(ValueAt<std::uint8_t>(File, 61), S.Bands == 3 ? 4 : 1); // compression format
+        EXPECT_EQ(ValueAt<double>(File, 28), -4.0);
+        EXPECT_EQ(ValueAt<double>(File, 36), 470000 - 2.5);
+        EXPECT_EQ(ValueAt<double>(File, 44), 5790000 + 8.0);
 
         TECWMap2 Image;
         ASSERT_TRUE(Image.OpenMap(Name, 0, 0, ctUnsigned8, 1, omRead)) << Image.ErrorText();

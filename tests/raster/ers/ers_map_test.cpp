@@ -126,31 +126,33 @@ TEST_F(ErsTest, DefaultsShapeTheWrittenHeader) {
         std::vector<std::string> Present, Absent;
     };
     const std::vector<TCase> Cases = {
-        {"zero cell size drops CellInfo", 0, 2, 1, {"    NrOfLines = 1"}, {"    CellInfo Begin", "      Xdimension"}},
+        {"zero cell size drops CellInfo",
+         0,
+         2,
+         1,
+         {"    NrOfLines = 1"},
+         {"    CellInfo Begin", "      Xdimension"}},
         {"coordinate type never set is EN",
          1,
          1,
          1,
          {"    CoordinateType  = EN", "    Units   = \"METERS\"", "    RegistrationCoord Begin"},
          {}},
-        {"fourth band is red again",
-         1,
-         1,
-         4,
-         {"    NrOfBands = 4"},
-         {}},
+        {"fourth band is red again", 1, 1, 4, {"    NrOfBands = 4"}, {}},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
         TErsHeader Header;
-        Header.SetParams(1, 1, Case.Bands, ctUnsigned8, "", "", "", Case.CellSizeX, Case.CellSizeY, 0, 0, 0, 0);
+        Header.SetParams(1, 1, Case.Bands, ctUnsigned8, "", "", "", Case.CellSizeX, Case.CellSizeY, 0, 0, 0,
+                         0);
         const std::string Text = Header.HeaderText(FixedTime());
         for (const std::string& Line : Case.Present)
             EXPECT_TRUE(HasLine(Text, Line)) << Line;
         for (const std::string& Part : Case.Absent)
             EXPECT_EQ(Text.find(Part), std::string::npos) << Part;
         int RedLayers = 0;
-        for (std::size_t At = Text.find("Red Layer"); At != std::string::npos; At = Text.find("Red Layer", At + 1))
+        for (std::size_t At = Text.find("Red Layer"); At != std::string::npos;
+             At = Text.find("Red Layer", At + 1))
             ++RedLayers;
         EXPECT_EQ(RedLayers, Case.Bands >= 4 ? 2 : 1);
     }
@@ -243,7 +245,8 @@ TEST_F(ErsTest, HeadersOfTheShapesOtherProgramsWriteAreRead) {
          "\tCoordinateSpace Begin\n\t\tDatum\t\t= \"NAD27\"\n\t\tProjection\t= \"NUTM11\"\n"
          "\t\tCoordinateType\t= EN\n\t\tUnits\t\t= \"METERS\"\n\t\tRotation\t= 0:0:0.0\n"
          "\tCoordinateSpace End\nDatasetHeader End\n",
-         ctSigned16, true, 256, 512, 2, 30, 25.5, 0.5, 0.5, 440720, 3751320.5, "\"NAD27\"", "\"NUTM11\"", coEN},
+         ctSigned16, true, 256, 512, 2, 30, 25.5, 0.5, 0.5, 440720, 3751320.5, "\"NAD27\"", "\"NUTM11\"",
+         coEN},
         {"geographic double image with CR LF",
          "DatasetHeader Begin\r\n\tDataSetType\t= ERStorage\r\n\tByteOrder\t= LSBFirst\r\n"
          "\tCoordinateSpace Begin\r\n\t\tDatum\t\t= \"WGS84\"\r\n\t\tProjection\t= \"GEODETIC\"\r\n"
@@ -299,8 +302,9 @@ TEST_F(ErsTest, UnreadableHeadersAreRefused) {
     EXPECT_FALSE(Header.ReadHeader(Path("missing.ers")));
     // A file without its end line, with garbage and an end-of-file byte inside, is still read up to there.
     TErsHeader Partial;
-    ASSERT_TRUE(Parse(std::string("DATASETHEADER BEGIN\n NrOfLines = 7\n\x01\xfe\xff junk = \n\x1a NrOfLines = 9\n"),
-                      Partial));
+    ASSERT_TRUE(
+        Parse(std::string("DATASETHEADER BEGIN\n NrOfLines = 7\n\x01\xfe\xff junk = \n\x1a NrOfLines = 9\n"),
+              Partial));
     EXPECT_EQ(Partial.FRows, 7);
 }
 
@@ -308,8 +312,8 @@ class ErsImageTest : public test::TTempDirTest {
 protected:
     const std::string Header = "DatasetHeader Begin\n RasterInfo Begin\n  CellType = Unsigned8BitInteger\n";
     std::string Geometry(const std::string& Lines, const std::string& Columns, const std::string& Bands) {
-        return Header + "  NrOfLines = " + Lines + "\n  NrOfCellsPerLine = " + Columns + "\n  NrOfBands = " + Bands +
-               "\n";
+        return Header + "  NrOfLines = " + Lines + "\n  NrOfCellsPerLine = " + Columns +
+               "\n  NrOfBands = " + Bands + "\n";
     }
 };
 
@@ -321,7 +325,8 @@ TEST_F(ErsImageTest, ACreatedImageIsCompleteWhenItsRasterIsReleased) {
         ASSERT_TRUE(Raster.OpenMap(Name, 4, 3, ctFloat32, 2, omCreate)) << Raster.ErrorText();
         EXPECT_TRUE(std::filesystem::exists(Path("out")));
         EXPECT_FALSE(std::filesystem::exists(Name));
-        Raster.SetGeoreference("WE", "WGS84", "GEODETIC", StepRadians, StepRadians * 2, 0, 0, -2.0453, 0.5934);
+        Raster.SetGeoreference("WE", "WGS84", "GEODETIC", StepRadians, StepRadians * 2, 0, 0, -2.0453,
+                               0.5934);
         Raster.SetCoordType(coLATLONG);
         ASSERT_TRUE(Raster.WriteCell(3, 2, 1, 1.25f));
         ASSERT_TRUE(Raster.WriteCell(0, 0, 0, -7.5f));
@@ -371,8 +376,10 @@ TEST_F(ErsImageTest, TheHeaderNameKeepsTheGivenLetterCaseOfItsExtension) {
         std::string Given, HeaderName, Cells;
     };
     const std::vector<TCase> Cases = {
-        {"IMAGE.ERS", "IMAGE.ERS", "IMAGE"},    {"image.Ers", "image.Ers", "image"},
-        {"image.raw", "image.ers", "image"},    {"image", "image.ers", "image"},
+        {"IMAGE.ERS", "IMAGE.ERS", "IMAGE"},
+        {"image.Ers", "image.Ers", "image"},
+        {"image.raw", "image.ers", "image"},
+        {"image", "image.ers", "image"},
         {"dir.v2/image", "dir.v2/image.ers", "dir.v2/image"},
     };
     for (const TCase& Case : Cases) {
@@ -384,7 +391,8 @@ TEST_F(ErsImageTest, TheHeaderNameKeepsTheGivenLetterCaseOfItsExtension) {
 }
 
 TEST_F(ErsImageTest, UpdatingWritesCellsInPlaceAndLeavesTheHeaderAlone) {
-    const std::string HeaderText = Geometry("2", "2", "1") + "  ByteOrder = MSBFirst\n  CellType = Signed16BitInteger\n";
+    const std::string HeaderText =
+        Geometry("2", "2", "1") + "  ByteOrder = MSBFirst\n  CellType = Signed16BitInteger\n";
     WriteText(Path("upd.ers"), HeaderText);
     WriteBytes(Path("upd"), {0, 1, 0, 2, 0, 3, 0, 4});
     {
@@ -410,16 +418,15 @@ TEST_F(ErsImageTest, OpeningFailsCleanlyWithAMessage) {
         {"negative lines", Geometry("-1", "1", "1"), true, 1, HeaderError},
         {"billions of bands", Geometry("1", "1", "2147483647"), true, 1, HeaderError},
         {"lines not an integer", Geometry("1x", "1", "1"), true, 1, HeaderError},
-        {"missing cell file", Geometry("1", "1", "1"), false, 2, "Open Map Read Error=2 No such file or directory"},
+        {"missing cell file", Geometry("1", "1", "1"), false, 2,
+         "Open Map Read Error=2 No such file or directory"},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
         std::filesystem::remove(Path("x.ers"));
         std::filesystem::remove(Path("x"));
-        if (Case.HeaderText)
-            WriteText(Path("x.ers"), *Case.HeaderText);
-        if (Case.WithCells)
-            WriteBytes(Path("x"), {1});
+        if (Case.HeaderText) WriteText(Path("x.ers"), *Case.HeaderText);
+        if (Case.WithCells) WriteBytes(Path("x"), {1});
         TErsMap2 Raster;
         EXPECT_FALSE(Raster.OpenMap(Path("x.ers"), 0, 0, ctUnsigned8, 1, omRead));
         EXPECT_EQ(Raster.ErrorCode(), Case.Code);
@@ -484,7 +491,8 @@ TEST_F(ErsImageTest, CreatingWithImpossibleGeometryFailsAndWritesNoHeader) {
         SCOPED_TRACE(Case.Text);
         {
             TErsMap2 Raster;
-            EXPECT_FALSE(Raster.OpenMap(Path("bad.ers"), Case.Columns, Case.Rows, Case.CellType, Case.Bands, omCreate));
+            EXPECT_FALSE(Raster.OpenMap(Path("bad.ers"), Case.Columns, Case.Rows, Case.CellType, Case.Bands,
+                                        omCreate));
             EXPECT_EQ(Raster.ErrorText(), Case.Text);
         }
         EXPECT_FALSE(std::filesystem::exists(Path("bad.ers")));

@@ -12,13 +12,8 @@ namespace vortane {
 namespace {
 
 using test::ReadBytes;
+using test::ValueAt;
 using test::WriteBytes;
-
-template <typename T> T At(const std::vector<unsigned char>& Bytes, std::size_t Offset) {
-    T Value{};
-    std::memcpy(&Value, Bytes.data() + Offset, sizeof(T));
-    return Value;
-}
 
 template <typename T> void Put(std::vector<unsigned char>& Bytes, std::size_t Offset, T Value) {
     std::memcpy(Bytes.data() + Offset, &Value, sizeof(T));
@@ -76,10 +71,10 @@ TEST_F(RswTest, CreatedLayouts) {
                             {220, L.FileLength},
                             {244, 0}};
         for (const auto& F : Fields)
-            EXPECT_EQ(At<std::uint32_t>(File, F.Offset), F.Value) << "offset " << F.Offset;
-        EXPECT_EQ(At<double>(File, 136), 1000.0);
-        EXPECT_EQ(At<std::uint32_t>(File, 1344), L.Tiles[0].first);
-        EXPECT_EQ(At<std::uint32_t>(File, 1344 + 4), L.Tiles[0].second);
+            EXPECT_EQ(ValueAt<std::uint32_t>(File, F.Offset), F.Value) << "offset " << F.Offset;
+        EXPECT_EQ(ValueAt<double>(File, 136), 1000.0);
+        EXPECT_EQ(ValueAt<std::uint32_t>(File, 1344), L.Tiles[0].first);
+        EXPECT_EQ(ValueAt<std::uint32_t>(File, 1344 + 4), L.Tiles[0].second);
     }
 }
 
@@ -98,16 +93,16 @@ TEST_F(RswTest, CellBytesAndGeoreference) {
         Image.SetGeoreference("WE", "WGS84", "NUTM34", 2, 2, 0, 0, 1000, 5000);
     }
     const std::vector<unsigned char> File = ReadBytes(Name);
-    const std::uint32_t FirstTile = At<std::uint32_t>(File, 1344);
+    const std::uint32_t FirstTile = ValueAt<std::uint32_t>(File, 1344);
     EXPECT_EQ(File[FirstTile + 2], 11);
     EXPECT_EQ(File[FirstTile], 33);
-    const std::uint32_t LastTile = At<std::uint32_t>(File, 1344 + 8 * 3);
+    const std::uint32_t LastTile = ValueAt<std::uint32_t>(File, 1344 + 8 * 3);
     EXPECT_EQ(File[LastTile + 3 * (1 + 6 * 35)], 2);
-    EXPECT_EQ(At<double>(File, 144), 500.0);
-    EXPECT_EQ(At<double>(File, 152), 2.0);
-    EXPECT_EQ(At<double>(File, 160), 4800.0);
-    EXPECT_EQ(At<double>(File, 168), 1000.0);
-    EXPECT_EQ(At<std::uint32_t>(File, 244), 1u);
+    EXPECT_EQ(ValueAt<double>(File, 144), 500.0);
+    EXPECT_EQ(ValueAt<double>(File, 152), 2.0);
+    EXPECT_EQ(ValueAt<double>(File, 160), 4800.0);
+    EXPECT_EQ(ValueAt<double>(File, 168), 1000.0);
+    EXPECT_EQ(ValueAt<std::uint32_t>(File, 244), 1u);
 
     TRswMap2 Image;
     ASSERT_TRUE(Image.OpenMap(Name, 0, 0, ctUnsigned8, 1, omRead));
