@@ -58,4 +58,10 @@ std::vector<TPoint> PlanePoints(TSystem& System, const std::vector<TPoint>& Geog
     return Plane;
 }
 
+// A copy of System that converts by its exact form, to time against the series of System itself.
+template <class TSystem> TSystem Exact(TSystem System) {
+    System.ExactForm = true;
+    return System;
+}
+
 } // namespace vortane::bench

@@ -1,5 +1,6 @@
 // Conversions per second of the Lambert (one and two standard parallels, variant Eren) and
-// stereographic projections, forward and inverse, over points spread across a zone.
+// stereographic projections, forward and inverse, over points spread across a zone; the series
+// projections also by their exact closed forms.
 
 #include "crs/angles.hpp"
 #include "projections/lambert1.hpp"
@@ -40,6 +41,14 @@ TStereoProj MakeStereo() {
     return TStereoProj("WE,Stereo,500000,500000,0.9999," + Radians(3.0) + "," + Radians(46.5));
 }
 
+TLambert1 MakeExactLambert1() {
+    return bench::Exact(MakeLambert1());
+}
+
+TStereoProj MakeExactStereo() {
+    return bench::Exact(MakeStereo());
+}
+
 using bench::TPoint;
 
 // A 32 × 32 grid within 1° of 46.5° N, 3° E.
@@ -68,6 +77,10 @@ BENCHMARK_CAPTURE(Forward, LambEren, MakeEren);
 BENCHMARK_CAPTURE(Inverse, LambEren, MakeEren);
 BENCHMARK_CAPTURE(Forward, Stereographic, MakeStereo);
 BENCHMARK_CAPTURE(Inverse, Stereographic, MakeStereo);
+BENCHMARK_CAPTURE(Forward, ExactLambert1, MakeExactLambert1);
+BENCHMARK_CAPTURE(Inverse, ExactLambert1, MakeExactLambert1);
+BENCHMARK_CAPTURE(Forward, ExactStereographic, MakeExactStereo);
+BENCHMARK_CAPTURE(Inverse, ExactStereographic, MakeExactStereo);
 
 } // namespace
 } // namespace vortane

@@ -1,5 +1,6 @@
 // Conversions per second of the transverse Mercator series and of the zone grid, forward and inverse,
-// over a spread of points within three degrees of the central meridian.
+// each by its default series and by the Kruger series of the exact form, over a spread of points within
+// three degrees of the central meridian.
 
 #include "crs/angles.hpp"
 #include "projections/tm_grid.hpp"
@@ -42,16 +43,35 @@ void Inverse(benchmark::State& State, TProjection& System) {
 
 TTransMerc TransverseMercator = MakeSystem<TTransMerc>("WE,UTM 32,0,500000,0.9996,0.15707963267948966,0");
 TTMGrid ZoneGrid = MakeSystem<TTMGrid>("UTM,0,500000,0.9996,6:0:0,177:0:0W");
+TTransMerc ExactTransverseMercator = bench::Exact(TransverseMercator);
+TTMGrid ExactZoneGrid = bench::Exact(ZoneGrid);
 
 void BM_TransverseMercatorForward(benchmark::State& State) { Forward(State, TransverseMercator); }
 void BM_TransverseMercatorInverse(benchmark::State& State) { Inverse(State, TransverseMercator); }
 void BM_ZoneGridForward(benchmark::State& State) { Forward(State, ZoneGrid); }
 void BM_ZoneGridInverse(benchmark::State& State) { Inverse(State, ZoneGrid); }
 
+void BM_ExactTransverseMercatorForward(benchmark::State& State) {
+    Forward(State, ExactTransverseMercator);
+}
+void BM_ExactTransverseMercatorInverse(benchmark::State& State) {
+    Inverse(State, ExactTransverseMercator);
+}
+void BM_ExactZoneGridForward(benchmark::State& State) {
+    Forward(State, ExactZoneGrid);
+}
+void BM_ExactZoneGridInverse(benchmark::State& State) {
+    Inverse(State, ExactZoneGrid);
+}
+
 BENCHMARK(BM_TransverseMercatorForward);
 BENCHMARK(BM_TransverseMercatorInverse);
 BENCHMARK(BM_ZoneGridForward);
 BENCHMARK(BM_ZoneGridInverse);
+BENCHMARK(BM_ExactTransverseMercatorForward);
+BENCHMARK(BM_ExactTransverseMercatorInverse);
+BENCHMARK(BM_ExactZoneGridForward);
+BENCHMARK(BM_ExactZoneGridInverse);
 
 } // namespace
 } // namespace vortane

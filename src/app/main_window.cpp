@@ -123,12 +123,14 @@ void TForm1::CreateActions() {
     Exit1 = NewAction("Exit1", "E&xit", &TForm1::Exit1Click);
     Backgroundcolor1 = NewAction("Backgroundcolor1", "Background color", &TForm1::Backgroundcolor1Click);
     Onlyheaders1 = NewAction("Onlyheaders1", "Only headers", &TForm1::Onlyheaders1Click);
+    Exactprojections1 = NewAction("Exactprojections1", "Exact projections", &TForm1::Exactprojections1Click);
     Help1 = NewAction("Help1", "Help", &TForm1::HelpClick);
     About1 = NewAction("About1", "About", &TForm1::About1Click);
     InputBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     OutputBtn->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     StartBtn->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     Onlyheaders1->setCheckable(true);
+    Exactprojections1->setCheckable(true);
     Help1->setShortcut(QKeySequence::HelpContents);
 
     QMenu* File = menuBar()->addMenu("&File");
@@ -140,6 +142,7 @@ void TForm1::CreateActions() {
     QMenu* Options = menuBar()->addMenu("&Options");
     Options->addAction(Backgroundcolor1);
     Options->addAction(Onlyheaders1);
+    Options->addAction(Exactprojections1);
     QMenu* Help = menuBar()->addMenu("Help");
     Help->addAction(Help1);
     Help->addAction(About1);
@@ -276,6 +279,7 @@ void TForm1::ShowSettings() {
     Label22->setText("Northing:" + LocalFixed(InputNorthing, 3));
     Label23->setText("Step:" + LocalFixed(InputStep, 6));
     Onlyheaders1->setChecked(JobOptions.OnlyHeaders);
+    Exactprojections1->setChecked(JobOptions.ExactProjections);
     // An unset reference leaves its label as it was.
     const auto Show = [](QLabel* Label, const auto* Object, const std::string& Text) {
         if (Object) Label->setText(ToQ(Text));
@@ -334,6 +338,7 @@ void TForm1::LoadSettings() {
     JobOptions.BackGround = static_cast<std::int32_t>(Ini.ReadInteger("Options", "BackGround", 0));
     JobOptions.InUnits = static_cast<std::int32_t>(Ini.ReadInteger("Options", "InUnits", 0));
     JobOptions.OutUnits = static_cast<std::int32_t>(Ini.ReadInteger("Options", "OutUnits", 0));
+    JobOptions.ExactProjections = Ini.ReadBool("Options", "ExactProjections", false);
 }
 
 void TForm1::SaveSettings() {
@@ -350,6 +355,7 @@ void TForm1::SaveSettings() {
     Ini.WriteInteger("Options", "BackGround", JobOptions.BackGround);
     Ini.WriteInteger("Options", "InUnits", JobOptions.InUnits);
     Ini.WriteInteger("Options", "OutUnits", JobOptions.OutUnits);
+    Ini.WriteBool("Options", "ExactProjections", JobOptions.ExactProjections);
     std::error_code Ignored; // the user's configuration folder may not exist yet
     std::filesystem::create_directories(std::filesystem::path(FFiles.Settings.Write).parent_path(), Ignored);
     if (!Ini.Save()) StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
@@ -450,6 +456,11 @@ void TForm1::Backgroundcolor1Click() {
     const QColor Initial(Old & 0xFF, (Old >> 8) & 0xFF, (Old >> 16) & 0xFF);
     const QColor Chosen = QColorDialog::getColor(Initial, this, "Background color");
     if (Chosen.isValid()) JobOptions.BackGround = Chosen.red() | Chosen.green() << 8 | Chosen.blue() << 16;
+}
+
+// Taken by the next run; a run going keeps the forms it started with.
+void TForm1::Exactprojections1Click() {
+    JobOptions.ExactProjections = !JobOptions.ExactProjections;
 }
 
 void TForm1::Onlyheaders1Click() {

@@ -63,6 +63,7 @@ private:
     void SetRunning(bool Running);
     void Backgroundcolor1Click();
     void Onlyheaders1Click();
+    void Exactprojections1Click();
     void Exit1Click();
     void About1Click();
     void HelpClick();
@@ -83,6 +84,7 @@ private:
     QAction* Exit1;
     QAction* Backgroundcolor1;
     QAction* Onlyheaders1;
+    QAction* Exactprojections1;
     QAction* Help1;
     QAction* About1;
     TClickLabel* Label1;

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <memory>
 #include <ostream>
+#include <set>
 #include <string_view>
 
 namespace vortane {
@@ -100,6 +101,26 @@ void PrintProjectionTypes(const TCSList& Catalogue, std::ostream& Out) {
     }
 }
 
+// Per projection type, the form its systems are computed by: by default and with --exact-projections.
+void PrintProjectionForms(const TCSList& Catalogue, std::ostream& Out) {
+    Out << "Projection forms (type, default, with --exact-projections):\n";
+    std::set<std::string> Listed;
+    for (int I = 0; I < Catalogue.Spheroids.Count(); ++I) {
+        const TSpheroid& Spheroid = *Catalogue.Spheroids.Item(I);
+        for (int T = 0; T < Spheroid.PrjTypes.Count(); ++T) {
+            const TPrjTypeRecord& Type = *Spheroid.PrjTypes.Item(T);
+            if (Type.Refs.Values().empty() || !Listed.insert(Type.Name).second) continue;
+            const auto* First =
+                dynamic_cast<const TProjection*>(Type.Systems->Item(Type.Refs.Values().front()));
+            if (!First) continue;
+            std::unique_ptr<TProjection> System = First->Clone();
+            Out << "  " << Type.Name << '\t' << System->FormName();
+            System->ExactForm = true;
+            Out << '\t' << System->FormName() << '\n';
+        }
+    }
+}
+
 int ListCatalogue(const std::string& Folder, std::ostream& Out, std::ostream& Err) {
     TCSList Catalogue;
     const bool Loaded = LoadCatalogueReporting(Catalogue, Folder, Err);
@@ -134,10 +155,20 @@ bool LoadCatalogueReporting(TCSList& Catalogue, const std::string& Folder, std::
     return Loaded;
 }
 
+void AddExactProjectionsFlag(CLI::App& Command, bool& ExactProjections) {
+    Command.add_flag(
+        "--exact-projections", ExactProjections,
+        "Compute transverse Mercator, zone grid, Lambert one parallel and stereographic systems by "
+        "their exact forms (Kruger series, closed forms) instead of the default series, which "
+        "drift by millimetres to decimetres far from the origin");
+}
+
 void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out) {
     PrintSpheroids(Catalogue, Out);
     Out << '\n';
     PrintDatums(Catalogue, Out);
+    Out << '\n';
+    PrintProjectionForms(Catalogue, Out);
     Out << '\n';
     PrintProjectionTypes(Catalogue, Out);
 }

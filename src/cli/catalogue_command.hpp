@@ -30,4 +30,7 @@ bool LoadCatalogueReporting(TCSList& Catalogue, const std::string& Folder, std::
 // Prints the catalogue as plain text: three sections, fields separated by TAB, entries indented.
 void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out);
 
+// The --exact-projections flag of the commands that convert.
+void AddExactProjectionsFlag(CLI::App& Command, bool& ExactProjections);
+
 } // namespace vortane

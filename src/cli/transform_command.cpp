@@ -115,8 +115,8 @@ bool LeadsBack(const TProjection& System, double X, double Y, double Z, double L
     return SamePosition(Lat, Lon, BackLat, BackLon);
 }
 
-TMapperEnd MapperEnd(const TCSSelection& End, int Units) {
-    return {End.Spheroid, End.Datum, End.System, UnitFactors.at(static_cast<std::size_t>(Units))};
+TMapperEnd MapperEnd(const TCSSelection& End, int Units, bool ExactForm = false) {
+    return {End.Spheroid, End.Datum, End.System, UnitFactors.at(static_cast<std::size_t>(Units)), ExactForm};
 }
 
 // Splits a line at runs of blanks and TABs. False when it holds more than three fields.
@@ -185,8 +185,8 @@ int TransformLines(TCoordinateTransform& Transform, std::istream& In, std::ostre
 } // namespace
 
 TCoordinateTransform::TCoordinateTransform(const TCSSelection& In, int InUnits, const TCSSelection& Out,
-                                           int OutUnits, const TSpheroid* Hub)
-    : FMapper(MapperEnd(In, InUnits), MapperEnd(Out, OutUnits), Hub) {}
+                                           int OutUnits, const TSpheroid* Hub, bool ExactForms)
+    : FMapper(MapperEnd(In, InUnits, ExactForms), MapperEnd(Out, OutUnits, ExactForms), Hub) {}
 
 bool TCoordinateTransform::NeedsHub(const TCSSelection& In, const TCSSelection& Out) {
     return TCoordinateMapper::NeedsHub(MapperEnd(In, 0), MapperEnd(Out, 0));
@@ -261,7 +261,8 @@ int RunTransform(const TTransformOptions& Options, const std::string& Folder, st
         Err << "Spheroid " << HubSpheroidCode << " not found in list: no datum change can be made\n";
         return ExitFailure;
     }
-    TCoordinateTransform Transform(InEnd, Options.InUnits, OutEnd, Options.OutUnits, Hub);
+    TCoordinateTransform Transform(InEnd, Options.InUnits, OutEnd, Options.OutUnits, Hub,
+                                   Options.ExactProjections);
     return TransformLines(Transform, In, Out, Err);
 }
 
@@ -279,6 +280,7 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context) {
     Command->add_option("--out-units", Options->OutUnits, "Unit of the output coordinates: " + UnitHelp)
         ->check(CLI::Range(0, UnitIndexCount - 1))
         ->type_name("0|1");
+    AddExactProjectionsFlag(*Command, Options->ExactProjections);
     Command->footer(
         "Each line of stdin holds two or three fields separated by blanks: the input system's own\n"
         "coordinate texts (X, Y and an optional height; for the geographic systems longitude first,\n"

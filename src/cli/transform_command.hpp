@@ -24,6 +24,7 @@ struct TTransformOptions {
     std::string OutSpheroid, OutDatum, OutSystem;
     int InUnits = 0; // unit indexes, see crs/units.hpp
     int OutUnits = 0;
+    bool ExactProjections = false; // both systems by their exact forms instead of the default series
 };
 
 class TCoordinateTransform {
@@ -33,7 +34,7 @@ public:
     // both ends may name the same system. Hub may be null when NeedsHub(In, Out) is false. The unit
     // indexes must be valid (IsUnitIndex).
     TCoordinateTransform(const TCSSelection& In, int InUnits, const TCSSelection& Out, int OutUnits,
-                         const TSpheroid* Hub);
+                         const TSpheroid* Hub, bool ExactForms = false);
 
     // True unless both ends name the same spheroid and the same datum object.
     static bool NeedsHub(const TCSSelection& In, const TCSSelection& Out);

@@ -49,6 +49,7 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
     Take(Options.Input, "Files", "InName");
     Take(Options.Output, "Files", "OutName");
     Options.List = Options.List || Ini.ReadBool("Options", "List", false);
+    Options.ExactProjections = Options.ExactProjections || Ini.ReadBool("Options", "ExactProjections", false);
     if (!Options.Background) Options.Background = std::to_string(Ini.ReadInteger("Options", "BackGround", 0));
     if (!Options.InUnits) Options.InUnits = static_cast<int>(Ini.ReadInteger("Options", "InUnits", 0));
     if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Ini.ReadInteger("Options", "OutUnits", 0));
@@ -232,6 +233,7 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     Job.OnlyHeaders = Options.OnlyHeaders;
     Job.Threads = Options.Threads;
     Job.MaxError = Options.MaxError;
+    Job.ExactProjections = Options.ExactProjections;
 
     TCSList Catalogue;
     if (!LoadCatalogueReporting(Catalogue, CatalogueFolder, Err)) return ExitFailure;
@@ -302,6 +304,7 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "largest error measured")
         ->check(CLI::NonNegativeNumber)
         ->type_name("PIXELS");
+    AddExactProjectionsFlag(*Command, Options->ExactProjections);
     Command
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")

@@ -26,6 +26,7 @@ struct TWarpOptions {
     bool Quiet = false;
     int Threads = 0;       // 0: one per processor core
     double MaxError = 0.0; // input pixels; 0: exact mapping
+    bool ExactProjections = false;
     std::string Settings;  // the desktop program's ini file
 };
 

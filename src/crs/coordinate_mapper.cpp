@@ -10,6 +10,7 @@ std::unique_ptr<TProjection> EndSystem(const TMapperEnd& End) {
     std::unique_ptr<TProjection> System = End.System->Clone();
     System->SetSpheroid(*End.Spheroid);
     System->UnitFactor = End.UnitFactor;
+    System->ExactForm = End.ExactForm;
     return System;
 }
 

@@ -20,6 +20,7 @@ struct TMapperEnd {
     const TDatumRecord* Datum = nullptr;
     const TProjection* System = nullptr;
     double UnitFactor = 1.0;
+    bool ExactForm = false; // the end's system converts by its exact form (TProjection::ExactForm)
 };
 
 class TCoordinateMapper {

@@ -41,9 +41,17 @@ public:
     // conversions need none only sets Ready.
     virtual void ComputeConstants() { Ready = true; }
 
+    // The name of the form the conversions are evaluated by, for logs and listings.
+    virtual std::string FormName() const { return "closed form"; }
+
     double UnitFactor = 1.0; // metres per unit of the system's coordinates
-    TSpheroid Spheroid;      // own copy; never the catalogue's object
-    bool Ready = true;       // derived constants computed for the current spheroid
+    // Systems computed by a series by default (transverse Mercator, zone grids, Lambert one parallel,
+    // stereographic) use their closed or high-order form instead, exact to the millimetre over the whole
+    // area of use. Off by default, so results stay those of the series that stored data relies on.
+    // Set it on the own copy before converting; the constants of both forms exist for every spheroid.
+    bool ExactForm = false;
+    TSpheroid Spheroid; // own copy; never the catalogue's object
+    bool Ready = true;  // derived constants computed for the current spheroid
 
 protected:
     TProjection(const TProjection&) = default;

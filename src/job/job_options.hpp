@@ -23,6 +23,7 @@ struct TJobOptions {
     bool OnlyHeaders = false;    // write the output's header only
     std::int32_t Threads = 0;    // threads computing rows; 0: one per processor core
     double MaxError = 0.0;       // input cells the mapping may be off by; 0: every cell mapped exactly
+    bool ExactProjections = false; // both systems by their exact forms instead of the default series
 };
 
 // The coordinate systems of a run. The catalogue owns the objects; two systems are the same exactly

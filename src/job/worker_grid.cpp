@@ -39,8 +39,13 @@ bool TMyThread::ComputeExtent() {
     const double OutFactor = UnitFactors[static_cast<std::size_t>(FOptions.OutUnits)];
     FMapper = std::make_unique<TCoordinateMapper>(
         TMapperEnd{S.InSpheroid, S.InDatum, S.InProjection,
-                   UnitFactors[static_cast<std::size_t>(FOptions.InUnits)]},
-        TMapperEnd{S.OutSpheroid, S.OutDatum, S.OutProjection, OutFactor}, S.HubSpheroid);
+                   UnitFactors[static_cast<std::size_t>(FOptions.InUnits)], FOptions.ExactProjections},
+        TMapperEnd{S.OutSpheroid, S.OutDatum, S.OutProjection, OutFactor, FOptions.ExactProjections},
+        S.HubSpheroid);
+    // Only the opt-in forms are named, so the logs of default runs stay as they were.
+    if (FOptions.ExactProjections)
+        AddLogLine(" Exact projection forms: input " + FMapper->InSystem().FormName() + ", output " +
+                   FMapper->OutSystem().FormName());
     // The step is given in metres.
     FStepX /= OutFactor;
     FStepY /= OutFactor;

@@ -1,9 +1,34 @@
 #include "projections/lambert1.hpp"
 
+#include "projections/conformal_latitude.hpp"
 #include "projections/param_text.hpp"
 #include "text/catalogue_file.hpp"
 
+#include <cmath>
+
 namespace vortane {
+
+TTangentCone::TTangentCone(const TSpheroid& Spheroid, double OriginLatitude)
+    : E(std::sqrt(Spheroid.E2())), E2(Spheroid.E2()), N(std::sin(OriginLatitude)),
+      R0(Spheroid.RadiusN(OriginLatitude) / std::tan(OriginLatitude)),
+      Psi0(IsometricLatitude(OriginLatitude, E)) {}
+
+void TTangentCone::Forward(double Lat, double DLon, double& X, double& Y) const {
+    // r = a·F·t^n of the published form, with t = exp(−ψ) and a·F·t0^n = r0.
+    const double R = R0 * std::exp(-N * (IsometricLatitude(Lat, E) - Psi0));
+    const double Theta = N * DLon;
+    X = R * std::sin(Theta);
+    Y = R0 - R * std::cos(Theta);
+}
+
+void TTangentCone::Reverse(double X, double Y, double& Lat, double& DLon) const {
+    // On a southern cone (n < 0) radii and angles are measured from the other side of the apex.
+    const double Side = std::copysign(1.0, N);
+    const double R = Side * std::hypot(X, R0 - Y);
+    const double Theta = std::atan2(Side * X, Side * (R0 - Y));
+    Lat = LatitudeOfIsometric(Psi0 - std::log(R / R0) / N, E2);
+    DLon = Theta / N;
+}
 
 std::unique_ptr<TProjection> TLambert1::Clone() const {
     return std::make_unique<TLambert1>(*this);
@@ -60,7 +85,20 @@ void TLambert1::ComputeConstants() {
     FLongitude.N2E3 = -2 * T * T / (N5 * c);
     FLongitude.E5 = T * T / (5 * N5 * c);
 
+    FCone = TTangentCone(Spheroid, OriginLatitude);
     Ready = true;
+}
+
+std::string TLambert1::FormName() const {
+    return ExactForm ? "closed form" : "series about the origin";
+}
+
+void TLambert1::ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const {
+    FCone.Forward(Lat, DLon, X, Y);
+}
+
+void TLambert1::ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const {
+    FCone.Reverse(X, Y, Lat, DLon);
 }
 
 std::string TLambert1::GetParamText() const {

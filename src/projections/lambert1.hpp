@@ -11,6 +11,24 @@
 
 namespace vortane {
 
+// The tangent cone in closed form (EPSG method 9801), without scale factor and false origin: the cone
+// radius of a parallel is r = r0·exp(−n(ψ − ψ0)) with ψ the isometric latitude, n = sin φ0 and
+// r0 = ν0·cot φ0 the radius of the origin parallel. An origin on the equator has no cone.
+struct TTangentCone {
+    TTangentCone() = default;
+    TTangentCone(const TSpheroid& Spheroid, double OriginLatitude);
+
+    // Latitude and longitude difference from λ0 (radians) to offsets east (X) and north (Y), metres.
+    void Forward(double Lat, double DLon, double& X, double& Y) const;
+    void Reverse(double X, double Y, double& Lat, double& DLon) const;
+
+    double E = 0.0;    // first eccentricity
+    double E2 = 0.0;   // e²
+    double N = 0.0;    // cone constant sin φ0
+    double R0 = 0.0;   // cone radius of the origin parallel, metres
+    double Psi0 = 0.0; // isometric latitude of the origin
+};
+
 class TLambert1 final : public TSeriesProjection {
 public:
     explicit TLambert1(const std::string& Line) : TSeriesProjection(Line) { TLambert1::ComputeConstants(); }
@@ -18,6 +36,13 @@ public:
     std::string GetParamText() const override;
     std::unique_ptr<TProjection> Clone() const override;
     void ComputeConstants() override;
+    std::string FormName() const override;
+
+private:
+    void ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const override;
+    void ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const override;
+
+    TTangentCone FCone;
 };
 
 class TLambert1List : public TCodeListOf<TLambert1> {

@@ -68,11 +68,21 @@ TSeriesProjection::TOriginTerms TSeriesProjection::OriginTerms() const {
 void TSeriesProjection::GeoToXY(double Lat, double Lon, double& X, double& Y) const {
     const double DPhi = Lat - OriginLatitude;
     const double DLam = LonDifference(Lon, CentralMeridian);
+    if (ExactForm) {
+        ClosedGeoToXY(Lat, DLam, X, Y);
+        return;
+    }
     Y = FNorthing.Evaluate(DPhi, DLam);
     X = FEasting.Evaluate(DPhi, DLam);
 }
 
 void TSeriesProjection::XYToGeo(double U, double V, double& Lat, double& Lon) const {
+    if (ExactForm) {
+        double DLon = 0.0;
+        ClosedXYToGeo(U, V, Lat, DLon);
+        Lon = CentralMeridian + DLon;
+        return;
+    }
     Lat = OriginLatitude + FLatitude.Evaluate(V, U);
     Lon = CentralMeridian + FLongitude.Evaluate(V, U);
 }

@@ -46,7 +46,8 @@ public:
     // Fills the four series from φ0 and Spheroid; sets Ready.
     void ComputeConstants() override = 0;
 
-    // Unscaled offsets (metres) of (Lat, Lon) from the origin; Lon − λ0 is taken in [−π, π].
+    // Unscaled offsets (metres) of (Lat, Lon) from the origin; Lon − λ0 is taken in [−π, π]. By the
+    // closed form when ExactForm is set, otherwise by the series.
     void GeoToXY(double Lat, double Lon, double& X, double& Y) const;
     // Latitude and longitude of the unscaled offsets U (east) and V (north).
     void XYToGeo(double U, double V, double& Lat, double& Lon) const;
@@ -71,6 +72,11 @@ protected:
         double eta4, eta6;     // η⁴, η⁶
     };
     TOriginTerms OriginTerms() const;
+
+    // The closed form of the projection: latitude and longitude difference from λ0 (radians) to the
+    // unscaled offsets X (east) and Y (north) from the origin, and back.
+    virtual void ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const = 0;
+    virtual void ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const = 0;
 
     TNorthSeries FNorthing; // in Δφ, Δλ
     TEastSeries FEasting;   // in Δφ, Δλ

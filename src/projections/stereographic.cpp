@@ -1,9 +1,58 @@
 #include "projections/stereographic.hpp"
 
+#include "projections/conformal_latitude.hpp"
 #include "projections/param_text.hpp"
 #include "text/catalogue_file.hpp"
 
+#include <cmath>
+
 namespace vortane {
+
+// With w1 = exp(2n·ψ0) the published constant c = (n + sin φ0)(1 − sin χ1) / ((n − sin φ0)(1 + sin χ1)),
+// sin χ1 = (w1 − 1)/(w1 + 1) = tanh(n·ψ0), multiplies w = exp(2n·ψ); so the sphere's isometric latitude
+// is n·ψ + ln(c)/2, and the origin lands at χ0 with sin χ0 = tanh(n·ψ0 + ln(c)/2).
+TDoubleStereographic::TDoubleStereographic(const TSpheroid& Spheroid, double OriginLatitude)
+    : E(std::sqrt(Spheroid.E2())), E2(Spheroid.E2()) {
+    const double SinPhi0 = std::sin(OriginLatitude);
+    const double CosPhi0 = std::cos(OriginLatitude);
+    const double W = 1.0 - E2 * SinPhi0 * SinPhi0;
+    // R = √(ρ0·ν0) with ρ0 = a(1 − e²)/W^(3/2) and ν0 = a/W^(1/2).
+    Diameter = 2.0 * Spheroid.A * std::sqrt(1.0 - E2) / W;
+    N = std::sqrt(1.0 + E2 * CosPhi0 * CosPhi0 * CosPhi0 * CosPhi0 / (1.0 - E2));
+    const double NPsi0 = N * IsometricLatitude(OriginLatitude, E);
+    const double SinChi1 = std::tanh(NPsi0);
+    K = 0.5 * std::log((N + SinPhi0) * (1.0 - SinChi1) / ((N - SinPhi0) * (1.0 + SinChi1)));
+    SinChi0 = std::tanh(NPsi0 + K);
+    CosChi0 = 1.0 / std::cosh(NPsi0 + K);
+}
+
+void TDoubleStereographic::Forward(double Lat, double DLon, double& X, double& Y) const {
+    const double PsiSphere = N * IsometricLatitude(Lat, E) + K;
+    const double SinChi = std::tanh(PsiSphere);
+    const double CosChi = 1.0 / std::cosh(PsiSphere);
+    const double Lambda = N * DLon;
+    const double CosLambda = std::cos(Lambda);
+    const double B = 1.0 + SinChi * SinChi0 + CosChi * CosChi0 * CosLambda;
+    X = Diameter * CosChi * std::sin(Lambda) / B;
+    Y = Diameter * (SinChi * CosChi0 - CosChi * SinChi0 * CosLambda) / B;
+}
+
+// The sphere's stereographic inverse: a point at distance ρ from the centre lies at the angular
+// distance c = 2·atan(ρ/2R) from the origin's image, in the direction atan2(X, Y).
+void TDoubleStereographic::Reverse(double X, double Y, double& Lat, double& DLon) const {
+    const double Rho = std::hypot(X, Y);
+    double SinChi = SinChi0;
+    double Lambda = 0.0;
+    if (Rho > 0.0) {
+        const double C = 2.0 * std::atan(Rho / Diameter);
+        const double SinC = std::sin(C);
+        const double CosC = std::cos(C);
+        SinChi = CosC * SinChi0 + Y * SinC * CosChi0 / Rho;
+        Lambda = std::atan2(X * SinC, Rho * CosChi0 * CosC - Y * SinChi0 * SinC);
+    }
+    Lat = LatitudeOfIsometric((std::atanh(SinChi) - K) / N, E2);
+    DLon = Lambda / N;
+}
 
 std::unique_ptr<TProjection> TStereoProj::Clone() const {
     return std::make_unique<TStereoProj>(*this);
@@ -61,7 +110,20 @@ void TStereoProj::ComputeConstants() {
     FLongitude.N2E3 = (-30 - 360 * T - 480 * T2) / (240 * N5 * c);
     FLongitude.E5 = (3 + 36 * T + 48 * T2) / (240 * N5 * c);
 
+    FSphere = TDoubleStereographic(Spheroid, OriginLatitude);
     Ready = true;
+}
+
+std::string TStereoProj::FormName() const {
+    return ExactForm ? "double stereographic" : "series about the origin";
+}
+
+void TStereoProj::ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const {
+    FSphere.Forward(Lat, DLon, X, Y);
+}
+
+void TStereoProj::ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const {
+    FSphere.Reverse(X, Y, Lat, DLon);
 }
 
 // The two angle labels carry no "=", unlike the other projections' texts.

@@ -270,7 +270,10 @@ void TTransMerc::ForwardMetres(double Lat, double Lon, double Lambda0, double& E
                                double& Northing) const {
     double Xr = 0.0;
     double Yr = 0.0;
-    GeoToXY(Lat, Lon, Lambda0, FA, FE2, Xr, Yr);
+    if (ExactForm)
+        FKruger.Forward(Lat, NormLon(Lon - Lambda0), Xr, Yr);
+    else
+        GeoToXY(Lat, Lon, Lambda0, FA, FE2, Xr, Yr);
     XYToGrid(Xr, Yr, Lon, Easting, Northing);
 }
 
@@ -279,7 +282,12 @@ void TTransMerc::InverseMetres(double Easting, double Northing, double& Lat, dou
     double Yr = 0.0;
     double Lambda0 = 0.0;
     GridToXY(Easting, Northing, Xr, Yr, Lambda0);
-    XYToGeo(Xr, Yr, Lambda0, FA, FE2, Lat, Lon);
+    if (ExactForm) {
+        FKruger.Reverse(Xr, Yr, Lat, Lon);
+        Lon += Lambda0;
+    } else {
+        XYToGeo(Xr, Yr, Lambda0, FA, FE2, Lat, Lon);
+    }
 }
 
 void TTransMerc::ComputeConstants() {
@@ -315,7 +323,19 @@ void TTransMerc::ComputeConstants() {
     FM6c = M6.Of(b0, b2, b4, b6, b8);
     FM8c = M8.Of(b0, b2, b4, b6, b8);
     FOriginArc = MeridianArc(OriginLatitude);
+
+    FKruger = TKrugerSeries(Spheroid.A, Spheroid.F);
+    double OriginEasting = 0.0;
+    FKruger.Forward(OriginLatitude, 0.0, OriginEasting, FKrugerOriginArc);
     Ready = true;
+}
+
+std::string TTransMerc::FormName() const {
+    return ExactForm ? "Kruger series to n^6" : "series in the longitude difference";
+}
+
+double TTransMerc::OriginArc() const {
+    return ExactForm ? FKrugerOriginArc : FOriginArc;
 }
 
 // The multiple-angle sines from one sine and cosine: sin((k + 1)x) = 2 cos x sin(kx) - sin((k - 1)x).
@@ -391,13 +411,13 @@ void TTransMerc::XYToGeo(double Xr, double Yr, double Lambda0, double A, double 
 }
 
 void TTransMerc::GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const {
-    Yr = (Northing - FalseNorthing) / ScaleFactor + FOriginArc;
+    Yr = (Northing - FalseNorthing) / ScaleFactor + OriginArc();
     Xr = (Easting - FalseEasting) / ScaleFactor;
     Lambda0 = CentralMeridian;
 }
 
 void TTransMerc::XYToGrid(double Xr, double Yr, double /*Lon*/, double& Easting, double& Northing) const {
-    Northing = ScaleFactor * (Yr - FOriginArc) + FalseNorthing;
+    Northing = ScaleFactor * (Yr - OriginArc()) + FalseNorthing;
     Easting = ScaleFactor * Xr + FalseEasting;
 }
 

@@ -5,6 +5,7 @@
 // Eastings and northings are metres divided by UnitFactor; geographic positions are radians and metres.
 
 #include "crs/projection.hpp"
+#include "projections/kruger_series.hpp"
 
 #include <memory>
 #include <string>
@@ -45,6 +46,7 @@ public:
     double GetCentralMeridian() const { return CentralMeridian; }
     // Fills the derived constants from the own Spheroid and sets Ready.
     void ComputeConstants() override;
+    std::string FormName() const override;
 
     std::string SpheroidCode;     // at most 3 characters; "*" for the zone grids
     double FalseNorthing = 0.0;   // metres
@@ -64,6 +66,8 @@ protected:
     static void ZeroOnFault(double& First, double& Second);
     // Meridian arc length from the equator to latitude Lat on the current spheroid, metres.
     double MeridianArc(double Lat) const;
+    // The meridian arc to the origin latitude, by the form the conversions use.
+    double OriginArc() const;
 
 private:
     explicit TTransMerc(TRecordFields&& Fields);
@@ -83,6 +87,9 @@ private:
     double FM6c = 0.0;
     double FM8c = 0.0;
     double FOriginArc = 0.0; // MeridianArc(OriginLatitude)
+    // The Krüger series used instead of the series above when ExactForm is set.
+    TKrugerSeries FKruger;
+    double FKrugerOriginArc = 0.0;
 };
 
 class TTransMercList : public TCodeListOf<TTransMerc> {

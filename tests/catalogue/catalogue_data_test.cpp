@@ -384,6 +384,21 @@ protected:
         return Points;
     }
 
+    // A Size x Size grid over the object's area of use, edges included.
+    std::vector<TLonLat> AreaGrid(const PJ* Object, int Size) const {
+        double West = 0, South = 0, East = 0, North = 0;
+        if (!proj_get_area_of_use(FContext, Object, &West, &South, &East, &North, nullptr)) return {};
+        if (East < West) East += 360.0;
+        std::vector<TLonLat> Points;
+        for (int I = 0; I < Size; ++I)
+            for (int J = 0; J < Size; ++J) {
+                double Lon = West + (East - West) * I / (Size - 1);
+                if (Lon > 180.0) Lon -= 360.0;
+                Points.push_back({Lon, South + (North - South) * J / (Size - 1)});
+            }
+        return Points;
+    }
+
     // A projected EPSG system as a plain projection from Greenwich longitude and latitude in radians
     // to metres: its PROJ string without the CRS-only terms.
     TPj PublishedProjection(const PJ* Crs) const {
@@ -618,6 +633,8 @@ protected:
     // meridian and the latitude of origin.
     template <class TList> void CheckFile(TList& List, const std::string& File, TReach Reach) {
         ASSERT_TRUE(List.LoadFromFile(StoredPath(File)));
+        // The exact forms hold over the whole area of use.
+        const TReach Within = FExact ? TReach::WholeArea : Reach;
         const std::vector<TEntry> Source = Entries(File);
         ASSERT_EQ(List.Count(), static_cast<int>(Source.size()));
         for (int K = 0; K < List.Count(); ++K) {
@@ -634,12 +651,13 @@ protected:
             ASSERT_NE(Crs, nullptr);
             const TPj Published = PublishedProjection(Crs.get());
             ASSERT_NE(Published, nullptr);
-            for (TLonLat P : AreaPoints(Crs.get())) {
-                if (Reach != TReach::WholeArea) {
+            System.ExactForm = FExact;
+            for (TLonLat P : FExact ? AreaGrid(Crs.get(), ExactGridSize) : AreaPoints(Crs.get())) {
+                if (Within != TReach::WholeArea) {
                     const double Lon0 = NumberField(Entry.Fields, 6) * RadToDeg;
                     P.Lon = Lon0 + std::clamp(std::remainder(P.Lon - Lon0, 360.0), -SeriesReach, SeriesReach);
                 }
-                if (Reach == TReach::NearOrigin) {
+                if (Within == TReach::NearOrigin) {
                     const double Lat0 = NumberField(Entry.Fields, 7) * RadToDeg;
                     P.Lat = std::clamp(P.Lat, Lat0 - SeriesReach, Lat0 + SeriesReach);
                 }
@@ -648,21 +666,36 @@ protected:
         }
     }
 
-    static void ExpectSameAsPublished(TProjection& System, TLonLat P, const PJ_COORD& Want) {
+    // Forward, and with the exact forms also back from the published plane point.
+    void ExpectSameAsPublished(TProjection& System, TLonLat P, const PJ_COORD& Want) const {
+        const std::string Where = "at " + std::to_string(P.Lon) + " " + std::to_string(P.Lat);
         double X = 0, Y = 0, Z = 0;
         System.GeoToProj(P.Lat / RadToDeg, P.Lon / RadToDeg, 0.0, X, Y, Z);
         PJ_COORD Got{};
         Got.xy.x = X;
         Got.xy.y = Y;
-        ExpectSamePlanePoint(Got, Want, "at " + std::to_string(P.Lon) + " " + std::to_string(P.Lat));
+        ExpectSamePlanePoint(Got, Want, Where);
+        if (!FExact) return;
+        double Lat = 0, Lon = 0, H = 0;
+        System.ProjToGeo(Want.xy.x, Want.xy.y, 0.0, Lat, Lon, H);
+        EXPECT_NEAR((Lat * RadToDeg - P.Lat) * MetresPerDegree, 0.0, LengthTolerance) << Where << " latitude";
+        EXPECT_NEAR(std::remainder(Lon * RadToDeg - P.Lon, 360.0) * MetresPerDegree *
+                        std::cos(P.Lat / RadToDeg),
+                    0.0, LengthTolerance)
+            << Where << " longitude";
     }
 
+    // Every system of the projection files against its published grid (CheckFile), and every zone the
+    // zone grid file names against its published zone.
+    void CheckProjectionFiles();
+    void CheckZoneGrids();
+
+    static constexpr int ExactGridSize = 7;
     TSpherList FSpheres;
+    bool FExact = false; // evaluate each system by its exact form over a grid on its whole area
 };
 
-TEST_F(ProgramSystems, ProjectionFilesGiveThePublishedGridCoordinates) {
-    // Catches entries that read differently from what their source means: fields out of order, a
-    // central meridian the loader adjusts, a latitude beyond the pole.
+void ProgramSystems::CheckProjectionFiles() {
     TTransMercList TransMercs;
     TLambert1List Lambert1s;
     TLambert2List Lambert2s;
@@ -675,7 +708,23 @@ TEST_F(ProgramSystems, ProjectionFilesGiveThePublishedGridCoordinates) {
     CheckFile(Stereos, "stereo", TReach::NearOrigin);
 }
 
+TEST_F(ProgramSystems, ProjectionFilesGiveThePublishedGridCoordinates) {
+    // Catches entries that read differently from what their source means: fields out of order, a
+    // central meridian the loader adjusts, a latitude beyond the pole.
+    CheckProjectionFiles();
+}
+
+TEST_F(ProgramSystems, ExactFormsGiveThePublishedGridOverTheWholeAreaBothWays) {
+    FExact = true;
+    CheckProjectionFiles();
+    CheckZoneGrids();
+}
+
 TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
+    CheckZoneGrids();
+}
+
+void ProgramSystems::CheckZoneGrids() {
     static const std::regex Zone("zone ([0-9]+) = EPSG:([0-9]+)");
     TTMGridList Grids;
     ASSERT_TRUE(Grids.LoadFromFile(StoredPath("tmgrid")));
@@ -684,6 +733,7 @@ TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
     for (int K = 0; K < Grids.Count(); ++K) {
         const TEntry& Entry = Source[static_cast<std::size_t>(K)];
         TTMGrid& Grid = *Grids.Item(K);
+        Grid.ExactForm = FExact;
         EXPECT_EQ(Grid.Name, Entry.Fields[0]);
         for (auto It = std::sregex_iterator(Entry.Source.begin(), Entry.Source.end(), Zone);
              It != std::sregex_iterator(); ++It) {
@@ -697,7 +747,9 @@ TEST_F(ProgramSystems, ZoneGridsGiveThePublishedZoneCoordinates) {
             Grid.SetSpheroidValues("*", "", A, (A - B) / A);
             const TPj Published = PublishedProjection(Crs.get());
             ASSERT_NE(Published, nullptr);
-            for (const TLonLat& P : AreaPoints(Crs.get())) {
+            for (const TLonLat& P : FExact ? AreaGrid(Crs.get(), ExactGridSize) : AreaPoints(Crs.get())) {
+                // A zone's eastern edge is the next zone's western one, where the grid counts it.
+                if (Grid.ZoneOf(P.Lon / RadToDeg) != Number) continue;
                 PJ_COORD Want = Forward(Published.get(), P);
                 if (Want.xy.x < 1e6) Want.xy.x += Number * 1e6; // the grid puts the zone number in front
                 ExpectSameAsPublished(Grid, P, Want);

@@ -114,6 +114,9 @@ TEST(CatalogueList, ShowsSpheroidsDatumsAndEachSpheroidsTypesInChooserOrder) {
     EXPECT_EQ(Result.Err, "");
     EXPECT_NE(Result.Out.find("\n  AA\t6377563.396\t299.3249646\tAiry 1830\n"), std::string::npos);
     EXPECT_NE(Result.Out.find("\n  OSGB36\tAA\tEUROPE\tGreat Britain (EPSG:1314)\n"), std::string::npos);
+    EXPECT_NE(Result.Out.find("\n  STEREOGRAPHIC\tseries about the origin\tdouble stereographic\n"),
+              std::string::npos);
+    EXPECT_NE(Result.Out.find("\n  LAMBERT2\tclosed form\tclosed form\n"), std::string::npos);
 
     const std::vector<std::string> Geographic = {"GEOGRAPHIC",
                                                  "Geographic:(deg)",

@@ -111,7 +111,8 @@ struct TOracleCase {
     double Tolerance;
 };
 
-// Projections alone: the series stay within a millimetre of PROJ inside their zones.
+// Projections alone: the series stay within a millimetre of PROJ inside their zones, the exact forms
+// over the whole area.
 constexpr double ProjectionTolerance = 0.001;
 // Datum shifts add the single-step geocentric inverse, the scale applied before the rotations and
 // the sign-flipped inverse shift (terms of second order in the parameters): a few millimetres.
@@ -131,7 +132,12 @@ double PrintRounding(const TTriple& Printed, bool Geographic) {
 std::vector<TOracleCase> OracleCases(const TCSList& Catalogue) {
     const auto Ends = [](std::string InSpheroid, std::string InDatum, std::string InSystem,
                          std::string OutSpheroid, std::string OutDatum, std::string OutSystem) {
-        return TTransformOptions{InSpheroid, InDatum, InSystem, OutSpheroid, OutDatum, OutSystem, 0, 0};
+        return TTransformOptions{InSpheroid, InDatum, InSystem, OutSpheroid, OutDatum,
+                                 OutSystem,  0,       0,        false};
+    };
+    const auto Exact = [](TTransformOptions Options) {
+        Options.ExactProjections = true;
+        return Options;
     };
     const std::string Osgb36 = "+ellps=airy " + TowGs84(Catalogue, "OSGB36");
     const std::string BritishNationalGrid =
@@ -142,6 +148,13 @@ std::vector<TOracleCase> OracleCases(const TCSList& Catalogue) {
          Wgs84LongLat,
          "+proj=utm +zone=34 +datum=WGS84",
          {"21 0", "21.0 52.25", "18.5 45", "23.9 60.1", "19.2 71.05", "24 10.5", "22.7 -5.5"},
+         false,
+         ProjectionTolerance},
+        {"Stereo 70 to its corners with exact projections, where the series are 29 cm off",
+         Exact(Ends("KA", "Pulkovo1942(58)", DecimalDegrees, "KA", "Pulkovo1942(58)", "STEREO70")),
+         "+proj=longlat +ellps=krass",
+         "+proj=sterea +lat_0=46 +lon_0=25 +k=0.99975 +x_0=500000 +y_0=500000 +ellps=krass",
+         {"29.7 43.6", "20.2 48.3", "29.7 48.3", "20.2 43.6", "25 46"},
          false,
          ProjectionTolerance},
         {"WGS 84 to UTM 23 south",

@@ -41,7 +41,7 @@ TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus) {
     std::string Projection;
     Out.GetProjection(Projection);
     EXPECT_EQ(Projection, "\"NUTM35\"");
-    EXPECT_TRUE(std::filesystem::exists(Path("out.log")));
+    EXPECT_EQ(test::ReadText(Path("out.log")).find("Exact projection forms"), std::string::npos);
 
     std::vector<std::string> Missing = Zone34To35(Path("out2.ers"));
     Missing[1] = Path("missing.ers");
@@ -78,14 +78,18 @@ TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
 }
 
 TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
-    WriteFile("vortane.ini", "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
-                             "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
-                             "[Files]\nInName=" +
-                                 Path("in.ers") + "\nOutName=" + Path("ini.ers") +
-                                 "\n[Options]\nList=0\nBackGround=255\nInUnits=0\nOutUnits=0\n");
+    WriteFile("vortane.ini",
+              "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
+              "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
+              "[Files]\nInName=" +
+                  Path("in.ers") + "\nOutName=" + Path("ini.ers") +
+                  "\n[Options]\nList=0\nBackGround=255\nInUnits=0\nOutUnits=0\nExactProjections=1\n");
     const TCliRun FromIni = RunWarpCommand({"--settings", Path("vortane.ini"), "--step", "50"});
     EXPECT_EQ(FromIni.ExitCode, 0) << FromIni.Err;
     EXPECT_TRUE(std::filesystem::exists(Path("ini.ers")));
+    EXPECT_NE(test::ReadText(Path("ini.log"))
+                  .find(" Exact projection forms: input Kruger series to n^6, output Kruger series to n^6\r\n"),
+              std::string::npos);
 
     const TCliRun Overridden =
         RunWarpCommand({"--settings", Path("vortane.ini"), "--output", Path("cli.ers"), "--only-headers"});
