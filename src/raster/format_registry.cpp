@@ -1,5 +1,6 @@
 #include "raster/format_registry.hpp"
 
+#include "raster/bmp/bmp_map.hpp"
 #include "raster/dtm/dtm_map.hpp"
 #include "raster/ecw/ecw_map.hpp"
 #include "raster/ers/ers_map.hpp"
@@ -9,6 +10,7 @@
 #include "raster/osd/osd_map.hpp"
 #include "raster/rsw/rsw_map.hpp"
 #include "raster/raster.hpp"
+#include "raster/tiff/tiff_map.hpp"
 #include "raster/veg/veg_file.hpp"
 #include "text/strings.hpp"
 
@@ -69,9 +71,9 @@ constexpr std::array<TImageFormat, 13> Formats = {{
 //   code   name              key    output extensions   signatures                       by ext access     class           files written
     {ftErs, "ER Mapper",      "ERS", {".ers"},           {Letters("DATA")},               false, ReadWrite, Make<TErsMap2>, FilesOf<TErsMap2>},
     {ftOsd, "Ortho data set", "OSD", {".osd"},           {Letters("ORTH")},               false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
-    {ftTif, "TIFF",           "TIF", {".tif", ".tiff"},  {Letters("MM"), Letters("II")},  false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftTif, "TIFF",           "TIF", {".tif", ".tiff"},  {Letters("MM"), Letters("II")},  false, ReadWrite, Make<TTifMap2>, FilesOf<TTifMap2>},
     {ftGif, "Ortho data set", "GIF", {".gif"},           {Letters("GIF8")},               false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
-    {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, NotBuilt,  nullptr,        ImageAndWorldFiles},
+    {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, ReadWrite, Make<TBMPMap2>, FilesOf<TBMPMap2>},
     {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, ReadWrite, Make<TDtmMap2>, FilesOf<TDtmMap2>},
     {ftNog, "NOG",            "001", {".001"},           {},                              true,  ReadWrite, Make<TNogMap2>, FilesOf<TNogMap2>},
     {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, ReadWrite, Make<TJpgMap2>, FilesOf<TJpgMap2>},

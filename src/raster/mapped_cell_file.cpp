@@ -30,6 +30,8 @@ constexpr std::string_view NoWholeCellText = "The file holds no whole cell";
 
 constexpr std::uint64_t ViewAlignment = TMappedView::Alignment();
 
+} // namespace
+
 float DecodeCell(const unsigned char* Cell, std::uint8_t CellType, bool LSBFirst) {
     switch (CellType) {
     case ctUnsigned8:
@@ -51,6 +53,8 @@ float DecodeCell(const unsigned char* Cell, std::uint8_t CellType, bool LSBFirst
     }
 }
 
+namespace {
+
 // Value rounded half to even as a 64-bit integer; false when it has none (NaN, infinite, too large).
 bool RoundToInteger(float Value, std::int64_t& Integer) {
     const double Rounded = std::nearbyint(static_cast<double>(Value));
@@ -61,7 +65,8 @@ bool RoundToInteger(float Value, std::int64_t& Integer) {
     return true;
 }
 
-// Integer cells keep the low bits of the rounded value: no clamping, so 256 becomes 0 in a byte cell.
+} // namespace
+
 bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float Value) {
     std::int64_t Integer = 0;
     switch (CellType) {
@@ -96,6 +101,8 @@ bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float
     }
     return true;
 }
+
+namespace {
 
 // A rounded or floored cell coordinate as an index; false for NaN and values no grid can reach.
 bool ToCellIndex(double Coordinate, std::int64_t& Index) {

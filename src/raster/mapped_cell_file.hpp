@@ -28,6 +28,14 @@ enum : std::uint8_t {
 
 enum class TViewAccess { Read, Write };
 
+// One cell as a single float, least or most significant byte first; cell types a grid cannot
+// interpret read as 0.
+float DecodeCell(const unsigned char* Cell, std::uint8_t CellType, bool LSBFirst);
+// Stores Value in one cell. Integer cells keep the low bits of the value rounded half to even (no
+// clamping: 256 becomes 0 in a byte cell); false when it has no integer (NaN, infinite). Cell types a
+// grid cannot interpret store nothing.
+bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float Value);
+
 class TMapByte {
 public:
     static constexpr std::uint32_t MaxViewBytes = 128u * 1024 * 1024;

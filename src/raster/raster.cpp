@@ -137,10 +137,17 @@ void TDataSetRoot2::MapToCell(double X, double Y, double& Col, double& Row) {
 }
 
 bool TDataSetRoot2::Finish() {
-    if (FMode != omCreate || !MappingFaulted())
+    if (FMode != omCreate)
+        return true;
+    if (MappingFaulted()) {
+        FErrorCode = EIO;
+        FErrorText = FFileName + ": " + std::string(LostCellsText);
+        return false;
+    }
+    if (FSideFileError.empty())
         return true;
     FErrorCode = EIO;
-    FErrorText = FFileName + ": " + std::string(LostCellsText);
+    FErrorText = FSideFileError;
     return false;
 }
 

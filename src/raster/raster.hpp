@@ -113,6 +113,8 @@ protected:
     std::string FProjection = "RAW";
     std::string FDatum = "RAW";
     std::string FSpheroid = "RAW";
+    // Why a side file of a created image (its world file) could not be written; Finish fails with it.
+    std::string FSideFileError;
 };
 
 // The header of a header-format raster: geometry, registration and coordinate system texts.

@@ -368,7 +368,8 @@ TEST_F(JobTest, EveryInputFormatGivesTheSameCellsForOneAndThreeThreads) {
         std::uint8_t CellType;
     } Inputs[] = {{".ers", 1, ctFloat32},  {".osd", 1, ctFloat32},   {".dtm", 1, ctFloat32},
                   {".001", 1, ctSigned16}, {".jpg", 3, ctUnsigned8}, {".ecw", 3, ctUnsigned8},
-                  {".rsw", 3, ctUnsigned8}};
+                  {".rsw", 3, ctUnsigned8}, {".tif", 1, ctFloat32},   {".tif", 3, ctUnsigned8},
+                  {".bmp", 3, ctUnsigned8}};
     for (const auto& Input : Inputs) {
         SCOPED_TRACE(Input.Extension);
         const std::string In = WriteImage(

@@ -47,6 +47,12 @@ const std::vector<TWritableFormat> WritableFormats = {
      .Bands = 3},
     {.Code = ftRsw, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
      .Bands = 3},
+    {.Code = ftTif, .ReadCellType = ctFloat32, .KeepsSystemTexts = false},
+    {.Code = ftTif, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3},
+    {.Code = ftBmp, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8},
+    {.Code = ftBmp, .ReadCellType = ctUnsigned8, .KeepsSystemTexts = false, .WriteCellType = ctUnsigned8,
+     .Bands = 3},
     // clang-format on
 };
 

@@ -117,7 +117,8 @@ TEST(ImageFormats, OutputFilesOfHeaderAndWorldFileFormats) {
         {"/d/a.ers", {"/d/a", "/d/a.ers"}},
         {"/d/A.ERS", {"/d/A", "/d/A.ERS"}},
         {"/d/a.gif", {"/d/a", "/d/a.osd"}},
-        {"/d/a.tif", {"/d/a.tif", "/d/a.tifw", "/d/a.tfw"}},
+        {"/d/a.tif", {"/d/a.tif", "/d/a.tfw"}}, // and a.tifw, rewritten when it exists
+        {"/d/a.bmp", {"/d/a.bmp", "/d/a.bmpw"}},
         {"/d/a.png", {"/d/a.png", "/d/a.pngw", "/d/a.pgw"}},
     };
     for (const auto& [Name, Files] : Cases)

@@ -1,0 +1,62 @@
+#include "raster/side_files.hpp"
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+namespace vortane {
+
+namespace {
+
+bool IsFile(const std::string& Name) {
+    std::error_code Error;
+    return std::filesystem::is_regular_file(Name, Error);
+}
+
+} // namespace
+
+std::string SideFileName(const std::string& ImageName, std::string_view Extension) {
+    return std::filesystem::path(ImageName).replace_extension(Extension).string();
+}
+
+bool LoadWorldFile(TDataSetRoot2& Raster, std::initializer_list<std::string_view> Extensions,
+                   TWorldNumbers Numbers, TWorldFile& World) {
+    for (const std::string_view Extension : Extensions) {
+        const std::string Name = SideFileName(Raster.FileName(), Extension);
+        if (!IsFile(Name)) continue;
+        if (!ReadWorldFile(Name, Numbers, World)) return false;
+        Raster.SetCellSizeX(World.CellSizeX);
+        Raster.SetCellSizeY(World.CellSizeY);
+        Raster.SetRegCellX(0);
+        Raster.SetRegCellY(0);
+        Raster.SetRegEasting(World.OriginX);
+        Raster.SetRegNorthing(World.OriginY);
+        if (World.Complete) {
+            Raster.SetProjection("UNKNOWN");
+            Raster.SetDatum("UNKNOWN");
+            Raster.SetSpheroid("UNKNOWN");
+        }
+        return true;
+    }
+    return false;
+}
+
+std::string WriteWorldFileReason(const std::string& Name, const TWorldFile& World) {
+    errno = 0;
+    if (WriteWorldFile(Name, World)) return {};
+    return "Cannot write " + Name + ": " + std::generic_category().message(errno != 0 ? errno : EIO);
+}
+
+void LoadControlPointFile(TDataSetRoot2& Raster, const std::string& ImageName) {
+    const std::string Name = SideFileName(ImageName, ".gcp");
+    if (!IsFile(Name)) return;
+    auto List = std::make_unique<TGCPList>();
+    List->Load(Name);
+    Raster.SetControlPoints(std::move(List));
+}
+
+std::string OpenReadErrorText(int Code, const std::string& Text) {
+    return "Open read error " + std::to_string(Code) + " " + Text;
+}
+
+} // namespace vortane

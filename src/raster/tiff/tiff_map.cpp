@@ -1,0 +1,922 @@
+#include "raster/tiff/tiff_map.hpp"
+
+#include "raster/byte_order.hpp"
+#include "raster/side_files.hpp"
+#include "text/types.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+namespace vortane {
+
+namespace {
+
+// Tags of the TIFF 6.0 baseline and of GeoTIFF 1.0.
+enum : std::uint16_t {
+    tagImageWidth = 256,
+    tagImageLength = 257,
+    tagBitsPerSample = 258,
+    tagCompression = 259,
+    tagPhotometric = 262,
+    tagStripOffsets = 273,
+    tagSamplesPerPixel = 277,
+    tagRowsPerStrip = 278,
+    tagStripByteCounts = 279,
+    tagXResolution = 282,
+    tagYResolution = 283,
+    tagPlanarConfig = 284,
+    tagResolutionUnit = 296,
+    tagTileWidth = 322,
+    tagTileByteCounts = 325,
+    tagSampleFormat = 339,
+    tagModelPixelScale = 33550,
+    tagModelTiePoint = 33922,
+    tagGeoKeyDirectory = 34735,
+};
+
+// Field types and their sizes in bytes (TIFF 6.0, section 2); 0 for types this reader does not know.
+enum : std::uint16_t { tyByte = 1, tyShort = 3, tyLong = 4, tyRational = 5, tyDouble = 12 };
+constexpr std::array<std::uint32_t, 13> TypeSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
+
+// GeoKeys (GeoTIFF 1.0, section 6.2).
+enum : std::uint16_t {
+    keyModelType = 1024,
+    keyRasterType = 1025,
+    keyProjectedCSType = 3072,
+    keyProjLinearUnits = 3076,
+    keyVerticalUnits = 4099,
+};
+constexpr std::uint16_t ModelProjected = 1;
+constexpr std::uint16_t PixelIsArea = 1;
+constexpr std::uint16_t PixelIsPoint = 2;
+constexpr std::uint16_t LinearMetre = 9001; // EPSG unit of measure code
+
+// SampleFormat values; 1 is also the meaning of a missing tag.
+enum : std::uint16_t { sfUnsigned = 1, sfSigned = 2, sfFloat = 3 };
+
+constexpr std::uint16_t Chunky = 1;
+constexpr std::uint16_t Planar = 2;
+constexpr std::uint16_t WhiteIsZero = 0;
+constexpr std::uint16_t ResolutionCentimetre = 3;
+constexpr std::uint32_t OneStrip = 2147483647;
+
+// FTiffError values and their texts. 1 to 8 are the classic reader's; the others name what a file
+// lies about before any of its bytes is trusted.
+enum : int {
+    teCompressed = 1,
+    teStripType = 4,
+    tePhotometric = 6,
+    teXResolution = 7,
+    teYResolution = 8,
+    teDirectoryOutside = 9,
+    teValuesOutside = 10,
+    teStripOutside = 11,
+    teTooFewStrips = 12,
+    teImageSize = 13,
+    teMixedSamples = 14,
+    teNoRowsPerStrip = 15,
+};
+std::string_view TiffErrorText(int Error) {
+    switch (Error) {
+    case teCompressed:
+        return "Compressed tiff";
+    case teStripType:
+        return "StripOffset not of Short or Long type";
+    case tePhotometric:
+        return "Not greyScale or RGB";
+    case teXResolution:
+        return "Zero divide in XResol";
+    case teYResolution:
+        return "Zero divide in YResol";
+    case teDirectoryOutside:
+        return "Image file directory outside of file";
+    case teValuesOutside:
+        return "Tag values outside of file";
+    case teStripOutside:
+        return "Strip outside of file";
+    case teTooFewStrips:
+        return "Too few strips for the image";
+    case teImageSize:
+        return "Image size out of range";
+    case teMixedSamples:
+        return "Samples of different sizes";
+    case teNoRowsPerStrip:
+        return "RowsPerStrip is 0";
+    default:
+        return "";
+    }
+}
+
+constexpr std::string_view BitTypeText = "Bit type not supported";
+
+// Cell type of a sample of Bits bits in SampleFormat Format; ctUnknown for what the grid cannot read.
+std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format) {
+    switch (Bits) {
+    case 1:
+        return ctOneBit;
+    case 8:
+        return Format == sfSigned ? ctSigned8 : (Format == sfFloat ? ctUnknown : ctUnsigned8);
+    case 16:
+        return Format == sfSigned ? ctSigned16 : (Format == sfFloat ? ctUnknown : ctUnsigned16);
+    case 32:
+        return Format == sfSigned ? ctSigned32 : (Format == sfFloat ? ctFloat32 : ctUnsigned32);
+    case 64:
+        return Format == sfFloat ? ctFloat64 : ctUnknown;
+    default:
+        return ctUnknown;
+    }
+}
+
+// The SampleFormat a created image records for a cell type; 0 for types it cannot hold.
+std::uint16_t SampleFormatOf(std::uint8_t CellType) {
+    switch (CellType) {
+    case ctUnsigned8:
+    case ctUnsigned16:
+    case ctUnsigned32:
+        return sfUnsigned;
+    case ctSigned16:
+    case ctSigned32:
+        return sfSigned;
+    case ctFloat32:
+    case ctFloat64:
+        return sfFloat;
+    default:
+        return 0;
+    }
+}
+
+// The largest value of an unsigned cell type, for images where white is zero; 0 for other types.
+double WhiteOf(std::uint8_t CellType) {
+    switch (CellType) {
+    case ctUnsigned8:
+        return 255.0;
+    case ctUnsigned16:
+        return 65535.0;
+    case ctUnsigned32:
+        return 4294967295.0;
+    default:
+        return 0.0;
+    }
+}
+
+// The number in two characters of Text from Start: digits only; Default otherwise.
+int ZoneDigits(const std::string& Text, std::size_t Start, int Default) {
+    if (Text.size() < Start + 2) return Default;
+    int Zone = 0;
+    const char* First = Text.data() + Start;
+    const auto [End, Error] = std::from_chars(First, First + 2, Zone);
+    return Error == std::errc() && End == First + 2 && std::isdigit(static_cast<unsigned char>(*First))
+               ? Zone
+               : Default;
+}
+
+// A zone grid carries its zone in the millions of the easting.
+int ZoneOfEasting(double Easting) {
+    return static_cast<int>(std::clamp(std::floor(Easting / 1000000.0), 0.0, 99.0));
+}
+
+// Little-endian header image of a created TIFF.
+class THeaderImage {
+public:
+    explicit THeaderImage(std::size_t Size) : FBytes(Size, 0) {}
+    void U16(std::size_t At, std::uint32_t Value) { Put(At, Value, 2); }
+    void U32(std::size_t At, std::uint32_t Value) { Put(At, Value, 4); }
+    void F64(std::size_t At, double Value) { Put(At, std::bit_cast<std::uint64_t>(Value), 8); }
+    // One 12-byte directory entry; a value of up to 4 bytes stands in the entry itself.
+    void Entry(std::size_t At, std::uint16_t Tag, std::uint16_t Type, std::uint32_t Count,
+               std::uint32_t Value) {
+        U16(At, Tag);
+        U16(At + 2, Type);
+        U32(At + 4, Count);
+        if (Type == tyShort && Count == 1)
+            U16(At + 8, Value);
+        else
+            U32(At + 8, Value);
+    }
+    std::vector<unsigned char> Take() { return std::move(FBytes); }
+
+private:
+    void Put(std::size_t At, std::uint64_t Value, int Bytes) {
+        for (int I = 0; I < Bytes; ++I)
+            FBytes[At + static_cast<std::size_t>(I)] = static_cast<unsigned char>(Value >> (8 * I));
+    }
+    std::vector<unsigned char> FBytes;
+};
+
+bool ExistsAsFile(const std::string& Name) {
+    std::error_code Error;
+    return std::filesystem::is_regular_file(Name, Error);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// EPSG codes
+
+std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting) {
+    const auto Contains = [&](std::string_view Part) { return Projection.find(Part) != std::string::npos; };
+    const int GridZone = ZoneOfEasting(RegEasting);
+    if (Contains("NUTM")) return static_cast<std::uint16_t>(32600 + ZoneDigits(Projection, 4, 1));
+    // Southern UTM zones have codes of their own; writing the northern code would place the image
+    // 10 000 km away in other programs.
+    if (Contains("SUTM")) return static_cast<std::uint16_t>(32700 + ZoneDigits(Projection, 4, 1));
+    if (Contains("TMGKN")) return static_cast<std::uint16_t>(28400 + ZoneDigits(Projection, 5, 1));
+    if (Contains("UTM_North")) return static_cast<std::uint16_t>(32600 + GridZone);
+    if (Contains("UTM_South")) return static_cast<std::uint16_t>(32700 + GridZone);
+    if (Contains("Gauss_North") || Contains("Gauss_South"))
+        return static_cast<std::uint16_t>(28400 + GridZone);
+    return 32601;
+}
+
+double ZoneGridEastingShift(const std::string& Projection, double RegEasting) {
+    const bool UtmGrid = Projection.find("UTM_North") != std::string::npos ||
+                         Projection.find("UTM_South") != std::string::npos;
+    return UtmGrid ? 1000000.0 * ZoneOfEasting(RegEasting) : 0.0;
+}
+
+bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names) {
+    const auto ZoneName = [](std::string_view Prefix, std::uint32_t Zone) {
+        return std::string(Prefix) + (Zone < 10 ? "0" : "") + std::to_string(Zone);
+    };
+    const std::uint32_t Zone = Code % 100;
+    if ((Code / 100 == 326 || Code / 100 == 327) && Zone >= 1 && Zone <= 60) {
+        Names = {"WE", "WGS84", ZoneName(Code / 100 == 326 ? "NUTM" : "SUTM", Zone)};
+        return true;
+    }
+    // The catalogue's Gauss-Krueger 6-degree zones on Pulkovo 1942 run from 2 to 32.
+    if (Code / 100 == 284 && Zone >= 2 && Zone <= 32) {
+        Names = {"KA", "Pulkovo1942", ZoneName("TMGKN", Zone)};
+        return true;
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TTifMap2: opening
+
+TTifMap2::TTifMap2() {
+    FControlPoints = std::make_unique<TGCPList>();
+}
+
+TTifMap2::~TTifMap2() = default;
+
+bool TTifMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
+                       std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) {
+    FFileName = FileName;
+    FBands = static_cast<std::uint32_t>(std::max(Bands, 0));
+    FCellType = CellType;
+    FMode = Mode;
+    FMSBFirstFile = false;
+    FRowsPerStrip = OneStrip;
+    FBitsPerSample = {1, 1, 1};
+    FCompression = 1;
+    switch (Mode) {
+    case omRead:
+    case omUpdate:
+        return OpenExisting(Mode, true);
+    case omCreate:
+        return CreateImage(Columns, Rows, CellType, Bands);
+    default:
+        return false;
+    }
+}
+
+std::unique_ptr<TMMapFile2> TTifMap2::OpenReadView() const {
+    return OpenedAgain<TTifMap2>(*this);
+}
+
+bool TTifMap2::OpenMapRead(const std::string& FileName) {
+    std::error_code Error;
+    if (!std::filesystem::exists(FileName, Error)) {
+        FErrorText = "File not Exists";
+        return false;
+    }
+    FFileName = FileName;
+    FMode = omRead;
+    const bool Described = OpenExisting(omRead, false);
+    CloseFile();
+    return Described;
+}
+
+bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
+    TWorldFile World;
+    FWorldFileRead = LoadWorldFile(*this, {".tifw", ".tfw"}, TWorldNumbers::PointOrComma, World);
+    FRotationY = World.RotationY;
+    FRotationX = World.RotationX;
+    LoadControlPointFile(*this, FFileName);
+
+    if (!OpenFile(FFileName, Mode, 0)) {
+        const int Code = FErrorCode;
+        FErrorCode = 1;
+        FErrorText = OpenReadErrorText(Code, FErrorText);
+        return false;
+    }
+    const unsigned char* Head = BytesAt(0, 4);
+    if (Head == nullptr || !(std::memcmp(Head, "MM", 2) == 0 || std::memcmp(Head, "II", 2) == 0)) {
+        FErrorCode = 2;
+        FErrorText = "Wrong TIFF order";
+        return false;
+    }
+    FMSBFirstFile = Head[0] == 'M';
+    if (LoadBits<std::uint16_t>(Head + 2, !FMSBFirstFile) != 42) {
+        FErrorCode = 3;
+        FErrorText = "Wrong TIFF version";
+        return false;
+    }
+    if (!ReadDirectory() && NeedDirectory) {
+        FErrorCode = 4;
+        FErrorText = "Tiff error " + std::string(TiffErrorText(FTiffError));
+        return false;
+    }
+    FCellType = GetCellType();
+    if (FCellType == ctOneBit && NeedDirectory) {
+        FErrorCode = 5;
+        FErrorText = std::string(BitTypeText);
+        return false;
+    }
+    FColumns = FWidth;
+    FRows = FHeight;
+    FBands = FSamples;
+    FLineSize = FRowBytes;
+    FErrorCode = 0;
+    FErrorText.clear();
+    UseGeoTiffPlacement();
+    return true;
+}
+
+// Without a world file the GeoTIFF tags place the image: the tie point ties raster point (I, J) to
+// map (X, Y). For pixel-is-area images that raster point is a cell corner, while this program's
+// registration point is the centre of the top-left cell, so half a cell lies between them; for
+// pixel-is-point images the tie point is that centre. A world file, when present, wins.
+void TTifMap2::UseGeoTiffPlacement() {
+    if (FWorldFileRead) return;
+    if (FHasTiePoint) {
+        const double Half = FRasterType == PixelIsPoint ? 0.0 : 0.5;
+        const double SizeX = GetCellSizeX();
+        const double SizeY = GetCellSizeY();
+        SetRegCellX(0);
+        SetRegCellY(0);
+        SetRegEasting(FTiePoint[3] + (Half - FTiePoint[0]) * SizeX);
+        SetRegNorthing(FTiePoint[4] - (Half - FTiePoint[1]) * SizeY);
+        FSpheroid = FDatum = FProjection = "UNKNOWN";
+    }
+    if (TSystemNames Names; SystemOfProjectedCS(FProjectedCS, Names)) {
+        FSpheroid = Names.Spheroid;
+        FDatum = Names.Datum;
+        FProjection = Names.Projection;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The image file directory
+
+const unsigned char* TTifMap2::BytesAt(std::uint64_t Position, std::uint32_t Count) {
+    if (Count == 0 || Position >= FFileSize || Count > FFileSize - Position) return nullptr;
+    FPosition = Position;
+    FMinBytes = Count;
+    return MapPosition() ? FData : nullptr;
+}
+
+bool TTifMap2::U16At(std::uint64_t Position, std::uint16_t& Value) {
+    const unsigned char* Bytes = BytesAt(Position, 2);
+    if (Bytes != nullptr) Value = LoadBits<std::uint16_t>(Bytes, !FMSBFirstFile);
+    return Bytes != nullptr;
+}
+
+bool TTifMap2::U32At(std::uint64_t Position, std::uint32_t& Value) {
+    const unsigned char* Bytes = BytesAt(Position, 4);
+    if (Bytes != nullptr) Value = LoadBits<std::uint32_t>(Bytes, !FMSBFirstFile);
+    return Bytes != nullptr;
+}
+
+// The entry's own value: BYTE, SHORT and LONG values stand left-justified in the value field.
+std::uint32_t TTifMap2::EntryValue(const TEntry& Entry) {
+    std::uint16_t Short = 0;
+    std::uint32_t Long = 0;
+    switch (Entry.Type) {
+    case tyByte: {
+        const unsigned char* Byte = BytesAt(Entry.Field, 1);
+        return Byte ? *Byte : 0;
+    }
+    case tyShort:
+        return U16At(Entry.Field, Short) ? Short : 0;
+    case tyLong:
+        return U32At(Entry.Field, Long) ? Long : 0;
+    default:
+        return 0;
+    }
+}
+
+bool TTifMap2::ValuesPosition(const TEntry& Entry, std::uint64_t& Position) {
+    const std::uint32_t Size = Entry.Type < TypeSizes.size() ? TypeSizes[Entry.Type] : 0;
+    const std::uint64_t Bytes = std::uint64_t{Size} * Entry.Count;
+    Position = Entry.Field;
+    if (Bytes > 4) {
+        std::uint32_t Offset = 0;
+        if (!U32At(Entry.Field, Offset)) return false;
+        Position = Offset;
+    }
+    if (Size == 0 || Bytes == 0 || Position > FFileSize || Bytes > FFileSize - Position) {
+        FTiffError = teValuesOutside;
+        return false;
+    }
+    return true;
+}
+
+bool TTifMap2::TiffFail(int Error) {
+    FTiffError = Error;
+    return false;
+}
+
+bool TTifMap2::ReadDirectory() {
+    FTiffError = 0;
+    std::uint32_t Position = 0;
+    if (!U32At(4, Position) || !U16At(Position, FIfdCount)) return TiffFail(teDirectoryOutside);
+    FIfdPosition = Position;
+    const std::uint64_t End = std::uint64_t{FIfdPosition} + 2 + 12 * std::uint64_t{FIfdCount};
+    if (End > FFileSize) return TiffFail(teDirectoryOutside);
+
+    // Compression and colour model reject the image once every entry has been read; the first such
+    // reason is the one reported.
+    int Rejection = 0;
+    for (std::uint32_t Index = 0; Index < FIfdCount; ++Index) {
+        const std::uint64_t At = FIfdPosition + 2 + 12 * std::uint64_t{Index};
+        const unsigned char* Bytes = BytesAt(At, 12);
+        if (Bytes == nullptr) return TiffFail(teDirectoryOutside);
+        const TEntry Entry{LoadBits<std::uint16_t>(Bytes, !FMSBFirstFile),
+                           LoadBits<std::uint16_t>(Bytes + 2, !FMSBFirstFile),
+                           LoadBits<std::uint32_t>(Bytes + 4, !FMSBFirstFile), At + 8};
+        if (!TakeEntry(Entry)) return false;
+        if (Rejection == 0 && (FTiffError == teCompressed || FTiffError == tePhotometric))
+            Rejection = FTiffError;
+    }
+    if (Rejection != 0) return TiffFail(Rejection);
+    return ReadStripOffsets() && CheckLayout();
+}
+
+// False when the directory fails at once.
+bool TTifMap2::TakeEntry(const TEntry& Entry) {
+    switch (Entry.Tag) {
+    case tagImageWidth:
+        FWidth = EntryValue(Entry);
+        return true;
+    case tagImageLength:
+        FHeight = EntryValue(Entry);
+        return true;
+    case tagBitsPerSample:
+        return TakeBitsPerSample(Entry);
+    case tagCompression:
+        FCompression = static_cast<std::uint16_t>(EntryValue(Entry));
+        if (FCompression > 1) FTiffError = teCompressed;
+        return true;
+    case tagPhotometric:
+        FPhotometric = static_cast<std::uint16_t>(EntryValue(Entry));
+        if (FPhotometric > 2) FTiffError = tePhotometric;
+        return true;
+    case tagStripOffsets:
+        return TakeStripOffsets(Entry);
+    case tagRowsPerStrip:
+        FRowsPerStrip = EntryValue(Entry);
+        return true;
+    case tagXResolution:
+        return TakeResolution(Entry, teXResolution);
+    case tagYResolution:
+        return TakeResolution(Entry, teYResolution);
+    case tagPlanarConfig:
+        FPlanarConfig = static_cast<std::uint16_t>(EntryValue(Entry));
+        return true;
+    case tagSampleFormat: {
+        std::uint64_t Position = 0;
+        return Entry.Type == tyShort && ValuesPosition(Entry, Position) && U16At(Position, FSampleFormat);
+    }
+    case tagModelPixelScale: {
+        std::array<double, 2> Scale{};
+        if (Entry.Type == tyDouble && Entry.Count >= 2 && !TakeDoubles(Entry, Scale.data(), 2)) return false;
+        SetCellSizeX(Scale[0]);
+        SetCellSizeY(Scale[1]);
+        return true;
+    }
+    case tagModelTiePoint:
+        FHasTiePoint = Entry.Type == tyDouble && Entry.Count >= 6;
+        return !FHasTiePoint || TakeDoubles(Entry, FTiePoint.data(), 6);
+    case tagGeoKeyDirectory:
+        return TakeGeoKeys(Entry);
+    default:
+        // Tiled images keep their cells in tiles, which the strip addressing cannot reach.
+        if (Entry.Tag >= tagTileWidth && Entry.Tag <= tagTileByteCounts) FTiffError = teCompressed;
+        return true;
+    }
+}
+
+bool TTifMap2::TakeBitsPerSample(const TEntry& Entry) {
+    FSamples = Entry.Count;
+    if (Entry.Type != tyShort) {
+        FBitsPerSample.fill(static_cast<std::uint16_t>(EntryValue(Entry)));
+        return true;
+    }
+    std::uint64_t Position = 0;
+    if (!ValuesPosition(Entry, Position)) return false;
+    const std::uint32_t Known = std::min<std::uint32_t>(Entry.Count, 3);
+    for (std::uint32_t Sample = 0; Sample < Known; ++Sample)
+        if (!U16At(Position + 2 * Sample, FBitsPerSample[Sample])) return TiffFail(teValuesOutside);
+    for (std::uint32_t Sample = Known; Sample < 3; ++Sample)
+        FBitsPerSample[Sample] = FBitsPerSample[0];
+    return true;
+}
+
+bool TTifMap2::TakeStripOffsets(const TEntry& Entry) {
+    if (Entry.Type != tyShort && Entry.Type != tyLong) return TiffFail(teStripType);
+    FStripOffsetsType = Entry.Type;
+    FStripCount = Entry.Count;
+    return ValuesPosition(Entry, FStripOffsetsPosition);
+}
+
+bool TTifMap2::TakeResolution(const TEntry& Entry, int ZeroError) {
+    std::uint64_t Position = 0;
+    std::uint32_t Denominator = 0;
+    if (Entry.Type != tyRational) return true;
+    if (!ValuesPosition(Entry, Position) || !U32At(Position + 4, Denominator))
+        return TiffFail(teValuesOutside);
+    if (Denominator == 0) FTiffError = ZeroError;
+    return true;
+}
+
+bool TTifMap2::TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Count) {
+    std::uint64_t Position = 0;
+    if (!ValuesPosition(Entry, Position)) return false;
+    for (std::uint32_t Index = 0; Index < Count; ++Index) {
+        const unsigned char* Bytes = BytesAt(Position + 8 * Index, 8);
+        if (Bytes == nullptr) return TiffFail(teValuesOutside);
+        Values[Index] = std::bit_cast<double>(LoadBits<std::uint64_t>(Bytes, !FMSBFirstFile));
+    }
+    return true;
+}
+
+// The GeoKey directory: a header of four SHORTs (version, revision, minor revision, key count), then
+// four SHORTs per key (key, location, count, value); location 0 keeps the value in the key itself.
+bool TTifMap2::TakeGeoKeys(const TEntry& Entry) {
+    std::uint64_t Position = 0;
+    if (Entry.Type != tyShort || Entry.Count < 4) return true;
+    if (!ValuesPosition(Entry, Position)) return false;
+    std::uint16_t Keys = 0;
+    if (!U16At(Position + 6, Keys)) return TiffFail(teValuesOutside);
+    const std::uint32_t Listed = std::min<std::uint32_t>(Keys, (Entry.Count - 4) / 4);
+    for (std::uint32_t Index = 0; Index < Listed; ++Index) {
+        const unsigned char* Key = BytesAt(Position + 8 + 8 * std::uint64_t{Index}, 8);
+        if (Key == nullptr) return TiffFail(teValuesOutside);
+        if (LoadBits<std::uint16_t>(Key + 2, !FMSBFirstFile) != 0) continue;
+        const auto Value = LoadBits<std::uint16_t>(Key + 6, !FMSBFirstFile);
+        switch (LoadBits<std::uint16_t>(Key, !FMSBFirstFile)) {
+        case keyRasterType:
+            FRasterType = Value;
+            break;
+        case keyProjectedCSType:
+            FProjectedCS = Value;
+            break;
+        default:
+            break;
+        }
+    }
+    return true;
+}
+
+bool TTifMap2::ReadStripOffsets() {
+    FStripOffsets.assign(FStripCount, 0);
+    for (std::uint32_t Strip = 0; Strip < FStripCount; ++Strip) {
+        bool Read = false;
+        if (FStripOffsetsType == tyShort) {
+            std::uint16_t Short = 0;
+            Read = U16At(FStripOffsetsPosition + 2 * std::uint64_t{Strip}, Short);
+            FStripOffsets[Strip] = Short;
+        } else {
+            Read = U32At(FStripOffsetsPosition + 4 * std::uint64_t{Strip}, FStripOffsets[Strip]);
+        }
+        if (!Read) return TiffFail(teValuesOutside);
+    }
+    return true;
+}
+
+// Every row any band can address must lie inside the file: a strip that points past the end would
+// otherwise be met only while cells are read, in the middle of a run.
+bool TTifMap2::CheckLayout() {
+    if (FWidth == 0 || FHeight == 0 || FSamples == 0 || FWidth > std::numeric_limits<std::int32_t>::max() ||
+        FHeight > std::numeric_limits<std::int32_t>::max())
+        return TiffFail(teImageSize);
+    if (FSamples > 1 &&
+        (FBitsPerSample[1] != FBitsPerSample[0] || (FSamples > 2 && FBitsPerSample[2] != FBitsPerSample[0])))
+        return TiffFail(teMixedSamples);
+    if (FRowsPerStrip == 0) return TiffFail(teNoRowsPerStrip);
+
+    const std::uint16_t Bits = FBitsPerSample[0];
+    FCellBytes = (Bits == 8 || Bits == 16 || Bits == 32 || Bits == 64) ? Bits / 8u : 0;
+    const std::uint64_t SamplesInRow = FPlanarConfig == Planar ? 1 : FSamples;
+    std::uint64_t RowBits = 0;
+    if (__builtin_mul_overflow(std::uint64_t{FWidth} * SamplesInRow, std::uint64_t{Bits}, &RowBits) ||
+        RowBits / 8 > MaxViewBytes)
+        return TiffFail(teImageSize);
+    FRowBytes = (RowBits + 7) / 8;
+
+    const std::uint32_t RowsPerStrip = std::min(FRowsPerStrip, FHeight);
+    const std::uint64_t StripsPerPlane = (std::uint64_t{FHeight} + RowsPerStrip - 1) / RowsPerStrip;
+    const std::uint64_t Planes = FPlanarConfig == Planar ? FSamples : 1;
+    if (FStripCount < StripsPerPlane * Planes) return TiffFail(teTooFewStrips);
+    for (std::uint64_t Plane = 0; Plane < Planes; ++Plane)
+        for (std::uint64_t First = 0; First < FHeight; First += RowsPerStrip) {
+            std::uint32_t Strip = 0;
+            std::uint64_t RowInStrip = 0;
+            if (!StripOf(First, static_cast<std::uint32_t>(Plane), Strip, RowInStrip))
+                return TiffFail(teTooFewStrips);
+            const std::uint64_t Rows = std::min<std::uint64_t>(RowsPerStrip, FHeight - First);
+            if (Rows * FRowBytes > FFileSize || FStripOffsets[Strip] > FFileSize - Rows * FRowBytes)
+                return TiffFail(teStripOutside);
+        }
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Cells
+
+bool TTifMap2::StripOf(std::uint64_t Row, std::uint32_t Band, std::uint32_t& Strip,
+                       std::uint64_t& RowInStrip) const {
+    if (FRowsPerStrip == 0 || FSamples == 0) return false;
+    const std::uint64_t Index =
+        Row / FRowsPerStrip + (FPlanarConfig == Planar ? std::uint64_t{Band} * (FStripCount / FSamples) : 0);
+    if (Index >= FStripOffsets.size()) return false;
+    Strip = static_cast<std::uint32_t>(Index);
+    RowInStrip = Row % FRowsPerStrip;
+    return true;
+}
+
+bool TTifMap2::GoToRow(std::int64_t Row, std::uint32_t Band) {
+    if (Row < 0 || Row >= static_cast<std::int64_t>(FHeight) || FRowBytes == 0) return false;
+    Band = std::min(Band, FSamples - 1);
+    std::uint32_t Strip = 0;
+    std::uint64_t RowInStrip = 0;
+    if (!StripOf(static_cast<std::uint64_t>(Row), Band, Strip, RowInStrip)) return false;
+    FPosition = FStripOffsets[Strip] + RowInStrip * FRowBytes;
+    FMinBytes = static_cast<std::uint32_t>(FRowBytes);
+    return MapPosition();
+}
+
+unsigned char* TTifMap2::CellPointer(std::int64_t Col, std::int64_t Row, std::uint32_t& Band) {
+    if (FSamples == 0) return nullptr;
+    Band = std::min(Band, FSamples - 1);
+    if (Col < 0 || Col >= static_cast<std::int64_t>(FWidth) || Row < 0 ||
+        Row >= static_cast<std::int64_t>(FHeight))
+        return nullptr;
+    if (!GoToRow(Row, Band)) return nullptr;
+    const auto Column = static_cast<std::uint64_t>(Col);
+    return FData + FCellBytes * (FPlanarConfig == Planar ? Column : Band + Column * FSamples);
+}
+
+bool TTifMap2::ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) {
+    Value = 0;
+    const unsigned char* Cell = CellPointer(Col, Row, Band);
+    if (Cell == nullptr) return false;
+    if (FCellBytes == 0) return true; // sample sizes the grid cannot interpret read as 0
+    Value = DecodeCell(Cell, FCellType, !FMSBFirstFile);
+    // Where white is zero, the brightest value of the cell type is black.
+    if (FPhotometric == WhiteIsZero && WhiteOf(FCellType) > 0)
+        Value = static_cast<float>(WhiteOf(FCellType) - Value);
+    return true;
+}
+
+bool TTifMap2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) {
+    if (FMode == omRead || FMapAccess != TViewAccess::Write) return false;
+    unsigned char* Cell = CellPointer(Col, Row, Band);
+    if (Cell == nullptr) return false;
+    return FCellBytes == 0 || EncodeCell(Cell, FCellType, !FMSBFirstFile, Value);
+}
+
+bool TTifMap2::ReadRGB(std::int64_t Col, std::int64_t Row, std::int32_t& Color) {
+    if (FSamples != 3 || FCellType != ctUnsigned8) return false;
+    std::uint32_t Bits = 0;
+    for (std::uint32_t Band = 0; Band < 3; ++Band) {
+        float Value = 0;
+        if (!ReadCell(Col, Row, Band, Value)) return false;
+        Bits |= static_cast<std::uint32_t>(Value) << (8 * Band);
+    }
+    Color = static_cast<std::int32_t>(Bits);
+    return true;
+}
+
+bool TTifMap2::WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) {
+    if (FSamples != 3 || FCellType != ctUnsigned8) return false;
+    const auto Bits = static_cast<std::uint32_t>(Color);
+    for (std::uint32_t Band = 0; Band < 3; ++Band)
+        if (!WriteCell(Col, Row, Band, static_cast<float>((Bits >> (8 * Band)) & 0xFF))) return false;
+    return true;
+}
+
+std::int32_t TTifMap2::GetBands() {
+    return static_cast<std::int32_t>(FSamples);
+}
+std::int32_t TTifMap2::GetRows() {
+    return static_cast<std::int32_t>(FHeight);
+}
+std::int32_t TTifMap2::GetColumns() {
+    return static_cast<std::int32_t>(FWidth);
+}
+std::uint8_t TTifMap2::GetCellType() {
+    return CellTypeOfSample(FBitsPerSample[0], FSampleFormat);
+}
+bool TTifMap2::GetMSBFirst() {
+    return FMSBFirstFile;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Creating
+
+bool TTifMap2::CreateImage(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                           std::int32_t Bands) {
+    if (CellType == ctOneBit) {
+        FErrorCode = 5;
+        FErrorText = std::string(BitTypeText);
+        return false;
+    }
+    FSampleFormat = SampleFormatOf(CellType);
+    if (FSampleFormat == 0) {
+        const std::string Name = CellTypeName(CellType);
+        return OwnError("Cell type not supported in TIFF images: " +
+                        (Name.empty() ? std::to_string(CellType) : Name));
+    }
+    if (Bands != 1 && Bands != 3) return OwnError("Wrong number of bands(must be 1 or 3)");
+    if (Columns <= 0 || Rows <= 0) return OwnError(std::string(TiffErrorText(teImageSize)));
+    const auto CellSize = static_cast<std::uint32_t>(CellBytes(CellType));
+    FWidth = static_cast<std::uint32_t>(Columns);
+    FHeight = static_cast<std::uint32_t>(Rows);
+    FSamples = static_cast<std::uint32_t>(Bands);
+    FPhotometric = Bands == 1 ? 1 : 2;
+    FPlanarConfig = Chunky;
+    FBitsPerSample.fill(static_cast<std::uint16_t>(8 * CellSize));
+    FCellType = CellType;
+    FCellBytes = CellSize;
+    FRowBytes = std::uint64_t{FWidth} * FSamples * CellSize;
+    FDataOffset = FSampleFormat == sfUnsigned ? HeaderSize : TypedHeaderSize;
+    // Strip offsets and byte counts are 32-bit numbers: the whole image must end below 4 GiB.
+    const std::uint64_t FileBytes = FDataOffset + FRowBytes * FHeight;
+    if (FileBytes > std::numeric_limits<std::uint32_t>::max())
+        return OwnError("A TIFF image ends below 4 GiB: this one needs " + std::to_string(FileBytes) +
+                        " bytes");
+    if (FRowBytes > MaxViewBytes) return OwnError("Buffer size is less than one line");
+    if (!OpenFile(FFileName, omCreate, FileBytes)) return false;
+    FRowsPerStrip = FHeight;
+    FStripOffsets = {FDataOffset};
+    FStripCount = 1;
+    FColumns = FWidth;
+    FRows = FHeight;
+    FBands = FSamples;
+    FLineSize = FRowBytes;
+    WriteHeader();
+    return true;
+}
+
+// The header of a created image: the directory (16 entries, 17 with SampleFormat for signed and
+// real cells), then the values that do not fit in their entries, then the one strip of cells.
+void TTifMap2::WriteHeader() {
+    const bool Typed = FSampleFormat != sfUnsigned;
+    const std::uint32_t Entries = Typed ? 17 : 16;
+    const std::uint32_t BitsAt = 8 + 2 + 12 * Entries + 4;
+    const std::uint32_t FormatsAt = BitsAt + 6;
+    const std::uint32_t XResolutionAt = FormatsAt + (Typed ? 6 : 0);
+    const std::uint32_t YResolutionAt = XResolutionAt + 8;
+    const std::uint32_t ScaleAt = YResolutionAt + 8;
+    const std::uint32_t TiePointAt = ScaleAt + 24;
+    const std::uint32_t GeoKeysAt = TiePointAt + 48;
+    const std::uint32_t Bits = FBitsPerSample[0];
+    const std::uint32_t Bands = FSamples;
+
+    THeaderImage Image(GeoKeysAt + 48);
+    Image.U16(0, 'I' | 'I' << 8);
+    Image.U16(2, 42);
+    Image.U32(4, 8);
+    Image.U16(8, static_cast<std::uint16_t>(Entries));
+    std::size_t At = 10;
+    const auto Entry = [&](std::uint16_t Tag, std::uint16_t Type, std::uint32_t Count, std::uint32_t Value) {
+        Image.Entry(At, Tag, Type, Count, Value);
+        At += 12;
+    };
+    Entry(tagImageWidth, tyLong, 1, FWidth);
+    Entry(tagImageLength, tyLong, 1, FHeight);
+    Entry(tagBitsPerSample, tyShort, Bands, Bands == 1 ? Bits : BitsAt);
+    Entry(tagCompression, tyShort, 1, 1);
+    Entry(tagPhotometric, tyShort, 1, FPhotometric);
+    Entry(tagStripOffsets, tyLong, 1, FDataOffset);
+    Entry(tagSamplesPerPixel, tyShort, 1, Bands);
+    Entry(tagRowsPerStrip, tyLong, 1, FHeight);
+    Entry(tagStripByteCounts, tyLong, 1, static_cast<std::uint32_t>(FRowBytes * FHeight));
+    Entry(tagXResolution, tyRational, 1, XResolutionAt);
+    Entry(tagYResolution, tyRational, 1, YResolutionAt);
+    Entry(tagPlanarConfig, tyShort, 1, Chunky);
+    Entry(tagResolutionUnit, tyShort, 1, ResolutionCentimetre);
+    if (Typed) Entry(tagSampleFormat, tyShort, Bands, Bands == 1 ? FSampleFormat : FormatsAt);
+    Entry(tagModelPixelScale, tyDouble, 3, ScaleAt);
+    Entry(tagModelTiePoint, tyDouble, 6, TiePointAt);
+    Entry(tagGeoKeyDirectory, tyShort, 24, GeoKeysAt);
+    Image.U32(At, 0); // no further directory
+
+    for (std::uint32_t Sample = 0; Sample < 3; ++Sample) {
+        Image.U16(BitsAt + 2 * Sample, Bits);
+        if (Typed) Image.U16(FormatsAt + 2 * Sample, FSampleFormat);
+    }
+    for (const std::uint32_t Resolution : {XResolutionAt, YResolutionAt}) {
+        Image.U32(Resolution, 1);
+        Image.U32(Resolution + 4, 1);
+    }
+    Image.F64(ScaleAt, GetCellSizeX());
+    Image.F64(ScaleAt + 8, GetCellSizeY());
+    // Other programs read the tie point in the EPSG system of the key directory, whose eastings do not
+    // carry a UTM zone grid's zone number.
+    const double Shift = ZoneGridEastingShift(GetProjection(), GetRegEasting());
+    Image.F64(TiePointAt + 24, GetRegEasting() - GetCellSizeX() / 2 - Shift);
+    Image.F64(TiePointAt + 32, GetRegNorthing() + GetCellSizeY() / 2);
+    const std::array<std::uint16_t, 24> GeoKeys = {1,
+                                                   1,
+                                                   0,
+                                                   5,
+                                                   keyModelType,
+                                                   0,
+                                                   1,
+                                                   ModelProjected,
+                                                   keyRasterType,
+                                                   0,
+                                                   1,
+                                                   PixelIsArea,
+                                                   keyProjectedCSType,
+                                                   0,
+                                                   1,
+                                                   ProjectedCSCode(GetProjection(), GetRegEasting()),
+                                                   keyProjLinearUnits,
+                                                   0,
+                                                   1,
+                                                   LinearMetre,
+                                                   keyVerticalUnits,
+                                                   0,
+                                                   1,
+                                                   LinearMetre};
+    for (std::size_t Index = 0; Index < GeoKeys.size(); ++Index)
+        Image.U16(GeoKeysAt + 2 * Index, GeoKeys[Index]);
+    FHeaderBuffer = Image.Take();
+
+    FForceRemap = true;
+    FPosition = 0;
+    FMinBytes = static_cast<std::uint32_t>(FHeaderBuffer.size());
+    if (MapPosition()) std::memcpy(FData, FHeaderBuffer.data(), FHeaderBuffer.size());
+}
+
+void TTifMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
+                               const std::string& Projection, double CellSizeX, double CellSizeY,
+                               double RegCellX, double RegCellY, double Easting, double Northing) {
+    SetCellSizeX(CellSizeX);
+    SetCellSizeY(CellSizeY);
+    FRotationY = 0;
+    FRotationX = 0;
+    SetRegEasting(Easting - RegCellX * CellSizeX);
+    SetRegNorthing(Northing + RegCellY * CellSizeY);
+    SetProjection(Projection);
+    SetDatum(Datum);
+    SetSpheroid(Spheroid);
+    WriteWorldFiles();
+    // Only a header this raster wrote is replaced: an opened file's own directory stays as it is.
+    if (FMode == omCreate && IsFileOpen()) WriteHeader();
+}
+
+// The ".tfw" world file, and a ".tifw" already beside the image, which readers prefer: left as it
+// was, it would place the new image where the old one lay.
+void TTifMap2::WriteWorldFiles() {
+    const TWorldFile World{GetCellSizeX(), FRotationY,   FRotationX, GetCellSizeY(),
+                           GetOriginX(),   GetOriginY(), true};
+    FSideFileError = WriteWorldFileReason(SideFileName(FFileName, ".tfw"), World);
+    if (const std::string Preferred = SideFileName(FFileName, ".tifw");
+        ExistsAsFile(Preferred) && FSideFileError.empty())
+        FSideFileError = WriteWorldFileReason(Preferred, World);
+}
+
+std::vector<std::string> TTifMap2::ImageFiles() const {
+    std::vector<std::string> Files{FFileName, SideFileName(FFileName, ".tfw")};
+    if (const std::string Preferred = SideFileName(FFileName, ".tifw"); ExistsAsFile(Preferred))
+        Files.push_back(Preferred);
+    return Files;
+}
+
+void TTifMap2::CellToMap(double Col, double Row, double& X, double& Y) {
+    X = GetCellSizeX() * Col + FRotationX * Row + GetRegEasting();
+    Y = FRotationY * Col - GetCellSizeY() * Row + GetRegNorthing();
+}
+
+void TTifMap2::MapToCell(double X, double Y, double& Col, double& Row) {
+    const double SizeX = GetCellSizeX();
+    const double DX = X - GetRegEasting();
+    const double DY = Y - GetRegNorthing();
+    Row = (DY - (FRotationY / SizeX) * DX) / (-GetCellSizeY() - FRotationY * FRotationX / SizeX);
+    Col = (DX - FRotationX * Row) / SizeX;
+}
+
+} // namespace vortane

@@ -1,0 +1,134 @@
+#pragma once
+// Uncompressed TIFF images (the baseline TIFF 6.0 layout), read in place through the mapped file with
+// strip addressing, chunky or planar, "II" or "MM". Georeferencing comes from a world file beside the
+// image (".tifw", else ".tfw"), cell sizes also from the GeoTIFF pixel scale; without a world file
+// the GeoTIFF tie point places the image and a UTM or Gauss-Krueger ProjectedCSType names its system.
+// New images are one little-endian strip after a fixed header carrying the GeoTIFF tags.
+
+#include "raster/raster.hpp"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vortane {
+
+// The EPSG projected coordinate system code written for a projection name: "NUTMzz" 326zz, "SUTMzz"
+// 327zz, "TMGKNzz" 284zz (zone 1 when zz is not a number), zone grids by the millions of the easting
+// (their zone number), anything else 32601.
+std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting);
+
+// The catalogue's names of an EPSG projected coordinate system code: UTM north and south on WGS 84
+// (326zz, 327zz) and the Gauss-Krueger zones on Pulkovo 1942 (284zz). False for any other code.
+struct TSystemNames {
+    std::string Spheroid, Datum, Projection;
+};
+// What the zone in the eastings of a UTM zone grid adds to the easting of its EPSG zone; 0 for other
+// projections (Gauss-Krueger zone grids carry the zone in their EPSG eastings as well).
+double ZoneGridEastingShift(const std::string& Projection, double RegEasting);
+bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names);
+
+class TTifMap2 final : public TDataSetRoot2 {
+public:
+    static constexpr std::uint32_t HeaderSize = 348;      // created images with unsigned cells
+    static constexpr std::uint32_t TypedHeaderSize = 366; // with the SampleFormat entry and its values
+
+    TTifMap2();
+    ~TTifMap2() override;
+
+    bool GoToRow(std::int64_t Row, std::uint32_t Band) override;
+    bool ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) override;
+    bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
+    // Colour cells through the three bands, so planar images work too.
+    bool ReadRGB(std::int64_t Col, std::int64_t Row, std::int32_t& Color) override;
+    bool WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) override;
+    // Another reader of the same image, for a second sampling thread; null unless opened for reading.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override;
+    bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                 std::int32_t Bands, std::uint8_t Mode) override;
+    // Reads the description (geometry, georeferencing) and closes the file again.
+    bool OpenMapRead(const std::string& FileName) override;
+    std::int32_t GetBands() override;
+    std::int32_t GetRows() override;
+    std::int32_t GetColumns() override;
+    std::uint8_t GetCellType() override;
+    bool GetMSBFirst() override;
+    // Writes the ".tfw" world file and rewrites the header with the new pixel scale, tie point and
+    // ProjectedCSType.
+    void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
+                         double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
+                         double Northing) override;
+    // The world file's affine transformation, rotation terms included.
+    void CellToMap(double Col, double Row, double& X, double& Y) override;
+    void MapToCell(double X, double Y, double& Col, double& Row) override;
+    // The image, its ".tfw" and, when present, its ".tifw".
+    std::vector<std::string> ImageFiles() const override;
+
+private:
+    struct TEntry {
+        std::uint16_t Tag = 0;
+        std::uint16_t Type = 0;
+        std::uint32_t Count = 0;
+        std::uint64_t Field = 0; // file position of the entry's value field
+    };
+
+    bool OpenExisting(std::uint8_t Mode, bool NeedDirectory);
+    bool CreateImage(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands);
+    bool ReadDirectory();
+    bool TakeEntry(const TEntry& Entry);
+    bool TakeBitsPerSample(const TEntry& Entry);
+    bool TakeStripOffsets(const TEntry& Entry);
+    bool TakeResolution(const TEntry& Entry, int ZeroError);
+    bool TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Count);
+    bool TakeGeoKeys(const TEntry& Entry);
+    bool ReadStripOffsets();
+    bool CheckLayout();
+    void UseGeoTiffPlacement();
+    bool TiffFail(int Error);
+
+    // Bytes of the file, checked against its size; null (with the error set) outside it.
+    const unsigned char* BytesAt(std::uint64_t Position, std::uint32_t Count);
+    bool U16At(std::uint64_t Position, std::uint16_t& Value);
+    bool U32At(std::uint64_t Position, std::uint32_t& Value);
+    std::uint32_t EntryValue(const TEntry& Entry);
+    // Where an entry's values lie: in its value field when they fit in 4 bytes, else at its offset.
+    bool ValuesPosition(const TEntry& Entry, std::uint64_t& Position);
+
+    bool StripOf(std::uint64_t Row, std::uint32_t Band, std::uint32_t& Strip,
+                 std::uint64_t& RowInStrip) const;
+    unsigned char* CellPointer(std::int64_t Col, std::int64_t Row, std::uint32_t& Band);
+    void WriteHeader();
+    void WriteWorldFiles();
+
+    double FRotationY = 0;                    // world file line 2
+    double FRotationX = 0;                    // world file line 3
+    std::vector<unsigned char> FHeaderBuffer; // the header image of a created file
+    std::uint32_t FIfdPosition = 0;
+    std::uint16_t FIfdCount = 0;
+    std::vector<std::uint32_t> FStripOffsets;
+    std::int32_t FTiffError = 0;
+    std::uint32_t FWidth = 0;
+    std::uint32_t FHeight = 0;
+    std::array<std::uint16_t, 3> FBitsPerSample{1, 1, 1};
+    std::uint16_t FCompression = 1;
+    std::uint16_t FPhotometric = 1;
+    std::uint16_t FPlanarConfig = 1;
+    std::uint32_t FRowsPerStrip = 2147483647;
+    std::uint32_t FSamples = 1;
+    std::uint32_t FStripCount = 0;
+    std::uint16_t FStripOffsetsType = 0;
+    std::uint64_t FStripOffsetsPosition = 0;
+    std::uint16_t FSampleFormat = 1; // 1 unsigned, 2 signed, 3 IEEE float
+    bool FHasTiePoint = false;
+    std::array<double, 6> FTiePoint{}; // raster I, J, K and model X, Y, Z
+    std::uint16_t FRasterType = 1;     // 1 PixelIsArea, 2 PixelIsPoint
+    std::uint32_t FProjectedCS = 0;
+    bool FWorldFileRead = false;
+    bool FMSBFirstFile = false;
+    std::uint32_t FCellBytes = 1;  // 0 for cells the reader cannot decode (read as 0)
+    std::uint64_t FRowBytes = 0;   // bytes of one row of one strip (all samples when chunky)
+    std::uint32_t FDataOffset = 0; // header size of a created image
+};
+
+} // namespace vortane

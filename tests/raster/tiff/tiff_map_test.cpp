@@ -1,0 +1,524 @@
+// TIFF images: files of the shapes other programs write, built here from the TIFF 6.0 layout (header,
+// one image file directory, values, strips), the fixed header of created images, the GeoTIFF tags
+// both ways, and the refusals of what the mapped reader cannot or must not read.
+
+#include "raster/data_set.hpp"
+#include "raster/refusal_checks.hpp"
+#include "raster/tiff/tiff_map.hpp"
+#include "support/temp_dir.hpp"
+#include "text/types.hpp"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <map>
+
+namespace vortane {
+namespace {
+
+using test::ReadBytes;
+using test::ReadText;
+using test::WriteBytes;
+using test::WriteText;
+
+enum : std::uint16_t { tyShort = 3, tyLong = 4, tyRational = 5, tyDouble = 12 };
+
+// One directory entry of a fixture; values that do not fit in the entry go after the header.
+struct TFixtureEntry {
+    std::uint16_t Type = tyShort;
+    std::vector<double> Values;
+};
+
+// The shape of a fixture TIFF.
+struct TTiffSpec {
+    bool MSBFirst = false;
+    std::uint32_t Width = 5;
+    std::uint32_t Height = 7;
+    std::uint16_t Samples = 1;
+    std::uint16_t Bits = 8;
+    std::uint16_t SampleFormat = 0; // 0: no tag
+    std::uint16_t Photometric = 1;
+    std::uint16_t Planar = 1;
+    std::uint32_t RowsPerStrip = 0; // 0: one strip
+    bool ShortOffsets = false;
+    std::map<std::uint16_t, TFixtureEntry> Extra; // added, or replacing the entry of the same tag
+};
+
+// Cell values of the fixtures: every column, row and band differs, some values are negative.
+double FixtureValue(std::uint32_t Col, std::uint32_t Row, std::uint32_t Band, const TTiffSpec& Spec) {
+    const double Value = 3.0 * Col + 11.0 * Row + 50.0 * Band;
+    return Spec.SampleFormat == 2 ? Value - 40 : (Spec.SampleFormat == 3 ? Value - 40.25 : Value);
+}
+
+class TFileBytes {
+public:
+    explicit TFileBytes(bool MSBFirst) : FMSBFirst(MSBFirst) {}
+    void Put(std::uint64_t Value, int Size, std::size_t At) {
+        for (int I = 0; I < Size; ++I)
+            FBytes[At + static_cast<std::size_t>(I)] =
+                static_cast<unsigned char>(Value >> (8 * (FMSBFirst ? Size - 1 - I : I)));
+    }
+    std::size_t Append(std::uint64_t Value, int Size) {
+        const std::size_t At = FBytes.size();
+        FBytes.resize(At + static_cast<std::size_t>(Size));
+        Put(Value, Size, At);
+        return At;
+    }
+    std::vector<unsigned char>& Bytes() { return FBytes; }
+
+private:
+    bool FMSBFirst;
+    std::vector<unsigned char> FBytes;
+};
+
+int TypeSize(std::uint16_t Type) {
+    return Type == tyShort ? 2 : (Type == tyLong ? 4 : 8);
+}
+
+// A sample as it is stored: an integer of Bits bits or an IEEE float, in the file's order.
+std::uint64_t SampleBits(double Value, const TTiffSpec& Spec) {
+    if (Spec.SampleFormat == 3)
+        return Spec.Bits == 32 ? std::bit_cast<std::uint32_t>(static_cast<float>(Value))
+                               : std::bit_cast<std::uint64_t>(Value);
+    return static_cast<std::uint64_t>(static_cast<std::int64_t>(Value));
+}
+
+std::vector<unsigned char> TiffBytes(const TTiffSpec& Spec) {
+    TFileBytes File(Spec.MSBFirst);
+    File.Append(Spec.MSBFirst ? 0x4D4D : 0x4949, 2);
+    File.Append(42, 2);
+    const std::size_t IfdOffsetAt = File.Append(0, 4);
+
+    // Strips: chunky images hold every sample of a row together, planar ones one plane after another.
+    const std::uint32_t RowsPerStrip = Spec.RowsPerStrip ? Spec.RowsPerStrip : Spec.Height;
+    const std::uint32_t Planes = Spec.Planar == 2 ? Spec.Samples : 1;
+    const std::uint32_t SamplesInRow = Spec.Planar == 2 ? 1 : Spec.Samples;
+    const std::size_t RowBytes = (std::size_t{Spec.Width} * SamplesInRow * Spec.Bits + 7) / 8;
+    std::vector<double> Offsets, Counts;
+    for (std::uint32_t Plane = 0; Plane < Planes; ++Plane)
+        for (std::uint32_t First = 0; First < Spec.Height; First += RowsPerStrip) {
+            Offsets.push_back(static_cast<double>(File.Bytes().size()));
+            const std::uint32_t Last = std::min(Spec.Height, First + RowsPerStrip);
+            for (std::uint32_t Row = First; Row < Last; ++Row) {
+                if (Spec.Bits % 8 != 0) { // packed samples: a pattern is enough
+                    for (std::size_t Byte = 0; Byte < RowBytes; ++Byte)
+                        File.Append(0x5A, 1);
+                    continue;
+                }
+                for (std::uint32_t Col = 0; Col < Spec.Width; ++Col)
+                    for (std::uint32_t Sample = 0; Sample < SamplesInRow; ++Sample)
+                        File.Append(SampleBits(FixtureValue(Col, Row, Plane + Sample, Spec), Spec),
+                                    Spec.Bits / 8);
+            }
+            Counts.push_back(static_cast<double>((Last - First) * RowBytes));
+        }
+
+    std::map<std::uint16_t, TFixtureEntry> Entries = {
+        {256, {tyLong, {double(Spec.Width)}}},
+        {257, {tyLong, {double(Spec.Height)}}},
+        {258, {tyShort, std::vector<double>(Spec.Samples, Spec.Bits)}},
+        {259, {tyShort, {1}}},
+        {262, {tyShort, {double(Spec.Photometric)}}},
+        {273, {Spec.ShortOffsets ? tyShort : tyLong, Offsets}},
+        {277, {tyShort, {double(Spec.Samples)}}},
+        {278, {tyLong, {double(RowsPerStrip)}}},
+        {279, {tyLong, Counts}},
+        {284, {tyShort, {double(Spec.Planar)}}},
+    };
+    if (Spec.SampleFormat) Entries[339] = {tyShort, std::vector<double>(Spec.Samples, Spec.SampleFormat)};
+    for (const auto& [Tag, Entry] : Spec.Extra)
+        Entries[Tag] = Entry;
+
+    // Values that do not fit in their entries, then the directory.
+    std::map<std::uint16_t, std::size_t> ValuesAt;
+    for (const auto& [Tag, Entry] : Entries) {
+        const int Size = TypeSize(Entry.Type);
+        if (Size * Entry.Values.size() <= 4) continue;
+        ValuesAt[Tag] = File.Bytes().size();
+        for (const double Value : Entry.Values)
+            File.Append(Entry.Type == tyDouble ? std::bit_cast<std::uint64_t>(Value) : std::uint64_t(Value),
+                        Size);
+    }
+    File.Put(File.Bytes().size(), 4, IfdOffsetAt);
+    File.Append(Entries.size(), 2);
+    for (const auto& [Tag, Entry] : Entries) {
+        File.Append(Tag, 2);
+        File.Append(Entry.Type, 2);
+        File.Append(Entry.Values.size(), 4);
+        const std::size_t Field = File.Append(0, 4);
+        if (const auto Found = ValuesAt.find(Tag); Found != ValuesAt.end())
+            File.Put(Found->second, 4, Field);
+        else
+            for (std::size_t I = 0; I < Entry.Values.size(); ++I)
+                File.Put(std::uint64_t(Entry.Values[I]), TypeSize(Entry.Type),
+                         Field + I * TypeSize(Entry.Type));
+    }
+    File.Append(0, 4);
+    return File.Bytes();
+}
+
+// GeoTIFF tags: pixel scale, a tie point and a key directory with the raster type and ProjectedCSType.
+void AddGeoTiffTags(TTiffSpec& Spec, std::array<double, 6> TiePoint, std::uint16_t RasterType,
+                    std::uint16_t Code) {
+    Spec.Extra[33550] = {tyDouble, {2, 3, 0}};
+    Spec.Extra[33922] = {tyDouble, {TiePoint.begin(), TiePoint.end()}};
+    Spec.Extra[34735] = {
+        tyShort, {1, 1, 0, 3, 1024, 0, 1, 1, 1025, 0, 1, double(RasterType), 3072, 0, 1, double(Code)}};
+}
+
+class TiffTest : public test::TTempDirTest {
+protected:
+    std::string Write(const TTiffSpec& Spec, const std::string& Name = "image.tif") {
+        WriteBytes(Path(Name), TiffBytes(Spec));
+        return Path(Name);
+    }
+};
+
+TEST_F(TiffTest, ReadsTheUncompressedLayoutsOfOtherPrograms) {
+    struct TCase {
+        const char* Name;
+        TTiffSpec Spec;
+        std::uint8_t CellType;
+    };
+    const auto Spec = [](bool MSBFirst, std::uint16_t Samples, std::uint16_t Bits, std::uint16_t Format,
+                         std::uint16_t Photometric, std::uint16_t Planar, std::uint32_t RowsPerStrip) {
+        TTiffSpec Result;
+        Result.MSBFirst = MSBFirst;
+        Result.Samples = Samples;
+        Result.Bits = Bits;
+        Result.SampleFormat = Format;
+        Result.Photometric = Photometric;
+        Result.Planar = Planar;
+        Result.RowsPerStrip = RowsPerStrip;
+        return Result;
+    };
+    TTiffSpec ShortOffsets = Spec(false, 1, 8, 0, 1, 1, 1);
+    ShortOffsets.ShortOffsets = true;
+    const std::vector<TCase> Cases = {
+        {"grey, one strip, II", Spec(false, 1, 8, 0, 1, 1, 0), ctUnsigned8},
+        {"grey where white is zero", Spec(false, 1, 8, 0, 0, 1, 0), ctUnsigned8},
+        {"16-bit grey in three strips, MM", Spec(true, 1, 16, 0, 1, 1, 3), ctUnsigned16},
+        {"16-bit grey where white is zero, MM", Spec(true, 1, 16, 1, 0, 1, 2), ctUnsigned16},
+        {"strip offsets as SHORT values", ShortOffsets, ctUnsigned8},
+        {"chunky RGB in strips, II", Spec(false, 3, 8, 0, 2, 1, 2), ctUnsigned8},
+        {"chunky RGB, MM", Spec(true, 3, 8, 0, 2, 1, 0), ctUnsigned8},
+        {"planar RGB with three strips per plane, MM", Spec(true, 3, 8, 0, 2, 2, 3), ctUnsigned8},
+        {"planar 16-bit RGB, II", Spec(false, 3, 16, 1, 2, 2, 4), ctUnsigned16},
+        {"signed 16-bit, II", Spec(false, 1, 16, 2, 1, 1, 0), ctSigned16},
+        {"signed 32-bit planar, MM", Spec(true, 2, 32, 2, 1, 2, 5), ctSigned32},
+        {"unsigned 32-bit, II", Spec(false, 1, 32, 0, 1, 1, 4), ctUnsigned32},
+        {"32-bit float, MM", Spec(true, 1, 32, 3, 1, 1, 2), ctFloat32},
+        {"32-bit float RGB, II", Spec(false, 3, 32, 3, 2, 1, 0), ctFloat32},
+        {"64-bit float, MM", Spec(true, 1, 64, 3, 1, 1, 0), ctFloat64},
+        {"4-bit grey reads as 0", Spec(false, 1, 4, 0, 1, 1, 3), ctUnknown},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        const TTiffSpec& Shape = Case.Spec;
+        TDataSet2 Image;
+        ASSERT_TRUE(Image.Open(Write(Shape), 0, 0, ctUnsigned8, 1, omRead)) << Image.GetErrorText();
+        EXPECT_EQ(Image.GetFileType(), ftTif);
+        EXPECT_EQ(Image.GetColumns(), 5);
+        EXPECT_EQ(Image.GetRows(), 7);
+        EXPECT_EQ(Image.GetBands(), Shape.Samples);
+        EXPECT_EQ(Image.GetCellType(), Case.CellType);
+        EXPECT_EQ(Image.Raster()->GetMSBFirst(), Shape.MSBFirst);
+        const double White = Shape.Photometric == 0 ? (Shape.Bits == 8 ? 255 : 65535) : 0;
+        for (std::uint32_t Band = 0; Band < Shape.Samples; ++Band)
+            for (std::uint32_t Row = 0; Row < 7; ++Row)
+                for (std::uint32_t Col = 0; Col < 5; ++Col) {
+                    const double Stored =
+                        Case.CellType == ctUnknown ? 0 : FixtureValue(Col, Row, Band, Shape);
+                    const double Expected = Shape.Photometric == 0 ? White - Stored : Stored;
+                    float Value = -1;
+                    ASSERT_TRUE(Image.Raster()->ReadCell(Col, Row, Band, Value)) << Col << ", " << Row;
+                    ASSERT_EQ(Value, static_cast<float>(Expected)) << Col << ", " << Row << ", band " << Band;
+                }
+        float Value = 0;
+        EXPECT_FALSE(Image.Raster()->ReadCell(5, 0, 0, Value));
+        EXPECT_FALSE(Image.Raster()->WriteCell(0, 0, 0, 1)) << "opened for reading";
+    }
+}
+
+TEST_F(TiffTest, RefusesWhatItCannotReadWithItsReason) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TTiffSpec&)> Shape;
+        std::function<void(std::vector<unsigned char>&)> Damage;
+        int Code;
+        std::string Text;
+    };
+    const auto None = [](auto&) {};
+    const auto Put32 = [](std::vector<unsigned char>& Bytes, std::size_t At, std::uint32_t Value) {
+        std::memcpy(Bytes.data() + At, &Value, 4); // the fixtures are "II"
+    };
+    const std::vector<TCase> Cases = {
+        {"compressed",
+         [](TTiffSpec& S) {
+             S.Extra[259] = {tyShort, {5}};
+         },
+         None, 4, "Tiff error Compressed tiff"},
+        {"tiled",
+         [](TTiffSpec& S) {
+             S.Extra[322] = {tyLong, {16}};
+         },
+         None, 4, "Tiff error Compressed tiff"},
+        {"palette", [](TTiffSpec& S) { S.Photometric = 3; }, None, 4, "Tiff error Not greyScale or RGB"},
+        {"strip offsets as RATIONAL",
+         [](TTiffSpec& S) {
+             S.Extra[273] = {tyRational, {8}};
+         },
+         None, 4, "Tiff error StripOffset not of Short or Long type"},
+        {"strip past the end", None,
+         [&](auto& B) {
+             Put32(B, B[4] + 256 * B[5] + 2 + 12 * 5 + 8, static_cast<std::uint32_t>(B.size() - 10));
+         },
+         4, "Tiff error Strip outside of file"},
+        {"fewer strips than rows need",
+         [](TTiffSpec& S) {
+             S.RowsPerStrip = 2, S.Extra[278] = {tyLong, {1}};
+         },
+         None, 4, "Tiff error Too few strips for the image"},
+        {"directory past the end", None, [&](auto& B) { Put32(B, 4, 0x7FFFFFF0); }, 4,
+         "Tiff error Image file directory outside of file"},
+        {"entry count past the end", None, [&](auto& B) { B[B.size() - 4 - 12 * 10 - 2] = 0xFF; }, 4,
+         "Tiff error Image file directory outside of file"},
+        {"pixel scale past the end",
+         [](TTiffSpec& S) {
+             S.Extra[33550] = {tyDouble, {1, 1, 0}};
+         },
+         [&](auto& B) { Put32(B, B.size() - 4 - 12 + 8, 0x7FFFFFF0); }, 4,
+         "Tiff error Tag values outside of file"},
+        {"rows per strip 0",
+         [](TTiffSpec& S) {
+             S.Extra[278] = {tyLong, {0}};
+         },
+         None, 4, "Tiff error RowsPerStrip is 0"},
+        {"samples of different sizes",
+         [](TTiffSpec& S) {
+             S.Samples = 3, S.Photometric = 2, S.Extra[258] = {tyShort, {8, 16, 8}};
+         },
+         None, 4, "Tiff error Samples of different sizes"},
+        {"1-bit", [](TTiffSpec& S) { S.Bits = 1; }, None, 5, "Bit type not supported"},
+        {"neither II nor MM", None, [](auto& B) { B[0] = B[1] = 'X'; }, 2, "Wrong TIFF order"},
+        {"BigTIFF", None, [](auto& B) { B[2] = 43; }, 3, "Wrong TIFF version"},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TTiffSpec Shape;
+        Case.Shape(Shape);
+        std::vector<unsigned char> Bytes = TiffBytes(Shape);
+        Case.Damage(Bytes);
+        WriteBytes(Path("bad.tif"), Bytes);
+        test::ExpectReadRefused<TTifMap2>(Path("bad.tif"), Case.Code, Case.Text);
+    }
+}
+
+TEST_F(TiffTest, CreatedHeaderHasItsFixedLayoutAndGeoTiffTags) {
+    const std::string Name = Path("new.tif");
+    {
+        TTifMap2 Image;
+        ASSERT_TRUE(Image.OpenMap(Name, 100, 50, ctUnsigned8, 1, omCreate)) << Image.ErrorText();
+        Image.SetGeoreference("WE", "WGS84", "NUTM34", 2, 2, 0, 0, 1000, 5000);
+        ASSERT_TRUE(Image.WriteCell(99, 49, 0, 7));
+    }
+    const std::vector<unsigned char> Bytes = ReadBytes(Name);
+    ASSERT_EQ(Bytes.size(), 5348u);
+    const auto U16 = [&](std::size_t At) { return Bytes[At] | Bytes[At + 1] << 8; };
+    const auto U32 = [&](std::size_t At) { return static_cast<std::uint32_t>(U16(At) | U16(At + 2) << 16); };
+    const auto F64 = [&](std::size_t At) {
+        double Value = 0;
+        std::memcpy(&Value, Bytes.data() + At, 8);
+        return Value;
+    };
+    EXPECT_EQ(std::string(Bytes.begin(), Bytes.begin() + 2), "II");
+    EXPECT_EQ(U16(2), 42);
+    EXPECT_EQ(U32(4), 8u);
+    ASSERT_EQ(U16(8), 16);
+    const std::vector<std::array<std::uint32_t, 4>> Entries = {
+        {256, 4, 1, 100},  {257, 4, 1, 50},     {258, 3, 1, 8},      {259, 3, 1, 1},
+        {262, 3, 1, 1},    {273, 4, 1, 348},    {277, 3, 1, 1},      {278, 4, 1, 50},
+        {279, 4, 1, 5000}, {282, 5, 1, 212},    {283, 5, 1, 220},    {284, 3, 1, 1},
+        {296, 3, 1, 3},    {33550, 12, 3, 228}, {33922, 12, 6, 252}, {34735, 3, 24, 300}};
+    for (std::size_t Index = 0; Index < Entries.size(); ++Index) {
+        const std::size_t At = 10 + 12 * Index;
+        EXPECT_EQ(
+            (std::array<std::uint32_t, 4>{static_cast<std::uint32_t>(U16(At)),
+                                          static_cast<std::uint32_t>(U16(At + 2)), U32(At + 4), U32(At + 8)}),
+            Entries[Index])
+            << "entry " << Index + 1;
+    }
+    EXPECT_EQ(U32(202), 0u);
+    EXPECT_EQ(U16(206), 8);
+    EXPECT_EQ(U32(212), 1u);
+    EXPECT_EQ(U32(216), 1u);
+    EXPECT_EQ(F64(228), 2.0);
+    EXPECT_EQ(F64(236), 2.0);
+    EXPECT_EQ(F64(252 + 24), 999.0) << "tie point half a cell left of the registration point";
+    EXPECT_EQ(F64(252 + 32), 5001.0);
+    const std::vector<int> GeoKeys = {1,    1, 0, 5,     1024, 0, 1, 1,    1025, 0, 1, 1,
+                                      3072, 0, 1, 32634, 3076, 0, 1, 9001, 4099, 0, 1, 9001};
+    for (std::size_t Index = 0; Index < GeoKeys.size(); ++Index)
+        EXPECT_EQ(U16(300 + 2 * Index), GeoKeys[Index]);
+    EXPECT_EQ(Bytes.back(), 7);
+    EXPECT_EQ(ReadText(Path("new.tfw")),
+              "  2.00000000000000\r\n  0.00000000000000\r\n  0.00000000000000\r\n"
+              " -2.00000000000000\r\n1000.00000000000000\r\n5000.00000000000000\r\n");
+}
+
+// The code, and what the tie point leaves out of the easting so that it is an easting of that code.
+TEST_F(TiffTest, ProjectedCSCodeFollowsTheProjectionName) {
+    const std::vector<std::tuple<std::string, double, int, double>> Cases = {
+        {"NUTM34", 500000, 32634, 0},
+        {"NUTM5", 0, 32601, 0},
+        {"TMGKN05", 5500000, 28405, 0},
+        {"TMGKNxx", 0, 28401, 0},
+        {"UTM_North", 34500000, 32634, 34000000},
+        {"Gauss_North", 5400000, 28405, 0},
+        {"SUTM33", 0, 32733, 0},
+        {"UTM_South", 33400000, 32733, 33000000},
+        {"LAMB93", 700000, 32601, 0},
+    };
+    for (const auto& [Projection, Easting, Code, Shift] : Cases) {
+        EXPECT_EQ(ProjectedCSCode(Projection, Easting), Code) << Projection;
+        EXPECT_EQ(ZoneGridEastingShift(Projection, Easting), Shift) << Projection;
+    }
+}
+
+TEST_F(TiffTest, GeoTiffTagsPlaceTheImageUnlessAWorldFileDoes) {
+    struct TCase {
+        const char* Name;
+        std::array<double, 6> TiePoint;
+        std::uint16_t RasterType, Code;
+        double OriginX, OriginY;
+        const char* Spheroid;
+        const char* Datum;
+        const char* Projection;
+    };
+    const std::vector<TCase> Cases = {
+        {"pixel is area", {0, 0, 0, 1000, 5000, 0}, 1, 32634, 1001, 4998.5, "WE", "WGS84", "NUTM34"},
+        {"pixel is point", {0, 0, 0, 1000, 5000, 0}, 2, 32707, 1000, 5000, "WE", "WGS84", "SUTM07"},
+        {"tie point inside the image",
+         {2, 1, 0, 1000, 5000, 0},
+         1,
+         28405,
+         997,
+         5001.5,
+         "KA",
+         "Pulkovo1942",
+         "TMGKN05"},
+        {"system not in the catalogue",
+         {0, 0, 0, 1000, 5000, 0},
+         1,
+         2154,
+         1001,
+         4998.5,
+         "UNKNOWN",
+         "UNKNOWN",
+         "UNKNOWN"},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TTiffSpec Shape;
+        AddGeoTiffTags(Shape, Case.TiePoint, Case.RasterType, Case.Code);
+        TTifMap2 Image;
+        ASSERT_TRUE(Image.OpenMap(Write(Shape), 0, 0, ctUnsigned8, 1, omRead)) << Image.ErrorText();
+        EXPECT_EQ(Image.GetCellSizeX(), 2);
+        EXPECT_EQ(Image.GetCellSizeY(), 3);
+        EXPECT_EQ(Image.GetOriginX(), Case.OriginX);
+        EXPECT_EQ(Image.GetOriginY(), Case.OriginY);
+        EXPECT_EQ(Image.GetSpheroid(), Case.Spheroid);
+        EXPECT_EQ(Image.GetDatum(), Case.Datum);
+        EXPECT_EQ(Image.GetProjection(), Case.Projection);
+    }
+
+    // A world file wins, ".tifw" before ".tfw"; the pixel scale, read after it, still sets the cell sizes.
+    TTiffSpec Shape;
+    AddGeoTiffTags(Shape, {0, 0, 0, 1000, 5000, 0}, 1, 32634);
+    Write(Shape);
+    WriteText(Path("image.tfw"), "5\n0\n0\n-5\n300000\n6000000\n");
+    WriteText(Path("image.tifw"), "4\n0.5\n0\n-4\n200000,5\n7000000\n");
+    TTifMap2 Image;
+    ASSERT_TRUE(Image.OpenMap(Path("image.tif"), 0, 0, ctUnsigned8, 1, omRead)) << Image.ErrorText();
+    EXPECT_EQ(Image.GetOriginX(), 200000.5);
+    EXPECT_EQ(Image.GetOriginY(), 7000000);
+    EXPECT_EQ(Image.GetCellSizeX(), 2);
+    EXPECT_EQ(Image.GetProjection(), "UNKNOWN");
+    double X = 0, Y = 0;
+    Image.CellToMap(1, 0, X, Y);
+    EXPECT_EQ(Y, 7000000.5) << "the rotation terms enter the image's own conversions";
+    double Col = 0, Row = 0;
+    Image.MapToCell(X, Y, Col, Row);
+    EXPECT_NEAR(Col, 1, 1e-12);
+    EXPECT_NEAR(Row, 0, 1e-12);
+}
+
+TEST_F(TiffTest, CreatedCellTypesReadBackWithTheirSampleFormat) {
+    struct TCase {
+        std::uint8_t CellType;
+        std::int32_t Bands;
+        float Value;
+        std::size_t HeaderBytes;
+    };
+    const std::vector<TCase> Cases = {
+        {ctUnsigned16, 1, 60000, 348}, {ctUnsigned32, 1, 3.0e9f, 348}, {ctSigned16, 1, -1234, 366},
+        {ctSigned32, 3, -70000, 366},  {ctFloat32, 1, -12.25f, 366},   {ctFloat32, 3, 0.125f, 366},
+        {ctFloat64, 1, 1.0e-3f, 366},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(CellTypeName(Case.CellType) + " x" + std::to_string(Case.Bands));
+        const std::string Name = Path("typed.tif");
+        {
+            TDataSet2 Output;
+            ASSERT_TRUE(Output.Open(Name, 4, 3, Case.CellType, Case.Bands, omCreate))
+                << Output.GetErrorText();
+            ASSERT_TRUE(Output.Raster()->WriteCell(3, 2, Case.Bands - 1, Case.Value));
+            Output.SetGeoreference("WE", "WGS84", "NUTM34", 1, 1, 0, 0, 0, 0);
+        }
+        EXPECT_EQ(ReadBytes(Name).size(), Case.HeaderBytes + 12u * Case.Bands * CellBytes(Case.CellType));
+        std::filesystem::remove(Path("typed.tfw")); // the GeoTIFF tags alone place it
+        TDataSet2 Input;
+        ASSERT_TRUE(Input.Open(Name, 0, 0, ctUnsigned8, 1, omRead)) << Input.GetErrorText();
+        EXPECT_EQ(Input.GetCellType(), Case.CellType);
+        EXPECT_EQ(Input.GetBands(), Case.Bands);
+        float Value = 0;
+        ASSERT_TRUE(Input.Raster()->ReadCell(3, 2, Case.Bands - 1, Value));
+        EXPECT_EQ(Value, Case.Value);
+        std::string Projection;
+        Input.GetProjection(Projection);
+        EXPECT_EQ(Projection, "NUTM34");
+        EXPECT_EQ(Input.GetOriginX(), 0);
+    }
+}
+
+TEST_F(TiffTest, RefusesToCreateWhatItCannotStore) {
+    const std::vector<std::tuple<std::uint8_t, std::int32_t, int, std::string>> Cases = {
+        {ctOneBit, 1, 5, "Bit type not supported"},
+        {ctRGB24, 1, 1, "Cell type not supported in TIFF images: RGB24BIT"},
+        {ctSigned8, 1, 1, "Cell type not supported in TIFF images: SIGNED8BITINTEGER"},
+        {ctUnsigned8, 2, 1, "Wrong number of bands(must be 1 or 3)"},
+    };
+    for (const auto& [CellType, Bands, Code, Text] : Cases) {
+        test::ExpectCreateRefused<TTifMap2>(Path("refused.tif"), CellType, Bands, Code, Text);
+        EXPECT_FALSE(std::filesystem::exists(Path("refused.tif")));
+    }
+}
+
+TEST_F(TiffTest, AStaleTifwBesideANewImageIsRewritten) {
+    WriteText(Path("new.tifw"), "9\n0\n0\n-9\n1\n1\n");
+    {
+        TDataSet2 Output;
+        ASSERT_TRUE(Output.Open(Path("new.tif"), 2, 2, ctUnsigned8, 1, omCreate));
+        Output.SetGeoreference("WE", "WGS84", "NUTM34", 25, 25, 0, 0, 500000, 4000000);
+    }
+    EXPECT_EQ(ReadText(Path("new.tifw")), ReadText(Path("new.tfw")));
+    TDataSet2 Input;
+    ASSERT_TRUE(Input.Open(Path("new.tif"), 0, 0, ctUnsigned8, 1, omRead));
+    EXPECT_EQ(Input.GetOriginX(), 500000);
+}
+
+} // namespace
+} // namespace vortane
