@@ -22,7 +22,7 @@ using test::WriteBytes;
 
 using TRgb = std::array<unsigned char, 3>;
 
-struct TBmpSpec {
+struct TBmpLayout {
     std::int32_t Width = 3;
     std::int32_t Height = 2; // negative: stored top-down
     std::uint16_t Bits = 24;
@@ -45,33 +45,33 @@ void Put(std::vector<unsigned char>& Bytes, std::size_t At, std::uint32_t Value,
         Bytes[At + static_cast<std::size_t>(I)] = static_cast<unsigned char>(Value >> (8 * I));
 }
 
-std::vector<unsigned char> BmpBytes(const TBmpSpec& Spec) {
-    const std::uint32_t Rows = static_cast<std::uint32_t>(std::abs(Spec.Height));
-    const std::uint32_t Width = static_cast<std::uint32_t>(Spec.Width);
-    const std::uint32_t Stride = (Width * Spec.Bits + 31) / 32 * 4;
-    const std::uint32_t PixelsAt = 14 + Spec.InfoSize + 4 * static_cast<std::uint32_t>(Spec.Palette.size());
+std::vector<unsigned char> BmpBytes(const TBmpLayout& Layout) {
+    const std::uint32_t Rows = static_cast<std::uint32_t>(std::abs(Layout.Height));
+    const std::uint32_t Width = static_cast<std::uint32_t>(Layout.Width);
+    const std::uint32_t Stride = (Width * Layout.Bits + 31) / 32 * 4;
+    const std::uint32_t PixelsAt = 14 + Layout.InfoSize + 4 * static_cast<std::uint32_t>(Layout.Palette.size());
     std::vector<unsigned char> Bytes(PixelsAt + Stride * Rows, 0);
     Bytes[0] = 'B';
     Bytes[1] = 'M';
     Put(Bytes, 2, static_cast<std::uint32_t>(Bytes.size()), 4);
     Put(Bytes, 10, PixelsAt, 4);
-    Put(Bytes, 14, Spec.InfoSize, 4);
-    if (Spec.InfoSize >= 40) {
+    Put(Bytes, 14, Layout.InfoSize, 4);
+    if (Layout.InfoSize >= 40) {
         Put(Bytes, 18, Width, 4);
-        Put(Bytes, 22, static_cast<std::uint32_t>(Spec.Height), 4);
+        Put(Bytes, 22, static_cast<std::uint32_t>(Layout.Height), 4);
         Put(Bytes, 26, 1, 2);
-        Put(Bytes, 28, Spec.Bits, 2);
-        Put(Bytes, 30, Spec.Compression, 4);
-        Put(Bytes, 46, static_cast<std::uint32_t>(Spec.Palette.size() == 256 ? 0 : Spec.Palette.size()), 4);
+        Put(Bytes, 28, Layout.Bits, 2);
+        Put(Bytes, 30, Layout.Compression, 4);
+        Put(Bytes, 46, static_cast<std::uint32_t>(Layout.Palette.size() == 256 ? 0 : Layout.Palette.size()), 4);
     }
-    for (std::size_t Index = 0; Index < Spec.Palette.size(); ++Index)
+    for (std::size_t Index = 0; Index < Layout.Palette.size(); ++Index)
         for (std::size_t Channel = 0; Channel < 3; ++Channel)
-            Bytes[14 + Spec.InfoSize + 4 * Index + Channel] = Spec.Palette[Index][2 - Channel]; // blue first
+            Bytes[14 + Layout.InfoSize + 4 * Index + Channel] = Layout.Palette[Index][2 - Channel]; // blue first
     for (std::uint32_t Row = 0; Row < Rows; ++Row) {
-        const std::uint32_t Stored = Spec.Height < 0 ? Row : Rows - 1 - Row;
+        const std::uint32_t Stored = Layout.Height < 0 ? Row : Rows - 1 - Row;
         unsigned char* Pixels = Bytes.data() + PixelsAt + Stored * Stride;
         for (std::uint32_t Col = 0; Col < Width; ++Col)
-            if (Spec.Bits == 24)
+            if (Layout.Bits == 24)
                 for (std::uint32_t Channel = 0; Channel < 3; ++Channel)
                     Pixels[3 * Col + Channel] = FixtureColour(Col, Row)[2 - Channel];
             else
@@ -100,7 +100,7 @@ using BmpTest = test::TTempDirTest;
 TEST_F(BmpTest, ReadsRowsBothWaysUpAndThroughThePalette) {
     struct TCase {
         const char* Name;
-        TBmpSpec Spec;
+        TBmpLayout Layout;
         int Bands;
         std::function<float(std::uint32_t, std::uint32_t, std::uint32_t)> Expected;
     };
@@ -126,16 +126,16 @@ TEST_F(BmpTest, ReadsRowsBothWaysUpAndThroughThePalette) {
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        WriteBytes(Path("image.bmp"), BmpBytes(Case.Spec));
+        WriteBytes(Path("image.bmp"), BmpBytes(Case.Layout));
         TDataSet2 Image;
         ASSERT_TRUE(Image.Open(Path("image.bmp"), 0, 0, ctUnsigned8, 1, omRead)) << Image.GetErrorText();
         EXPECT_EQ(Image.GetFileType(), ftBmp);
         EXPECT_EQ(Image.GetBands(), Case.Bands);
-        EXPECT_EQ(Image.GetColumns(), Case.Spec.Width);
-        EXPECT_EQ(Image.GetRows(), std::abs(Case.Spec.Height));
+        EXPECT_EQ(Image.GetColumns(), Case.Layout.Width);
+        EXPECT_EQ(Image.GetRows(), std::abs(Case.Layout.Height));
         for (std::uint32_t Band = 0; Band < static_cast<std::uint32_t>(Case.Bands); ++Band)
             for (std::uint32_t Row = 0; Row < static_cast<std::uint32_t>(Image.GetRows()); ++Row)
-                for (std::uint32_t Col = 0; Col < static_cast<std::uint32_t>(Case.Spec.Width); ++Col) {
+                for (std::uint32_t Col = 0; Col < static_cast<std::uint32_t>(Case.Layout.Width); ++Col) {
                     float Value = -1;
                     ASSERT_TRUE(Image.Raster()->ReadCell(Col, Row, Band, Value));
                     ASSERT_EQ(Value, Case.Expected(Col, Row, Band))
@@ -152,7 +152,7 @@ TEST_F(BmpTest, ReadsRowsBothWaysUpAndThroughThePalette) {
 TEST_F(BmpTest, RefusesWhatItCannotReadWithItsReason) {
     struct TCase {
         const char* Name;
-        TBmpSpec Spec;
+        TBmpLayout Layout;
         std::function<void(std::vector<unsigned char>&)> Damage;
         int Code;
         std::string Text;
@@ -190,7 +190,7 @@ TEST_F(BmpTest, RefusesWhatItCannotReadWithItsReason) {
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        std::vector<unsigned char> Bytes = BmpBytes(Case.Spec);
+        std::vector<unsigned char> Bytes = BmpBytes(Case.Layout);
         Case.Damage(Bytes);
         WriteBytes(Path("bad.bmp"), Bytes);
         test::ExpectReadRefused<TBMPMap2>(Path("bad.bmp"), Case.Code, Case.Text);
