@@ -9,7 +9,7 @@
 namespace vortane {
 
 TTangentCone::TTangentCone(const TSpheroid& Spheroid, double OriginLatitude)
-    : E(std::sqrt(Spheroid.E2())), E2(Spheroid.E2()), N(std::sin(OriginLatitude)),
+    : E(std::sqrt(Spheroid.E2())), N(std::sin(OriginLatitude)),
       R0(Spheroid.RadiusN(OriginLatitude) / std::tan(OriginLatitude)),
       Psi0(IsometricLatitude(OriginLatitude, E)) {}
 
@@ -26,7 +26,7 @@ void TTangentCone::Reverse(double X, double Y, double& Lat, double& DLon) const 
     const double Side = std::copysign(1.0, N);
     const double R = Side * std::hypot(X, R0 - Y);
     const double Theta = std::atan2(Side * X, Side * (R0 - Y));
-    Lat = LatitudeOfIsometric(Psi0 - std::log(R / R0) / N, E2);
+    Lat = LatitudeOfIsometric(Psi0 - std::log(R / R0) / N, E);
     DLon = Theta / N;
 }
 

@@ -23,7 +23,6 @@ struct TTangentCone {
     void Reverse(double X, double Y, double& Lat, double& DLon) const;
 
     double E = 0.0;    // first eccentricity
-    double E2 = 0.0;   // e²
     double N = 0.0;    // cone constant sin φ0
     double R0 = 0.0;   // cone radius of the origin parallel, metres
     double Psi0 = 0.0; // isometric latitude of the origin

@@ -50,7 +50,7 @@ void TDoubleStereographic::Reverse(double X, double Y, double& Lat, double& DLon
         SinChi = CosC * SinChi0 + Y * SinC * CosChi0 / Rho;
         Lambda = std::atan2(X * SinC, Rho * CosChi0 * CosC - Y * SinChi0 * SinC);
     }
-    Lat = LatitudeOfIsometric((std::atanh(SinChi) - K) / N, E2);
+    Lat = LatitudeOfIsometric((std::atanh(SinChi) - K) / N, E);
     DLon = Lambda / N;
 }
 
