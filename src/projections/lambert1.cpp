@@ -85,20 +85,8 @@ void TLambert1::ComputeConstants() {
     FLongitude.N2E3 = -2 * T * T / (N5 * c);
     FLongitude.E5 = T * T / (5 * N5 * c);
 
-    FCone = TTangentCone(Spheroid, OriginLatitude);
+    ComputeClosedForm();
     Ready = true;
-}
-
-std::string TLambert1::FormName() const {
-    return ExactForm ? "closed form" : "series about the origin";
-}
-
-void TLambert1::ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const {
-    FCone.Forward(Lat, DLon, X, Y);
-}
-
-void TLambert1::ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const {
-    FCone.Reverse(X, Y, Lat, DLon);
 }
 
 std::string TLambert1::GetParamText() const {

@@ -84,4 +84,30 @@ protected:
     TEastSeries FLongitude; // in v, u
 };
 
+// A series projection with its closed form held by value: TClosedForm is built from the spheroid and
+// φ0 and converts (latitude, longitude difference) to unscaled offsets east and north with Forward, and
+// back with Reverse; its Name is the form's name for logs and listings.
+template <typename TClosedForm> class TSeriesProjectionWith : public TSeriesProjection {
+public:
+    using TSeriesProjection::TSeriesProjection;
+
+    std::string FormName() const override {
+        return ExactForm ? TClosedForm::Name : "series about the origin";
+    }
+
+protected:
+    // The closed form for the current spheroid and φ0; each ComputeConstants calls it.
+    void ComputeClosedForm() { FClosedForm = TClosedForm(Spheroid, OriginLatitude); }
+
+private:
+    void ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const final {
+        FClosedForm.Forward(Lat, DLon, X, Y);
+    }
+    void ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const final {
+        FClosedForm.Reverse(X, Y, Lat, DLon);
+    }
+
+    TClosedForm FClosedForm;
+};
+
 } // namespace vortane
