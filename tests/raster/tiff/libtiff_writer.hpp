@@ -29,13 +29,15 @@ struct TTiffShape {
     bool Alpha = false; // the last sample is unassociated alpha
     std::uint16_t Planar = PLANARCONFIG_CONTIG;
     std::uint16_t Photometric = PHOTOMETRIC_MINISBLACK;
+    bool Grain = false; // adds noise to the samples, so that they compress like a photograph
 };
 
 // A sample of the test images: every column, row and sample differs; floats are negative and
 // fractional too.
 inline double SampleValue(std::uint32_t Col, std::uint32_t Row, std::uint32_t Sample,
                           const TTiffShape& Shape) {
-    const std::uint64_t Step = 3 * std::uint64_t{Col} + 11 * std::uint64_t{Row} + 50 * std::uint64_t{Sample};
+    std::uint64_t Step = 3 * std::uint64_t{Col} + 11 * std::uint64_t{Row} + 50 * std::uint64_t{Sample};
+    if (Shape.Grain) Step += ((std::uint64_t{Col} * 73856093u ^ std::uint64_t{Row} * 19349663u) >> 5) % 24;
     if (Shape.Format == SAMPLEFORMAT_IEEEFP) return 0.25 * static_cast<double>(Step % 4096) - 40.0;
     return static_cast<double>(Shape.Bits == 8 ? Step % 256 : (Step * 97) % 65536);
 }
