@@ -1,5 +1,6 @@
 #include "raster/tiff/libtiff_map.hpp"
 
+#include "raster/side_files.hpp"
 #include "raster/tiff/tiff_map.hpp"
 #include "text/types.hpp"
 
@@ -398,17 +399,10 @@ bool TLibTiffMap2::GetMSBFirst() {
 void TLibTiffMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                    const std::string& Projection, double CellSizeX, double CellSizeY,
                                    double RegCellX, double RegCellY, double Easting, double Northing) {
-    SetCellSizeX(CellSizeX);
-    SetCellSizeY(CellSizeY);
+    SetWorldGeoreference(*this, Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
+                         Easting, Northing);
     FPlacement.RotationY = 0;
     FPlacement.RotationX = 0;
-    SetRegCellX(RegCellX);
-    SetRegCellY(RegCellY);
-    SetRegEasting(Easting);
-    SetRegNorthing(Northing);
-    SetProjection(Projection);
-    SetDatum(Datum);
-    SetSpheroid(Spheroid);
 }
 
 void TLibTiffMap2::CellToMap(double Col, double Row, double& X, double& Y) {

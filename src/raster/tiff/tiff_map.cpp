@@ -841,15 +841,10 @@ void TTifMap2::WriteHeader() {
 void TTifMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                const std::string& Projection, double CellSizeX, double CellSizeY,
                                double RegCellX, double RegCellY, double Easting, double Northing) {
-    SetCellSizeX(CellSizeX);
-    SetCellSizeY(CellSizeY);
+    SetWorldGeoreference(*this, Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
+                         Easting, Northing);
     FPlacement.RotationY = 0;
     FPlacement.RotationX = 0;
-    SetRegEasting(Easting - RegCellX * CellSizeX);
-    SetRegNorthing(Northing + RegCellY * CellSizeY);
-    SetProjection(Projection);
-    SetDatum(Datum);
-    SetSpheroid(Spheroid);
     WriteWorldFiles();
     // Only a header this raster wrote is replaced: an opened file's own directory stays as it is.
     if (FMode == omCreate && IsFileOpen()) WriteHeader();

@@ -81,16 +81,11 @@ void TTiffPlacement::Apply(TDataSetRoot2& Raster) const {
 }
 
 void TTiffPlacement::CellToMap(TDataSetRoot2& Raster, double Col, double Row, double& X, double& Y) const {
-    X = Raster.GetCellSizeX() * Col + RotationX * Row + Raster.GetRegEasting();
-    Y = RotationY * Col - Raster.GetCellSizeY() * Row + Raster.GetRegNorthing();
+    WorldCellToMap(Raster, RotationY, RotationX, Col, Row, X, Y);
 }
 
 void TTiffPlacement::MapToCell(TDataSetRoot2& Raster, double X, double Y, double& Col, double& Row) const {
-    const double SizeX = Raster.GetCellSizeX();
-    const double DX = X - Raster.GetRegEasting();
-    const double DY = Y - Raster.GetRegNorthing();
-    Row = (DY - (RotationY / SizeX) * DX) / (-Raster.GetCellSizeY() - RotationY * RotationX / SizeX);
-    Col = (DX - RotationX * Row) / SizeX;
+    WorldMapToCell(Raster, RotationY, RotationX, X, Y, Col, Row);
 }
 
 } // namespace vortane
