@@ -78,6 +78,43 @@ void GatherCells(const unsigned char* From, std::size_t Stride, unsigned char* T
     }
 }
 
+// Unsigned samples that are not whole cells (1 to 7 and 9 to 15 bits), as libtiff hands them: packed
+// with the first sample in the highest bits, each row starting on a new byte. Widened to cells of
+// one byte (up to 7 bits) or two (up to 15 bits) keeping their values, except that a bilevel
+// image's 0 and 1 become 0 and 255, so that it shows black and white among 8-bit images.
+class TPackedSamples {
+public:
+    TPackedSamples() = default;
+    TPackedSamples(std::uint16_t Bits, bool Invert) : FBits(Bits), FInvert(Invert) {}
+
+    explicit operator bool() const { return FBits != 0; }
+    std::uint8_t CellType() const { return FBits < 8 ? ctUnsigned8 : ctUnsigned16; }
+    // Bytes of a packed row of Samples samples.
+    std::uint64_t RowBytes(std::uint64_t Samples) const { return (Samples * FBits + 7) / 8; }
+
+    void Widen(const unsigned char* Packed, std::size_t Count, unsigned char* To) const {
+        const std::uint32_t Max = (1u << FBits) - 1;
+        std::uint64_t Bit = 0;
+        for (std::size_t Sample = 0; Sample < Count; ++Sample) {
+            std::uint32_t Value = 0;
+            for (std::uint16_t Step = 0; Step < FBits; ++Step, ++Bit)
+                Value = Value << 1 | ((Packed[Bit / 8] >> (7 - Bit % 8)) & 1u);
+            if (FInvert) Value = Max - Value; // where white is zero
+            if (FBits == 1) Value *= 255;
+            if (FBits < 8) {
+                To[Sample] = static_cast<unsigned char>(Value);
+            } else {
+                const auto Cell = static_cast<std::uint16_t>(Value);
+                std::memcpy(To + 2 * Sample, &Cell, 2);
+            }
+        }
+    }
+
+private:
+    std::uint16_t FBits = 0;
+    bool FInvert = false;
+};
+
 } // namespace
 
 void RegisterGeoTiffTags() {
@@ -116,9 +153,16 @@ private:
     bool DescribeSamples();
     bool DecodeScanlines(const TWrite& Write);
     bool DecodeTiles(const TWrite& Write);
+    // Bytes of a row of Samples samples as the file stores them.
+    std::uint64_t StoredRowBytes(std::uint64_t Samples) const;
+    // The cells of Rows rows of Samples samples as read into Stored: Stored itself, or the samples
+    // widened into Widened where they are packed.
+    unsigned char* CellsOf(std::vector<unsigned char>& Stored, std::uint64_t Samples, std::uint32_t Rows,
+                           std::vector<unsigned char>& Widened) const;
     // What failed, with libtiff's own first error when it gave one.
     bool LibTiffFailed(const std::string& What);
-    // Where white is zero, the brightest value of an unsigned cell is black.
+    // Where white is zero, the brightest value of an unsigned cell is black (packed samples are
+    // turned round as they are widened).
     void Brighten(unsigned char* Bytes, std::uint64_t Count) const;
 
     std::string FReason;
@@ -128,7 +172,8 @@ private:
     std::uint32_t FHeight = 0;
     std::uint16_t FSamples = 1;
     bool FSeparate = false;                  // one plane per sample
-    bool FInvert = false;                    // white is zero in unsigned cells
+    bool FInvert = false;                    // white is zero in unsigned cells of whole bytes
+    TPackedSamples FPacked;                  // samples that are not whole cells
     std::vector<std::uint16_t> FBandSamples; // the sample of each band: every sample but alpha
     std::uint8_t FCellType = ctUnknown;
     std::size_t FCellBytes = 0;
@@ -182,9 +227,15 @@ bool TTiffDecoder::DescribeSamples() {
     FInvert = Photometric == PHOTOMETRIC_MINISWHITE && Format == SAMPLEFORMAT_UINT;
     FSeparate = Planar == PLANARCONFIG_SEPARATE;
 
-    FCellType = Format <= SAMPLEFORMAT_IEEEFP ? CellTypeOfSample(Bits, Format) : std::uint8_t{ctUnknown};
+    if (Format == SAMPLEFORMAT_UINT && Bits > 0 && Bits < 16 && Bits != 8) {
+        FPacked = TPackedSamples(Bits, FInvert);
+        FInvert = false;
+        FCellType = FPacked.CellType();
+    } else {
+        FCellType = Format <= SAMPLEFORMAT_IEEEFP ? CellTypeOfSample(Bits, Format) : std::uint8_t{ctUnknown};
+    }
     FCellBytes = static_cast<std::size_t>(CellBytes(FCellType));
-    if (FCellBytes == 0)
+    if (FCellBytes == 0 || FCellType == ctUnknown)
         return Refuse("Bit type not supported: " + std::to_string(Bits) + "-bit samples of format " +
                       std::to_string(Format));
     const std::uint16_t FirstExtra = FSamples - std::min(ExtraCount, FSamples);
@@ -226,33 +277,53 @@ void TTiffDecoder::Brighten(unsigned char* Bytes, std::uint64_t Count) const {
         Bytes[Byte] = static_cast<unsigned char>(~Bytes[Byte]);
 }
 
+std::uint64_t TTiffDecoder::StoredRowBytes(std::uint64_t Samples) const {
+    return FPacked ? FPacked.RowBytes(Samples) : Samples * FCellBytes;
+}
+
+unsigned char* TTiffDecoder::CellsOf(std::vector<unsigned char>& Stored, std::uint64_t Samples,
+                                     std::uint32_t Rows, std::vector<unsigned char>& Widened) const {
+    if (!FPacked) return Stored.data();
+    const std::uint64_t RowBytes = Samples * FCellBytes;
+    Widened.resize(RowBytes * Rows);
+    for (std::uint32_t Row = 0; Row < Rows; ++Row)
+        FPacked.Widen(Stored.data() + Row * StoredRowBytes(Samples), Samples,
+                      Widened.data() + Row * RowBytes);
+    return Widened.data();
+}
+
 // Strips row by row: libtiff reads a long strip in parts, so a single strip of a large image does
 // not have to fit in memory.
 bool TTiffDecoder::DecodeScanlines(const TWrite& Write) {
     const std::size_t BandBytes = std::size_t{FWidth} * FCellBytes;
-    const std::uint64_t ScanlineBytes = FSeparate ? BandBytes : BandBytes * FSamples;
-    if (static_cast<std::uint64_t>(TIFFScanlineSize64(FTiff)) != ScanlineBytes)
+    const std::uint64_t RowSamples = FSeparate ? FWidth : std::uint64_t{FWidth} * FSamples;
+    const std::uint64_t StoredBytes = StoredRowBytes(RowSamples);
+    if (static_cast<std::uint64_t>(TIFFScanlineSize64(FTiff)) != StoredBytes)
         return Refuse("rows of " + std::to_string(TIFFScanlineSize64(FTiff)) + " bytes instead of " +
-                      std::to_string(ScanlineBytes));
-    std::vector<unsigned char> Scanline(ScanlineBytes);
+                      std::to_string(StoredBytes));
+    std::vector<unsigned char> Stored(StoredBytes);
+    std::vector<unsigned char> Widened;
     std::vector<unsigned char> Row(FLineBytes);
+    unsigned char* Scanline = nullptr;
     const auto Read = [&](std::uint32_t Line, std::uint16_t Sample) {
-        return TIFFReadScanline(FTiff, Scanline.data(), Line, Sample) == 1 ||
-               LibTiffFailed("row " + std::to_string(Line) + " cannot be decoded");
+        if (TIFFReadScanline(FTiff, Stored.data(), Line, Sample) != 1)
+            return LibTiffFailed("row " + std::to_string(Line) + " cannot be decoded");
+        Scanline = CellsOf(Stored, RowSamples, 1, Widened);
+        return true;
     };
     if (FSeparate) {
         for (std::size_t Band = 0; Band < FBandSamples.size(); ++Band)
             for (std::uint32_t Line = 0; Line < FHeight; ++Line) {
                 if (!Read(Line, FBandSamples[Band])) return false;
-                Brighten(Scanline.data(), BandBytes);
-                if (!Write(Scanline.data(), BandBytes, Line * FLineBytes + Band * BandBytes)) return false;
+                Brighten(Scanline, BandBytes);
+                if (!Write(Scanline, BandBytes, Line * FLineBytes + Band * BandBytes)) return false;
             }
         return true;
     }
     for (std::uint32_t Line = 0; Line < FHeight; ++Line) {
         if (!Read(Line, 0)) return false;
         for (std::size_t Band = 0; Band < FBandSamples.size(); ++Band)
-            GatherCells(Scanline.data() + FBandSamples[Band] * FCellBytes, FSamples * FCellBytes,
+            GatherCells(Scanline + FBandSamples[Band] * FCellBytes, FSamples * FCellBytes,
                         Row.data() + Band * BandBytes, FWidth, FCellBytes);
         Brighten(Row.data(), FLineBytes);
         if (!Write(Row.data(), FLineBytes, Line * FLineBytes)) return false;
@@ -265,15 +336,18 @@ bool TTiffDecoder::DecodeTiles(const TWrite& Write) {
     std::uint32_t TileWidth = 0, TileLength = 0;
     TIFFGetField(FTiff, TIFFTAG_TILEWIDTH, &TileWidth);
     TIFFGetField(FTiff, TIFFTAG_TILELENGTH, &TileLength);
+    const std::uint64_t TileRowSamples = std::uint64_t{TileWidth} * (FSeparate ? 1 : FSamples);
     const std::size_t CellStride = FSeparate ? FCellBytes : FCellBytes * FSamples;
-    const std::uint64_t TileBytes = std::uint64_t{TileWidth} * TileLength * CellStride;
-    if (TileWidth == 0 || TileLength == 0 || static_cast<std::uint64_t>(TIFFTileSize64(FTiff)) != TileBytes)
+    const std::uint64_t StoredBytes = StoredRowBytes(TileRowSamples) * TileLength;
+    const std::uint64_t TileBytes = TileRowSamples * TileLength * FCellBytes;
+    if (TileWidth == 0 || TileLength == 0 || static_cast<std::uint64_t>(TIFFTileSize64(FTiff)) != StoredBytes)
         return Refuse("tiles of " + std::to_string(TIFFTileSize64(FTiff)) + " bytes do not match their size");
     const std::uint64_t RowsBytes = std::min(TileLength, FHeight) * FLineBytes;
     if (TileBytes > MaxStepBytes || RowsBytes > MaxStepBytes)
         return Refuse("tiles of " + std::to_string(TileWidth) + " x " + std::to_string(TileLength) +
                       " cells are too large to decode");
-    std::vector<unsigned char> Tile(TileBytes);
+    std::vector<unsigned char> Stored(StoredBytes);
+    std::vector<unsigned char> Widened;
     std::vector<unsigned char> Rows(RowsBytes);
     const std::size_t Planes = FSeparate ? FBandSamples.size() : 1;
     for (std::uint32_t Top = 0; Top < FHeight; Top += TileLength) {
@@ -282,12 +356,13 @@ bool TTiffDecoder::DecodeTiles(const TWrite& Write) {
             for (std::uint32_t Left = 0; Left < FWidth; Left += TileWidth) {
                 const std::uint16_t Sample = FSeparate ? FBandSamples[Plane] : 0;
                 const ttile_t Index = TIFFComputeTile(FTiff, Left, Top, 0, Sample);
-                if (TIFFReadEncodedTile(FTiff, Index, Tile.data(), static_cast<tmsize_t>(TileBytes)) !=
-                    static_cast<tmsize_t>(TileBytes))
+                if (TIFFReadEncodedTile(FTiff, Index, Stored.data(), static_cast<tmsize_t>(StoredBytes)) !=
+                    static_cast<tmsize_t>(StoredBytes))
                     return LibTiffFailed("tile " + std::to_string(Index) + " cannot be decoded");
+                const unsigned char* Tile = CellsOf(Stored, TileRowSamples, Lines, Widened);
                 const std::uint32_t Cells = std::min(TileWidth, FWidth - Left);
                 for (std::uint32_t Line = 0; Line < Lines; ++Line) {
-                    const unsigned char* From = Tile.data() + std::uint64_t{Line} * TileWidth * CellStride;
+                    const unsigned char* From = Tile + std::uint64_t{Line} * TileWidth * CellStride;
                     unsigned char* To = Rows.data() + Line * FLineBytes + std::uint64_t{Left} * FCellBytes;
                     const std::size_t BandBytes = std::size_t{FWidth} * FCellBytes;
                     if (FSeparate)

@@ -1,10 +1,10 @@
 #pragma once
 // TIFF images the mapped reader cannot address in place (compressed, tiled, BigTIFF, with alpha
-// samples), read through libtiff. The first image of the file (full resolution, not its overviews) is
-// decoded strip by strip or tile by tile into a cell file of its own in the system's temporary folder,
-// which is then mapped like any other cell file and removed with the raster, so memory stays bounded
-// whatever the image size. Placement as tiff_placement.hpp says. Alpha samples are left out of the
-// bands; the image is only read.
+// samples or samples of 1 to 15 bits), read through libtiff. The first image of the file (full resolution,
+// not its overviews) is decoded strip by strip or tile by tile into a cell file of its own in the system's
+// temporary folder, which is then mapped like any other cell file and removed with the raster, so memory
+// stays bounded whatever the image size. Placement as tiff_placement.hpp says. Alpha samples are left out of
+// the bands; the image is only read.
 
 #include "raster/raster.hpp"
 #include "raster/tiff/temp_file.hpp"

@@ -321,7 +321,10 @@ bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
         return false;
     }
     FCellType = GetCellType();
-    if (FCellType == ctOneBit && NeedDirectory) {
+    // Samples of other sizes (1, 2, 4, 12 bits, half floats...) cannot be addressed as cells in place;
+    // the decoding reader widens those it knows and names the others.
+    if ((FCellBytes == 0 || FCellType == ctUnknown) && NeedDirectory) {
+        FDecodable = true;
         FErrorCode = 5;
         FErrorText = std::string(BitTypeText);
         return false;
@@ -647,7 +650,7 @@ bool TTifMap2::ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, 
     Value = 0;
     const unsigned char* Cell = CellPointer(Col, Row, Band);
     if (Cell == nullptr) return false;
-    if (FCellBytes == 0) return true; // sample sizes the grid cannot interpret read as 0
+    if (FCellBytes == 0) return false; // only described, never opened with such samples
     Value = DecodeCell(Cell, FCellType, !FMSBFirstFile);
     // Where white is zero, the brightest value of the cell type is black.
     if (FPhotometric == WhiteIsZero && WhiteOf(FCellType) > 0)
@@ -659,7 +662,7 @@ bool TTifMap2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band,
     if (FMode == omRead || FMapAccess != TViewAccess::Write) return false;
     unsigned char* Cell = CellPointer(Col, Row, Band);
     if (Cell == nullptr) return false;
-    return FCellBytes == 0 || EncodeCell(Cell, FCellType, !FMSBFirstFile, Value);
+    return FCellBytes != 0 && EncodeCell(Cell, FCellType, !FMSBFirstFile, Value);
 }
 
 bool TTifMap2::ReadRGB(std::int64_t Col, std::int64_t Row, std::int32_t& Color) {

@@ -1,7 +1,8 @@
 #pragma once
 // Uncompressed TIFF images (the baseline TIFF 6.0 layout), read in place through the mapped file with
 // strip addressing, chunky or planar, "II" or "MM", placed as tiff_placement.hpp says. Compressed,
-// tiled, BigTIFF and alpha images are refused here and read by TLibTiffMap2 instead.
+// tiled, BigTIFF and alpha images, and samples that are not whole cells (1, 2, 4, 12 bits...), are
+// refused here and read by TLibTiffMap2 instead.
 // New images are one little-endian strip after a fixed header carrying the GeoTIFF tags.
 
 #include "raster/raster.hpp"
@@ -64,8 +65,8 @@ public:
     void MapToCell(double X, double Y, double& Col, double& Row) override;
     // The image, its ".tfw" and, when present, its ".tifw".
     std::vector<std::string> ImageFiles() const override;
-    // The decoding reader when this one refused a file for its compression, tiles, BigTIFF form or
-    // alpha samples.
+    // The decoding reader when this one refused a file for its compression, tiles, BigTIFF form, alpha
+    // samples or sample size.
     std::unique_ptr<TDataSetRoot2> ReaderForRefusedFile() const override;
 
 private:
@@ -124,7 +125,7 @@ private:
     std::uint64_t FStripOffsetsPosition = 0;
     std::uint16_t FSampleFormat = 1; // 1 unsigned, 2 signed, 3 IEEE float
     bool FMSBFirstFile = false;
-    std::uint32_t FCellBytes = 1;  // 0 for cells the reader cannot decode (read as 0)
+    std::uint32_t FCellBytes = 1;  // 0 for samples that are not whole bytes (refused)
     std::uint64_t FRowBytes = 0;   // bytes of one row of one strip (all samples when chunky)
     std::uint32_t FDataOffset = 0; // header size of a created image
 };

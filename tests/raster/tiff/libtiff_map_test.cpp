@@ -57,8 +57,8 @@ TEST_P(LibTiffShapes, ReadLikeTheUncompressedImage) {
     TTiffShape Shape;
     GetParam().Shape(Shape);
     ASSERT_TRUE(test::WriteTiff(Path("image.tif"), Shape));
-    const bool Mapped =
-        Shape.Compression == COMPRESSION_NONE && Shape.Tile == 0 && !Shape.BigTiff && !Shape.Alpha;
+    const bool Mapped = Shape.Compression == COMPRESSION_NONE && Shape.Tile == 0 && !Shape.BigTiff &&
+                        !Shape.Alpha && Shape.Bits % 8 == 0;
     const std::uint32_t Bands = Shape.Samples - (Shape.Alpha ? 1 : 0);
     {
         TDataSet2 Image;
@@ -84,12 +84,14 @@ TEST_P(LibTiffShapes, ReadLikeTheUncompressedImage) {
         // The raster and a second view (as a sampling thread opens it) read the same cells.
         std::unique_ptr<TMMapFile2> View = Image.Raster()->OpenReadView();
         ASSERT_NE(View, nullptr);
-        const double White = Shape.Photometric == PHOTOMETRIC_MINISWHITE ? 255 : 0;
+        // Where white is zero, the largest value a sample holds is black; bilevel cells are 0 or 255.
+        const double Black = Shape.Photometric == PHOTOMETRIC_MINISWHITE ? (1 << Shape.Bits) - 1 : 0;
+        const double Scale = Shape.Bits == 1 ? 255 : 1;
         for (std::uint32_t Band = 0; Band < Bands; ++Band)
             for (std::uint32_t Row = 0; Row < 23; ++Row)
                 for (std::uint32_t Col = 0; Col < 37; ++Col) {
                     const double Stored = test::SampleValue(Col, Row, Band, Shape);
-                    const auto Expected = static_cast<float>(White > 0 ? White - Stored : Stored);
+                    const auto Expected = static_cast<float>(Scale * (Black > 0 ? Black - Stored : Stored));
                     float Value = -1, Again = -1;
                     ASSERT_TRUE(Image.Raster()->ReadCell(Col, Row, Band, Value));
                     ASSERT_TRUE(View->ReadCell(Col, Row, Band, Again));
@@ -126,7 +128,19 @@ INSTANTIATE_TEST_SUITE_P(Shapes, LibTiffShapes, ::testing::Values(
     TShapeCase{"RGBA reads its colour bands", [](TTiffShape& S) {
         S.Compression = COMPRESSION_LZW, S.Samples = 4, S.Alpha = true, S.Photometric = PHOTOMETRIC_RGB; }},
     TShapeCase{"uncompressed RGBA", [](TTiffShape& S) {
-        S.Samples = 4, S.Alpha = true, S.Photometric = PHOTOMETRIC_RGB; }}));
+        S.Samples = 4, S.Alpha = true, S.Photometric = PHOTOMETRIC_RGB; }},
+    TShapeCase{"uncompressed bilevel where white is zero", [](TTiffShape& S) {
+        S.Bits = 1, S.Photometric = PHOTOMETRIC_MINISWHITE; }},
+    TShapeCase{"bilevel LZW, bits in reverse order", [](TTiffShape& S) {
+        S.Bits = 1, S.Compression = COMPRESSION_LZW, S.FillOrder = FILLORDER_LSB2MSB; }},
+    TShapeCase{"uncompressed 4-bit RGB planes", [](TTiffShape& S) {
+        S.Bits = 4, S.Samples = 3, S.Photometric = PHOTOMETRIC_RGB, S.Planar = PLANARCONFIG_SEPARATE; }},
+    TShapeCase{"4-bit PackBits tiled where white is zero", [](TTiffShape& S) {
+        S.Bits = 4, S.Compression = COMPRESSION_PACKBITS, S.Tile = 16, S.Photometric = PHOTOMETRIC_MINISWHITE; }},
+    TShapeCase{"uncompressed 12-bit", [](TTiffShape& S) { S.Bits = 12; }, ctUnsigned16},
+    TShapeCase{"12-bit RGB Deflate tiled", [](TTiffShape& S) {
+        S.Bits = 12, S.Compression = COMPRESSION_ADOBE_DEFLATE, S.Tile = 16, S.Samples = 3;
+        S.Photometric = PHOTOMETRIC_RGB; }, ctUnsigned16}));
 // clang-format on
 
 // Replaces the value of the first directory's entry for Tag (one LONG value, kept in the entry) by

@@ -8,6 +8,7 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -23,13 +24,14 @@ struct TTiffShape {
     std::uint32_t Tile = 0; // tile edge in cells; 0 for strips
     std::uint32_t RowsPerStrip = 5;
     bool BigTiff = false;
-    std::uint16_t Bits = 8;
+    std::uint16_t Bits = 8; // 1 to 16 for unsigned samples
     std::uint16_t Format = SAMPLEFORMAT_UINT;
     std::uint16_t Samples = 1;
     bool Alpha = false; // the last sample is unassociated alpha
     std::uint16_t Planar = PLANARCONFIG_CONTIG;
     std::uint16_t Photometric = PHOTOMETRIC_MINISBLACK;
     bool Grain = false; // adds noise to the samples, so that they compress like a photograph
+    std::uint16_t FillOrder = FILLORDER_MSB2LSB;
 };
 
 // A sample of the test images: every column, row and sample differs; floats are negative and
@@ -39,7 +41,17 @@ inline double SampleValue(std::uint32_t Col, std::uint32_t Row, std::uint32_t Sa
     std::uint64_t Step = 3 * std::uint64_t{Col} + 11 * std::uint64_t{Row} + 50 * std::uint64_t{Sample};
     if (Shape.Grain) Step += ((std::uint64_t{Col} * 73856093u ^ std::uint64_t{Row} * 19349663u) >> 5) % 24;
     if (Shape.Format == SAMPLEFORMAT_IEEEFP) return 0.25 * static_cast<double>(Step % 4096) - 40.0;
-    return static_cast<double>(Shape.Bits == 8 ? Step % 256 : (Step * 97) % 65536);
+    const std::uint64_t Values = std::uint64_t{1} << std::min<int>(Shape.Bits, 16);
+    return static_cast<double>(Shape.Bits <= 8 ? Step % Values : (Step * 97) % Values);
+}
+
+// Samples that are not whole bytes are packed, the first in the highest bits.
+inline void PutPackedSample(unsigned char* Row, std::size_t Index, double Value, std::uint16_t Bits) {
+    const auto Integer = static_cast<std::uint32_t>(Value);
+    for (std::uint16_t Bit = 0; Bit < Bits; ++Bit) {
+        const std::size_t At = Index * Bits + Bit;
+        if ((Integer >> (Bits - 1 - Bit)) & 1u) Row[At / 8] |= static_cast<unsigned char>(0x80u >> (At % 8));
+    }
 }
 
 inline void PutSample(unsigned char* To, double Value, const TTiffShape& Shape) {
@@ -61,7 +73,7 @@ inline bool WriteTiff(const std::string& Name, const TTiffShape& Shape) {
     if (!Tiff) return false;
     const bool Separate = Shape.Planar == PLANARCONFIG_SEPARATE;
     const std::uint16_t InBlock = Separate ? 1 : Shape.Samples;
-    const std::size_t CellBytes = Shape.Bits / 8u;
+    const bool Packed = Shape.Bits % 8 != 0;
     TIFFSetField(Tiff, TIFFTAG_IMAGEWIDTH, Shape.Width);
     TIFFSetField(Tiff, TIFFTAG_IMAGELENGTH, Shape.Height);
     TIFFSetField(Tiff, TIFFTAG_BITSPERSAMPLE, Shape.Bits);
@@ -70,6 +82,7 @@ inline bool WriteTiff(const std::string& Name, const TTiffShape& Shape) {
     TIFFSetField(Tiff, TIFFTAG_PHOTOMETRIC, Shape.Photometric);
     TIFFSetField(Tiff, TIFFTAG_PLANARCONFIG, Shape.Planar);
     TIFFSetField(Tiff, TIFFTAG_COMPRESSION, Shape.Compression);
+    TIFFSetField(Tiff, TIFFTAG_FILLORDER, Shape.FillOrder);
     if (Shape.Predictor != PREDICTOR_NONE) TIFFSetField(Tiff, TIFFTAG_PREDICTOR, Shape.Predictor);
     if (Shape.Alpha) {
         const std::uint16_t Alpha = EXTRASAMPLE_UNASSALPHA;
@@ -86,13 +99,18 @@ inline bool WriteTiff(const std::string& Name, const TTiffShape& Shape) {
     // A block of Width x Height cells at (Left, Top) of the plane holding sample First.
     const auto Block = [&](std::uint32_t Left, std::uint32_t Top, std::uint32_t Width, std::uint32_t Height,
                            std::uint16_t First) {
-        std::vector<unsigned char> Bytes(std::size_t{Width} * Height * InBlock * CellBytes, 0);
+        const std::size_t RowBytes = (std::size_t{Width} * InBlock * Shape.Bits + 7) / 8;
+        std::vector<unsigned char> Bytes(RowBytes * Height, 0);
         for (std::uint32_t Row = 0; Row < Height && Top + Row < Shape.Height; ++Row)
             for (std::uint32_t Col = 0; Col < Width && Left + Col < Shape.Width; ++Col)
-                for (std::uint16_t Sample = 0; Sample < InBlock; ++Sample)
-                    PutSample(Bytes.data() +
-                                  ((std::size_t{Row} * Width + Col) * InBlock + Sample) * CellBytes,
-                              SampleValue(Left + Col, Top + Row, First + Sample, Shape), Shape);
+                for (std::uint16_t Sample = 0; Sample < InBlock; ++Sample) {
+                    const std::size_t Index = std::size_t{Col} * InBlock + Sample;
+                    const double Value = SampleValue(Left + Col, Top + Row, First + Sample, Shape);
+                    if (Packed)
+                        PutPackedSample(Bytes.data() + Row * RowBytes, Index, Value, Shape.Bits);
+                    else
+                        PutSample(Bytes.data() + Row * RowBytes + Index * (Shape.Bits / 8u), Value, Shape);
+                }
         return Bytes;
     };
     const std::uint16_t Planes = Separate ? Shape.Samples : 1;
