@@ -65,7 +65,8 @@ void PrintDescription(const TDataSet2& DataSet, std::ostream& Out)
 int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err)
 {
     TDataSet2 DataSet;
-    if (!DataSet.Open(Path, 0, 0, ctUnsigned8, 1, omRead)) {
+    // Only the description is printed: a compressed TIFF is not decoded for it.
+    if (!DataSet.OpenDescription(Path)) {
         const std::string Text = DataSet.GetErrorText();
         // The reason names the file, so a script's log says which of its images failed.
         if (Text.find(Path) == std::string::npos)

@@ -33,6 +33,17 @@ bool TDataSet2::Fail(const std::string& Text)
 bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
                      std::int32_t Bands, std::uint8_t Mode)
 {
+    return OpenRaster(FileName, Columns, Rows, CellType, Bands, Mode, false);
+}
+
+bool TDataSet2::OpenDescription(const std::string& FileName)
+{
+    return OpenRaster(FileName, 0, 0, ctUnsigned8, 1, omRead, true);
+}
+
+bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
+                           std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode, bool DescriptionOnly)
+{
     FRaster.reset();
     FFileType = ftUnknown;
     SetErrorText("");
@@ -64,7 +75,8 @@ bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int
     std::unique_ptr<TDataSetRoot2> Other = Mode == omRead ? FRaster->ReaderForRefusedFile() : nullptr;
     if (!Other) return false;
     FRaster = std::move(Other);
-    return FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode);
+    return DescriptionOnly ? FRaster->OpenMapRead(FileName)
+                           : FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode);
 }
 
 std::int32_t TDataSet2::GetBands() const { return FRaster ? FRaster->GetBands() : 0; }

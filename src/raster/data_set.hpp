@@ -26,6 +26,10 @@ public:
     // raster of the earlier Open first.
     bool Open(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
               std::int32_t Bands, std::uint8_t Mode);
+    // Opens an image for its description (geometry, georeferencing) only: as Open for reading, except
+    // that an image its format's own reader refuses and a decoding reader takes over (a compressed
+    // TIFF) is described without decoding its cells, which then cannot be read.
+    bool OpenDescription(const std::string& FileName);
 
     // Without a raster these give 0 bands, columns and rows, cell type 1, cell sizes 1.0, origin (0, 0).
     std::int32_t GetBands() const;
@@ -64,6 +68,8 @@ public:
 
 private:
     bool Fail(const std::string& Text);
+    bool OpenRaster(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
+                    std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode, bool DescriptionOnly);
 
     std::string FErrorText; // kept while there is no raster
     std::unique_ptr<TDataSetRoot2> FRaster;

@@ -1,3 +1,4 @@
 target_link_libraries(${target} PRIVATE PkgConfig::PROJ)
 # The command tests load the shipped catalogue files the build writes next to the programs.
 add_dependencies(${target} vortane_catalogue_data)
+target_link_libraries(${target} PRIVATE TIFF::TIFF) # the info tests write TIFFs with libtiff

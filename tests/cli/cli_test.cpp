@@ -4,6 +4,7 @@
 #include "cli/info_command.hpp"
 #include "raster/data_set.hpp"
 #include "raster/raster.hpp"
+#include "raster/tiff/libtiff_writer.hpp"
 #include "support/temp_dir.hpp"
 
 #include <gtest/gtest.h>
@@ -95,6 +96,23 @@ TEST_F(InfoCommand, DescribesAnErMapperImage)
                           "datum: \"WGS84\"\n"
                           "projection: \"TMGRID\"\n"
                           "control points: 2\n");
+}
+
+// Describing a compressed TIFF reads its directory only, as for its uncompressed form: no cell is
+// decoded, so no temporary cell file is needed (the temporary folder here does not even exist).
+TEST_F(InfoCommand, DescribesACompressedTiffWithoutDecodingIt)
+{
+    test::TTiffShape Shape;
+    ASSERT_TRUE(test::WriteTiff(Path("plain.tif"), Shape));
+    Shape.Compression = COMPRESSION_LZW;
+    Shape.Tile = 16;
+    ASSERT_TRUE(test::WriteTiff(Path("tiled.tif"), Shape));
+    const TCliRun Plain = RunCommandLine({"info", Path("plain.tif")});
+    const test::TTempFolderOverride NoTempFolder(Path("missing"));
+    const TCliRun Tiled = RunCommandLine({"info", Path("tiled.tif")});
+    EXPECT_EQ(Tiled.ExitCode, 0) << Tiled.Err;
+    EXPECT_EQ(Tiled.Out, Plain.Out);
+    EXPECT_NE(Plain.Out.find("columns: 37\nrows: 23\n"), std::string::npos) << Plain.Out;
 }
 
 TEST_F(InfoCommand, TheCommonCatalogueOptionMayFollowTheCommand)

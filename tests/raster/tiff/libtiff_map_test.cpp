@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 namespace vortane {
 namespace {
@@ -26,19 +27,13 @@ class LibTiffTest : public test::TTempDirTest {
 protected:
     void SetUp() override {
         std::filesystem::create_directory(Path("tmp"));
-        if (const char* Old = std::getenv("TMPDIR")) FOldTmpDir = Old;
-        ::setenv("TMPDIR", Path("tmp").c_str(), 1);
+        FTempFolder.emplace(Path("tmp"));
     }
-    void TearDown() override {
-        if (FOldTmpDir.empty())
-            ::unsetenv("TMPDIR");
-        else
-            ::setenv("TMPDIR", FOldTmpDir.c_str(), 1);
-    }
+    void TearDown() override { FTempFolder.reset(); }
     bool TempFolderEmpty() const { return std::filesystem::is_empty(Path("tmp")); }
 
 private:
-    std::string FOldTmpDir;
+    std::optional<test::TTempFolderOverride> FTempFolder;
 };
 
 struct TShapeCase {

@@ -10,11 +10,32 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace vortane::test {
+
+// Points the system's temporary folder (TMPDIR) at Folder while it lives.
+class TTempFolderOverride {
+public:
+    explicit TTempFolderOverride(const std::string& Folder) {
+        if (const char* Old = std::getenv("TMPDIR")) FOld = Old;
+        ::setenv("TMPDIR", Folder.c_str(), 1);
+    }
+    ~TTempFolderOverride() {
+        if (FOld.empty())
+            ::unsetenv("TMPDIR");
+        else
+            ::setenv("TMPDIR", FOld.c_str(), 1);
+    }
+    TTempFolderOverride(const TTempFolderOverride&) = delete;
+    TTempFolderOverride& operator=(const TTempFolderOverride&) = delete;
+
+private:
+    std::string FOld;
+};
 
 struct TTiffShape {
     std::uint32_t Width = 37;
