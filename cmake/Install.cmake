@@ -5,18 +5,34 @@ include(GNUInstallDirs)
 # help2man is needed only for the package; builds without it simply install no man pages.
 find_program(VORTANE_HELP2MAN help2man)
 
-# The man page of Target, written by running it with --help and --version after it is built.
+# The man page of Target, written by running it with --help and --version after it is built. A program
+# with commands (WITH_COMMANDS) also gets a COMMANDS section holding every command's own --help.
 function(vortane_man_page target summary)
     if(NOT VORTANE_HELP2MAN)
         return()
     endif()
+    cmake_parse_arguments(PARSE_ARGV 2 page_option "WITH_COMMANDS" "" "")
     set(page ${PROJECT_BINARY_DIR}/man/${target}.1)
+    set(include_file)
+    set(include_option)
+    if(page_option_WITH_COMMANDS)
+        set(include_file ${PROJECT_BINARY_DIR}/man/${target}-commands.h2m)
+        set(include_option --include=${include_file})
+        add_custom_command(
+            OUTPUT ${include_file}
+            COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+            COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DOUTPUT=${include_file}
+                    -P ${PROJECT_SOURCE_DIR}/cmake/CommandHelpSection.cmake
+            DEPENDS ${target} ${PROJECT_SOURCE_DIR}/cmake/CommandHelpSection.cmake
+            COMMENT "Collecting the command help of ${target}"
+            VERBATIM)
+    endif()
     add_custom_command(
         OUTPUT ${page}
         COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
         COMMAND ${VORTANE_HELP2MAN} --no-info --no-discard-stderr --section=1 --name=${summary}
-                --output=${page} $<TARGET_FILE:${target}>
-        DEPENDS ${target}
+                ${include_option} --output=${page} $<TARGET_FILE:${target}>
+        DEPENDS ${target} ${include_file}
         COMMENT "Writing the man page of ${target}"
         VERBATIM)
     add_custom_target(${target}_man_page ALL DEPENDS ${page})

@@ -10,13 +10,10 @@ namespace vortane {
 // τ′ = τ·√(1 + σ²) − σ·√(1 + τ²), σ = sinh(e·atanh(e·τ/√(1 + τ²))); E is the first eccentricity.
 double ConformalTan(double Tau, double E);
 
-// The τ whose ConformalTan is TauPrime, by Newton's method on dτ′/dτ = (1 − e²)√(1 + τ′²)√(1 + τ²) /
-// (1 + (1 − e²)τ²); E2 = e².
-double GeodeticTan(double TauPrime, double E2);
-
 // Isometric latitude ψ = asinh(τ′) of a geodetic latitude (radians), and the latitude of an isometric
-// latitude: the variable in which conformal maps of the spheroid are plane maps of the sphere.
+// latitude: the variable in which conformal maps of the spheroid are plane maps of the sphere. The
+// inverse takes the latitude from τ′ = sinh ψ by LatitudeOfConformal (projection_math.hpp).
 double IsometricLatitude(double Lat, double E);
-double LatitudeOfIsometric(double Psi, double E2);
+double LatitudeOfIsometric(double Psi, double E);
 
 } // namespace vortane

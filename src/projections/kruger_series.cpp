@@ -2,6 +2,7 @@
 
 #include "crs/angles.hpp"
 #include "projections/conformal_latitude.hpp"
+#include "projections/projection_math.hpp"
 
 #include <cmath>
 #include <complex>
@@ -122,8 +123,7 @@ TComplex SineSeries(const std::array<double, TKrugerSeries::Order>& C, TComplex 
 } // namespace
 
 TKrugerSeries::TKrugerSeries(double A, double F) {
-    FE2 = F * (2.0 - F);
-    FE = std::sqrt(FE2);
+    FE = std::sqrt(F * (2.0 - F));
     const double N = F / (2.0 - F);
     FRectifying = A / (1.0 + N) * Polynomial(RectifyingRadius, N * N);
     FAlpha = {SeriesCoefficient(Alpha1, N), SeriesCoefficient(Alpha2, N), SeriesCoefficient(Alpha3, N),
@@ -155,7 +155,7 @@ void TKrugerSeries::Reverse(double X, double Y, double& Lat, double& DLon) const
     const double SinhEta = std::sinh(ZetaPrime.imag());
     const double CosXi = std::cos(Xi);
     const double TauPrime = std::sin(Xi) / std::hypot(SinhEta, CosXi);
-    Lat = std::atan(GeodeticTan(TauPrime, FE2));
+    Lat = LatitudeOfConformal(TauPrime, FE).Lat;
     DLon = std::atan2(SinhEta, CosXi);
 }
 

@@ -26,7 +26,6 @@ public:
 
 private:
     double FE = 0.0;                    // first eccentricity
-    double FE2 = 0.0;                   // e²
     double FRectifying = 0.0;           // A: rectifying radius, metres per radian of ξ
     std::array<double, Order> FAlpha{}; // α1..α6, spheroid from sphere
     std::array<double, Order> FBeta{};  // β1..β6, sphere from spheroid

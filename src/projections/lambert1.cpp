@@ -9,7 +9,7 @@
 namespace vortane {
 
 TTangentCone::TTangentCone(const TSpheroid& Spheroid, double OriginLatitude)
-    : E(std::sqrt(Spheroid.E2())), E2(Spheroid.E2()), N(std::sin(OriginLatitude)),
+    : E(std::sqrt(Spheroid.E2())), N(std::sin(OriginLatitude)),
       R0(Spheroid.RadiusN(OriginLatitude) / std::tan(OriginLatitude)),
       Psi0(IsometricLatitude(OriginLatitude, E)) {}
 
@@ -26,7 +26,7 @@ void TTangentCone::Reverse(double X, double Y, double& Lat, double& DLon) const 
     const double Side = std::copysign(1.0, N);
     const double R = Side * std::hypot(X, R0 - Y);
     const double Theta = std::atan2(Side * X, Side * (R0 - Y));
-    Lat = LatitudeOfIsometric(Psi0 - std::log(R / R0) / N, E2);
+    Lat = LatitudeOfIsometric(Psi0 - std::log(R / R0) / N, E);
     DLon = Theta / N;
 }
 
@@ -85,20 +85,8 @@ void TLambert1::ComputeConstants() {
     FLongitude.N2E3 = -2 * T * T / (N5 * c);
     FLongitude.E5 = T * T / (5 * N5 * c);
 
-    FCone = TTangentCone(Spheroid, OriginLatitude);
+    ComputeClosedForm();
     Ready = true;
-}
-
-std::string TLambert1::FormName() const {
-    return ExactForm ? "closed form" : "series about the origin";
-}
-
-void TLambert1::ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const {
-    FCone.Forward(Lat, DLon, X, Y);
-}
-
-void TLambert1::ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const {
-    FCone.Reverse(X, Y, Lat, DLon);
 }
 
 std::string TLambert1::GetParamText() const {

@@ -17,32 +17,27 @@ namespace vortane {
 struct TTangentCone {
     TTangentCone() = default;
     TTangentCone(const TSpheroid& Spheroid, double OriginLatitude);
+    static constexpr const char* Name = "closed form"; // in logs and listings
 
     // Latitude and longitude difference from λ0 (radians) to offsets east (X) and north (Y), metres.
     void Forward(double Lat, double DLon, double& X, double& Y) const;
     void Reverse(double X, double Y, double& Lat, double& DLon) const;
 
     double E = 0.0;    // first eccentricity
-    double E2 = 0.0;   // e²
     double N = 0.0;    // cone constant sin φ0
     double R0 = 0.0;   // cone radius of the origin parallel, metres
     double Psi0 = 0.0; // isometric latitude of the origin
 };
 
-class TLambert1 final : public TSeriesProjection {
+class TLambert1 final : public TSeriesProjectionWith<TTangentCone> {
 public:
-    explicit TLambert1(const std::string& Line) : TSeriesProjection(Line) { TLambert1::ComputeConstants(); }
+    explicit TLambert1(const std::string& Line) : TSeriesProjectionWith(Line) {
+        TLambert1::ComputeConstants();
+    }
 
     std::string GetParamText() const override;
     std::unique_ptr<TProjection> Clone() const override;
     void ComputeConstants() override;
-    std::string FormName() const override;
-
-private:
-    void ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const override;
-    void ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const override;
-
-    TTangentCone FCone;
 };
 
 class TLambert1List : public TCodeListOf<TLambert1> {

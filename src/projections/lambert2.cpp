@@ -10,7 +10,7 @@
 
 namespace vortane {
 
-TLambert2::TLambert2(const std::string& Line) : TProjection("") {
+TLambert2::TLambert2(const std::string& Line) : TPlaneProjection("") {
     TRecordFields Fields(Line);
     SpheroidCode = Fields.NextSpheroidCode();
     Name = Fields.NextText();
@@ -77,30 +77,10 @@ int TLambert2::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     return Result.Steps;
 }
 
-void TLambert2::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
-    double PlaneX = 0.0;
-    double PlaneY = 0.0;
-    GeoToXY(Lat, Lon, PlaneX, PlaneY);
-    XYToGrid(PlaneX, PlaneY, X, Y);
-    Z = H;
-}
-
-void TLambert2::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
-    double PlaneX = 0.0;
-    double PlaneY = 0.0;
-    GridToXY(X, Y, PlaneX, PlaneY);
-    XYToGeo(PlaneX, PlaneY, Lat, Lon);
-    H = Z;
-}
-
 // The standard parallels are not part of the text.
 std::string TLambert2::GetParamText() const {
     return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian,
                            " Centr.Lat.=", OriginLatitude);
-}
-
-void TLambert2::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
-    MetreAxisNames(XName, YName, ZName);
 }
 
 bool TLambert2List::LoadFromFile(const std::string& FileName) {

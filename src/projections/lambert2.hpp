@@ -4,7 +4,6 @@
 // parallels and the latitude of origin; the inverse finds the latitude from the conformal latitude
 // (TConformalInverse). Eastings and northings are metres; UnitFactor is not applied.
 
-#include "crs/projection.hpp"
 #include "projections/false_origin.hpp"
 #include "projections/projection_math.hpp"
 
@@ -13,19 +12,18 @@
 
 namespace vortane {
 
-class TLambert2 final : public TProjection, public TFalseOrigin {
+class TLambert2 final : public TPlaneProjection<TLambert2> {
 public:
     // From one decoded record: spheroid code, name, false northing, false easting, two reserved numbers,
     // scale factor, central meridian (radians; a negative value has 2π added), first and second
     // standard parallel, latitude of origin (radians).
     explicit TLambert2(const std::string& Line);
 
+    // Conversions (TPlaneProjection): equal standard parallels leave the cone undefined: every conversion
+    // then gives NaN. ProjToGeo also gives NaN when the point has no position (zero scale factor, the apex,
+    // NaN input).
+
     std::string GetParamText() const override;
-    // Equal standard parallels leave the cone undefined: every conversion then gives NaN.
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
-    // NaN when the point has no position (zero scale factor, the apex, NaN input).
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
-    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 
     // Derives the cone constants from Spheroid and the parallels; sets Ready.

@@ -16,7 +16,7 @@ constexpr double ApexX = 1300000.0;
 constexpr double ApexY = 15000000.0;
 } // namespace
 
-TLambEren::TLambEren(const std::string& Line) : TProjection("") {
+TLambEren::TLambEren(const std::string& Line) : TPlaneProjection("") {
     TRecordFields Fields(Line);
     SpheroidCode = Fields.NextSpheroidCode();
     Name = Fields.NextText();
@@ -76,30 +76,9 @@ int TLambEren::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     return Result.Steps;
 }
 
-void TLambEren::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
-    double PlaneX = 0.0;
-    double PlaneY = 0.0;
-    GeoToXY(Lat, Lon, PlaneX, PlaneY);
-    XYToGrid(PlaneX, PlaneY, X, Y);
-    Z = H;
-}
-
-void TLambEren::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
-    double PlaneX = 0.0;
-    double PlaneY = 0.0;
-    GridToXY(X, Y, PlaneX, PlaneY);
-    Lat = StartLatitude;
-    XYToGeo(PlaneX, PlaneY, Lat, Lon);
-    H = Z;
-}
-
 std::string TLambEren::GetParamText() const {
     return OriginParamText(FalseNorthing, FalseEasting, ScaleFactor, " Centr.Mer.=", CentralMeridian,
                            " Centr.Lat.=", StartLatitude);
-}
-
-void TLambEren::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
-    MetreAxisNames(XName, YName, ZName);
 }
 
 bool TLamberEnList::LoadFromFile(const std::string& FileName) {

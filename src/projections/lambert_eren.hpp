@@ -5,7 +5,6 @@
 // latitude q(φ); the entry keeps a latitude that is shown as its central latitude. Eastings and northings are
 // metres; UnitFactor is not applied.
 
-#include "crs/projection.hpp"
 #include "projections/false_origin.hpp"
 #include "projections/projection_math.hpp"
 
@@ -14,19 +13,17 @@
 
 namespace vortane {
 
-class TLambEren final : public TProjection, public TFalseOrigin {
+class TLambEren final : public TPlaneProjection<TLambEren> {
 public:
     // From one decoded record: spheroid code, name, false northing, false easting, two reserved fields
     // (any text), scale factor, central meridian (radians, kept as read), first and second standard
     // parallel, start latitude of the inverse (radians).
     explicit TLambEren(const std::string& Line);
 
+    // Conversions (TPlaneProjection): GeoToProj: equal standard parallels, or a latitude of −90°, give NaN.
+    // ProjToGeo: NaN when the point has no position (zero scale factor, beyond the apex, NaN input).
+
     std::string GetParamText() const override;
-    // Equal standard parallels, or a latitude of −90°, give NaN.
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
-    // NaN when the point has no position (zero scale factor, beyond the apex, NaN input).
-    void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
-    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
     // Derives the cone from Spheroid and the standard parallels; sets Ready.
     void ComputeConstants() override;

@@ -29,7 +29,7 @@ double TEastSeries::Evaluate(double N, double E) const {
     return E * (WithE1 + EE * (WithE3 + EE * E5));
 }
 
-TSeriesProjection::TSeriesProjection(const std::string& Line) : TProjection("") {
+TSeriesProjection::TSeriesProjection(const std::string& Line) : TPlaneProjection("") {
     TRecordFields Fields(Line);
     SpheroidCode = Fields.NextSpheroidCode();
     Name = Fields.NextText();
@@ -87,14 +87,6 @@ void TSeriesProjection::XYToGeo(double U, double V, double& Lat, double& Lon) co
     Lon = CentralMeridian + FLongitude.Evaluate(V, U);
 }
 
-void TSeriesProjection::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
-    double U = 0.0;
-    double V = 0.0;
-    GeoToXY(Lat, Lon, U, V);
-    XYToGrid(U, V, X, Y);
-    Z = H;
-}
-
 void TSeriesProjection::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     H = Z;
     Lat = 0.0;
@@ -111,10 +103,6 @@ void TSeriesProjection::ProjToGeo(double X, double Y, double Z, double& Lat, dou
     if (!std::isfinite(Phi) || !std::isfinite(Lam)) return;
     Lat = Phi;
     Lon = Lam;
-}
-
-void TSeriesProjection::GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const {
-    MetreAxisNames(XName, YName, ZName);
 }
 
 } // namespace vortane

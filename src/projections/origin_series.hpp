@@ -12,7 +12,6 @@
 // The north series holds the even powers of e, the east series the odd ones. Each field is the
 // coefficient of the monomial that names it (N3E2 multiplies n³·e²); a term a projection lacks stays 0.
 
-#include "crs/projection.hpp"
 #include "projections/false_origin.hpp"
 
 #include <string>
@@ -32,16 +31,14 @@ struct TEastSeries {
 };
 
 // Eastings and northings are metres; UnitFactor is not applied.
-class TSeriesProjection : public TProjection, public TFalseOrigin {
+class TSeriesProjection : public TPlaneProjection<TSeriesProjection> {
 public:
     // From one decoded record: spheroid code, name, false northing, false easting, scale factor,
     // central meridian (radians, kept as read, also when negative), latitude of origin (radians).
     explicit TSeriesProjection(const std::string& Line);
 
-    void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const final;
     // A scale factor of 0, or a plane point whose series overflow, gives Lat = Lon = 0 (Z is still H).
     void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const final;
-    void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const final;
 
     // Fills the four series from φ0 and Spheroid; sets Ready.
     void ComputeConstants() override = 0;
@@ -82,6 +79,32 @@ protected:
     TEastSeries FEasting;   // in Δφ, Δλ
     TNorthSeries FLatitude; // in v, u
     TEastSeries FLongitude; // in v, u
+};
+
+// A series projection with its closed form held by value: TClosedForm is built from the spheroid and
+// φ0 and converts (latitude, longitude difference) to unscaled offsets east and north with Forward, and
+// back with Reverse; its Name is the form's name for logs and listings.
+template <typename TClosedForm> class TSeriesProjectionWith : public TSeriesProjection {
+public:
+    using TSeriesProjection::TSeriesProjection;
+
+    std::string FormName() const override {
+        return ExactForm ? TClosedForm::Name : "series about the origin";
+    }
+
+protected:
+    // The closed form for the current spheroid and φ0; each ComputeConstants calls it.
+    void ComputeClosedForm() { FClosedForm = TClosedForm(Spheroid, OriginLatitude); }
+
+private:
+    void ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const final {
+        FClosedForm.Forward(Lat, DLon, X, Y);
+    }
+    void ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const final {
+        FClosedForm.Reverse(X, Y, Lat, DLon);
+    }
+
+    TClosedForm FClosedForm;
 };
 
 } // namespace vortane

@@ -50,7 +50,7 @@ void TDoubleStereographic::Reverse(double X, double Y, double& Lat, double& DLon
         SinChi = CosC * SinChi0 + Y * SinC * CosChi0 / Rho;
         Lambda = std::atan2(X * SinC, Rho * CosChi0 * CosC - Y * SinChi0 * SinC);
     }
-    Lat = LatitudeOfIsometric((std::atanh(SinChi) - K) / N, E2);
+    Lat = LatitudeOfIsometric((std::atanh(SinChi) - K) / N, E);
     DLon = Lambda / N;
 }
 
@@ -110,20 +110,8 @@ void TStereoProj::ComputeConstants() {
     FLongitude.N2E3 = (-30 - 360 * T - 480 * T2) / (240 * N5 * c);
     FLongitude.E5 = (3 + 36 * T + 48 * T2) / (240 * N5 * c);
 
-    FSphere = TDoubleStereographic(Spheroid, OriginLatitude);
+    ComputeClosedForm();
     Ready = true;
-}
-
-std::string TStereoProj::FormName() const {
-    return ExactForm ? "double stereographic" : "series about the origin";
-}
-
-void TStereoProj::ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const {
-    FSphere.Forward(Lat, DLon, X, Y);
-}
-
-void TStereoProj::ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const {
-    FSphere.Reverse(X, Y, Lat, DLon);
 }
 
 // The two angle labels carry no "=", unlike the other projections' texts.

@@ -18,6 +18,7 @@ namespace vortane {
 struct TDoubleStereographic {
     TDoubleStereographic() = default;
     TDoubleStereographic(const TSpheroid& Spheroid, double OriginLatitude);
+    static constexpr const char* Name = "double stereographic"; // in logs and listings
 
     // Latitude and longitude difference from λ0 (radians) to offsets east (X) and north (Y), metres.
     void Forward(double Lat, double DLon, double& X, double& Y) const;
@@ -32,22 +33,15 @@ struct TDoubleStereographic {
     double CosChi0 = 1.0;
 };
 
-class TStereoProj final : public TSeriesProjection {
+class TStereoProj final : public TSeriesProjectionWith<TDoubleStereographic> {
 public:
-    explicit TStereoProj(const std::string& Line) : TSeriesProjection(Line) {
+    explicit TStereoProj(const std::string& Line) : TSeriesProjectionWith(Line) {
         TStereoProj::ComputeConstants();
     }
 
     std::string GetParamText() const override;
     std::unique_ptr<TProjection> Clone() const override;
     void ComputeConstants() override;
-    std::string FormName() const override;
-
-private:
-    void ClosedGeoToXY(double Lat, double DLon, double& X, double& Y) const override;
-    void ClosedXYToGeo(double X, double Y, double& Lat, double& DLon) const override;
-
-    TDoubleStereographic FSphere;
 };
 
 class TStereoProjList : public TCodeListOf<TStereoProj> {

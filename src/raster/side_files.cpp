@@ -41,6 +41,33 @@ bool LoadWorldFile(TDataSetRoot2& Raster, std::initializer_list<std::string_view
     return false;
 }
 
+void SetWorldGeoreference(TDataSetRoot2& Raster, const std::string& Spheroid, const std::string& Datum,
+                          const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
+                          double RegCellY, double Easting, double Northing) {
+    Raster.SetCellSizeX(CellSizeX);
+    Raster.SetCellSizeY(CellSizeY);
+    Raster.SetRegEasting(Easting - RegCellX * CellSizeX);
+    Raster.SetRegNorthing(Northing + RegCellY * CellSizeY);
+    Raster.SetProjection(Projection);
+    Raster.SetDatum(Datum);
+    Raster.SetSpheroid(Spheroid);
+}
+
+void WorldCellToMap(TDataSetRoot2& Raster, double RotationY, double RotationX, double Col, double Row,
+                    double& X, double& Y) {
+    X = Raster.GetCellSizeX() * Col + RotationX * Row + Raster.GetRegEasting();
+    Y = RotationY * Col - Raster.GetCellSizeY() * Row + Raster.GetRegNorthing();
+}
+
+void WorldMapToCell(TDataSetRoot2& Raster, double RotationY, double RotationX, double X, double Y,
+                    double& Col, double& Row) {
+    const double SizeX = Raster.GetCellSizeX();
+    const double DX = X - Raster.GetRegEasting();
+    const double DY = Y - Raster.GetRegNorthing();
+    Row = (DY - (RotationY / SizeX) * DX) / (-Raster.GetCellSizeY() - RotationY * RotationX / SizeX);
+    Col = (DX - RotationX * Row) / SizeX;
+}
+
 std::string WriteWorldFileReason(const std::string& Name, const TWorldFile& World) {
     errno = 0;
     if (WriteWorldFile(Name, World)) return {};

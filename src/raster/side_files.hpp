@@ -1,6 +1,6 @@
 #pragma once
 // The files beside an image without a header: its world file (six numbers placing the image on the
-// map) and its control point file (".gcp"). TIFF and BMP images keep their georeferencing there.
+// map) and its control point file (".gcp"). TIFF, BMP and JPEG images keep their georeferencing there.
 
 #include "raster/raster.hpp"
 
@@ -20,6 +20,20 @@ std::string SideFileName(const std::string& ImageName, std::string_view Extensio
 // World then holds the defaults.
 bool LoadWorldFile(TDataSetRoot2& Raster, std::initializer_list<std::string_view> Extensions,
                    TWorldNumbers Numbers, TWorldFile& World);
+
+// Stores georeferencing given as a registration cell and its map position the way a world file
+// keeps it: cell sizes, the map position of cell coordinate (0, 0) as the registration point, and the
+// three system texts. A world file has no rotation; the caller clears its own rotation terms.
+void SetWorldGeoreference(TDataSetRoot2& Raster, const std::string& Spheroid, const std::string& Datum,
+                          const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
+                          double RegCellY, double Easting, double Northing);
+
+// Cell coordinates to map coordinates and back through a world file's six affine terms: the raster's
+// cell sizes and registration point with the rotation terms RotationY (line 2) and RotationX (line 3).
+void WorldCellToMap(TDataSetRoot2& Raster, double RotationY, double RotationX, double Col, double Row,
+                    double& X, double& Y);
+void WorldMapToCell(TDataSetRoot2& Raster, double RotationY, double RotationX, double X, double Y,
+                    double& Col, double& Row);
 
 // Writes a world file; the reason ("Cannot write <name>: <system text>") when it failed, else empty.
 std::string WriteWorldFileReason(const std::string& Name, const TWorldFile& World);

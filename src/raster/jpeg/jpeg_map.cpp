@@ -1,6 +1,7 @@
 #include "raster/jpeg/jpeg_map.hpp"
 
 #include "raster/codecs/jpeg_codec.hpp"
+#include "raster/side_files.hpp"
 #include "text/types.hpp"
 
 #include <filesystem>
@@ -16,10 +17,6 @@ constexpr std::string_view TooLargeText = "JPEG images are at most 65500 cells w
 bool FileExists(const std::string& FileName) {
     std::error_code Error;
     return std::filesystem::exists(FileName, Error);
-}
-
-std::string WithExtension(const std::string& FileName, const char* Extension) {
-    return std::filesystem::path(FileName).replace_extension(Extension).string();
 }
 
 } // namespace
@@ -60,7 +57,7 @@ bool TJpgMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
 
 void TJpgMap2::ReadWorldFileBeside(const std::string& FileName) {
     for (const char* Extension : {".jpgw", ".jgw"}) {
-        const std::string WorldName = WithExtension(FileName, Extension);
+        const std::string WorldName = SideFileName(FileName, Extension);
         if (FileExists(WorldName)) {
             ReadWorldFile(WorldName);
             return;
@@ -173,15 +170,10 @@ bool TJpgMap2::ReadWorldFile(const std::string& FileName) {
 void TJpgMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                const std::string& Projection, double CellSizeX, double CellSizeY,
                                double RegCellX, double RegCellY, double Easting, double Northing) {
-    SetCellSizeX(CellSizeX);
-    SetCellSizeY(CellSizeY);
     FRotationY = 0;
     FRotationX = 0;
-    SetRegEasting(Easting - RegCellX * CellSizeX);
-    SetRegNorthing(Northing + RegCellY * CellSizeY);
-    SetProjection(Projection);
-    SetDatum(Datum);
-    SetSpheroid(Spheroid);
+    SetWorldGeoreference(*this, Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
+                         Easting, Northing);
     TWorldFile World;
     World.CellSizeX = GetCellSizeX();
     World.RotationY = FRotationY;
@@ -189,24 +181,19 @@ void TJpgMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
     World.CellSizeY = GetCellSizeY();
     World.OriginX = GetRegEasting();
     World.OriginY = GetRegNorthing();
-    WriteWorldFile(WithExtension(FFileName, ".jgw"), World); // a failure here does not fail the image
+    WriteWorldFile(SideFileName(FFileName, ".jgw"), World); // a failure here does not fail the image
 }
 
 void TJpgMap2::CellToMap(double Col, double Row, double& X, double& Y) {
-    X = GetCellSizeX() * Col + FRotationX * Row + GetRegEasting();
-    Y = FRotationY * Col - GetCellSizeY() * Row + GetRegNorthing();
+    WorldCellToMap(*this, FRotationY, FRotationX, Col, Row, X, Y);
 }
 
 void TJpgMap2::MapToCell(double X, double Y, double& Col, double& Row) {
-    const double DX = X - GetRegEasting();
-    const double DY = Y - GetRegNorthing();
-    Row = (DY - (FRotationY / GetCellSizeX()) * DX) /
-          (-GetCellSizeY() - FRotationY * FRotationX / GetCellSizeX());
-    Col = (DX - FRotationX * Row) / GetCellSizeX();
+    WorldMapToCell(*this, FRotationY, FRotationX, X, Y, Col, Row);
 }
 
 std::vector<std::string> TJpgMap2::ImageFiles() const {
-    return {FFileName, WithExtension(FFileName, ".jgw")};
+    return {FFileName, SideFileName(FFileName, ".jgw")};
 }
 
 } // namespace vortane
