@@ -340,8 +340,13 @@ double TTransMerc::OriginArc() const {
 
 // The multiple-angle sines from one sine and cosine: sin((k + 1)x) = 2 cos x sin(kx) - sin((k - 1)x).
 double TTransMerc::MeridianArc(double Lat) const {
-    const double Sin2 = std::sin(2.0 * Lat);
-    const double TwoCos2 = 2.0 * std::cos(2.0 * Lat);
+    return MeridianArc(Lat, std::sin(Lat), std::cos(Lat));
+}
+
+// The multiple angles from the latitude's own sine and cosine, which the forward series has at hand.
+double TTransMerc::MeridianArc(double Lat, double SinLat, double CosLat) const {
+    const double Sin2 = 2.0 * SinLat * CosLat;
+    const double TwoCos2 = 2.0 * (CosLat - SinLat) * (CosLat + SinLat);
     const double Sin4 = TwoCos2 * Sin2;
     const double Sin6 = TwoCos2 * Sin4 - Sin2;
     const double Sin8 = TwoCos2 * Sin6 - Sin4;
@@ -372,13 +377,13 @@ void TTransMerc::GeoToXY(double Lat, double Lon, double Lambda0, double A, doubl
     const double L2 = L * L;
 
     const double y2 = NCos * SinLat / Y2Divisor;
-    const double y4 = NCos3 * SinLat * Y4.At(T, eta2) / Y4.Divisor;
-    const double y6 = NCos5 * SinLat * Y6.At(T, eta2) / Y6.Divisor;
+    const double y4 = NCos3 * SinLat * Y4.At(T, eta2) * (1.0 / Y4.Divisor);
+    const double y6 = NCos5 * SinLat * Y6.At(T, eta2) * (1.0 / Y6.Divisor);
     const double x1 = NCos;
-    const double x3 = NCos3 * X3.At(T, eta2) / X3.Divisor;
-    const double x5 = NCos5 * X5.At(T, eta2) / X5.Divisor;
+    const double x3 = NCos3 * X3.At(T, eta2) * (1.0 / X3.Divisor);
+    const double x5 = NCos5 * X5.At(T, eta2) * (1.0 / X5.Divisor);
 
-    Yr = MeridianArc(Lat) + L2 * (y2 + L2 * (y4 + L2 * y6));
+    Yr = MeridianArc(Lat, SinLat, CosLat) + L2 * (y2 + L2 * (y4 + L2 * y6));
     Xr = L * (x1 + L2 * (x3 + L2 * x5));
 }
 
