@@ -3,10 +3,10 @@
 // and a Lambert conic on another datum. Reports output megapixels per second and the peak resident
 // memory of the process (getrusage; mapped input and output pages count towards it).
 
-#include "catalogue/catalogue.hpp"
-#include "raster/data_set.hpp"
+#include "bench_job.hpp"
 #include "job/sample_image.hpp"
 #include "job/worker.hpp"
+#include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "text/strings.hpp"
 
@@ -23,18 +23,9 @@
 namespace {
 
 using namespace vortane;
+using namespace vortane::bench;
 
 constexpr int Size = 4096;
-
-// The catalogue the build writes beside the programs, one level up from the benchmarks.
-TCSList& Catalogue() {
-    static TCSList* Loaded = [] {
-        auto* List = new TCSList;
-        if (!List->LoadAll(ProgramDir() + "../bin/")) std::abort();
-        return List;
-    }();
-    return *Loaded;
-}
 
 // A temporary folder holding the two generated inputs, removed at exit.
 class TInputs {
@@ -73,41 +64,9 @@ TInputs& Inputs() {
     return Shared;
 }
 
-class TQuietObserver final : public TJobObserver {
-public:
-    void ShowProgress(const TProgressView&) override {}
-    void JobFinished(const std::string&) override {}
-};
-
-struct TEnd {
-    const char* Spheroid;
-    const char* Datum;
-    const char* System;
-};
-
-void Select(TJobSelection& Selection, const TEnd& In, const TEnd& Out) {
-    const TCSList& List = Catalogue();
-    Selection.InSpheroid = List.FindSpheroid(In.Spheroid);
-    Selection.InDatum = List.FindDatum(In.Datum);
-    Selection.InProjection = List.FindSystem(In.System);
-    Selection.OutSpheroid = List.FindSpheroid(Out.Spheroid);
-    Selection.OutDatum = List.FindDatum(Out.Datum);
-    Selection.OutProjection = List.FindSystem(Out.System);
-    Selection.HubSpheroid = List.FindSpheroid("WE");
-    Selection.OutSpheroidName = Out.Spheroid;
-    Selection.OutDatumName = Out.Datum;
-    Selection.OutProjectionName = Out.System;
-}
-
 constexpr TEnd Utm34{"WE", "WGS84", "NUTM34"};
 constexpr TEnd Utm35{"WE", "WGS84", "NUTM35"};
 constexpr TEnd BelgianLambert{"IN", "BD72", "BELGE_LAMBERT72"};
-
-double PeakMegabytes() {
-    rusage Usage{};
-    getrusage(RUSAGE_SELF, &Usage);
-    return Usage.ru_maxrss / 1024.0; // kilobytes on Linux
-}
 
 void WholeJob(benchmark::State& State, int Bands, TEnd Out) {
     const std::string In = Inputs().Image(Bands);

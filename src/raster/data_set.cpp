@@ -60,6 +60,10 @@ bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int
     if (Mode != omRead && Format->Access != TFormatAccess::ReadWrite)
         return Fail(std::string(Format->Name) + " images cannot be written by this build: " + FileName);
     FRaster = Format->Create();
+    if (FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode)) return true;
+    std::unique_ptr<TDataSetRoot2> Other = Mode == omRead ? FRaster->ReaderForRefusedFile() : nullptr;
+    if (!Other) return false;
+    FRaster = std::move(Other);
     return FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode);
 }
 

@@ -61,7 +61,7 @@ constexpr TSignature Bytes(std::string_view Text) {
 }
 
 constexpr auto ReadWrite = TFormatAccess::ReadWrite;
-constexpr auto NotBuilt = TFormatAccess::None;
+[[maybe_unused]] constexpr auto NotBuilt = TFormatAccess::None; // for formats left out of a build
 
 // One line per type code, in code order. Signatures are told apart by their first two bytes, so the
 // order in which they are tried cannot change a result (a test keeps it so). GIF, DCR and BIT files

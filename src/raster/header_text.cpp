@@ -119,6 +119,14 @@ bool WriteHeaderFile(const std::string& FileName, const std::string& Text) {
 // ---------------------------------------------------------------------------------------------------
 // TTextHeader
 
+bool TTextHeader::WriteHeader(const std::string& FileName) {
+    return WriteHeaderFile(FileName, HeaderText(LocalTimeNow()));
+}
+
+bool TTextHeader::BothRaw(const std::string& Datum, const std::string& Projection) {
+    return Datum.find("RAW") != std::string::npos && Projection.find("RAW") != std::string::npos;
+}
+
 bool TTextHeader::TakeControlPointLine(const std::string& Line, void (TGCPList::*AddPoint)(std::string_view)) {
     if (FInControlPoints) {
         if (Line.find('}') != std::string::npos)

@@ -41,7 +41,15 @@ bool WriteHeaderFile(const std::string& FileName, const std::string& Text);
 // The parsing both text headers share. Keys are matched in upper-cased lines; the first PROJECTION,
 // DATUM and COORDINATETYPE lines describe the data set, later ones the warp block.
 class TTextHeader : public THeader {
+public:
+    // Writes HeaderText, stamped with the local time; false after an input/output error.
+    bool WriteHeader(const std::string& FileName) final;
+    // The whole header with CR LF line ends, stamped with the given local time.
+    virtual std::string HeaderText(const std::tm& LastUpdated) = 0;
+
 protected:
+    // A data set whose datum and projection both name RAW has raw coordinates, whatever its type says.
+    static bool BothRaw(const std::string& Datum, const std::string& Projection);
     // Lines of the control point block go to the list through AddPoint (never taken for keys) until
     // the line holding "}"; true when Line belonged to the block or opened it.
     bool TakeControlPointLine(const std::string& Line, void (TGCPList::*AddPoint)(std::string_view));

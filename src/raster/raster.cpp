@@ -154,6 +154,7 @@ bool TDataSetRoot2::Finish() {
 TGCPList* TDataSetRoot2::GetControlPoints() { return FControlPoints.get(); }
 void TDataSetRoot2::SetControlPoints(std::unique_ptr<TGCPList> List) { FControlPoints = std::move(List); }
 std::vector<std::string> TDataSetRoot2::ImageFiles() const { return {FFileName}; }
+std::unique_ptr<TDataSetRoot2> TDataSetRoot2::ReaderForRefusedFile() const { return nullptr; }
 
 // ---------------------------------------------------------------------------------------------------
 // THeader

@@ -101,6 +101,9 @@ public:
     // raster is destroyed). False, with the reason in the error text, when a cell or the header did
     // not reach the disk; the image is then incomplete.
     virtual bool Finish();
+    // A raster of another class that can read the file this one refused to open for reading (a TIFF
+    // whose cells cannot be mapped in place, say); null when there is none.
+    virtual std::unique_ptr<TDataSetRoot2> ReaderForRefusedFile() const;
 
     // A raster stores its cells in a way of its own unless its class says otherwise.
     bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }

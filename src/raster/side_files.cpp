@@ -41,13 +41,18 @@ bool LoadWorldFile(TDataSetRoot2& Raster, std::initializer_list<std::string_view
     return false;
 }
 
-void SetWorldGeoreference(TDataSetRoot2& Raster, const std::string& Spheroid, const std::string& Datum,
-                          const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
-                          double RegCellY, double Easting, double Northing) {
+void SetOriginGeoreference(TDataSetRoot2& Raster, double CellSizeX, double CellSizeY, double RegCellX,
+                           double RegCellY, double Easting, double Northing) {
     Raster.SetCellSizeX(CellSizeX);
     Raster.SetCellSizeY(CellSizeY);
     Raster.SetRegEasting(Easting - RegCellX * CellSizeX);
     Raster.SetRegNorthing(Northing + RegCellY * CellSizeY);
+}
+
+void SetWorldGeoreference(TDataSetRoot2& Raster, const std::string& Spheroid, const std::string& Datum,
+                          const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
+                          double RegCellY, double Easting, double Northing) {
+    SetOriginGeoreference(Raster, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting, Northing);
     Raster.SetProjection(Projection);
     Raster.SetDatum(Datum);
     Raster.SetSpheroid(Spheroid);

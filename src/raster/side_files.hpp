@@ -22,8 +22,11 @@ bool LoadWorldFile(TDataSetRoot2& Raster, std::initializer_list<std::string_view
                    TWorldNumbers Numbers, TWorldFile& World);
 
 // Stores georeferencing given as a registration cell and its map position the way a world file
-// keeps it: cell sizes, the map position of cell coordinate (0, 0) as the registration point, and the
-// three system texts. A world file has no rotation; the caller clears its own rotation terms.
+// keeps it: cell sizes and the map position of cell coordinate (0, 0) as the registration point.
+void SetOriginGeoreference(TDataSetRoot2& Raster, double CellSizeX, double CellSizeY, double RegCellX,
+                           double RegCellY, double Easting, double Northing);
+// SetOriginGeoreference and the three system texts. A world file has no rotation; the caller clears
+// its own rotation terms.
 void SetWorldGeoreference(TDataSetRoot2& Raster, const std::string& Spheroid, const std::string& Datum,
                           const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
                           double RegCellY, double Easting, double Northing);

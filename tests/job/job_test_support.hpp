@@ -6,9 +6,9 @@
 #include "crs/datum.hpp"
 #include "crs/projection.hpp"
 #include "crs/spheroid.hpp"
-#include "raster/data_set.hpp"
 #include "job/photo_list.hpp"
 #include "job/worker.hpp"
+#include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
@@ -134,6 +134,17 @@ protected:
         Selection.OutProjectionName = Out->Name;
     }
 
+    // The output on International 1924 with the three-parameter ED50 datum, in the output system already
+    // chosen; UseFlatEd50Output also makes that system the unshifted flat one (its name stays).
+    void UseEd50Output() {
+        Selection.OutSpheroid = &International;
+        Selection.OutDatum = &Ed50;
+    }
+    void UseFlatEd50Output() {
+        UseEd50Output();
+        Selection.OutProjection = &OutEd50;
+    }
+
     // Columns x Rows cells of CellSize map units whose top-left corner is (OriginX, OriginY).
     std::string WriteImage(const std::string& Name, int Columns, int Rows, int Bands, std::uint8_t CellType,
                            double OriginX, double OriginY, double CellSize,
@@ -221,6 +232,7 @@ protected:
     TDatumRecord Ed50{"EUROPE\tED50\tIN\t-87\t-98\t-121\t0\t0\t0\t0\tthree parameters"};
     TFlatTestSystem InFlat{"FLAT", 0, 0};
     TFlatTestSystem OutFlat{"FLAT SHIFTED", 1000, -500};
+    TFlatTestSystem OutEd50{"FLAT ED50", 0, 0};
     TJobSelection Selection;
     TRecordingObserver Observer;
 };

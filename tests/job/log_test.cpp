@@ -12,14 +12,18 @@
 namespace vortane {
 namespace {
 
-class LogFile : public test::TTempDirTest {};
+// A log named "out.log" in the test's folder.
+class LogFile : public test::TTempDirTest {
+protected:
+    void SetUp() override { Log.SetName(LogName); }
+
+    const std::string LogName = Path("out.log");
+    TLogFile Log;
+};
 
 TEST_F(LogFile, ClearStartsAFreshLogAndLinesEndInCrLf) {
-    const std::string LogName = Path("out.log");
     test::WriteText(LogName, "an earlier run\n");
 
-    TLogFile Log;
-    Log.SetName(LogName);
     Log.Clear();
     EXPECT_TRUE(std::filesystem::exists(LogName));
     EXPECT_EQ(test::ReadText(LogName), "");
@@ -30,17 +34,11 @@ TEST_F(LogFile, ClearStartsAFreshLogAndLinesEndInCrLf) {
 }
 
 TEST_F(LogFile, AddLineCreatesAMissingLog) {
-    const std::string LogName = Path("new.log");
-    TLogFile Log;
-    Log.SetName(LogName);
     Log.AddLine("line");
     EXPECT_EQ(test::ReadText(LogName), "line\r\n");
 }
 
 TEST_F(LogFile, AnEmptyNameKeepsThePreviousOne) {
-    const std::string LogName = Path("kept.log");
-    TLogFile Log;
-    Log.SetName(LogName);
     Log.SetName("");
     EXPECT_EQ(Log.GetName(), LogName);
     Log.AddLine("x");

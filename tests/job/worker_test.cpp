@@ -105,10 +105,7 @@ TEST_F(JobTest, BilinearReadsGiveZeroWhereTheTwoByTwoBlockLeavesTheInput) {
 TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt) {
     // Input on WGS 84 (the hub), output on International 1924 with a three-parameter datum; both
     // flat systems, near 45 N 10 E.
-    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
-    Selection.OutSpheroid = &International;
-    Selection.OutDatum = &Ed50;
-    Selection.OutProjection = &OutEd50;
+    UseFlatEd50Output();
     constexpr int Size = 20;
     const double OX = std::round(10 * M_PI / 180 * FlatRadius), OY = std::round(45 * M_PI / 180 * FlatRadius);
     const std::string In = WriteImage("wgs.ers", Size, Size, 1, ctFloat32, OX, OY, CellSize, LinearCells);
@@ -208,8 +205,7 @@ TEST_F(JobTest, OneUtmSystemOnTwoDatumsMovesTheCellsAsProjDoes) {
     // compute on its own spheroid.
     TTransMerc Utm34("WE,NUTM34,0,500000,0.9996,0.3665191429188092,0");
     UseSystems(&Utm34, &Utm34);
-    Selection.OutSpheroid = &International;
-    Selection.OutDatum = &Ed50;
+    UseEd50Output();
     constexpr int Size = 16;
     constexpr double Cell = 100.0, OX = 480000, OY = 5800000;
     const std::string In = WriteImage("wgs.ers", Size, Size, 1, ctFloat32, OX, OY, Cell, LinearCells);
@@ -321,10 +317,7 @@ TEST_F(JobTest, AStopDuringAThreadedRunKeepsExactlyTheRowsHandedOver) {
 }
 
 TEST_F(JobTest, EveryThreadCountGivesIdenticalBytes) {
-    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
-    Selection.OutSpheroid = &International;
-    Selection.OutDatum = &Ed50;
-    Selection.OutProjection = &OutEd50;
+    UseFlatEd50Output();
     const std::string Colour =
         WriteImage("colour.ers", 16, 12, 3, ctUnsigned8, 700000, 3300000, CellSize,
                    [](int C, int R, int B) { return float((C * 16 + R * 5 + B * 70) % 256); });
@@ -358,16 +351,13 @@ TEST_F(JobTest, EveryThreadCountGivesIdenticalBytes) {
 
 TEST_F(JobTest, EveryInputFormatGivesTheSameCellsForOneAndThreeThreads) {
     // Formats whose cells are no plain grid file are sampled by one thread; the others by three views.
-    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
-    Selection.OutSpheroid = &International;
-    Selection.OutDatum = &Ed50;
-    Selection.OutProjection = &OutEd50;
+    UseFlatEd50Output();
     const struct {
         const char* Extension;
         int Bands;
         std::uint8_t CellType;
-    } Inputs[] = {{".ers", 1, ctFloat32},  {".osd", 1, ctFloat32},   {".dtm", 1, ctFloat32},
-                  {".001", 1, ctSigned16}, {".jpg", 3, ctUnsigned8}, {".ecw", 3, ctUnsigned8},
+    } Inputs[] = {{".ers", 1, ctFloat32},   {".osd", 1, ctFloat32},   {".dtm", 1, ctFloat32},
+                  {".001", 1, ctSigned16},  {".jpg", 3, ctUnsigned8}, {".ecw", 3, ctUnsigned8},
                   {".rsw", 3, ctUnsigned8}, {".tif", 1, ctFloat32},   {".tif", 3, ctUnsigned8},
                   {".bmp", 3, ctUnsigned8}};
     for (const auto& Input : Inputs) {
@@ -389,10 +379,7 @@ TEST_F(JobTest, EveryInputFormatGivesTheSameCellsForOneAndThreeThreads) {
 }
 
 TEST_F(JobTest, AnApproximateRunStaysNearTheExactOneAndLogsItsBound) {
-    TFlatTestSystem OutEd50("FLAT ED50", 0, 0);
-    Selection.OutSpheroid = &International;
-    Selection.OutDatum = &Ed50;
-    Selection.OutProjection = &OutEd50;
+    UseFlatEd50Output();
     const std::string In = WriteImage("in.ers", 64, 48, 1, ctFloat32, 700000, 3300000, CellSize, LinearCells);
     TJobOptions Approximate = Options(CellSize);
     Approximate.MaxError = 0.125;

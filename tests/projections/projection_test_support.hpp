@@ -14,7 +14,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iostream>
+#include <limits>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vortane {
@@ -147,6 +150,73 @@ inline void ExpectAgreesAroundParallels(TProjection& System, const TProjOracle& 
             EXPECT_LT(Point.GroundError, Millimetre) << Row << " " << Column;
             Inverse.Add(Point.GroundError);
         }
+    }
+}
+
+// An entry of a Lambert conic with two standard parallels (TLambert2, TLambEren). Latitude is the
+// record's last field: the latitude of origin, or the latitude the inverse starts from.
+struct TConicCase {
+    const char* What;
+    TTestSpheroid Spheroid;
+    double Parallel1, Parallel2, Latitude, CentralLon; // degrees
+    double FalseEasting, FalseNorthing, Scale;
+};
+
+// The system of a case on its spheroid, from a record whose two reserved fields hold the texts given.
+template <class TConic>
+TConic MakeConic(const TConicCase& C, const std::string& Reserved1 = "0",
+                 const std::string& Reserved2 = "0") {
+    TConic System(Record({C.Spheroid.Code, "Test", Num(C.FalseNorthing), Num(C.FalseEasting), Reserved1,
+                          Reserved2, Num(C.Scale), Num(C.CentralLon * Degree), Num(C.Parallel1 * Degree),
+                          Num(C.Parallel2 * Degree), Num(C.Latitude * Degree)}));
+    UseSpheroid(System, C.Spheroid);
+    return System;
+}
+
+// Each case's system (Make) against PROJ (ProjText gives its definition) on the grid around its
+// parallels; prints the largest differences under Label.
+template <class TCases, class TMake, class TProjText>
+void ExpectConicsAgreeWithProj(const TCases& Cases, TMake Make, TProjText ProjText,
+                               const std::string& Label) {
+    TLargest Forward, Inverse;
+    for (const TConicCase& C : Cases) {
+        SCOPED_TRACE(C.What);
+        auto System = Make(C);
+        TProjOracle Oracle(ProjText(C));
+        ASSERT_TRUE(Oracle.Valid());
+        ExpectAgreesAroundParallels(System, Oracle, C.Parallel1, C.Parallel2, C.CentralLon, Forward, Inverse);
+    }
+    std::cout << "[ measured ] " << Label << ": forward " << Forward.Value << " m, inverse " << Inverse.Value
+              << " m\n";
+}
+
+// The faults every conic shows as NaN, from a valid case (Make builds its system): equal standard
+// parallels forward at (Lat, Lon) and back from (E, N), both degrees and metres inside the case's
+// area; a zero scale factor back from (E, N); a NaN coordinate back, with the height kept.
+template <class TMake>
+void ExpectConicFaultsGiveNaN(const TConicCase& Valid, TMake Make, double Lat, double Lon, double E,
+                              double N) {
+    const double NaN = std::numeric_limits<double>::quiet_NaN();
+    double X, Y, Z, BackLat, BackLon, H;
+
+    TConicCase Equal = Valid;
+    Equal.Parallel2 = Equal.Parallel1;
+    const auto Tangentless = Make(Equal);
+    Tangentless.GeoToProj(Lat * Degree, Lon * Degree, 0.0, X, Y, Z);
+    EXPECT_TRUE(std::isnan(X) && std::isnan(Y)) << "equal standard parallels, forward";
+    Tangentless.ProjToGeo(E, N, 0.0, BackLat, BackLon, H);
+    EXPECT_TRUE(std::isnan(BackLat) && std::isnan(BackLon)) << "equal standard parallels, inverse";
+
+    TConicCase Flat = Valid;
+    Flat.Scale = 0.0;
+    Make(Flat).ProjToGeo(E, N, 0.0, BackLat, BackLon, H);
+    EXPECT_TRUE(std::isnan(BackLat) && std::isnan(BackLon)) << "scale factor 0";
+
+    const auto System = Make(Valid);
+    for (const auto& [PlaneX, PlaneY] : {std::pair{NaN, N}, std::pair{E, NaN}}) {
+        System.ProjToGeo(PlaneX, PlaneY, 7.0, BackLat, BackLon, H);
+        EXPECT_TRUE(std::isnan(BackLat) && std::isnan(BackLon)) << PlaneX << " " << PlaneY;
+        EXPECT_EQ(H, 7.0);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "raster/ecw/ecw_map.hpp"
 
 #include "raster/codecs/wavelet_codec.hpp"
+#include "raster/side_files.hpp"
 #include "text/types.hpp"
 
 #include <cmath>
@@ -205,10 +206,7 @@ bool TECWMap2::WriteEcw(const std::string& FileName, std::int32_t Ratio) {
 void TECWMap2::SetGeoreference(const std::string& /*Spheroid*/, const std::string& /*Datum*/,
                                const std::string& /*Projection*/, double CellSizeX, double CellSizeY,
                                double RegCellX, double RegCellY, double Easting, double Northing) {
-    SetCellSizeX(CellSizeX);
-    SetCellSizeY(CellSizeY);
-    SetRegEasting(Easting - RegCellX * CellSizeX);
-    SetRegNorthing(Northing + RegCellY * CellSizeY);
+    SetOriginGeoreference(*this, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting, Northing);
 }
 
 } // namespace vortane

@@ -15,8 +15,6 @@ constexpr std::string_view FirstWord = "DATA";
 constexpr std::string_view Units = "\"METERS\"";
 constexpr std::array<std::string_view, 3> BandNames = {"Red Layer", "Green Layer", "Blue Layer"};
 
-bool Contains(const std::string& Text, std::string_view Part) { return Text.find(Part) != std::string::npos; }
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -34,10 +32,6 @@ void TErsHeader::ParseLine(const std::string& Line) {
 // ---------------------------------------------------------------------------------------------------
 // Writing
 
-bool TErsHeader::WriteHeader(const std::string& FileName) {
-    return WriteHeaderFile(FileName, HeaderText(LocalTimeNow()));
-}
-
 std::string TErsHeader::HeaderText(const std::tm& LastUpdated) {
     std::string Text;
     AppendLine(Text, "DatasetHeader Begin");
@@ -52,10 +46,8 @@ std::string TErsHeader::HeaderText(const std::tm& LastUpdated) {
     return Text;
 }
 
-// A data set whose datum and projection are both RAW has raw coordinates, whatever the type said.
 void TErsHeader::ApplyRawRule() {
-    if (Contains(FDatum, "RAW") && Contains(FProjection, "RAW"))
-        FCoordType = coRAW;
+    if (BothRaw(FDatum, FProjection)) FCoordType = coRAW;
 }
 
 void TErsHeader::AppendCoordinateSpace(std::string& Text) {

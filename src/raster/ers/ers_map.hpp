@@ -19,11 +19,7 @@ public:
     // False when the file cannot be read, its first line does not begin with "DATA", or a count
     // (NrOfBands, NrOfLines, NrOfCellsPerLine) is not an integer.
     bool ReadHeader(const std::string& FileName) override;
-    // Writes the whole header with CR LF line ends; false after an input/output error.
-    bool WriteHeader(const std::string& FileName) override;
-
-    // The header text as WriteHeader writes it, stamped with the given local time.
-    std::string HeaderText(const std::tm& LastUpdated);
+    std::string HeaderText(const std::tm& LastUpdated) override;
 
 private:
     void ApplyRawRule();

@@ -10,10 +10,6 @@ namespace {
 constexpr std::string_view FirstWord = "ORTH";
 constexpr std::string_view Units = "\"METERS\"";
 
-bool BothRaw(const std::string& Datum, const std::string& Projection) {
-    return Datum.find("RAW") != std::string::npos && Projection.find("RAW") != std::string::npos;
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -35,10 +31,6 @@ void TOsdHeader::ParseLine(const std::string& Line) {
 
 // ---------------------------------------------------------------------------------------------------
 // Writing
-
-bool TOsdHeader::WriteHeader(const std::string& FileName) {
-    return WriteHeaderFile(FileName, HeaderText(LocalTimeNow()));
-}
 
 std::string TOsdHeader::HeaderText(const std::tm& LastUpdated) {
     std::string Text;

@@ -2,6 +2,8 @@
 
 #include "raster/byte_order.hpp"
 #include "raster/side_files.hpp"
+#include "raster/tiff/libtiff_map.hpp"
+#include "raster/tiff/tiff_placement.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
@@ -35,6 +37,7 @@ enum : std::uint16_t {
     tagResolutionUnit = 296,
     tagTileWidth = 322,
     tagTileByteCounts = 325,
+    tagExtraSamples = 338,
     tagSampleFormat = 339,
     tagModelPixelScale = 33550,
     tagModelTiePoint = 33922,
@@ -45,7 +48,7 @@ enum : std::uint16_t {
 enum : std::uint16_t { tyByte = 1, tyShort = 3, tyLong = 4, tyRational = 5, tyDouble = 12 };
 constexpr std::array<std::uint32_t, 13> TypeSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
 
-// GeoKeys (GeoTIFF 1.0, section 6.2).
+// GeoKeys (GeoTIFF 1.0, section 6.2) of created images.
 enum : std::uint16_t {
     keyModelType = 1024,
     keyRasterType = 1025,
@@ -55,11 +58,7 @@ enum : std::uint16_t {
 };
 constexpr std::uint16_t ModelProjected = 1;
 constexpr std::uint16_t PixelIsArea = 1;
-constexpr std::uint16_t PixelIsPoint = 2;
 constexpr std::uint16_t LinearMetre = 9001; // EPSG unit of measure code
-
-// SampleFormat values; 1 is also the meaning of a missing tag.
-enum : std::uint16_t { sfUnsigned = 1, sfSigned = 2, sfFloat = 3 };
 
 constexpr std::uint16_t Chunky = 1;
 constexpr std::uint16_t Planar = 2;
@@ -82,6 +81,7 @@ enum : int {
     teImageSize = 13,
     teMixedSamples = 14,
     teNoRowsPerStrip = 15,
+    teAlphaSamples = 16,
 };
 std::string_view TiffErrorText(int Error) {
     switch (Error) {
@@ -109,30 +109,14 @@ std::string_view TiffErrorText(int Error) {
         return "Samples of different sizes";
     case teNoRowsPerStrip:
         return "RowsPerStrip is 0";
+    case teAlphaSamples:
+        return "Alpha samples";
     default:
         return "";
     }
 }
 
 constexpr std::string_view BitTypeText = "Bit type not supported";
-
-// Cell type of a sample of Bits bits in SampleFormat Format; ctUnknown for what the grid cannot read.
-std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format) {
-    switch (Bits) {
-    case 1:
-        return ctOneBit;
-    case 8:
-        return Format == sfSigned ? ctSigned8 : (Format == sfFloat ? ctUnknown : ctUnsigned8);
-    case 16:
-        return Format == sfSigned ? ctSigned16 : (Format == sfFloat ? ctUnknown : ctUnsigned16);
-    case 32:
-        return Format == sfSigned ? ctSigned32 : (Format == sfFloat ? ctFloat32 : ctUnsigned32);
-    case 64:
-        return Format == sfFloat ? ctFloat64 : ctUnknown;
-    default:
-        return ctUnknown;
-    }
-}
 
 // The SampleFormat a created image records for a cell type; 0 for types it cannot hold.
 std::uint16_t SampleFormatOf(std::uint8_t CellType) {
@@ -306,11 +290,9 @@ bool TTifMap2::OpenMapRead(const std::string& FileName) {
 }
 
 bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
-    TWorldFile World;
-    FWorldFileRead = LoadWorldFile(*this, {".tifw", ".tfw"}, TWorldNumbers::PointOrComma, World);
-    FRotationY = World.RotationY;
-    FRotationX = World.RotationX;
-    LoadControlPointFile(*this, FFileName);
+    FPlacement = {};
+    FDecodable = false;
+    FPlacement.LoadSideFiles(*this);
 
     if (!OpenFile(FFileName, Mode, 0)) {
         const int Code = FErrorCode;
@@ -325,12 +307,15 @@ bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
         return false;
     }
     FMSBFirstFile = Head[0] == 'M';
-    if (LoadBits<std::uint16_t>(Head + 2, !FMSBFirstFile) != 42) {
+    if (const auto Version = LoadBits<std::uint16_t>(Head + 2, !FMSBFirstFile); Version != 42) {
+        FDecodable = Version == BigTiffVersion;
         FErrorCode = 3;
         FErrorText = "Wrong TIFF version";
         return false;
     }
     if (!ReadDirectory() && NeedDirectory) {
+        // Cells this reader cannot address in place can still be decoded into a plain cell file.
+        FDecodable = FTiffError == teCompressed || FTiffError == teAlphaSamples;
         FErrorCode = 4;
         FErrorText = "Tiff error " + std::string(TiffErrorText(FTiffError));
         return false;
@@ -347,31 +332,12 @@ bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
     FLineSize = FRowBytes;
     FErrorCode = 0;
     FErrorText.clear();
-    UseGeoTiffPlacement();
+    FPlacement.Apply(*this);
     return true;
 }
 
-// Without a world file the GeoTIFF tags place the image: the tie point ties raster point (I, J) to
-// map (X, Y). For pixel-is-area images that raster point is a cell corner, while this program's
-// registration point is the centre of the top-left cell, so half a cell lies between them; for
-// pixel-is-point images the tie point is that centre. A world file, when present, wins.
-void TTifMap2::UseGeoTiffPlacement() {
-    if (FWorldFileRead) return;
-    if (FHasTiePoint) {
-        const double Half = FRasterType == PixelIsPoint ? 0.0 : 0.5;
-        const double SizeX = GetCellSizeX();
-        const double SizeY = GetCellSizeY();
-        SetRegCellX(0);
-        SetRegCellY(0);
-        SetRegEasting(FTiePoint[3] + (Half - FTiePoint[0]) * SizeX);
-        SetRegNorthing(FTiePoint[4] - (Half - FTiePoint[1]) * SizeY);
-        FSpheroid = FDatum = FProjection = "UNKNOWN";
-    }
-    if (TSystemNames Names; SystemOfProjectedCS(FProjectedCS, Names)) {
-        FSpheroid = Names.Spheroid;
-        FDatum = Names.Datum;
-        FProjection = Names.Projection;
-    }
+std::unique_ptr<TDataSetRoot2> TTifMap2::ReaderForRefusedFile() const {
+    return FDecodable && FMode == omRead ? std::make_unique<TLibTiffMap2>() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -454,7 +420,8 @@ bool TTifMap2::ReadDirectory() {
                            LoadBits<std::uint16_t>(Bytes + 2, !FMSBFirstFile),
                            LoadBits<std::uint32_t>(Bytes + 4, !FMSBFirstFile), At + 8};
         if (!TakeEntry(Entry)) return false;
-        if (Rejection == 0 && (FTiffError == teCompressed || FTiffError == tePhotometric))
+        if (Rejection == 0 &&
+            (FTiffError == teCompressed || FTiffError == tePhotometric || FTiffError == teAlphaSamples))
             Rejection = FTiffError;
     }
     if (Rejection != 0) return TiffFail(Rejection);
@@ -496,16 +463,18 @@ bool TTifMap2::TakeEntry(const TEntry& Entry) {
         std::uint64_t Position = 0;
         return Entry.Type == tyShort && ValuesPosition(Entry, Position) && U16At(Position, FSampleFormat);
     }
+    case tagExtraSamples:
+        return TakeExtraSamples(Entry);
     case tagModelPixelScale: {
-        std::array<double, 2> Scale{};
-        if (Entry.Type == tyDouble && Entry.Count >= 2 && !TakeDoubles(Entry, Scale.data(), 2)) return false;
-        SetCellSizeX(Scale[0]);
-        SetCellSizeY(Scale[1]);
-        return true;
+        TGeoTiffTags& Tags = FPlacement.Tags;
+        Tags.HasScale = true;
+        return !(Entry.Type == tyDouble && Entry.Count >= 2) || TakeDoubles(Entry, Tags.Scale.data(), 2);
     }
-    case tagModelTiePoint:
-        FHasTiePoint = Entry.Type == tyDouble && Entry.Count >= 6;
-        return !FHasTiePoint || TakeDoubles(Entry, FTiePoint.data(), 6);
+    case tagModelTiePoint: {
+        TGeoTiffTags& Tags = FPlacement.Tags;
+        Tags.HasTiePoint = Entry.Type == tyDouble && Entry.Count >= 6;
+        return !Tags.HasTiePoint || TakeDoubles(Entry, Tags.TiePoint.data(), 6);
+    }
     case tagGeoKeyDirectory:
         return TakeGeoKeys(Entry);
     default:
@@ -559,30 +528,28 @@ bool TTifMap2::TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Co
     return true;
 }
 
-// The GeoKey directory: a header of four SHORTs (version, revision, minor revision, key count), then
-// four SHORTs per key (key, location, count, value); location 0 keeps the value in the key itself.
+// The key directory's header, then the keys it lists.
 bool TTifMap2::TakeGeoKeys(const TEntry& Entry) {
     std::uint64_t Position = 0;
     if (Entry.Type != tyShort || Entry.Count < 4) return true;
     if (!ValuesPosition(Entry, Position)) return false;
-    std::uint16_t Keys = 0;
-    if (!U16At(Position + 6, Keys)) return TiffFail(teValuesOutside);
-    const std::uint32_t Listed = std::min<std::uint32_t>(Keys, (Entry.Count - 4) / 4);
-    for (std::uint32_t Index = 0; Index < Listed; ++Index) {
-        const unsigned char* Key = BytesAt(Position + 8 + 8 * std::uint64_t{Index}, 8);
-        if (Key == nullptr) return TiffFail(teValuesOutside);
-        if (LoadBits<std::uint16_t>(Key + 2, !FMSBFirstFile) != 0) continue;
-        const auto Value = LoadBits<std::uint16_t>(Key + 6, !FMSBFirstFile);
-        switch (LoadBits<std::uint16_t>(Key, !FMSBFirstFile)) {
-        case keyRasterType:
-            FRasterType = Value;
-            break;
-        case keyProjectedCSType:
-            FProjectedCS = Value;
-            break;
-        default:
-            break;
-        }
+    std::vector<std::uint16_t> Directory(4);
+    for (std::size_t Index = 0; Index < Directory.size(); ++Index) {
+        if (!U16At(Position + 2 * Index, Directory[Index])) return TiffFail(teValuesOutside);
+        if (Index == 3) Directory.resize(4 + 4 * std::min<std::size_t>(Directory[3], (Entry.Count - 4) / 4));
+    }
+    FPlacement.Tags.TakeKeys(Directory);
+    return true;
+}
+
+// Alpha samples are left out of the bands, which is not the layout of the file's cells.
+bool TTifMap2::TakeExtraSamples(const TEntry& Entry) {
+    std::uint64_t Position = 0;
+    if (Entry.Type != tyShort || !ValuesPosition(Entry, Position)) return true;
+    for (std::uint32_t Index = 0; Index < Entry.Count; ++Index) {
+        std::uint16_t Meaning = 0;
+        if (!U16At(Position + 2 * std::uint64_t{Index}, Meaning)) return TiffFail(teValuesOutside);
+        if (IsAlphaSample(Meaning)) FTiffError = teAlphaSamples;
     }
     return true;
 }
@@ -874,15 +841,10 @@ void TTifMap2::WriteHeader() {
 void TTifMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                const std::string& Projection, double CellSizeX, double CellSizeY,
                                double RegCellX, double RegCellY, double Easting, double Northing) {
-    SetCellSizeX(CellSizeX);
-    SetCellSizeY(CellSizeY);
-    FRotationY = 0;
-    FRotationX = 0;
-    SetRegEasting(Easting - RegCellX * CellSizeX);
-    SetRegNorthing(Northing + RegCellY * CellSizeY);
-    SetProjection(Projection);
-    SetDatum(Datum);
-    SetSpheroid(Spheroid);
+    SetWorldGeoreference(*this, Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
+                         Easting, Northing);
+    FPlacement.RotationY = 0;
+    FPlacement.RotationX = 0;
     WriteWorldFiles();
     // Only a header this raster wrote is replaced: an opened file's own directory stays as it is.
     if (FMode == omCreate && IsFileOpen()) WriteHeader();
@@ -891,8 +853,13 @@ void TTifMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
 // The ".tfw" world file, and a ".tifw" already beside the image, which readers prefer: left as it
 // was, it would place the new image where the old one lay.
 void TTifMap2::WriteWorldFiles() {
-    const TWorldFile World{GetCellSizeX(), FRotationY,   FRotationX, GetCellSizeY(),
-                           GetOriginX(),   GetOriginY(), true};
+    const TWorldFile World{GetCellSizeX(),
+                           FPlacement.RotationY,
+                           FPlacement.RotationX,
+                           GetCellSizeY(),
+                           GetOriginX(),
+                           GetOriginY(),
+                           true};
     FSideFileError = WriteWorldFileReason(SideFileName(FFileName, ".tfw"), World);
     if (const std::string Preferred = SideFileName(FFileName, ".tifw");
         ExistsAsFile(Preferred) && FSideFileError.empty())
@@ -907,16 +874,11 @@ std::vector<std::string> TTifMap2::ImageFiles() const {
 }
 
 void TTifMap2::CellToMap(double Col, double Row, double& X, double& Y) {
-    X = GetCellSizeX() * Col + FRotationX * Row + GetRegEasting();
-    Y = FRotationY * Col - GetCellSizeY() * Row + GetRegNorthing();
+    FPlacement.CellToMap(*this, Col, Row, X, Y);
 }
 
 void TTifMap2::MapToCell(double X, double Y, double& Col, double& Row) {
-    const double SizeX = GetCellSizeX();
-    const double DX = X - GetRegEasting();
-    const double DY = Y - GetRegNorthing();
-    Row = (DY - (FRotationY / SizeX) * DX) / (-GetCellSizeY() - FRotationY * FRotationX / SizeX);
-    Col = (DX - FRotationX * Row) / SizeX;
+    FPlacement.MapToCell(*this, X, Y, Col, Row);
 }
 
 } // namespace vortane

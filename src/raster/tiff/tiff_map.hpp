@@ -1,11 +1,11 @@
 #pragma once
 // Uncompressed TIFF images (the baseline TIFF 6.0 layout), read in place through the mapped file with
-// strip addressing, chunky or planar, "II" or "MM". Georeferencing comes from a world file beside the
-// image (".tifw", else ".tfw"), cell sizes also from the GeoTIFF pixel scale; without a world file
-// the GeoTIFF tie point places the image and a UTM or Gauss-Krueger ProjectedCSType names its system.
+// strip addressing, chunky or planar, "II" or "MM", placed as tiff_placement.hpp says. Compressed,
+// tiled, BigTIFF and alpha images are refused here and read by TLibTiffMap2 instead.
 // New images are one little-endian strip after a fixed header carrying the GeoTIFF tags.
 
 #include "raster/raster.hpp"
+#include "raster/tiff/tiff_placement.hpp"
 
 #include <array>
 #include <cstdint>
@@ -64,6 +64,9 @@ public:
     void MapToCell(double X, double Y, double& Col, double& Row) override;
     // The image, its ".tfw" and, when present, its ".tifw".
     std::vector<std::string> ImageFiles() const override;
+    // The decoding reader when this one refused a file for its compression, tiles, BigTIFF form or
+    // alpha samples.
+    std::unique_ptr<TDataSetRoot2> ReaderForRefusedFile() const override;
 
 private:
     struct TEntry {
@@ -82,9 +85,9 @@ private:
     bool TakeResolution(const TEntry& Entry, int ZeroError);
     bool TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Count);
     bool TakeGeoKeys(const TEntry& Entry);
+    bool TakeExtraSamples(const TEntry& Entry);
     bool ReadStripOffsets();
     bool CheckLayout();
-    void UseGeoTiffPlacement();
     bool TiffFail(int Error);
 
     // Bytes of the file, checked against its size; null (with the error set) outside it.
@@ -101,8 +104,8 @@ private:
     void WriteHeader();
     void WriteWorldFiles();
 
-    double FRotationY = 0;                    // world file line 2
-    double FRotationX = 0;                    // world file line 3
+    TTiffPlacement FPlacement;
+    bool FDecodable = false;                  // refused, but TLibTiffMap2 can read it
     std::vector<unsigned char> FHeaderBuffer; // the header image of a created file
     std::uint32_t FIfdPosition = 0;
     std::uint16_t FIfdCount = 0;
@@ -120,11 +123,6 @@ private:
     std::uint16_t FStripOffsetsType = 0;
     std::uint64_t FStripOffsetsPosition = 0;
     std::uint16_t FSampleFormat = 1; // 1 unsigned, 2 signed, 3 IEEE float
-    bool FHasTiePoint = false;
-    std::array<double, 6> FTiePoint{}; // raster I, J, K and model X, Y, Z
-    std::uint16_t FRasterType = 1;     // 1 PixelIsArea, 2 PixelIsPoint
-    std::uint32_t FProjectedCS = 0;
-    bool FWorldFileRead = false;
     bool FMSBFirstFile = false;
     std::uint32_t FCellBytes = 1;  // 0 for cells the reader cannot decode (read as 0)
     std::uint64_t FRowBytes = 0;   // bytes of one row of one strip (all samples when chunky)

@@ -1,6 +1,6 @@
 #include "raster/ers/ers_map.hpp"
 
-#include "support/calendar_time.hpp"
+#include "support/header_file_test.hpp"
 #include "support/temp_dir.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
@@ -18,22 +18,13 @@ using test::ReadText;
 using test::WriteBytes;
 using test::WriteText;
 
-// Sunday 6 December 2026, 09:07:35.
-std::tm FixedTime() {
-    return test::CalendarTime(2026, 12, 6, 9, 7, 35);
-}
-
 bool HasLine(const std::string& Text, const std::string& Line) {
     return ("\r\n" + Text).find("\r\n" + Line + "\r\n") != std::string::npos;
 }
 
-class ErsTest : public test::TTempDirTest {
+class ErsTest : public test::THeaderFileTest<TErsHeader> {
 protected:
-    // Parses Text as a header file.
-    bool Parse(const std::string& Text, TErsHeader& Header) {
-        WriteText(Path("parsed.ers"), Text);
-        return Header.ReadHeader(Path("parsed.ers"));
-    }
+    ErsTest() : THeaderFileTest("parsed.ers") {}
 };
 
 TEST_F(ErsTest, HeaderIsWrittenLineByLineWithCrLf) {

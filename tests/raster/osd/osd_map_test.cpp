@@ -1,6 +1,6 @@
 #include "raster/osd/osd_map.hpp"
 
-#include "support/calendar_time.hpp"
+#include "support/header_file_test.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
@@ -9,13 +9,9 @@
 namespace vortane {
 namespace {
 
-class OsdTest : public test::TTempDirTest {
+class OsdTest : public test::THeaderFileTest<TOsdHeader> {
 protected:
-    static std::tm FixedTime() { return test::CalendarTime(2026, 12, 6, 9, 7, 35); }
-    bool Parse(const std::string& Text, TOsdHeader& Header) {
-        test::WriteText(Path("parsed.osd"), Text);
-        return Header.ReadHeader(Path("parsed.osd"));
-    }
+    OsdTest() : THeaderFileTest("parsed.osd") {}
 };
 
 TEST_F(OsdTest, RegisteredHeaderWithControlPointsIsWrittenLineByLine) {

@@ -1,0 +1,188 @@
+// TIFF images the mapped reader refuses, read through libtiff: every shape gives the cells, geometry and
+// placement of its uncompressed form, and a damaged one a clear text; neither leaves a temporary
+// cell file behind.
+
+#include "raster/data_set.hpp"
+#include "raster/tiff/libtiff_map.hpp"
+#include "raster/tiff/libtiff_writer.hpp"
+#include "raster/tiff/tiff_map.hpp"
+#include "support/temp_dir.hpp"
+#include "text/types.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+namespace vortane {
+namespace {
+
+using test::TTiffShape;
+
+// The system's temporary folder is a private one for each test, so that what is left in it shows.
+class LibTiffTest : public test::TTempDirTest {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directory(Path("tmp"));
+        if (const char* Old = std::getenv("TMPDIR")) FOldTmpDir = Old;
+        ::setenv("TMPDIR", Path("tmp").c_str(), 1);
+    }
+    void TearDown() override {
+        if (FOldTmpDir.empty())
+            ::unsetenv("TMPDIR");
+        else
+            ::setenv("TMPDIR", FOldTmpDir.c_str(), 1);
+    }
+    bool TempFolderEmpty() const { return std::filesystem::is_empty(Path("tmp")); }
+
+private:
+    std::string FOldTmpDir;
+};
+
+struct TShapeCase {
+    const char* Name;
+    std::function<void(TTiffShape&)> Shape;
+    std::uint8_t CellType = ctUnsigned8;
+};
+
+void PrintTo(const TShapeCase& Case, std::ostream* Out) {
+    *Out << Case.Name;
+}
+
+class LibTiffShapes : public LibTiffTest, public ::testing::WithParamInterface<TShapeCase> {};
+
+TEST_P(LibTiffShapes, ReadLikeTheUncompressedImage) {
+    TTiffShape Shape;
+    GetParam().Shape(Shape);
+    ASSERT_TRUE(test::WriteTiff(Path("image.tif"), Shape));
+    const bool Mapped =
+        Shape.Compression == COMPRESSION_NONE && Shape.Tile == 0 && !Shape.BigTiff && !Shape.Alpha;
+    const std::uint32_t Bands = Shape.Samples - (Shape.Alpha ? 1 : 0);
+    {
+        TDataSet2 Image;
+        ASSERT_TRUE(Image.Open(Path("image.tif"), 0, 0, ctUnsigned8, 1, omRead)) << Image.GetErrorText();
+        auto* Decoded = dynamic_cast<TLibTiffMap2*>(Image.Raster());
+        EXPECT_EQ(Decoded == nullptr, Mapped) << "files the mapped reader can address stay with it";
+        if (Decoded) {
+            EXPECT_EQ(std::filesystem::path(Decoded->CellFileName()).parent_path(), Path("tmp"));
+        }
+        EXPECT_EQ(Image.GetFileType(), ftTif);
+        EXPECT_EQ(Image.GetColumns(), 37);
+        EXPECT_EQ(Image.GetRows(), 23);
+        EXPECT_EQ(Image.GetBands(), static_cast<std::int32_t>(Bands));
+        EXPECT_EQ(Image.GetCellType(), GetParam().CellType);
+        EXPECT_EQ(Image.GetCellSizeX(), 2.0);
+        EXPECT_EQ(Image.GetCellSizeY(), 3.0);
+        EXPECT_EQ(Image.GetOriginX(), 500001.0); // the centre of the top-left cell
+        EXPECT_EQ(Image.GetOriginY(), 5999998.5);
+        std::string Projection;
+        Image.GetProjection(Projection);
+        EXPECT_EQ(Projection, "NUTM33");
+
+        // The raster and a second view (as a sampling thread opens it) read the same cells.
+        std::unique_ptr<TMMapFile2> View = Image.Raster()->OpenReadView();
+        ASSERT_NE(View, nullptr);
+        const double White = Shape.Photometric == PHOTOMETRIC_MINISWHITE ? 255 : 0;
+        for (std::uint32_t Band = 0; Band < Bands; ++Band)
+            for (std::uint32_t Row = 0; Row < 23; ++Row)
+                for (std::uint32_t Col = 0; Col < 37; ++Col) {
+                    const double Stored = test::SampleValue(Col, Row, Band, Shape);
+                    const auto Expected = static_cast<float>(White > 0 ? White - Stored : Stored);
+                    float Value = -1, Again = -1;
+                    ASSERT_TRUE(Image.Raster()->ReadCell(Col, Row, Band, Value));
+                    ASSERT_TRUE(View->ReadCell(Col, Row, Band, Again));
+                    ASSERT_EQ(Value, Expected) << Col << ", " << Row << ", band " << Band;
+                    ASSERT_EQ(Again, Expected) << Col << ", " << Row << ", band " << Band;
+                }
+        EXPECT_FALSE(Image.Raster()->WriteCell(0, 0, 0, 1)) << "opened for reading";
+    }
+    EXPECT_TRUE(TempFolderEmpty()) << "the temporary cell file goes with the raster";
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Shapes, LibTiffShapes, ::testing::Values(
+    TShapeCase{"uncompressed strips", [](TTiffShape&) {}},
+    TShapeCase{"LZW", [](TTiffShape& S) { S.Compression = COMPRESSION_LZW; }},
+    TShapeCase{"Deflate RGB with predictor", [](TTiffShape& S) {
+        S.Compression = COMPRESSION_ADOBE_DEFLATE, S.Predictor = PREDICTOR_HORIZONTAL, S.Samples = 3;
+        S.Photometric = PHOTOMETRIC_RGB; }},
+    TShapeCase{"PackBits where white is zero", [](TTiffShape& S) {
+        S.Compression = COMPRESSION_PACKBITS, S.Photometric = PHOTOMETRIC_MINISWHITE; }},
+    TShapeCase{"tiled RGB with edge tiles", [](TTiffShape& S) {
+        S.Compression = COMPRESSION_ADOBE_DEFLATE, S.Tile = 16, S.Samples = 3, S.Photometric = PHOTOMETRIC_RGB; }},
+    TShapeCase{"tiled planes", [](TTiffShape& S) {
+        S.Compression = COMPRESSION_LZW, S.Tile = 16, S.Samples = 3, S.Photometric = PHOTOMETRIC_RGB;
+        S.Planar = PLANARCONFIG_SEPARATE; }},
+    TShapeCase{"BigTIFF strips in planes", [](TTiffShape& S) {
+        S.BigTiff = true, S.Samples = 3, S.Photometric = PHOTOMETRIC_RGB, S.Planar = PLANARCONFIG_SEPARATE; }},
+    TShapeCase{"16-bit LZW tiled with predictor", [](TTiffShape& S) {
+        S.Bits = 16, S.Compression = COMPRESSION_LZW, S.Predictor = PREDICTOR_HORIZONTAL, S.Tile = 16; },
+        ctUnsigned16},
+    TShapeCase{"float Deflate with predictor", [](TTiffShape& S) {
+        S.Bits = 32, S.Format = SAMPLEFORMAT_IEEEFP, S.Compression = COMPRESSION_ADOBE_DEFLATE;
+        S.Predictor = PREDICTOR_FLOATINGPOINT; }, ctFloat32},
+    TShapeCase{"RGBA reads its colour bands", [](TTiffShape& S) {
+        S.Compression = COMPRESSION_LZW, S.Samples = 4, S.Alpha = true, S.Photometric = PHOTOMETRIC_RGB; }},
+    TShapeCase{"uncompressed RGBA", [](TTiffShape& S) {
+        S.Samples = 4, S.Alpha = true, S.Photometric = PHOTOMETRIC_RGB; }}));
+// clang-format on
+
+// Replaces the value of the first directory's entry for Tag (one LONG value, kept in the entry) by
+// what Change makes of it and of the file size; the files are little-endian classic TIFFs.
+void PatchEntry(const std::string& Name, std::uint16_t Tag,
+                const std::function<std::uint32_t(std::uint32_t, std::size_t)>& Change) {
+    std::vector<unsigned char> Bytes = test::ReadBytes(Name);
+    const auto Directory = test::ValueAt<std::uint32_t>(Bytes, 4);
+    const auto Count = test::ValueAt<std::uint16_t>(Bytes, Directory);
+    for (std::size_t Entry = Directory + 2; Entry < Directory + 2 + 12u * Count; Entry += 12)
+        if (test::ValueAt<std::uint16_t>(Bytes, Entry) == Tag) {
+            const std::uint32_t Value = Change(test::ValueAt<std::uint32_t>(Bytes, Entry + 8), Bytes.size());
+            std::memcpy(Bytes.data() + Entry + 8, &Value, 4);
+        }
+    test::WriteBytes(Name, Bytes);
+}
+
+TEST_F(LibTiffTest, DamagedImagesFailWithTheirReasonAndLeaveNoCellFile) {
+    struct TCase {
+        const char* Name;
+        std::function<void(TTiffShape&)> Shape;
+        std::uint16_t Tag;
+        std::function<std::uint32_t(std::uint32_t, std::size_t)> Change;
+        std::string Reason;
+    };
+    const auto OneBlock = [](TTiffShape& S) { S.Width = S.Height = S.RowsPerStrip = 64; };
+    const std::vector<TCase> Cases = {
+        {"LZW strip cut short", [&](TTiffShape& S) { OneBlock(S), S.Compression = COMPRESSION_LZW; },
+         TIFFTAG_STRIPBYTECOUNTS, [](std::uint32_t Count, std::size_t) { return Count / 3; },
+         "cannot be decoded: LZWDecode: Strip 0 not terminated with EOI code"},
+        {"tile past the end of the file",
+         [&](TTiffShape& S) { OneBlock(S), S.Compression = COMPRESSION_ADOBE_DEFLATE, S.Tile = 64; },
+         TIFFTAG_TILEOFFSETS,
+         [](std::uint32_t, std::size_t Size) { return static_cast<std::uint32_t>(Size + 4096); },
+         "tile 0 cannot be decoded: TIFFFillTile: Read error"},
+        {"CMYK",
+         [](TTiffShape& S) {
+             S.Compression = COMPRESSION_LZW, S.Samples = 4, S.Photometric = PHOTOMETRIC_SEPARATED;
+         },
+         0, nullptr, "Not greyScale or RGB"},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TTiffShape Shape;
+        Case.Shape(Shape);
+        ASSERT_TRUE(test::WriteTiff(Path("bad.tif"), Shape));
+        if (Case.Change) PatchEntry(Path("bad.tif"), Case.Tag, Case.Change);
+        TDataSet2 Image;
+        EXPECT_FALSE(Image.Open(Path("bad.tif"), 0, 0, ctUnsigned8, 1, omRead));
+        EXPECT_EQ(Image.GetErrorCode(), 1);
+        EXPECT_THAT(Image.GetErrorText(),
+                    ::testing::StartsWith("Cannot read TIFF image " + Path("bad.tif") + ": "));
+        EXPECT_THAT(Image.GetErrorText(), ::testing::HasSubstr(Case.Reason));
+        EXPECT_TRUE(TempFolderEmpty());
+    }
+}
+
+} // namespace
+} // namespace vortane
