@@ -347,24 +347,24 @@ void TTransMerc::XYToGeo(double Xr, double Yr, double Lambda0, double A, double 
     const double Mu = Yr / FG;
     const double SinMu = std::sin(Mu);
     const double s = SinMu * SinMu;
-    const double Phi1 = Mu + std::sin(2.0 * Mu) * (FF1 - FF2 * s + FF3 * s * s);
+    const double Phi1 = Mu + 2.0 * SinMu * std::cos(Mu) * (FF1 - FF2 * s + FF3 * s * s);
 
     const double Sin1 = std::sin(Phi1);
     const double Cos1 = std::cos(Phi1);
     const double N1 = PrimeVerticalRadius(A, E2, Sin1);
-    const double N1Sq = N1 * N1;
+    const double InvN1Sq = 1.0 / (N1 * N1);
     const double eta2 = SecondEccentricitySquared(E2) * Cos1 * Cos1;
     const double t1 = Sin1 / Cos1;
     const double T = t1 * t1;
     const double X2 = Xr * Xr;
 
-    const double V = -(1.0 + eta2) * t1 / (VDivisor * N1Sq);
-    const double p4 = -V / (P4.Divisor * N1Sq) * P4.At(T, eta2);
-    const double p6 = V / (P6.Divisor * N1Sq * N1Sq) * P6.At(T, eta2);
-    const double NCos1 = N1 * Cos1;
-    const double q1 = 1.0 / NCos1;
-    const double q3 = Q3.At(T, eta2) / (Q3.Divisor * N1Sq * NCos1);
-    const double q5 = Q5.At(T, eta2) / (Q5.Divisor * N1Sq * N1Sq * NCos1);
+    // The divisors as products with reciprocals: one division for each of N1² and N1·cos φ1.
+    const double V = -(1.0 + eta2) * t1 * (1.0 / VDivisor) * InvN1Sq;
+    const double p4 = -V * (1.0 / P4.Divisor) * InvN1Sq * P4.At(T, eta2);
+    const double p6 = V * (1.0 / P6.Divisor) * InvN1Sq * InvN1Sq * P6.At(T, eta2);
+    const double q1 = 1.0 / (N1 * Cos1);
+    const double q3 = Q3.At(T, eta2) * (1.0 / Q3.Divisor) * InvN1Sq * q1;
+    const double q5 = Q5.At(T, eta2) * (1.0 / Q5.Divisor) * InvN1Sq * InvN1Sq * q1;
 
     Lat = Phi1 + X2 * (V + X2 * (p4 + X2 * p6));
     Lon = Lambda0 + Xr * (q1 + X2 * (-q3 + X2 * q5));
