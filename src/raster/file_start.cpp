@@ -4,10 +4,17 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace vortane {
+
+bool PathExists(const std::string& FileName) {
+    std::error_code Error;
+    return std::filesystem::exists(FileName, Error);
+}
 
 int ReadFileStart(const std::string& FileName, std::size_t Count, std::string& Bytes,
                   std::uint64_t& FileSize) {

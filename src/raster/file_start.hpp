@@ -5,8 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vortane {
+
+// What a raster reports when the image it is to open is not there.
+inline constexpr std::string_view FileMissingText = "File not Exists";
+
+// Whether anything of that name exists; false also when that cannot be found out.
+bool PathExists(const std::string& FileName);
 
 // Reads up to Count bytes from the start of a regular file into Bytes (fewer when the file is
 // shorter) and its size into FileSize. Returns 0 or an errno value; a pipe, device or folder fails

@@ -1,5 +1,6 @@
 #include "raster/raster.hpp"
 
+#include "raster/file_start.hpp"
 #include "raster/header_text.hpp"
 #include "text/map.hpp"
 #include "text/strings.hpp"
@@ -19,7 +20,6 @@ namespace vortane {
 
 namespace {
 
-constexpr std::string_view FileMissingText = "File not Exists";
 constexpr std::string_view WriteErrorPrefix = "Open map write error=";
 constexpr std::string_view ReadErrorPrefix = "Open Map Read Error=";
 constexpr std::string_view SameFileText = "The header is its own cell file";
@@ -331,9 +331,7 @@ bool THeadMap2::PrefixErrorText(std::string_view Prefix) {
 }
 
 bool THeadMap2::OpenMapRead(const std::string& FileName) {
-    std::error_code Error;
-    if (!std::filesystem::exists(FileName, Error))
-        return OwnError(std::string(FileMissingText));
+    if (!PathExists(FileName)) return OwnError(std::string(FileMissingText));
     return OpenMap(FileName, 0, 0, ctUnsigned8, 1, omRead);
 }
 

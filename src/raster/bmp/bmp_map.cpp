@@ -1,15 +1,14 @@
 #include "raster/bmp/bmp_map.hpp"
 
 #include "raster/byte_order.hpp"
+#include "raster/file_start.hpp"
 #include "raster/side_files.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <limits>
-#include <system_error>
 
 namespace vortane {
 
@@ -71,9 +70,8 @@ std::unique_ptr<TMMapFile2> TBMPMap2::OpenReadView() const {
 }
 
 bool TBMPMap2::OpenMapRead(const std::string& FileName) {
-    std::error_code Error;
-    if (!std::filesystem::exists(FileName, Error)) {
-        FErrorText = "File not Exists";
+    if (!PathExists(FileName)) {
+        FErrorText = FileMissingText;
         return false;
     }
     return OpenMap(FileName, 0, 0, ctUnsigned8, 1, omRead);

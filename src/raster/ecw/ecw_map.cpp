@@ -1,30 +1,23 @@
 #include "raster/ecw/ecw_map.hpp"
 
 #include "raster/codecs/wavelet_codec.hpp"
+#include "raster/file_start.hpp"
 #include "raster/side_files.hpp"
 #include "text/types.hpp"
 
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <new>
-#include <system_error>
 #include <vector>
 
 namespace vortane {
 
 namespace {
 
-constexpr std::string_view FileMissingText = "File not Exists";
 constexpr std::string_view NoCellsText = "An image needs at least one column and one row";
 constexpr int HintBestQuality = 3;
 constexpr int UnitMetres = 3;
 constexpr std::uint32_t BlockSide = 64;
-
-bool FileExists(const std::string& FileName) {
-    std::error_code Error;
-    return std::filesystem::exists(FileName, Error);
-}
 
 std::string CodecError(int Error) {
     return wavelet::GetErrorText(Error);
@@ -78,7 +71,7 @@ void TECWMap2::TakeFileInfo(const void* InfoAddress) {
 
 bool TECWMap2::ReadEcw(const std::string& FileName) {
     FErrorText.clear();
-    if (!FileExists(FileName)) return false;
+    if (!PathExists(FileName)) return false;
     wavelet::TViewHandle View;
     if (const int Error = wavelet::OpenFileView(FileName, View); Error != wavelet::weOk) {
         FErrorText = "Error: " + CodecError(Error);
@@ -136,7 +129,7 @@ bool TECWMap2::ReadLines(void* ViewAddress) {
 }
 
 bool TECWMap2::OpenMapRead(const std::string& FileName) {
-    if (!FileExists(FileName)) {
+    if (!PathExists(FileName)) {
         FErrorText = FileMissingText;
         return false;
     }

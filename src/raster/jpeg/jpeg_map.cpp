@@ -1,23 +1,15 @@
 #include "raster/jpeg/jpeg_map.hpp"
 
 #include "raster/codecs/jpeg_codec.hpp"
+#include "raster/file_start.hpp"
 #include "raster/side_files.hpp"
 #include "text/types.hpp"
-
-#include <filesystem>
-#include <system_error>
 
 namespace vortane {
 
 namespace {
 
-constexpr std::string_view FileMissingText = "File not Exists";
 constexpr std::string_view TooLargeText = "JPEG images are at most 65500 cells wide and high";
-
-bool FileExists(const std::string& FileName) {
-    std::error_code Error;
-    return std::filesystem::exists(FileName, Error);
-}
 
 } // namespace
 
@@ -58,7 +50,7 @@ bool TJpgMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
 void TJpgMap2::ReadWorldFileBeside(const std::string& FileName) {
     for (const char* Extension : {".jpgw", ".jgw"}) {
         const std::string WorldName = SideFileName(FileName, Extension);
-        if (FileExists(WorldName)) {
+        if (PathExists(WorldName)) {
             ReadWorldFile(WorldName);
             return;
         }
@@ -81,7 +73,7 @@ bool TJpgMap2::ReadParameters(jpeg::TProperties& Props, const std::string& FileN
 }
 
 bool TJpgMap2::ReadDescription(jpeg::TSession& Codec, const std::string& FileName) {
-    if (!FileExists(FileName)) {
+    if (!PathExists(FileName)) {
         FErrorText = FileMissingText;
         return false;
     }

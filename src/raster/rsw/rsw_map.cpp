@@ -1,5 +1,6 @@
 #include "raster/rsw/rsw_map.hpp"
 
+#include "raster/file_start.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
@@ -13,18 +14,12 @@ namespace vortane {
 
 namespace {
 
-constexpr std::string_view FileMissingText = "File not Exists";
 constexpr std::string_view TooLargeText = "Image too large for an RSW file: its length must fit in 32 bits";
 constexpr std::string_view BadSizeText = "An RSW image needs at least one column and one row";
 constexpr double ThousandUnits = 1000.0;
 
 std::uint32_t CeilDiv(std::uint32_t Value, std::uint32_t Divisor) {
     return Value / Divisor + (Value % Divisor != 0);
-}
-
-bool FileExists(const std::string& FileName) {
-    std::error_code Error;
-    return std::filesystem::exists(FileName, Error);
 }
 
 } // namespace
@@ -76,7 +71,7 @@ bool TRswMap2::GetMSBFirst() {
 
 void TRswMap2::LoadControlPoints(const std::string& FileName) {
     const std::string GcpName = std::filesystem::path(FileName).replace_extension(".gcp").string();
-    if (FileExists(GcpName)) GetControlPoints()->Load(GcpName);
+    if (PathExists(GcpName)) GetControlPoints()->Load(GcpName);
 }
 
 bool TRswMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
@@ -317,7 +312,7 @@ void TRswMap2::SetGeoreference(const std::string& /*Spheroid*/, const std::strin
 }
 
 bool TRswMap2::OpenMapRead(const std::string& FileName) {
-    if (!FileExists(FileName)) {
+    if (!PathExists(FileName)) {
         FErrorText = FileMissingText;
         return false;
     }
