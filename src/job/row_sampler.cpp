@@ -37,11 +37,14 @@ void BackgroundWhenClose(float* Value, const std::array<float, 3>& Back) {
     if (!(Mean > 6.0f)) std::copy(Back.begin(), Back.end(), Value);
 }
 
-// Through the raster's own calls: the nearest cell of three bands.
+// Through the raster's own calls: the nearest cell of three bands. A failed read may have set its value
+// (some formats set 0), so the first band is read aside and the background stays when it fails.
 void ColourByCalls(TMMapFile2& Input, double Col, double Line, const std::array<float, 3>& Back,
                    float* Value) {
     std::copy(Back.begin(), Back.end(), Value);
-    if (!Input.SampleNearest(0, Value[0], Col, Line)) return;
+    float First = 0;
+    if (!Input.SampleNearest(0, First, Col, Line)) return;
+    Value[0] = First;
     Input.SampleNearest(1, Value[1], Col, Line);
     Input.SampleNearest(2, Value[2], Col, Line);
     BackgroundWhenClose(Value, Back);
