@@ -3,6 +3,8 @@
 // and at positions that are no cell at all.
 #include "job/row_sampler.hpp"
 #include "raster/bmp/bmp_map.hpp"
+#include "raster/ecw/ecw_map.hpp"
+#include "raster/jpeg/jpeg_map.hpp"
 #include "raster/tiff/tiff_map.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
@@ -148,8 +150,9 @@ INSTANTIATE_TEST_SUITE_P(CellTypes, RowSamplerTest,
 
 class RowSamplerFormatTest : public test::TTempDirTest {};
 
-// Bitmaps keep blue, green, red bottom-up in padded rows; TIFF strips interleave their samples.
-TEST_F(RowSamplerFormatTest, BitmapAndTiffRowsInMemoryMatchTheirCellCalls) {
+// Bitmaps keep blue, green, red bottom-up in padded rows; TIFF strips interleave their samples; JPEG
+// and wavelet images are decoded into a memory block, which a second thread reads through a view.
+TEST_F(RowSamplerFormatTest, FormatRowsInMemoryMatchTheirCellCalls) {
     struct TCase {
         const char* Extension;
         std::function<std::unique_ptr<TDataSetRoot2>()> Make;
@@ -158,9 +161,12 @@ TEST_F(RowSamplerFormatTest, BitmapAndTiffRowsInMemoryMatchTheirCellCalls) {
     };
     const auto Bmp = [] { return std::make_unique<TBMPMap2>(); };
     const auto Tif = [] { return std::make_unique<TTifMap2>(); };
+    const auto Jpg = [] { return std::make_unique<TJpgMap2>(); };
+    const auto Ecw = [] { return std::make_unique<TECWMap2>(); };
     for (const TCase& Case : {TCase{".bmp", Bmp, ctUnsigned8, 3}, TCase{".bmp", Bmp, ctUnsigned8, 1},
                               TCase{".tif", Tif, ctUnsigned8, 3}, TCase{".tif", Tif, ctUnsigned16, 1},
-                              TCase{".tif", Tif, ctFloat32, 1}}) {
+                              TCase{".tif", Tif, ctFloat32, 1}, TCase{".jpg", Jpg, ctUnsigned8, 3},
+                              TCase{".ecw", Ecw, ctUnsigned8, 1}}) {
         const std::string Name = Path(std::to_string(Case.Bands) + "band" + std::to_string(Case.CellType));
         SCOPED_TRACE(Name + Case.Extension);
         {
@@ -174,6 +180,7 @@ TEST_F(RowSamplerFormatTest, BitmapAndTiffRowsInMemoryMatchTheirCellCalls) {
         ASSERT_TRUE(Input->OpenMap(Name + Case.Extension, 0, 0, ctUnsigned8, 1, omRead))
             << Input->ErrorText();
         ExpectSameSamples(*Input);
+        if (const auto View = Input->OpenReadView()) ExpectSameSamples(*View);
 
         {
             const auto Plain = Case.Make(), Other = Case.Make();
