@@ -1,5 +1,6 @@
 #include "job/resampler.hpp"
 
+#include "job/row_sampler.hpp"
 #include "raster/mapped_cell_file.hpp"
 
 #include <algorithm>
@@ -14,45 +15,10 @@ namespace vortane {
 
 namespace {
 
-// Positions this close to the start of the first or last input cell (in cells) count as on it: the
-// rounding noise of a mapping must not drop an edge column or row of the bilinear rule.
-constexpr double EdgeTolerance = 1e-9;
-// Beyond this a cell coordinate is no cell of any grid (and would overflow an index).
-constexpr double MaxCellCoordinate = 9.0e15;
 // Longest row segment mapped by interpolation without a check point inside it.
 constexpr std::int32_t MaxSegment = 256;
 // Row buffers per computing thread: how far the threads may run ahead of the row being written.
 constexpr int SlotsPerThread = 4;
-
-double SnapToEdge(double Position, double Last) {
-    if (std::fabs(Position) <= EdgeTolerance) return 0.0;
-    if (std::fabs(Position - Last) <= EdgeTolerance) return Last;
-    return Position;
-}
-
-// Bilinear read at a fractional cell position; 0 where the 2 x 2 block leaves the input.
-float SampleBilinear(TMMapFile2& Input, std::uint32_t Band, double Col, double Line) {
-    Col = SnapToEdge(Col, Input.GridColumns() - 1.0);
-    Line = SnapToEdge(Line, Input.GridRows() - 1.0);
-    float Value = 0;
-    if (!(Col >= 0 && Col < MaxCellCoordinate) || !(Line >= 0 && Line < MaxCellCoordinate)) return 0;
-    if (!Input.SampleBilinear(Band, Value, Col, Line)) return 0;
-    return Value;
-}
-
-// Nearest cell of three bands; positions outside the input, and input pixels within a mean difference
-// of 6 of the background colour, give exactly the background colour.
-void SampleColour(TMMapFile2& Input, double Col, double Line, const std::array<float, 3>& Back,
-                  float* Value) {
-    std::copy(Back.begin(), Back.end(), Value);
-    if (!Input.SampleNearest(0, Value[0], Col, Line)) return;
-    Input.SampleNearest(1, Value[1], Col, Line);
-    Input.SampleNearest(2, Value[2], Col, Line);
-    const float Mean =
-        (std::fabs(Value[0] - Back[0]) + std::fabs(Value[1] - Back[1]) + std::fabs(Value[2] - Back[2])) /
-        3.0f;
-    if (!(Mean > 6.0f)) std::copy(Back.begin(), Back.end(), Value);
-}
 
 } // namespace
 
@@ -138,7 +104,7 @@ double TRowMapper::MapRow(std::int32_t Row, std::vector<double>& Col, std::vecto
 struct TResampler::TRowWorker {
     TRowMapper Mapper;
     std::unique_ptr<TMMapFile2> OwnView; // null when sampling the shared input in place
-    TMMapFile2* Input;
+    TRowSampler Sampler;
     std::vector<double> Col, Line;
     double LargestError = 0.0;
 };
@@ -153,26 +119,17 @@ void TResampler::ComputeRow(TRowWorker& Worker, std::int32_t Row, std::vector<fl
     Worker.LargestError = std::max(Worker.LargestError, Worker.Mapper.MapRow(Row, Worker.Col, Worker.Line));
     const auto Columns = static_cast<std::size_t>(FGrid.Columns);
     Cells.resize(Columns * FBands);
+    const TRowPositions At{Worker.Col.data(), Worker.Line.data(), Columns};
     if (FOptions.Colour) {
-        for (std::size_t C = 0; C < Columns; ++C) {
-            float Value[3];
-            SampleColour(*Worker.Input, Worker.Col[C], Worker.Line[C], FOptions.Background, Value);
-            for (std::size_t Band = 0; Band < 3; ++Band)
-                Cells[Band * Columns + C] = Value[Band];
-        }
+        Worker.Sampler.SampleColour(At, FOptions.Background, Cells.data());
         return;
     }
     for (std::uint32_t Band = 0; Band < FBands; ++Band)
-        for (std::size_t C = 0; C < Columns; ++C)
-            Cells[Band * Columns + C] = SampleBilinear(*Worker.Input, Band, Worker.Col[C], Worker.Line[C]);
+        Worker.Sampler.SampleBilinear(Band, At, Cells.data() + Band * Columns);
 }
 
-// Write results are not looked at: a failed cell write leaves that cell as it was.
 void TResampler::WriteRow(std::int32_t Row, const std::vector<float>& Cells) {
-    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
-    for (std::uint32_t Band = 0; Band < FBands; ++Band)
-        for (std::size_t C = 0; C < Columns; ++C)
-            FOutput.WriteCell(static_cast<std::int64_t>(C), Row, Band, Cells[Band * Columns + C]);
+    WriteCellRow(FOutput, Row, FBands, static_cast<std::size_t>(FGrid.Columns), Cells.data());
 }
 
 bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
@@ -187,14 +144,17 @@ bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
             Workers.clear();
             break;
         }
-        TMMapFile2* Input = View.get();
-        Workers.push_back(
-            {TRowMapper(FMapper, FGrid, FGeometry, FOptions.MaxError), std::move(View), Input, {}, {}});
+        TMMapFile2& Input = *View;
+        Workers.push_back({TRowMapper(FMapper, FGrid, FGeometry, FOptions.MaxError),
+                           std::move(View),
+                           TRowSampler(Input),
+                           {},
+                           {}});
     }
     bool Finished = false;
     if (Workers.empty()) {
         Workers.push_back(
-            {TRowMapper(FMapper, FGrid, FGeometry, FOptions.MaxError), nullptr, &FInput, {}, {}});
+            {TRowMapper(FMapper, FGrid, FGeometry, FOptions.MaxError), nullptr, TRowSampler(FInput), {}, {}});
         Finished = RunInPlace(Workers.front(), RowWritten);
     } else {
         Finished = RunThreaded(Workers, RowWritten);

@@ -46,6 +46,7 @@ void TLambert2::ComputeConstants() {
     FCone = (std::log(FM1) - std::log(FM2)) / (std::log(FT1) - std::log(FT2));
     FConeF = FM1 / (FCone * std::pow(FT1, FCone));
     FRho0 = A * FConeF * std::pow(IsoT(OriginLatitude, FEcc), FCone);
+    FLatitude = TConformalInverse(FEcc);
     Ready = true;
 }
 
@@ -62,7 +63,7 @@ int TLambert2::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     const double Rho = Sign * std::sqrt(X * X + DY * DY); // plane metres: no overflow to guard against
     const double TPrime = std::pow(Rho / (Spheroid.A * FConeF), 1 / FCone);
     // t' = tan(π/4 − χ/2) of the conformal latitude χ, so tan χ = (1/t' − t')/2.
-    const TLatitudeResult Result = LatitudeOfConformal((1 / TPrime - TPrime) / 2, FEcc);
+    const TLatitudeResult Result = FLatitude((1 / TPrime - TPrime) / 2);
     Lat = Result.Lat;
     // A one-argument arctangent of the quotient: on the apex row (y = ρ0) the quotient is ±∞ and the
     // angle ±π/2. The apex itself (0/0) is the pole, where any longitude will do: take λ0, as for every

@@ -1,10 +1,11 @@
 #pragma once
 // Ellipsoidal Lambert conformal conic with two standard parallels ("Lambert2.dat", type "LAMBERT2"), in
 // closed form: the cone constant and the radius of the origin parallel come from the two standard
-// parallels and the latitude of origin; the inverse finds the latitude from the conformal latitude by Newton
-// steps. Eastings and northings are metres; UnitFactor is not applied.
+// parallels and the latitude of origin; the inverse finds the latitude from the conformal latitude
+// (TConformalInverse). Eastings and northings are metres; UnitFactor is not applied.
 
 #include "projections/false_origin.hpp"
+#include "projections/projection_math.hpp"
 
 #include <memory>
 #include <string>
@@ -41,14 +42,15 @@ public:
     double OriginLatitude = 0.0;  // φ0, radians: its parallel passes through the false origin
 
 private:
-    double FM1 = 0.0;    // N(φ1)·cos φ1 / a
-    double FM2 = 0.0;    // N(φ2)·cos φ2 / a
-    double FT1 = 0.0;    // t(φ1)
-    double FT2 = 0.0;    // t(φ2)
-    double FCone = 0.0;  // n, the cone constant
-    double FConeF = 0.0; // F: ρ = a·F·t(φ)ⁿ
-    double FRho0 = 0.0;  // ρ of the origin parallel, metres
-    double FEcc = 0.0;   // first eccentricity e
+    double FM1 = 0.0;            // N(φ1)·cos φ1 / a
+    double FM2 = 0.0;            // N(φ2)·cos φ2 / a
+    double FT1 = 0.0;            // t(φ1)
+    double FT2 = 0.0;            // t(φ2)
+    double FCone = 0.0;          // n, the cone constant
+    double FConeF = 0.0;         // F: ρ = a·F·t(φ)ⁿ
+    double FRho0 = 0.0;          // ρ of the origin parallel, metres
+    double FEcc = 0.0;           // first eccentricity e
+    TConformalInverse FLatitude; // the latitude of a conformal latitude on this spheroid
 };
 
 class TLambert2List : public TCodeListOf<TLambert2> {

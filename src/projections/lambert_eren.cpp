@@ -49,6 +49,7 @@ void TLambEren::ComputeConstants() {
     const double Parallel2Radius = ParallelRadius(Spheroid, StdParallel2);
     FConeN = (std::log(Parallel1Radius) - std::log(Parallel2Radius)) / (Q2 - Q1);
     FConeK = Parallel1Radius / (FConeN * std::exp(-FConeN * Q1));
+    FLatitude = TConformalInverse(FEcc);
     Ready = true;
 }
 
@@ -69,7 +70,7 @@ int TLambEren::XYToGeo(double X, double Y, double& Lat, double& Lon) const {
     const double Rho = SinTheta == 0 ? DY : DX / SinTheta;
     const double Qp = -std::log(Rho / FConeK) / FConeN;
     // The isometric latitude q' of the conformal latitude χ: tan χ = sinh q'.
-    const TLatitudeResult Result = LatitudeOfConformal(std::sinh(Qp), FEcc);
+    const TLatitudeResult Result = FLatitude(std::sinh(Qp));
     Lat = Result.Lat;
     Lon = std::isnan(Lat) ? Lat : Theta / FConeN + CentralMeridian;
     return Result.Steps;

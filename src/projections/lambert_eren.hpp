@@ -6,6 +6,7 @@
 // metres; UnitFactor is not applied.
 
 #include "projections/false_origin.hpp"
+#include "projections/projection_math.hpp"
 
 #include <memory>
 #include <string>
@@ -42,9 +43,10 @@ public:
     double StartLatitude = 0.0;   // radians; shown as the central latitude, moves no point
 
 private:
-    double FEcc = 0.0;   // first eccentricity e
-    double FConeN = 0.0; // cone constant n
-    double FConeK = 0.0; // radius scale: ρ = K·exp(−n·q(φ)), metres
+    double FEcc = 0.0;           // first eccentricity e
+    TConformalInverse FLatitude; // the latitude of a conformal latitude on this spheroid
+    double FConeN = 0.0;         // cone constant n
+    double FConeK = 0.0;         // radius scale: ρ = K·exp(−n·q(φ)), metres
 };
 
 class TLamberEnList : public TCodeListOf<TLambEren> {

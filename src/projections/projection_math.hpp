@@ -6,6 +6,7 @@
 #include "crs/spheroid.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -48,6 +49,25 @@ inline TLatitudeResult LatitudeOfConformal(double TauPrime, double E) {
     }
     return {std::numeric_limits<double>::quiet_NaN(), MaxLatitudeSteps};
 }
+
+// LatitudeOfConformal for one spheroid with the work done once: for Earth-like spheroids the series
+//     φ = χ + Σ_{k=1..6} d_k·sin 2kχ,  d_k polynomials in the third flattening n
+// (C. F. F. Karney, Transverse Mercator with an accuracy of a few nanometers, 2011, eq. 13), summed by
+// Clenshaw's method with sin 2χ and cos 2χ taken from tan χ without a trigonometric call; its
+// truncation error is below rounding while n ≤ 1/400. Flatter spheroids take the Newton steps.
+class TConformalInverse {
+public:
+    TConformalInverse() = default;
+    explicit TConformalInverse(double E);
+    // The geodetic latitude of the conformal latitude χ given as TauPrime = tan χ; Steps is 1 for the
+    // series.
+    TLatitudeResult operator()(double TauPrime) const;
+
+private:
+    double FE = 0.0;
+    bool FSeries = true;
+    std::array<double, 6> FD{}; // d1..d6
+};
 
 // ((1 − e·sin φ)/(1 + e·sin φ))^(e/2), the factor that turns the conformal latitude into the geodetic.
 inline double EccentricityFactor(double Phi, double E) {

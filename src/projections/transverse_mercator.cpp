@@ -295,8 +295,13 @@ double TTransMerc::OriginArc() const {
 
 // The multiple-angle sines from one sine and cosine: sin((k + 1)x) = 2 cos x sin(kx) - sin((k - 1)x).
 double TTransMerc::MeridianArc(double Lat) const {
-    const double Sin2 = std::sin(2.0 * Lat);
-    const double TwoCos2 = 2.0 * std::cos(2.0 * Lat);
+    return MeridianArc(Lat, std::sin(Lat), std::cos(Lat));
+}
+
+// The multiple angles from the latitude's own sine and cosine, which the forward series has at hand.
+double TTransMerc::MeridianArc(double Lat, double SinLat, double CosLat) const {
+    const double Sin2 = 2.0 * SinLat * CosLat;
+    const double TwoCos2 = 2.0 * (CosLat - SinLat) * (CosLat + SinLat);
     const double Sin4 = TwoCos2 * Sin2;
     const double Sin6 = TwoCos2 * Sin4 - Sin2;
     const double Sin8 = TwoCos2 * Sin6 - Sin4;
@@ -327,13 +332,13 @@ void TTransMerc::GeoToXY(double Lat, double Lon, double Lambda0, double A, doubl
     const double L2 = L * L;
 
     const double y2 = NCos * SinLat / Y2Divisor;
-    const double y4 = NCos3 * SinLat * Y4.At(T, eta2) / Y4.Divisor;
-    const double y6 = NCos5 * SinLat * Y6.At(T, eta2) / Y6.Divisor;
+    const double y4 = NCos3 * SinLat * Y4.At(T, eta2) * (1.0 / Y4.Divisor);
+    const double y6 = NCos5 * SinLat * Y6.At(T, eta2) * (1.0 / Y6.Divisor);
     const double x1 = NCos;
-    const double x3 = NCos3 * X3.At(T, eta2) / X3.Divisor;
-    const double x5 = NCos5 * X5.At(T, eta2) / X5.Divisor;
+    const double x3 = NCos3 * X3.At(T, eta2) * (1.0 / X3.Divisor);
+    const double x5 = NCos5 * X5.At(T, eta2) * (1.0 / X5.Divisor);
 
-    Yr = MeridianArc(Lat) + L2 * (y2 + L2 * (y4 + L2 * y6));
+    Yr = MeridianArc(Lat, SinLat, CosLat) + L2 * (y2 + L2 * (y4 + L2 * y6));
     Xr = L * (x1 + L2 * (x3 + L2 * x5));
 }
 
@@ -342,24 +347,24 @@ void TTransMerc::XYToGeo(double Xr, double Yr, double Lambda0, double A, double 
     const double Mu = Yr / FG;
     const double SinMu = std::sin(Mu);
     const double s = SinMu * SinMu;
-    const double Phi1 = Mu + std::sin(2.0 * Mu) * (FF1 - FF2 * s + FF3 * s * s);
+    const double Phi1 = Mu + 2.0 * SinMu * std::cos(Mu) * (FF1 - FF2 * s + FF3 * s * s);
 
     const double Sin1 = std::sin(Phi1);
     const double Cos1 = std::cos(Phi1);
     const double N1 = PrimeVerticalRadius(A, E2, Sin1);
-    const double N1Sq = N1 * N1;
+    const double InvN1Sq = 1.0 / (N1 * N1);
     const double eta2 = SecondEccentricitySquared(E2) * Cos1 * Cos1;
     const double t1 = Sin1 / Cos1;
     const double T = t1 * t1;
     const double X2 = Xr * Xr;
 
-    const double V = -(1.0 + eta2) * t1 / (VDivisor * N1Sq);
-    const double p4 = -V / (P4.Divisor * N1Sq) * P4.At(T, eta2);
-    const double p6 = V / (P6.Divisor * N1Sq * N1Sq) * P6.At(T, eta2);
-    const double NCos1 = N1 * Cos1;
-    const double q1 = 1.0 / NCos1;
-    const double q3 = Q3.At(T, eta2) / (Q3.Divisor * N1Sq * NCos1);
-    const double q5 = Q5.At(T, eta2) / (Q5.Divisor * N1Sq * N1Sq * NCos1);
+    // The divisors as products with reciprocals: one division for each of N1² and N1·cos φ1.
+    const double V = -(1.0 + eta2) * t1 * (1.0 / VDivisor) * InvN1Sq;
+    const double p4 = -V * (1.0 / P4.Divisor) * InvN1Sq * P4.At(T, eta2);
+    const double p6 = V * (1.0 / P6.Divisor) * InvN1Sq * InvN1Sq * P6.At(T, eta2);
+    const double q1 = 1.0 / (N1 * Cos1);
+    const double q3 = Q3.At(T, eta2) * (1.0 / Q3.Divisor) * InvN1Sq * q1;
+    const double q5 = Q5.At(T, eta2) * (1.0 / Q5.Divisor) * InvN1Sq * InvN1Sq * q1;
 
     Lat = Phi1 + X2 * (V + X2 * (p4 + X2 * p6));
     Lon = Lambda0 + Xr * (q1 + X2 * (-q3 + X2 * q5));

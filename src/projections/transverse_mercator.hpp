@@ -66,6 +66,8 @@ protected:
     static void ZeroOnFault(double& First, double& Second);
     // Meridian arc length from the equator to latitude Lat on the current spheroid, metres.
     double MeridianArc(double Lat) const;
+    // The same with the latitude's sine and cosine given.
+    double MeridianArc(double Lat, double SinLat, double CosLat) const;
     // The meridian arc to the origin latitude, by the form the conversions use.
     double OriginArc() const;
 

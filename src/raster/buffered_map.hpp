@@ -13,6 +13,8 @@
 
 namespace vortane {
 
+struct TMemoryBlock;
+
 class TBufferedMap2 : public TDataSetRoot2 {
 public:
     // Row Row of the block in FData; Band is ignored.
@@ -27,8 +29,12 @@ public:
     std::int32_t GetColumns() override;
     std::uint8_t GetCellType() override;
     bool GetMSBFirst() override;
-    // The cells live in this object's memory block, not in a grid file another view could map.
-    std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; }
+    // The block's rows are plain (bytes, bands interleaved by cell).
+    bool PlainRowLayout(TRowLayout& Layout) const override;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) override;
+    // A read-only view of the same block for a second sampling thread (this raster must outlive it);
+    // null unless the image was read.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override;
 
     // Encodes a created (or updated) image into its file, once. False, with the reason in the error
     // text, when the file could not be written; that file is then removed.
@@ -59,6 +65,7 @@ protected:
     std::unique_ptr<unsigned char[]> FBuffer;
 
 private:
+    TMemoryBlock Block() const;
     unsigned char* CellByte(std::int64_t Col, std::int64_t Row, std::uint32_t Band);
 
     bool FFinished = false;

@@ -12,6 +12,7 @@ namespace vortane {
 class TFloatGridMap2 : public THeadMap2 {
 public:
     std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; }
+    bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }
 
 protected:
     using THeadMap2::THeadMap2;

@@ -1,6 +1,7 @@
 #include "raster/mapped_cell_file.hpp"
 
 #include "raster/byte_order.hpp"
+#include "raster/cell_codec.hpp"
 #include "raster/mapping_faults.hpp"
 #include "text/types.hpp"
 
@@ -33,87 +34,17 @@ constexpr std::uint64_t ViewAlignment = TMappedView::Alignment();
 } // namespace
 
 float DecodeCell(const unsigned char* Cell, std::uint8_t CellType, bool LSBFirst) {
-    switch (CellType) {
-    case ctUnsigned8:
-        return Cell[0];
-    case ctSigned16:
-        return static_cast<std::int16_t>(LoadBits<std::uint16_t>(Cell, LSBFirst));
-    case ctUnsigned16:
-        return LoadBits<std::uint16_t>(Cell, LSBFirst);
-    case ctSigned32:
-        return static_cast<float>(static_cast<std::int32_t>(LoadBits<std::uint32_t>(Cell, LSBFirst)));
-    case ctUnsigned32:
-        return static_cast<float>(LoadBits<std::uint32_t>(Cell, LSBFirst));
-    case ctFloat32:
-        return std::bit_cast<float>(LoadBits<std::uint32_t>(Cell, LSBFirst));
-    case ctFloat64:
-        return static_cast<float>(std::bit_cast<double>(LoadBits<std::uint64_t>(Cell, LSBFirst)));
-    default:
-        return 0.0f; // types the grid cannot interpret read as 0
-    }
+    float Value = 0.0f; // types the grid cannot interpret read as 0
+    ForCellType(CellType, [&](auto Type) { Value = DecodeAs<decltype(Type)::value>(Cell, LSBFirst); });
+    return Value;
 }
-
-namespace {
-
-// Value rounded half to even as a 64-bit integer; false when it has none (NaN, infinite, too large).
-bool RoundToInteger(float Value, std::int64_t& Integer) {
-    const double Rounded = std::nearbyint(static_cast<double>(Value));
-    constexpr double Limit = 9223372036854775808.0; // 2^63
-    if (!(Rounded >= -Limit && Rounded < Limit))
-        return false;
-    Integer = static_cast<std::int64_t>(Rounded);
-    return true;
-}
-
-} // namespace
 
 bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float Value) {
-    std::int64_t Integer = 0;
-    switch (CellType) {
-    case ctFloat32:
-        StoreBits(Cell, std::bit_cast<std::uint32_t>(Value), LSBFirst);
-        return true;
-    case ctFloat64:
-        StoreBits(Cell, std::bit_cast<std::uint64_t>(static_cast<double>(Value)), LSBFirst);
-        return true;
-    case ctUnsigned8:
-    case ctSigned16:
-    case ctUnsigned16:
-    case ctSigned32:
-    case ctUnsigned32:
-        if (!RoundToInteger(Value, Integer))
-            return false;
-        break;
-    default:
-        return true; // types the grid cannot interpret store nothing
-    }
-    const auto Bits = static_cast<std::uint64_t>(Integer);
-    switch (CellBytes(CellType)) {
-    case 1:
-        Cell[0] = static_cast<unsigned char>(Bits);
-        break;
-    case 2:
-        StoreBits(Cell, static_cast<std::uint16_t>(Bits), LSBFirst);
-        break;
-    default:
-        StoreBits(Cell, static_cast<std::uint32_t>(Bits), LSBFirst);
-        break;
-    }
-    return true;
+    bool Stored = true; // types the grid cannot interpret store nothing
+    ForCellType(CellType,
+                [&](auto Type) { Stored = EncodeAs<decltype(Type)::value>(Cell, LSBFirst, Value); });
+    return Stored;
 }
-
-namespace {
-
-// A rounded or floored cell coordinate as an index; false for NaN and values no grid can reach.
-bool ToCellIndex(double Coordinate, std::int64_t& Index) {
-    constexpr double Limit = 4611686018427387904.0; // 2^62
-    if (!(std::fabs(Coordinate) < Limit))
-        return false;
-    Index = static_cast<std::int64_t>(Coordinate);
-    return true;
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------------------------------------
 // TMapByte
@@ -265,6 +196,15 @@ bool TMapByte::MapPosition() {
     return true;
 }
 
+unsigned char* TMapByte::MapBytes(std::uint64_t Position, std::uint64_t Bytes) {
+    if (Bytes == 0 || Bytes > FMaxViewSize) return nullptr;
+    if (FView && Position >= FViewOffset && Position - FViewOffset + Bytes <= FView.Length())
+        return FView.Data() + (Position - FViewOffset);
+    FPosition = Position;
+    FMinBytes = static_cast<std::uint32_t>(Bytes);
+    return MapPosition() ? FData : nullptr;
+}
+
 bool StoreByteCell(unsigned char* Cell, float Value) {
     return EncodeCell(Cell, ctUnsigned8, true, Value);
 }
@@ -340,6 +280,38 @@ std::unique_ptr<TMMapFile2> TMMapFile2::OpenReadView() const {
     if (!View->OpenGrid(FFileName, FColumns, FRows, FCellType, FBands, omRead, IsMSBFirst()))
         return nullptr;
     return View;
+}
+
+bool TMMapFile2::PlainRowLayout(TRowLayout& Layout) const {
+    if (FLineSize == 0 || !IsFileOpen() || !ForCellType(FCellType, [](auto) {})) return false;
+    const std::int64_t CellSize = CellBytes(FCellType);
+    Layout = {.Columns = FColumns,
+              .Rows = FRows,
+              .Bands = FBands,
+              .CellType = FCellType,
+              .LSBFirst = FNativeOrder,
+              .FirstBand = 0,
+              .ColumnStride = CellSize,
+              .BandStride = CellSize * FColumns,
+              .Writable = FMode != omRead};
+    return true;
+}
+
+bool TMMapFile2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                         unsigned char*& LastRow) {
+    if (First < 0 || First > Last || Last >= static_cast<std::int64_t>(FRows)) return false;
+    return MapRowsAt(static_cast<std::uint64_t>(First) * FLineSize,
+                     static_cast<std::uint64_t>(Last) * FLineSize, FLineSize, FirstRow, LastRow);
+}
+
+bool TMMapFile2::MapRowsAt(std::uint64_t FirstAt, std::uint64_t LastAt, std::uint64_t RowBytes,
+                           unsigned char*& FirstRow, unsigned char*& LastRow) {
+    const std::uint64_t Low = std::min(FirstAt, LastAt);
+    unsigned char* Bytes = MapBytes(Low, std::max(FirstAt, LastAt) - Low + RowBytes);
+    if (Bytes == nullptr) return false;
+    FirstRow = Bytes + (FirstAt - Low);
+    LastRow = Bytes + (LastAt - Low);
+    return true;
 }
 
 bool TMMapFile2::GoToRow(std::int64_t Row, std::uint32_t /*Band*/) {
@@ -446,14 +418,7 @@ bool TMMapFile2::SampleBilinear(std::uint32_t Band, float& Value, double Col, do
         Value = 0;
         return false;
     }
-    const long double Dx = Col - Col0;
-    const long double Dy = Row - Row0;
-    const long double TopLeft = Quad[0];
-    const long double BottomLeft = Quad[1];
-    const long double BottomRight = Quad[2];
-    const long double TopRight = Quad[3];
-    Value = static_cast<float>(TopLeft + (TopRight - TopLeft) * Dx + (BottomLeft - TopLeft) * Dy +
-                               Dx * Dy * (TopLeft + BottomRight - TopRight - BottomLeft));
+    Value = BilinearValue(Quad, Col - Col0, Row - Row0);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "text/types.hpp"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -35,6 +36,14 @@ float DecodeCell(const unsigned char* Cell, std::uint8_t CellType, bool LSBFirst
 // clamping: 256 becomes 0 in a byte cell); false when it has no integer (NaN, infinite). Cell types a
 // grid cannot interpret store nothing.
 bool EncodeCell(unsigned char* Cell, std::uint8_t CellType, bool LSBFirst, float Value);
+
+// A rounded or floored cell coordinate as an index; false for NaN and values no grid can reach.
+inline bool ToCellIndex(double Coordinate, std::int64_t& Index) {
+    constexpr double Limit = 4611686018427387904.0; // 2^62
+    if (!(std::fabs(Coordinate) < Limit)) return false;
+    Index = static_cast<std::int64_t>(Coordinate);
+    return true;
+}
 
 class TMapByte {
 public:
@@ -65,6 +74,9 @@ public:
     bool MappingFaulted();
 
 protected:
+    // The address of Bytes bytes from file position Position, in the current view when it holds them
+    // and in a new one otherwise; null when they cannot be mapped at once.
+    unsigned char* MapBytes(std::uint64_t Position, std::uint64_t Bytes);
     // Claims the disk space of a created file of Size bytes, so that a full disk fails here and not as
     // a fault on a mapped page later. Returns 0 or an errno value.
     int ReserveSpace(int Fd, std::uint64_t Size);
@@ -107,6 +119,27 @@ bool StoreByteCell(unsigned char* Cell, float Value);
 
 using TQuad = std::array<float, 4>; // top-left, bottom-left, bottom-right, top-right
 
+// The bilinear value of a 2 x 2 block at offsets Dx, Dy (0 to 1) from its top-left cell.
+inline float BilinearValue(const TQuad& Quad, long double Dx, long double Dy) {
+    const long double TopLeft = Quad[0];
+    const long double BottomLeft = Quad[1];
+    const long double BottomRight = Quad[2];
+    const long double TopRight = Quad[3];
+    return static_cast<float>(TopLeft + (TopRight - TopLeft) * Dx + (BottomLeft - TopLeft) * Dy +
+                              Dx * Dy * (TopLeft + BottomRight - TopRight - BottomLeft));
+}
+
+// Where the cells of a grid that stores them plainly (each cell's value is DecodeCell of its bytes)
+// lie: cell (Col, Band) of a row starts FirstBand + Col x ColumnStride + Band x BandStride bytes after
+// the row's address.
+struct TRowLayout {
+    std::uint32_t Columns = 0, Rows = 0, Bands = 0;
+    std::uint8_t CellType = 0;
+    bool LSBFirst = true;
+    std::int64_t FirstBand = 0, ColumnStride = 0, BandStride = 0;
+    bool Writable = false; // WriteCell stores its cells there too
+};
+
 class TMMapFile2 : public TMapByte {
 public:
     // Opens or creates a cell file of the given geometry. A file whose size does not match its
@@ -140,6 +173,16 @@ public:
     // while this object is in use: null when this grid is not a cell file opened for reading or cannot
     // be opened again. A raster whose cells are not the plain grid of its file must return null.
     virtual std::unique_ptr<TMMapFile2> OpenReadView() const;
+    // The layout of this grid's rows when its cells are stored plainly, so that whole rows can be read
+    // and written in memory; false otherwise. A raster that reads or writes cells any other way
+    // (palettes, tiles, memory blocks, offsets of its own) must return false or its own layout.
+    virtual bool PlainRowLayout(TRowLayout& Layout) const;
+    // The addresses of rows First and Last (First <= Last) of the plain layout, both valid together
+    // until the next cell access of this object; false outside the grid or when they cannot be
+    // mapped at once.
+    virtual bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                         unsigned char*& LastRow);
+
     // "cell file holds N bytes, header describes M" when an existing file's size does not match the
     // geometry it was opened with (and it is read as one row); empty otherwise.
     const std::string& SizeMismatchText() const { return FSizeMismatch; }
@@ -151,6 +194,9 @@ public:
 protected:
     // The cell's address, or null when it lies outside the grid or its row cannot be mapped.
     unsigned char* CellAddress(std::int64_t Col, std::int64_t Row, std::uint32_t& Band);
+    // MapRows for rows of RowBytes bytes at file positions FirstAt and LastAt.
+    bool MapRowsAt(std::uint64_t FirstAt, std::uint64_t LastAt, std::uint64_t RowBytes,
+                   unsigned char*& FirstRow, unsigned char*& LastRow);
 
     std::uint32_t FColumns = 0;
     std::uint32_t FRows = 0;

@@ -105,6 +105,9 @@ public:
     // whose cells cannot be mapped in place, say); null when there is none.
     virtual std::unique_ptr<TDataSetRoot2> ReaderForRefusedFile() const;
 
+    // A raster stores its cells in a way of its own unless its class says otherwise.
+    bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }
+
 protected:
     std::unique_ptr<TGCPList> FControlPoints;
     double FRegCellX = 0;
@@ -217,6 +220,9 @@ public:
     std::vector<std::string> ImageFiles() const override; // the cell file and the header
     // Writes the header of a created image, once; no header when its cells were lost.
     bool Finish() override;
+
+    // The header formats keep their cells in a plain band-interleaved-by-line grid file.
+    bool PlainRowLayout(TRowLayout& Layout) const override { return TMMapFile2::PlainRowLayout(Layout); }
 
     THeader* Header() const { return FHeader.get(); }
 

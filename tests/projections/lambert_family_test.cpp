@@ -4,6 +4,7 @@
 #include "projections/lambert1.hpp"
 #include "projections/lambert2.hpp"
 #include "projections/lambert_eren.hpp"
+#include "projections/projection_math.hpp"
 #include "projections/record_fields.hpp"
 #include "projections/stereographic.hpp"
 
@@ -255,6 +256,29 @@ TYPED_TEST(SeriesEntry, PlanePointWithoutAPositionGivesZeros) {
         EXPECT_EQ(Lat, 0.0) << C.What;
         EXPECT_EQ(Lon, 0.0) << C.What;
         EXPECT_EQ(H, 9.0) << C.What;
+    }
+}
+
+TEST(ConformalInverse, SeriesAgreesWithTheNewtonStepsToRoundingAndFlatSpheroidsTakeTheSteps) {
+    // WGS 84, International, Clarke 1880 and a sphere take the series; a spheroid flattened 1/50 the steps.
+    for (const double F : {1 / 298.257223563, 1 / 297.0, 1 / 293.465, 0.0, 1 / 50.0}) {
+        SCOPED_TRACE(F);
+        const double E = std::sqrt(F * (2 - F));
+        const TConformalInverse Inverse(E);
+        for (double Lat = -89.99; Lat < 90; Lat += 0.0137) {
+            // tan χ of the latitude, by the forward formula the Newton steps invert.
+            const double Tau = std::tan(Lat * Degree), Secant = std::sqrt(1 + Tau * Tau);
+            const double Sigma = std::sinh(E * std::atanh(E * Tau / Secant));
+            const double TauPrime = Tau * std::sqrt(1 + Sigma * Sigma) - Sigma * Secant;
+            const TLatitudeResult Steps = LatitudeOfConformal(TauPrime, E), Series = Inverse(TauPrime);
+            ASSERT_NEAR(Series.Lat, Steps.Lat, 4.5e-16) << Lat; // two units in the last place
+            ASSERT_NEAR(Series.Lat, Lat * Degree, 4.5e-16) << Lat;
+            if (F == 1 / 50.0) {
+                EXPECT_EQ(Series.Lat, Steps.Lat);
+            }
+        }
+        EXPECT_EQ(Inverse(std::numeric_limits<double>::infinity()).Lat, Pi / 2);
+        EXPECT_TRUE(std::isnan(Inverse(std::numeric_limits<double>::quiet_NaN()).Lat));
     }
 }
 

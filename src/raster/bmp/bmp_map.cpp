@@ -245,10 +245,14 @@ bool TBMPMap2::CreateImage(std::int32_t Columns, std::int32_t Rows, std::uint8_t
     return true;
 }
 
+std::uint64_t TBMPMap2::RowPosition(std::int64_t Row) const {
+    const auto Stored = static_cast<std::uint64_t>(FTopDown ? Row : FRows - Row - 1);
+    return FPixelOffset + Stored * FStride;
+}
+
 bool TBMPMap2::GoToRow(std::int64_t Row, std::uint32_t /*Band*/) {
     if (Row < 0 || Row >= static_cast<std::int64_t>(FRows)) return false;
-    const auto Stored = static_cast<std::uint64_t>(FTopDown ? Row : FRows - Row - 1);
-    FPosition = FPixelOffset + Stored * FStride;
+    FPosition = RowPosition(Row);
     FMinBytes = static_cast<std::uint32_t>(FPixelBytes);
     return MapPosition();
 }
@@ -257,6 +261,26 @@ unsigned char* TBMPMap2::PixelRow(std::int64_t Col, std::int64_t Row, std::uint3
     Band = std::min<std::uint32_t>(Band, FReportedBands - 1u);
     if (Col < 0 || Col >= static_cast<std::int64_t>(FWidth) || !GoToRow(Row, Band)) return nullptr;
     return FData;
+}
+
+bool TBMPMap2::PlainRowLayout(TRowLayout& Layout) const {
+    const bool Colour = FBitCount == 24;
+    if (!IsFileOpen() || FPixelBytes == 0 || (!Colour && !FGreyPalette && !FPalette.empty())) return false;
+    Layout = {.Columns = FWidth,
+              .Rows = FRows,
+              .Bands = FReportedBands,
+              .CellType = ctUnsigned8,
+              .LSBFirst = true,
+              .FirstBand = Colour ? 2 : 0,
+              .ColumnStride = Colour ? 3 : 1,
+              .BandStride = Colour ? -1 : 0,
+              .Writable = FMode == omCreate};
+    return true;
+}
+
+bool TBMPMap2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) {
+    if (First < 0 || First > Last || Last >= static_cast<std::int64_t>(FRows)) return false;
+    return MapRowsAt(RowPosition(First), RowPosition(Last), FPixelBytes, FirstRow, LastRow);
 }
 
 bool TBMPMap2::ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) {

@@ -28,6 +28,9 @@ public:
     bool ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) override;
     // Only for created images.
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
+    // 24-bit pixels and 8-bit ones without a colour palette are plain rows (blue, green, red).
+    bool PlainRowLayout(TRowLayout& Layout) const override;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) override;
     // Another reader of the same bitmap, for a second sampling thread; null unless opened for reading.
     std::unique_ptr<TMMapFile2> OpenReadView() const override;
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
@@ -51,6 +54,7 @@ private:
     bool CreateImage(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands);
     bool Unsupported(const std::string& TypeText);
     unsigned char* PixelRow(std::int64_t Col, std::int64_t Row, std::uint32_t& Band);
+    std::uint64_t RowPosition(std::int64_t Row) const; // file position of a row inside the image
 
     std::string FTypeText; // the unsupported kind of bitmap, for the message
     std::array<unsigned char, FileHeaderSize> FFileHeader{};

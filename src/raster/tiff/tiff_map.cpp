@@ -1,6 +1,7 @@
 #include "raster/tiff/tiff_map.hpp"
 
 #include "raster/byte_order.hpp"
+#include "raster/cell_codec.hpp"
 #include "raster/side_files.hpp"
 #include "raster/tiff/libtiff_map.hpp"
 #include "raster/tiff/tiff_placement.hpp"
@@ -627,12 +628,42 @@ bool TTifMap2::StripOf(std::uint64_t Row, std::uint32_t Band, std::uint32_t& Str
 bool TTifMap2::GoToRow(std::int64_t Row, std::uint32_t Band) {
     if (Row < 0 || Row >= static_cast<std::int64_t>(FHeight) || FRowBytes == 0) return false;
     Band = std::min(Band, FSamples - 1);
+    if (!RowPosition(Row, Band, FPosition)) return false;
+    FMinBytes = static_cast<std::uint32_t>(FRowBytes);
+    return MapPosition();
+}
+
+bool TTifMap2::RowPosition(std::int64_t Row, std::uint32_t Band, std::uint64_t& Position) const {
     std::uint32_t Strip = 0;
     std::uint64_t RowInStrip = 0;
     if (!StripOf(static_cast<std::uint64_t>(Row), Band, Strip, RowInStrip)) return false;
-    FPosition = FStripOffsets[Strip] + RowInStrip * FRowBytes;
-    FMinBytes = static_cast<std::uint32_t>(FRowBytes);
-    return MapPosition();
+    Position = FStripOffsets[Strip] + RowInStrip * FRowBytes;
+    return true;
+}
+
+bool TTifMap2::PlainRowLayout(TRowLayout& Layout) const {
+    const bool Interpreted = ForCellType(FCellType, [](auto) {}) && FCellBytes == std::uint32_t(CellBytes(FCellType));
+    if (!IsFileOpen() || FRowBytes == 0 || FSamples == 0 || !Interpreted || FPhotometric == WhiteIsZero ||
+        (FPlanarConfig == Planar && FSamples > 1))
+        return false;
+    Layout = {.Columns = FWidth,
+              .Rows = FHeight,
+              .Bands = FSamples,
+              .CellType = FCellType,
+              .LSBFirst = !FMSBFirstFile,
+              .FirstBand = 0,
+              .ColumnStride = std::int64_t{FCellBytes} * FSamples,
+              .BandStride = FCellBytes,
+              .Writable = FMode != omRead && FMapAccess == TViewAccess::Write};
+    return true;
+}
+
+bool TTifMap2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) {
+    std::uint64_t FirstAt = 0, LastAt = 0;
+    if (First < 0 || First > Last || Last >= static_cast<std::int64_t>(FHeight) || !RowPosition(First, 0, FirstAt) ||
+        !RowPosition(Last, 0, LastAt))
+        return false;
+    return MapRowsAt(FirstAt, LastAt, FRowBytes, FirstRow, LastRow);
 }
 
 unsigned char* TTifMap2::CellPointer(std::int64_t Col, std::int64_t Row, std::uint32_t& Band) {

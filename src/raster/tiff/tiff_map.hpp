@@ -44,6 +44,9 @@ public:
     // Colour cells through the three bands, so planar images work too.
     bool ReadRGB(std::int64_t Col, std::int64_t Row, std::int32_t& Color) override;
     bool WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) override;
+    // Uncompressed strips of interleaved samples (or of one sample) are plain rows, unless white is 0.
+    bool PlainRowLayout(TRowLayout& Layout) const override;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) override;
     // Another reader of the same image, for a second sampling thread; null unless opened for reading.
     std::unique_ptr<TMMapFile2> OpenReadView() const override;
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
@@ -99,6 +102,8 @@ private:
     // Where an entry's values lie: in its value field when they fit in 4 bytes, else at its offset.
     bool ValuesPosition(const TEntry& Entry, std::uint64_t& Position);
 
+    // The file position of row Row of band Band; false when no strip holds it.
+    bool RowPosition(std::int64_t Row, std::uint32_t Band, std::uint64_t& Position) const;
     bool StripOf(std::uint64_t Row, std::uint32_t Band, std::uint32_t& Strip,
                  std::uint64_t& RowInStrip) const;
     unsigned char* CellPointer(std::int64_t Col, std::int64_t Row, std::uint32_t& Band);

@@ -1,0 +1,95 @@
+#pragma once
+// The bytes of one cell as a float and back, for a cell type known when compiling: the row loops of
+// the samplers and writers are instantiated once per type, and DecodeCell/EncodeCell dispatch to the
+// same functions at run time.
+
+#include "raster/byte_order.hpp"
+#include "text/types.hpp"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <type_traits>
+
+namespace vortane {
+
+// Value rounded half to even as a 64-bit integer; false when it has none (NaN, infinite, too large).
+inline bool RoundToInteger(float Value, std::int64_t& Integer) {
+    const double Rounded = std::nearbyint(static_cast<double>(Value));
+    constexpr double Limit = 9223372036854775808.0; // 2^63
+    if (!(Rounded >= -Limit && Rounded < Limit)) return false;
+    Integer = static_cast<std::int64_t>(Rounded);
+    return true;
+}
+
+template <std::uint8_t CellType> float DecodeAs(const unsigned char* Cell, bool LSBFirst) {
+    if constexpr (CellType == ctUnsigned8)
+        return Cell[0];
+    else if constexpr (CellType == ctSigned16)
+        return static_cast<std::int16_t>(LoadBits<std::uint16_t>(Cell, LSBFirst));
+    else if constexpr (CellType == ctUnsigned16)
+        return LoadBits<std::uint16_t>(Cell, LSBFirst);
+    else if constexpr (CellType == ctSigned32)
+        return static_cast<float>(static_cast<std::int32_t>(LoadBits<std::uint32_t>(Cell, LSBFirst)));
+    else if constexpr (CellType == ctUnsigned32)
+        return static_cast<float>(LoadBits<std::uint32_t>(Cell, LSBFirst));
+    else if constexpr (CellType == ctFloat32)
+        return std::bit_cast<float>(LoadBits<std::uint32_t>(Cell, LSBFirst));
+    else
+        return static_cast<float>(std::bit_cast<double>(LoadBits<std::uint64_t>(Cell, LSBFirst)));
+}
+
+// Integer cells keep the low bits of the value rounded half to even (no clamping); false, storing
+// nothing, when the value has no integer.
+template <std::uint8_t CellType> bool EncodeAs(unsigned char* Cell, bool LSBFirst, float Value) {
+    if constexpr (CellType == ctFloat32) {
+        StoreBits(Cell, std::bit_cast<std::uint32_t>(Value), LSBFirst);
+    } else if constexpr (CellType == ctFloat64) {
+        StoreBits(Cell, std::bit_cast<std::uint64_t>(static_cast<double>(Value)), LSBFirst);
+    } else {
+        std::int64_t Integer = 0;
+        if (!RoundToInteger(Value, Integer)) return false;
+        const auto Bits = static_cast<std::uint64_t>(Integer);
+        if constexpr (CellType == ctUnsigned8)
+            Cell[0] = static_cast<unsigned char>(Bits);
+        else if constexpr (CellType == ctSigned16 || CellType == ctUnsigned16)
+            StoreBits(Cell, static_cast<std::uint16_t>(Bits), LSBFirst);
+        else
+            StoreBits(Cell, static_cast<std::uint32_t>(Bits), LSBFirst);
+    }
+    return true;
+}
+
+template <std::uint8_t CellType> using TCellTypeConstant = std::integral_constant<std::uint8_t, CellType>;
+
+// Calls Action(TCellTypeConstant<CellType>{}) when a grid can interpret cells of CellType; false for
+// the others (bit cells, signed bytes, colour and point records, unknown codes).
+template <typename TAction> bool ForCellType(std::uint8_t CellType, TAction&& Action) {
+    switch (CellType) {
+    case ctUnsigned8:
+        Action(TCellTypeConstant<ctUnsigned8>{});
+        return true;
+    case ctSigned16:
+        Action(TCellTypeConstant<ctSigned16>{});
+        return true;
+    case ctUnsigned16:
+        Action(TCellTypeConstant<ctUnsigned16>{});
+        return true;
+    case ctSigned32:
+        Action(TCellTypeConstant<ctSigned32>{});
+        return true;
+    case ctUnsigned32:
+        Action(TCellTypeConstant<ctUnsigned32>{});
+        return true;
+    case ctFloat32:
+        Action(TCellTypeConstant<ctFloat32>{});
+        return true;
+    case ctFloat64:
+        Action(TCellTypeConstant<ctFloat64>{});
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace vortane
