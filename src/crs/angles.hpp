@@ -27,9 +27,18 @@ std::string AngleToStr(double X); // D:M:S.sss, "-" before negative angles
 std::string IntToZeroStr(std::int64_t Value, int Width);
 std::string FloatToZeroStr(int Width, int Decimals, double Value);
 
+// The sine and cosine of a latitude, handed on by a step of a conversion chain that has them for free
+// to the next step, which would otherwise compute them again.
+struct TLatitudeTrig {
+    double Sin = 0.0;
+    double Cos = 1.0;
+};
+
 // Geodetic (radians, metres) to earth-centred coordinates on the spheroid (A, E2), and back.
 void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, double& Y, double& Z);
-// Closed approximation with one refinement step: exact at height 0; Lon in [0, 2*pi).
-void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, double& Lon, double& H);
+// Closed approximation with one refinement step: exact at height 0; Lon in [0, 2*pi). Trig, when
+// given, receives the sine and cosine of Lat.
+void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, double& Lon, double& H,
+              TLatitudeTrig* Trig = nullptr);
 
 } // namespace vortane

@@ -53,19 +53,17 @@ void TCoordinateMapper::OutputToInput(double X, double Y, double& InX, double& I
     }
     double Lat = 0, Lon = 0, H = 0;
     FOutSystem->ProjToGeo(X, Y, 0, Lat, Lon, H);
-    if (!FSameDatum) {
-        double HubLat = 0, HubLon = 0, HubH = 0;
-        ShiftDatumToHub(*FOut.Spheroid, *FOut.Datum, *FHub, Lat, Lon, H, HubLat, HubLon, HubH);
-        if (FInOnHub) {
-            Lat = HubLat;
-            Lon = HubLon;
-            H = HubH;
-        } else {
-            ShiftDatumFromHub(*FHub, *FIn.Datum, *FIn.Spheroid, HubLat, HubLon, HubH, Lat, Lon, H);
-        }
-    }
     double Z = 0;
-    FInSystem->GeoToProj(Lat, Lon, H, InX, InY, Z);
+    if (FSameDatum) {
+        FInSystem->GeoToProj(Lat, Lon, H, InX, InY, Z);
+        return;
+    }
+    // The last shift ends with the latitude's sine and cosine at hand; the input system need not
+    // compute them again.
+    TLatitudeTrig Trig;
+    ShiftDatumToHub(*FOut.Spheroid, *FOut.Datum, *FHub, Lat, Lon, H, Lat, Lon, H, FInOnHub ? &Trig : nullptr);
+    if (!FInOnHub) ShiftDatumFromHub(*FHub, *FIn.Datum, *FIn.Spheroid, Lat, Lon, H, Lat, Lon, H, &Trig);
+    FInSystem->GeoToProjWithTrig(Lat, Trig, Lon, H, InX, InY, Z);
 }
 
 } // namespace vortane

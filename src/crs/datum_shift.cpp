@@ -1,28 +1,41 @@
 #include "crs/datum_shift.hpp"
 
+#include <cmath>
+
 namespace vortane {
 
+namespace {
+
+// The grid datums give no sine and cosine along with their result.
+void SetTrig(double Lat, TLatitudeTrig* Trig) {
+    if (Trig) *Trig = {std::sin(Lat), std::cos(Lat)};
+}
+
+} // namespace
+
 void ShiftDatumToHub(const TSpheroid& Spheroid, const TDatumRecord& Datum, const TSpheroid& Hub, double Lat,
-                     double Lon, double H, double& Lat2, double& Lon2, double& H2) {
+                     double Lon, double H, double& Lat2, double& Lon2, double& H2, TLatitudeTrig* Trig2) {
     if (Datum.IsGrid) {
         // Outside the grid the position goes on unshifted, which the grid datum has already done.
         (void)Datum.ShiftToHub(Lat, Lon, H, Lat2, Lon2, H2);
+        SetTrig(Lat2, Trig2);
         return;
     }
     Spheroid.HelmertShift(Lat, Lon, H, Hub, Datum.Scale, Datum.DX, Datum.DY, Datum.DZ, Datum.RX, Datum.RY,
-                          Datum.RZ, Lat2, Lon2, H2);
+                          Datum.RZ, Lat2, Lon2, H2, Trig2);
 }
 
 // Negating all seven parameters inverts the shift up to second-order terms (products of two
 // parameters, below a millimetre for real datums).
 void ShiftDatumFromHub(const TSpheroid& Hub, const TDatumRecord& Datum, const TSpheroid& Spheroid, double Lat,
-                       double Lon, double H, double& Lat2, double& Lon2, double& H2) {
+                       double Lon, double H, double& Lat2, double& Lon2, double& H2, TLatitudeTrig* Trig2) {
     if (Datum.IsGrid) {
         (void)Datum.ShiftFromHub(Lat, Lon, H, Lat2, Lon2, H2);
+        SetTrig(Lat2, Trig2);
         return;
     }
     Hub.HelmertShift(Lat, Lon, H, Spheroid, -Datum.Scale, -Datum.DX, -Datum.DY, -Datum.DZ, -Datum.RX,
-                     -Datum.RY, -Datum.RZ, Lat2, Lon2, H2);
+                     -Datum.RY, -Datum.RZ, Lat2, Lon2, H2, Trig2);
 }
 
 bool IsSameDatum(const TSpheroid& SourceSpheroid, const TDatumRecord& SourceDatum,

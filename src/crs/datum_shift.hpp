@@ -18,13 +18,16 @@ namespace vortane {
 inline constexpr const char* HubSpheroidCode = "WE";
 inline constexpr const char* HubSpheroidRecord = "WE\t6378137\t298.2572235637\tWGS 1984";
 
-// A position on (Spheroid, Datum) as a position on the hub datum and Hub spheroid.
+// A position on (Spheroid, Datum) as a position on the hub datum and Hub spheroid; Trig2, when given,
+// receives the sine and cosine of Lat2.
 void ShiftDatumToHub(const TSpheroid& Spheroid, const TDatumRecord& Datum, const TSpheroid& Hub, double Lat,
-                     double Lon, double H, double& Lat2, double& Lon2, double& H2);
+                     double Lon, double H, double& Lat2, double& Lon2, double& H2,
+                     TLatitudeTrig* Trig2 = nullptr);
 
-// A position on the hub datum and Hub spheroid as a position on (Spheroid, Datum).
+// A position on the hub datum and Hub spheroid as a position on (Spheroid, Datum); Trig2 as above.
 void ShiftDatumFromHub(const TSpheroid& Hub, const TDatumRecord& Datum, const TSpheroid& Spheroid, double Lat,
-                       double Lon, double H, double& Lat2, double& Lon2, double& H2);
+                       double Lon, double H, double& Lat2, double& Lon2, double& H2,
+                       TLatitudeTrig* Trig2 = nullptr);
 
 // True when no datum change is needed: the same catalogue objects on both sides (identity, not equal
 // values, so two catalogue entries with the same numbers still go through the hub).

@@ -31,7 +31,8 @@ void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, 
 // Near the polar axis both p and the cosine vanish and the quotient loses every digit (on the axis
 // itself H came out as -N, some 6400 km low). With tan(u) = V / q, q = p (1 - e2), the identity
 // p / cos(u) = sqrt(q^2 + V^2) / (1 - e2) gives the same values without the cancellation.
-void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, double& Lon, double& H) {
+void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, double& Lon, double& H,
+              TLatitudeTrig* Trig) {
     if (X == 0.0 && Y == 0.0) {
         Lon = HalfPi; // any longitude is right on the axis
     } else {
@@ -49,6 +50,7 @@ void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, do
         // that equatorial normal the height is -a.
         Lat = 0.0;
         H = -A;
+        if (Trig) *Trig = {0.0, 1.0};
         return;
     }
     const double SinT = Z / RadiusT;
@@ -59,6 +61,8 @@ void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, do
     const double SinLat = V / RadiusLat;
     Lat = std::atan2(V, Q);
     H = RadiusLat / OneMinusE2 - A / std::sqrt(1.0 - E2 * SinLat * SinLat);
+    // On the axis (Q = 0) the quotient would give a cosine of exactly 0, where cos(atan2(V, 0)) is not.
+    if (Trig) *Trig = {SinLat, Q > 0.0 ? Q / RadiusLat : std::cos(Lat)};
 }
 
 std::string TGeoCentric::GetParamText() const {

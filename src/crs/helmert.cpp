@@ -28,14 +28,14 @@ namespace vortane {
 // which differs from the product (1 + s) R X by s (R - I) X, under a millimetre for real datums.
 void TSpheroid::HelmertShift(double Lat, double Lon, double H, const TSpheroid& Target, double Scale,
                              double DX, double DY, double DZ, double RX, double RY, double RZ, double& Lat2,
-                             double& Lon2, double& H2) const {
+                             double& Lon2, double& H2, TLatitudeTrig* Trig2) const {
     double X = 0.0, Y = 0.0, Z = 0.0;
     GeoToXYZ(Lat, Lon, H, A, E2(), X, Y, Z);
     const double Factor = 1.0 + Scale;
     const double ShiftedX = X * Factor - RZ * Y + RY * Z + DX;
     const double ShiftedY = RZ * X + Y * Factor - RX * Z + DY;
     const double ShiftedZ = -RY * X + RX * Y + Z * Factor + DZ;
-    XYZToGeo(ShiftedX, ShiftedY, ShiftedZ, Target.A, Target.E2(), Lat2, Lon2, H2);
+    XYZToGeo(ShiftedX, ShiftedY, ShiftedZ, Target.A, Target.E2(), Lat2, Lon2, H2, Trig2);
 }
 
 } // namespace vortane

@@ -27,6 +27,13 @@ public:
     virtual std::string GetParamText() const = 0;
     virtual void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const = 0;
     virtual void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const = 0;
+    // GeoToProj for a position whose latitude's sine and cosine the caller already has. Systems whose
+    // conversion starts from them take them; the base ignores them.
+    virtual void GeoToProjWithTrig(double Lat, TLatitudeTrig Trig, double Lon, double H, double& X, double& Y,
+                                   double& Z) const {
+        (void)Trig;
+        GeoToProj(Lat, Lon, H, X, Y, Z);
+    }
     // 0 on success, otherwise the number (1..3) of the rejected text. Base: numbers, 0 when unreadable.
     virtual int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
                           double& Lat, double& Lon, double& H) const;

@@ -1,6 +1,7 @@
 #pragma once
 // Reference ellipsoids ("spheroids"), the projection types available on each, and "Spher.dat".
 
+#include "crs/angles.hpp"
 #include "crs/code_list.hpp"
 
 #include <string>
@@ -25,9 +26,9 @@ public:
     // the defaults a = 6378137 m, 1/f = 298.2572235637, empty code and description.
     explicit TSpheroid(const std::string& Line = "");
 
-    double E2() const;                 // first eccentricity squared
-    double EP2() const;                // second eccentricity squared
-    double RadiusN(double Lat) const;  // prime-vertical radius of curvature, Lat in radians
+    double E2() const;                // first eccentricity squared
+    double EP2() const;               // second eccentricity squared
+    double RadiusN(double Lat) const; // prime-vertical radius of curvature, Lat in radians
     double Eta2(double Lat) const;
 
     // Registers system Index of list Systems under the projection type TypeName. Always true.
@@ -35,13 +36,13 @@ public:
 
     // (Lat, Lon, H) on this spheroid moved by a seven-parameter similarity transformation
     // (position-vector rotations in radians, Scale as a plain difference) onto Target.
-    // Lon2 is returned in [0, 2*pi).
+    // Lon2 is returned in [0, 2*pi); Trig2, when given, receives the sine and cosine of Lat2.
     void HelmertShift(double Lat, double Lon, double H, const TSpheroid& Target, double Scale, double DX,
                       double DY, double DZ, double RX, double RY, double RZ, double& Lat2, double& Lon2,
-                      double& H2) const;
+                      double& H2, TLatitudeTrig* Trig2 = nullptr) const;
 
-    double A = 6378137.0;              // semi-major axis, metres
-    double F = 1.0 / 298.2572235637;   // flattening (the file holds 1/f)
+    double A = 6378137.0;            // semi-major axis, metres
+    double F = 1.0 / 298.2572235637; // flattening (the file holds 1/f)
     std::string Description;
     TPrjTypeList PrjTypes;
 };

@@ -47,6 +47,16 @@ std::string TTMGrid::GetParamText() const {
 }
 
 void TTMGrid::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
+    ZoneForward(Lat, nullptr, Lon, H, X, Y, Z);
+}
+
+void TTMGrid::GeoToProjWithTrig(double Lat, TLatitudeTrig Trig, double Lon, double H, double& X, double& Y,
+                                double& Z) const {
+    ZoneForward(Lat, &Trig, Lon, H, X, Y, Z);
+}
+
+void TTMGrid::ZoneForward(double Lat, const TLatitudeTrig* Trig, double Lon, double H, double& X, double& Y,
+                          double& Z) const {
     Z = H;
     if (std::isnan(Lat) || std::isnan(Lon)) {
         X = Y = std::nan("");
@@ -57,7 +67,7 @@ void TTMGrid::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, 
         X = Y = 0.0;
         return;
     }
-    ForwardMetres(Lat, Lon, Meridian, X, Y);
+    ForwardMetres(Lat, Lon, Meridian, X, Y, Trig);
     ZeroOnFault(X, Y);
 }
 

@@ -21,6 +21,8 @@ public:
     std::string GetParamText() const override;
     // A zone width that gives no zone (zero, negative, unreadable) is an arithmetic fault: X = Y = 0.
     void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
+    void GeoToProjWithTrig(double Lat, TLatitudeTrig Trig, double Lon, double H, double& X, double& Y,
+                           double& Z) const override;
     // Eastings without a valid zone prefix and northings beyond +-10 000 km are replaced, not reported:
     // such a point converts as if it lay on the central meridian of zone 1 or on the equator.
     void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
@@ -42,6 +44,9 @@ public:
     double ZoneOrigin = 0.0; // central meridian of zone 1, radians; 0 when its text did not read
 
 private:
+    // GeoToProj, with the latitude's sine and cosine when Trig is given.
+    void ZoneForward(double Lat, const TLatitudeTrig* Trig, double Lon, double H, double& X, double& Y,
+                     double& Z) const;
     explicit TTMGrid(TRecordFields&& Fields);
 };
 

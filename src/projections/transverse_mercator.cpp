@@ -192,6 +192,16 @@ std::string TTransMerc::GetParamText() const {
 }
 
 void TTransMerc::GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
+    GeoToProjFrom(Lat, nullptr, Lon, H, X, Y, Z);
+}
+
+void TTransMerc::GeoToProjWithTrig(double Lat, TLatitudeTrig Trig, double Lon, double H, double& X, double& Y,
+                                   double& Z) const {
+    GeoToProjFrom(Lat, &Trig, Lon, H, X, Y, Z);
+}
+
+void TTransMerc::GeoToProjFrom(double Lat, const TLatitudeTrig* Trig, double Lon, double H, double& X,
+                               double& Y, double& Z) const {
     Z = H / UnitFactor;
     if (std::isnan(Lat) || std::isnan(Lon)) {
         X = Y = std::nan("");
@@ -199,7 +209,7 @@ void TTransMerc::GeoToProj(double Lat, double Lon, double H, double& X, double& 
     }
     double Easting = 0.0;
     double Northing = 0.0;
-    ForwardMetres(Lat, Lon, CentralMeridian, Easting, Northing);
+    ForwardMetres(Lat, Lon, CentralMeridian, Easting, Northing, Trig);
     X = Easting / UnitFactor;
     Y = Northing / UnitFactor;
     ZeroOnFault(X, Y);
@@ -227,12 +237,14 @@ std::unique_ptr<TProjection> TTransMerc::Clone() const {
     return std::make_unique<TTransMerc>(*this);
 }
 
-void TTransMerc::ForwardMetres(double Lat, double Lon, double Lambda0, double& Easting,
-                               double& Northing) const {
+void TTransMerc::ForwardMetres(double Lat, double Lon, double Lambda0, double& Easting, double& Northing,
+                               const TLatitudeTrig* Trig) const {
     double Xr = 0.0;
     double Yr = 0.0;
     if (ExactForm)
         FKruger.Forward(Lat, NormLon(Lon - Lambda0), Xr, Yr);
+    else if (Trig)
+        SeriesForward(Lat, *Trig, Lon, Lambda0, FA, FE2, Xr, Yr);
     else
         GeoToXY(Lat, Lon, Lambda0, FA, FE2, Xr, Yr);
     XYToGrid(Xr, Yr, Lon, Easting, Northing);
@@ -310,14 +322,19 @@ double TTransMerc::MeridianArc(double Lat, double SinLat, double CosLat) const {
 
 void TTransMerc::GeoToXY(double Lat, double Lon, double Lambda0, double A, double E2, double& Xr,
                          double& Yr) const {
-    const double CosLat = std::cos(Lat);
+    SeriesForward(Lat, {std::sin(Lat), std::cos(Lat)}, Lon, Lambda0, A, E2, Xr, Yr);
+}
+
+void TTransMerc::SeriesForward(double Lat, TLatitudeTrig Trig, double Lon, double Lambda0, double A,
+                               double E2, double& Xr, double& Yr) const {
+    const double CosLat = Trig.Cos;
     // The series' odd powers of cos(phi) are defined through ln cos(phi), so beyond the poles
     // (cos(phi) <= 0) there is no result.
     if (!(CosLat > 0.0)) {
         Xr = Yr = std::nan("");
         return;
     }
-    const double SinLat = std::sin(Lat);
+    const double SinLat = Trig.Sin;
     const double N = PrimeVerticalRadius(A, E2, SinLat);
     const double eta2 = SecondEccentricitySquared(E2) * CosLat * CosLat;
     const double t = SinLat / CosLat;

@@ -24,6 +24,8 @@ public:
     // Arithmetic faults (a latitude beyond +-90 degrees, overflow, zero divisors) give X = Y = 0 with Z
     // still set; a NaN coordinate gives NaN results so that a caller can see it.
     void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override;
+    void GeoToProjWithTrig(double Lat, TLatitudeTrig Trig, double Lon, double H, double& X, double& Y,
+                           double& Z) const override;
     void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
@@ -59,7 +61,9 @@ protected:
     // Easting and northing in metres of (Lat, Lon) through GeoToXY about the meridian Lambda0 and
     // XYToGrid, and back through GridToXY (which names the meridian) and XYToGeo. Faults show as
     // non-finite results.
-    void ForwardMetres(double Lat, double Lon, double Lambda0, double& Easting, double& Northing) const;
+    // Trig, when given, holds the latitude's sine and cosine for the series form.
+    void ForwardMetres(double Lat, double Lon, double Lambda0, double& Easting, double& Northing,
+                       const TLatitudeTrig* Trig = nullptr) const;
     void InverseMetres(double Easting, double Northing, double& Lat, double& Lon) const;
     // A conversion that met an arithmetic fault (non-finite result) returns zeros, as stored data and
     // callers expect; NaN inputs are filtered out before, so they stay visible as NaN.
@@ -68,10 +72,16 @@ protected:
     double MeridianArc(double Lat) const;
     // The same with the latitude's sine and cosine given.
     double MeridianArc(double Lat, double SinLat, double CosLat) const;
+    // GeoToXY with the latitude's sine and cosine given.
+    void SeriesForward(double Lat, TLatitudeTrig Trig, double Lon, double Lambda0, double A, double E2,
+                       double& Xr, double& Yr) const;
     // The meridian arc to the origin latitude, by the form the conversions use.
     double OriginArc() const;
 
 private:
+    // GeoToProj, with the latitude's sine and cosine when Trig is given.
+    void GeoToProjFrom(double Lat, const TLatitudeTrig* Trig, double Lon, double H, double& X, double& Y,
+                       double& Z) const;
     explicit TTransMerc(TRecordFields&& Fields);
 
     // The spheroid the constants were computed for.

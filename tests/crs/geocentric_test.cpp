@@ -19,8 +19,8 @@ constexpr double WgsF = 1.0 / 298.2572235637;
 constexpr double WgsE2 = (2.0 - WgsF) * WgsF;
 constexpr double Deg = Pi / 180.0;
 
-constexpr double AngleTolerance = 1e-11;    // rad, about 0.06 mm on the ground
-constexpr double LengthTolerance = 0.1e-3;  // m
+constexpr double AngleTolerance = 1e-11;   // rad, about 0.06 mm on the ground
+constexpr double LengthTolerance = 0.1e-3; // m
 
 struct TGeoPoint {
     double Lat, Lon, H;
@@ -40,7 +40,9 @@ std::vector<TGeoPoint> GlobePositions(double H) {
 }
 
 // Longitude difference folded into (-pi, pi], so 2*pi - x and -x compare equal.
-double LonDifference(double A, double B) { return NormLon(A - B); }
+double LonDifference(double A, double B) {
+    return NormLon(A - B);
+}
 
 class CartesianOracle : public ::testing::Test {
 protected:
@@ -61,8 +63,8 @@ TEST_F(CartesianOracle, GeoToXYZMatchesProjAtSeveralHeights) {
             double X, Y, Z;
             GeoToXYZ(P.Lat, P.Lon, P.H, WgsA, WgsE2, X, Y, Z);
             const PJ_XYZ Expected = ToCartesian(P);
-            SCOPED_TRACE("lat " + std::to_string(P.Lat / Deg) + " lon " + std::to_string(P.Lon / Deg) + " h " +
-                         std::to_string(H));
+            SCOPED_TRACE("lat " + std::to_string(P.Lat / Deg) + " lon " + std::to_string(P.Lon / Deg) +
+                         " h " + std::to_string(H));
             EXPECT_NEAR(X, Expected.x, LengthTolerance);
             EXPECT_NEAR(Y, Expected.y, LengthTolerance);
             EXPECT_NEAR(Z, Expected.z, LengthTolerance);
@@ -76,9 +78,13 @@ TEST_F(CartesianOracle, XYZToGeoAtHeightZeroMatchesProjAndRoundTrips) {
     for (const TGeoPoint& P : GlobePositions(0.0)) {
         const PJ_XYZ C = ToCartesian(P);
         double Lat, Lon, H;
-        XYZToGeo(C.x, C.y, C.z, WgsA, WgsE2, Lat, Lon, H);
+        TLatitudeTrig Trig;
+        XYZToGeo(C.x, C.y, C.z, WgsA, WgsE2, Lat, Lon, H, &Trig);
         const PJ_LPZ Expected = ToGeodetic(C.x, C.y, C.z);
         SCOPED_TRACE("lat " + std::to_string(P.Lat / Deg) + " lon " + std::to_string(P.Lon / Deg));
+        // The sine and cosine handed on with the latitude are its own, to rounding.
+        EXPECT_NEAR(Trig.Sin, std::sin(Lat), 2e-16);
+        EXPECT_NEAR(Trig.Cos, std::cos(Lat), 2e-16);
         EXPECT_NEAR(Lat, Expected.phi, AngleTolerance);
         EXPECT_NEAR(H, Expected.z, LengthTolerance);
         EXPECT_NEAR(Lat, P.Lat, AngleTolerance);

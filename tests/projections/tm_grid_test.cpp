@@ -2,6 +2,7 @@
 // trips, replaced out-of-range grid coordinates, the catalogue record and texts. Loading the list goes
 // through the same record reader as the transverse Mercator list, tested there.
 
+#include "projections/lambert2.hpp"
 #include "projections/tm_grid.hpp"
 
 #include "projection_test_support.hpp"
@@ -156,6 +157,33 @@ TEST(TMGrid, UnitFactorHasNoEffect) {
     Feet.ProjToGeo(M[0], M[1], 5.0, F[3], F[4], F[5]);
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(M[i], F[i]) << i;
+}
+
+// A datum shift hands the latitude's sine and cosine on to the next system; every system must give the
+// same coordinates with them as without (the zone grid picks its zone as before, a system that does not
+// use them ignores them), in every unit.
+TEST(TMGrid, TheLatitudesSineAndCosineGiveTheSameCoordinates) {
+    TTMGrid Grid = MakeGrid(UtmRecord);
+    TTransMerc Feet("WE,U,0,500000,0.9996,0.15707963267948966,0");
+    UseSpheroid(Feet, Wgs84);
+    Feet.UnitFactor = 0.3048006096012192;
+    TLambert2 Conic("WEXYZ,N,0,0,0,0,1,-0.1,0.7,0.8,0.75");
+    UseSpheroid(Conic, Wgs84);
+    for (const TProjection* System : std::initializer_list<const TProjection*>{&Grid, &Feet, &Conic}) {
+        for (double Lat = -80; Lat <= 84; Lat += 11) {
+            for (double Lon = -179; Lon < 180; Lon += 23) {
+                const double Phi = Lat * Degree, Lambda = Lon * Degree;
+                double Plain[3], WithTrig[3];
+                System->GeoToProj(Phi, Lambda, 7.0, Plain[0], Plain[1], Plain[2]);
+                System->GeoToProjWithTrig(Phi, {std::sin(Phi), std::cos(Phi)}, Lambda, 7.0, WithTrig[0],
+                                          WithTrig[1], WithTrig[2]);
+                SCOPED_TRACE(System->Name + " lat " + std::to_string(Lat) + " lon " + std::to_string(Lon));
+                for (int i = 0; i < 3; ++i)
+                    EXPECT_TRUE(Plain[i] == WithTrig[i] || (std::isnan(Plain[i]) && std::isnan(WithTrig[i])))
+                        << i << ": " << Plain[i] << " and " << WithTrig[i];
+            }
+        }
+    }
 }
 
 TEST(TMGrid, ReadsItsRecordAndWritesItsTexts) {
