@@ -33,7 +33,7 @@ struct TFixtureEntry {
 };
 
 // The shape of a fixture TIFF.
-struct TTiffSpec {
+struct TTiffLayout {
     bool MSBFirst = false;
     std::uint32_t Width = 5;
     std::uint32_t Height = 7;
@@ -48,9 +48,9 @@ struct TTiffSpec {
 };
 
 // Cell values of the fixtures: every column, row and band differs, some values are negative.
-double FixtureValue(std::uint32_t Col, std::uint32_t Row, std::uint32_t Band, const TTiffSpec& Spec) {
+double FixtureValue(std::uint32_t Col, std::uint32_t Row, std::uint32_t Band, const TTiffLayout& Layout) {
     const double Value = 3.0 * Col + 11.0 * Row + 50.0 * Band;
-    return Spec.SampleFormat == 2 ? Value - 40 : (Spec.SampleFormat == 3 ? Value - 40.25 : Value);
+    return Layout.SampleFormat == 2 ? Value - 40 : (Layout.SampleFormat == 3 ? Value - 40.25 : Value);
 }
 
 class TFileBytes {
@@ -79,57 +79,58 @@ int TypeSize(std::uint16_t Type) {
 }
 
 // A sample as it is stored: an integer of Bits bits or an IEEE float, in the file's order.
-std::uint64_t SampleBits(double Value, const TTiffSpec& Spec) {
-    if (Spec.SampleFormat == 3)
-        return Spec.Bits == 32 ? std::bit_cast<std::uint32_t>(static_cast<float>(Value))
-                               : std::bit_cast<std::uint64_t>(Value);
+std::uint64_t SampleBits(double Value, const TTiffLayout& Layout) {
+    if (Layout.SampleFormat == 3)
+        return Layout.Bits == 32 ? std::bit_cast<std::uint32_t>(static_cast<float>(Value))
+                                 : std::bit_cast<std::uint64_t>(Value);
     return static_cast<std::uint64_t>(static_cast<std::int64_t>(Value));
 }
 
-std::vector<unsigned char> TiffBytes(const TTiffSpec& Spec) {
-    TFileBytes File(Spec.MSBFirst);
-    File.Append(Spec.MSBFirst ? 0x4D4D : 0x4949, 2);
+std::vector<unsigned char> TiffBytes(const TTiffLayout& Layout) {
+    TFileBytes File(Layout.MSBFirst);
+    File.Append(Layout.MSBFirst ? 0x4D4D : 0x4949, 2);
     File.Append(42, 2);
     const std::size_t IfdOffsetAt = File.Append(0, 4);
 
     // Strips: chunky images hold every sample of a row together, planar ones one plane after another.
-    const std::uint32_t RowsPerStrip = Spec.RowsPerStrip ? Spec.RowsPerStrip : Spec.Height;
-    const std::uint32_t Planes = Spec.Planar == 2 ? Spec.Samples : 1;
-    const std::uint32_t SamplesInRow = Spec.Planar == 2 ? 1 : Spec.Samples;
-    const std::size_t RowBytes = (std::size_t{Spec.Width} * SamplesInRow * Spec.Bits + 7) / 8;
+    const std::uint32_t RowsPerStrip = Layout.RowsPerStrip ? Layout.RowsPerStrip : Layout.Height;
+    const std::uint32_t Planes = Layout.Planar == 2 ? Layout.Samples : 1;
+    const std::uint32_t SamplesInRow = Layout.Planar == 2 ? 1 : Layout.Samples;
+    const std::size_t RowBytes = (std::size_t{Layout.Width} * SamplesInRow * Layout.Bits + 7) / 8;
     std::vector<double> Offsets, Counts;
     for (std::uint32_t Plane = 0; Plane < Planes; ++Plane)
-        for (std::uint32_t First = 0; First < Spec.Height; First += RowsPerStrip) {
+        for (std::uint32_t First = 0; First < Layout.Height; First += RowsPerStrip) {
             Offsets.push_back(static_cast<double>(File.Bytes().size()));
-            const std::uint32_t Last = std::min(Spec.Height, First + RowsPerStrip);
+            const std::uint32_t Last = std::min(Layout.Height, First + RowsPerStrip);
             for (std::uint32_t Row = First; Row < Last; ++Row) {
-                if (Spec.Bits % 8 != 0) { // packed samples: a pattern is enough
+                if (Layout.Bits % 8 != 0) { // packed samples: a pattern is enough
                     for (std::size_t Byte = 0; Byte < RowBytes; ++Byte)
                         File.Append(0x5A, 1);
                     continue;
                 }
-                for (std::uint32_t Col = 0; Col < Spec.Width; ++Col)
+                for (std::uint32_t Col = 0; Col < Layout.Width; ++Col)
                     for (std::uint32_t Sample = 0; Sample < SamplesInRow; ++Sample)
-                        File.Append(SampleBits(FixtureValue(Col, Row, Plane + Sample, Spec), Spec),
-                                    Spec.Bits / 8);
+                        File.Append(SampleBits(FixtureValue(Col, Row, Plane + Sample, Layout), Layout),
+                                    Layout.Bits / 8);
             }
             Counts.push_back(static_cast<double>((Last - First) * RowBytes));
         }
 
     std::map<std::uint16_t, TFixtureEntry> Entries = {
-        {256, {tyLong, {double(Spec.Width)}}},
-        {257, {tyLong, {double(Spec.Height)}}},
-        {258, {tyShort, std::vector<double>(Spec.Samples, Spec.Bits)}},
+        {256, {tyLong, {double(Layout.Width)}}},
+        {257, {tyLong, {double(Layout.Height)}}},
+        {258, {tyShort, std::vector<double>(Layout.Samples, Layout.Bits)}},
         {259, {tyShort, {1}}},
-        {262, {tyShort, {double(Spec.Photometric)}}},
-        {273, {Spec.ShortOffsets ? tyShort : tyLong, Offsets}},
-        {277, {tyShort, {double(Spec.Samples)}}},
+        {262, {tyShort, {double(Layout.Photometric)}}},
+        {273, {Layout.ShortOffsets ? tyShort : tyLong, Offsets}},
+        {277, {tyShort, {double(Layout.Samples)}}},
         {278, {tyLong, {double(RowsPerStrip)}}},
         {279, {tyLong, Counts}},
-        {284, {tyShort, {double(Spec.Planar)}}},
+        {284, {tyShort, {double(Layout.Planar)}}},
     };
-    if (Spec.SampleFormat) Entries[339] = {tyShort, std::vector<double>(Spec.Samples, Spec.SampleFormat)};
-    for (const auto& [Tag, Entry] : Spec.Extra)
+    if (Layout.SampleFormat)
+        Entries[339] = {tyShort, std::vector<double>(Layout.Samples, Layout.SampleFormat)};
+    for (const auto& [Tag, Entry] : Layout.Extra)
         Entries[Tag] = Entry;
 
     // Values that do not fit in their entries, then the directory.
@@ -161,18 +162,18 @@ std::vector<unsigned char> TiffBytes(const TTiffSpec& Spec) {
 }
 
 // GeoTIFF tags: pixel scale, a tie point and a key directory with the raster type and ProjectedCSType.
-void AddGeoTiffTags(TTiffSpec& Spec, std::array<double, 6> TiePoint, std::uint16_t RasterType,
+void AddGeoTiffTags(TTiffLayout& Layout, std::array<double, 6> TiePoint, std::uint16_t RasterType,
                     std::uint16_t Code) {
-    Spec.Extra[33550] = {tyDouble, {2, 3, 0}};
-    Spec.Extra[33922] = {tyDouble, {TiePoint.begin(), TiePoint.end()}};
-    Spec.Extra[34735] = {
+    Layout.Extra[33550] = {tyDouble, {2, 3, 0}};
+    Layout.Extra[33922] = {tyDouble, {TiePoint.begin(), TiePoint.end()}};
+    Layout.Extra[34735] = {
         tyShort, {1, 1, 0, 3, 1024, 0, 1, 1, 1025, 0, 1, double(RasterType), 3072, 0, 1, double(Code)}};
 }
 
 class TiffTest : public test::TTempDirTest {
 protected:
-    std::string Write(const TTiffSpec& Spec, const std::string& Name = "image.tif") {
-        WriteBytes(Path(Name), TiffBytes(Spec));
+    std::string Write(const TTiffLayout& Layout, const std::string& Name = "image.tif") {
+        WriteBytes(Path(Name), TiffBytes(Layout));
         return Path(Name);
     }
 };
@@ -180,12 +181,12 @@ protected:
 TEST_F(TiffTest, ReadsTheUncompressedLayoutsOfOtherPrograms) {
     struct TCase {
         const char* Name;
-        TTiffSpec Spec;
+        TTiffLayout Layout;
         std::uint8_t CellType;
     };
-    const auto Spec = [](bool MSBFirst, std::uint16_t Samples, std::uint16_t Bits, std::uint16_t Format,
-                         std::uint16_t Photometric, std::uint16_t Planar, std::uint32_t RowsPerStrip) {
-        TTiffSpec Result;
+    const auto Layout = [](bool MSBFirst, std::uint16_t Samples, std::uint16_t Bits, std::uint16_t Format,
+                           std::uint16_t Photometric, std::uint16_t Planar, std::uint32_t RowsPerStrip) {
+        TTiffLayout Result;
         Result.MSBFirst = MSBFirst;
         Result.Samples = Samples;
         Result.Bits = Bits;
@@ -195,28 +196,28 @@ TEST_F(TiffTest, ReadsTheUncompressedLayoutsOfOtherPrograms) {
         Result.RowsPerStrip = RowsPerStrip;
         return Result;
     };
-    TTiffSpec ShortOffsets = Spec(false, 1, 8, 0, 1, 1, 1);
+    TTiffLayout ShortOffsets = Layout(false, 1, 8, 0, 1, 1, 1);
     ShortOffsets.ShortOffsets = true;
     const std::vector<TCase> Cases = {
-        {"grey, one strip, II", Spec(false, 1, 8, 0, 1, 1, 0), ctUnsigned8},
-        {"grey where white is zero", Spec(false, 1, 8, 0, 0, 1, 0), ctUnsigned8},
-        {"16-bit grey in three strips, MM", Spec(true, 1, 16, 0, 1, 1, 3), ctUnsigned16},
-        {"16-bit grey where white is zero, MM", Spec(true, 1, 16, 1, 0, 1, 2), ctUnsigned16},
+        {"grey, one strip, II", Layout(false, 1, 8, 0, 1, 1, 0), ctUnsigned8},
+        {"grey where white is zero", Layout(false, 1, 8, 0, 0, 1, 0), ctUnsigned8},
+        {"16-bit grey in three strips, MM", Layout(true, 1, 16, 0, 1, 1, 3), ctUnsigned16},
+        {"16-bit grey where white is zero, MM", Layout(true, 1, 16, 1, 0, 1, 2), ctUnsigned16},
         {"strip offsets as SHORT values", ShortOffsets, ctUnsigned8},
-        {"chunky RGB in strips, II", Spec(false, 3, 8, 0, 2, 1, 2), ctUnsigned8},
-        {"chunky RGB, MM", Spec(true, 3, 8, 0, 2, 1, 0), ctUnsigned8},
-        {"planar RGB with three strips per plane, MM", Spec(true, 3, 8, 0, 2, 2, 3), ctUnsigned8},
-        {"planar 16-bit RGB, II", Spec(false, 3, 16, 1, 2, 2, 4), ctUnsigned16},
-        {"signed 16-bit, II", Spec(false, 1, 16, 2, 1, 1, 0), ctSigned16},
-        {"signed 32-bit planar, MM", Spec(true, 2, 32, 2, 1, 2, 5), ctSigned32},
-        {"unsigned 32-bit, II", Spec(false, 1, 32, 0, 1, 1, 4), ctUnsigned32},
-        {"32-bit float, MM", Spec(true, 1, 32, 3, 1, 1, 2), ctFloat32},
-        {"32-bit float RGB, II", Spec(false, 3, 32, 3, 2, 1, 0), ctFloat32},
-        {"64-bit float, MM", Spec(true, 1, 64, 3, 1, 1, 0), ctFloat64},
+        {"chunky RGB in strips, II", Layout(false, 3, 8, 0, 2, 1, 2), ctUnsigned8},
+        {"chunky RGB, MM", Layout(true, 3, 8, 0, 2, 1, 0), ctUnsigned8},
+        {"planar RGB with three strips per plane, MM", Layout(true, 3, 8, 0, 2, 2, 3), ctUnsigned8},
+        {"planar 16-bit RGB, II", Layout(false, 3, 16, 1, 2, 2, 4), ctUnsigned16},
+        {"signed 16-bit, II", Layout(false, 1, 16, 2, 1, 1, 0), ctSigned16},
+        {"signed 32-bit planar, MM", Layout(true, 2, 32, 2, 1, 2, 5), ctSigned32},
+        {"unsigned 32-bit, II", Layout(false, 1, 32, 0, 1, 1, 4), ctUnsigned32},
+        {"32-bit float, MM", Layout(true, 1, 32, 3, 1, 1, 2), ctFloat32},
+        {"32-bit float RGB, II", Layout(false, 3, 32, 3, 2, 1, 0), ctFloat32},
+        {"64-bit float, MM", Layout(true, 1, 64, 3, 1, 1, 0), ctFloat64},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        const TTiffSpec& Shape = Case.Spec;
+        const TTiffLayout& Shape = Case.Layout;
         TDataSet2 Image;
         ASSERT_TRUE(Image.Open(Write(Shape), 0, 0, ctUnsigned8, 1, omRead)) << Image.GetErrorText();
         EXPECT_EQ(Image.GetFileType(), ftTif);
@@ -244,7 +245,7 @@ TEST_F(TiffTest, ReadsTheUncompressedLayoutsOfOtherPrograms) {
 TEST_F(TiffTest, RefusesWhatItCannotReadWithItsReason) {
     struct TCase {
         const char* Name;
-        std::function<void(TTiffSpec&)> Shape;
+        std::function<void(TTiffLayout&)> Shape;
         std::function<void(std::vector<unsigned char>&)> Damage;
         int Code;
         std::string Text;
@@ -255,18 +256,18 @@ TEST_F(TiffTest, RefusesWhatItCannotReadWithItsReason) {
     };
     const std::vector<TCase> Cases = {
         {"compressed",
-         [](TTiffSpec& S) {
+         [](TTiffLayout& S) {
              S.Extra[259] = {tyShort, {5}};
          },
          None, 4, "Tiff error Compressed tiff"},
         {"tiled",
-         [](TTiffSpec& S) {
+         [](TTiffLayout& S) {
              S.Extra[322] = {tyLong, {16}};
          },
          None, 4, "Tiff error Compressed tiff"},
-        {"palette", [](TTiffSpec& S) { S.Photometric = 3; }, None, 4, "Tiff error Not greyScale or RGB"},
+        {"palette", [](TTiffLayout& S) { S.Photometric = 3; }, None, 4, "Tiff error Not greyScale or RGB"},
         {"strip offsets as RATIONAL",
-         [](TTiffSpec& S) {
+         [](TTiffLayout& S) {
              S.Extra[273] = {tyRational, {8}};
          },
          None, 4, "Tiff error StripOffset not of Short or Long type"},
@@ -276,7 +277,7 @@ TEST_F(TiffTest, RefusesWhatItCannotReadWithItsReason) {
          },
          4, "Tiff error Strip outside of file"},
         {"fewer strips than rows need",
-         [](TTiffSpec& S) {
+         [](TTiffLayout& S) {
              S.RowsPerStrip = 2, S.Extra[278] = {tyLong, {1}};
          },
          None, 4, "Tiff error Too few strips for the image"},
@@ -285,30 +286,30 @@ TEST_F(TiffTest, RefusesWhatItCannotReadWithItsReason) {
         {"entry count past the end", None, [&](auto& B) { B[B.size() - 4 - 12 * 10 - 2] = 0xFF; }, 4,
          "Tiff error Image file directory outside of file"},
         {"pixel scale past the end",
-         [](TTiffSpec& S) {
+         [](TTiffLayout& S) {
              S.Extra[33550] = {tyDouble, {1, 1, 0}};
          },
          [&](auto& B) { Put32(B, B.size() - 4 - 12 + 8, 0x7FFFFFF0); }, 4,
          "Tiff error Tag values outside of file"},
         {"rows per strip 0",
-         [](TTiffSpec& S) {
+         [](TTiffLayout& S) {
              S.Extra[278] = {tyLong, {0}};
          },
          None, 4, "Tiff error RowsPerStrip is 0"},
         {"samples of different sizes",
-         [](TTiffSpec& S) {
+         [](TTiffLayout& S) {
              S.Samples = 3, S.Photometric = 2, S.Extra[258] = {tyShort, {8, 16, 8}};
          },
          None, 4, "Tiff error Samples of different sizes"},
-        {"1-bit", [](TTiffSpec& S) { S.Bits = 1; }, None, 5, "Bit type not supported"},
-        {"4-bit", [](TTiffSpec& S) { S.Bits = 4; }, None, 5, "Bit type not supported"},
-        {"12-bit", [](TTiffSpec& S) { S.Bits = 12; }, None, 5, "Bit type not supported"},
+        {"1-bit", [](TTiffLayout& S) { S.Bits = 1; }, None, 5, "Bit type not supported"},
+        {"4-bit", [](TTiffLayout& S) { S.Bits = 4; }, None, 5, "Bit type not supported"},
+        {"12-bit", [](TTiffLayout& S) { S.Bits = 12; }, None, 5, "Bit type not supported"},
         {"neither II nor MM", None, [](auto& B) { B[0] = B[1] = 'X'; }, 2, "Wrong TIFF order"},
         {"BigTIFF", None, [](auto& B) { B[2] = 43; }, 3, "Wrong TIFF version"},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        TTiffSpec Shape;
+        TTiffLayout Shape;
         Case.Shape(Shape);
         std::vector<unsigned char> Bytes = TiffBytes(Shape);
         Case.Damage(Bytes);
@@ -422,7 +423,7 @@ TEST_F(TiffTest, GeoTiffTagsPlaceTheImageUnlessAWorldFileDoes) {
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        TTiffSpec Shape;
+        TTiffLayout Shape;
         AddGeoTiffTags(Shape, Case.TiePoint, Case.RasterType, Case.Code);
         TTifMap2 Image;
         ASSERT_TRUE(Image.OpenMap(Write(Shape), 0, 0, ctUnsigned8, 1, omRead)) << Image.ErrorText();
@@ -436,7 +437,7 @@ TEST_F(TiffTest, GeoTiffTagsPlaceTheImageUnlessAWorldFileDoes) {
     }
 
     // A world file wins, ".tifw" before ".tfw"; the pixel scale, read after it, still sets the cell sizes.
-    TTiffSpec Shape;
+    TTiffLayout Shape;
     AddGeoTiffTags(Shape, {0, 0, 0, 1000, 5000, 0}, 1, 32634);
     Write(Shape);
     WriteText(Path("image.tfw"), "5\n0\n0\n-5\n300000\n6000000\n");
