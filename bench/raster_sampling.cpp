@@ -31,15 +31,15 @@ class TImage {
 public:
     explicit TImage(std::uint32_t Bands) {
         std::string Pattern = (std::filesystem::temp_directory_path() / "bench_raster_XXXXXX").string();
-        if (::mkdtemp(Pattern.data()) == nullptr)
-            std::abort();
+        if (::mkdtemp(Pattern.data()) == nullptr) std::abort();
         FDir = Pattern;
         if (!FGrid.OpenGrid((FDir / "cells").string(), Size, Size, ctUnsigned8, Bands, omCreate, false))
             std::abort();
         for (std::uint32_t Band = 0; Band < Bands; ++Band)
             for (std::uint32_t Row = 0; Row < Size; ++Row)
                 for (std::uint32_t Col = 0; Col < Size; ++Col)
-                    FGrid.WriteCell(Col, Row, Band, static_cast<float>((Col * 7 + Row * 13 + Band * 31) & 255));
+                    FGrid.WriteCell(Col, Row, Band,
+                                    static_cast<float>((Col * 7 + Row * 13 + Band * 31) & 255));
     }
     ~TImage() {
         FGrid.CloseFile();
@@ -55,8 +55,7 @@ private:
 
 TImage& Image(std::uint32_t Bands) {
     static std::unique_ptr<TImage> Images[4];
-    if (!Images[Bands])
-        Images[Bands] = std::make_unique<TImage>(Bands);
+    if (!Images[Bands]) Images[Bands] = std::make_unique<TImage>(Bands);
     return *Images[Bands];
 }
 
@@ -100,8 +99,12 @@ template <bool Bilinear> void Sample(benchmark::State& State) {
     State.SetLabel("samples");
 }
 
-void SampleNearest(benchmark::State& State) { Sample<false>(State); }
-void SampleBilinear(benchmark::State& State) { Sample<true>(State); }
+void SampleNearest(benchmark::State& State) {
+    Sample<false>(State);
+}
+void SampleBilinear(benchmark::State& State) {
+    Sample<true>(State);
+}
 
 } // namespace
 

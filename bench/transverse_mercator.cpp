@@ -2,9 +2,9 @@
 // each by its default series and by the Kruger series of the exact form, over a spread of points within
 // three degrees of the central meridian.
 
+#include "projections/transverse_mercator.hpp"
 #include "crs/angles.hpp"
 #include "projections/tm_grid.hpp"
-#include "projections/transverse_mercator.hpp"
 
 #include "bench_points.hpp"
 
@@ -29,7 +29,8 @@ template <class T> T MakeSystem(const char* Record) {
 std::vector<TPoint> GeographicPoints() {
     std::vector<TPoint> Points;
     for (double Lat = -80; Lat <= 80; Lat += 5)
-        for (double DLon = -3; DLon <= 3; DLon += 0.25) Points.push_back({Lat * Deg, (9 + DLon) * Deg});
+        for (double DLon = -3; DLon <= 3; DLon += 0.25)
+            Points.push_back({Lat * Deg, (9 + DLon) * Deg});
     return Points;
 }
 
@@ -46,10 +47,18 @@ TTMGrid ZoneGrid = MakeSystem<TTMGrid>("UTM,0,500000,0.9996,6:0:0,177:0:0W");
 TTransMerc ExactTransverseMercator = bench::Exact(TransverseMercator);
 TTMGrid ExactZoneGrid = bench::Exact(ZoneGrid);
 
-void BM_TransverseMercatorForward(benchmark::State& State) { Forward(State, TransverseMercator); }
-void BM_TransverseMercatorInverse(benchmark::State& State) { Inverse(State, TransverseMercator); }
-void BM_ZoneGridForward(benchmark::State& State) { Forward(State, ZoneGrid); }
-void BM_ZoneGridInverse(benchmark::State& State) { Inverse(State, ZoneGrid); }
+void BM_TransverseMercatorForward(benchmark::State& State) {
+    Forward(State, TransverseMercator);
+}
+void BM_TransverseMercatorInverse(benchmark::State& State) {
+    Inverse(State, TransverseMercator);
+}
+void BM_ZoneGridForward(benchmark::State& State) {
+    Forward(State, ZoneGrid);
+}
+void BM_ZoneGridInverse(benchmark::State& State) {
+    Inverse(State, ZoneGrid);
+}
 
 void BM_ExactTransverseMercatorForward(benchmark::State& State) {
     Forward(State, ExactTransverseMercator);

@@ -11,11 +11,15 @@ constexpr const char* SpheroidFile = "Spher.dat";
 constexpr const char* DatumFile = "Datums.dat";
 constexpr const char* FrenchGridName = "gr3df97a.mnt";
 
-std::string CannotRead(const std::string& FileName) { return "Cannot read " + FileName; }
+std::string CannotRead(const std::string& FileName) {
+    return "Cannot read " + FileName;
+}
 
 } // namespace
 
-bool TCSList::LoadAll() { return LoadAll(ProgramDir()); }
+bool TCSList::LoadAll() {
+    return LoadAll(ProgramDir());
+}
 
 bool TCSList::LoadAll(const std::string& Folder) {
     if (!LoadSpheroids(Folder + SpheroidFile)) return false;
@@ -49,7 +53,8 @@ bool TCSList::LoadDatums(const std::string& FileName, const std::string& FrenchG
 void TCSList::AttachBuiltInSystems() {
     for (int s = 0; s < Spheroids.Count(); ++s) {
         TSpheroid* Spheroid = Spheroids.Item(s);
-        for (int j = 0; j < Geographics.Count(); ++j) Spheroid->AddPrjType("GEOGRAPHIC", &Geographics, j);
+        for (int j = 0; j < Geographics.Count(); ++j)
+            Spheroid->AddPrjType("GEOGRAPHIC", &Geographics, j);
         Spheroid->AddPrjType("GEOCENTRIC", &Geocentrics, 0);
     }
 }
@@ -82,13 +87,18 @@ bool TCSList::BuildSystems(const std::string& Folder) {
     }
     // Zone grids work on any spheroid.
     for (int s = 0; s < Spheroids.Count(); ++s)
-        for (int j = 0; j < TMGrids.Count(); ++j) Spheroids.Item(s)->AddPrjType("TMGRID", &TMGrids, j);
+        for (int j = 0; j < TMGrids.Count(); ++j)
+            Spheroids.Item(s)->AddPrjType("TMGRID", &TMGrids, j);
     return true;
 }
 
-TSpheroid* TCSList::FindSpheroid(const std::string& Code) const { return Spheroids.Find(Code); }
+TSpheroid* TCSList::FindSpheroid(const std::string& Code) const {
+    return Spheroids.Find(Code);
+}
 
-TDatumRecord* TCSList::FindDatum(const std::string& Name) const { return Datums.Find(Name); }
+TDatumRecord* TCSList::FindDatum(const std::string& Name) const {
+    return Datums.Find(Name);
+}
 
 TProjection* TCSList::FindSystem(const std::string& Name) const {
     const TCodeList* SearchOrder[] = {&Geographics, &Geocentrics, &Lambert1s, &Lambert2s,

@@ -8,17 +8,14 @@
 
 namespace vortane {
 
-std::string TCliContext::CatalogueFolder() const
-{
-    if (CatalogueDir.empty())
-        return DefaultCatalogueFolder();
+std::string TCliContext::CatalogueFolder() const {
+    if (CatalogueDir.empty()) return DefaultCatalogueFolder();
     return CatalogueDir.back() == '/' ? CatalogueDir : CatalogueDir + "/";
 }
 
 namespace {
 
-void AddCommonOptions(CLI::App& App, TCliContext& Context)
-{
+void AddCommonOptions(CLI::App& App, TCliContext& Context) {
     // Common options reach every command, so "vortane-cli warp --version" answers too.
     App.set_version_flag("--version", "vortane-cli " VORTANE_VERSION);
     App.add_option("--catalogue", Context.CatalogueDir,
@@ -27,16 +24,15 @@ void AddCommonOptions(CLI::App& App, TCliContext& Context)
         ->type_name("DIR");
 }
 
-bool IsHelpRequest(const CLI::Error& Error)
-{
+bool IsHelpRequest(const CLI::Error& Error) {
     return Error.get_name() == "CallForHelp" || Error.get_name() == "CallForAllHelp" ||
            Error.get_name() == "CallForVersion";
 }
 
 // The parser checks for a missing command before it looks at words it did not understand, so
 // "vortane-cli --bogus" would only say that a command is required; name the stray word instead.
-void ReportUsageError(const CLI::App& App, const CLI::ParseError& Error, std::ostream& Out, std::ostream& Err)
-{
+void ReportUsageError(const CLI::App& App, const CLI::ParseError& Error, std::ostream& Out,
+                      std::ostream& Err) {
     const std::vector<std::string> Stray = App.remaining();
     if (Error.get_name() == "RequiredError" && !Stray.empty())
         Err << "Unknown command or option: " << Stray.front() << "\nRun with --help for more information.\n";
@@ -47,8 +43,7 @@ void ReportUsageError(const CLI::App& App, const CLI::ParseError& Error, std::os
 } // namespace
 
 int RunCli(int Argc, const char* const* Argv, std::span<const TAddCommand> Commands, std::ostream& Out,
-           std::ostream& Err)
-{
+           std::ostream& Err) {
     TCliContext Context{Out, Err, {}, ExitSuccess};
     CLI::App App{"Carries georeferenced raster images from one coordinate system into another.",
                  "vortane-cli"};
@@ -63,8 +58,7 @@ int RunCli(int Argc, const char* const* Argv, std::span<const TAddCommand> Comma
     try {
         App.parse(Argc, Argv);
     } catch (const CLI::ParseError& Error) {
-        if (IsHelpRequest(Error))
-            return App.exit(Error, Out, Err);
+        if (IsHelpRequest(Error)) return App.exit(Error, Out, Err);
         ReportUsageError(App, Error, Out, Err);
         return ExitUsage;
     } catch (const std::exception& Error) {

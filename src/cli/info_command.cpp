@@ -14,8 +14,7 @@ namespace vortane {
 
 namespace {
 
-std::string CellTypeText(std::uint8_t CellType)
-{
+std::string CellTypeText(std::uint8_t CellType) {
     const std::string Name = CellTypeName(CellType);
     return Name.empty() ? "UNKNOWN (" + std::to_string(CellType) + ")" : Name;
 }
@@ -30,8 +29,7 @@ private:
     std::ostream& FOut;
 };
 
-void PrintDescription(const TDataSet2& DataSet, std::ostream& Out)
-{
+void PrintDescription(const TDataSet2& DataSet, std::ostream& Out) {
     TDataSetRoot2& Raster = *DataSet.Raster();
     std::string Spheroid, Datum, Projection;
     DataSet.GetSpheroid(Spheroid);
@@ -62,8 +60,7 @@ void PrintDescription(const TDataSet2& DataSet, std::ostream& Out)
 
 } // namespace
 
-int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err)
-{
+int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err) {
     TDataSet2 DataSet;
     // Only the description is printed: a compressed TIFF is not decoded for it.
     if (!DataSet.OpenDescription(Path)) {
@@ -82,14 +79,16 @@ int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err)
     return ExitSuccess;
 }
 
-void AddInfoCommand(CLI::App& App, TCliContext& Context)
-{
-    CLI::App* Command = App.add_subcommand("info", "Print an image's geometry and georeferencing as key: value lines");
+void AddInfoCommand(CLI::App& App, TCliContext& Context) {
+    CLI::App* Command =
+        App.add_subcommand("info", "Print an image's geometry and georeferencing as key: value lines");
     auto Path = std::make_shared<std::string>();
-    Command->add_option("PATH", *Path, "Image to describe (any supported format, detected from its first bytes)")
+    Command
+        ->add_option("PATH", *Path, "Image to describe (any supported format, detected from its first bytes)")
         ->required();
     Command->footer("Example:\n  vortane-cli info image.ers");
-    Command->callback([Path, &Context] { Context.ExitCode = ShowImageInfo(*Path, Context.Out, Context.Err); });
+    Command->callback(
+        [Path, &Context] { Context.ExitCode = ShowImageInfo(*Path, Context.Out, Context.Err); });
 }
 
 } // namespace vortane

@@ -3,8 +3,8 @@
 // line by a spheroid code, a datum name and a coordinate system name (--in-spheroid ... --out-system),
 // and the look-up of those names in the catalogue.
 
-#include "cli/cli_app.hpp"
 #include "catalogue/catalogue.hpp"
+#include "cli/cli_app.hpp"
 #include "crs/datum_shift.hpp" // HubSpheroidCode
 
 #include <iosfwd>

@@ -6,9 +6,9 @@
 #include "crs/units.hpp"
 #include "text/strings.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <iostream>
-#include <algorithm>
 #include <limits>
 #include <numbers>
 #include <string_view>
@@ -83,7 +83,9 @@ bool AllFinite(double A, double B, double C) {
     return std::isfinite(A) && std::isfinite(B) && std::isfinite(C);
 }
 
-bool IsLatitude(double Lat) { return std::fabs(Lat) <= std::numbers::pi / 2; }
+bool IsLatitude(double Lat) {
+    return std::fabs(Lat) <= std::numbers::pi / 2;
+}
 
 // Far outside its domain a conversion does not fail visibly: its series diverge to plausible numbers
 // (longitude 180 becomes an easting of 85 599 607 in zone 34) and its faults come back as zeros. A
@@ -98,7 +100,8 @@ bool SamePosition(double Lat, double Lon, double OtherLat, double OtherLon) {
 
 bool SameCoordinates(double X, double Y, double OtherX, double OtherY) {
     const double Scale = std::max({1.0, std::fabs(X), std::fabs(Y)});
-    return std::fabs(X - OtherX) <= RoundTripTolerance * Scale && std::fabs(Y - OtherY) <= RoundTripTolerance * Scale;
+    return std::fabs(X - OtherX) <= RoundTripTolerance * Scale &&
+           std::fabs(Y - OtherY) <= RoundTripTolerance * Scale;
 }
 
 // Whether the input numbers X, Y really are the position Lat, Lon of System.
@@ -212,10 +215,9 @@ bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat,
     // A projection answers a fault with the position (0, 0); only a text that is that position may
     // give it. (Numbers are only compared there: a zoned system may read a position given in the
     // neighbouring zone, which would not come back in the same numbers.)
-    const bool FaultZero = Lat == 0 && Lon == 0 && Kind == TTextKind::Number &&
-                           !dynamic_cast<const TGeografic*>(&InSystem) &&
-                           !ComesFrom(InSystem, Lat, Lon, H, StrToFloatDef(Texts[0], 0.0),
-                                      StrToFloatDef(Texts[1], 0.0));
+    const bool FaultZero =
+        Lat == 0 && Lon == 0 && Kind == TTextKind::Number && !dynamic_cast<const TGeografic*>(&InSystem) &&
+        !ComesFrom(InSystem, Lat, Lon, H, StrToFloatDef(Texts[0], 0.0), StrToFloatDef(Texts[1], 0.0));
     if (!AllFinite(Lat, Lon, H) || !IsLatitude(Lat) || FaultZero) {
         Error = "the position lies outside the input system";
         return false;

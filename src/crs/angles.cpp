@@ -57,11 +57,17 @@ bool ReadAnglePart(const std::string& Text, double Max, double& Value) {
 
 } // namespace
 
-double RadToDeg(double X) { return X * 180.0 / Pi; }
+double RadToDeg(double X) {
+    return X * 180.0 / Pi;
+}
 
-double DegToRad(double X) { return X / 180.0 * Pi; }
+double DegToRad(double X) {
+    return X / 180.0 * Pi;
+}
 
-double ReduceAngle(double X) { return std::fmod(X, TwoPi); }
+double ReduceAngle(double X) {
+    return std::fmod(X, TwoPi);
+}
 
 double NormLon(double X) {
     double Lon = ReduceAngle(X);
@@ -147,8 +153,10 @@ std::string IntToZeroStr(std::int64_t Value, int Width) {
         Value < 0 ? ~static_cast<std::uint64_t>(Value) + 1 : static_cast<std::uint64_t>(Value);
     std::string Digits = std::to_string(Magnitude);
     const std::size_t Wanted = Width > 0 ? static_cast<std::size_t>(Width) : 0;
-    if (Digits.size() > Wanted) Digits.erase(0, Digits.size() - Wanted);
-    else Digits.insert(0, Wanted - Digits.size(), '0');
+    if (Digits.size() > Wanted)
+        Digits.erase(0, Digits.size() - Wanted);
+    else
+        Digits.insert(0, Wanted - Digits.size(), '0');
     std::string Text = Value < 0 ? "-" : "";
     return Text += Digits;
 }
@@ -156,8 +164,10 @@ std::string IntToZeroStr(std::int64_t Value, int Width) {
 std::string FloatToZeroStr(int Width, int Decimals, double Value) {
     std::string Text = FixedText(Value, Width, Decimals);
     const std::size_t Wanted = Width > 0 ? static_cast<std::size_t>(Width) : 0;
-    if (Text.size() > Wanted) Text.erase(0, Text.size() - Wanted);
-    else Text.insert(0, Wanted - Text.size(), '0');
+    if (Text.size() > Wanted)
+        Text.erase(0, Text.size() - Wanted);
+    else
+        Text.insert(0, Wanted - Text.size(), '0');
     return Text;
 }
 

@@ -78,7 +78,8 @@ public:
 
 private:
     void CopyFrom(const TCodeListOf& Other) {
-        for (int i = 0; i < Other.Count(); ++i) Add(std::make_unique<T>(*Other.Item(i)));
+        for (int i = 0; i < Other.Count(); ++i)
+            Add(std::make_unique<T>(*Other.Item(i)));
     }
 };
 

@@ -43,7 +43,9 @@ TSpheroid::TSpheroid(const std::string& Line) : TCodeObject("") {
     Description = NextToken(FieldSeparator);
 }
 
-double TSpheroid::E2() const { return (2.0 - F) * F; }
+double TSpheroid::E2() const {
+    return (2.0 - F) * F;
+}
 
 double TSpheroid::EP2() const {
     const double FirstE2 = E2();

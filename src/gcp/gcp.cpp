@@ -4,8 +4,8 @@
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
-#include <iterator>
 #include <exception>
+#include <iterator>
 
 namespace vortane {
 
@@ -31,10 +31,8 @@ constexpr TValueAccess ValueAccess[] = {
 constexpr int ValueFieldCount = static_cast<int>(std::size(ValueAccess));
 
 // The accessors of field Index; null for the name, the flag and indexes out of range.
-const TValueAccess* ValueField(int Index)
-{
-    if (Index < FirstValueField || Index >= FirstValueField + ValueFieldCount)
-        return nullptr;
+const TValueAccess* ValueField(int Index) {
+    if (Index < FirstValueField || Index >= FirstValueField + ValueFieldCount) return nullptr;
     return &ValueAccess[Index - FirstValueField];
 }
 
@@ -43,19 +41,21 @@ constexpr std::string_view SpheroidPrefix = ";S=";
 constexpr std::string_view DatumPrefix = ";D=";
 constexpr std::string_view ProjectionPrefix = ";P=";
 
-bool IsYes(std::string_view Text) { return UpperCase(Text) == "YES"; }
+bool IsYes(std::string_view Text) {
+    return UpperCase(Text) == "YES";
+}
 
-std::string YesNo(bool Value) { return Value ? "Yes" : "No"; }
+std::string YesNo(bool Value) {
+    return Value ? "Yes" : "No";
+}
 
 // Name, first flag, the second flag when the line carries one, then the five values, cell X first.
-TGCPoint PointFromLine(std::string_view Line, bool WithSecondFlag)
-{
+TGCPoint PointFromLine(std::string_view Line, bool WithSecondFlag) {
     TGCPoint Point;
     SetParseText(std::string(Line));
     Point.SetName(NextToken(FieldDelimiters));
     Point.SetActive(IsYes(NextToken(FieldDelimiters)));
-    if (WithSecondFlag)
-        Point.SetSecondFlag(IsYes(NextToken(FieldDelimiters)));
+    if (WithSecondFlag) Point.SetSecondFlag(IsYes(NextToken(FieldDelimiters)));
     for (int I = 0; I < ValueFieldCount; ++I)
         Point.SetField(FirstValueField + I, NextToken(FieldDelimiters));
     return Point;
@@ -63,21 +63,17 @@ TGCPoint PointFromLine(std::string_view Line, bool WithSecondFlag)
 
 } // namespace
 
-TGCPoint TGCPoint::CreateFromLine(std::string_view Line)
-{
+TGCPoint TGCPoint::CreateFromLine(std::string_view Line) {
     return PointFromLine(Line, false);
 }
 
-TGCPoint TGCPoint::CreateFromErsLine(std::string_view Line)
-{
+TGCPoint TGCPoint::CreateFromErsLine(std::string_view Line) {
     return PointFromLine(Line, true);
 }
 
-TGCPoint TGCPoint::CreateCopy(const TGCPoint* Source)
-{
+TGCPoint TGCPoint::CreateCopy(const TGCPoint* Source) {
     TGCPoint Point;
-    if (Source == nullptr)
-        return Point;
+    if (Source == nullptr) return Point;
     Point.SetName(Source->GetName());
     Point.SetActive(Source->GetActive());
     for (const TValueAccess& Value : ValueAccess)
@@ -85,8 +81,7 @@ TGCPoint TGCPoint::CreateCopy(const TGCPoint* Source)
     return Point;
 }
 
-std::string TGCPoint::ToText() const
-{
+std::string TGCPoint::ToText() const {
     // Ten significant digits keep map coordinates of national grids exact to the millimetre.
     constexpr int Significant = 10;
     constexpr int Decimals = 3;
@@ -95,26 +90,20 @@ std::string TGCPoint::ToText() const
     Text += FActive ? "Yes " : "No ";
     const double Values[] = {FCellX, FCellY, FMapX, FMapY, FMapZ};
     for (std::size_t I = 0; I < std::size(Values); ++I) {
-        if (I > 0)
-            Text += ' ';
+        if (I > 0) Text += ' ';
         Text += FixedText(Values[I], Significant, Decimals);
     }
     return Text;
 }
 
-std::string TGCPoint::GetField(int Index) const
-{
-    if (Index == NameField)
-        return GetName();
-    if (Index == ActiveField)
-        return YesNo(GetActive());
-    if (const TValueAccess* Value = ValueField(Index))
-        return GeneralText((this->*Value->Get)());
+std::string TGCPoint::GetField(int Index) const {
+    if (Index == NameField) return GetName();
+    if (Index == ActiveField) return YesNo(GetActive());
+    if (const TValueAccess* Value = ValueField(Index)) return GeneralText((this->*Value->Get)());
     return {};
 }
 
-void TGCPoint::SetField(int Index, const std::string& Text)
-{
+void TGCPoint::SetField(int Index, const std::string& Text) {
     if (Index == NameField)
         SetName(Text);
     else if (Index == ActiveField)
@@ -123,32 +112,25 @@ void TGCPoint::SetField(int Index, const std::string& Text)
         (this->*Value->Set)(StrToFloatDef(Text, 0));
 }
 
-void TGCPList::AddCopy(const TGCPoint* Source)
-{
+void TGCPList::AddCopy(const TGCPoint* Source) {
     FItems.push_back(std::make_unique<TGCPoint>(TGCPoint::CreateCopy(Source)));
 }
 
-void TGCPList::AddFromLine(std::string_view Line)
-{
+void TGCPList::AddFromLine(std::string_view Line) {
     FItems.push_back(std::make_unique<TGCPoint>(TGCPoint::CreateFromLine(Line)));
 }
 
-void TGCPList::AddFromErsLine(std::string_view Line)
-{
+void TGCPList::AddFromErsLine(std::string_view Line) {
     FItems.push_back(std::make_unique<TGCPoint>(TGCPoint::CreateFromErsLine(Line)));
 }
 
-TGCPoint* TGCPList::Items(int Index) const
-{
-    if (Index < 0 || Index >= Count())
-        return nullptr;
+TGCPoint* TGCPList::Items(int Index) const {
+    if (Index < 0 || Index >= Count()) return nullptr;
     return FItems[static_cast<std::size_t>(Index)].get();
 }
 
-bool TGCPList::Load(const std::string& FileName)
-{
-    if (FileName.empty())
-        return false;
+bool TGCPList::Load(const std::string& FileName) {
+    if (FileName.empty()) return false;
     Clear();
     try {
         TReadLine Reader(FileName);
@@ -162,11 +144,9 @@ bool TGCPList::Load(const std::string& FileName)
     return true;
 }
 
-void TGCPList::TakeFileLine(const std::string& Line)
-{
+void TGCPList::TakeFileLine(const std::string& Line) {
     const std::string_view Text = Line;
-    if (Text.empty())
-        return;
+    if (Text.empty()) return;
     if (Text.starts_with(SpheroidPrefix))
         FSpheroid = Text.substr(SpheroidPrefix.size());
     else if (Text.starts_with(DatumPrefix))

@@ -60,14 +60,14 @@ public:
     virtual void SetField(int Index, const std::string& Text);
 
 private:
-    std::string FName;       // taken exactly as read, quote characters included
+    std::string FName; // taken exactly as read, quote characters included
     bool FActive = false;
     bool FSecondFlag = false; // only ER Mapper lines carry it
-    double FCellX = 0;       // image column (fractional)
-    double FCellY = 0;       // image row (fractional), downwards
-    double FMapX = 0;        // easting
-    double FMapY = 0;        // northing
-    double FMapZ = 0;        // height
+    double FCellX = 0;        // image column (fractional)
+    double FCellY = 0;        // image row (fractional), downwards
+    double FMapX = 0;         // easting
+    double FMapY = 0;         // northing
+    double FMapZ = 0;         // height
 };
 
 // An owning, ordered list of control points with the names of the coordinate system of their map

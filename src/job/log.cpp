@@ -14,48 +14,41 @@ struct TFileCloser {
 using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
 
 // Opens the log in Mode; null (and nothing else happens) when the name is empty or the open fails.
-TFileHandle OpenLog(const std::string& Name, const char* Mode)
-{
-    if (Name.empty())
-        return nullptr;
+TFileHandle OpenLog(const std::string& Name, const char* Mode) {
+    if (Name.empty()) return nullptr;
     return TFileHandle(std::fopen(Name.c_str(), Mode));
 }
 
 } // namespace
 
-void TLogFile::SetName(const std::string& FileName)
-{
-    if (!FileName.empty())
-        FName = FileName;
+void TLogFile::SetName(const std::string& FileName) {
+    if (!FileName.empty()) FName = FileName;
 }
 
-void TLogFile::Clear()
-{
+void TLogFile::Clear() {
     // Binary mode: the line ends are written exactly as CR LF.
     OpenLog(FName, "wb");
 }
 
-void TLogFile::AddLine(const std::string& Line)
-{
+void TLogFile::AddLine(const std::string& Line) {
     // Append mode creates a missing file; write errors are deliberately ignored.
     TFileHandle File = OpenLog(FName, "ab");
-    if (!File)
-        return;
+    if (!File) return;
     std::fwrite(Line.data(), 1, Line.size(), File.get());
     std::fwrite("\r\n", 1, 2, File.get());
 }
 
-std::string LongTimeText(std::chrono::system_clock::time_point Time)
-{
+std::string LongTimeText(std::chrono::system_clock::time_point Time) {
     const std::time_t Seconds = std::chrono::system_clock::to_time_t(Time);
     std::tm Local{};
-    if (localtime_r(&Seconds, &Local) == nullptr)
-        return "00:00:00";
+    if (localtime_r(&Seconds, &Local) == nullptr) return "00:00:00";
     char Buffer[16];
     std::strftime(Buffer, sizeof Buffer, "%H:%M:%S", &Local);
     return Buffer;
 }
 
-std::string LongTimeText() { return LongTimeText(std::chrono::system_clock::now()); }
+std::string LongTimeText() {
+    return LongTimeText(std::chrono::system_clock::now());
+}
 
 } // namespace vortane

@@ -1,10 +1,10 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
-#include "raster/data_set.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
 #include "job/photo_list.hpp"
+#include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
 
@@ -152,7 +152,8 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
     if (!OpenInput(InFile)) {
         // The raster's own reason ("No file: ...", a header that cannot be read) follows the status.
         const std::string Detail = FInput->GetErrorText();
-        AddLogLine(" Input file " + InFile + " open error " + FMessage + (Detail.empty() ? "" : ": " + Detail));
+        AddLogLine(" Input file " + InFile + " open error " + FMessage +
+                   (Detail.empty() ? "" : ": " + Detail));
         if (!FReason.empty()) ReportFailure(FReason);
         return EndFile(false);
     }

@@ -23,9 +23,11 @@ struct TMemoryBlock {
     // The cell's byte; a band beyond the last is the last; null outside the block.
     unsigned char* Cell(std::int64_t Col, std::int64_t Row, std::uint32_t Band) const {
         if (Band >= Bands && Bands > 0) Band = Bands - 1;
-        if (Bytes == nullptr || static_cast<std::uint64_t>(Col) >= Columns || static_cast<std::uint64_t>(Row) >= Rows)
+        if (Bytes == nullptr || static_cast<std::uint64_t>(Col) >= Columns ||
+            static_cast<std::uint64_t>(Row) >= Rows)
             return nullptr;
-        return Bytes + static_cast<std::uint64_t>(Row) * LineSize + static_cast<std::uint64_t>(Col) * Bands + Band;
+        return Bytes + static_cast<std::uint64_t>(Row) * LineSize + static_cast<std::uint64_t>(Col) * Bands +
+               Band;
     }
     bool Layout(TRowLayout& Layout, bool Writable) const {
         if (Bytes == nullptr || Bands == 0) return false;
@@ -40,8 +42,10 @@ struct TMemoryBlock {
                   .Writable = Writable};
         return true;
     }
-    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) const {
-        if (Bytes == nullptr || First < 0 || First > Last || static_cast<std::uint64_t>(Last) >= Rows) return false;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                 unsigned char*& LastRow) const {
+        if (Bytes == nullptr || First < 0 || First > Last || static_cast<std::uint64_t>(Last) >= Rows)
+            return false;
         FirstRow = Bytes + static_cast<std::uint64_t>(First) * LineSize;
         LastRow = Bytes + static_cast<std::uint64_t>(Last) * LineSize;
         return true;
@@ -65,11 +69,13 @@ public:
         Value = Cell != nullptr ? *Cell : 0;
         return Cell != nullptr;
     }
-    bool WriteCell(std::int64_t /*Col*/, std::int64_t /*Row*/, std::uint32_t /*Band*/, float /*Value*/) override {
+    bool WriteCell(std::int64_t /*Col*/, std::int64_t /*Row*/, std::uint32_t /*Band*/,
+                   float /*Value*/) override {
         return false;
     }
     bool PlainRowLayout(TRowLayout& Layout) const override { return FBlock.Layout(Layout, false); }
-    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) override {
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                 unsigned char*& LastRow) override {
         return FBlock.MapRows(First, Last, FirstRow, LastRow);
     }
 

@@ -31,7 +31,8 @@ public:
     bool GetMSBFirst() override;
     // The block's rows are plain (bytes, bands interleaved by cell).
     bool PlainRowLayout(TRowLayout& Layout) const override;
-    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) override;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                 unsigned char*& LastRow) override;
     // A read-only view of the same block for a second sampling thread (this raster must outlive it);
     // null unless the image was read.
     std::unique_ptr<TMMapFile2> OpenReadView() const override;

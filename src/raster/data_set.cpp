@@ -24,38 +24,33 @@ std::string NoWriterText(const std::string& Extension) {
 TDataSet2::TDataSet2() = default;
 TDataSet2::~TDataSet2() = default;
 
-bool TDataSet2::Fail(const std::string& Text)
-{
+bool TDataSet2::Fail(const std::string& Text) {
     SetErrorText(Text);
     return false;
 }
 
-bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
-                     std::int32_t Bands, std::uint8_t Mode)
-{
+bool TDataSet2::Open(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
+                     std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) {
     return OpenRaster(FileName, Columns, Rows, CellType, Bands, Mode, false);
 }
 
-bool TDataSet2::OpenDescription(const std::string& FileName)
-{
+bool TDataSet2::OpenDescription(const std::string& FileName) {
     return OpenRaster(FileName, 0, 0, ctUnsigned8, 1, omRead, true);
 }
 
 bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
-                           std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode, bool DescriptionOnly)
-{
+                           std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode,
+                           bool DescriptionOnly) {
     FRaster.reset();
     FFileType = ftUnknown;
     SetErrorText("");
-    if (FileName.empty())
-        return Fail("No file name");
+    if (FileName.empty()) return Fail("No file name");
 
     // The content test keeps its last I/O message across calls; start clean so that an unrecognised
     // file is not reported with the error of an earlier, unrelated file.
     FileTypeError.clear();
     const int FileType = Mode == omCreate ? FileTypeByExt(FileName) : FileTypeByContent(FileName);
-    if (FileType == ftMissing)
-        return Fail("No file: " + FileName);
+    if (FileType == ftMissing) return Fail("No file: " + FileName);
     if (FileType == ftUnknown && Mode == omCreate)
         return Fail(NoWriterText(std::filesystem::path(FileName).extension().string()));
     if (FileType == ftUnknown)
@@ -63,8 +58,7 @@ bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, st
 
     // Codes without a record of their own fall to the ortho data set.
     const TImageFormat* Format = FindFormat(FileType);
-    if (!Format)
-        Format = FindFormat(ftOsd);
+    if (!Format) Format = FindFormat(ftOsd);
     FFileType = Format->Code;
     if (Format->Access == TFormatAccess::None)
         return Fail(std::string(Format->Name) + " images are not supported by this build: " + FileName);
@@ -79,84 +73,84 @@ bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, st
                            : FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode);
 }
 
-std::int32_t TDataSet2::GetBands() const { return FRaster ? FRaster->GetBands() : 0; }
-std::int32_t TDataSet2::GetColumns() const { return FRaster ? FRaster->GetColumns() : 0; }
-std::int32_t TDataSet2::GetRows() const { return FRaster ? FRaster->GetRows() : 0; }
-std::uint8_t TDataSet2::GetCellType() const
-{
+std::int32_t TDataSet2::GetBands() const {
+    return FRaster ? FRaster->GetBands() : 0;
+}
+std::int32_t TDataSet2::GetColumns() const {
+    return FRaster ? FRaster->GetColumns() : 0;
+}
+std::int32_t TDataSet2::GetRows() const {
+    return FRaster ? FRaster->GetRows() : 0;
+}
+std::uint8_t TDataSet2::GetCellType() const {
     return FRaster ? FRaster->GetCellType() : std::uint8_t(ctUnsigned8);
 }
 
-double TDataSet2::GetCellSizeX() const
-{
+double TDataSet2::GetCellSizeX() const {
     const double Size = FRaster ? FRaster->GetCellSizeX() : 1.0;
     return Size == 0 ? 1.0 : Size;
 }
 
-double TDataSet2::GetCellSizeY() const
-{
+double TDataSet2::GetCellSizeY() const {
     const double Size = FRaster ? FRaster->GetCellSizeY() : 1.0;
     return Size == 0 ? 1.0 : Size;
 }
 
-double TDataSet2::GetOriginX() const { return FRaster ? FRaster->GetOriginX() : 0; }
-double TDataSet2::GetOriginY() const { return FRaster ? FRaster->GetOriginY() : 0; }
-
-void TDataSet2::GetSpheroid(std::string& Text) const
-{
-    if (FRaster)
-        Text = FRaster->GetSpheroid();
+double TDataSet2::GetOriginX() const {
+    return FRaster ? FRaster->GetOriginX() : 0;
+}
+double TDataSet2::GetOriginY() const {
+    return FRaster ? FRaster->GetOriginY() : 0;
 }
 
-void TDataSet2::GetDatum(std::string& Text) const
-{
-    if (FRaster)
-        Text = FRaster->GetDatum();
+void TDataSet2::GetSpheroid(std::string& Text) const {
+    if (FRaster) Text = FRaster->GetSpheroid();
 }
 
-void TDataSet2::GetProjection(std::string& Text) const
-{
-    if (FRaster)
-        Text = FRaster->GetProjection();
+void TDataSet2::GetDatum(std::string& Text) const {
+    if (FRaster) Text = FRaster->GetDatum();
+}
+
+void TDataSet2::GetProjection(std::string& Text) const {
+    if (FRaster) Text = FRaster->GetProjection();
 }
 
 void TDataSet2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
-                                const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
-                                double RegCellY, double Easting, double Northing)
-{
+                                const std::string& Projection, double CellSizeX, double CellSizeY,
+                                double RegCellX, double RegCellY, double Easting, double Northing) {
     if (FRaster)
-        FRaster->SetGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
-                                 Northing);
+        FRaster->SetGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
+                                 Easting, Northing);
 }
 
-bool TDataSet2::Finish() { return !FRaster || FRaster->Finish(); }
+bool TDataSet2::Finish() {
+    return !FRaster || FRaster->Finish();
+}
 
-int TDataSet2::GetErrorCode() const { return FRaster ? FRaster->ErrorCode() : 0; }
+int TDataSet2::GetErrorCode() const {
+    return FRaster ? FRaster->ErrorCode() : 0;
+}
 
-std::string TDataSet2::GetErrorText() const { return FRaster ? FRaster->ErrorText() : FErrorText; }
+std::string TDataSet2::GetErrorText() const {
+    return FRaster ? FRaster->ErrorText() : FErrorText;
+}
 
-void TDataSet2::SetErrorText(const std::string& Text)
-{
+void TDataSet2::SetErrorText(const std::string& Text) {
     if (FRaster)
         FRaster->SetErrorText(Text);
     else
         FErrorText = Text;
 }
 
-bool TDataSet2::ReadValue(std::uint32_t Band, float& Value, double X, double Y, bool Interpolate)
-{
-    if (!FRaster)
-        return false;
+bool TDataSet2::ReadValue(std::uint32_t Band, float& Value, double X, double Y, bool Interpolate) {
+    if (!FRaster) return false;
     // The raster's own getters: a header's cell size of 0 gives an infinite or undefined position,
     // which the range checks below turn away.
     const double Col = (X - FRaster->GetOriginX()) / FRaster->GetCellSizeX();
-    if (!(Col >= 0 && Col < MaxCellCoordinate))
-        return false;
+    if (!(Col >= 0 && Col < MaxCellCoordinate)) return false;
     const double Row = (FRaster->GetOriginY() - Y) / FRaster->GetCellSizeY();
-    if (!(Row >= 0 && Row < MaxCellCoordinate))
-        return false;
-    if (Interpolate)
-        return FRaster->SampleBilinear(Band, Value, Col, Row);
+    if (!(Row >= 0 && Row < MaxCellCoordinate)) return false;
+    if (Interpolate) return FRaster->SampleBilinear(Band, Value, Col, Row);
     return FRaster->ReadCell(static_cast<std::int64_t>(std::nearbyint(Col)),
                              static_cast<std::int64_t>(std::nearbyint(Row)), Band, Value);
 }

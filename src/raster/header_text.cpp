@@ -15,7 +15,9 @@ namespace vortane {
 
 namespace {
 
-bool IsBlank(char Char) { return Char == ' ' || Char == '\t'; }
+bool IsBlank(char Char) {
+    return Char == ' ' || Char == '\t';
+}
 
 std::string_view TrimmedView(std::string_view Text) {
     while (!Text.empty() && IsBlank(Text.front()))
@@ -30,7 +32,8 @@ constexpr std::size_t FixedBufferSize = 1100;
 
 std::string ShortestFixedText(double Value) {
     std::array<char, FixedBufferSize> Buffer{};
-    const auto Result = std::to_chars(Buffer.data(), Buffer.data() + Buffer.size(), Value, std::chars_format::fixed);
+    const auto Result =
+        std::to_chars(Buffer.data(), Buffer.data() + Buffer.size(), Value, std::chars_format::fixed);
     return std::string(Buffer.data(), Result.ptr);
 }
 
@@ -57,12 +60,10 @@ bool HeaderKeyHas(std::string_view Line, std::string_view Key) {
 
 bool HeaderInteger(std::string_view Text, std::int32_t& Value) {
     Text = TrimmedView(Text);
-    if (!Text.empty() && Text.front() == '+')
-        Text.remove_prefix(1);
+    if (!Text.empty() && Text.front() == '+') Text.remove_prefix(1);
     std::int32_t Parsed = 0;
     const auto Result = std::from_chars(Text.data(), Text.data() + Text.size(), Parsed);
-    if (Text.empty() || Result.ec != std::errc() || Result.ptr != Text.data() + Text.size())
-        return false;
+    if (Text.empty() || Result.ec != std::errc() || Result.ptr != Text.data() + Text.size()) return false;
     Value = Parsed;
     return true;
 }
@@ -74,15 +75,13 @@ std::string HeaderNumberText(double Value) {
 
 std::string ExactDecimalsText(double Value, int Decimals) {
     std::string Text = FixedDecimals(Value, Decimals);
-    if (!std::isfinite(Value) || ReadsBackAs(Text, Value))
-        return Text;
+    if (!std::isfinite(Value) || ReadsBackAs(Text, Value)) return Text;
     return ShortestFixedText(Value);
 }
 
 std::string HeaderNumberText(double Value, std::size_t Width) {
     std::string Text = HeaderNumberText(Value);
-    if (Text.size() < Width)
-        Text.insert(0, Width - Text.size(), ' ');
+    if (Text.size() < Width) Text.insert(0, Width - Text.size(), ' ');
     return Text;
 }
 
@@ -91,9 +90,9 @@ std::string LastUpdatedText(const std::tm& Time) {
         return static_cast<std::size_t>(Value >= 0 ? Value : 0) % Count;
     };
     char Buffer[64];
-    std::snprintf(Buffer, sizeof Buffer, "%s %s %02d %02d:%02d:%02d GMT %04d", WeekDays[Index(Time.tm_wday, 7)],
-                  Months[Index(Time.tm_mon, 12)], Time.tm_mday, Time.tm_hour, Time.tm_min, Time.tm_sec,
-                  Time.tm_year + 1900);
+    std::snprintf(Buffer, sizeof Buffer, "%s %s %02d %02d:%02d:%02d GMT %04d",
+                  WeekDays[Index(Time.tm_wday, 7)], Months[Index(Time.tm_mon, 12)], Time.tm_mday,
+                  Time.tm_hour, Time.tm_min, Time.tm_sec, Time.tm_year + 1900);
     return Buffer;
 }
 
@@ -127,7 +126,8 @@ bool TTextHeader::BothRaw(const std::string& Datum, const std::string& Projectio
     return Datum.find("RAW") != std::string::npos && Projection.find("RAW") != std::string::npos;
 }
 
-bool TTextHeader::TakeControlPointLine(const std::string& Line, void (TGCPList::*AddPoint)(std::string_view)) {
+bool TTextHeader::TakeControlPointLine(const std::string& Line,
+                                       void (TGCPList::*AddPoint)(std::string_view)) {
     if (FInControlPoints) {
         if (Line.find('}') != std::string::npos)
             FInControlPoints = false;
@@ -139,47 +139,36 @@ bool TTextHeader::TakeControlPointLine(const std::string& Line, void (TGCPList::
     return FInControlPoints;
 }
 
-void TTextHeader::TakeFirstOrWarp(const std::string& Line, bool& Seen, std::string& First, std::string& Warp) {
+void TTextHeader::TakeFirstOrWarp(const std::string& Line, bool& Seen, std::string& First,
+                                  std::string& Warp) {
     (std::exchange(Seen, true) ? Warp : First) = HeaderValue(Line);
 }
 
 void TTextHeader::TakeCoordinateSpaceKeys(const std::string& Line) {
     if (HeaderKeyHas(Line, "PROJECTION"))
         TakeFirstOrWarp(Line, FProjectionSeen, FProjection, FWarpProjection);
-    if (HeaderKeyHas(Line, "DATUM"))
-        TakeFirstOrWarp(Line, FDatumSeen, FDatum, FWarpDatum);
+    if (HeaderKeyHas(Line, "DATUM")) TakeFirstOrWarp(Line, FDatumSeen, FDatum, FWarpDatum);
     if (HeaderKeyHas(Line, "COORDINATETYPE"))
-        (std::exchange(FCoordTypeSeen, true) ? FWarpCoordType : FCoordType) = CoordTypeByName(HeaderValue(Line));
+        (std::exchange(FCoordTypeSeen, true) ? FWarpCoordType : FCoordType) =
+            CoordTypeByName(HeaderValue(Line));
 }
 
 void TTextHeader::TakeGeometryKeys(const std::string& Line) {
-    if (HeaderKeyHas(Line, "BYTEORDER"))
-        FMSBFirst = HeaderValue(Line) == "MSBFIRST";
-    if (HeaderKeyHas(Line, "CELLTYPE"))
-        FCellType = CellTypeFromHeader(HeaderValue(Line));
-    if (HeaderKeyHas(Line, "XDIMENSION"))
-        FCellSizeX = StrToFloatDef(HeaderValue(Line), 1.0);
-    if (HeaderKeyHas(Line, "YDIMENSION"))
-        FCellSizeY = StrToFloatDef(HeaderValue(Line), 1.0);
-    if (HeaderKeyHas(Line, "NROFBANDS"))
-        TakeCount(Line, FBands);
-    if (HeaderKeyHas(Line, "NROFLINES"))
-        TakeCount(Line, FRows);
-    if (HeaderKeyHas(Line, "NROFCELLSPERLINE"))
-        TakeCount(Line, FColumns);
-    if (HeaderKeyHas(Line, "REGISTRATIONCELLX"))
-        FRegCellX = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "REGISTRATIONCELLY"))
-        FRegCellY = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "EASTINGS"))
-        FEastings = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "NORTHINGS"))
-        FNorthings = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "BYTEORDER")) FMSBFirst = HeaderValue(Line) == "MSBFIRST";
+    if (HeaderKeyHas(Line, "CELLTYPE")) FCellType = CellTypeFromHeader(HeaderValue(Line));
+    if (HeaderKeyHas(Line, "XDIMENSION")) FCellSizeX = StrToFloatDef(HeaderValue(Line), 1.0);
+    if (HeaderKeyHas(Line, "YDIMENSION")) FCellSizeY = StrToFloatDef(HeaderValue(Line), 1.0);
+    if (HeaderKeyHas(Line, "NROFBANDS")) TakeCount(Line, FBands);
+    if (HeaderKeyHas(Line, "NROFLINES")) TakeCount(Line, FRows);
+    if (HeaderKeyHas(Line, "NROFCELLSPERLINE")) TakeCount(Line, FColumns);
+    if (HeaderKeyHas(Line, "REGISTRATIONCELLX")) FRegCellX = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "REGISTRATIONCELLY")) FRegCellY = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "EASTINGS")) FEastings = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "NORTHINGS")) FNorthings = StrToFloatDef(HeaderValue(Line), 0.0);
 }
 
 void TTextHeader::TakeCount(const std::string& Line, std::int32_t& Count) {
-    if (!HeaderInteger(HeaderValue(Line), Count))
-        FMalformedNumber = true;
+    if (!HeaderInteger(HeaderValue(Line), Count)) FMalformedNumber = true;
 }
 
 } // namespace vortane

@@ -106,8 +106,7 @@ bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uin
     // O_NONBLOCK: a FIFO named as an image must fail the regular-file test below, not hang the open.
     const int Flags = Create ? O_RDWR | O_CREAT | O_TRUNC : (Writable ? O_RDWR : O_RDONLY) | O_NONBLOCK;
     const bool Existed = Create && ::access(FileName.c_str(), F_OK) == 0;
-    if (const int Error = FFileHandle.Open(FileName, Flags); Error != 0)
-        return SystemError(Error);
+    if (const int Error = FFileHandle.Open(FileName, Flags); Error != 0) return SystemError(Error);
 
     struct stat Status {};
     const int StatError = ::fstat(FFileHandle.Get(), &Status) != 0 ? errno : 0;
@@ -115,10 +114,8 @@ bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uin
         CloseFile();
         return SystemError(StatError != 0 ? StatError : (S_ISDIR(Status.st_mode) ? EISDIR : EINVAL));
     }
-    if (!Create)
-        FFileSize = static_cast<std::uint64_t>(Status.st_size);
-    if (FFileSize < FViewSize)
-        FViewSize = FMaxViewSize = static_cast<std::uint32_t>(FFileSize);
+    if (!Create) FFileSize = static_cast<std::uint64_t>(Status.st_size);
+    if (FFileSize < FViewSize) FViewSize = FMaxViewSize = static_cast<std::uint32_t>(FFileSize);
 
     // The file gets its final size, and its blocks, before anything is mapped: touching mapped bytes
     // beyond the end of a file, or a page the disk has no room for, raises SIGBUS. ftruncate
@@ -168,8 +165,8 @@ bool TMapByte::MapPosition() {
         InvalidateRows();
         return OwnError(std::string(PositionOutsideText));
     }
-    const bool ViewHoldsRequest = FView && FPosition >= FViewOffset &&
-                                  FPosition - FViewOffset + FMinBytes <= FView.Length();
+    const bool ViewHoldsRequest =
+        FView && FPosition >= FViewOffset && FPosition - FViewOffset + FMinBytes <= FView.Length();
     if (FForceRemap || !ViewHoldsRequest) {
         InvalidateRows();
         FForceRemap = false;
@@ -183,12 +180,11 @@ bool TMapByte::MapPosition() {
             FView.Unmap();
             return OwnError(std::string(Rest < Lead + FMinBytes ? RestTooSmallText : LineTooLongText));
         }
-        if (!FMapHandle)
-            return false;
+        if (!FMapHandle) return false;
         NoteViewFaults();
-        const int Error = FView.Map(FFileHandle.Get(), FViewOffset, FViewSize, FMapAccess == TViewAccess::Write);
-        if (Error != 0)
-            return SystemError(Error);
+        const int Error =
+            FView.Map(FFileHandle.Get(), FViewOffset, FViewSize, FMapAccess == TViewAccess::Write);
+        if (Error != 0) return SystemError(Error);
         FErrorCode = 0;
     }
     FData = FView.Data() + (FPosition - FViewOffset);
@@ -240,8 +236,7 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
             return OwnError(std::string(GridTooLargeText));
         }
     }
-    if (!OpenFile(FileName, Mode, Size))
-        return false;
+    if (!OpenFile(FileName, Mode, Size)) return false;
 
     if (FFileSize / Bytes != FCellCount) {
         FSizeMismatch = "cell file holds " + std::to_string(FFileSize) + " bytes, header describes " +
@@ -274,11 +269,9 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
 }
 
 std::unique_ptr<TMMapFile2> TMMapFile2::OpenReadView() const {
-    if (FMode != omRead || !IsFileOpen() || FLineSize == 0)
-        return nullptr;
+    if (FMode != omRead || !IsFileOpen() || FLineSize == 0) return nullptr;
     auto View = std::make_unique<TMMapFile2>();
-    if (!View->OpenGrid(FFileName, FColumns, FRows, FCellType, FBands, omRead, IsMSBFirst()))
-        return nullptr;
+    if (!View->OpenGrid(FFileName, FColumns, FRows, FCellType, FBands, omRead, IsMSBFirst())) return nullptr;
     return View;
 }
 
@@ -315,8 +308,7 @@ bool TMMapFile2::MapRowsAt(std::uint64_t FirstAt, std::uint64_t LastAt, std::uin
 }
 
 bool TMMapFile2::GoToRow(std::int64_t Row, std::uint32_t /*Band*/) {
-    if (Row < 0 || Row >= static_cast<std::int64_t>(FRows))
-        return false;
+    if (Row < 0 || Row >= static_cast<std::int64_t>(FRows)) return false;
     if (FFirstRow <= Row && Row < FEndRow) {
         FData = FRowBase + static_cast<std::uint64_t>(Row - FFirstRow) * FLineSize;
         return true;
@@ -335,47 +327,39 @@ bool TMMapFile2::GoToRow(std::int64_t Row, std::uint32_t /*Band*/) {
 }
 
 unsigned char* TMMapFile2::CellAddress(std::int64_t Col, std::int64_t Row, std::uint32_t& Band) {
-    if (Band >= FBands && FBands > 0)
-        Band = FBands - 1;
+    if (Band >= FBands && FBands > 0) Band = FBands - 1;
     if (Col < 0 || Col >= static_cast<std::int64_t>(FColumns) || Row < 0 ||
         Row >= static_cast<std::int64_t>(FRows))
         return nullptr;
-    if (!GoToRow(Row, Band))
-        return nullptr;
+    if (!GoToRow(Row, Band)) return nullptr;
     const auto CellSize = static_cast<std::uint64_t>(CellBytes(FCellType));
     return FData + CellSize * (std::uint64_t{Band} * FColumns + static_cast<std::uint64_t>(Col));
 }
 
 bool TMMapFile2::ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) {
     const unsigned char* Cell = CellAddress(Col, Row, Band);
-    if (Cell == nullptr)
-        return false;
+    if (Cell == nullptr) return false;
     Value = DecodeCell(Cell, FCellType, FNativeOrder);
     return true;
 }
 
 bool TMMapFile2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) {
-    if (FMode == omRead)
-        return false;
+    if (FMode == omRead) return false;
     unsigned char* Cell = CellAddress(Col, Row, Band);
     return Cell != nullptr && EncodeCell(Cell, FCellType, FNativeOrder, Value);
 }
 
 bool TMMapFile2::ReadRGB(std::int64_t Col, std::int64_t Row, std::int32_t& Color) {
-    if (FBands != 3 || FCellType != ctUnsigned8)
-        return false;
-    if (Col < 0 || Col >= static_cast<std::int64_t>(FColumns) || !GoToRow(Row, 0))
-        return false;
+    if (FBands != 3 || FCellType != ctUnsigned8) return false;
+    if (Col < 0 || Col >= static_cast<std::int64_t>(FColumns) || !GoToRow(Row, 0)) return false;
     const unsigned char* Pixel = FData + 3 * Col;
     Color = static_cast<std::int32_t>(Pixel[0] | Pixel[1] << 8 | Pixel[2] << 16);
     return true;
 }
 
 bool TMMapFile2::WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) {
-    if (FBands != 3 || FCellType != ctUnsigned8 || FMode == omRead)
-        return false;
-    if (Col < 0 || Col >= static_cast<std::int64_t>(FColumns) || !GoToRow(Row, 0))
-        return false;
+    if (FBands != 3 || FCellType != ctUnsigned8 || FMode == omRead) return false;
+    if (Col < 0 || Col >= static_cast<std::int64_t>(FColumns) || !GoToRow(Row, 0)) return false;
     unsigned char* Pixel = FData + 3 * Col;
     const auto Bits = static_cast<std::uint32_t>(Color);
     Pixel[0] = static_cast<unsigned char>(Bits);
@@ -385,8 +369,7 @@ bool TMMapFile2::WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color
 }
 
 bool TMMapFile2::ReadQuad(std::int64_t Col, std::int64_t Row, std::uint32_t Band, TQuad& Quad) {
-    if (Band >= FBands && FBands > 0)
-        Band = FBands - 1;
+    if (Band >= FBands && FBands > 0) Band = FBands - 1;
     if (Col < 0 || Row < 0 || Col + 1 >= static_cast<std::int64_t>(FColumns) ||
         Row + 1 >= static_cast<std::int64_t>(FRows))
         return false;
@@ -397,8 +380,7 @@ bool TMMapFile2::ReadQuad(std::int64_t Col, std::int64_t Row, std::uint32_t Band
 bool TMMapFile2::SampleNearest(std::uint32_t Band, float& Value, double Col, double Row) {
     std::int64_t Column = 0;
     std::int64_t Line = 0;
-    if (!ToCellIndex(std::nearbyint(Col), Column) || !ToCellIndex(std::nearbyint(Row), Line))
-        return false;
+    if (!ToCellIndex(std::nearbyint(Col), Column) || !ToCellIndex(std::nearbyint(Row), Line)) return false;
     return ReadCell(Column, Line, Band, Value);
 }
 
@@ -411,8 +393,7 @@ bool TMMapFile2::SampleBilinear(std::uint32_t Band, float& Value, double Col, do
         Value = 0;
         return false;
     }
-    if (Col == Col0 && Row == Row0)
-        return ReadCell(Column, Line, Band, Value);
+    if (Col == Col0 && Row == Row0) return ReadCell(Column, Line, Band, Value);
     TQuad Quad{};
     if (!ReadQuad(Column, Line, Band, Quad)) {
         Value = 0;

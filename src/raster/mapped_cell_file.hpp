@@ -85,28 +85,28 @@ protected:
 
 protected:
     // The one pair through which failures are recorded; both return false for "return Fail...".
-    bool OwnError(std::string Text);   // code 1 and a fixed message of the program
-    bool SystemError(int Code);        // an errno value and the system's text for it
+    bool OwnError(std::string Text); // code 1 and a fixed message of the program
+    bool SystemError(int Code);      // an errno value and the system's text for it
 
     TFileDescriptor FFileHandle;
-    bool FMapHandle = false;                  // POSIX needs no mapping object: true once the file has its final size
-    std::uint32_t FViewSize = MaxViewBytes;   // bytes in the current view
+    bool FMapHandle = false; // POSIX needs no mapping object: true once the file has its final size
+    std::uint32_t FViewSize = MaxViewBytes;    // bytes in the current view
     std::uint32_t FMaxViewSize = MaxViewBytes; // lowered to the file size for smaller files
     TMappedView FView;
-    std::uint64_t FFileSize = 0;              // for created files: the computed size
-    std::uint64_t FViewOffset = 0;            // file offset of the view, a multiple of 64 KiB
-    std::uint32_t FMinBytes = 8;              // bytes that must follow FPosition after MapPosition
+    std::uint64_t FFileSize = 0;   // for created files: the computed size
+    std::uint64_t FViewOffset = 0; // file offset of the view, a multiple of 64 KiB
+    std::uint32_t FMinBytes = 8;   // bytes that must follow FPosition after MapPosition
     std::int32_t FErrorCode = 0;
     std::string FErrorText;
     TViewAccess FMapAccess = TViewAccess::Read; // Write for omCreate and omUpdate
-    std::int64_t FFirstRow = 0;               // first grid row inside the view
-    std::int64_t FEndRow = -1;                // one past the last grid row inside the view; -1: none
-    bool FForceRemap = false;                 // the next MapPosition maps a new view in any case
+    std::int64_t FFirstRow = 0;                 // first grid row inside the view
+    std::int64_t FEndRow = -1;                  // one past the last grid row inside the view; -1: none
+    bool FForceRemap = false;                   // the next MapPosition maps a new view in any case
     std::uint8_t FMode = omRead;
     std::string FFileName;
-    std::uint64_t FPosition = 0;              // requested byte position
-    unsigned char* FData = nullptr;           // the byte at FPosition after a successful MapPosition
-    bool FMappingFault = false;               // a page of an earlier or the current view faulted
+    std::uint64_t FPosition = 0;    // requested byte position
+    unsigned char* FData = nullptr; // the byte at FPosition after a successful MapPosition
+    bool FMappingFault = false;     // a page of an earlier or the current view faulted
 
 private:
     void InvalidateRows() { FFirstRow = 0, FEndRow = -1; }
@@ -144,8 +144,8 @@ class TMMapFile2 : public TMapByte {
 public:
     // Opens or creates a cell file of the given geometry. A file whose size does not match its
     // geometry is read as one row holding every whole cell of the file.
-    bool OpenGrid(const std::string& FileName, std::uint32_t Columns, std::uint32_t Rows, std::uint8_t CellType,
-                  std::uint32_t Bands, std::uint8_t Mode, bool MSBFirst);
+    bool OpenGrid(const std::string& FileName, std::uint32_t Columns, std::uint32_t Rows,
+                  std::uint8_t CellType, std::uint32_t Bands, std::uint8_t Mode, bool MSBFirst);
     void SetMSBFirst(bool Value) { FNativeOrder = !Value; }
     bool IsMSBFirst() const { return !FNativeOrder; }
 
@@ -201,10 +201,10 @@ protected:
     std::uint32_t FColumns = 0;
     std::uint32_t FRows = 0;
     std::uint32_t FBands = 0;
-    std::uint64_t FCellCount = 0;   // FColumns x FRows x FBands
+    std::uint64_t FCellCount = 0; // FColumns x FRows x FBands
     std::uint8_t FCellType = 0;
-    bool FNativeOrder = true;       // true: multi-byte cells are least significant byte first
-    std::uint64_t FLineSize = 0;    // bytes per row: cell bytes x FColumns x FBands
+    bool FNativeOrder = true;          // true: multi-byte cells are least significant byte first
+    std::uint64_t FLineSize = 0;       // bytes per row: cell bytes x FColumns x FBands
     unsigned char* FRowBase = nullptr; // address of row FFirstRow inside the view
     std::string FSizeMismatch;
 };

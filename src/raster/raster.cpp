@@ -41,8 +41,7 @@ std::string HeaderReadingErrorText(const std::string& HeaderName) {
 // One world file line as a number; NaN when it holds none.
 double WorldLineNumber(const std::string& Line, TWorldNumbers Numbers) {
     const double NoNumber = std::numeric_limits<double>::quiet_NaN();
-    if (Numbers == TWorldNumbers::PointOnly && Line.find(',') != std::string::npos)
-        return NoNumber;
+    if (Numbers == TWorldNumbers::PointOnly && Line.find(',') != std::string::npos) return NoNumber;
     return StrToFloatDef(Line, NoNumber);
 }
 
@@ -56,8 +55,7 @@ constexpr std::size_t WorldWidth = 18;
 
 std::string WorldNumberText(double Value) {
     std::string Text = FixedDecimals(Value, WorldDecimals);
-    if (Text.size() < WorldWidth)
-        Text.insert(0, WorldWidth - Text.size(), ' ');
+    if (Text.size() < WorldWidth) Text.insert(0, WorldWidth - Text.size(), ' ');
     return Text;
 }
 
@@ -69,9 +67,9 @@ bool ReadWorldFile(const std::string& FileName, TWorldNumbers Numbers, TWorldFil
         std::string Line;
         for (double& Value : Values) {
             Reader.ReadLine(Line);
-            Value = IsEndMarker(Line) ? std::numeric_limits<double>::quiet_NaN() : WorldLineNumber(Line, Numbers);
-            if (!std::isnan(Value))
-                ++Converted;
+            Value =
+                IsEndMarker(Line) ? std::numeric_limits<double>::quiet_NaN() : WorldLineNumber(Line, Numbers);
+            if (!std::isnan(Value)) ++Converted;
         }
     } catch (const EReadLineError&) {
         return false;
@@ -89,8 +87,8 @@ bool ReadWorldFile(const std::string& FileName, TWorldNumbers Numbers, TWorldFil
 
 bool WriteWorldFile(const std::string& FileName, const TWorldFile& World) {
     std::ofstream File(FileName, std::ios::binary | std::ios::trunc);
-    for (double Value : {World.CellSizeX, World.RotationY, World.RotationX, -World.CellSizeY, World.OriginX,
-                         World.OriginY})
+    for (double Value :
+         {World.CellSizeX, World.RotationY, World.RotationX, -World.CellSizeY, World.OriginX, World.OriginY})
         File << WorldNumberText(Value) << "\r\n";
     File.close();
     return !File.fail();
@@ -102,29 +100,73 @@ bool WriteWorldFile(const std::string& FileName, const TWorldFile& World) {
 TDataSetRoot2::TDataSetRoot2() = default;
 TDataSetRoot2::~TDataSetRoot2() = default;
 
-void TDataSetRoot2::SetFileName(const std::string& FileName) { FFileName = FileName; }
-double TDataSetRoot2::GetRegCellX() { return FRegCellX; }
-void TDataSetRoot2::SetRegCellX(double Value) { FRegCellX = Value; }
-double TDataSetRoot2::GetRegCellY() { return FRegCellY; }
-void TDataSetRoot2::SetRegCellY(double Value) { FRegCellY = Value; }
-double TDataSetRoot2::GetRegEasting() { return FRegEasting; }
-void TDataSetRoot2::SetRegEasting(double Value) { FRegEasting = Value; }
-double TDataSetRoot2::GetRegNorthing() { return FRegNorthing; }
-void TDataSetRoot2::SetRegNorthing(double Value) { FRegNorthing = Value; }
-double TDataSetRoot2::GetCellSizeX() { return FCellSizeX == 0 ? 1.0 : FCellSizeX; }
-void TDataSetRoot2::SetCellSizeX(double Value) { FCellSizeX = Value; }
-double TDataSetRoot2::GetCellSizeY() { return FCellSizeY == 0 ? 1.0 : FCellSizeY; }
-void TDataSetRoot2::SetCellSizeY(double Value) { FCellSizeY = Value; }
-double TDataSetRoot2::GetOriginX() { return FRegEasting - GetCellSizeX() * FRegCellX; }
-double TDataSetRoot2::GetOriginY() { return GetCellSizeY() * FRegCellY + FRegNorthing; }
-std::uint8_t TDataSetRoot2::GetCoordType() { return coRAW; }
+void TDataSetRoot2::SetFileName(const std::string& FileName) {
+    FFileName = FileName;
+}
+double TDataSetRoot2::GetRegCellX() {
+    return FRegCellX;
+}
+void TDataSetRoot2::SetRegCellX(double Value) {
+    FRegCellX = Value;
+}
+double TDataSetRoot2::GetRegCellY() {
+    return FRegCellY;
+}
+void TDataSetRoot2::SetRegCellY(double Value) {
+    FRegCellY = Value;
+}
+double TDataSetRoot2::GetRegEasting() {
+    return FRegEasting;
+}
+void TDataSetRoot2::SetRegEasting(double Value) {
+    FRegEasting = Value;
+}
+double TDataSetRoot2::GetRegNorthing() {
+    return FRegNorthing;
+}
+void TDataSetRoot2::SetRegNorthing(double Value) {
+    FRegNorthing = Value;
+}
+double TDataSetRoot2::GetCellSizeX() {
+    return FCellSizeX == 0 ? 1.0 : FCellSizeX;
+}
+void TDataSetRoot2::SetCellSizeX(double Value) {
+    FCellSizeX = Value;
+}
+double TDataSetRoot2::GetCellSizeY() {
+    return FCellSizeY == 0 ? 1.0 : FCellSizeY;
+}
+void TDataSetRoot2::SetCellSizeY(double Value) {
+    FCellSizeY = Value;
+}
+double TDataSetRoot2::GetOriginX() {
+    return FRegEasting - GetCellSizeX() * FRegCellX;
+}
+double TDataSetRoot2::GetOriginY() {
+    return GetCellSizeY() * FRegCellY + FRegNorthing;
+}
+std::uint8_t TDataSetRoot2::GetCoordType() {
+    return coRAW;
+}
 void TDataSetRoot2::SetCoordType(std::uint8_t /*Value*/) {}
-std::string TDataSetRoot2::GetSpheroid() { return FSpheroid; }
-void TDataSetRoot2::SetSpheroid(const std::string& Text) { FSpheroid = Text; }
-std::string TDataSetRoot2::GetDatum() { return FDatum; }
-void TDataSetRoot2::SetDatum(const std::string& Text) { FDatum = Text; }
-std::string TDataSetRoot2::GetProjection() { return FProjection; }
-void TDataSetRoot2::SetProjection(const std::string& Text) { FProjection = Text; }
+std::string TDataSetRoot2::GetSpheroid() {
+    return FSpheroid;
+}
+void TDataSetRoot2::SetSpheroid(const std::string& Text) {
+    FSpheroid = Text;
+}
+std::string TDataSetRoot2::GetDatum() {
+    return FDatum;
+}
+void TDataSetRoot2::SetDatum(const std::string& Text) {
+    FDatum = Text;
+}
+std::string TDataSetRoot2::GetProjection() {
+    return FProjection;
+}
+void TDataSetRoot2::SetProjection(const std::string& Text) {
+    FProjection = Text;
+}
 
 void TDataSetRoot2::CellToMap(double Col, double Row, double& X, double& Y) {
     X = GetCellSizeX() * Col + GetOriginX();
@@ -137,24 +179,30 @@ void TDataSetRoot2::MapToCell(double X, double Y, double& Col, double& Row) {
 }
 
 bool TDataSetRoot2::Finish() {
-    if (FMode != omCreate)
-        return true;
+    if (FMode != omCreate) return true;
     if (MappingFaulted()) {
         FErrorCode = EIO;
         FErrorText = FFileName + ": " + std::string(LostCellsText);
         return false;
     }
-    if (FSideFileError.empty())
-        return true;
+    if (FSideFileError.empty()) return true;
     FErrorCode = EIO;
     FErrorText = FSideFileError;
     return false;
 }
 
-TGCPList* TDataSetRoot2::GetControlPoints() { return FControlPoints.get(); }
-void TDataSetRoot2::SetControlPoints(std::unique_ptr<TGCPList> List) { FControlPoints = std::move(List); }
-std::vector<std::string> TDataSetRoot2::ImageFiles() const { return {FFileName}; }
-std::unique_ptr<TDataSetRoot2> TDataSetRoot2::ReaderForRefusedFile() const { return nullptr; }
+TGCPList* TDataSetRoot2::GetControlPoints() {
+    return FControlPoints.get();
+}
+void TDataSetRoot2::SetControlPoints(std::unique_ptr<TGCPList> List) {
+    FControlPoints = std::move(List);
+}
+std::vector<std::string> TDataSetRoot2::ImageFiles() const {
+    return {FFileName};
+}
+std::unique_ptr<TDataSetRoot2> TDataSetRoot2::ReaderForRefusedFile() const {
+    return nullptr;
+}
 
 // ---------------------------------------------------------------------------------------------------
 // THeader
@@ -183,12 +231,13 @@ void THeader::SetParams(std::int32_t Rows, std::int32_t Columns, std::int32_t Ba
     FNorthings = Northings;
 }
 
-bool THeader::SetParamsAndWrite(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands, std::uint8_t CellType,
-                                const std::string& Projection, const std::string& Datum, const std::string& Spheroid,
-                                double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Eastings,
+bool THeader::SetParamsAndWrite(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands,
+                                std::uint8_t CellType, const std::string& Projection,
+                                const std::string& Datum, const std::string& Spheroid, double CellSizeX,
+                                double CellSizeY, double RegCellX, double RegCellY, double Eastings,
                                 double Northings) {
-    SetParams(Rows, Columns, Bands, CellType, Projection, Datum, Spheroid, CellSizeX, CellSizeY, RegCellX, RegCellY,
-              Eastings, Northings);
+    SetParams(Rows, Columns, Bands, CellType, Projection, Datum, Spheroid, CellSizeX, CellSizeY, RegCellX,
+              RegCellY, Eastings, Northings);
     return WriteHeader(FFileName);
 }
 
@@ -197,8 +246,7 @@ bool THeader::ReadHeaderLines(const std::string& FileName, std::string_view Firs
         TReadLine Reader(FileName);
         std::string Line;
         Reader.ReadLine(Line);
-        if (UpperCase(Line.substr(0, FirstWord.size())) != FirstWord)
-            return false;
+        if (UpperCase(Line.substr(0, FirstWord.size())) != FirstWord) return false;
         Reader.Reset();
         for (Reader.ReadLine(Line); !IsEndMarker(Line); Reader.ReadLine(Line))
             ParseLine(UpperCase(Line));
@@ -216,19 +264,15 @@ THeadMap2::THeadMap2(std::unique_ptr<THeader> Header) : FHeader(std::move(Header
 // A created image is complete only now (unless Finish came first): its header describes the last
 // georeferencing set.
 THeadMap2::~THeadMap2() {
-    if (!FFinished)
-        THeadMap2::Finish();
+    if (!FFinished) THeadMap2::Finish();
 }
 
 bool THeadMap2::Finish() {
-    if (FFinished || FMode != omCreate || !FHeader || !IsFileOpen())
-        return true;
+    if (FFinished || FMode != omCreate || !FHeader || !IsFileOpen()) return true;
     FFinished = true;
-    if (!TDataSetRoot2::Finish())
-        return false;
+    if (!TDataSetRoot2::Finish()) return false;
     errno = 0;
-    if (FHeader->WriteHeader(FHeader->FFileName))
-        return true;
+    if (FHeader->WriteHeader(FHeader->FFileName)) return true;
     FErrorCode = errno != 0 ? errno : EIO;
     FErrorText = "Cannot write " + FHeader->FFileName + ": " + std::generic_category().message(FErrorCode);
     // A header cut short still reads as one (its end line is optional): what was written must go.
@@ -245,14 +289,14 @@ void THeadMap2::SetCellAndHeaderNames(const std::string& FileName, const std::st
     const bool HasHeaderExtension = UpperCase(HeaderName.extension().string()) == UpperCase(HeaderExtension);
     FFileName = Cells.replace_extension().string();
     if (FHeader)
-        FHeader->FFileName = HasHeaderExtension ? FileName : HeaderName.replace_extension(HeaderExtension).string();
+        FHeader->FFileName =
+            HasHeaderExtension ? FileName : HeaderName.replace_extension(HeaderExtension).string();
 }
 
 bool THeadMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
                         std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) {
     SetFileName(FileName);
-    if (!FHeader)
-        return false;
+    if (!FHeader) return false;
     switch (Mode) {
     case omCreate:
         return CreateCells(Columns, Rows, CellType, Bands);
@@ -264,7 +308,8 @@ bool THeadMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::
     }
 }
 
-bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands) {
+bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                            std::int32_t Bands) {
     FHeader->SetParams(Rows, Columns, Bands, CellType, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
     FHeader->FMSBFirst = false;
     if (!SizesInRange(Columns, Rows, Bands))
@@ -284,8 +329,9 @@ bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
         return OwnError(HeaderReadingErrorText(Header.FFileName));
     if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
-    else if (OpenGrid(FFileName, static_cast<std::uint32_t>(Header.FColumns), static_cast<std::uint32_t>(Header.FRows),
-                      Header.FCellType, static_cast<std::uint32_t>(Header.FBands), Mode, Header.FMSBFirst))
+    else if (OpenGrid(FFileName, static_cast<std::uint32_t>(Header.FColumns),
+                      static_cast<std::uint32_t>(Header.FRows), Header.FCellType,
+                      static_cast<std::uint32_t>(Header.FBands), Mode, Header.FMSBFirst))
         return true;
     return PrefixErrorText(ReadErrorPrefix);
 }
@@ -297,8 +343,7 @@ bool THeadMap2::HeaderIsCellFile() const {
     std::error_code HeaderError;
     const fs::path Cells = fs::weakly_canonical(FFileName, CellsError);
     const fs::path HeaderName = fs::weakly_canonical(FHeader->FFileName, HeaderError);
-    if (!CellsError && !HeaderError && Cells == HeaderName)
-        return true;
+    if (!CellsError && !HeaderError && Cells == HeaderName) return true;
     std::error_code LinkError; // also set when either file does not exist
     return fs::equivalent(FFileName, FHeader->FFileName, LinkError) && !LinkError;
 }
@@ -335,48 +380,105 @@ bool THeadMap2::OpenMapRead(const std::string& FileName) {
     return OpenMap(FileName, 0, 0, ctUnsigned8, 1, omRead);
 }
 
-std::int32_t THeadMap2::GetBands() { return FHeader->FBands; }
-std::int32_t THeadMap2::GetRows() { return FHeader->FRows; }
-std::int32_t THeadMap2::GetColumns() { return FHeader->FColumns; }
-std::uint8_t THeadMap2::GetCellType() { return FHeader->FCellType; }
-bool THeadMap2::GetMSBFirst() { return FHeader->FMSBFirst; }
-double THeadMap2::GetRegCellX() { return FHeader->FRegCellX; }
-void THeadMap2::SetRegCellX(double Value) { FHeader->FRegCellX = Value; }
-double THeadMap2::GetRegCellY() { return FHeader->FRegCellY; }
-void THeadMap2::SetRegCellY(double Value) { FHeader->FRegCellY = Value; }
-double THeadMap2::GetRegEasting() { return FHeader->FEastings; }
-void THeadMap2::SetRegEasting(double Value) { FHeader->FEastings = Value; }
-double THeadMap2::GetRegNorthing() { return FHeader->FNorthings; }
-void THeadMap2::SetRegNorthing(double Value) { FHeader->FNorthings = Value; }
-double THeadMap2::GetCellSizeX() { return FHeader->FCellSizeX; }
-void THeadMap2::SetCellSizeX(double Value) { FHeader->FCellSizeX = Value; }
-double THeadMap2::GetCellSizeY() { return FHeader->FCellSizeY; }
-void THeadMap2::SetCellSizeY(double Value) { FHeader->FCellSizeY = Value; }
-double THeadMap2::GetOriginX() { return FHeader->FEastings - FHeader->FRegCellX * FHeader->FCellSizeX; }
-double THeadMap2::GetOriginY() { return FHeader->FRegCellY * FHeader->FCellSizeY + FHeader->FNorthings; }
-std::uint8_t THeadMap2::GetCoordType() { return FHeader->FCoordType; }
-void THeadMap2::SetCoordType(std::uint8_t Value) { FHeader->FCoordType = Value; }
-std::string THeadMap2::GetSpheroid() { return FHeader->FSpheroid; }
-void THeadMap2::SetSpheroid(const std::string& Text) { FHeader->FSpheroid = Text; }
-std::string THeadMap2::GetDatum() { return FHeader->FDatum; }
-void THeadMap2::SetDatum(const std::string& Text) { FHeader->FDatum = Text; }
-std::string THeadMap2::GetProjection() { return FHeader->FProjection; }
-void THeadMap2::SetProjection(const std::string& Text) { FHeader->FProjection = Text; }
+std::int32_t THeadMap2::GetBands() {
+    return FHeader->FBands;
+}
+std::int32_t THeadMap2::GetRows() {
+    return FHeader->FRows;
+}
+std::int32_t THeadMap2::GetColumns() {
+    return FHeader->FColumns;
+}
+std::uint8_t THeadMap2::GetCellType() {
+    return FHeader->FCellType;
+}
+bool THeadMap2::GetMSBFirst() {
+    return FHeader->FMSBFirst;
+}
+double THeadMap2::GetRegCellX() {
+    return FHeader->FRegCellX;
+}
+void THeadMap2::SetRegCellX(double Value) {
+    FHeader->FRegCellX = Value;
+}
+double THeadMap2::GetRegCellY() {
+    return FHeader->FRegCellY;
+}
+void THeadMap2::SetRegCellY(double Value) {
+    FHeader->FRegCellY = Value;
+}
+double THeadMap2::GetRegEasting() {
+    return FHeader->FEastings;
+}
+void THeadMap2::SetRegEasting(double Value) {
+    FHeader->FEastings = Value;
+}
+double THeadMap2::GetRegNorthing() {
+    return FHeader->FNorthings;
+}
+void THeadMap2::SetRegNorthing(double Value) {
+    FHeader->FNorthings = Value;
+}
+double THeadMap2::GetCellSizeX() {
+    return FHeader->FCellSizeX;
+}
+void THeadMap2::SetCellSizeX(double Value) {
+    FHeader->FCellSizeX = Value;
+}
+double THeadMap2::GetCellSizeY() {
+    return FHeader->FCellSizeY;
+}
+void THeadMap2::SetCellSizeY(double Value) {
+    FHeader->FCellSizeY = Value;
+}
+double THeadMap2::GetOriginX() {
+    return FHeader->FEastings - FHeader->FRegCellX * FHeader->FCellSizeX;
+}
+double THeadMap2::GetOriginY() {
+    return FHeader->FRegCellY * FHeader->FCellSizeY + FHeader->FNorthings;
+}
+std::uint8_t THeadMap2::GetCoordType() {
+    return FHeader->FCoordType;
+}
+void THeadMap2::SetCoordType(std::uint8_t Value) {
+    FHeader->FCoordType = Value;
+}
+std::string THeadMap2::GetSpheroid() {
+    return FHeader->FSpheroid;
+}
+void THeadMap2::SetSpheroid(const std::string& Text) {
+    FHeader->FSpheroid = Text;
+}
+std::string THeadMap2::GetDatum() {
+    return FHeader->FDatum;
+}
+void THeadMap2::SetDatum(const std::string& Text) {
+    FHeader->FDatum = Text;
+}
+std::string THeadMap2::GetProjection() {
+    return FHeader->FProjection;
+}
+void THeadMap2::SetProjection(const std::string& Text) {
+    FHeader->FProjection = Text;
+}
 
-void THeadMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
-                                double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
-                                double Northing) {
+void THeadMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
+                                const std::string& Projection, double CellSizeX, double CellSizeY,
+                                double RegCellX, double RegCellY, double Easting, double Northing) {
     FHeader->SetParams(GetRows(), GetColumns(), GetBands(), FHeader->FCellType, Projection, Datum, Spheroid,
                        CellSizeX, CellSizeY, RegCellX, RegCellY, Easting, Northing);
 }
 
-TGCPList* THeadMap2::GetControlPoints() { return FHeader->FControlPoints.get(); }
-void THeadMap2::SetControlPoints(std::unique_ptr<TGCPList> List) { FHeader->FControlPoints = std::move(List); }
+TGCPList* THeadMap2::GetControlPoints() {
+    return FHeader->FControlPoints.get();
+}
+void THeadMap2::SetControlPoints(std::unique_ptr<TGCPList> List) {
+    FHeader->FControlPoints = std::move(List);
+}
 
 std::vector<std::string> THeadMap2::ImageFiles() const {
     std::vector<std::string> Files{FFileName};
-    if (FHeader && FHeader->FFileName != FFileName)
-        Files.push_back(FHeader->FFileName);
+    if (FHeader && FHeader->FFileName != FFileName) Files.push_back(FHeader->FFileName);
     return Files;
 }
 

@@ -34,9 +34,9 @@ struct TWorldFile {
     double RotationY = 0.0; // line 2
     double RotationX = 0.0; // line 3
     double CellSizeY = 1.0;
-    double OriginX = 0.0;   // map X of the top-left corner of cell (0, 0)
-    double OriginY = 0.0;   // map Y of that corner
-    bool Complete = false;  // every one of the six lines held a number
+    double OriginX = 0.0;  // map X of the top-left corner of cell (0, 0)
+    double OriginY = 0.0;  // map Y of that corner
+    bool Complete = false; // every one of the six lines held a number
 };
 
 enum class TWorldNumbers { PointOrComma, PointOnly };
@@ -55,8 +55,8 @@ public:
     ~TDataSetRoot2() override;
 
     // Slots 0-4 come from TMMapFile2.
-    virtual bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
-                         std::int32_t Bands, std::uint8_t Mode) = 0;
+    virtual bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
+                         std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) = 0;
     virtual bool OpenMapRead(const std::string& FileName) = 0;
     virtual void SetFileName(const std::string& FileName);
     virtual std::int32_t GetBands() = 0;
@@ -76,8 +76,8 @@ public:
     virtual void SetCellSizeX(double Value);
     virtual double GetCellSizeY(); // 1.0 when the size is exactly 0
     virtual void SetCellSizeY(double Value);
-    virtual double GetOriginX();   // map X of cell coordinate (0, 0)
-    virtual double GetOriginY();   // map Y of cell coordinate (0, 0)
+    virtual double GetOriginX(); // map X of cell coordinate (0, 0)
+    virtual double GetOriginY(); // map Y of cell coordinate (0, 0)
     virtual std::uint8_t GetCoordType();
     virtual void SetCoordType(std::uint8_t Value);
     virtual std::string GetSpheroid();
@@ -86,13 +86,13 @@ public:
     virtual void SetDatum(const std::string& Text);
     virtual std::string GetProjection();
     virtual void SetProjection(const std::string& Text);
-    virtual void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
-                                 double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
-                                 double Northing) = 0;
+    virtual void SetGeoreference(const std::string& Spheroid, const std::string& Datum,
+                                 const std::string& Projection, double CellSizeX, double CellSizeY,
+                                 double RegCellX, double RegCellY, double Easting, double Northing) = 0;
     // Exact inverses through the virtual getters, without clipping to the raster.
     virtual void CellToMap(double Col, double Row, double& X, double& Y);
     virtual void MapToCell(double X, double Y, double& Col, double& Row);
-    virtual TGCPList* GetControlPoints();        // may be null
+    virtual TGCPList* GetControlPoints(); // may be null
     virtual void SetControlPoints(std::unique_ptr<TGCPList> List);
     // Every file of this image under the name last given to SetFileName: the image or cell file,
     // and its header or world files. An output of that name writes or replaces each of them.
@@ -136,20 +136,21 @@ public:
     virtual bool ReadHeader(const std::string& FileName) = 0;
     virtual bool WriteHeader(const std::string& FileName) = 0;
     virtual void SetParams(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands, std::uint8_t CellType,
-                           const std::string& Projection, const std::string& Datum, const std::string& Spheroid,
-                           double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Eastings,
-                           double Northings);
-    virtual bool SetParamsAndWrite(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands, std::uint8_t CellType,
-                                   const std::string& Projection, const std::string& Datum,
-                                   const std::string& Spheroid, double CellSizeX, double CellSizeY, double RegCellX,
-                                   double RegCellY, double Eastings, double Northings);
+                           const std::string& Projection, const std::string& Datum,
+                           const std::string& Spheroid, double CellSizeX, double CellSizeY, double RegCellX,
+                           double RegCellY, double Eastings, double Northings);
+    virtual bool SetParamsAndWrite(std::int32_t Rows, std::int32_t Columns, std::int32_t Bands,
+                                   std::uint8_t CellType, const std::string& Projection,
+                                   const std::string& Datum, const std::string& Spheroid, double CellSizeX,
+                                   double CellSizeY, double RegCellX, double RegCellY, double Eastings,
+                                   double Northings);
 
     double FRegCellX = 0;
     double FRegCellY = 0;
-    double FEastings = 0;        // map X of the registration point
-    double FNorthings = 0;       // map Y of the registration point
+    double FEastings = 0;  // map X of the registration point
+    double FNorthings = 0; // map Y of the registration point
     std::uint8_t FCellType = 0;
-    bool FMSBFirst = false;      // multi-byte cells most significant byte first
+    bool FMSBFirst = false; // multi-byte cells most significant byte first
     double FCellSizeX = 1.0;
     double FCellSizeY = 1.0;
     std::int32_t FBands = 0;
@@ -159,7 +160,7 @@ public:
     std::string FProjection;
     std::string FDatum;
     std::string FSpheroid;
-    std::string FFileName;       // full name of the header file
+    std::string FFileName; // full name of the header file
     std::unique_ptr<TGCPList> FControlPoints;
     std::uint8_t FWarpCoordType = coEN;
     std::string FWarpProjection;

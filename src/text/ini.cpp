@@ -17,8 +17,7 @@ std::string WithCrLf(const std::string& Text) {
     std::string Result;
     Result.reserve(Text.size() + Text.size() / 16);
     for (std::size_t I = 0; I < Text.size(); ++I) {
-        if (Text[I] == '\n' && (I == 0 || Text[I - 1] != '\r'))
-            Result.push_back('\r');
+        if (Text[I] == '\n' && (I == 0 || Text[I - 1] != '\r')) Result.push_back('\r');
         Result.push_back(Text[I]);
     }
     return Result;
@@ -34,8 +33,7 @@ bool IsRegularFile(const std::string& FileName) {
 TIniAdd::TIniAdd(std::string FileName) : FFileName(std::move(FileName)), FIni(std::make_unique<TStore>()) {
     FIni->SetSpaces(false); // "key=value", the usual ini form
     // An unreadable or broken file simply leaves the settings empty: every read gives its default.
-    if (IsRegularFile(FFileName))
-        FIni->LoadFile(FFileName.c_str());
+    if (IsRegularFile(FFileName)) FIni->LoadFile(FFileName.c_str());
 }
 
 TIniAdd::~TIniAdd() = default;
@@ -51,8 +49,7 @@ long TIniAdd::ReadInteger(const std::string& Section, const std::string& Key, lo
     long Value = 0;
     const char* First = Text.data();
     const char* Last = First + Text.size();
-    if (First != Last && *First == '+')
-        ++First;
+    if (First != Last && *First == '+') ++First;
     const auto [End, Error] = std::from_chars(First, Last, Value);
     return Error == std::errc() && End == Last && First != Last ? Value : Default;
 }
@@ -88,8 +85,7 @@ std::vector<std::string> TIniAdd::ReadSectionValues(const std::string& Section) 
 
 bool TIniAdd::Save() const {
     std::string Text;
-    if (FIni->Save(Text) < 0)
-        return false;
+    if (FIni->Save(Text) < 0) return false;
     std::ofstream File(FFileName, std::ios::binary | std::ios::trunc);
     File << WithCrLf(Text);
     File.close();

@@ -14,7 +14,8 @@ public:
     TIniAdd(const TIniAdd&) = delete;
     TIniAdd& operator=(const TIniAdd&) = delete;
 
-    std::string ReadString(const std::string& Section, const std::string& Key, const std::string& Default) const;
+    std::string ReadString(const std::string& Section, const std::string& Key,
+                           const std::string& Default) const;
     long ReadInteger(const std::string& Section, const std::string& Key, long Default) const;
     bool ReadBool(const std::string& Section, const std::string& Key, bool Default) const;
     void WriteString(const std::string& Section, const std::string& Key, const std::string& Value);

@@ -21,8 +21,7 @@ static_assert(std::endian::native == std::endian::little, "cells are read on a l
 template <typename T> T LoadCell(const unsigned char* Source, bool Swap) {
     unsigned char Raw[sizeof(T)];
     std::memcpy(Raw, Source, sizeof(T));
-    if (Swap)
-        std::reverse(std::begin(Raw), std::end(Raw));
+    if (Swap) std::reverse(std::begin(Raw), std::end(Raw));
     T Value;
     std::memcpy(&Value, Raw, sizeof(T));
     return Value;
@@ -49,18 +48,15 @@ constexpr std::size_t MaxTokenLength = 255;
 
 TMap::TMap(const std::string& Name, std::uint8_t Type, std::uint8_t OpenMode, bool BigEndian)
     : FileName(Name), CellType(Type), Mode(OpenMode), NativeOrder(!BigEndian) {
-    if (Name.empty())
-        throw EMapError("No file name");
+    if (Name.empty()) throw EMapError("No file name");
 }
 
 bool TMap::Open() {
-    if (Mode == 1 || FileName.empty())
-        return false;
+    if (Mode == 1 || FileName.empty()) return false;
     FView.Unmap();
     // O_NONBLOCK: a FIFO given as a file name must fail below instead of waiting for a writer.
     LastError = FFileHandle.Open(FileName, O_RDONLY | O_NONBLOCK);
-    if (LastError != 0)
-        return false;
+    if (LastError != 0) return false;
     struct stat Status {};
     if (::fstat(FFileHandle.Get(), &Status) != 0) {
         LastError = errno;
@@ -92,8 +88,7 @@ bool TMap::GetCell(std::uint64_t Index, double& Value) const {
     const std::uint64_t Size = FView ? FileSize : 0;
     const int Width = CellBytes(CellType);
     if (Width == 0) {
-        if (Index / 8 >= Size)
-            return false;
+        if (Index / 8 >= Size) return false;
         Value = (Bytes()[Index / 8] >> (7 - Index % 8)) & 1 ? 1.0 : 0.0;
         return true;
     }
@@ -125,8 +120,7 @@ bool TMap::GetCell(std::uint64_t Index, double& Value) const {
 }
 
 TReadLine::TReadLine(const std::string& Name) try : TMap(Name, ctUnsigned8, 0, false) {
-    if (!Open())
-        throw EReadLineError("Open read error");
+    if (!Open()) throw EReadLineError("Open read error");
     Reset();
 } catch (const EMapError& Error) {
     throw EReadLineError(std::string("ReadLine error ") + Error.what());
@@ -139,8 +133,7 @@ void TReadLine::Reset() {
 
 unsigned char TReadLine::NextChar() {
     // Pos stops one past the end so that repeated reads there cannot overflow it.
-    if (Pos < static_cast<std::int64_t>(FileSize))
-        ++Pos;
+    if (Pos < static_cast<std::int64_t>(FileSize)) ++Pos;
     Cur = Pos < static_cast<std::int64_t>(FileSize) ? Bytes()[Pos] : EndMarker;
     return Cur;
 }
@@ -153,8 +146,7 @@ void TReadLine::ReadLine(std::string& Line) {
         return;
     }
     while (Char != LineFeed && Char != EndMarker) {
-        if (Char != CarriageReturn)
-            Line.push_back(static_cast<char>(Char));
+        if (Char != CarriageReturn) Line.push_back(static_cast<char>(Char));
         Char = NextChar();
     }
 }
@@ -175,8 +167,7 @@ void TReadLine::ReadToken(std::string_view Delimiters, std::string& Token) {
     Token.clear();
     // Before the first character Cur is only a placeholder, not a byte of the file: start on the
     // first byte so that leading delimiters are skipped instead of giving an empty first token.
-    if (Pos < 0)
-        NextChar();
+    if (Pos < 0) NextChar();
     if (Cur == LineFeed) {
         Token.assign(1, char(LineFeed));
         return;
@@ -192,8 +183,7 @@ void TReadLine::ReadToken(std::string_view Delimiters, std::string& Token) {
         if (Cur == 0 || Cur == CarriageReturn) {
             NextChar();
         } else if (Cur == LineFeed || Cur == EndMarker) {
-            if (Token.empty())
-                Token.assign(1, char(Cur));
+            if (Token.empty()) Token.assign(1, char(Cur));
             return;
         } else {
             Token.push_back(static_cast<char>(Cur));

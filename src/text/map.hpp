@@ -43,9 +43,9 @@ public:
     std::uint64_t FileSize = 0;  // bytes
     std::uint64_t CellCount = 0; // FileSize / cell width; FileSize * 8 for bit cells
     std::uint8_t CellType = 1;
-    std::uint8_t Mode = 0;       // 1: the object must not open the file
-    bool NativeOrder = true;     // true: multi-byte cells are least significant byte first
-    int LastError = 0;           // errno of the last step of Open, 0 after success
+    std::uint8_t Mode = 0;   // 1: the object must not open the file
+    bool NativeOrder = true; // true: multi-byte cells are least significant byte first
+    int LastError = 0;       // errno of the last step of Open, 0 after success
 
 protected:
     const unsigned char* Bytes() const { return FView.Data(); }
@@ -70,11 +70,13 @@ public:
     // One token of at most 255 characters from the current character; Delimiters is a set of bytes.
     void ReadToken(std::string_view Delimiters, std::string& Token);
 
-    unsigned char Cur = 0;  // current character; EndMarker once the end has been passed
-    std::int64_t Pos = -1;  // index of the current character; -1 before the first
+    unsigned char Cur = 0; // current character; EndMarker once the end has been passed
+    std::int64_t Pos = -1; // index of the current character; -1 before the first
 };
 
 // True when Line is the end marker that ReadLine returns at the end of the file.
-inline bool IsEndMarker(const std::string& Line) { return Line.size() == 1 && Line[0] == char(EndMarker); }
+inline bool IsEndMarker(const std::string& Line) {
+    return Line.size() == 1 && Line[0] == char(EndMarker);
+}
 
 } // namespace vortane

@@ -9,7 +9,9 @@
 
 namespace vortane {
 
-TFileDescriptor::~TFileDescriptor() { Close(); }
+TFileDescriptor::~TFileDescriptor() {
+    Close();
+}
 
 TFileDescriptor::TFileDescriptor(TFileDescriptor&& Other) noexcept : FFd(std::exchange(Other.FFd, -1)) {}
 
@@ -27,19 +29,19 @@ int TFileDescriptor::Open(const std::string& Path, int Flags, unsigned Mode) {
     do {
         Fd = ::open(Path.c_str(), Flags | O_CLOEXEC, static_cast<mode_t>(Mode));
     } while (Fd < 0 && errno == EINTR);
-    if (Fd < 0)
-        return errno;
+    if (Fd < 0) return errno;
     FFd = Fd;
     return 0;
 }
 
 void TFileDescriptor::Close() {
     // Never retry close after EINTR on Linux: the descriptor is already released and may be reused.
-    if (FFd >= 0)
-        ::close(std::exchange(FFd, -1));
+    if (FFd >= 0) ::close(std::exchange(FFd, -1));
 }
 
-TMappedView::~TMappedView() { Unmap(); }
+TMappedView::~TMappedView() {
+    Unmap();
+}
 
 TMappedView::TMappedView(TMappedView&& Other) noexcept
     : FData(std::exchange(Other.FData, nullptr)), FLength(std::exchange(Other.FLength, 0)),
@@ -57,14 +59,11 @@ TMappedView& TMappedView::operator=(TMappedView&& Other) noexcept {
 
 int TMappedView::Map(int Fd, std::uint64_t Offset, std::size_t Length, bool Writable) {
     Unmap();
-    if (Length == 0 || Offset % Alignment() != 0)
-        return EINVAL;
-    if (Offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max()))
-        return EOVERFLOW;
+    if (Length == 0 || Offset % Alignment() != 0) return EINVAL;
+    if (Offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return EOVERFLOW;
     const int Protection = Writable ? PROT_READ | PROT_WRITE : PROT_READ;
     void* Address = ::mmap(nullptr, Length, Protection, MAP_SHARED, Fd, static_cast<off_t>(Offset));
-    if (Address == MAP_FAILED)
-        return errno;
+    if (Address == MAP_FAILED) return errno;
     FData = static_cast<unsigned char*>(Address);
     FLength = Length;
     FOffset = Offset;
@@ -72,8 +71,7 @@ int TMappedView::Map(int Fd, std::uint64_t Offset, std::size_t Length, bool Writ
 }
 
 void TMappedView::Unmap() {
-    if (FData != nullptr)
-        ::munmap(FData, FLength);
+    if (FData != nullptr) ::munmap(FData, FLength);
     FData = nullptr;
     FLength = 0;
     FOffset = 0;

@@ -11,7 +11,9 @@ namespace vortane {
 
 namespace {
 
-bool IsDigit(char Char) { return Char >= '0' && Char <= '9'; }
+bool IsDigit(char Char) {
+    return Char >= '0' && Char <= '9';
+}
 
 std::size_t SkipDigits(std::string_view Text, std::size_t Index) {
     while (Index < Text.size() && IsDigit(Text[Index]))
@@ -23,8 +25,7 @@ std::size_t SkipDigits(std::string_view Text, std::size_t Index) {
 // all), optional exponent (E or e, optional sign, at least one digit). Nothing else, not even NUL.
 bool IsDecimalNumber(std::string_view Text) {
     std::size_t Index = 0;
-    if (Index < Text.size() && (Text[Index] == '+' || Text[Index] == '-'))
-        ++Index;
+    if (Index < Text.size() && (Text[Index] == '+' || Text[Index] == '-')) ++Index;
     const std::size_t IntegerStart = Index;
     Index = SkipDigits(Text, Index);
     std::size_t MantissaDigits = Index - IntegerStart;
@@ -33,16 +34,13 @@ bool IsDecimalNumber(std::string_view Text) {
         Index = SkipDigits(Text, Index);
         MantissaDigits += Index - FractionStart;
     }
-    if (MantissaDigits == 0)
-        return false;
+    if (MantissaDigits == 0) return false;
     if (Index < Text.size() && (Text[Index] == 'E' || Text[Index] == 'e')) {
         ++Index;
-        if (Index < Text.size() && (Text[Index] == '+' || Text[Index] == '-'))
-            ++Index;
+        if (Index < Text.size() && (Text[Index] == '+' || Text[Index] == '-')) ++Index;
         const std::size_t ExponentStart = Index;
         Index = SkipDigits(Text, Index);
-        if (Index == ExponentStart)
-            return false;
+        if (Index == ExponentStart) return false;
     }
     return Index == Text.size();
 }
@@ -59,10 +57,8 @@ double ParseCDouble(const std::string& Text) {
 double StrToFloatDef(std::string_view Text, double Default) {
     std::string Number = TrimBlanks(Text);
     const std::size_t Mark = Number.find('.') != std::string::npos ? Number.find('.') : Number.find(',');
-    if (Mark != std::string::npos)
-        Number[Mark] = '.';
-    if (!IsDecimalNumber(Number))
-        return Default;
+    if (Mark != std::string::npos) Number[Mark] = '.';
+    if (!IsDecimalNumber(Number)) return Default;
     const double Value = ParseCDouble(Number);
     // An overflowing exponent ("1e999") would read as infinity and poison every later computation;
     // like any other unreadable number it takes the default. Underflow gives the nearest tiny value.
@@ -79,8 +75,7 @@ int RoundedExponent(double Value, int Significant) {
     const auto Result =
         std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::scientific, Significant - 1);
     const char* Exponent = std::find(Buffer, Result.ptr, 'e') + 1;
-    if (*Exponent == '+')
-        ++Exponent;
+    if (*Exponent == '+') ++Exponent;
     int Power = 0;
     std::from_chars(Exponent, Result.ptr, Power);
     return Power;
@@ -96,8 +91,7 @@ std::string ScientificText(double Value, int Significant) {
     std::string Mantissa = Text.substr(0, E);
     if (Mantissa.find('.') != std::string::npos) {
         Mantissa.erase(Mantissa.find_last_not_of('0') + 1);
-        if (Mantissa.back() == '.')
-            Mantissa.pop_back();
+        if (Mantissa.back() == '.') Mantissa.pop_back();
     }
     const int Power = RoundedExponent(Value, Significant);
     return Mantissa + "E" + std::to_string(Power);
@@ -122,33 +116,29 @@ std::string GeneralText(double Value) {
 
 std::string FixedDecimals(double Value, int Decimals) {
     char Buffer[FixedBufferSize];
-    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Decimals);
+    const auto Result =
+        std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Decimals);
     return std::string(Buffer, Result.ptr);
 }
 
 std::string FixedText(double Value, int Significant, int Decimals) {
-    if (std::isnan(Value))
-        return "NAN";
-    if (std::isinf(Value))
-        return Value > 0 ? "INF" : "-INF";
+    if (std::isnan(Value)) return "NAN";
+    if (std::isinf(Value)) return Value > 0 ? "INF" : "-INF";
     Significant = std::clamp(Significant, 1, MaxDigits);
     Decimals = std::clamp(Decimals, 0, MaxDigits);
     const int Exponent = Value == 0.0 ? 0 : RoundedExponent(Value, Significant);
-    if (Exponent + 1 > Significant)
-        return ScientificText(Value, Significant);
+    if (Exponent + 1 > Significant) return ScientificText(Value, Significant);
     const int Kept = std::min(Decimals, Significant - 1 - Exponent); // >= 0 here
     char Buffer[128];
     const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value, std::chars_format::fixed, Kept);
     std::string Text(Buffer, Result.ptr);
     // Digits beyond the rounding are written as zeros.
     if (Decimals > Kept) {
-        if (Kept == 0)
-            Text += '.';
+        if (Kept == 0) Text += '.';
         Text.append(static_cast<std::size_t>(Decimals - Kept), '0');
     }
     // A value that rounds to zero is written without a sign.
-    if (IsNegativeZeroText(Text))
-        Text.erase(0, 1);
+    if (IsNegativeZeroText(Text)) Text.erase(0, 1);
     return Text;
 }
 

@@ -11,7 +11,9 @@ namespace vortane {
 
 namespace {
 
-bool IsBlank(char Char) { return Char == ' ' || Char == '\t'; }
+bool IsBlank(char Char) {
+    return Char == ' ' || Char == '\t';
+}
 
 constexpr char PathDelimiter = '/';
 
@@ -33,13 +35,14 @@ std::string TrimRightBlanks(std::string_view Text) {
     return std::string(Text.substr(0, End));
 }
 
-std::string TrimBlanks(std::string_view Text) { return TrimLeftBlanks(TrimRightBlanks(Text)); }
+std::string TrimBlanks(std::string_view Text) {
+    return TrimLeftBlanks(TrimRightBlanks(Text));
+}
 
 std::string UpperCase(std::string_view Text) {
     std::string Upper(Text);
     for (char& Char : Upper)
-        if (Char >= 'a' && Char <= 'z')
-            Char = static_cast<char>(Char - 'a' + 'A');
+        if (Char >= 'a' && Char <= 'z') Char = static_cast<char>(Char - 'a' + 'A');
     return Upper;
 }
 
@@ -58,16 +61,16 @@ std::string CatalogueFolderBeside(const std::string& ProgramFolder) {
         return std::filesystem::is_regular_file(Folder + "Spher.dat", Ignored);
     };
     const std::string Installed = ProgramFolder + "../share/vortane/";
-    if (!HoldsCatalogue(ProgramFolder) && HoldsCatalogue(Installed))
-        return Installed;
+    if (!HoldsCatalogue(ProgramFolder) && HoldsCatalogue(Installed)) return Installed;
     return ProgramFolder;
 }
 
-std::string DefaultCatalogueFolder() { return CatalogueFolderBeside(ProgramDir()); }
+std::string DefaultCatalogueFolder() {
+    return CatalogueFolderBeside(ProgramDir());
+}
 
 std::string ShortenPath(const std::string& Path, int MaxLen) {
-    if (MaxLen <= 0 || static_cast<std::size_t>(MaxLen) >= Path.size())
-        return Path;
+    if (MaxLen <= 0 || static_cast<std::size_t>(MaxLen) >= Path.size()) return Path;
     const std::size_t NameStart = Path.rfind(PathDelimiter) + 1; // 0 when there is no folder
     const std::string Folder = Path.substr(0, NameStart);
     const std::string Name = Path.substr(NameStart);
@@ -81,8 +84,7 @@ std::string DaysToHMS(double Days) {
     const double Seconds = std::nearbyint(Days * 86400.0);
     // Beyond this no clock duration makes sense, and the conversion to an integer would overflow.
     constexpr double Limit = 9.0e15;
-    if (!(std::fabs(Seconds) < Limit))
-        return "--:--:--";
+    if (!(std::fabs(Seconds) < Limit)) return "--:--:--";
     const long long Total = std::llabs(static_cast<long long>(Seconds));
     return std::string(Seconds < 0 ? "-" : "") + std::to_string(Total / 3600) + ":" +
            std::to_string(Total % 3600 / 60) + ":" + std::to_string(Total % 60);
@@ -92,20 +94,24 @@ std::string RemoveChar(std::string_view Text, char Ch) {
     std::string Result;
     Result.reserve(Text.size());
     for (char Char : Text)
-        if (Char != Ch)
-            Result.push_back(Char);
+        if (Char != Ch) Result.push_back(Char);
     return Result;
 }
 
 std::string QuoteStr(const std::string& Text) {
-    if (Text.find('"') != std::string::npos)
-        return Text;
+    if (Text.find('"') != std::string::npos) return Text;
     return '"' + Text + '"';
 }
 
-int MinInt(int A, int B) { return A < B ? A : B; }
-double MinFloat(double A, double B) { return A < B ? A : B; }
-double MaxFloat(double A, double B) { return A > B ? A : B; }
+int MinInt(int A, int B) {
+    return A < B ? A : B;
+}
+double MinFloat(double A, double B) {
+    return A < B ? A : B;
+}
+double MaxFloat(double A, double B) {
+    return A > B ? A : B;
+}
 
 bool BitSet(std::uint8_t Value, int N) {
     const int Bit = (N % 8 + 8) % 8;

@@ -37,8 +37,12 @@ std::string NextToken(std::string_view Delimiters) {
     return Token;
 }
 
-int ParseCursor() { return static_cast<int>(std::min<std::size_t>(Cursor, INT_MAX)); }
+int ParseCursor() {
+    return static_cast<int>(std::min<std::size_t>(Cursor, INT_MAX));
+}
 
-void SetParseCursor(int NewCursor) { Cursor = static_cast<std::size_t>(std::max(NewCursor, 1)); }
+void SetParseCursor(int NewCursor) {
+    Cursor = static_cast<std::size_t>(std::max(NewCursor, 1));
+}
 
 } // namespace vortane

@@ -20,7 +20,8 @@ using test::WriteText;
 // Writes a catalogue file the way the build stores it: each line shifted, CR LF line ends.
 void WriteCatalogueFile(const std::string& Path, const std::vector<std::string>& Lines) {
     std::string Stored;
-    for (const std::string& Line : Lines) Stored += EncodeCatalogueLine(Line) + "\r\n";
+    for (const std::string& Line : Lines)
+        Stored += EncodeCatalogueLine(Line) + "\r\n";
     WriteText(Path, Stored);
 }
 
@@ -28,8 +29,8 @@ void WriteCatalogueFile(const std::string& Path, const std::vector<std::string>&
 class SmallCatalogue : public ::testing::Test {
 protected:
     void SetUp() override {
-        Write("Spher.dat", {"WE\t6378137\t298.257223563\tWGS 1984", "BR\t6377397.155\t299.1528128\tBessel 1841",
-                            "XX\t6378388\t297\tNo projections"});
+        Write("Spher.dat", {"WE\t6378137\t298.257223563\tWGS 1984",
+                            "BR\t6377397.155\t299.1528128\tBessel 1841", "XX\t6378388\t297\tNo projections"});
         Write("Datums.dat", {"WORLD\tWGS84\tWE\t0\t0\t0\t0\t0\t0\t0\tHub",
                              "EUROPE\tDHDN\tBR\t598.1\t73.7\t418.2\t0\t0\t0\t0\tGermany",
                              "EUROPE\tRD\tBR\t565\t50\t465\t0\t0\t0\t0\tNetherlands"});
@@ -49,7 +50,8 @@ protected:
     std::vector<std::string> TypeNames(const std::string& Code) const {
         std::vector<std::string> Names;
         const TSpheroid* Spheroid = Catalogue.FindSpheroid(Code);
-        for (int i = 0; i < Spheroid->PrjTypes.Count(); ++i) Names.push_back(Spheroid->PrjTypes.Item(i)->Name);
+        for (int i = 0; i < Spheroid->PrjTypes.Count(); ++i)
+            Names.push_back(Spheroid->PrjTypes.Item(i)->Name);
         return Names;
     }
 
@@ -139,7 +141,8 @@ TEST_F(SmallCatalogue, MissingFilesFailAndKeepWhatLoadedBefore) {
 
 TEST_F(SmallCatalogue, GarbageFilesNeverCrash) {
     std::string Garbage(64 * 1024, '\x01');
-    for (std::size_t i = 0; i < Garbage.size(); i += 97) Garbage[i] = static_cast<char>(i * 31 % 256);
+    for (std::size_t i = 0; i < Garbage.size(); i += 97)
+        Garbage[i] = static_cast<char>(i * 31 % 256);
     for (const char* Name : {"Spher.dat", "Datums.dat", "tmgrid.dat", "stereo.dat"})
         WriteText(Dir.Path(Name), Garbage);
     // One 10 MB line without any line end.

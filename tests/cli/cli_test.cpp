@@ -19,14 +19,12 @@ namespace {
 using test::TCliRun;
 
 // The framework with only the info command registered.
-TCliRun RunCommandLine(std::vector<std::string> Args)
-{
+TCliRun RunCommandLine(std::vector<std::string> Args) {
     constexpr TAddCommand Commands[] = {AddInfoCommand};
     return test::RunCliWith(Commands, std::move(Args));
 }
 
-TEST(CliFramework, HelpExplainsTheCommandsWithAnExample)
-{
+TEST(CliFramework, HelpExplainsTheCommandsWithAnExample) {
     const TCliRun Main = RunCommandLine({"--help"});
     EXPECT_EQ(Main.ExitCode, 0);
     EXPECT_NE(Main.Out.find("info"), std::string::npos);
@@ -38,8 +36,7 @@ TEST(CliFramework, HelpExplainsTheCommandsWithAnExample)
     EXPECT_NE(Info.Out.find("Example:\n  vortane-cli info image.ers"), std::string::npos) << Info.Out;
 }
 
-TEST(CliFramework, UsageErrorsExitWithStatusTwoAndAMessage)
-{
+TEST(CliFramework, UsageErrorsExitWithStatusTwoAndAMessage) {
     const struct {
         std::vector<std::string> Args;
         std::string Message; // part of what stderr must say
@@ -64,8 +61,7 @@ TEST(CliFramework, UsageErrorsExitWithStatusTwoAndAMessage)
 
 class InfoCommand : public test::TTempDirTest {};
 
-TEST_F(InfoCommand, DescribesAnErMapperImage)
-{
+TEST_F(InfoCommand, DescribesAnErMapperImage) {
     const std::string Image = Path("image.ers");
     {
         TDataSet2 Created;
@@ -100,8 +96,7 @@ TEST_F(InfoCommand, DescribesAnErMapperImage)
 
 // Describing a compressed TIFF reads its directory only, as for its uncompressed form: no cell is
 // decoded, so no temporary cell file is needed (the temporary folder here does not even exist).
-TEST_F(InfoCommand, DescribesACompressedTiffWithoutDecodingIt)
-{
+TEST_F(InfoCommand, DescribesACompressedTiffWithoutDecodingIt) {
     test::TTiffShape Shape;
     ASSERT_TRUE(test::WriteTiff(Path("plain.tif"), Shape));
     Shape.Compression = COMPRESSION_LZW;
@@ -115,15 +110,13 @@ TEST_F(InfoCommand, DescribesACompressedTiffWithoutDecodingIt)
     EXPECT_NE(Plain.Out.find("columns: 37\nrows: 23\n"), std::string::npos) << Plain.Out;
 }
 
-TEST_F(InfoCommand, TheCommonCatalogueOptionMayFollowTheCommand)
-{
+TEST_F(InfoCommand, TheCommonCatalogueOptionMayFollowTheCommand) {
     const TCliRun Result = RunCommandLine({"info", Path("missing.ers"), "--catalogue", Dir().string()});
     EXPECT_EQ(Result.ExitCode, 1);
     EXPECT_EQ(Result.Err, "No file: " + Path("missing.ers") + "\n");
 }
 
-TEST_F(InfoCommand, ImagesThatCannotBeOpenedExitWithStatusOneAndTheErrorText)
-{
+TEST_F(InfoCommand, ImagesThatCannotBeOpenedExitWithStatusOneAndTheErrorText) {
     const struct {
         std::string File;
         std::string Err;

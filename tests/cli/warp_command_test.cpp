@@ -87,9 +87,10 @@ TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
     const TCliRun FromIni = RunWarpCommand({"--settings", Path("vortane.ini"), "--step", "50"});
     EXPECT_EQ(FromIni.ExitCode, 0) << FromIni.Err;
     EXPECT_TRUE(std::filesystem::exists(Path("ini.ers")));
-    EXPECT_NE(test::ReadText(Path("ini.log"))
-                  .find(" Exact projection forms: input Kruger series to n^6, output Kruger series to n^6\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        test::ReadText(Path("ini.log"))
+            .find(" Exact projection forms: input Kruger series to n^6, output Kruger series to n^6\r\n"),
+        std::string::npos);
 
     const TCliRun Overridden =
         RunWarpCommand({"--settings", Path("vortane.ini"), "--output", Path("cli.ers"), "--only-headers"});

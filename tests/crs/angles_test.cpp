@@ -16,7 +16,9 @@ namespace {
 constexpr double Deg = Pi / 180.0;
 constexpr double AngleTolerance = 1e-12; // rad
 
-double DMSRad(double D, double M, double S) { return (D + M / 60.0 + S / 3600.0) * Deg; }
+double DMSRad(double D, double M, double S) {
+    return (D + M / 60.0 + S / 3600.0) * Deg;
+}
 
 TEST(ReduceAngle, KeepsTheSignAndNormLonFoldsIntoHalfCircle) {
     struct TCase {
@@ -65,7 +67,8 @@ TEST(RadToDMS, SplitsWithTheSignOnEveryPart) {
 }
 
 TEST(RadToDMS, AnglesBeyondTheIntegerRangeGiveNaNSeconds) {
-    for (double X : {1e12, -1e12, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
+    for (double X :
+         {1e12, -1e12, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()}) {
         const TDMS Parts = RadToDMS(X);
         EXPECT_EQ(Parts.Deg, 0);
         EXPECT_EQ(Parts.Min, 0);
@@ -126,7 +129,7 @@ TEST(StrToAngle, ReadsDegreesMinutesSecondsWithHemisphereLetters) {
         {"37", 37 * Deg},
         {"37:25", DMSRad(37, 25, 0)},
         {"", 0.0},
-        {"-0:30:0", -0.5 * Deg},  // the sign of a zero degree field still counts
+        {"-0:30:0", -0.5 * Deg}, // the sign of a zero degree field still counts
         {"37:0:59.9991", DMSRad(37, 0, 59.9991)},
         {"1234567890123:0:0", 1234567890123.0 * Deg}, // read whole, never cut to a shorter number
     };
@@ -140,11 +143,11 @@ TEST(StrToAngle, ReadsDegreesMinutesSecondsWithHemisphereLetters) {
 
 TEST(StrToAngle, RejectsBadPartsAndGarbage) {
     const char* const Cases[] = {
-        "37:60:0",          // minutes above 59
-        "37:0:59.9995",     // seconds that would round to 60
-        "37:-5:0",          // a sign belongs to the degrees only
-        "37:25N",           // a letter needs all three parts: "25N" is no number
-        "37,5:0:0",         // only '.' is a decimal mark here
+        "37:60:0",      // minutes above 59
+        "37:0:59.9995", // seconds that would round to 60
+        "37:-5:0",      // a sign belongs to the degrees only
+        "37:25N",       // a letter needs all three parts: "25N" is no number
+        "37,5:0:0",     // only '.' is a decimal mark here
         "abc",
         "-",
         ",",

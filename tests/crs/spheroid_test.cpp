@@ -160,7 +160,8 @@ TEST_F(SpherFile, LoadsDataLinesAndSkipsCommentsAndEmptyLines) {
 }
 
 TEST_F(SpherFile, LastLineWithoutLineEndAndAppendsToExistingEntries) {
-    const std::string Path = WriteBytes(EncodeCatalogueLine("AA\t1000\t300") + "\n" + EncodeCatalogueLine("BB"));
+    const std::string Path =
+        WriteBytes(EncodeCatalogueLine("AA\t1000\t300") + "\n" + EncodeCatalogueLine("BB"));
     TSpherList List;
     List.Add(std::make_unique<TSpheroid>("ZZ"));
     ASSERT_TRUE(List.LoadFromFile(Path));

@@ -15,8 +15,7 @@ struct TExpectedPoint {
     double CellX, CellY, MapX, MapY, MapZ;
 };
 
-void ExpectPoint(const TGCPoint& Point, const TExpectedPoint& Expected)
-{
+void ExpectPoint(const TGCPoint& Point, const TExpectedPoint& Expected) {
     EXPECT_EQ(Point.GetName(), Expected.Name);
     EXPECT_EQ(Point.GetActive(), Expected.Active);
     EXPECT_DOUBLE_EQ(Point.GetCellX(), Expected.CellX);
@@ -26,8 +25,7 @@ void ExpectPoint(const TGCPoint& Point, const TExpectedPoint& Expected)
     EXPECT_DOUBLE_EQ(Point.GetMapZ(), Expected.MapZ);
 }
 
-TEST(GCPoint, ReadsThePlainLineForm)
-{
+TEST(GCPoint, ReadsThePlainLineForm) {
     const struct {
         std::string Line;
         TExpectedPoint Expected;
@@ -36,7 +34,8 @@ TEST(GCPoint, ReadsThePlainLineForm)
         {"P1 Y 1 2 3 4 5", {"P1", false, 1, 2, 3, 4, 5}},
         {"P1 YESS 1 2 3 4 5", {"P1", false, 1, 2, 3, 4, 5}},
         {"P1 No 1 2 3 4 5", {"P1", false, 1, 2, 3, 4, 5}},
-        {"  \tA\t\tyEs   -10.25 \t 20 500000.5 4100000 -3.5  ", {"A", true, -10.25, 20, 500000.5, 4100000, -3.5}},
+        {"  \tA\t\tyEs   -10.25 \t 20 500000.5 4100000 -3.5  ",
+         {"A", true, -10.25, 20, 500000.5, 4100000, -3.5}},
         {"A Yes x 2 garbage 4 5", {"A", true, 0, 2, 0, 4, 5}},
         {"OnlyName", {"OnlyName", false, 0, 0, 0, 0, 0}},
         {"", {"", false, 0, 0, 0, 0, 0}},
@@ -49,14 +48,15 @@ TEST(GCPoint, ReadsThePlainLineForm)
     }
 }
 
-TEST(GCPoint, ReadsTheErMapperLineFormWithItsSecondFlag)
-{
+TEST(GCPoint, ReadsTheErMapperLineFormWithItsSecondFlag) {
     const struct {
         std::string Line;
         bool SecondFlag;
         TExpectedPoint Expected;
     } Cases[] = {
-        {"\"P1\" Yes No 10.5 20.25 500000 4100000 12", false, {"\"P1\"", true, 10.5, 20.25, 500000, 4100000, 12}},
+        {"\"P1\" Yes No 10.5 20.25 500000 4100000 12",
+         false,
+         {"\"P1\"", true, 10.5, 20.25, 500000, 4100000, 12}},
         {"\t\"P2\"\tno\tYES\t1,25\t2\t3\t4\t5", true, {"\"P2\"", false, 1.25, 2, 3, 4, 5}},
         {"\"P3\" Yes Yes 7", true, {"\"P3\"", true, 7, 0, 0, 0, 0}},
     };
@@ -68,8 +68,7 @@ TEST(GCPoint, ReadsTheErMapperLineFormWithItsSecondFlag)
     }
 }
 
-TEST(GCPoint, CopyTakesEverythingButTheSecondFlag)
-{
+TEST(GCPoint, CopyTakesEverythingButTheSecondFlag) {
     const TGCPoint Source = TGCPoint::CreateFromErsLine("N Yes Yes 1 2 3 4 5");
     const TGCPoint Copy = TGCPoint::CreateCopy(&Source);
     ExpectPoint(Copy, {"N", true, 1, 2, 3, 4, 5});
@@ -80,8 +79,7 @@ TEST(GCPoint, CopyTakesEverythingButTheSecondFlag)
     EXPECT_FALSE(Empty.GetSecondFlag());
 }
 
-TEST(GCPoint, WritesTheOrthoTextForm)
-{
+TEST(GCPoint, WritesTheOrthoTextForm) {
     const struct {
         std::string Line;
         std::string Text;
@@ -100,8 +98,7 @@ TEST(GCPoint, WritesTheOrthoTextForm)
     EXPECT_EQ(Unnamed.ToText(), "\"\" No 1.000 0.000 0.000 0.000 0.000");
 }
 
-TEST(GCPoint, FieldsByIndexRoundTrip)
-{
+TEST(GCPoint, FieldsByIndexRoundTrip) {
     TGCPoint Point;
     const std::string Texts[] = {"Name", "Yes", "1.5", "-2.25", "500000.125", "4100000", "1e-07"};
     for (int Index = 0; Index < 7; ++Index)
@@ -127,8 +124,7 @@ TEST(GCPoint, FieldsByIndexRoundTrip)
                         Before.GetMapX(), Before.GetMapY(), Before.GetMapZ()});
 }
 
-TEST(GCPList, ItemsOutsideTheListGiveNoPoint)
-{
+TEST(GCPList, ItemsOutsideTheListGiveNoPoint) {
     TGCPList List;
     EXPECT_EQ(List.Items(0), nullptr);
     List.AddFromLine("A yes 1 2 3 4 5");
@@ -147,8 +143,7 @@ TEST(GCPList, ItemsOutsideTheListGiveNoPoint)
 
 class GCPFile : public test::TTempDirTest {};
 
-TEST_F(GCPFile, ReadsHeadersCommentsAndPoints)
-{
+TEST_F(GCPFile, ReadsHeadersCommentsAndPoints) {
     const std::string Path = WriteFile("image.gcp",
                                        ";S=XX\r\n"
                                        "; a comment\r\n"
@@ -170,8 +165,7 @@ TEST_F(GCPFile, ReadsHeadersCommentsAndPoints)
     ExpectPoint(*List.Items(1), {"P2", false, 1, 2, 3, 4, 5});
 }
 
-TEST_F(GCPFile, LoadingReplacesEarlierPoints)
-{
+TEST_F(GCPFile, LoadingReplacesEarlierPoints) {
     TGCPList List;
     ASSERT_TRUE(List.Load(WriteFile("a.gcp", "A yes 1 2 3 4 5\nB yes 1 2 3 4 5\n")));
     ASSERT_EQ(List.Count(), 2);
@@ -180,8 +174,7 @@ TEST_F(GCPFile, LoadingReplacesEarlierPoints)
     EXPECT_EQ(List.Items(0)->GetName(), "C");
 }
 
-TEST_F(GCPFile, UnreadableFilesFailWithoutPoints)
-{
+TEST_F(GCPFile, UnreadableFilesFailWithoutPoints) {
     TGCPList List;
     List.AddFromLine("Kept yes 1 2 3 4 5");
     EXPECT_FALSE(List.Load(""));
@@ -195,8 +188,7 @@ TEST_F(GCPFile, UnreadableFilesFailWithoutPoints)
     }
 }
 
-TEST_F(GCPFile, GarbageGivesHarmlessPoints)
-{
+TEST_F(GCPFile, GarbageGivesHarmlessPoints) {
     std::string Bytes;
     for (int I = 0; I < 4096; ++I) {
         const char Byte = char((I * 131 + 7) % 256);

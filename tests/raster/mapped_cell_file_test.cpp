@@ -83,8 +83,8 @@ TEST_F(MappedCellFileTest, ReadsEachCellTypeInEitherByteOrder) {
         {ctFloat32, false, {0x00, 0x00, 0xC0, 0xBF}, -1.5f},
         {ctFloat64, true, {0x40, 0x09, 0x21, 0xFB, 0x54, 0x44, 0x2D, 0x18}, 3.14159265358979f},
         {ctFloat64, false, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}, 1.0f},
-        {ctSigned8, false, {0xFF}, 0},   // no conversion for signed bytes: 0
-        {ctRGB24, false, {1, 2, 3}, 0},  // nor for packed colour cells
+        {ctSigned8, false, {0xFF}, 0},  // no conversion for signed bytes: 0
+        {ctRGB24, false, {1, 2, 3}, 0}, // nor for packed colour cells
     };
     for (const TDecodeCase& Case : Cases) {
         SCOPED_TRACE(::testing::Message() << "cell type " << int(Case.CellType) << " MSB " << Case.MSBFirst);
@@ -139,7 +139,8 @@ TEST_F(MappedCellFileTest, ValuesWithoutAnIntegerAreRefusedByIntegerCells) {
     TMMapFile2 Grid;
     ASSERT_TRUE(Grid.OpenGrid(Name, 2, 1, ctSigned16, 1, omCreate, false));
     ASSERT_TRUE(Grid.WriteCell(0, 0, 0, 77));
-    for (float Value : {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f})
+    for (float Value :
+         {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1e30f})
         EXPECT_FALSE(Grid.WriteCell(0, 0, 0, Value)) << Value;
     float Read = 0;
     ASSERT_TRUE(Grid.ReadCell(0, 0, 0, Read));
@@ -211,9 +212,9 @@ struct TSampleCase {
 TEST_F(SamplingTest, NearestReadsTheCellWhoseCornerIsNearestWithHalvesToEven) {
     const double NaN = std::numeric_limits<double>::quiet_NaN();
     const std::vector<TSampleCase> Cases = {
-        {0.5, 0.5, true, 0},    {1.5, 0.49, true, 20},  {2.5, 0, true, 20},      {3.4, 0, true, 30},
-        {-0.4, 0, true, 0},     {-0.6, 0, false, 0},    {3.5, 0, false, 0},      {0, 2.5, true, 200},
-        {NaN, 0, false, 0},     {1e300, 0, false, 0},   {0, -1e300, false, 0},
+        {0.5, 0.5, true, 0}, {1.5, 0.49, true, 20}, {2.5, 0, true, 20},    {3.4, 0, true, 30},
+        {-0.4, 0, true, 0},  {-0.6, 0, false, 0},   {3.5, 0, false, 0},    {0, 2.5, true, 200},
+        {NaN, 0, false, 0},  {1e300, 0, false, 0},  {0, -1e300, false, 0},
     };
     for (const TSampleCase& Case : Cases) {
         SCOPED_TRACE(::testing::Message() << Case.Col << "," << Case.Row);
@@ -226,9 +227,9 @@ TEST_F(SamplingTest, NearestReadsTheCellWhoseCornerIsNearestWithHalvesToEven) {
 TEST_F(SamplingTest, BilinearInterpolatesInsideAndFailsWithZeroWhereTheBlockLeavesTheGrid) {
     const double NaN = std::numeric_limits<double>::quiet_NaN();
     const std::vector<TSampleCase> Cases = {
-        {0.5, 0.5, true, 55},           // (0 + 10 + 100 + 110) / 4
+        {0.5, 0.5, true, 55}, // (0 + 10 + 100 + 110) / 4
         {0.25, 0.75, true, 77.5},
-        {Columns - 1, 0, true, 30},     // integral: the cell itself, even in the last column
+        {Columns - 1, 0, true, 30}, // integral: the cell itself, even in the last column
         {Columns - 1, Rows - 1, true, 230},
         {Columns - 1.5, 0, true, 25},
         {Columns - 0.5, 0, false, 0},
@@ -293,11 +294,10 @@ TEST_F(MappedCellFileTest, GridsThatCannotExistFailWithAMessage) {
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
-        if (!Case.Bytes.empty())
-            WriteBytes(Path(Case.Name), Case.Bytes);
+        if (!Case.Bytes.empty()) WriteBytes(Path(Case.Name), Case.Bytes);
         TMMapFile2 Grid;
-        EXPECT_FALSE(Grid.OpenGrid(Path(Case.Name), Case.Columns, Case.Rows, Case.CellType, Case.Bands, Case.Mode,
-                                   false));
+        EXPECT_FALSE(Grid.OpenGrid(Path(Case.Name), Case.Columns, Case.Rows, Case.CellType, Case.Bands,
+                                   Case.Mode, false));
         EXPECT_EQ(Grid.ErrorCode(), Case.Code);
         EXPECT_EQ(Grid.ErrorText(), Case.Text);
         EXPECT_FALSE(Grid.IsFileOpen());

@@ -21,7 +21,8 @@ using test::WriteText;
 // The smallest raster without a header: georeferencing in its own fields.
 class TPlainRaster final : public TDataSetRoot2 {
 public:
-    bool OpenMap(const std::string&, std::int32_t, std::int32_t, std::uint8_t, std::int32_t, std::uint8_t) override {
+    bool OpenMap(const std::string&, std::int32_t, std::int32_t, std::uint8_t, std::int32_t,
+                 std::uint8_t) override {
         return true;
     }
     bool OpenMapRead(const std::string&) override { return true; }
@@ -111,7 +112,8 @@ TEST(HeaderNumbers, ThreeDecimalsWhenTheyReadBackOtherwiseAsManyAsNeeded) {
     for (const auto& [Value, Expected] : Cases)
         EXPECT_EQ(HeaderNumberText(Value), Expected) << Value;
 
-    for (double Value : {1.0 / 3, 0.1, 1e-7 * 3.3, 1e300, -4.9e-324, M_PI / 180 / 3600, 123456789.123456789}) {
+    for (double Value :
+         {1.0 / 3, 0.1, 1e-7 * 3.3, 1e300, -4.9e-324, M_PI / 180 / 3600, 123456789.123456789}) {
         const std::string Text = HeaderNumberText(Value);
         double Read = 0;
         std::from_chars(Text.data(), Text.data() + Text.size(), Read);

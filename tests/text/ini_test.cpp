@@ -11,8 +11,9 @@ namespace {
 class IniTest : public test::TTempDirTest {};
 
 TEST_F(IniTest, ReadsTypedValuesWithDefaults) {
-    const std::string Path = WriteFile("settings.ini", "[Input]\r\nName=/data/in.tif\r\nUnits=1\r\nBad=12x\r\n"
-                                                       "[Options]\r\nOnlyHeaders=1\r\nList=0\r\nStep=-25\r\n");
+    const std::string Path =
+        WriteFile("settings.ini", "[Input]\r\nName=/data/in.tif\r\nUnits=1\r\nBad=12x\r\n"
+                                  "[Options]\r\nOnlyHeaders=1\r\nList=0\r\nStep=-25\r\n");
     const TIniAdd Ini(Path);
     EXPECT_EQ(Ini.ReadString("Input", "Name", "none"), "/data/in.tif");
     EXPECT_EQ(Ini.ReadString("Input", "Missing", "none"), "none");

@@ -6,8 +6,8 @@
 #include <gmock/gmock.h>
 
 #include <random>
-#include <sys/stat.h>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace vortane {
@@ -40,8 +40,7 @@ protected:
         std::string Token;
         do {
             Reader.ReadToken(Delimiters, Token);
-            if (Token == LF)
-                Reader.NextChar();
+            if (Token == LF) Reader.NextChar();
             Tokens.push_back(Token);
         } while (!IsEndMarker(Token) && Tokens.size() < Limit);
         return Tokens;
@@ -61,7 +60,9 @@ TEST_F(ReadLineTest, ReadLineSplitsLinesDropsCrAndEndsWithMarker) {
         {"\n", {"", End}},
         // A 26 byte starting a line ends the file; inside a line it ends the line.
         {"one\n\x1Atwo\n", {"one", End}},
-        {"on\x1A" "e\ntwo", {"on", "e", "two", End}},
+        {"on\x1A"
+         "e\ntwo",
+         {"on", "e", "two", End}},
         {"a\0b\n"s, {"a\0b"s, End}},
     };
     for (const TCase& Case : Cases)
@@ -86,7 +87,8 @@ TEST_F(ReadLineTest, ReadTokenSplitsAtDelimitersAndSkipsNulAndCr) {
         {"\x1A\x1A", "\x1A", {End}},
     };
     for (const TCase& Case : Cases)
-        EXPECT_EQ(AllTokens(Case.Bytes, Case.Delimiters), Case.Tokens) << ::testing::PrintToString(Case.Bytes);
+        EXPECT_EQ(AllTokens(Case.Bytes, Case.Delimiters), Case.Tokens)
+            << ::testing::PrintToString(Case.Bytes);
 }
 
 TEST_F(ReadLineTest, ReadTokenCutsLongTokensAt255Characters) {
@@ -194,18 +196,22 @@ TEST_F(MapTest, GetCellConvertsEachCellTypeInBothByteOrders) {
         double Expected;
     };
     const std::vector<TCase> Cases = {
-        {ctOneBit, false, 0, 1.0},   {ctOneBit, false, 1, 0.0},       {ctOneBit, false, 15, 1.0},
+        {ctOneBit, false, 0, 1.0},
+        {ctOneBit, false, 1, 0.0},
+        {ctOneBit, false, 15, 1.0},
         {ctUnsigned8, false, 2, 255.0},
-        {ctSigned16, false, 0, 384.0},  // 0x0180
+        {ctSigned16, false, 0, 384.0},   // 0x0180
         {ctSigned16, true, 0, -32767.0}, // 0x8001
-        {ctSigned16, false, 1, -257.0}, // 0xFEFF
+        {ctSigned16, false, 1, -257.0},  // 0xFEFF
         {ctUnsigned16, false, 1, 65279.0},
         {ctUnsigned16, true, 1, 65534.0},
-        {ctSigned32, false, 0, -16842368.0}, // 0xFEFF0180
+        {ctSigned32, false, 0, -16842368.0},  // 0xFEFF0180
         {ctSigned32, true, 0, -2147352578.0}, // 0x8001FFFE
         {ctFloat32, false, 1, 1.5},
         {ctFloat32, true, 1, 1.5}, // floats are never swapped
-        {ctSigned8, false, 0, 0.0},  {ctRGB24, false, 0, 0.0},        {ctUnknown, false, 3, 0.0},
+        {ctSigned8, false, 0, 0.0},
+        {ctRGB24, false, 0, 0.0},
+        {ctUnknown, false, 3, 0.0},
     };
     for (const TCase& Case : Cases) {
         TMap Map(Path, Case.CellType, 0, Case.BigEndian);
@@ -231,8 +237,8 @@ TEST_F(MapTest, CellsOutsideTheFileGiveFalseAndZero) {
         ASSERT_TRUE(Map.Open());
         EXPECT_EQ(Map.FileSize, 5u);
         EXPECT_EQ(Map.CellCount, Case.CellCount);
-        for (std::uint64_t Index : {Case.FirstOutside, Case.FirstOutside + 1, ~std::uint64_t{0},
-                                    ~std::uint64_t{0} / 2 + 1}) {
+        for (std::uint64_t Index :
+             {Case.FirstOutside, Case.FirstOutside + 1, ~std::uint64_t{0}, ~std::uint64_t{0} / 2 + 1}) {
             double Value = 7.0;
             EXPECT_FALSE(Map.GetCell(Index, Value)) << int(Case.CellType) << " index " << Index;
             EXPECT_EQ(Value, 0.0);

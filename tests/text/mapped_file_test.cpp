@@ -50,9 +50,9 @@ TEST_F(MappedFileTest, BadRequestsReturnErrnoValues) {
 
     ASSERT_EQ(File.Open(WriteFile("small", "abcd"), O_RDONLY), 0);
     TMappedView View;
-    EXPECT_EQ(View.Map(File.Get(), 1, 4, false), EINVAL);             // not aligned
-    EXPECT_EQ(View.Map(File.Get(), 0, 0, false), EINVAL);             // nothing to map
-    EXPECT_EQ(View.Map(File.Get(), 0, 4, true), EACCES);              // read-only descriptor
+    EXPECT_EQ(View.Map(File.Get(), 1, 4, false), EINVAL); // not aligned
+    EXPECT_EQ(View.Map(File.Get(), 0, 0, false), EINVAL); // nothing to map
+    EXPECT_EQ(View.Map(File.Get(), 0, 4, true), EACCES);  // read-only descriptor
     EXPECT_EQ(View.Map(-1, 0, 4, false), EBADF);
     EXPECT_FALSE(View);
 

@@ -21,10 +21,19 @@ TEST(StrToFloatDef, ReadsDecimalNumbersWithPointOrComma) {
         double Expected;
     };
     const std::vector<TCase> Cases = {
-        {" 12,5 ", 12.5},   {"12.5", 12.5},      {"\t-3\t", -3.0},    {"+4", 4.0},
-        {"1e3", 1000.0},    {"1E-3", 0.001},     {"2,5e+2", 250.0},   {".5", 0.5},
-        {"5.", 5.0},        {"-0", -0.0},        {"0012", 12.0},      {"6378137", 6378137.0},
-        {"1e-400", 0.0},    // underflow reads as zero, not as the default
+        {" 12,5 ", 12.5},
+        {"12.5", 12.5},
+        {"\t-3\t", -3.0},
+        {"+4", 4.0},
+        {"1e3", 1000.0},
+        {"1E-3", 0.001},
+        {"2,5e+2", 250.0},
+        {".5", 0.5},
+        {"5.", 5.0},
+        {"-0", -0.0},
+        {"0012", 12.0},
+        {"6378137", 6378137.0},
+        {"1e-400", 0.0}, // underflow reads as zero, not as the default
         {std::string(300, '9'), 1e300},
     };
     for (const TCase& Case : Cases)
@@ -33,9 +42,8 @@ TEST(StrToFloatDef, ReadsDecimalNumbersWithPointOrComma) {
 
 TEST(StrToFloatDef, GarbageAndOverflowGiveTheDefault) {
     const std::vector<std::string> Cases = {
-        "",     " ",      "abc",   "1.2.3", "1,2,3", "1.2,3", "-",     ",",      ".",     "e5",
-        "1e",   "1e+",    "12a",   "1 2",   "0x10",  "inf",   "nan",   "1e999",  "-1e999", "--1",
-        "1\0"s, "\0"s,    "1e5.5", "+-1",   "\x1A",  "١"};
+        "",    " ",    "abc", "1.2.3", "1,2,3", "1.2,3",  "-",   ",",    ".",   "e5",    "1e",  "1e+",  "12a",
+        "1 2", "0x10", "inf", "nan",   "1e999", "-1e999", "--1", "1\0"s, "\0"s, "1e5.5", "+-1", "\x1A", "١"};
     for (const std::string& Text : Cases)
         EXPECT_EQ(StrToFloatDef(Text, Default), Default) << ::testing::PrintToString(Text);
     EXPECT_TRUE(std::isnan(StrToFloatDef("x", std::numeric_limits<double>::quiet_NaN())));
@@ -45,10 +53,8 @@ TEST(StrToFloatDef, IgnoresTheUserLocale) {
     // Any locale whose decimal mark is a comma will do; machines without one skip this test.
     const char* Comma = nullptr;
     for (const char* Name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "fr_FR"})
-        if ((Comma = std::setlocale(LC_NUMERIC, Name)) != nullptr)
-            break;
-    if (Comma == nullptr)
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+        if ((Comma = std::setlocale(LC_NUMERIC, Name)) != nullptr) break;
+    if (Comma == nullptr) GTEST_SKIP() << "no locale with a decimal comma installed";
     EXPECT_EQ(StrToFloatDef("1.25", Default), 1.25);
     EXPECT_EQ(StrToFloatDef("1,25", Default), 1.25);
     EXPECT_EQ(FixedText(1.25, 10, 3), "1.250");
@@ -70,14 +76,14 @@ TEST(FixedText, RoundsToSignificantDigitsAndPadsTheDecimals) {
         {12.3456, 10, 3, "12.346"},
         {45.123456789012345, 14, 8, "45.12345679"},
         {1234567890.4, 10, 5, "1234567890.00000"},
-        {9999999999.6, 10, 5, "1E10"},           // rounds into 11 integer digits
+        {9999999999.6, 10, 5, "1E10"}, // rounds into 11 integer digits
         {12345678901.0, 10, 5, "1.23456789E10"},
         {-150000000000.0, 10, 3, "-1.5E11"},
         {0.0, 10, 5, "0.00000"},
         {-0.0, 10, 5, "0.00000"},
         {-0.000001, 10, 5, "0.00000"},
         {0.000005, 10, 5, "0.00001"},
-        {2.5, 1, 0, "2"},                        // ties go to even
+        {2.5, 1, 0, "2"}, // ties go to even
         {3.5, 1, 0, "4"},
         {7.0, 10, 0, "7"},
     };

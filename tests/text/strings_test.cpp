@@ -20,14 +20,15 @@ TEST(CatalogueLine, ShiftKeepsTextBytesAwayFromLineAndEndBytes) {
     for (int Byte = 32; Byte <= 126; ++Byte)
         TextBytes.push_back(static_cast<char>(Byte));
     for (int Byte = 192; Byte <= 255; ++Byte)
-        if (Byte != 215 && Byte != 247)
-            TextBytes.push_back(static_cast<char>(Byte));
+        if (Byte != 215 && Byte != 247) TextBytes.push_back(static_cast<char>(Byte));
     const std::string Stored = EncodeCatalogueLine(TextBytes);
     ASSERT_EQ(Stored.size(), TextBytes.size());
     for (std::size_t I = 0; I < Stored.size(); ++I) {
         const auto StoredByte = static_cast<unsigned char>(Stored[I]);
-        EXPECT_EQ(Forbidden.count(StoredByte), 0u) << "text byte " << int(static_cast<unsigned char>(TextBytes[I]));
-        EXPECT_EQ(StoredByte, static_cast<unsigned char>((static_cast<unsigned char>(TextBytes[I]) + CatalogueShift) % 256));
+        EXPECT_EQ(Forbidden.count(StoredByte), 0u)
+            << "text byte " << int(static_cast<unsigned char>(TextBytes[I]));
+        EXPECT_EQ(StoredByte, static_cast<unsigned char>(
+                                  (static_cast<unsigned char>(TextBytes[I]) + CatalogueShift) % 256));
     }
 }
 
@@ -49,7 +50,7 @@ TEST(Trim, RemovesSpacesAndTabsAtTheEnds) {
         {" \ta b\t ", "a b\t ", " \ta b", "a b"},
         {"abc", "abc", "abc", "abc"},
         {"", "", "", ""},
-        {"  \t", "\t", "", ""},           // blanks only: the left trim keeps the last one
+        {"  \t", "\t", "", ""},                       // blanks only: the left trim keeps the last one
         {"\n x \r", "\n x \r", "\n x \r", "\n x \r"}, // only spaces and TABs are blanks
     };
     for (const TCase& Case : Cases) {
@@ -99,8 +100,8 @@ TEST(DaysToHMS, RoundsSecondsHalfToEven) {
         {0.0, "0:0:0"},
         {(3600.0 + 5 * 60 + 9) / 86400.0, "1:5:9"},
         // Days as binary fractions, so that the seconds are exact halves.
-        {1.0 / 256.0, "0:5:38"},   // 337.5 s
-        {3.0 / 256.0, "0:16:52"},  // 1012.5 s
+        {1.0 / 256.0, "0:5:38"},  // 337.5 s
+        {3.0 / 256.0, "0:16:52"}, // 1012.5 s
         {-1.0 / 256.0, "-0:5:38"},
         {1.0 / 131072.0, "0:0:1"}, // 0.66 s
         {-3661.0 / 86400.0, "-1:1:1"},

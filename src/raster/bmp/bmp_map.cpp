@@ -278,7 +278,8 @@ bool TBMPMap2::PlainRowLayout(TRowLayout& Layout) const {
     return true;
 }
 
-bool TBMPMap2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) {
+bool TBMPMap2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                       unsigned char*& LastRow) {
     if (First < 0 || First > Last || Last >= static_cast<std::int64_t>(FRows)) return false;
     return MapRowsAt(RowPosition(First), RowPosition(Last), FPixelBytes, FirstRow, LastRow);
 }

@@ -30,7 +30,8 @@ public:
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
     // 24-bit pixels and 8-bit ones without a colour palette are plain rows (blue, green, red).
     bool PlainRowLayout(TRowLayout& Layout) const override;
-    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) override;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                 unsigned char*& LastRow) override;
     // Another reader of the same bitmap, for a second sampling thread; null unless opened for reading.
     std::unique_ptr<TMMapFile2> OpenReadView() const override;
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,

@@ -20,11 +20,12 @@ constexpr std::array<std::string_view, 3> BandNames = {"Red Layer", "Green Layer
 // ---------------------------------------------------------------------------------------------------
 // Reading
 
-bool TErsHeader::ReadHeader(const std::string& FileName) { return ReadHeaderLines(FileName, FirstWord); }
+bool TErsHeader::ReadHeader(const std::string& FileName) {
+    return ReadHeaderLines(FileName, FirstWord);
+}
 
 void TErsHeader::ParseLine(const std::string& Line) {
-    if (TakeControlPointLine(Line, &TGCPList::AddFromErsLine))
-        return;
+    if (TakeControlPointLine(Line, &TGCPList::AddFromErsLine)) return;
     TakeCoordinateSpaceKeys(Line);
     TakeGeometryKeys(Line);
 }
@@ -56,8 +57,7 @@ void TErsHeader::AppendCoordinateSpace(std::string& Text) {
     AppendLine(Text, "    Projection = " + QuoteStr(FProjection));
     ApplyRawRule();
     AppendLine(Text, "    CoordinateType  = " + CoordTypeName(FCoordType));
-    if (FCoordType != coRAW)
-        AppendLine(Text, "    Units   = " + std::string(Units));
+    if (FCoordType != coRAW) AppendLine(Text, "    Units   = " + std::string(Units));
     AppendLine(Text, "    Rotation = 0:0:0.0");
     AppendLine(Text, "  CoordinateSpace End");
 }
@@ -85,11 +85,11 @@ void TErsHeader::AppendRasterInfo(std::string& Text) {
     AppendLine(Text, "    NrOfBands = " + std::to_string(FBands));
     for (std::int32_t Band = 0; Band < FBands; ++Band) {
         AppendLine(Text, "    BandId Begin");
-        AppendLine(Text, "      Value=\"" + std::string(BandNames[static_cast<std::size_t>(Band) % 3]) + "\"");
+        AppendLine(Text,
+                   "      Value=\"" + std::string(BandNames[static_cast<std::size_t>(Band) % 3]) + "\"");
         AppendLine(Text, "    BandId End");
     }
-    if (FControlPoints && FControlPoints->Count() > 0)
-        AppendWarpControl(Text);
+    if (FControlPoints && FControlPoints->Count() > 0) AppendWarpControl(Text);
     AppendLine(Text, "  RasterInfo End");
 }
 
@@ -103,15 +103,15 @@ void TErsHeader::AppendWarpControl(std::string& Text) {
     AppendLine(Text, "        Projection = " + QuoteStr(FWarpProjection));
     ApplyRawRule();
     AppendLine(Text, "        CoordinateType  = " + CoordTypeName(FWarpCoordType));
-    if (FCoordType != coRAW)
-        AppendLine(Text, "        Units      = " + std::string(Units));
+    if (FCoordType != coRAW) AppendLine(Text, "        Units      = " + std::string(Units));
     AppendLine(Text, "        Rotation\t= 0:0:0.0");
     AppendLine(Text, "      CoordinateSpace End");
     AppendLine(Text, "      ControlPoints\t= {");
     const auto YesNo = [](bool Flag) { return Flag ? "\tYes" : "\tNo"; };
     for (int Index = 0; Index < FControlPoints->Count(); ++Index) {
         const TGCPoint& Point = *FControlPoints->Items(Index);
-        std::string Line = "\t\t\t" + Point.GetName() + YesNo(Point.GetActive()) + YesNo(Point.GetSecondFlag());
+        std::string Line =
+            "\t\t\t" + Point.GetName() + YesNo(Point.GetActive()) + YesNo(Point.GetSecondFlag());
         for (double Coordinate : {Point.GetCellX(), Point.GetCellY(), Point.GetMapX(), Point.GetMapY()}) {
             Line += '\t';
             Line += HeaderNumberText(Coordinate, CoordinateWidth);
@@ -127,6 +127,8 @@ void TErsHeader::AppendWarpControl(std::string& Text) {
 
 TErsMap2::TErsMap2() : THeadMap2(std::make_unique<TErsHeader>()) {}
 
-void TErsMap2::SetFileName(const std::string& FileName) { SetCellAndHeaderNames(FileName, ".ers"); }
+void TErsMap2::SetFileName(const std::string& FileName) {
+    SetCellAndHeaderNames(FileName, ".ers");
+}
 
 } // namespace vortane

@@ -642,7 +642,8 @@ bool TTifMap2::RowPosition(std::int64_t Row, std::uint32_t Band, std::uint64_t& 
 }
 
 bool TTifMap2::PlainRowLayout(TRowLayout& Layout) const {
-    const bool Interpreted = ForCellType(FCellType, [](auto) {}) && FCellBytes == std::uint32_t(CellBytes(FCellType));
+    const bool Interpreted =
+        ForCellType(FCellType, [](auto) {}) && FCellBytes == std::uint32_t(CellBytes(FCellType));
     if (!IsFileOpen() || FRowBytes == 0 || FSamples == 0 || !Interpreted || FPhotometric == WhiteIsZero ||
         (FPlanarConfig == Planar && FSamples > 1))
         return false;
@@ -658,10 +659,11 @@ bool TTifMap2::PlainRowLayout(TRowLayout& Layout) const {
     return true;
 }
 
-bool TTifMap2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) {
+bool TTifMap2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                       unsigned char*& LastRow) {
     std::uint64_t FirstAt = 0, LastAt = 0;
-    if (First < 0 || First > Last || Last >= static_cast<std::int64_t>(FHeight) || !RowPosition(First, 0, FirstAt) ||
-        !RowPosition(Last, 0, LastAt))
+    if (First < 0 || First > Last || Last >= static_cast<std::int64_t>(FHeight) ||
+        !RowPosition(First, 0, FirstAt) || !RowPosition(Last, 0, LastAt))
         return false;
     return MapRowsAt(FirstAt, LastAt, FRowBytes, FirstRow, LastRow);
 }

@@ -46,7 +46,8 @@ public:
     bool WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) override;
     // Uncompressed strips of interleaved samples (or of one sample) are plain rows, unless white is 0.
     bool PlainRowLayout(TRowLayout& Layout) const override;
-    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow, unsigned char*& LastRow) override;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                 unsigned char*& LastRow) override;
     // Another reader of the same image, for a second sampling thread; null unless opened for reading.
     std::unique_ptr<TMMapFile2> OpenReadView() const override;
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,

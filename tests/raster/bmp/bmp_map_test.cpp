@@ -49,7 +49,8 @@ std::vector<unsigned char> BmpBytes(const TBmpLayout& Layout) {
     const std::uint32_t Rows = static_cast<std::uint32_t>(std::abs(Layout.Height));
     const std::uint32_t Width = static_cast<std::uint32_t>(Layout.Width);
     const std::uint32_t Stride = (Width * Layout.Bits + 31) / 32 * 4;
-    const std::uint32_t PixelsAt = 14 + Layout.InfoSize + 4 * static_cast<std::uint32_t>(Layout.Palette.size());
+    const std::uint32_t PixelsAt =
+        14 + Layout.InfoSize + 4 * static_cast<std::uint32_t>(Layout.Palette.size());
     std::vector<unsigned char> Bytes(PixelsAt + Stride * Rows, 0);
     Bytes[0] = 'B';
     Bytes[1] = 'M';
@@ -62,11 +63,13 @@ std::vector<unsigned char> BmpBytes(const TBmpLayout& Layout) {
         Put(Bytes, 26, 1, 2);
         Put(Bytes, 28, Layout.Bits, 2);
         Put(Bytes, 30, Layout.Compression, 4);
-        Put(Bytes, 46, static_cast<std::uint32_t>(Layout.Palette.size() == 256 ? 0 : Layout.Palette.size()), 4);
+        Put(Bytes, 46, static_cast<std::uint32_t>(Layout.Palette.size() == 256 ? 0 : Layout.Palette.size()),
+            4);
     }
     for (std::size_t Index = 0; Index < Layout.Palette.size(); ++Index)
         for (std::size_t Channel = 0; Channel < 3; ++Channel)
-            Bytes[14 + Layout.InfoSize + 4 * Index + Channel] = Layout.Palette[Index][2 - Channel]; // blue first
+            Bytes[14 + Layout.InfoSize + 4 * Index + Channel] =
+                Layout.Palette[Index][2 - Channel]; // blue first
     for (std::uint32_t Row = 0; Row < Rows; ++Row) {
         const std::uint32_t Stored = Layout.Height < 0 ? Row : Rows - 1 - Row;
         unsigned char* Pixels = Bytes.data() + PixelsAt + Stored * Stride;
@@ -149,6 +152,10 @@ TEST_F(BmpTest, ReadsRowsBothWaysUpAndThroughThePalette) {
     EXPECT_EQ(Bytes[54 + 12 + 2], FixtureColour(0, 0)[0]);
 }
 
+// GCC 12 at -O3 takes the palettes built by calls inside this table's braces for uninitialised on the
+// path where a later case's construction throws; the vectors are always constructed before that path.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 TEST_F(BmpTest, RefusesWhatItCannotReadWithItsReason) {
     struct TCase {
         const char* Name;
@@ -196,6 +203,7 @@ TEST_F(BmpTest, RefusesWhatItCannotReadWithItsReason) {
         test::ExpectReadRefused<TBMPMap2>(Path("bad.bmp"), Case.Code, Case.Text);
     }
 }
+#pragma GCC diagnostic pop
 
 TEST_F(BmpTest, CreatedBitmapHasItsLayoutAndWorldFile) {
     const std::string Name = Path("new.bmp");
