@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -46,37 +47,28 @@ QString LocalFixed(double Value, int Decimals) {
     return ToQ(FixedText(Value, 10, Decimals)).replace('.', QLocale().decimalPoint());
 }
 
-QString FolderOf(const std::string& FileName) {
+QString DialogFolder(const std::string& FileName) {
     return ToQ(std::filesystem::path(FileName).parent_path().string());
 }
 
-// Qt reads a filter's patterns from its last parenthesised group, separated by blanks; the description
-// stays as the user knows it because the dialog hides that group.
-QStringList QtNameFilters(std::string_view Filter) {
-    QStringList Filters;
-    for (const TNameFilter& Name : SplitFilter(Filter)) {
-        QStringList Patterns;
-        for (const std::string& Pattern : Name.Patterns)
-            Patterns << (Pattern == "*.*" ? QString("*") : ToQ(Pattern)); // names without a dot are files too
-        Filters << ToQ(Name.Description) + " (" + Patterns.join(' ') + ")";
-    }
-    return Filters;
-}
-
-// A file dialog on the given filters; FilterIndex gets the chosen filter's number (from 1).
+// A file dialog on the given filters; FilterIndex gets the chosen filter's number (from 1), 0 when the
+// dialog reports one this program did not set.
 QString RunFileDialog(QWidget* Parent, QFileDialog::AcceptMode Mode, std::string_view Filter,
                       const QString& Folder, const QString& ProposedName, int& FilterIndex) {
     QFileDialog Dialog(Parent);
     Dialog.setAcceptMode(Mode);
     Dialog.setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // The descriptions already name their patterns, as the users know them.
     Dialog.setOption(QFileDialog::HideNameFilterDetails);
-    const QStringList Filters = QtNameFilters(Filter);
+    QStringList Filters;
+    for (const TNameFilter& Name : SplitFilter(Filter))
+        Filters << ToQ(DialogFilterText(Name));
     Dialog.setNameFilters(Filters);
     Dialog.selectNameFilter(Filters.front());
-    Dialog.setDirectory(Folder);
+    Dialog.setDirectory(Folder.isEmpty() ? QDir::homePath() : Folder);
     if (!ProposedName.isEmpty()) Dialog.selectFile(ProposedName);
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return {};
-    FilterIndex = static_cast<int>(Filters.indexOf(Dialog.selectedNameFilter())) + 1;
+    FilterIndex = FilterIndexOf(Filter, Dialog.selectedNameFilter().toStdString());
     return Dialog.selectedFiles().front();
 }
 
@@ -364,9 +356,9 @@ void TForm1::SaveSettings() {
 void TForm1::InputBtnClick() {
     int FilterIndex = 1;
     const QString Chosen =
-        RunFileDialog(this, QFileDialog::AcceptOpen, InputFilter, FolderOf(InName), {}, FilterIndex);
+        RunFileDialog(this, QFileDialog::AcceptOpen, InputFilter, DialogFolder(InName), {}, FilterIndex);
     if (!Chosen.isEmpty()) {
-        JobOptions.List = IsListFilter(FilterIndex);
+        JobOptions.List = ChosenIsList(Chosen.toStdString(), FilterIndex);
         InName = Chosen.toStdString();
         ImportInput();
     }
@@ -376,8 +368,8 @@ void TForm1::InputBtnClick() {
 void TForm1::OutputBtnClick() {
     int FilterIndex = 1;
     const QString Proposed = ToQ(std::filesystem::path(InName).stem().string());
-    const QString Chosen =
-        RunFileDialog(this, QFileDialog::AcceptSave, OutputFilter, FolderOf(OutName), Proposed, FilterIndex);
+    const QString Chosen = RunFileDialog(this, QFileDialog::AcceptSave, OutputFilter, DialogFolder(OutName),
+                                         Proposed, FilterIndex);
     if (!Chosen.isEmpty()) OutName = CompleteOutputName(Chosen.toStdString(), FilterIndex);
     ShowSettings();
 }

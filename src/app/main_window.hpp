@@ -38,6 +38,7 @@ public:
 
     const TJobSelection& Selection() const { return FSelection; }
     const TJobOptions& Options() const { return JobOptions; }
+    const std::string& OutputName() const { return OutName; }
     // The output step typed by the user, read with the user's locale; false (step unchanged) when the
     // text is not a number.
     bool ReadStep();

@@ -103,15 +103,7 @@ bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelectio
 // The cell size X of an image, as the desktop program takes it when the image is chosen; for a photo
 // list that of its first image that opens. 1.0 (the window's start value) when none opens.
 double DefaultStep(const TWarpOptions& Options) {
-    std::vector<std::string> Images{Options.Input};
-    if (Options.List) {
-        TdbPhoto List;
-        Images.clear();
-        if (List.Load(Options.Input))
-            for (const std::string& Name : List.Names)
-                Images.push_back(FolderOf(Options.Input) + Name);
-    }
-    for (const std::string& Image : Images) {
+    for (const std::string& Image : ImagesOf(Options.Input, Options.List)) {
         TDataSet2 Set;
         if (Set.Open(Image, 0, 0, 1, 1, omRead)) return Set.GetCellSizeX();
     }

@@ -132,6 +132,42 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     EXPECT_EQ(Saved.ReadString("Files", "OutName", ""), Path("out.ers"));
 }
 
+TEST_F(MainWindow, APhotoListPickedThroughItsFilterOrAllFilesRunsToTheEnd) {
+    for (const int Filter : {3, 2}) { // "Photo list", "All files"
+        SCOPED_TRACE(Filter);
+        const std::string Out = Path("out" + std::to_string(Filter)) + "/";
+        std::filesystem::create_directories(Out);
+        PrepareRun(30);
+        std::filesystem::copy_file(Path("in.ers"), Path("second.ers"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(Path("in"), Path("second"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        WriteFile("list.txt", "in.ers\r\nsecond.ers\r\n"); // names only: its content alone does not tell
+        auto Form = NewForm();
+        WhenModal([&](QWidget& Dialog) { ChooseFile(Dialog, 1, Out + "result"); });
+        Trigger(*Form, "OutputBtn");
+        WhenModal([&](QWidget& Dialog) { ChooseFile(Dialog, Filter, Path("list.txt")); });
+        Trigger(*Form, "InputBtn");
+        EXPECT_TRUE(Form->Options().List);
+        Trigger(*Form, "StartBtn");
+        ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
+        EXPECT_EQ(Status(*Form), "Successful Finish");
+        for (const char* Written : {"in.osd", "second.osd", "result.txt"})
+            EXPECT_TRUE(std::filesystem::exists(Out + Written)) << Written;
+    }
+}
+
+TEST_F(MainWindow, AnOutputTypedWithoutExtensionTakesTheFormatOfTheChosenFilter) {
+    auto Form = NewForm();
+    const char* const Extensions[] = {".osd", ".tif", ".bmp", ".ers", ".jpg",
+                                      ".dtm", ".ecw", ".rsw", ".001", ".veg"};
+    for (int Filter = 1; Filter <= 10; ++Filter) {
+        WhenModal([&](QWidget& Dialog) { ChooseFile(Dialog, Filter, Path("out")); });
+        Trigger(*Form, "OutputBtn");
+        EXPECT_EQ(Form->OutputName(), Path("out") + Extensions[Filter - 1]);
+    }
+}
+
 TEST_F(MainWindow, StopDuringARunEndsItWithUserAbort) {
     PrepareRun(2000);
     auto Form = NewForm();
