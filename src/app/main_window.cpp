@@ -5,6 +5,7 @@
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
 #include "catalogue/catalogue.hpp"
+#include "job/step_units.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"
@@ -45,6 +46,14 @@ QString ToQ(const std::string& Text) {
 // Fixed-point text with the user's decimal mark, as the step is typed.
 QString LocalFixed(double Value, int Decimals) {
     return ToQ(FixedText(Value, 10, Decimals)).replace('.', QLocale().decimalPoint());
+}
+
+// The step as the user's locale writes it, with as many digits as reading it back needs to give the
+// same number: a radian step rounded to a few decimals would be another step, or none.
+QString StepText(double Step) {
+    QLocale Locale;
+    Locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return Locale.toString(Step, 'g', QLocale::FloatingPointShortest);
 }
 
 QString DialogFolder(const std::string& FileName) {
@@ -201,11 +210,13 @@ void TForm1::CreateControls() {
     auto* StepRow = new QHBoxLayout;
     OutStep = new QLineEdit;
     OutStep->setObjectName("OutStep");
-    OutStep->setMaximumWidth(160);
+    OutStep->setMaximumWidth(200);
+    OutStepUnit = NewLabel("OutStepUnit");
     auto* StepCaption = new QLabel("Output step");
     StepCaption->setBuddy(OutStep);
     StepRow->addWidget(StepCaption);
     StepRow->addWidget(OutStep);
+    StepRow->addWidget(OutStepUnit);
     StepRow->addStretch(1);
     Layout->addLayout(StepRow);
 
@@ -258,6 +269,7 @@ void TForm1::FormActivate() {
         FSelection.OutDatum = Catalogue->FindDatum(FSelection.OutDatumName);
         FSelection.OutProjection = Catalogue->FindSystem(FSelection.OutProjectionName);
         FSelection.HubSpheroid = Catalogue->FindSpheroid("WE");
+        FollowOutputUnit(); // the start step of 1 metre, in radians for a geographic output
         std::error_code Ignored;
         if (!InName.empty() && std::filesystem::exists(InName, Ignored)) ImportInput();
     }
@@ -283,7 +295,8 @@ void TForm1::ShowSettings() {
     Show(Label16, S.OutSpheroid, S.OutSpheroid ? S.OutSpheroid->Description : "");
     Show(Label17, S.OutDatum, S.OutDatum ? S.OutDatum->Name : "");
     Show(Label18, S.OutProjection, S.OutProjection ? S.OutProjection->Name : "");
-    OutStep->setText(LocalFixed(JobOptions.Step, 6));
+    OutStep->setText(StepText(JobOptions.Step));
+    OutStepUnit->setText(FStepInRadians ? "radians" : "metres");
 }
 
 // The input image's georeferencing becomes the input selection when the catalogue knows all three of
@@ -295,7 +308,6 @@ void TForm1::ImportInput() {
     Input.GetSpheroid(SpheroidText);
     Input.GetDatum(DatumText);
     Input.GetProjection(ProjectionText);
-    JobOptions.Step = Input.GetCellSizeX();
     InputStep = Input.GetCellSizeX();
     InputEasting = Input.GetOriginX();
     InputNorthing = Input.GetOriginY();
@@ -305,6 +317,17 @@ void TForm1::ImportInput() {
         FSelection.InDatum = Found.Datum;
         FSelection.InProjection = Found.System;
     }
+    JobOptions.Step = Input.GetCellSizeX();
+    FStepInRadians = IsGeographic(FSelection.InProjection);
+    FollowOutputUnit();
+}
+
+// The step is carried into the output system's unit whenever that differs from the unit it is in.
+void TForm1::FollowOutputUnit() {
+    if (!FSelection.OutProjection || !FSelection.OutSpheroid) return;
+    const bool ToRadians = IsGeographic(FSelection.OutProjection);
+    JobOptions.Step = CarryStep(JobOptions.Step, FStepInRadians, ToRadians, *FSelection.OutSpheroid);
+    FStepInRadians = ToRadians;
 }
 
 bool TForm1::ReadStep() {
@@ -386,6 +409,8 @@ void TForm1::ChangeSystem(bool Input) {
         FSelection.OutSpheroid = Spheroid, FSelection.OutDatum = Datum, FSelection.OutProjection = Projection;
         FSelection.OutSpheroidName = Spheroid->Name, FSelection.OutDatumName = Datum->Name;
         FSelection.OutProjectionName = Projection->Name;
+        ReadStep(); // a step typed since, in the old output's unit; an unreadable text keeps the last one
+        FollowOutputUnit();
     }
     ShowSettings();
 }

@@ -53,6 +53,7 @@ private:
     void FormActivate();
     void ShowSettings();
     void ImportInput();
+    void FollowOutputUnit();
     void LoadSettings();
     void SaveSettings();
     void InputBtnClick();
@@ -75,6 +76,7 @@ private:
     TJobOptions JobOptions;
     TJobSelection FSelection;
     double InputEasting = 0, InputNorthing = 0, InputStep = 0;
+    bool FStepInRadians = false; // the unit JobOptions.Step is in, which the output system's may not be yet
     std::unique_ptr<TCSList> Catalogue;
     bool FCloseAfterRun = false;
 
@@ -102,6 +104,7 @@ private:
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QLineEdit* OutStep;
+    QLabel* OutStepUnit;
     QProgressBar* Gauge1;
     QLabel* Label5;
     QLabel* Label6;

@@ -4,6 +4,7 @@
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
 #include "job/photo_list.hpp"
+#include "job/step_units.hpp"
 #include "job/worker.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
@@ -110,10 +111,6 @@ double DefaultStep(const TWarpOptions& Options) {
     return 1.0;
 }
 
-bool IsGeographic(const TProjection* System) {
-    return dynamic_cast<const TGeografic*>(System) != nullptr;
-}
-
 // The input's cell size as a step in the output system's units. Geographic systems count in radians:
 // taken unchanged, 25 metres would become cells of 25 radians on the way in (and 4e-6 radians cells
 // of 4e-6 metres on the way out). The conversion is said on Err.
@@ -122,7 +119,7 @@ double StepForOutput(double CellSize, const TJobSelection& Selection, std::ostre
     const bool OutGeographic = IsGeographic(Selection.OutProjection);
     if (InGeographic == OutGeographic) return CellSize;
     const TSpheroid& Out = *Selection.OutSpheroid;
-    const double Step = OutGeographic ? CellSize / Out.A : CellSize * Out.A;
+    const double Step = CarryStep(CellSize, InGeographic, OutGeographic, Out);
     Err << "No --step given: cells of " << GeneralText(Step) << (OutGeographic ? " radians" : " metres")
         << " (the input's cell size " << GeneralText(CellSize) << (OutGeographic ? " / " : " x ")
         << "the semi-major axis " << GeneralText(Out.A) << " of " << Out.Name << ")\n";

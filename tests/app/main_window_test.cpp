@@ -3,6 +3,8 @@
 
 #include "catalogue/catalogue.hpp"
 #include "job/sample_image.hpp"
+#include "raster/data_set.hpp"
+#include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"
 
 #include <QColorDialog>
@@ -50,7 +52,8 @@ TEST_F(MainWindow, FirstStartWithoutSettingsShowsNothingChosenButFindsTheHub) {
         EXPECT_EQ(Text(*Form, Label), "Unknown") << Label;
     EXPECT_EQ(Text(*Form, "Label21"), "Easting:0.000");
     EXPECT_EQ(Text(*Form, "Label23"), "Step:0.000000");
-    EXPECT_EQ(Child<QLineEdit>(*Form, "OutStep").text().toStdString(), "1.000000");
+    EXPECT_EQ(Child<QLineEdit>(*Form, "OutStep").text().toStdString(), "1");
+    EXPECT_EQ(Text(*Form, "OutStepUnit"), "metres");
     EXPECT_FALSE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
     ASSERT_NE(Form->Selection().HubSpheroid, nullptr);
     EXPECT_EQ(Form->Selection().HubSpheroid->Name, "WE");
@@ -168,6 +171,49 @@ TEST_F(MainWindow, AnOutputTypedWithoutExtensionTakesTheFormatOfTheChosenFilter)
     }
 }
 
+TEST_F(MainWindow, TheStepFollowsTheOutputSystemBetweenMetresAndRadians) {
+    PrepareRun(30); // cells of 25 m in zone 34, near 52 degrees north
+    auto Form = NewForm();
+    auto& Step = Child<QLineEdit>(*Form, "OutStep");
+    const auto ChooseOutput = [&](const TChoice& Choice) {
+        WhenModal([&](QWidget& Chooser) {
+            ChooseChain(Chooser, Choice);
+            QTest::mouseClick(&Child<QPushButton>(Chooser, "OkBitBtn"), Qt::LeftButton);
+        });
+        Child<QPushButton>(*Form, "BitBtn2").click();
+    };
+    const TChoice Geographic{"WGS 1984", "WGS84", "GEOGRAPHIC", "Geographic:(decimal degrees)"};
+    const TChoice Zone35{"WGS 1984", "WGS84", "TRANSVERSE MERCATOR", "NUTM35"};
+    const double Radians = 25 / 6378137.0; // 25 m on the semi-major axis of WGS 84
+
+    ChooseOutput(Geographic);
+    EXPECT_EQ(Form->Options().Step, Radians);
+    EXPECT_EQ(Text(*Form, "OutStepUnit"), "radians");
+    ASSERT_TRUE(Form->ReadStep()); // the box holds every digit
+    EXPECT_EQ(Form->Options().Step, Radians);
+    ChooseOutput(Geographic); // radians to radians: unchanged
+    EXPECT_EQ(Form->Options().Step, Radians);
+    Step.setText("50"); // typed in the old output's unit
+    ChooseOutput(Zone35);
+    EXPECT_NEAR(Form->Options().Step, 50 * 6378137.0, 1e-6);
+    EXPECT_EQ(Text(*Form, "OutStepUnit"), "metres");
+
+    Step.setText("25");
+    ChooseOutput(Geographic);
+    Trigger(*Form, "StartBtn");
+    ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
+    EXPECT_EQ(Status(*Form), "Successful Finish");
+    TDataSet2 Out;
+    ASSERT_TRUE(Out.Open(Path("out.ers"), 0, 0, 1, 1, omRead));
+    EXPECT_DOUBLE_EQ(Out.GetCellSizeX(), Radians);
+    // 40 x 30 cells of 25 m: a radian of latitude there is about 6.38e6 m and one of longitude about
+    // 3.93e6 m, so about 30 rows and 64 columns, a few more for the turn between the two grids.
+    EXPECT_GE(Out.GetRows(), 30);
+    EXPECT_LE(Out.GetRows(), 36);
+    EXPECT_GE(Out.GetColumns(), 63);
+    EXPECT_LE(Out.GetColumns(), 72);
+}
+
 TEST_F(MainWindow, StopDuringARunEndsItWithUserAbort) {
     PrepareRun(2000);
     auto Form = NewForm();
@@ -194,10 +240,12 @@ TEST_F(MainWindow, TheStepIsReadWithTheUsersDecimalMark) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     auto Form = NewForm();
     auto& Step = Child<QLineEdit>(*Form, "OutStep");
-    EXPECT_EQ(Step.text().toStdString(), "1,000000");
+    EXPECT_EQ(Step.text().toStdString(), "1");
     Step.setText("12,5");
     EXPECT_TRUE(Form->ReadStep());
     EXPECT_EQ(Form->Options().Step, 12.5);
+    Trigger(*Form, "Onlyheaders1"); // redraws the box
+    EXPECT_EQ(Step.text().toStdString(), "12,5");
     Step.setText("12.5");
     EXPECT_FALSE(Form->ReadStep());
     EXPECT_EQ(Form->Options().Step, 12.5);
