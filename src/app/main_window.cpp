@@ -5,11 +5,13 @@
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
 #include "catalogue/catalogue.hpp"
+#include "job/input_description.hpp"
 #include "job/step_units.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"
 #include "text/strings.hpp"
+#include "text/types.hpp"
 
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -31,6 +33,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <filesystem>
 
 namespace vortane {
@@ -54,6 +57,28 @@ QString StepText(double Step) {
     QLocale Locale;
     Locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return Locale.toString(Step, 'g', QLocale::FloatingPointShortest);
+}
+
+// An extent edge: degrees for a geographic system (its values are radians), map units otherwise.
+QString EdgeText(double Value, bool Radians) {
+    return Radians ? LocalFixed(Value * 180.0 / M_PI, 6) + QChar(0xB0) : LocalFixed(Value, 3);
+}
+
+// "Photo list of 5 images, the first: 600 × 400 cells, 3 bands, RGB24BIT; west ..., north ..., ..."
+QString DescriptionText(const TInputDescription& Input, bool Radians) {
+    const std::string CellType = CellTypeName(Input.CellType);
+    QString Text =
+        Input.ListEntries > 0 ? QString("Photo list of %1 images, the first: ").arg(Input.ListEntries) : "";
+    Text += QString("%1 %2 %3 cells, %4 band%5, %6; west %7, north %8, east %9, south %10")
+                .arg(Input.Columns)
+                .arg(QChar(0xD7))
+                .arg(Input.Rows)
+                .arg(Input.Bands)
+                .arg(Input.Bands == 1 ? "" : "s")
+                .arg(CellType.empty() ? QString("cell type %1").arg(Input.CellType) : ToQ(CellType))
+                .arg(EdgeText(Input.West, Radians), EdgeText(Input.North, Radians),
+                     EdgeText(Input.East, Radians), EdgeText(Input.South, Radians));
+    return Text;
 }
 
 QString DialogFolder(const std::string& FileName) {
@@ -93,7 +118,8 @@ TForm1::TForm1(TAppFiles Files, QWidget* Parent)
     : QMainWindow(Parent), FFiles(std::move(Files)),
       FJob(
           *this, [this](const TProgressView& View) { ShowProgress(View); },
-          [this](const std::string& Message) { JobFinished(Message); }) {
+          [this](const std::string& Message) { JobFinished(Message); },
+          [this](const std::string& Reason) { FFailures << ToQ(Reason); }) {
     setObjectName("Form1");
     setWindowTitle("Vortane");
     CreateActions();
@@ -174,8 +200,11 @@ void TForm1::CreateControls() {
     FilesLayout->addWidget(Label21, 1, 1);
     FilesLayout->addWidget(Label22, 1, 2);
     FilesLayout->addWidget(Label23, 1, 3);
-    FilesLayout->addWidget(new QLabel("Output file"), 2, 0);
-    FilesLayout->addWidget(Label2, 2, 1, 1, 3);
+    InputInfo = NewLabel("InputInfo");
+    InputInfo->setWordWrap(true);
+    FilesLayout->addWidget(InputInfo, 2, 1, 1, 3);
+    FilesLayout->addWidget(new QLabel("Output file"), 3, 0);
+    FilesLayout->addWidget(Label2, 3, 1, 1, 3);
     FilesLayout->setColumnStretch(1, 1);
     FilesLayout->setColumnStretch(2, 1);
     FilesLayout->setColumnStretch(3, 1);
@@ -282,6 +311,7 @@ void TForm1::ShowSettings() {
     Label21->setText("Easting:" + LocalFixed(InputEasting, 3));
     Label22->setText("Northing:" + LocalFixed(InputNorthing, 3));
     Label23->setText("Step:" + LocalFixed(InputStep, 6));
+    InputInfo->setText(FInputText);
     Onlyheaders1->setChecked(JobOptions.OnlyHeaders);
     Exactprojections1->setChecked(JobOptions.ExactProjections);
     // An unset reference leaves its label as it was.
@@ -299,26 +329,33 @@ void TForm1::ShowSettings() {
     OutStepUnit->setText(FStepInRadians ? "radians" : "metres");
 }
 
-// The input image's georeferencing becomes the input selection when the catalogue knows all three of
-// its names; its cell size becomes the step either way. The stored names stay as chosen.
+// The input as soon as it is picked: its description is shown, its georeferencing becomes the input
+// selection when the catalogue knows all three of its names, and its cell size the step. For a photo
+// list, its first image that opens stands for all. A file that cannot be looked at clears what an
+// earlier one left and says why; the stored names stay as chosen.
 void TForm1::ImportInput() {
-    TDataSet2 Input;
-    if (!Input.Open(InName, 0, 0, 1, 1, omRead)) return;
-    std::string SpheroidText, DatumText, ProjectionText;
-    Input.GetSpheroid(SpheroidText);
-    Input.GetDatum(DatumText);
-    Input.GetProjection(ProjectionText);
-    InputStep = Input.GetCellSizeX();
-    InputEasting = Input.GetOriginX();
-    InputNorthing = Input.GetOriginY();
+    InputEasting = InputNorthing = InputStep = 0;
+    FInputText.clear();
+    TInputDescription Input;
+    std::string Reason;
+    if (!DescribeInput(InName, JobOptions.List, Input, Reason)) {
+        StatusPanel->setText(ToQ(Reason));
+        return;
+    }
+    StatusPanel->setText(Input.Warning.empty() ? QString() : ToQ(Input.Image + ": " + Input.Warning));
+    InputStep = Input.CellSizeX;
+    InputEasting = Input.West;
+    InputNorthing = Input.North;
     TCSSelection Found;
-    if (Catalogue->ResolveNames(SpheroidText, DatumText, ProjectionText, Found)) {
+    if (Catalogue->ResolveNames(Input.Spheroid, Input.Datum, Input.Projection, Found)) {
         FSelection.InSpheroid = Found.Spheroid;
         FSelection.InDatum = Found.Datum;
         FSelection.InProjection = Found.System;
     }
-    JobOptions.Step = Input.GetCellSizeX();
-    FStepInRadians = IsGeographic(FSelection.InProjection);
+    const bool Radians = IsGeographic(FSelection.InProjection);
+    FInputText = DescriptionText(Input, Radians);
+    JobOptions.Step = Input.CellSizeX;
+    FStepInRadians = Radians;
     FollowOutputUnit();
 }
 
@@ -429,6 +466,7 @@ void TForm1::StartBtnClick() {
     }
     ShowSettings();
     StatusPanel->clear();
+    FFailures.clear();
     SetRunning(true);
     Gauge1->setValue(0);
     Label5->clear(), Label6->clear(), Label24->clear();
@@ -445,11 +483,31 @@ void TForm1::ShowProgress(const TProgressView& View) {
     Label24->setText(ToQ(View.ProcessingText));
 }
 
+// A failure's own reason, naming its file, tells the user more than the run's status code.
 void TForm1::JobFinished(const std::string& Message) {
-    StatusPanel->setText(ToQ(Message));
+    if (FFailures.isEmpty())
+        StatusPanel->setText(ToQ(Message));
+    else if (FFailures.size() == 1)
+        StatusPanel->setText(FFailures.front());
+    else
+        StatusPanel->setText(
+            QString("%1 images failed, the last: %2").arg(FFailures.size()).arg(FFailures.back()));
     Gauge1->setValue(0);
     SetRunning(false);
+    if (!FFailures.isEmpty()) ShowFailures();
     if (FCloseAfterRun) close();
+}
+
+// Every reason, one a line as the command line prints them; the window stays usable meanwhile.
+void TForm1::ShowFailures() {
+    constexpr qsizetype Shown = 20; // the log has them all
+    QStringList Lines = FFailures.mid(0, Shown);
+    if (FFailures.size() > Shown)
+        Lines << QString("... and %1 more (see the log)").arg(FFailures.size() - Shown);
+    auto* Box = new QMessageBox(QMessageBox::Warning, "Vortane", Lines.join('\n'), QMessageBox::Ok, this);
+    Box->setObjectName("FailureBox");
+    Box->setAttribute(Qt::WA_DeleteOnClose);
+    Box->open();
 }
 
 // Idle: 413 pixels high, progress hidden, every command enabled. Running: 479 pixels with the progress

@@ -8,6 +8,7 @@
 #include "job/job_options.hpp"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 #include <string>
@@ -62,6 +63,7 @@ private:
     void StartBtnClick();
     void ShowProgress(const TProgressView& View);
     void JobFinished(const std::string& Message);
+    void ShowFailures();
     void SetRunning(bool Running);
     void Backgroundcolor1Click();
     void Onlyheaders1Click();
@@ -76,6 +78,8 @@ private:
     TJobOptions JobOptions;
     TJobSelection FSelection;
     double InputEasting = 0, InputNorthing = 0, InputStep = 0;
+    QString FInputText;          // what the input is, or empty when it could not be looked at
+    QStringList FFailures;       // of the current or last run, each naming its file
     bool FStepInRadians = false; // the unit JobOptions.Step is in, which the output system's may not be yet
     std::unique_ptr<TCSList> Catalogue;
     bool FCloseAfterRun = false;
@@ -95,6 +99,7 @@ private:
     QLabel* Label21;
     QLabel* Label22;
     QLabel* Label23;
+    QLabel* InputInfo;
     QLabel* Label10;
     QLabel* Label11;
     QLabel* Label12;

@@ -3,11 +3,9 @@
 #include "catalogue/catalogue.hpp"
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
-#include "job/photo_list.hpp"
+#include "job/input_description.hpp"
 #include "job/step_units.hpp"
 #include "job/worker.hpp"
-#include "raster/data_set.hpp"
-#include "raster/mapped_cell_file.hpp"
 #include "text/ini.hpp"
 #include "text/strings.hpp"
 
@@ -104,11 +102,9 @@ bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelectio
 // The cell size X of an image, as the desktop program takes it when the image is chosen; for a photo
 // list that of its first image that opens. 1.0 (the window's start value) when none opens.
 double DefaultStep(const TWarpOptions& Options) {
-    for (const std::string& Image : ImagesOf(Options.Input, Options.List)) {
-        TDataSet2 Set;
-        if (Set.Open(Image, 0, 0, 1, 1, omRead)) return Set.GetCellSizeX();
-    }
-    return 1.0;
+    TInputDescription Input;
+    std::string Ignored; // the run itself says why
+    return DescribeInput(Options.Input, Options.List, Input, Ignored) ? Input.CellSizeX : 1.0;
 }
 
 // The input's cell size as a step in the output system's units. Geographic systems count in radians:

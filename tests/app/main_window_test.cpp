@@ -214,6 +214,36 @@ TEST_F(MainWindow, TheStepFollowsTheOutputSystemBetweenMetresAndRadians) {
     EXPECT_LE(Out.GetColumns(), 72);
 }
 
+TEST_F(MainWindow, ABadInputClearsWhatTheLastOneShowedAndAFailedStartSaysWhy) {
+    PrepareRun(30);
+    auto Form = NewForm();
+    EXPECT_EQ(Text(*Form, "InputInfo")
+                  .rfind("40 \u00D7 30 cells, 3 bands, UNSIGNED8BITINTEGER; west 470000.000, "
+                         "north 5790000.000, east 471000.000, south 5789250.000",
+                         0),
+              0u)
+        << Text(*Form, "InputInfo");
+    EXPECT_EQ(Text(*Form, "Label21"), "Easting:470000.000");
+
+    std::filesystem::copy_file(Path("in.ers"), Path("bad.ers")); // a header without its cell file
+    TDataSet2 Probe;
+    ASSERT_FALSE(Probe.Open(Path("bad.ers"), 0, 0, 1, 1, omRead));
+    const std::string Reason = Path("bad.ers") + ": " + Probe.GetErrorText(); // as vortane-cli prints it
+    WhenModal([&](QWidget& Dialog) { ChooseFile(Dialog, 1, Path("bad.ers")); });
+    Trigger(*Form, "InputBtn");
+    EXPECT_EQ(Status(*Form), Reason);
+    EXPECT_EQ(Text(*Form, "Label21"), "Easting:0.000");
+    EXPECT_EQ(Text(*Form, "InputInfo"), "");
+
+    Trigger(*Form, "StartBtn");
+    ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
+    EXPECT_EQ(Status(*Form), Reason);
+    auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(Box, nullptr);
+    EXPECT_EQ(Box->text().toStdString(), Reason);
+    Box->accept();
+}
+
 TEST_F(MainWindow, StopDuringARunEndsItWithUserAbort) {
     PrepareRun(2000);
     auto Form = NewForm();
