@@ -6,6 +6,7 @@
 #include "app/file_filters.hpp"
 #include "catalogue/catalogue.hpp"
 #include "job/input_description.hpp"
+#include "job/output_checks.hpp"
 #include "job/step_units.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
@@ -159,6 +160,10 @@ void TForm1::CreateActions() {
     Onlyheaders1->setCheckable(true);
     Exactprojections1->setCheckable(true);
     Help1->setShortcut(QKeySequence::HelpContents);
+    InputBtn->setShortcut(QKeySequence::Open);
+    OutputBtn->setShortcut(QKeySequence::Save);
+    Start1->setShortcut(Qt::CTRL | Qt::Key_R); // the tool bar's button stops a run
+    Exit1->setShortcut(QKeySequence::Quit);
 
     QMenu* File = menuBar()->addMenu("&File");
     File->addAction(InputBtn);
@@ -270,7 +275,7 @@ void TForm1::CreateControls() {
     StatusPanel = NewLabel("StatusPanel");
     StatusBar1->addWidget(StatusPanel, 1);
     setStatusBar(StatusBar1);
-    resize(640, IdleHeight);
+    resize(720, IdleHeight);
 }
 
 // Start-up: the stored settings, the catalogue, the stored selection looked up by name, the hub, and
@@ -464,6 +469,7 @@ void TForm1::StartBtnClick() {
                              "'" + OutStep->text() + "' is not a valid floating point value");
         return;
     }
+    if (!ConfirmReplacing()) return;
     ShowSettings();
     StatusPanel->clear();
     FFailures.clear();
@@ -474,6 +480,24 @@ void TForm1::StartBtnClick() {
     FSelection.OnlyHeaders = JobOptions.OnlyHeaders;
     SaveSettings();
     FJob.Start(InName, OutName, JobOptions, FSelection);
+}
+
+// Creating an output truncates its files at once: images already there are replaced only when the user
+// says so.
+bool TForm1::ConfirmReplacing() {
+    const std::vector<std::string> Existing = ExistingOutputImages(InName, OutName, JobOptions.List);
+    if (Existing.empty()) return true;
+    constexpr std::size_t Named = 5;
+    QStringList Lines;
+    for (std::size_t i = 0; i < std::min(Existing.size(), Named); ++i)
+        Lines << ToQ(Existing[i]);
+    if (Existing.size() > Named) Lines << QString("and %1 more").arg(Existing.size() - Named);
+    QMessageBox Box(QMessageBox::Question, "Vortane", "Replace the existing output?",
+                    QMessageBox::Yes | QMessageBox::No, this);
+    Box.setObjectName("ReplaceBox");
+    Box.setInformativeText(Lines.join('\n'));
+    Box.setDefaultButton(QMessageBox::No);
+    return Box.exec() == QMessageBox::Yes;
 }
 
 void TForm1::ShowProgress(const TProgressView& View) {
@@ -510,9 +534,9 @@ void TForm1::ShowFailures() {
     Box->open();
 }
 
-// Idle: 413 pixels high, progress hidden, every command enabled. Running: 479 pixels with the progress
-// shown; the file commands, the start menu item and the background colour are disabled, and so are
-// the "Change" buttons, because the worker reads the selection and the chosen systems while it runs.
+// Idle: progress hidden, every command enabled. Running: the progress shown; the file commands, the
+// start menu item and the background colour are disabled, and so are the "Change" buttons, because
+// the worker reads the selection and the chosen systems while it runs.
 void TForm1::SetRunning(bool Running) {
     for (QWidget* Progress : {static_cast<QWidget*>(Gauge1), static_cast<QWidget*>(Label5),
                               static_cast<QWidget*>(Label6), static_cast<QWidget*>(Label24)})
@@ -523,7 +547,21 @@ void TForm1::SetRunning(bool Running) {
         Command->setEnabled(!Running);
     BitBtn1->setEnabled(!Running);
     BitBtn2->setEnabled(!Running);
-    setFixedHeight(Running ? RunningHeight : IdleHeight);
+    FitProgress(Running);
+}
+
+// The progress controls need room of their own: a window without enough to spare grows for the run and
+// gets its height back after, unless the user has resized it meanwhile. A larger window keeps its size.
+void TForm1::FitProgress(bool Running) {
+    layout()->activate(); // the minimum height with or without the progress controls
+    const int Needed = minimumSizeHint().height();
+    if (Running) {
+        FHeightBeforeRun = height();
+        if (height() < Needed) resize(width(), Needed);
+        FRunHeight = height();
+    } else if (FRunHeight != 0 && height() == FRunHeight) {
+        resize(width(), std::max(FHeightBeforeRun, Needed));
+    }
 }
 
 void TForm1::Backgroundcolor1Click() {

@@ -29,8 +29,9 @@ class TClickLabel;
 
 class TForm1 : public QMainWindow {
 public:
+    // The height a window opens with; it grows when its content needs more, and during a run by the
+    // progress controls' room.
     static constexpr int IdleHeight = 413;
-    static constexpr int RunningHeight = 479;
 
     // Runs the start-up: settings, catalogue, the stored selection and the stored input's georeferencing.
     explicit TForm1(TAppFiles Files, QWidget* Parent = nullptr);
@@ -61,10 +62,12 @@ private:
     void OutputBtnClick();
     void ChangeSystem(bool Input); // BitBtn1Click, BitBtn2Click
     void StartBtnClick();
+    bool ConfirmReplacing();
     void ShowProgress(const TProgressView& View);
     void JobFinished(const std::string& Message);
     void ShowFailures();
     void SetRunning(bool Running);
+    void FitProgress(bool Running);
     void Backgroundcolor1Click();
     void Onlyheaders1Click();
     void Exactprojections1Click();
@@ -83,6 +86,7 @@ private:
     bool FStepInRadians = false; // the unit JobOptions.Step is in, which the output system's may not be yet
     std::unique_ptr<TCSList> Catalogue;
     bool FCloseAfterRun = false;
+    int FHeightBeforeRun = 0, FRunHeight = 0; // what a run's progress controls made of the window
 
     QAction* InputBtn;
     QAction* OutputBtn;

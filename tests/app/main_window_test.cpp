@@ -47,7 +47,6 @@ protected:
 TEST_F(MainWindow, FirstStartWithoutSettingsShowsNothingChosenButFindsTheHub) {
     auto Form = NewForm();
     EXPECT_EQ(Form->windowTitle().toStdString(), "Vortane");
-    EXPECT_EQ(Form->height(), TForm1::IdleHeight);
     for (const char* Label : SystemLabels)
         EXPECT_EQ(Text(*Form, Label), "Unknown") << Label;
     EXPECT_EQ(Text(*Form, "Label21"), "Easting:0.000");
@@ -114,19 +113,24 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
         QTest::mouseClick(&Child<QPushButton>(Chooser, "OkBitBtn"), Qt::LeftButton);
     });
     Child<QPushButton>(*Form, "BitBtn2").click();
+    const int IdleHeight = Form->height();
     Trigger(*Form, "StartBtn");
-    EXPECT_EQ(Form->height(), TForm1::RunningHeight);
+    EXPECT_LE(Form->minimumSizeHint().width(), 800);
+    EXPECT_LE(Form->minimumSizeHint().height(), 560); // an 800 x 600 screen, less a title bar
     EXPECT_TRUE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
     EXPECT_FALSE(Child<QAction>(*Form, "InputBtn").isEnabled());
     EXPECT_FALSE(Child<QAction>(*Form, "Start1").isEnabled());
     EXPECT_TRUE(Child<QAction>(*Form, "StartBtn").isEnabled()); // the stop button
     ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
     EXPECT_EQ(Status(*Form), "Successful Finish");
-    EXPECT_EQ(Form->height(), TForm1::IdleHeight);
+    EXPECT_EQ(Form->height(), IdleHeight);
     EXPECT_FALSE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
     EXPECT_TRUE(Child<QAction>(*Form, "InputBtn").isEnabled());
     EXPECT_GT(std::filesystem::file_size(Path("out")), 0u);
     EXPECT_TRUE(std::filesystem::exists(Path("out.log")));
+
+    Form->resize(1000, 900); // a maximised window uses the screen
+    EXPECT_EQ(Form->height(), 900);
 
     const TIniAdd Saved(SettingsFile());
     EXPECT_EQ(Saved.ReadString("Input", "Projection", ""), "NUTM33");  // the header's choice is not stored
@@ -242,6 +246,35 @@ TEST_F(MainWindow, ABadInputClearsWhatTheLastOneShowedAndAFailedStartSaysWhy) {
     ASSERT_NE(Box, nullptr);
     EXPECT_EQ(Box->text().toStdString(), Reason);
     Box->accept();
+}
+
+TEST_F(MainWindow, AnExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
+    PrepareRun(30);
+    WriteFile("out.ers", "an older image");
+    auto Form = NewForm();
+    for (const QMessageBox::StandardButton Answer : {QMessageBox::No, QMessageBox::Yes}) {
+        std::string Named;
+        WhenModal([&](QWidget& Box) {
+            Named = static_cast<QMessageBox&>(Box).informativeText().toStdString();
+            static_cast<QMessageBox&>(Box).button(Answer)->click();
+        });
+        Trigger(*Form, "StartBtn");
+        EXPECT_NE(Named.find(Path("out.ers")), std::string::npos) << Named;
+        ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
+    }
+    EXPECT_EQ(Status(*Form), "Successful Finish");
+    EXPECT_GT(std::filesystem::file_size(Path("out")), 0u);
+}
+
+TEST_F(MainWindow, AboutShowsTheBuildsVersion) {
+    auto Form = NewForm();
+    std::string Shown;
+    WhenModal([&](QWidget& About) {
+        Shown = Text(About, "NameLabel");
+        static_cast<QDialog&>(About).accept();
+    });
+    Trigger(*Form, "About1");
+    EXPECT_EQ(Shown, "Vortane v " VORTANE_VERSION);
 }
 
 TEST_F(MainWindow, StopDuringARunEndsItWithUserAbort) {
