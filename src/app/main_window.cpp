@@ -244,7 +244,8 @@ void TForm1::CreateControls() {
     auto* StepRow = new QHBoxLayout;
     OutStep = new QLineEdit;
     OutStep->setObjectName("OutStep");
-    OutStep->setMaximumWidth(200);
+    // Wide enough for a radian step with every digit.
+    OutStep->setMinimumWidth(OutStep->fontMetrics().horizontalAdvance(QString(24, '0')));
     OutStepUnit = NewLabel("OutStepUnit");
     auto* StepCaption = new QLabel("Output step");
     StepCaption->setBuddy(OutStep);
@@ -331,6 +332,7 @@ void TForm1::ShowSettings() {
     Show(Label17, S.OutDatum, S.OutDatum ? S.OutDatum->Name : "");
     Show(Label18, S.OutProjection, S.OutProjection ? S.OutProjection->Name : "");
     OutStep->setText(StepText(JobOptions.Step));
+    OutStep->setCursorPosition(0);
     OutStepUnit->setText(FStepInRadians ? "radians" : "metres");
 }
 
@@ -433,8 +435,9 @@ void TForm1::InputBtnClick() {
 void TForm1::OutputBtnClick() {
     int FilterIndex = 1;
     const QString Proposed = ToQ(std::filesystem::path(InName).stem().string());
-    const QString Chosen = RunFileDialog(this, QFileDialog::AcceptSave, OutputFilter, DialogFolder(OutName),
-                                         Proposed, FilterIndex);
+    const QString Chosen =
+        RunFileDialog(this, QFileDialog::AcceptSave, OutputFilter,
+                      DialogFolder(OutName.empty() ? InName : OutName), Proposed, FilterIndex);
     if (!Chosen.isEmpty()) OutName = CompleteOutputName(Chosen.toStdString(), FilterIndex);
     ShowSettings();
 }

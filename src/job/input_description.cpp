@@ -60,7 +60,9 @@ bool DescribeInput(const std::string& InName, bool List, TInputDescription& Desc
 }
 
 std::string OpenFailureReason(const std::string& FileName, const std::string& ErrorText) {
-    return FileName + ": " + (ErrorText.empty() ? "cannot be opened as an image" : ErrorText);
+    if (ErrorText.empty()) return FileName + ": cannot be opened as an image";
+    // Most raster texts name the file already; once is enough.
+    return ErrorText.find(FileName) != std::string::npos ? ErrorText : FileName + ": " + ErrorText;
 }
 
 } // namespace vortane

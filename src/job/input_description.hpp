@@ -22,7 +22,7 @@ struct TInputDescription {
 // Describes InName (a photo list when List). False, with Reason naming the file, when no image opens.
 bool DescribeInput(const std::string& InName, bool List, TInputDescription& Description, std::string& Reason);
 
-// Why FileName did not open, from the raster's error text.
+// Why FileName did not open, from the raster's error text, naming the file once.
 std::string OpenFailureReason(const std::string& FileName, const std::string& ErrorText);
 
 } // namespace vortane
