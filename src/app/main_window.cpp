@@ -28,6 +28,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -276,7 +277,9 @@ void TForm1::CreateControls() {
     StatusPanel = NewLabel("StatusPanel");
     StatusBar1->addWidget(StatusPanel, 1);
     setStatusBar(StatusBar1);
-    resize(720, IdleHeight);
+    // No larger than the screen: with a scale factor of 2 the preferred width would not fit.
+    const QRect Screen = screen()->availableGeometry();
+    resize(std::min(720, Screen.width()), std::min(IdleHeight, Screen.height()));
 }
 
 // Start-up: the stored settings, the catalogue, the stored selection looked up by name, the hub, and
@@ -556,8 +559,11 @@ void TForm1::SetRunning(bool Running) {
 // The progress controls need room of their own: a window without enough to spare grows for the run and
 // gets its height back after, unless the user has resized it meanwhile. A larger window keeps its size.
 void TForm1::FitProgress(bool Running) {
-    layout()->activate(); // the minimum height with or without the progress controls
-    const int Needed = minimumSizeHint().height();
+    // The height the controls ask for, with or without the progress: the inner layout first, since the
+    // window's own takes its hint from it.
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    const int Needed = sizeHint().height();
     if (Running) {
         FHeightBeforeRun = height();
         if (height() < Needed) resize(width(), Needed);
