@@ -79,6 +79,13 @@ std::string FieldError(const TProjection& System, const TCoordinateTexts& Texts,
            "\" is not a valid " + AxisName(System, Field);
 }
 
+// Lengths to the millimetre whatever their size: the systems' own texts keep 10 significant digits,
+// which on eastings that carry a zone number (above 10 000 000 m) would drop the millimetres.
+std::string LengthText(double Metres) {
+    constexpr int AllDigits = 40; // never fewer digits than the number has
+    return FixedText(Metres, AllDigits, 3);
+}
+
 bool AllFinite(double A, double B, double C) {
     return std::isfinite(A) && std::isfinite(B) && std::isfinite(C);
 }
@@ -240,7 +247,12 @@ bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTex
         Error = "the position has no coordinates in the output system";
         return false;
     }
-    OutSystem.GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
+    if (dynamic_cast<const TGeografic*>(&OutSystem)) {
+        OutSystem.GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
+        Result[2] = LengthText(OutH);
+    } else {
+        Result = {LengthText(X), LengthText(Y), LengthText(Z)};
+    }
     return true;
 }
 
@@ -250,9 +262,10 @@ int RunTransform(const TTransformOptions& Options, const std::string& Folder, st
     if (!LoadCatalogueReporting(Catalogue, Folder, Err)) return ExitFailure;
 
     TCSSelection InEnd, OutEnd;
-    if (!ResolveSelection(Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem},
-                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem}, InEnd, OutEnd,
-                          Err))
+    if (!ResolveSelection(Catalogue,
+                          {"in", Options.InSpheroid, Options.InDatum, Options.InSystem, Options.InCrs},
+                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem, Options.OutCrs},
+                          InEnd, OutEnd, Err))
         return ExitUsage;
     if (!CheckUnitIndexes(Options.InUnits, Options.OutUnits, Err)) return ExitUsage;
     WarnOnForeignDatum(InEnd, "in", Err);
@@ -272,8 +285,9 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context) {
     CLI::App* Command = App.add_subcommand(
         "transform", "Carry positions from stdin, one per line, from one coordinate system into another");
     auto Options = std::make_shared<TTransformOptions>();
-    AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
-                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem}, true);
+    AddSelectionOptions(*Command,
+                        {&Options->InSpheroid, &Options->InDatum, &Options->InSystem, &Options->InCrs},
+                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem, &Options->OutCrs});
     const std::string UnitHelp =
         "0 metre (default), 1 US survey foot; applied by transverse Mercator systems";
     Command->add_option("--in-units", Options->InUnits, "Unit of the input coordinates: " + UnitHelp)
