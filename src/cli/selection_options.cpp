@@ -7,7 +7,6 @@
 #include <ostream>
 #include <string_view>
 #include <utility>
-#include <vector>
 
 namespace vortane {
 
@@ -93,21 +92,28 @@ void AddSelectionOptions(CLI::App& Command, TEndNameFields In, TEndNameFields Ou
             {Fields.System, "system", "Coordinate system name of the " + Whose + Example(" (e.g. NUTM34)"),
              "NAME"},
         };
-        std::vector<CLI::Option*> NameOptions;
         for (const TNameOption& Name : Names)
-            NameOptions.push_back(Command.add_option("--" + Side + "-" + Name.Name, *Name.Value, Name.Help)
-                                      ->type_name(Name.Type));
-        CLI::Option* Crs =
-            Command
-                .add_option("--" + Side + "-crs", *Fields.Crs,
-                            "EPSG code of the " + Whose +
-                                " system instead of its three names (see 'vortane-cli catalogue find')")
-                ->type_name("EPSG:n");
-        for (CLI::Option* Name : NameOptions)
-            Name->excludes(Crs);
+            Command.add_option("--" + Side + "-" + Name.Name, *Name.Value, Name.Help)->type_name(Name.Type);
+        Command
+            .add_option("--" + Side + "-crs", *Fields.Crs,
+                        "EPSG code of the " + Whose +
+                            " system instead of its three names (see 'vortane-cli catalogue find')")
+            ->type_name("EPSG:n");
     };
     AddEnd("in", In, "input", true);
     AddEnd("out", Out, "output", false);
+    // An end is named one way or the other. Checked here rather than by the parser's own exclusions,
+    // which would crowd every option's line in --help.
+    Command.parse_complete_callback([&Command] {
+        for (const std::string Side : {"in", "out"}) {
+            const CLI::Option* Crs = Command.get_option("--" + Side + "-crs");
+            for (const char* Name : {"-spheroid", "-datum", "-system"}) {
+                const CLI::Option* Other = Command.get_option("--" + Side + Name);
+                if (Crs->count() > 0 && Other->count() > 0)
+                    throw CLI::ExcludesError(Crs->get_name(), Other->get_name());
+            }
+        }
+    });
 }
 
 bool ResolveSelection(const TCSList& Catalogue, const TEndNames& In, const TEndNames& Out,
