@@ -301,13 +301,17 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context) {
         "Each line of stdin holds two or three fields separated by blanks: the input system's own\n"
         "coordinate texts (X, Y and an optional height; for the geographic systems longitude first,\n"
         "except \"ArcView Geographic: gg.mm.ss.sss\", which takes latitude first). Each line of stdout\n"
-        "holds the output system's three texts. Output line N always answers input line N: a blank\n"
-        "line gives an empty line, and so does a line that cannot be read, which is named with its\n"
-        "number on stderr and makes the exit status 1. Unknown names exit with status 2.\n"
+        "holds the output system's three texts; lengths to the millimetre (3 decimals). Output line N\n"
+        "always answers input line N: a blank line gives an empty line, and so does a line that cannot\n"
+        "be read, which is named with its number on stderr and makes the exit status 1. Unknown names\n"
+        "and EPSG codes exit with status 2. An EPSG code of a geographic system reads and writes decimal\n"
+        "degrees.\n"
         "Example (WGS 84 longitude and latitude to UTM zone 34 north):\n"
         "  echo '21.0 52.25' | vortane-cli transform --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system 'Geographic:(decimal degrees)' --out-spheroid WE --out-datum WGS84 \\\n"
-        "      --out-system NUTM34");
+        "      --out-system NUTM34\n"
+        "The same by EPSG codes:\n"
+        "  echo '21.0 52.25' | vortane-cli transform --in-crs EPSG:4326 --out-crs EPSG:32634");
     Command->callback([Options, &Context] {
         Context.ExitCode =
             RunTransform(*Options, Context.CatalogueFolder(), std::cin, Context.Out, Context.Err);

@@ -353,7 +353,8 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
     Command->footer(
         "The last line on stdout is the job's final status: \"Successful Finish\" (exit 0) or what\n"
         "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\". The log is written\n"
-        "beside the output (its name with .log). Unknown names and missing options exit with 2.\n"
+        "beside the output (its name with .log). Unknown names or EPSG codes and missing options exit\n"
+        "with 2. Either end may be given by its EPSG code instead (--in-crs EPSG:32634).\n"
         "Example (UTM zone 34 north into geographic coordinates, cells of 3e-6 radians, about 19 m):\n"
         "  vortane-cli warp --input sample.ers --output geo.ers --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system NUTM34 --out-spheroid WE --out-datum WGS84 \\\n"
