@@ -163,7 +163,7 @@ int FindSystems(const std::string& Text, const std::string& Folder, std::ostream
         ++Found;
     }
     if (Found > 0) return ExitSuccess;
-    Err << "No system of the catalogue matches \"" << Text << "\"\n";
+    Err << "No system of the catalogue matches \"" << Text << "\"" << NoTableNote(Catalogue) << '\n';
     return ExitFailure;
 }
 
@@ -199,6 +199,10 @@ void AddExactProjectionsFlag(CLI::App& Command, bool& ExactProjections) {
         "Compute transverse Mercator, zone grid, Lambert one parallel and stereographic systems by "
         "their exact forms (Kruger series, closed forms) instead of the default series, which "
         "drift by millimetres to decimetres far from the origin");
+}
+
+std::string NoTableNote(const TCSList& Catalogue) {
+    return Catalogue.EpsgCodes.Empty() ? " (the catalogue folder holds no epsg.txt)" : "";
 }
 
 void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out) {

@@ -1,5 +1,6 @@
 #include "cli/selection_options.hpp"
 
+#include "cli/catalogue_command.hpp"
 #include "crs/units.hpp"
 
 #include <cctype>
@@ -39,7 +40,7 @@ TEndResult ResolveEndByCode(const TCSList& Catalogue, const TEndNames& End, TCSS
         return TEndResult::UnknownCode;
     }
     if (Catalogue.ResolveEpsgCode(Code, Selection)) return TEndResult::Found;
-    Err << "Unknown EPSG code " << Code << " (" << Option << ")\n";
+    Err << "Unknown EPSG code " << Code << " (" << Option << ")" << NoTableNote(Catalogue) << '\n';
     return TEndResult::UnknownCode;
 }
 

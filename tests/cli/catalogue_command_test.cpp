@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -189,6 +190,16 @@ TEST(CatalogueFind, ListsTheSystemsWhoseNameDatumPublishedNameOrCodeHoldsTheText
     EXPECT_EQ(Nothing.ExitCode, ExitFailure);
     EXPECT_EQ(Nothing.Out, "");
     EXPECT_EQ(Nothing.Err, "No system of the catalogue matches \"Atlantis\"\n");
+}
+
+TEST_F(CatalogueListFolder, AFolderWithoutEpsgTableSaysSoWhenNothingIsFound) {
+    for (const char* Name :
+         {"Spher", "Datums", "Lambert1", "Lambert2", "LambEren", "tranmerc", "stereo", "tmgrid"})
+        std::filesystem::copy_file(ShippedCatalogueFolder + Name + ".dat", Path(std::string(Name) + ".dat"));
+    const TCliRun Found = RunVortaneCli({"catalogue", "find", "27700", "--catalogue", Dir().string()});
+    EXPECT_EQ(Found.ExitCode, ExitFailure);
+    EXPECT_EQ(Found.Err,
+              "No system of the catalogue matches \"27700\" (the catalogue folder holds no epsg.txt)\n");
 }
 
 TEST(CatalogueCommandLine, NeedsOneOfItsThreeCommands) {
