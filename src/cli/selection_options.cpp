@@ -14,7 +14,7 @@ namespace vortane {
 namespace {
 
 // How one end failed to resolve; each failure asks for its own hint.
-enum class TEndResult { Found, UnknownName, UnknownCode, Incomplete };
+enum class TEndResult { Found, UnknownName, UnknownCode };
 
 void ReportUnknown(std::ostream& Err, const char* What, const std::string& Name, const std::string& Option) {
     Err << "Unknown " << What << " \"" << Name << "\" (" << Option << ")\n";
@@ -44,8 +44,9 @@ TEndResult ResolveEndByCode(const TCSList& Catalogue, const TEndNames& End, TCSS
     return TEndResult::UnknownCode;
 }
 
-// Names every one of the three names that is missing.
+// Names every one of the three names that is missing from an end without a code.
 bool ReportMissingNames(const TEndNames& End, std::ostream& Err) {
+    if (!End.Crs.empty()) return false;
     const std::pair<const std::string*, const char*> Names[] = {
         {&End.Spheroid, "spheroid"}, {&End.Datum, "datum"}, {&End.System, "system"}};
     bool Missing = false;
@@ -61,7 +62,6 @@ bool ReportMissingNames(const TEndNames& End, std::ostream& Err) {
 TEndResult ResolveEnd(const TCSList& Catalogue, const TEndNames& End, TCSSelection& Selection,
                       std::ostream& Err) {
     if (!End.Crs.empty()) return ResolveEndByCode(Catalogue, End, Selection, Err);
-    if (ReportMissingNames(End, Err)) return TEndResult::Incomplete;
     const std::string Prefix = std::string("--") + End.Side + "-";
     Selection.Spheroid = Catalogue.FindSpheroid(End.Spheroid);
     Selection.Datum = Catalogue.FindDatum(End.Datum);
@@ -127,6 +127,11 @@ bool ResolveSelection(const TCSList& Catalogue, const TEndNames& In, const TEndN
     if (Any(TEndResult::UnknownCode))
         Err << "Run 'vortane-cli catalogue find TEXT' for the EPSG codes the catalogue knows.\n";
     return Results[0] == TEndResult::Found && Results[1] == TEndResult::Found;
+}
+
+bool ReportMissingNames(const TEndNames& In, const TEndNames& Out, std::ostream& Err) {
+    const bool InMissing = ReportMissingNames(In, Err);
+    return ReportMissingNames(Out, Err) || InMissing;
 }
 
 bool CheckUnitIndexes(int InUnits, int OutUnits, std::ostream& Err) {

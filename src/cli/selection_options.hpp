@@ -35,9 +35,11 @@ struct TEndNames {
     const std::string& Crs;
 };
 
-// Finds the catalogue objects of both ends. False when a name or code is unknown or an end is
-// incomplete: every such one is named on Err with its option, followed by where the known names
-// can be seen.
+// True, after naming each on Err, when an end without a code lacks one of its three names.
+bool ReportMissingNames(const TEndNames& In, const TEndNames& Out, std::ostream& Err);
+
+// Finds the catalogue objects of both ends. False when a name or code is unknown: every such one is
+// named on Err with its option, followed by where the known names or codes can be seen.
 bool ResolveSelection(const TCSList& Catalogue, const TEndNames& In, const TEndNames& Out,
                       TCSSelection& InEnd, TCSSelection& OutEnd, std::ostream& Err);
 

@@ -258,15 +258,14 @@ bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTex
 
 int RunTransform(const TTransformOptions& Options, const std::string& Folder, std::istream& In,
                  std::ostream& Out, std::ostream& Err) {
+    const TEndNames InNames{"in", Options.InSpheroid, Options.InDatum, Options.InSystem, Options.InCrs};
+    const TEndNames OutNames{"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem, Options.OutCrs};
+    if (ReportMissingNames(InNames, OutNames, Err)) return ExitUsage;
     TCSList Catalogue;
     if (!LoadCatalogueReporting(Catalogue, Folder, Err)) return ExitFailure;
 
     TCSSelection InEnd, OutEnd;
-    if (!ResolveSelection(Catalogue,
-                          {"in", Options.InSpheroid, Options.InDatum, Options.InSystem, Options.InCrs},
-                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem, Options.OutCrs},
-                          InEnd, OutEnd, Err))
-        return ExitUsage;
+    if (!ResolveSelection(Catalogue, InNames, OutNames, InEnd, OutEnd, Err)) return ExitUsage;
     if (!CheckUnitIndexes(Options.InUnits, Options.OutUnits, Err)) return ExitUsage;
     WarnOnForeignDatum(InEnd, "in", Err);
     WarnOnForeignDatum(OutEnd, "out", Err);
