@@ -4,7 +4,7 @@
 // projection files). It loads the catalogue files of one folder, links datums and projection types to
 // their spheroids, and finds entries by their exact, case-sensitive names.
 
-#include "crs/datum.hpp"
+#include "crs/datum_list.hpp"
 #include "crs/projection.hpp"
 #include "crs/spheroid.hpp"
 #include "projections/lambert1.hpp"

@@ -4,7 +4,7 @@
 // that the comment above its entry names.
 
 #include "crs/angles.hpp"
-#include "crs/datum.hpp"
+#include "crs/datum_list.hpp"
 #include "crs/spheroid.hpp"
 #include "projections/lambert1.hpp"
 #include "projections/lambert2.hpp"
