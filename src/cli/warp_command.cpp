@@ -24,8 +24,6 @@ namespace vortane {
 
 namespace {
 
-constexpr const char* Finished = "Successful Finish";
-
 // ---- Settings file: the desktop program's stored selection, files and options
 
 // Texts the command line left empty are taken from the settings; so are the options it did not give.
@@ -265,7 +263,7 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     if (Worker.FailedFiles() > 0)
         Err << Worker.FailedFiles() << " of " << Worker.ListedFiles() << " images failed\n" << std::flush;
     Out << Message << '\n' << std::flush;
-    return Message == Finished && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
+    return Worker.Status().Succeeded() && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
 }
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context) {

@@ -10,6 +10,7 @@
 // rows of an image are computed by as many threads as the options ask for (TResampler).
 
 #include "job/job_options.hpp"
+#include "job/job_status.hpp"
 
 #include <chrono>
 #include <cstdint>
@@ -72,8 +73,9 @@ public:
     void RequestStop() { FStop.request_stop(); }
     bool StopRequested() const { return FStop.stop_requested(); }
 
-    // The run's final status; read it after the end event.
-    const std::string& Message() const { return FMessage; }
+    // The run's final status and its text; read them after the end event.
+    const TJobStatus& Status() const { return FStatus; }
+    const std::string& Message() const { return FStatus.Text(); }
     // Of a list run: its entries, and those that did not finish successfully (a stop aside).
     std::int32_t ListedFiles() const { return FListedFiles; }
     std::int32_t FailedFiles() const { return FFailedFiles; }
@@ -119,8 +121,8 @@ private:
     std::int32_t FCurrent = -1;
     std::string FProgressText;
     std::uint8_t FBackR = 0, FBackG = 0, FBackB = 0;
-    std::string FMessage;
-    std::string FReason; // what went wrong, with the file's name, for the observer
+    TJobStatus FStatus = TJobStatus::Failure(""); // none until the run sets it
+    std::string FReason;                          // what went wrong, with the file's name, for the observer
     std::int32_t FListedFiles = 0;
     std::int32_t FFailedFiles = 0;
 

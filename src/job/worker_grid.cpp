@@ -64,8 +64,8 @@ bool TMyThread::ComputeExtent() {
         double X = 0, Y = 0;
         FMapper->InputToOutput(Corner[0], Corner[1], X, Y);
         if (!std::isfinite(X) || !std::isfinite(Y)) {
-            FMessage =
-                "Output extent cannot be computed: an input corner has no position in the output system";
+            FStatus = TJobStatus::Failure(
+                "Output extent cannot be computed: an input corner has no position in the output system");
             return false;
         }
         FMaxY = MaxOf(Y, FMaxY);
@@ -76,7 +76,7 @@ bool TMyThread::ComputeExtent() {
     FRows = GridCount(FMinY, FMaxY, FStepY);
     FColumns = GridCount(FMinX, FMaxX, FStepX);
     if (FRows == 0 || FColumns == 0) {
-        FMessage = "Output grid too large: more than 2147483647 rows or columns";
+        FStatus = TJobStatus::Failure("Output grid too large: more than 2147483647 rows or columns");
         return false;
     }
     return true;

@@ -29,22 +29,22 @@ bool AppendEntry(const std::string& ReportName, const TShard& Shard, std::int32_
 void TMyThread::ProcessList() {
     FStartTime = std::chrono::steady_clock::now();
     FSelection.Busy = true;
-    FMessage = "Successful Finish";
+    FStatus = TJobStatus::Success();
     FPhotoList = std::make_unique<TdbPhoto>();
     const std::string ReportName = RunFileName(FOutName, FOptions.Shard, ".txt");
     if (!FPhotoList->Load(FInName)) {
-        FMessage = "Error loading dbphoto file";
+        FStatus = TJobStatus::Failure("Error loading dbphoto file");
         ReportFailure("Cannot read the photo list " + FInName);
     } else if (IsSameFile(ReportName, FInName)) {
         // A model output named like the list ("photos.ers" beside "photos.txt") would replace the list.
-        FMessage = "Report file would overwrite the photo list " + FInName;
-        AddLogLine(" " + FMessage);
-        ReportFailure(FMessage);
+        FStatus = TJobStatus::Failure("Report file would overwrite the photo list " + FInName);
+        AddLogLine(" " + FStatus.Text());
+        ReportFailure(FStatus.Text());
     } else if (!ProcessListEntries(ReportName)) {
         // The report is the run's result: without it the run cannot go on.
-        FMessage = "Report file " + ReportName + " write error";
-        AddLogLine(" " + FMessage);
-        ReportFailure(FMessage);
+        FStatus = TJobStatus::Failure("Report file " + ReportName + " write error");
+        AddLogLine(" " + FStatus.Text());
+        ReportFailure(FStatus.Text());
     }
     // Whichever way the run got here, the display is reset and Busy cleared so a new run can start.
     FCurrent = 0;
@@ -97,13 +97,13 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
             Line = Earlier->second;
         } else {
             const bool Opened = ProcessFile(InFile, OutFile);
-            if (FMessage != "Successful Finish" && FMessage != "User Abort") ++FFailedFiles;
+            if (FStatus.Failed()) ++FFailedFiles;
             if (Opened) Line = ReportLine(Name, FOutExt, FMinX, FMaxY, FMaxX, FMinY);
         }
         if (!Line.empty() && !AppendEntry(ReportName, Shard, Position, Line)) return false;
         ++Done;
         if (StopRequested()) {
-            FMessage = "User Abort";
+            FStatus = TJobStatus::UserAbort();
             break;
         }
         // Each file showed its own rows; between entries the display shows the list again.
