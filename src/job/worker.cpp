@@ -165,7 +165,7 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         return EndFile(false);
     }
     FOutput->SetGeoreference(FSelection.OutSpheroidName, FSelection.OutDatumName,
-                             FSelection.OutProjectionName, FStepX, FStepY, 0, 0, FMinX, FMaxY);
+                             FSelection.OutProjectionName, FStepX, FStepY, 0, 0, FExtent.MinX, FExtent.MaxY);
 
     if (!FSelection.OnlyHeaders) {
         FInCellSizeX = FInput->GetCellSizeX();

@@ -9,6 +9,7 @@
 // It runs either in its own thread (Create, Start) or in the calling thread (Run); either way the
 // rows of an image are computed by as many threads as the options ask for (TResampler).
 
+#include "crs/coordinate_mapper.hpp"
 #include "job/job_options.hpp"
 #include "job/job_status.hpp"
 
@@ -22,7 +23,6 @@
 
 namespace vortane {
 
-class TCoordinateMapper;
 class TDataSet2;
 class TLogFile;
 class TdbPhoto;
@@ -114,7 +114,7 @@ private:
     bool FInputViewsFaulted = false;
     std::int32_t FRows = 0;
     std::int32_t FColumns = 0;
-    double FMinX = 0, FMaxX = 0, FMaxY = 0, FMinY = 0;
+    TMapExtent FExtent; // of the current output, in the output system
     double FStepX = 0, FStepY = 0;
     std::chrono::steady_clock::time_point FStartTime;
     std::int32_t FTotal = 0;

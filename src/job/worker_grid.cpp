@@ -7,7 +7,6 @@
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -15,13 +14,6 @@
 namespace vortane {
 
 namespace {
-
-double MaxOf(double A, double B) {
-    return A > B ? A : B;
-}
-double MinOf(double A, double B) {
-    return A < B ? A : B;
-}
 
 // Steps between two extent edges, rounded half to even, plus one; 0 when that is no 32-bit count.
 std::int32_t GridCount(double Low, double High, double Step) {
@@ -50,31 +42,19 @@ bool TMyThread::ComputeExtent() {
     FStepX /= OutFactor;
     FStepY /= OutFactor;
 
-    FMaxY = -1e100;
-    FMinX = 1e100;
-    FMaxX = -1e100;
-    FMinY = 1e100;
     const double OX = FInput->GetOriginX();
     const double OY = FInput->GetOriginY();
-    const double East = OX + FInput->GetColumns() * FInput->GetCellSizeX();
-    const double South = OY - FInput->GetRows() * FInput->GetCellSizeY();
-    // Only the corners are carried: a curved image of an edge may reach beyond the extent.
-    const double Corners[4][2] = {{OX, OY}, {East, OY}, {East, South}, {OX, South}};
-    for (const auto& Corner : Corners) {
-        double X = 0, Y = 0;
-        FMapper->InputToOutput(Corner[0], Corner[1], X, Y);
-        if (!std::isfinite(X) || !std::isfinite(Y)) {
-            FStatus = TJobStatus::Failure(
-                "Output extent cannot be computed: an input corner has no position in the output system");
-            return false;
-        }
-        FMaxY = MaxOf(Y, FMaxY);
-        FMinX = MinOf(X, FMinX);
-        FMinY = MinOf(Y, FMinY);
-        FMaxX = MaxOf(X, FMaxX);
+    const TMapExtent Input{.MinX = OX,
+                           .MinY = OY - FInput->GetRows() * FInput->GetCellSizeY(),
+                           .MaxX = OX + FInput->GetColumns() * FInput->GetCellSizeX(),
+                           .MaxY = OY};
+    if (!FMapper->OutputExtent(Input, FExtent)) {
+        FStatus = TJobStatus::Failure(
+            "Output extent cannot be computed: an input corner has no position in the output system");
+        return false;
     }
-    FRows = GridCount(FMinY, FMaxY, FStepY);
-    FColumns = GridCount(FMinX, FMaxX, FStepX);
+    FRows = GridCount(FExtent.MinY, FExtent.MaxY, FStepY);
+    FColumns = GridCount(FExtent.MinX, FExtent.MaxX, FStepX);
     if (FRows == 0 || FColumns == 0) {
         FStatus = TJobStatus::Failure("Output grid too large: more than 2147483647 rows or columns");
         return false;
@@ -91,7 +71,7 @@ void TMyThread::Resample() {
     Options.Threads = ThreadCount(FOptions.Threads);
     Options.MaxError = FOptions.MaxError;
     TResampler Resampler(*FMapper, *FInput->Raster(), static_cast<std::uint32_t>(FInput->GetBands()),
-                         *FOutput->Raster(), {FMinX, FMaxY, FStepX, FStepY, FColumns, FRows},
+                         *FOutput->Raster(), {FExtent.MinX, FExtent.MaxY, FStepX, FStepY, FColumns, FRows},
                          {FInOriginX, FInOriginY, FInCellSizeX, FInCellSizeY}, Options);
     Resampler.Run([this](std::int32_t Row) { return RowFinished(Row); });
     FInputViewsFaulted = Resampler.InputViewsFaulted();

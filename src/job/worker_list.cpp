@@ -98,7 +98,8 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
         } else {
             const bool Opened = ProcessFile(InFile, OutFile);
             if (FStatus.Failed()) ++FFailedFiles;
-            if (Opened) Line = ReportLine(Name, FOutExt, FMinX, FMaxY, FMaxX, FMinY);
+            if (Opened)
+                Line = ReportLine(Name, FOutExt, FExtent.MinX, FExtent.MaxY, FExtent.MaxX, FExtent.MinY);
         }
         if (!Line.empty() && !AppendEntry(ReportName, Shard, Position, Line)) return false;
         ++Done;
