@@ -48,10 +48,7 @@ std::string ExceptionText(const std::exception_ptr& Error) {
 TMyThread::TMyThread(std::string InName, std::string OutName, const TJobOptions& Options,
                      TJobSelection& Selection, TJobObserver& Observer)
     : FInName(std::move(InName)), FOutName(std::move(OutName)), FOptions(Options),
-      FOutExt(std::filesystem::path(FOutName).extension().string()),
-      FBackR(static_cast<std::uint8_t>(Options.BackGround & 0xFF)),
-      FBackG(static_cast<std::uint8_t>((Options.BackGround >> 8) & 0xFF)),
-      FBackB(static_cast<std::uint8_t>((Options.BackGround >> 16) & 0xFF)), FSelection(Selection),
+      FOutExt(std::filesystem::path(FOutName).extension().string()), FSelection(Selection),
       FObserver(Observer) {}
 
 TMyThread::~TMyThread() {
@@ -137,7 +134,7 @@ bool TMyThread::ProcessFile(const std::string& InFile, const std::string& OutFil
 
 bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& OutFile) {
     AddLogLine(" Processing file: " + InFile);
-    FStartTime = std::chrono::steady_clock::now();
+    FProgress.Start = std::chrono::steady_clock::now();
     FSelection.Busy = true;
     FStatus = TJobStatus::Success();
     // Inside a list run the list holds Busy until it is done.
@@ -157,23 +154,22 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         if (!FReason.empty()) ReportFailure(FReason);
         return EndFile(false);
     }
-    FStepX = FOptions.Step;
-    FStepY = FOptions.Step;
-    if (!ComputeExtent() || !OpenOutput(OutFile, FColumns, FRows)) {
+    FGrid.StepX = FOptions.Step;
+    FGrid.StepY = FOptions.Step;
+    if (!ComputeExtent() || !OpenOutput(OutFile, FGrid.Columns, FGrid.Rows)) {
         AddLogLine(" Output file " + OutFile + " open error " + FStatus.Text());
         ReportFailure(FReason.empty() ? OutFile + ": " + FStatus.Text() : FReason);
         return EndFile(false);
     }
     FOutput->SetGeoreference(FSelection.OutSpheroidName, FSelection.OutDatumName,
-                             FSelection.OutProjectionName, FStepX, FStepY, 0, 0, FExtent.MinX, FExtent.MaxY);
+                             FSelection.OutProjectionName, FGrid.StepX, FGrid.StepY, 0, 0, FGrid.MinX,
+                             FGrid.MaxY);
 
     if (!FSelection.OnlyHeaders) {
-        FInCellSizeX = FInput->GetCellSizeX();
-        FInCellSizeY = FInput->GetCellSizeY();
-        FInOriginX = FInput->GetOriginX();
-        FInOriginY = FInput->GetOriginY();
-        FTotal = FRows - 1;
-        if (FTotal == 0) {
+        FInGeometry = {FInput->GetOriginX(), FInput->GetOriginY(), FInput->GetCellSizeX(),
+                       FInput->GetCellSizeY()};
+        FProgress.Total = FGrid.Rows - 1;
+        if (FProgress.Total == 0) {
             FStatus = TJobStatus::Failure("Output file with rows=0");
             ReportFailure("No cells computed for " + OutFile +
                           ": at this step the output has a single row; " +
@@ -293,20 +289,21 @@ bool TMyThread::RowFinished(std::int32_t Row) {
     }
     // Cells already lost cannot be won back: the rest of the run would only waste time.
     if (FOutput->Raster()->MappingFaulted()) return false;
-    FCurrent = Row;
+    FProgress.Current = Row;
     ShowProgress();
     return true;
 }
 
 void TMyThread::ShowProgress() {
-    if (FTotal == 0 || FCurrent == -1) return;
+    const TProgressState& P = FProgress;
+    if (P.Total == 0 || P.Current == -1) return;
     TProgressView View;
-    View.Position = static_cast<int>(std::nearbyint(double(FCurrent) / FTotal * 100));
-    View.ElapsedDays = DaysSince(FStartTime);
-    View.RemainingDays = double(FTotal - FCurrent) * View.ElapsedDays / (FCurrent + 1);
+    View.Position = static_cast<int>(std::nearbyint(double(P.Current) / P.Total * 100));
+    View.ElapsedDays = DaysSince(P.Start);
+    View.RemainingDays = double(P.Total - P.Current) * View.ElapsedDays / (P.Current + 1);
     View.ElapsedText = "Elapsed Time " + DaysToHMS(View.ElapsedDays);
     View.RemainingText = "Remaining Time " + DaysToHMS(View.RemainingDays);
-    View.ProcessingText = FProgressText;
+    View.ProcessingText = P.Text;
     FObserver.ShowProgress(View);
 }
 

@@ -7,6 +7,7 @@
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -20,6 +21,14 @@ std::int32_t GridCount(double Low, double High, double Step) {
     const double Steps = std::nearbyint((High - Low) / Step);
     if (!(std::fabs(Steps) < double(std::numeric_limits<std::int32_t>::max()))) return 0;
     return static_cast<std::int32_t>(std::llabs(static_cast<long long>(Steps)) + 1);
+}
+
+// The background colour's red, green and blue bytes as band values.
+std::array<float, 3> BackgroundBands(std::int32_t Colour) {
+    const auto Byte = [Colour](int Shift) {
+        return float(static_cast<std::uint8_t>((Colour >> Shift) & 0xFF));
+    };
+    return {Byte(0), Byte(8), Byte(16)};
 }
 
 } // namespace
@@ -39,8 +48,8 @@ bool TMyThread::ComputeExtent() {
         AddLogLine(" Exact projection forms: input " + FMapper->InSystem().FormName() + ", output " +
                    FMapper->OutSystem().FormName());
     // The step is given in metres.
-    FStepX /= OutFactor;
-    FStepY /= OutFactor;
+    FGrid.StepX /= OutFactor;
+    FGrid.StepY /= OutFactor;
 
     const double OX = FInput->GetOriginX();
     const double OY = FInput->GetOriginY();
@@ -53,9 +62,11 @@ bool TMyThread::ComputeExtent() {
             "Output extent cannot be computed: an input corner has no position in the output system");
         return false;
     }
-    FRows = GridCount(FExtent.MinY, FExtent.MaxY, FStepY);
-    FColumns = GridCount(FExtent.MinX, FExtent.MaxX, FStepX);
-    if (FRows == 0 || FColumns == 0) {
+    FGrid.MinX = FExtent.MinX;
+    FGrid.MaxY = FExtent.MaxY;
+    FGrid.Rows = GridCount(FExtent.MinY, FExtent.MaxY, FGrid.StepY);
+    FGrid.Columns = GridCount(FExtent.MinX, FExtent.MaxX, FGrid.StepX);
+    if (FGrid.Rows == 0 || FGrid.Columns == 0) {
         FStatus = TJobStatus::Failure("Output grid too large: more than 2147483647 rows or columns");
         return false;
     }
@@ -67,12 +78,11 @@ bool TMyThread::ComputeExtent() {
 void TMyThread::Resample() {
     TResampleOptions Options;
     Options.Colour = FInput->GetBands() == 3;
-    Options.Background = {float(FBackR), float(FBackG), float(FBackB)};
+    Options.Background = BackgroundBands(FOptions.BackGround);
     Options.Threads = ThreadCount(FOptions.Threads);
     Options.MaxError = FOptions.MaxError;
     TResampler Resampler(*FMapper, *FInput->Raster(), static_cast<std::uint32_t>(FInput->GetBands()),
-                         *FOutput->Raster(), {FExtent.MinX, FExtent.MaxY, FStepX, FStepY, FColumns, FRows},
-                         {FInOriginX, FInOriginY, FInCellSizeX, FInCellSizeY}, Options);
+                         *FOutput->Raster(), FGrid, FInGeometry, Options);
     Resampler.Run([this](std::int32_t Row) { return RowFinished(Row); });
     FInputViewsFaulted = Resampler.InputViewsFaulted();
     if (Options.MaxError > 0)

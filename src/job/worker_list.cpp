@@ -27,7 +27,7 @@ bool AppendEntry(const std::string& ReportName, const TShard& Shard, std::int32_
 } // namespace
 
 void TMyThread::ProcessList() {
-    FStartTime = std::chrono::steady_clock::now();
+    FProgress.Start = std::chrono::steady_clock::now();
     FSelection.Busy = true;
     FStatus = TJobStatus::Success();
     FPhotoList = std::make_unique<TdbPhoto>();
@@ -47,8 +47,8 @@ void TMyThread::ProcessList() {
         ReportFailure(FStatus.Text());
     }
     // Whichever way the run got here, the display is reset and Busy cleared so a new run can start.
-    FCurrent = 0;
-    FProgressText.clear();
+    FProgress.Current = 0;
+    FProgress.Text.clear();
     ShowProgress();
     FPhotoList.reset();
     FListInputs.clear();
@@ -74,10 +74,7 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
     const auto Count = static_cast<std::int32_t>(Entries.size());
     std::int32_t Done = 0;
     const auto ListStart = std::chrono::steady_clock::now();
-    FStartTime = ListStart;
-    FTotal = Count;
-    FCurrent = 0;
-    FProgressText = ProgressLabel(Done + 1, Count);
+    FProgress = {ListStart, Count, 0, ProgressLabel(Done + 1, Count)};
     ShowProgress();
     const std::string OutFolder = FolderOf(FOutName);
     const std::string InFolder = FolderOf(FInName);
@@ -108,10 +105,7 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
             break;
         }
         // Each file showed its own rows; between entries the display shows the list again.
-        FStartTime = ListStart;
-        FTotal = Count;
-        FCurrent = Done - 1;
-        FProgressText = ProgressLabel(Done + 1, Count);
+        FProgress = {ListStart, Count, Done - 1, ProgressLabel(Done + 1, Count)};
         ShowProgress();
     }
     return true;
