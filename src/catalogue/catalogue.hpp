@@ -6,7 +6,7 @@
 // codes and back through the folder's EPSG table.
 
 #include "catalogue/epsg_table.hpp"
-#include "crs/datum.hpp"
+#include "crs/datum_list.hpp"
 #include "crs/projection.hpp"
 #include "crs/spheroid.hpp"
 #include "projections/lambert1.hpp"

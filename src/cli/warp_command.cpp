@@ -4,10 +4,10 @@
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
 #include "job/photo_list.hpp"
+#include "job/settings.hpp"
 #include "job/worker.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
-#include "text/ini.hpp"
 #include "text/strings.hpp"
 
 #include <atomic>
@@ -25,8 +25,6 @@ namespace vortane {
 
 namespace {
 
-constexpr const char* Finished = "Successful Finish";
-
 // ---- Settings file: the desktop program's stored selection, files and options
 
 // Texts the command line left empty are taken from the settings; so are the options it did not give.
@@ -37,23 +35,23 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
         Err << "Settings file " << Options.Settings << " is missing\n";
         return false;
     }
-    const TIniAdd Ini(Options.Settings);
-    const auto Take = [&Ini](std::string& Value, const char* Section, const char* Key) {
-        if (Value.empty()) Value = Ini.ReadString(Section, Key, "");
+    const TSettings Stored = ReadSettings(Options.Settings);
+    const auto Take = [](std::string& Value, const std::string& StoredValue) {
+        if (Value.empty()) Value = StoredValue;
     };
-    Take(Options.InSpheroid, "Input", "Spheroid");
-    Take(Options.InDatum, "Input", "Datum");
-    Take(Options.InSystem, "Input", "Projection");
-    Take(Options.OutSpheroid, "Output", "Spheroid");
-    Take(Options.OutDatum, "Output", "Datum");
-    Take(Options.OutSystem, "Output", "Projection");
-    Take(Options.Input, "Files", "InName");
-    Take(Options.Output, "Files", "OutName");
-    Options.List = Options.List || Ini.ReadBool("Options", "List", false);
-    Options.ExactProjections = Options.ExactProjections || Ini.ReadBool("Options", "ExactProjections", false);
-    if (!Options.Background) Options.Background = std::to_string(Ini.ReadInteger("Options", "BackGround", 0));
-    if (!Options.InUnits) Options.InUnits = static_cast<int>(Ini.ReadInteger("Options", "InUnits", 0));
-    if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Ini.ReadInteger("Options", "OutUnits", 0));
+    Take(Options.InSpheroid, Stored.InSpheroid);
+    Take(Options.InDatum, Stored.InDatum);
+    Take(Options.InSystem, Stored.InProjection);
+    Take(Options.OutSpheroid, Stored.OutSpheroid);
+    Take(Options.OutDatum, Stored.OutDatum);
+    Take(Options.OutSystem, Stored.OutProjection);
+    Take(Options.Input, Stored.InName);
+    Take(Options.Output, Stored.OutName);
+    Options.List = Options.List || Stored.List;
+    Options.ExactProjections = Options.ExactProjections || Stored.ExactProjections;
+    if (!Options.Background) Options.Background = std::to_string(Stored.BackGround);
+    if (!Options.InUnits) Options.InUnits = static_cast<int>(Stored.InUnits);
+    if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Stored.OutUnits);
     return true;
 }
 
@@ -269,7 +267,7 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     if (Worker.FailedFiles() > 0)
         Err << Worker.FailedFiles() << " of " << Worker.ListedFiles() << " images failed\n" << std::flush;
     Out << Message << '\n' << std::flush;
-    return Message == Finished && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
+    return Worker.Status().Succeeded() && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
 }
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context) {

@@ -5,7 +5,7 @@
 
 #include "catalogue/published_values.hpp"
 #include "crs/angles.hpp"
-#include "crs/datum.hpp"
+#include "crs/datum_list.hpp"
 #include "crs/spheroid.hpp"
 #include "projections/lambert1.hpp"
 #include "projections/lambert2.hpp"

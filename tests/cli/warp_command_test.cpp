@@ -5,6 +5,7 @@
 #include "cli/warp_command.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
+#include "support/utm_settings.hpp"
 
 #include <gtest/gtest.h>
 
@@ -78,12 +79,10 @@ TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
 }
 
 TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
-    WriteFile("vortane.ini",
-              "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
-              "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
-              "[Files]\nInName=" +
-                  Path("in.ers") + "\nOutName=" + Path("ini.ers") +
-                  "\n[Options]\nList=0\nBackGround=255\nInUnits=0\nOutUnits=0\nExactProjections=1\n");
+    TSettings Stored = test::UtmSettings("NUTM34", "NUTM35", Path("in.ers"), Path("ini.ers"));
+    Stored.BackGround = 255;
+    Stored.ExactProjections = true;
+    ASSERT_TRUE(WriteSettings(Stored, Path("vortane.ini")));
     const TCliRun FromIni = RunWarpCommand({"--settings", Path("vortane.ini"), "--step", "50"});
     EXPECT_EQ(FromIni.ExitCode, 0) << FromIni.Err;
     EXPECT_TRUE(std::filesystem::exists(Path("ini.ers")));
