@@ -3,9 +3,10 @@
 
 #include "catalogue/catalogue.hpp"
 #include "job/sample_image.hpp"
+#include "job/settings.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
-#include "text/ini.hpp"
+#include "support/utm_settings.hpp"
 
 #include <QColorDialog>
 #include <QLineEdit>
@@ -30,10 +31,8 @@ protected:
         Sample.Rows = Rows;
         std::string Error;
         ASSERT_TRUE(WriteSampleImage(Path("in.ers"), Sample, Error)) << Error;
-        WriteFile("vortane.ini", "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM33\n"
-                                 "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
-                                 "[Files]\nInName=" +
-                                     Path("in.ers") + "\nOutName=" + Path("out.ers") + "\n");
+        ASSERT_TRUE(
+            WriteSettings(UtmSettings("NUTM33", "NUTM34", Path("in.ers"), Path("out.ers")), SettingsFile()));
     }
 
     // Starts a run and waits for its first progress hand-over.
@@ -133,11 +132,11 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     Form->resize(1000, 900); // a maximised window uses the screen
     EXPECT_EQ(Form->height(), 900);
 
-    const TIniAdd Saved(SettingsFile());
-    EXPECT_EQ(Saved.ReadString("Input", "Projection", ""), "NUTM33");  // the header's choice is not stored
-    EXPECT_EQ(Saved.ReadString("Output", "Projection", ""), "NUTM35"); // the chooser's
-    EXPECT_EQ(Saved.ReadString("Output", "Datum", ""), "WGS84");
-    EXPECT_EQ(Saved.ReadString("Files", "OutName", ""), Path("out.ers"));
+    const TSettings Saved = ReadSettings(SettingsFile());
+    EXPECT_EQ(Saved.InProjection, "NUTM33");  // the header's choice is not stored
+    EXPECT_EQ(Saved.OutProjection, "NUTM35"); // the chooser's
+    EXPECT_EQ(Saved.OutDatum, "WGS84");
+    EXPECT_EQ(Saved.OutName, Path("out.ers"));
 }
 
 TEST_F(MainWindow, APhotoListPickedThroughItsFilterOrAllFilesRunsToTheEnd) {
