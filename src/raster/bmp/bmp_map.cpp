@@ -46,7 +46,7 @@ std::uint16_t U16(const unsigned char* Bytes) {
 } // namespace
 
 TBMPMap2::TBMPMap2() {
-    FControlPoints = std::make_unique<TGCPList>();
+    Record().FControlPoints = std::make_unique<TGCPList>();
 }
 
 TBMPMap2::~TBMPMap2() = default;
@@ -101,7 +101,8 @@ bool TBMPMap2::Unsupported(const std::string& TypeText) {
 bool TBMPMap2::ReadHeaders() {
     FPosition = 0;
     FMinBytes = FileHeaderSize;
-    if (FFileSize < FileHeaderSize || !MapPosition() || std::memcmp(FData, "BM", 2) != 0) {
+    if (FFileSize < FileHeaderSize || !MapPosition() ||
+        std::memcmp(FData, BmpMagic.data(), BmpMagic.size()) != 0) {
         FErrorCode = 2;
         FErrorText = "Not a BMP file";
         return false;
@@ -346,5 +347,11 @@ void TBMPMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
 std::vector<std::string> TBMPMap2::ImageFiles() const {
     return {FFileName, SideFileName(FFileName, ".bmpw")};
 }
+
+constinit const TImageFormat BmpFormat = ReadWriteFormat<TBMPMap2>({.Code = ftBmp,
+                                                                    .Name = "BMP",
+                                                                    .ExtensionKey = "BMP",
+                                                                    .Extensions = {".bmp"},
+                                                                    .Signatures = {Letters(BmpMagic)}});
 
 } // namespace vortane

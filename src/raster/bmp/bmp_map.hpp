@@ -5,6 +5,7 @@
 // 8-bit image with the grey ramp palette has one band, any other palette gives three colour bands.
 // Georeferencing comes from the ".bmpw" world file, control points from the ".gcp" file.
 
+#include "raster/image_format.hpp"
 #include "raster/raster.hpp"
 
 #include <array>
@@ -72,5 +73,10 @@ private:
     std::uint64_t FPixelBytes = 0;  // bytes of pixels in one row, without padding
     bool FTopDown = false;          // the first stored row is the top row
 };
+
+// The first bytes of every bitmap file.
+inline constexpr std::string_view BmpMagic = "BM";
+
+extern const TImageFormat BmpFormat;
 
 } // namespace vortane

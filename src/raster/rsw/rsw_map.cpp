@@ -198,7 +198,7 @@ bool TRswMap2::CreateFile(std::int32_t Columns, std::int32_t Rows, std::uint8_t 
     if (Columns <= 0 || Rows <= 0) return OwnError(std::string(BadSizeText));
     const auto Width = static_cast<std::uint32_t>(Columns), Height = static_cast<std::uint32_t>(Rows);
     FRswHeader.fill(0);
-    std::memcpy(FRswHeader.data(), "RSW", 3);
+    std::memcpy(FRswHeader.data(), RswMagic.data(), RswMagic.size());
     FRswHeader[HFormat] = 2;
     SetField(HWidth, Width);
     SetField(HHeight, Height);
@@ -318,5 +318,11 @@ bool TRswMap2::OpenMapRead(const std::string& FileName) {
     }
     return OpenMap(FileName, 0, 0, ctUnsigned8, 3, omRead);
 }
+
+constinit const TImageFormat RswFormat = ReadWriteFormat<TRswMap2>({.Code = ftRsw,
+                                                                    .Name = "RSW",
+                                                                    .ExtensionKey = "RSW",
+                                                                    .Extensions = {".rsw"},
+                                                                    .Signatures = {Letters(RswMagic)}});
 
 } // namespace vortane

@@ -10,6 +10,7 @@
 // in table order. Tiles are numbered row-major; a tile holds its rows top to bottom, each cell's bytes
 // in reverse band order (blue, green, red).
 
+#include "raster/image_format.hpp"
 #include "raster/raster.hpp"
 
 #include <array>
@@ -86,5 +87,10 @@ private:
     std::array<unsigned char, PaletteSize> FPalette{};
     std::array<unsigned char, HeaderSize> FRswHeader{};
 };
+
+// The first bytes of every RSW file.
+inline constexpr std::string_view RswMagic = "RSW";
+
+extern const TImageFormat RswFormat;
 
 } // namespace vortane

@@ -1,7 +1,6 @@
 #include "raster/tiff/libtiff_map.hpp"
 
 #include "raster/side_files.hpp"
-#include "raster/tiff/tiff_map.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
@@ -383,7 +382,7 @@ bool TTiffDecoder::DecodeTiles(const TWrite& Write) {
 // TLibTiffMap2
 
 TLibTiffMap2::TLibTiffMap2() {
-    FControlPoints = std::make_unique<TGCPList>();
+    Record().FControlPoints = std::make_unique<TGCPList>();
 }
 
 TLibTiffMap2::~TLibTiffMap2() {
@@ -489,9 +488,7 @@ void TLibTiffMap2::MapToCell(double X, double Y, double& Col, double& Row) {
 }
 
 std::vector<std::string> TLibTiffMap2::ImageFiles() const {
-    TTifMap2 Mapped;
-    Mapped.SetFileName(FImageName);
-    return Mapped.ImageFiles();
+    return TiffImageFiles(FImageName);
 }
 
 } // namespace vortane

@@ -45,6 +45,8 @@ public:
     void MapToCell(double X, double Y, double& Col, double& Row) override;
     // The image and its world files, as the mapped reader names them.
     std::vector<std::string> ImageFiles() const override;
+    // The decoded cells are a plain band-interleaved-by-line grid in the temporary cell file.
+    bool PlainRowLayout(TRowLayout& Layout) const override { return TMMapFile2::PlainRowLayout(Layout); }
 
     // The temporary cell file while the raster holds one; empty otherwise.
     const std::string& CellFileName() const { return FCells.Name(); }

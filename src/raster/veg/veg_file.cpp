@@ -236,4 +236,8 @@ bool TVegFile::WriteTileFile() {
     return true;
 }
 
+// A VEG tile file has no signature: it is read by its extension.
+constinit const TImageFormat VegFormat = ReadWriteFormat<TVegFile>(
+    {.Code = ftVeg, .Name = "VEG", .ExtensionKey = "VEG", .Extensions = {".veg"}, .ExtensionOnRead = true});
+
 } // namespace vortane
