@@ -202,6 +202,21 @@ void TDataSetRoot2::SetProjection(const std::string& Text) {
     Record().FProjection = Text;
 }
 
+void TDataSetRoot2::StoreGeoreference(const std::string& Spheroid, const std::string& Datum,
+                                      const std::string& Projection, double CellSizeX, double CellSizeY,
+                                      double RegCellX, double RegCellY, double Easting, double Northing) {
+    TGeoreference& Georeference = Record();
+    Georeference.FSpheroid = Spheroid;
+    Georeference.FDatum = Datum;
+    Georeference.FProjection = Projection;
+    Georeference.FCellSizeX = CellSizeX;
+    Georeference.FCellSizeY = CellSizeY;
+    Georeference.FRegCellX = RegCellX;
+    Georeference.FRegCellY = RegCellY;
+    Georeference.FEastings = Easting;
+    Georeference.FNorthings = Northing;
+}
+
 void TDataSetRoot2::CellToMap(double Col, double Row, double& X, double& Y) {
     X = GetCellSizeX() * Col + GetOriginX();
     Y = GetOriginY() - GetCellSizeY() * Row;
@@ -416,8 +431,8 @@ bool THeadMap2::OpenMapRead(const std::string& FileName) {
 void THeadMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                 const std::string& Projection, double CellSizeX, double CellSizeY,
                                 double RegCellX, double RegCellY, double Easting, double Northing) {
-    FHeader->SetParams(GetRows(), GetColumns(), GetBands(), FHeader->FCellType, Projection, Datum, Spheroid,
-                       CellSizeX, CellSizeY, RegCellX, RegCellY, Easting, Northing);
+    StoreGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
+                      Northing);
 }
 
 std::vector<std::string> THeadMap2::ImageFiles() const {

@@ -148,6 +148,11 @@ public:
     const TRasterRecord& Record() const;
 
 protected:
+    // Puts the nine georeferencing values of SetGeoreference into the record as given.
+    void StoreGeoreference(const std::string& Spheroid, const std::string& Datum,
+                           const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
+                           double RegCellY, double Easting, double Northing);
+
     // Why a side file of a created image (its world file) could not be written; Finish fails with it.
     std::string FSideFileError;
 

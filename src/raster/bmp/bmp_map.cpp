@@ -330,15 +330,8 @@ bool TBMPMap2::GetMSBFirst() {
 void TBMPMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                const std::string& Projection, double CellSizeX, double CellSizeY,
                                double RegCellX, double RegCellY, double Easting, double Northing) {
-    SetSpheroid(Spheroid);
-    SetDatum(Datum);
-    SetProjection(Projection);
-    SetCellSizeX(CellSizeX);
-    SetCellSizeY(CellSizeY);
-    SetRegCellX(RegCellX);
-    SetRegCellY(RegCellY);
-    SetRegEasting(Easting);
-    SetRegNorthing(Northing);
+    StoreGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
+                      Northing);
     FSideFileError =
         WriteWorldFileReason(SideFileName(FFileName, ".bmpw"),
                              {GetCellSizeX(), 0, 0, GetCellSizeY(), GetOriginX(), GetOriginY(), true});
