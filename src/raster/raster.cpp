@@ -118,20 +118,32 @@ const TRasterRecord& TDataSetRoot2::Record() const {
     return Kept ? *Kept : FRecord;
 }
 
+TGridShape TDataSetRoot2::Shape() const {
+    return Record();
+}
+
+TGridShape TDataSetRoot2::MappedShape(bool MSBFirst) const {
+    return {.FColumns = static_cast<std::int32_t>(FColumns),
+            .FRows = static_cast<std::int32_t>(FRows),
+            .FBands = static_cast<std::int32_t>(FBands),
+            .FCellType = FCellType,
+            .FMSBFirst = MSBFirst};
+}
+
 std::int32_t TDataSetRoot2::GetBands() {
-    return Record().FBands;
+    return Shape().FBands;
 }
 std::int32_t TDataSetRoot2::GetRows() {
-    return Record().FRows;
+    return Shape().FRows;
 }
 std::int32_t TDataSetRoot2::GetColumns() {
-    return Record().FColumns;
+    return Shape().FColumns;
 }
 std::uint8_t TDataSetRoot2::GetCellType() {
-    return Record().FCellType;
+    return Shape().FCellType;
 }
 bool TDataSetRoot2::GetMSBFirst() {
-    return Record().FMSBFirst;
+    return Shape().FMSBFirst;
 }
 double TDataSetRoot2::GetRegCellX() {
     return Record().FRegCellX;

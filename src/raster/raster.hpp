@@ -91,8 +91,7 @@ public:
                          std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) = 0;
     virtual bool OpenMapRead(const std::string& FileName) = 0;
     virtual void SetFileName(const std::string& FileName);
-    // The shape and georeferencing below are the raster's record (Record()); the formats whose files
-    // fix a shape of their own (TIFF, BMP, RSW, the in-memory images) give theirs.
+    // The grid the raster describes, as Shape() gives it.
     virtual std::int32_t GetBands();
     virtual std::int32_t GetRows();
     virtual std::int32_t GetColumns();
@@ -141,6 +140,9 @@ public:
     // A raster stores its cells in a way of its own unless its class says otherwise.
     bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }
 
+    // The grid the raster describes: its record's, unless its file fixes it in fields of its own
+    // (TIFF tags, the RSW header, a bitmap's headers, a decoded or in-memory image).
+    virtual TGridShape Shape() const;
     // The header of a header format, which keeps the raster's record; null for the other formats.
     virtual THeader* RecordHeader() const { return nullptr; }
     // The one place the raster's shape and georeferencing live: its header's record, or its own.
@@ -148,6 +150,8 @@ public:
     const TRasterRecord& Record() const;
 
 protected:
+    // The grid this raster maps, described with the given byte order.
+    TGridShape MappedShape(bool MSBFirst) const;
     // Puts the nine georeferencing values of SetGeoreference into the record as given.
     void StoreGeoreference(const std::string& Spheroid, const std::string& Datum,
                            const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,

@@ -311,20 +311,12 @@ bool TBMPMap2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band,
                       Value);
 }
 
-std::int32_t TBMPMap2::GetBands() {
-    return FReportedBands;
-}
-std::int32_t TBMPMap2::GetRows() {
-    return static_cast<std::int32_t>(FRows);
-}
-std::int32_t TBMPMap2::GetColumns() {
-    return static_cast<std::int32_t>(FWidth);
-}
-std::uint8_t TBMPMap2::GetCellType() {
-    return ctUnsigned8;
-}
-bool TBMPMap2::GetMSBFirst() {
-    return false;
+TGridShape TBMPMap2::Shape() const {
+    return {.FColumns = static_cast<std::int32_t>(FWidth),
+            .FRows = static_cast<std::int32_t>(FRows),
+            .FBands = FReportedBands,
+            .FCellType = ctUnsigned8,
+            .FMSBFirst = false};
 }
 
 void TBMPMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,

@@ -53,20 +53,13 @@ void TRswMap2::SetReal(std::size_t Offset, double Value) {
 bool TRswMap2::GoToRow(std::int64_t /*Row*/, std::uint32_t /*Band*/) {
     return false;
 }
-std::int32_t TRswMap2::GetBands() {
-    return 3;
-}
-std::int32_t TRswMap2::GetRows() {
-    return static_cast<std::int32_t>(Field(HHeight));
-}
-std::int32_t TRswMap2::GetColumns() {
-    return static_cast<std::int32_t>(Field(HWidth));
-}
-std::uint8_t TRswMap2::GetCellType() {
-    return ctUnsigned8;
-}
-bool TRswMap2::GetMSBFirst() {
-    return false;
+TGridShape TRswMap2::Shape() const {
+    // Three byte bands, as the palette gives them, whatever the header says.
+    return {.FColumns = static_cast<std::int32_t>(Field(HWidth)),
+            .FRows = static_cast<std::int32_t>(Field(HHeight)),
+            .FBands = 3,
+            .FCellType = ctUnsigned8,
+            .FMSBFirst = false};
 }
 
 void TRswMap2::LoadControlPoints(const std::string& FileName) {

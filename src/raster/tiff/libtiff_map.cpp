@@ -454,20 +454,8 @@ bool TLibTiffMap2::Fail(const std::string& Reason) {
     return OwnError("Cannot read TIFF image " + FImageName + ": " + Reason);
 }
 
-std::int32_t TLibTiffMap2::GetBands() {
-    return static_cast<std::int32_t>(FBands);
-}
-std::int32_t TLibTiffMap2::GetRows() {
-    return static_cast<std::int32_t>(FRows);
-}
-std::int32_t TLibTiffMap2::GetColumns() {
-    return static_cast<std::int32_t>(FColumns);
-}
-std::uint8_t TLibTiffMap2::GetCellType() {
-    return FCellType;
-}
-bool TLibTiffMap2::GetMSBFirst() {
-    return FFileMSBFirst;
+TGridShape TLibTiffMap2::Shape() const {
+    return MappedShape(FFileMSBFirst);
 }
 
 void TLibTiffMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,

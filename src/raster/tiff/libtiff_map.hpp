@@ -32,11 +32,8 @@ public:
                  std::int32_t Bands, std::uint8_t Mode) override;
     // Reads the description (geometry, georeferencing) without decoding any cell.
     bool OpenMapRead(const std::string& FileName) override;
-    std::int32_t GetBands() override;
-    std::int32_t GetRows() override;
-    std::int32_t GetColumns() override;
-    std::uint8_t GetCellType() override;
-    bool GetMSBFirst() override; // the byte order of the image file
+    // The decoded grid, and the byte order of the image file.
+    TGridShape Shape() const override;
     // Changes the georeferencing of this raster only: the image file is never written.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,

@@ -652,20 +652,12 @@ bool TTifMap2::WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) 
     return true;
 }
 
-std::int32_t TTifMap2::GetBands() {
-    return static_cast<std::int32_t>(FSamples);
-}
-std::int32_t TTifMap2::GetRows() {
-    return static_cast<std::int32_t>(FHeight);
-}
-std::int32_t TTifMap2::GetColumns() {
-    return static_cast<std::int32_t>(FWidth);
-}
-std::uint8_t TTifMap2::GetCellType() {
-    return CellTypeOfSample(FBitsPerSample[0], FSampleFormat);
-}
-bool TTifMap2::GetMSBFirst() {
-    return FMSBFirstFile;
+TGridShape TTifMap2::Shape() const {
+    return {.FColumns = static_cast<std::int32_t>(FWidth),
+            .FRows = static_cast<std::int32_t>(FHeight),
+            .FBands = static_cast<std::int32_t>(FSamples),
+            .FCellType = CellTypeOfSample(FBitsPerSample[0], FSampleFormat),
+            .FMSBFirst = FMSBFirstFile};
 }
 
 // ---------------------------------------------------------------------------------------------------

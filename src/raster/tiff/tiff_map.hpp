@@ -44,11 +44,8 @@ public:
                  std::int32_t Bands, std::uint8_t Mode) override;
     // Reads the description (geometry, georeferencing) and closes the file again.
     bool OpenMapRead(const std::string& FileName) override;
-    std::int32_t GetBands() override;
-    std::int32_t GetRows() override;
-    std::int32_t GetColumns() override;
-    std::uint8_t GetCellType() override;
-    bool GetMSBFirst() override;
+    // As the tags of the image file directory and the file's byte order give it.
+    TGridShape Shape() const override;
     // Writes the ".tfw" world file and rewrites the header with the new pixel scale, tie point and
     // ProjectedCSType.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
