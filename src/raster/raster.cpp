@@ -368,10 +368,15 @@ bool THeadMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::
     }
 }
 
-bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
-                            std::int32_t Bands) {
+void THeadMap2::StartRecord(std::int32_t Columns, std::int32_t Rows, std::int32_t Bands,
+                            std::uint8_t CellType) {
     FHeader->SetParams(Rows, Columns, Bands, CellType, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
     FHeader->FMSBFirst = false;
+}
+
+bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                            std::int32_t Bands) {
+    StartRecord(Columns, Rows, Bands, CellType);
     if (!SizesInRange(Columns, Rows, Bands))
         OwnError(std::string(BadSizeText));
     else if (HeaderIsCellFile())

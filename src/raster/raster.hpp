@@ -227,6 +227,9 @@ public:
 
 protected:
     explicit THeadMap2(std::unique_ptr<THeader> Header);
+    // Starts the record of a created image: its grid, least significant byte first, cells of size 1,
+    // no registration and no system names.
+    void StartRecord(std::int32_t Columns, std::int32_t Rows, std::int32_t Bands, std::uint8_t CellType);
     // The cell file is FileName without its extension, the header FileName with HeaderExtension.
     void SetCellAndHeaderNames(const std::string& FileName, const std::string& HeaderExtension);
 

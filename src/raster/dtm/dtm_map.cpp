@@ -125,7 +125,7 @@ bool TDtmMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
     TDTMHeader& Header = DtmHeader();
     switch (Mode) {
     case omCreate: {
-        Header.SetParams(Rows, Columns, 1, ctFloat32, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
+        StartRecord(Columns, Rows, 1, ctFloat32);
         std::uint64_t Size = 0;
         if (!UseGeometry(Columns, Rows)) return false;
         if (!SpanBytes(TDTMHeader::HeaderBytes, std::int64_t{Columns} * Rows, CellBytes32, Size))
