@@ -145,7 +145,8 @@ public:
     virtual TGridShape Shape() const;
     // The header of a header format, which keeps the raster's record; null for the other formats.
     virtual THeader* RecordHeader() const { return nullptr; }
-    // The one place the raster's shape and georeferencing live: its header's record, or its own.
+    // The one place the raster's georeferencing, control points and (unless Shape() says otherwise)
+    // shape live: its header's record, or its own.
     TRasterRecord& Record();
     const TRasterRecord& Record() const;
 
