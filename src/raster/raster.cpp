@@ -381,9 +381,7 @@ bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_
         OwnError(std::string(BadSizeText));
     else if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
-    else if (HeaderPlaceWritable() &&
-             OpenGrid(FFileName, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
-                      FHeader->FCellType, static_cast<std::uint32_t>(Bands), omCreate, false))
+    else if (HeaderPlaceWritable() && OpenRecordGrid(omCreate))
         return true;
     return PrefixErrorText(WriteErrorPrefix);
 }
@@ -394,11 +392,17 @@ bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
         return OwnError(HeaderReadingErrorText(Header.FFileName));
     if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
-    else if (OpenGrid(FFileName, static_cast<std::uint32_t>(Header.FColumns),
-                      static_cast<std::uint32_t>(Header.FRows), Header.FCellType,
-                      static_cast<std::uint32_t>(Header.FBands), Mode, Header.FMSBFirst))
+    else if (OpenRecordGrid(Mode))
         return true;
     return PrefixErrorText(ReadErrorPrefix);
+}
+
+// The cell file holds the grid the header describes; SizesInRange has ruled out negative counts.
+bool THeadMap2::OpenRecordGrid(std::uint8_t Mode) {
+    const TGridShape& Grid = Record();
+    return OpenGrid(FFileName, static_cast<std::uint32_t>(Grid.FColumns),
+                    static_cast<std::uint32_t>(Grid.FRows), Grid.FCellType,
+                    static_cast<std::uint32_t>(Grid.FBands), Mode, Grid.FMSBFirst);
 }
 
 // Opening the header as cells, or creating cells over the header, would destroy or misread it.

@@ -239,6 +239,7 @@ protected:
 private:
     bool CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands);
     bool OpenExistingCells(std::uint8_t Mode);
+    bool OpenRecordGrid(std::uint8_t Mode);
     bool HeaderIsCellFile() const;
     bool HeaderPlaceWritable();
     bool PrefixErrorText(std::string_view Prefix);
