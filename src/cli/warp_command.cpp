@@ -4,10 +4,10 @@
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
 #include "job/photo_list.hpp"
+#include "job/settings.hpp"
 #include "job/worker.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
-#include "text/ini.hpp"
 #include "text/strings.hpp"
 
 #include <atomic>
@@ -18,13 +18,12 @@
 #include <filesystem>
 #include <ostream>
 #include <pthread.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace vortane {
 
 namespace {
-
-constexpr const char* Finished = "Successful Finish";
 
 // ---- Settings file: the desktop program's stored selection, files and options
 
@@ -36,41 +35,43 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
         Err << "Settings file " << Options.Settings << " is missing\n";
         return false;
     }
-    const TIniAdd Ini(Options.Settings);
-    const auto Take = [&Ini](std::string& Value, const char* Section, const char* Key) {
-        if (Value.empty()) Value = Ini.ReadString(Section, Key, "");
+    const TSettings Stored = ReadSettings(Options.Settings);
+    const auto Take = [](std::string& Value, const std::string& StoredValue) {
+        if (Value.empty()) Value = StoredValue;
     };
-    Take(Options.InSpheroid, "Input", "Spheroid");
-    Take(Options.InDatum, "Input", "Datum");
-    Take(Options.InSystem, "Input", "Projection");
-    Take(Options.OutSpheroid, "Output", "Spheroid");
-    Take(Options.OutDatum, "Output", "Datum");
-    Take(Options.OutSystem, "Output", "Projection");
-    Take(Options.Input, "Files", "InName");
-    Take(Options.Output, "Files", "OutName");
-    Options.List = Options.List || Ini.ReadBool("Options", "List", false);
-    Options.ExactProjections = Options.ExactProjections || Ini.ReadBool("Options", "ExactProjections", false);
-    if (!Options.Background) Options.Background = std::to_string(Ini.ReadInteger("Options", "BackGround", 0));
-    if (!Options.InUnits) Options.InUnits = static_cast<int>(Ini.ReadInteger("Options", "InUnits", 0));
-    if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Ini.ReadInteger("Options", "OutUnits", 0));
+    Take(Options.InSpheroid, Stored.InSpheroid);
+    Take(Options.InDatum, Stored.InDatum);
+    Take(Options.InSystem, Stored.InProjection);
+    Take(Options.OutSpheroid, Stored.OutSpheroid);
+    Take(Options.OutDatum, Stored.OutDatum);
+    Take(Options.OutSystem, Stored.OutProjection);
+    Take(Options.Input, Stored.InName);
+    Take(Options.Output, Stored.OutName);
+    Options.List = Options.List || Stored.List;
+    Options.ExactProjections = Options.ExactProjections || Stored.ExactProjections;
+    if (!Options.Background) Options.Background = std::to_string(Stored.BackGround);
+    if (!Options.InUnits) Options.InUnits = static_cast<int>(Stored.InUnits);
+    if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Stored.OutUnits);
     return true;
 }
 
-// Names every required value that neither the command line nor the settings gave.
+// Names every required value that neither the command line nor the settings gave. An end given by
+// its EPSG code needs none of its three names.
 bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
-    const std::pair<const std::string*, const char*> Required[] = {
-        {&Options.Input, "--input"},
-        {&Options.Output, "--output"},
-        {&Options.InSpheroid, "--in-spheroid"},
-        {&Options.InDatum, "--in-datum"},
-        {&Options.InSystem, "--in-system"},
-        {&Options.OutSpheroid, "--out-spheroid"},
-        {&Options.OutDatum, "--out-datum"},
-        {&Options.OutSystem, "--out-system"},
+    const bool InNames = Options.InCrs.empty(), OutNames = Options.OutCrs.empty();
+    const std::tuple<const std::string*, const char*, bool> Required[] = {
+        {&Options.Input, "--input", true},
+        {&Options.Output, "--output", true},
+        {&Options.InSpheroid, "--in-spheroid", InNames},
+        {&Options.InDatum, "--in-datum", InNames},
+        {&Options.InSystem, "--in-system", InNames},
+        {&Options.OutSpheroid, "--out-spheroid", OutNames},
+        {&Options.OutDatum, "--out-datum", OutNames},
+        {&Options.OutSystem, "--out-system", OutNames},
     };
     bool Missing = false;
-    for (const auto& [Value, Option] : Required)
-        if (Value->empty()) {
+    for (const auto& [Value, Option, Needed] : Required)
+        if (Needed && Value->empty()) {
             Err << "Missing " << Option
                 << (Options.Settings.empty() ? "" : " (not in the settings file either)") << '\n';
             Missing = true;
@@ -83,8 +84,9 @@ bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
 bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelection& Selection,
              std::ostream& Err) {
     TCSSelection In, Out;
-    if (!ResolveSelection(Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem},
-                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem}, In, Out, Err))
+    if (!ResolveSelection(
+            Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem, Options.InCrs},
+            {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem, Options.OutCrs}, In, Out, Err))
         return false;
     Selection.InSpheroid = In.Spheroid;
     Selection.InDatum = In.Datum;
@@ -265,7 +267,7 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     if (Worker.FailedFiles() > 0)
         Err << Worker.FailedFiles() << " of " << Worker.ListedFiles() << " images failed\n" << std::flush;
     Out << Message << '\n' << std::flush;
-    return Message == Finished && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
+    return Worker.Status().Succeeded() && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
 }
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context) {
@@ -281,8 +283,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "extension of every output, and the name of the report)")
         ->type_name("PATH");
     // Not required here: a settings file may give them.
-    AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
-                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem}, false);
+    AddSelectionOptions(*Command,
+                        {&Options->InSpheroid, &Options->InDatum, &Options->InSystem, &Options->InCrs},
+                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem, &Options->OutCrs});
     Command
         ->add_option_function<std::string>(
             "--step",
@@ -332,16 +335,24 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")
         ->type_name("FILE.ini");
-    // Required unless the settings file gives them, so the parser cannot enforce them itself.
-    for (const char* Name : {"--input", "--output", "--in-spheroid", "--in-datum", "--in-system",
-                             "--out-spheroid", "--out-datum", "--out-system"}) {
+    // Required unless the settings file gives them (or an EPSG code the names of its end), so the parser
+    // cannot enforce them itself.
+    const auto Require = [Command](const char* Name, const char* Alternative) {
         CLI::Option* Option = Command->get_option(Name);
-        Option->description(Option->get_description() + " (required unless --settings gives it)");
-    }
+        Option->description(Option->get_description() + " (required unless --settings gives it" +
+                            Alternative + ")");
+    };
+    for (const char* Name : {"--input", "--output"})
+        Require(Name, "");
+    for (const char* Name : {"--in-spheroid", "--in-datum", "--in-system"})
+        Require(Name, " or --in-crs is given");
+    for (const char* Name : {"--out-spheroid", "--out-datum", "--out-system"})
+        Require(Name, " or --out-crs is given");
     Command->footer(
         "The last line on stdout is the job's final status: \"Successful Finish\" (exit 0) or what\n"
         "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\". The log is written\n"
-        "beside the output (its name with .log). Unknown names and missing options exit with 2.\n"
+        "beside the output (its name with .log). Unknown names or EPSG codes and missing options exit\n"
+        "with 2. Either end may be given by its EPSG code instead (--in-crs EPSG:32634).\n"
         "Example (UTM zone 34 north into geographic coordinates, cells of 3e-6 radians, about 19 m):\n"
         "  vortane-cli warp --input sample.ers --output geo.ers --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system NUTM34 --out-spheroid WE --out-datum WGS84 \\\n"

@@ -27,28 +27,28 @@ bool AppendEntry(const std::string& ReportName, const TShard& Shard, std::int32_
 } // namespace
 
 void TMyThread::ProcessList() {
-    FStartTime = std::chrono::steady_clock::now();
+    FProgress.Start = std::chrono::steady_clock::now();
     FSelection.Busy = true;
-    FMessage = "Successful Finish";
+    FStatus = TJobStatus::Success();
     FPhotoList = std::make_unique<TdbPhoto>();
     const std::string ReportName = RunFileName(FOutName, FOptions.Shard, ".txt");
     if (!FPhotoList->Load(FInName)) {
-        FMessage = "Error loading dbphoto file";
+        FStatus = TJobStatus::Failure("Error loading dbphoto file");
         ReportFailure("Cannot read the photo list " + FInName);
     } else if (IsSameFile(ReportName, FInName)) {
         // A model output named like the list ("photos.ers" beside "photos.txt") would replace the list.
-        FMessage = "Report file would overwrite the photo list " + FInName;
-        AddLogLine(" " + FMessage);
-        ReportFailure(FMessage);
+        FStatus = TJobStatus::Failure("Report file would overwrite the photo list " + FInName);
+        AddLogLine(" " + FStatus.Text());
+        ReportFailure(FStatus.Text());
     } else if (!ProcessListEntries(ReportName)) {
         // The report is the run's result: without it the run cannot go on.
-        FMessage = "Report file " + ReportName + " write error";
-        AddLogLine(" " + FMessage);
-        ReportFailure(FMessage);
+        FStatus = TJobStatus::Failure("Report file " + ReportName + " write error");
+        AddLogLine(" " + FStatus.Text());
+        ReportFailure(FStatus.Text());
     }
     // Whichever way the run got here, the display is reset and Busy cleared so a new run can start.
-    FCurrent = 0;
-    FProgressText.clear();
+    FProgress.Current = 0;
+    FProgress.Text.clear();
     ShowProgress();
     FPhotoList.reset();
     FListInputs.clear();
@@ -74,10 +74,7 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
     const auto Count = static_cast<std::int32_t>(Entries.size());
     std::int32_t Done = 0;
     const auto ListStart = std::chrono::steady_clock::now();
-    FStartTime = ListStart;
-    FTotal = Count;
-    FCurrent = 0;
-    FProgressText = ProgressLabel(Done + 1, Count);
+    FProgress = {ListStart, Count, 0, ProgressLabel(Done + 1, Count)};
     ShowProgress();
     const std::string OutFolder = FolderOf(FOutName);
     const std::string InFolder = FolderOf(FInName);
@@ -97,20 +94,18 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
             Line = Earlier->second;
         } else {
             const bool Opened = ProcessFile(InFile, OutFile);
-            if (FMessage != "Successful Finish" && FMessage != "User Abort") ++FFailedFiles;
-            if (Opened) Line = ReportLine(Name, FOutExt, FMinX, FMaxY, FMaxX, FMinY);
+            if (FStatus.Failed()) ++FFailedFiles;
+            if (Opened)
+                Line = ReportLine(Name, FOutExt, FExtent.MinX, FExtent.MaxY, FExtent.MaxX, FExtent.MinY);
         }
         if (!Line.empty() && !AppendEntry(ReportName, Shard, Position, Line)) return false;
         ++Done;
         if (StopRequested()) {
-            FMessage = "User Abort";
+            FStatus = TJobStatus::UserAbort();
             break;
         }
         // Each file showed its own rows; between entries the display shows the list again.
-        FStartTime = ListStart;
-        FTotal = Count;
-        FCurrent = Done - 1;
-        FProgressText = ProgressLabel(Done + 1, Count);
+        FProgress = {ListStart, Count, Done - 1, ProgressLabel(Done + 1, Count)};
         ShowProgress();
     }
     return true;
