@@ -142,11 +142,8 @@ public:
         FBarShown = true;
     }
     void JobFinished(const std::string&) override { FEnded = true; }
-    void ReportFailure(const std::string& Reason) override {
-        if (FBarShown) FErr << '\n';
-        FBarShown = false;
-        FErr << Reason << '\n' << std::flush;
-    }
+    void ReportFailure(const std::string& Reason) override { PrintLine(Reason); }
+    void ReportWarning(const std::string& Text) override { PrintLine("Warning: " + Text); }
 
     bool Ended() const { return FEnded; }
     void EndBar() {
@@ -154,6 +151,13 @@ public:
     }
 
 private:
+    // A line of its own, below the progress bar.
+    void PrintLine(const std::string& Text) {
+        if (FBarShown) FErr << '\n';
+        FBarShown = false;
+        FErr << Text << '\n' << std::flush;
+    }
+
     std::ostream& FErr;
     bool FShowBar;
     bool FBarShown = false;

@@ -188,6 +188,9 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         ReportFailure(FReason);
         return EndFile(false);
     }
+    if (const std::uint64_t Clamped = FOutput->Raster()->ClampedCells(); Clamped > 0)
+        Warn(OutFile + ": " + std::to_string(Clamped) +
+             " cells held values its cells cannot store; each was stored as the nearest value they hold");
     ReleaseFiles();
     AddLogLine(" Processing file: " + InFile + " finished");
     return EndFile(true);
@@ -212,6 +215,11 @@ bool TMyThread::FinishFiles(const std::string& InFile) {
 
 void TMyThread::ReportFailure(const std::string& Reason) {
     FObserver.ReportFailure(Reason);
+}
+
+void TMyThread::Warn(const std::string& Text) {
+    AddLogLine(" Warning: " + Text);
+    FObserver.ReportWarning(Text);
 }
 
 void TMyThread::ReleaseFiles() {

@@ -48,6 +48,9 @@ public:
     // Why a file failed (or computed nothing), naming the file: the text a user can act on. Once per
     // such file, in the worker's thread, before the end event.
     virtual void ReportFailure(const std::string& /*Reason*/) {}
+    // Something the user should know about a file that was still processed (an input without
+    // georeferencing, values an output could not hold), naming the file; in the worker's thread.
+    virtual void ReportWarning(const std::string& /*Text*/) {}
 };
 
 class TMyThread {
@@ -96,6 +99,8 @@ private:
     void AddLogLine(const std::string& Text);
     bool FinishFiles(const std::string& InFile);
     void ReportFailure(const std::string& Reason);
+    // Into the log and to the observer.
+    void Warn(const std::string& Text);
     void ReleaseFiles();
 
     std::string FInName;

@@ -177,7 +177,7 @@ TGridShape TBufferedMap2::Shape() const {
 bool TBufferedMap2::Finish() {
     if (FFinished || !WritesBack() || !FBuffer) return true;
     FFinished = true;
-    if (Encode()) return true;
+    if (Encode()) return TDataSetRoot2::Finish(); // and its side files
     if (FErrorCode == 0) FErrorCode = errno != 0 ? errno : EIO;
     return false;
 }

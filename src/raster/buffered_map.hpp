@@ -35,7 +35,7 @@ public:
     std::unique_ptr<TMMapFile2> OpenReadView() const override;
 
     // Encodes a created (or updated) image into its file, once. False, with the reason in the error
-    // text, when the file could not be written; that file is then removed.
+    // text, when the file (then removed) or a side file (a world file) could not be written.
     bool Finish() override;
 
     // Bytes per row of the block: columns x bands rounded up to a multiple of 4.

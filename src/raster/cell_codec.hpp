@@ -25,6 +25,8 @@ inline bool RoundToInteger(float Value, std::int64_t& Integer) {
 template <std::uint8_t CellType> float DecodeAs(const unsigned char* Cell, bool LSBFirst) {
     if constexpr (CellType == ctUnsigned8)
         return Cell[0];
+    else if constexpr (CellType == ctSigned8)
+        return static_cast<std::int8_t>(Cell[0]);
     else if constexpr (CellType == ctSigned16)
         return static_cast<std::int16_t>(LoadBits<std::uint16_t>(Cell, LSBFirst));
     else if constexpr (CellType == ctUnsigned16)
@@ -50,7 +52,7 @@ template <std::uint8_t CellType> bool EncodeAs(unsigned char* Cell, bool LSBFirs
         std::int64_t Integer = 0;
         if (!RoundToInteger(Value, Integer)) return false;
         const auto Bits = static_cast<std::uint64_t>(Integer);
-        if constexpr (CellType == ctUnsigned8)
+        if constexpr (CellType == ctUnsigned8 || CellType == ctSigned8)
             Cell[0] = static_cast<unsigned char>(Bits);
         else if constexpr (CellType == ctSigned16 || CellType == ctUnsigned16)
             StoreBits(Cell, static_cast<std::uint16_t>(Bits), LSBFirst);
@@ -63,11 +65,14 @@ template <std::uint8_t CellType> bool EncodeAs(unsigned char* Cell, bool LSBFirs
 template <std::uint8_t CellType> using TCellTypeConstant = std::integral_constant<std::uint8_t, CellType>;
 
 // Calls Action(TCellTypeConstant<CellType>{}) when a grid can interpret cells of CellType; false for
-// the others (bit cells, signed bytes, colour and point records, unknown codes).
+// the others (bit cells, colour and point records, unknown codes).
 template <typename TAction> bool ForCellType(std::uint8_t CellType, TAction&& Action) {
     switch (CellType) {
     case ctUnsigned8:
         Action(TCellTypeConstant<ctUnsigned8>{});
+        return true;
+    case ctSigned8:
+        Action(TCellTypeConstant<ctSigned8>{});
         return true;
     case ctSigned16:
         Action(TCellTypeConstant<ctSigned16>{});

@@ -214,6 +214,12 @@ void TDataSetRoot2::SetProjection(const std::string& Text) {
     Record().FProjection = Text;
 }
 
+bool TDataSetRoot2::SingleBandOnly(std::string_view FormatName, std::int32_t Bands) {
+    if (Bands <= 1) return true;
+    return OwnError(std::string(FormatName) + " images hold a single band; this image has " +
+                    std::to_string(Bands) + " bands");
+}
+
 void TDataSetRoot2::StoreGeoreference(const std::string& Spheroid, const std::string& Datum,
                                       const std::string& Projection, double CellSizeX, double CellSizeY,
                                       double RegCellX, double RegCellY, double Easting, double Northing) {

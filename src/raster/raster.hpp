@@ -136,6 +136,9 @@ public:
     // raster is destroyed). False, with the reason in the error text, when a cell or the header did
     // not reach the disk; the image is then incomplete.
     virtual bool Finish();
+    // Cells of a created image whose values its cells cannot hold (stored as the nearest value they
+    // can hold, or as 0 for a value that is not a number); 0 for formats that store every value.
+    virtual std::uint64_t ClampedCells() const { return 0; }
 
     // A raster stores its cells in a way of its own unless its class says otherwise.
     bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }
@@ -153,6 +156,9 @@ public:
 protected:
     // The grid this raster maps, described with the given byte order.
     TGridShape MappedShape(bool MSBFirst) const;
+    // True when Bands is at most 1; otherwise false with "<FormatName> images hold a single band; ...":
+    // keeping one band of several would lose the others without a word.
+    bool SingleBandOnly(std::string_view FormatName, std::int32_t Bands);
     // Puts the nine georeferencing values of SetGeoreference into the record as given.
     void StoreGeoreference(const std::string& Spheroid, const std::string& Datum,
                            const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,

@@ -79,6 +79,23 @@ std::string WriteWorldFileReason(const std::string& Name, const TWorldFile& Worl
     return "Cannot write " + Name + ": " + std::generic_category().message(errno != 0 ? errno : EIO);
 }
 
+std::string WriteWorldFiles(const std::string& ImageName, std::string_view Standard,
+                            std::string_view Preferred, const TWorldFile& World) {
+    std::string Reason = WriteWorldFileReason(SideFileName(ImageName, Standard), World);
+    if (const std::string PreferredName = SideFileName(ImageName, Preferred);
+        Reason.empty() && IsFile(PreferredName))
+        Reason = WriteWorldFileReason(PreferredName, World);
+    return Reason;
+}
+
+std::vector<std::string> ImageAndWorldFiles(const std::string& ImageName, std::string_view Standard,
+                                            std::string_view Preferred) {
+    std::vector<std::string> Files{ImageName, SideFileName(ImageName, Standard)};
+    if (const std::string PreferredName = SideFileName(ImageName, Preferred); IsFile(PreferredName))
+        Files.push_back(PreferredName);
+    return Files;
+}
+
 void LoadControlPointFile(TDataSetRoot2& Raster, const std::string& ImageName) {
     const std::string Name = SideFileName(ImageName, ".gcp");
     if (!IsFile(Name)) return;

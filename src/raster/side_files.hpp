@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortane {
 
@@ -40,6 +41,14 @@ void WorldMapToCell(TDataSetRoot2& Raster, double RotationY, double RotationX, d
 
 // Writes a world file; the reason ("Cannot write <name>: <system text>") when it failed, else empty.
 std::string WriteWorldFileReason(const std::string& Name, const TWorldFile& World);
+// Writes the world file with the Standard extension, and rewrites one with the Preferred extension
+// already beside the image: readers take that one first, so left as it was it would place the new
+// image where the old one lay. The first failure's reason, else empty.
+std::string WriteWorldFiles(const std::string& ImageName, std::string_view Standard,
+                            std::string_view Preferred, const TWorldFile& World);
+// The image, its Standard world file and, when one lies beside it, its Preferred world file.
+std::vector<std::string> ImageAndWorldFiles(const std::string& ImageName, std::string_view Standard,
+                                            std::string_view Preferred);
 
 // Loads the image's ".gcp" file into the raster's control point list when it exists.
 void LoadControlPointFile(TDataSetRoot2& Raster, const std::string& ImageName);

@@ -86,6 +86,7 @@ public:
         FEnded.notify_all();
     }
     void ReportFailure(const std::string& Reason) override { Failures.push_back(Reason); }
+    void ReportWarning(const std::string& Text) override { Warnings.push_back(Text); }
     void WaitForEnd() {
         std::unique_lock Lock(FMutex);
         FEnded.wait(Lock, [this] { return EndEvents > 0; });
@@ -94,6 +95,7 @@ public:
     std::vector<TProgressView> Views;
     std::function<void()> OnProgress;
     std::vector<std::string> Failures;
+    std::vector<std::string> Warnings;
     int EndEvents = 0;
     std::string EndMessage;
 

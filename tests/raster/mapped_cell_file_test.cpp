@@ -83,7 +83,8 @@ TEST_F(MappedCellFileTest, ReadsEachCellTypeInEitherByteOrder) {
         {ctFloat32, false, {0x00, 0x00, 0xC0, 0xBF}, -1.5f},
         {ctFloat64, true, {0x40, 0x09, 0x21, 0xFB, 0x54, 0x44, 0x2D, 0x18}, 3.14159265358979f},
         {ctFloat64, false, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}, 1.0f},
-        {ctSigned8, false, {0xFF}, 0},  // no conversion for signed bytes: 0
+        {ctSigned8, false, {0xFF}, -1},
+        {ctSigned8, false, {0x80}, -128},
         {ctRGB24, false, {1, 2, 3}, 0}, // nor for packed colour cells
     };
     for (const TDecodeCase& Case : Cases) {
@@ -120,7 +121,8 @@ TEST_F(MappedCellFileTest, WritesRoundHalfToEvenWithoutClampingInTheFilesByteOrd
         {ctUnsigned32, false, 4294967040.0f, {0x00, 0xFF, 0xFF, 0xFF}},
         {ctFloat32, true, 1.5f, {0x3F, 0xC0, 0x00, 0x00}},
         {ctFloat64, false, 1.0f, {0, 0, 0, 0, 0, 0, 0xF0, 0x3F}},
-        {ctSigned8, false, 5, {0}}, // accepted, nothing stored
+        {ctSigned8, false, -2, {0xFE}},
+        {ctSigned8, false, 127, {0x7F}},
     };
     for (const TEncodeCase& Case : Cases) {
         SCOPED_TRACE(::testing::Message() << "cell type " << int(Case.CellType) << " value " << Case.Value);

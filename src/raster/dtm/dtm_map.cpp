@@ -120,12 +120,13 @@ void TDtmMap2::SetFileName(const std::string& FileName) {
 }
 
 bool TDtmMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
-                       std::uint8_t /*CellType*/, std::int32_t /*Bands*/, std::uint8_t Mode) {
+                       std::uint8_t /*CellType*/, std::int32_t Bands, std::uint8_t Mode) {
     SetFileName(FileName);
     TDTMHeader& Header = DtmHeader();
     switch (Mode) {
     case omCreate: {
         StartRecord(Columns, Rows, 1, ctFloat32);
+        if (!SingleBandOnly("DTM", Bands)) return false;
         std::uint64_t Size = 0;
         if (!UseGeometry(Columns, Rows)) return false;
         if (!SpanBytes(TDTMHeader::HeaderBytes, std::int64_t{Columns} * Rows, CellBytes32, Size))

@@ -10,6 +10,9 @@ namespace vortane {
 namespace {
 
 constexpr std::string_view TooLargeText = "JPEG images are at most 65500 cells wide and high";
+// Readers take ".jpgw" before ".jgw"; outputs write ".jgw".
+constexpr std::string_view PreferredWorldExtension = ".jpgw";
+constexpr std::string_view WorldExtension = ".jgw";
 
 } // namespace
 
@@ -48,7 +51,7 @@ bool TJpgMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
 }
 
 void TJpgMap2::ReadWorldFileBeside(const std::string& FileName) {
-    for (const char* Extension : {".jpgw", ".jgw"}) {
+    for (const std::string_view Extension : {PreferredWorldExtension, WorldExtension}) {
         const std::string WorldName = SideFileName(FileName, Extension);
         if (PathExists(WorldName)) {
             ReadWorldFile(WorldName);
@@ -166,14 +169,9 @@ void TJpgMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
     FRotationX = 0;
     SetWorldGeoreference(*this, Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
                          Easting, Northing);
-    TWorldFile World;
-    World.CellSizeX = GetCellSizeX();
-    World.RotationY = FRotationY;
-    World.RotationX = FRotationX;
-    World.CellSizeY = GetCellSizeY();
-    World.OriginX = GetRegEasting();
-    World.OriginY = GetRegNorthing();
-    WriteWorldFile(SideFileName(FFileName, ".jgw"), World); // a failure here does not fail the image
+    FSideFileError = WriteWorldFiles(
+        FFileName, WorldExtension, PreferredWorldExtension,
+        {GetCellSizeX(), FRotationY, FRotationX, GetCellSizeY(), GetRegEasting(), GetRegNorthing(), true});
 }
 
 void TJpgMap2::CellToMap(double Col, double Row, double& X, double& Y) {
@@ -185,7 +183,7 @@ void TJpgMap2::MapToCell(double X, double Y, double& Col, double& Row) {
 }
 
 std::vector<std::string> TJpgMap2::ImageFiles() const {
-    return {FFileName, SideFileName(FFileName, ".jgw")};
+    return ImageAndWorldFiles(FFileName, WorldExtension, PreferredWorldExtension);
 }
 
 // Every JPEG stream begins with the start-of-image marker.

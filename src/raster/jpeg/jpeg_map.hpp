@@ -29,14 +29,15 @@ public:
                  std::int32_t Bands, std::uint8_t Mode) override;
     // The description and world file only; no cell is decoded.
     bool OpenMapRead(const std::string& FileName) override;
-    // Stores the georeferencing (no rotation) and writes the ".jgw" world file at once.
+    // Stores the georeferencing (no rotation) and writes the ".jgw" world file at once (and a ".jpgw"
+    // already beside the image, which readers prefer); Finish fails when either could not be written.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
     // Through the world file's affine terms, rotation included.
     void CellToMap(double Col, double Row, double& X, double& Y) override;
     void MapToCell(double X, double Y, double& Col, double& Row) override;
-    std::vector<std::string> ImageFiles() const override; // the image and its ".jgw"
+    std::vector<std::string> ImageFiles() const override; // the image, its ".jgw" (and ".jpgw")
 
     bool ReadJpeg(const std::string& FileName);
     bool WriteJpeg(const std::string& FileName, std::int32_t Quality);

@@ -6,8 +6,10 @@
 #include "text/types.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 
 namespace vortane {
 
@@ -88,6 +90,7 @@ void TNogMap2::SetFileName(const std::string& FileName) {
 bool TNogMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
                        std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) {
     if (Mode == omCreate) {
+        if (!SingleBandOnly("NOG", Bands)) return false;
         CellType = ctSigned16;
         Bands = 1;
     }
@@ -98,6 +101,26 @@ bool TNogMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
         return OwnError("NOG cell file " + FFileName + ": " + Mismatch);
     }
     return true;
+}
+
+bool TNogMap2::PlainRowLayout(TRowLayout& Layout) const {
+    if (!THeadMap2::PlainRowLayout(Layout)) return false;
+    Layout.Writable = false; // rows are written through WriteCell, which keeps values in range
+    return true;
+}
+
+bool TNogMap2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) {
+    return THeadMap2::WriteCell(Col, Row, Band, StorableValue(Value));
+}
+
+float TNogMap2::StorableValue(float Value) {
+    constexpr double Lowest = std::numeric_limits<std::int16_t>::min();
+    constexpr double Highest = std::numeric_limits<std::int16_t>::max();
+    const double Rounded = std::nearbyint(static_cast<double>(Value));
+    if (Rounded >= Lowest && Rounded <= Highest) return Value;
+    ++FClamped;
+    if (std::isnan(Rounded)) return 0;
+    return static_cast<float>(Rounded < Lowest ? Lowest : Highest);
 }
 
 // A NOG header has no signature: it is read by its extension.

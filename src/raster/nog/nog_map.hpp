@@ -36,6 +36,17 @@ public:
                  std::int32_t Bands, std::uint8_t Mode) override;
     // "survey.001" (or "survey") gives the cells "survey.002" and the header "survey.001".
     void SetFileName(const std::string& FileName) override;
+    // A value beyond the 16-bit cells is stored as the nearest value they hold, NaN as 0, and
+    // counted: cut to 16 bits it would wrap (40000.7 would read back as -25535).
+    bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
+    // The plain layout for reading; writes always go through WriteCell.
+    bool PlainRowLayout(TRowLayout& Layout) const override;
+    std::uint64_t ClampedCells() const override { return FClamped; }
+
+private:
+    float StorableValue(float Value);
+
+    std::uint64_t FClamped = 0;
 };
 
 extern const TImageFormat NogFormat;

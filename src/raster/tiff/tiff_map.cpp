@@ -125,6 +125,7 @@ std::uint16_t SampleFormatOf(std::uint8_t CellType) {
     case ctUnsigned16:
     case ctUnsigned32:
         return sfUnsigned;
+    case ctSigned8:
     case ctSigned16:
     case ctSigned32:
         return sfSigned;
@@ -812,20 +813,10 @@ void TTifMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
     if (FMode == omCreate && IsFileOpen()) WriteHeader();
 }
 
-// The ".tfw" world file, and a ".tifw" already beside the image, which readers prefer: left as it
-// was, it would place the new image where the old one lay.
 void TTifMap2::WriteWorldFiles() {
-    const TWorldFile World{GetCellSizeX(),
-                           FPlacement.RotationY,
-                           FPlacement.RotationX,
-                           GetCellSizeY(),
-                           GetOriginX(),
-                           GetOriginY(),
-                           true};
-    FSideFileError = WriteWorldFileReason(SideFileName(FFileName, ".tfw"), World);
-    if (const std::string Preferred = SideFileName(FFileName, ".tifw");
-        PreferredWorldFileExists(FFileName) && FSideFileError.empty())
-        FSideFileError = WriteWorldFileReason(Preferred, World);
+    FSideFileError =
+        WriteTiffWorldFiles(FFileName, {GetCellSizeX(), FPlacement.RotationY, FPlacement.RotationX,
+                                        GetCellSizeY(), GetOriginX(), GetOriginY(), true});
 }
 
 std::vector<std::string> TTifMap2::ImageFiles() const {

@@ -33,6 +33,7 @@ int ZoneOfEasting(double Easting) {
     return static_cast<int>(std::clamp(std::floor(Easting / 1000000.0), 0.0, 99.0));
 }
 
+constexpr std::string_view TiffWorldExtension = ".tfw";
 constexpr std::string_view PreferredWorldExtension = ".tifw";
 
 } // namespace
@@ -78,16 +79,12 @@ bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names) {
     return false;
 }
 
-bool PreferredWorldFileExists(const std::string& ImageName) {
-    std::error_code Error;
-    return std::filesystem::is_regular_file(SideFileName(ImageName, PreferredWorldExtension), Error);
+std::vector<std::string> TiffImageFiles(const std::string& ImageName) {
+    return ImageAndWorldFiles(ImageName, TiffWorldExtension, PreferredWorldExtension);
 }
 
-std::vector<std::string> TiffImageFiles(const std::string& ImageName) {
-    std::vector<std::string> Files{ImageName, SideFileName(ImageName, ".tfw")};
-    if (PreferredWorldFileExists(ImageName))
-        Files.push_back(SideFileName(ImageName, PreferredWorldExtension));
-    return Files;
+std::string WriteTiffWorldFiles(const std::string& ImageName, const TWorldFile& World) {
+    return WriteWorldFiles(ImageName, TiffWorldExtension, PreferredWorldExtension, World);
 }
 
 std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format) {

@@ -59,8 +59,9 @@ bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names);
 
 // The image, its ".tfw" world file and, when present, its ".tifw": what either TIFF reader names.
 std::vector<std::string> TiffImageFiles(const std::string& ImageName);
-// Whether a ".tifw" world file, which readers prefer to ".tfw", lies beside the image.
-bool PreferredWorldFileExists(const std::string& ImageName);
+// Writes the ".tfw" world file, and rewrites a ".tifw" beside the image (which readers prefer); the
+// reason when either failed, else empty.
+std::string WriteTiffWorldFiles(const std::string& ImageName, const TWorldFile& World);
 
 class TTiffPlacement {
 public:

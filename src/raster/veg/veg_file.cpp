@@ -94,7 +94,7 @@ void TVegFile::SetFileName(const std::string& FileName) {
 }
 
 bool TVegFile::OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows,
-                       std::uint8_t /*CellType*/, std::int32_t /*Bands*/, std::uint8_t Mode) {
+                       std::uint8_t /*CellType*/, std::int32_t Bands, std::uint8_t Mode) {
     SetFileName(FileName);
     FMode = Mode;
     switch (Mode) {
@@ -103,7 +103,7 @@ bool TVegFile::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
         return UseGeometry(GetColumns(), GetRows()) && OpenFile(FFileName, omRead, 0) && OpenTileFile();
     case omCreate:
     case omUpdate:
-        return CreateTiles(Columns, Rows);
+        return SingleBandOnly("VEG", Bands) && CreateTiles(Columns, Rows);
     default:
         return false;
     }

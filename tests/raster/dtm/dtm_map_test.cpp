@@ -36,7 +36,7 @@ protected:
 TEST_F(DtmTest, LayoutOfACreatedGrid) {
     {
         TDtmMap2 Grid;
-        ASSERT_TRUE(Grid.OpenMap(Path("new.dtm"), 100, 50, ctUnsigned8, 3, omCreate)) << Grid.ErrorText();
+        ASSERT_TRUE(Grid.OpenMap(Path("new.dtm"), 100, 50, ctUnsigned8, 1, omCreate)) << Grid.ErrorText();
         ASSERT_TRUE(Grid.WriteCell(3, 2, 0, 7.25f));
         EXPECT_FALSE(Grid.WriteCell(100, 0, 0, 1.0f));
         Grid.SetGeoreference("", "", "", 2.5, 2.5, 0, 0, 4500000.37, 100.0);

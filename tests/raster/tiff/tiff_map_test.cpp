@@ -208,6 +208,7 @@ TEST_F(TiffTest, ReadsTheUncompressedLayoutsOfOtherPrograms) {
         {"chunky RGB, MM", Layout(true, 3, 8, 0, 2, 1, 0), ctUnsigned8},
         {"planar RGB with three strips per plane, MM", Layout(true, 3, 8, 0, 2, 2, 3), ctUnsigned8},
         {"planar 16-bit RGB, II", Layout(false, 3, 16, 1, 2, 2, 4), ctUnsigned16},
+        {"signed 8-bit, II", Layout(false, 1, 8, 2, 1, 1, 0), ctSigned8},
         {"signed 16-bit, II", Layout(false, 1, 16, 2, 1, 1, 0), ctSigned16},
         {"signed 32-bit planar, MM", Layout(true, 2, 32, 2, 1, 2, 5), ctSigned32},
         {"unsigned 32-bit, II", Layout(false, 1, 32, 0, 1, 1, 4), ctUnsigned32},
@@ -499,7 +500,7 @@ TEST_F(TiffTest, RefusesToCreateWhatItCannotStore) {
     const std::vector<std::tuple<std::uint8_t, std::int32_t, int, std::string>> Cases = {
         {ctOneBit, 1, 5, "Bit type not supported"},
         {ctRGB24, 1, 1, "Cell type not supported in TIFF images: RGB24BIT"},
-        {ctSigned8, 1, 1, "Cell type not supported in TIFF images: SIGNED8BITINTEGER"},
+        {ctPoint2D, 1, 1, "Cell type not supported in TIFF images: POINT2DDOUBLE"},
         {ctUnsigned8, 2, 1, "Wrong number of bands(must be 1 or 3)"},
     };
     for (const auto& [CellType, Bands, Code, Text] : Cases) {
