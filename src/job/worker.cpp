@@ -155,6 +155,9 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         if (!FReason.empty()) ReportFailure(FReason);
         return EndFile(false);
     }
+    if (!FInput->Raster()->HasGeoreference())
+        Warn(InFile + ": nothing places it on the map (no world file beside it, say); its top-left corner " +
+             "is taken to lie at 0, 0 and its cells to measure 1 x 1");
     FGrid.StepX = FOptions.Step;
     FGrid.StepY = FOptions.Step;
     if (!ComputeExtent() || !OpenOutput(OutFile, FGrid.Columns, FGrid.Rows)) {

@@ -155,16 +155,48 @@ void TTextHeader::TakeCoordinateSpaceKeys(const std::string& Line) {
 
 void TTextHeader::TakeGeometryKeys(const std::string& Line) {
     if (HeaderKeyHas(Line, "BYTEORDER")) FMSBFirst = HeaderValue(Line) == "MSBFIRST";
-    if (HeaderKeyHas(Line, "CELLTYPE")) FCellType = CellTypeFromHeader(HeaderValue(Line));
-    if (HeaderKeyHas(Line, "XDIMENSION")) FCellSizeX = StrToFloatDef(HeaderValue(Line), 1.0);
-    if (HeaderKeyHas(Line, "YDIMENSION")) FCellSizeY = StrToFloatDef(HeaderValue(Line), 1.0);
+    if (HeaderKeyHas(Line, "CELLTYPE")) {
+        FCellType = CellTypeFromHeader(HeaderValue(Line));
+        if (FCellType == ctUnknown)
+            Refuse("CellType " + HeaderValue(Line) + " is not a cell type this program reads");
+    }
+    if (HeaderKeyHas(Line, "XDIMENSION")) TakeNumber(Line, "Xdimension", FCellSizeX);
+    if (HeaderKeyHas(Line, "YDIMENSION")) TakeNumber(Line, "Ydimension", FCellSizeY);
     if (HeaderKeyHas(Line, "NROFBANDS")) TakeCount(Line, FBands);
     if (HeaderKeyHas(Line, "NROFLINES")) TakeCount(Line, FRows);
     if (HeaderKeyHas(Line, "NROFCELLSPERLINE")) TakeCount(Line, FColumns);
-    if (HeaderKeyHas(Line, "REGISTRATIONCELLX")) FRegCellX = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "REGISTRATIONCELLY")) FRegCellY = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "EASTINGS")) FEastings = StrToFloatDef(HeaderValue(Line), 0.0);
-    if (HeaderKeyHas(Line, "NORTHINGS")) FNorthings = StrToFloatDef(HeaderValue(Line), 0.0);
+    if (HeaderKeyHas(Line, "REGISTRATIONCELLX")) TakeNumber(Line, "RegistrationCellX", FRegCellX);
+    if (HeaderKeyHas(Line, "REGISTRATIONCELLY")) TakeNumber(Line, "RegistrationCellY", FRegCellY);
+    if (HeaderKeyHas(Line, "EASTINGS")) TakeNumber(Line, "Eastings", FEastings);
+    if (HeaderKeyHas(Line, "NORTHINGS")) TakeNumber(Line, "Northings", FNorthings);
+}
+
+void TTextHeader::TakeNumber(const std::string& Line, std::string_view Key, double& Number) {
+    const std::string Value = HeaderValue(Line);
+    const double Read = StrToFloatDef(Value, std::numeric_limits<double>::quiet_NaN());
+    if (std::isnan(Read))
+        Refuse(std::string(Key) + " = " + Value + " is not a finite number");
+    else
+        Number = Read;
+}
+
+void TTextHeader::TakeBlockLine(const std::string& Line, std::string_view Open, std::string_view Close) {
+    if (Line.find('=') != std::string::npos) return;
+    const std::string_view Text = TrimmedView(Line);
+    const auto EndsWith = [&](std::string_view Word) {
+        return Text.size() >= Word.size() && Text.substr(Text.size() - Word.size()) == Word;
+    };
+    if (EndsWith(Open))
+        FOpenBlocks.emplace_back(TrimmedView(Text.substr(0, Text.size() - Open.size())));
+    else if (EndsWith(Close) && !FOpenBlocks.empty())
+        FOpenBlocks.pop_back();
+}
+
+bool TTextHeader::BlocksClosed() {
+    // A header that only lacks its last line (the end of the outermost block) has lost nothing.
+    if (FOpenBlocks.size() <= 1) return true;
+    Refuse("the header ends inside its " + FOpenBlocks.back() + " block: the file was cut short");
+    return false;
 }
 
 void TTextHeader::TakeCount(const std::string& Line, std::int32_t& Count) {

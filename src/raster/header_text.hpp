@@ -8,6 +8,7 @@
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortane {
 
@@ -54,14 +55,24 @@ protected:
     // the line holding "}"; true when Line belonged to the block or opened it.
     bool TakeControlPointLine(const std::string& Line, void (TGCPList::*AddPoint)(std::string_view));
     void TakeCoordinateSpaceKeys(const std::string& Line);
-    // BYTEORDER, CELLTYPE, cell sizes, counts and the registration point.
+    // BYTEORDER, CELLTYPE, cell sizes, counts and the registration point; a cell type or a number that
+    // cannot be read refuses the header.
     void TakeGeometryKeys(const std::string& Line);
+    // Follows the blocks a line without "=" opens ("RASTERINFO BEGIN") or closes ("RASTERINFO END"),
+    // by the word it ends with.
+    void TakeBlockLine(const std::string& Line, std::string_view Open, std::string_view Close);
+    // False, refusing the header, when it ended inside a block within the outermost one (the file was
+    // cut short); a header without the outermost block's end line has lost nothing and is accepted.
+    bool BlocksClosed();
     // The value of Line, into the data set's field on the first call for Seen and the warp block's after.
     static void TakeFirstOrWarp(const std::string& Line, bool& Seen, std::string& First, std::string& Warp);
 
 private:
     void TakeCount(const std::string& Line, std::int32_t& Count);
+    // The value of Line as a finite number into Number; Key names it when the header is refused.
+    void TakeNumber(const std::string& Line, std::string_view Key, double& Number);
 
+    std::vector<std::string> FOpenBlocks; // names of the blocks open at the line read last
     bool FInControlPoints = false;
     bool FDatumSeen = false;
     bool FCoordTypeSeen = false;

@@ -44,6 +44,11 @@ double WorldLineNumber(const std::string& Line, TWorldNumbers Numbers) {
     return StrToFloatDef(Line, NoNumber);
 }
 
+// What each line of a world file holds, for the texts that refuse one.
+constexpr std::array<std::string_view, 6> WorldLineNames = {"cell size X", "rotation term", "rotation term",
+                                                            "cell size Y", "easting",       "northing"};
+
+constexpr std::size_t MaxQuoted = 40; // characters of a refused line quoted in its message
 constexpr int WorldDecimals = 14;
 constexpr std::size_t WorldWidth = 18;
 
@@ -58,29 +63,41 @@ std::string WorldNumberText(double Value) {
     return Text;
 }
 
-bool ReadWorldFile(const std::string& FileName, TWorldNumbers Numbers, TWorldFile& World) {
-    std::array<double, 6> Values{};
-    int Converted = 0;
+bool ReadWorldFile(const std::string& FileName, TWorldNumbers Numbers, TWorldFile& World,
+                   std::string& Problem) {
+    std::array<double, WorldLineNames.size()> Values{};
+    const auto Refuse = [&](const std::string& Why) {
+        Problem = FileName + ": " + Why;
+        return false;
+    };
+    // An empty file cannot be mapped; it is as damaged as a cut one.
+    if (std::error_code Error; std::filesystem::file_size(FileName, Error) == 0 && !Error)
+        return Refuse("the world file is empty");
     try {
         TReadLine Reader(FileName);
         std::string Line;
-        for (double& Value : Values) {
+        for (std::size_t Index = 0; Index < Values.size(); ++Index) {
+            const std::string Field =
+                "line " + std::to_string(Index + 1) + " (" + std::string(WorldLineNames[Index]) + ")";
             Reader.ReadLine(Line);
-            Value =
-                IsEndMarker(Line) ? std::numeric_limits<double>::quiet_NaN() : WorldLineNumber(Line, Numbers);
-            if (!std::isnan(Value)) ++Converted;
+            if (IsEndMarker(Line))
+                return Refuse(Index == 0 ? "the world file is empty" : Field + " is missing");
+            Values[Index] = WorldLineNumber(Line, Numbers);
+            if (std::isnan(Values[Index]))
+                return Refuse(Field + " holds no finite number: \"" + Line.substr(0, MaxQuoted) + "\"");
         }
-    } catch (const EReadLineError&) {
-        return false;
+    } catch (const EReadLineError& Error) {
+        return Refuse(Error.what());
     }
-    const auto Or = [](double Value, double Default) { return std::isnan(Value) ? Default : Value; };
-    World.CellSizeX = Or(Values[0], 1.0);
-    World.RotationY = Or(Values[1], 0.0);
-    World.RotationX = Or(Values[2], 0.0);
-    World.CellSizeY = std::fabs(Or(Values[3], 1.0));
-    World.OriginX = Or(Values[4], 0.0);
-    World.OriginY = Or(Values[5], 0.0);
-    World.Complete = Converted == static_cast<int>(Values.size());
+    if (Values[1] != 0 || Values[2] != 0)
+        return Refuse("rotated images are not supported (lines 2 and 3 must be 0)");
+    if (Values[0] == 0 || Values[3] == 0) return Refuse("a cell size of 0 (line 1 or 4)");
+    World.CellSizeX = Values[0];
+    World.RotationY = Values[1];
+    World.RotationX = Values[2];
+    World.CellSizeY = std::fabs(Values[3]);
+    World.OriginX = Values[4];
+    World.OriginY = Values[5];
     return true;
 }
 
@@ -214,6 +231,21 @@ void TDataSetRoot2::SetProjection(const std::string& Text) {
     Record().FProjection = Text;
 }
 
+bool TDataSetRoot2::CheckGeoreference() {
+    if (!HasGeoreference()) return true;
+    const TGeoreference& Place = Record();
+    const std::string& Source = RecordHeader() ? RecordHeader()->FFileName : FFileName;
+    const auto Usable = [&](std::string_view Name, double Value, bool IsSize) {
+        return (std::isfinite(Value) && !(IsSize && Value == 0)) ||
+               OwnError(Source + ": the " + std::string(Name) + " is " + GeneralText(Value));
+    };
+    return Usable("cell size X", Place.FCellSizeX, true) && Usable("cell size Y", Place.FCellSizeY, true) &&
+           Usable("registration cell X", Place.FRegCellX, false) &&
+           Usable("registration cell Y", Place.FRegCellY, false) &&
+           Usable("registration easting", Place.FEastings, false) &&
+           Usable("registration northing", Place.FNorthings, false);
+}
+
 bool TDataSetRoot2::SingleBandOnly(std::string_view FormatName, std::int32_t Bands) {
     if (Bands <= 1) return true;
     return OwnError(std::string(FormatName) + " images hold a single band; this image has " +
@@ -319,7 +351,11 @@ bool THeader::ReadHeaderLines(const std::string& FileName, std::string_view Firs
     } catch (const EReadLineError&) {
         return false;
     }
-    return !FMalformedNumber;
+    return !FMalformedNumber && FReadProblem.empty();
+}
+
+void THeader::Refuse(std::string Problem) {
+    if (FReadProblem.empty()) FReadProblem = std::move(Problem);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -394,7 +430,10 @@ bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_
 
 bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
     const THeader& Header = *FHeader;
-    if (!FHeader->ReadHeader(Header.FFileName) || !SizesInRange(Header.FColumns, Header.FRows, Header.FBands))
+    if (!FHeader->ReadHeader(Header.FFileName))
+        return OwnError(Header.ReadProblem().empty() ? HeaderReadingErrorText(Header.FFileName)
+                                                     : Header.FFileName + ": " + Header.ReadProblem());
+    if (!SizesInRange(Header.FColumns, Header.FRows, Header.FBands))
         return OwnError(HeaderReadingErrorText(Header.FFileName));
     if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));

@@ -34,16 +34,18 @@ struct TWorldFile {
     double RotationY = 0.0; // line 2
     double RotationX = 0.0; // line 3
     double CellSizeY = 1.0;
-    double OriginX = 0.0;  // map X of the top-left corner of cell (0, 0)
-    double OriginY = 0.0;  // map Y of that corner
-    bool Complete = false; // every one of the six lines held a number
+    double OriginX = 0.0; // map X of the top-left corner of cell (0, 0)
+    double OriginY = 0.0; // map Y of that corner
 };
 
 enum class TWorldNumbers { PointOrComma, PointOnly };
 
-// Reads a world file; lines that are missing or hold no number keep the defaults above. False only
-// when the file cannot be read.
-bool ReadWorldFile(const std::string& FileName, TWorldNumbers Numbers, TWorldFile& World);
+// Reads a world file. False, World unchanged and the reason in Problem ("<file>: line 5 (easting) holds
+// no finite number: ..."), when the file cannot be read, is empty, misses a line, holds something else
+// than a finite number on one of its six lines, a cell size of 0 or a rotation term other than 0
+// (rotated images are not supported). Lines after the sixth are not read.
+bool ReadWorldFile(const std::string& FileName, TWorldNumbers Numbers, TWorldFile& World,
+                   std::string& Problem);
 // Writes the six lines in fixed notation with 14 decimals right-aligned in 18 characters, CR LF.
 bool WriteWorldFile(const std::string& FileName, const TWorldFile& World);
 // One world file number as written.
@@ -139,6 +141,13 @@ public:
     // Cells of a created image whose values its cells cannot hold (stored as the nearest value they
     // can hold, or as 0 for a value that is not a number); 0 for formats that store every value.
     virtual std::uint64_t ClampedCells() const { return 0; }
+    // Whether anything placed the image on the map (a header, a world file); without, it lies at 0, 0
+    // with cells of 1.
+    virtual bool HasGeoreference() const { return true; }
+    // For an image that has georeferencing: true when its cell sizes are finite and not 0 and its
+    // registration is finite; otherwise false with "<file>: <field> ..." (a header's 0 or NaN would
+    // place every cell at one spot or nowhere).
+    bool CheckGeoreference();
 
     // A raster stores its cells in a way of its own unless its class says otherwise.
     bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }
@@ -195,6 +204,9 @@ public:
                                    double Northings);
 
     std::string FFileName; // full name of the header file
+    // Why ReadHeader refused a damaged header ("Eastings = NAN is not a number"); empty when it did not
+    // say (the file could not be read, or is not of its format).
+    const std::string& ReadProblem() const { return FReadProblem; }
     std::uint8_t FWarpCoordType = coEN;
     std::string FWarpProjection;
     std::string FWarpDatum;
@@ -206,7 +218,11 @@ protected:
     // to ParseLine in upper case.
     bool ReadHeaderLines(const std::string& FileName, std::string_view FirstWord);
 
+    // Records the first reason a header is damaged; ReadHeaderLines then fails.
+    void Refuse(std::string Problem);
+
     bool FMalformedNumber = false; // a count field held no integer
+    std::string FReadProblem;
 };
 
 class THeadMap2 : public TDataSetRoot2 {
@@ -231,6 +247,8 @@ public:
 
     THeader* RecordHeader() const override { return FHeader.get(); }
     THeader* Header() const { return FHeader.get(); }
+    // A header places the image unless its coordinates are raw.
+    bool HasGeoreference() const override { return Record().FCoordType != coRAW; }
 
 protected:
     explicit THeadMap2(std::unique_ptr<THeader> Header);

@@ -20,22 +20,21 @@ std::string SideFileName(const std::string& ImageName, std::string_view Extensio
 }
 
 bool LoadWorldFile(TDataSetRoot2& Raster, std::initializer_list<std::string_view> Extensions,
-                   TWorldNumbers Numbers, TWorldFile& World) {
+                   TWorldNumbers Numbers, std::string& Problem) {
     for (const std::string_view Extension : Extensions) {
         const std::string Name = SideFileName(Raster.FileName(), Extension);
         if (!IsFile(Name)) continue;
-        if (!ReadWorldFile(Name, Numbers, World)) return false;
+        TWorldFile World;
+        if (!ReadWorldFile(Name, Numbers, World, Problem)) return false;
         Raster.SetCellSizeX(World.CellSizeX);
         Raster.SetCellSizeY(World.CellSizeY);
         Raster.SetRegCellX(0);
         Raster.SetRegCellY(0);
         Raster.SetRegEasting(World.OriginX);
         Raster.SetRegNorthing(World.OriginY);
-        if (World.Complete) {
-            Raster.SetProjection("UNKNOWN");
-            Raster.SetDatum("UNKNOWN");
-            Raster.SetSpheroid("UNKNOWN");
-        }
+        Raster.SetProjection("UNKNOWN");
+        Raster.SetDatum("UNKNOWN");
+        Raster.SetSpheroid("UNKNOWN");
         return true;
     }
     return false;
@@ -56,21 +55,6 @@ void SetWorldGeoreference(TDataSetRoot2& Raster, const std::string& Spheroid, co
     Raster.SetProjection(Projection);
     Raster.SetDatum(Datum);
     Raster.SetSpheroid(Spheroid);
-}
-
-void WorldCellToMap(TDataSetRoot2& Raster, double RotationY, double RotationX, double Col, double Row,
-                    double& X, double& Y) {
-    X = Raster.GetCellSizeX() * Col + RotationX * Row + Raster.GetRegEasting();
-    Y = RotationY * Col - Raster.GetCellSizeY() * Row + Raster.GetRegNorthing();
-}
-
-void WorldMapToCell(TDataSetRoot2& Raster, double RotationY, double RotationX, double X, double Y,
-                    double& Col, double& Row) {
-    const double SizeX = Raster.GetCellSizeX();
-    const double DX = X - Raster.GetRegEasting();
-    const double DY = Y - Raster.GetRegNorthing();
-    Row = (DY - (RotationY / SizeX) * DX) / (-Raster.GetCellSizeY() - RotationY * RotationX / SizeX);
-    Col = (DX - RotationX * Row) / SizeX;
 }
 
 std::string WriteWorldFileReason(const std::string& Name, const TWorldFile& World) {

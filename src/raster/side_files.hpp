@@ -17,27 +17,19 @@ std::string SideFileName(const std::string& ImageName, std::string_view Extensio
 
 // Reads the first world file that exists of the extensions given, in order, into the raster: cell
 // sizes, and the map position of cell coordinate (0, 0) as its registration point (registration cell
-// (0, 0)). A complete world file sets the three system texts to "UNKNOWN". False when none was read;
-// World then holds the defaults.
+// (0, 0)); the three system texts become "UNKNOWN". False when none exists, and also, with the reason
+// in Problem, when the one found is refused (ReadWorldFile); the raster is then unchanged.
 bool LoadWorldFile(TDataSetRoot2& Raster, std::initializer_list<std::string_view> Extensions,
-                   TWorldNumbers Numbers, TWorldFile& World);
+                   TWorldNumbers Numbers, std::string& Problem);
 
 // Stores georeferencing given as a registration cell and its map position the way a world file
 // keeps it: cell sizes and the map position of cell coordinate (0, 0) as the registration point.
 void SetOriginGeoreference(TDataSetRoot2& Raster, double CellSizeX, double CellSizeY, double RegCellX,
                            double RegCellY, double Easting, double Northing);
-// SetOriginGeoreference and the three system texts. A world file has no rotation; the caller clears
-// its own rotation terms.
+// SetOriginGeoreference and the three system texts.
 void SetWorldGeoreference(TDataSetRoot2& Raster, const std::string& Spheroid, const std::string& Datum,
                           const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
                           double RegCellY, double Easting, double Northing);
-
-// Cell coordinates to map coordinates and back through a world file's six affine terms: the raster's
-// cell sizes and registration point with the rotation terms RotationY (line 2) and RotationX (line 3).
-void WorldCellToMap(TDataSetRoot2& Raster, double RotationY, double RotationX, double Col, double Row,
-                    double& X, double& Y);
-void WorldMapToCell(TDataSetRoot2& Raster, double RotationY, double RotationX, double X, double Y,
-                    double& Col, double& Row);
 
 // Writes a world file; the reason ("Cannot write <name>: <system text>") when it failed, else empty.
 std::string WriteWorldFileReason(const std::string& Name, const TWorldFile& World);

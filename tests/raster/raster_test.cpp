@@ -145,43 +145,54 @@ TEST_F(WorldFileTest, NumbersAreWrittenWith14DecimalsIn18CharactersAndReadBack) 
                               " -2.00000000000000\r\n"
                               "500000.00000000000000\r\n"
                               "-12.50000000000000\r\n");
-    TWorldFile Read;
-    ASSERT_TRUE(ReadWorldFile(Name, TWorldNumbers::PointOnly, Read));
-    EXPECT_TRUE(Read.Complete);
-    EXPECT_EQ(Read.CellSizeX, 0.5);
-    EXPECT_EQ(Read.RotationY, 0.25);
-    EXPECT_EQ(Read.CellSizeY, 2);
-    EXPECT_EQ(Read.OriginX, 500000);
-    EXPECT_EQ(Read.OriginY, -12.5);
 }
 
-TEST_F(WorldFileTest, MissingOrUnreadableLinesKeepTheirDefaults) {
+TEST_F(WorldFileTest, SoundWorldFilesAreReadAndDamagedOnesRefusedByFileAndLine) {
     struct TCase {
         std::string Text;
         TWorldNumbers Numbers;
-        bool Complete;
-        double CellSizeX, CellSizeY, OriginX, OriginY;
+        std::string Problem; // empty: read as 2.5, 3.5, 10, 20
     };
+    const std::string Name = Path("w.tfw");
     const std::vector<TCase> Cases = {
-        {"2\n0\n0\n-3\n", TWorldNumbers::PointOrComma, false, 2, 3, 0, 0},
-        {"2,5\n0\n0\n-3,5\n10\n20\n", TWorldNumbers::PointOrComma, true, 2.5, 3.5, 10, 20},
-        {"2,5\n0\n0\n-3,5\n10\n20\n", TWorldNumbers::PointOnly, false, 1, 1, 10, 20},
-        {"abc\n0\n0\nxyz\n1e3\n-4\n", TWorldNumbers::PointOnly, false, 1, 1, 1000, -4},
-        {"\x01\x02\xff\n\n", TWorldNumbers::PointOrComma, false, 1, 1, 0, 0},
+        {"2,5\n0\n0\n-3,5\n10\n20\n", TWorldNumbers::PointOrComma, ""},
+        {"2.5\r\n0\r\n0\r\n-3.5\r\n1e1\r\n20", TWorldNumbers::PointOnly, ""}, // no line end at the end
+        {"2.5\n0\n0\n-3.5\n10\n20\n\nnotes\n", TWorldNumbers::PointOnly, ""}, // lines after the sixth
+        {"2,5\n0\n0\n-3,5\n10\n20\n", TWorldNumbers::PointOnly,
+         "line 1 (cell size X) holds no finite number: \"2,5\""},
+        {"", TWorldNumbers::PointOrComma, "the world file is empty"},
+        {"2.5\n0\n0\n-3.5\n", TWorldNumbers::PointOrComma, "line 5 (easting) is missing"},
+        {"2.5\n0\n0\n-3.5\n10\n2e", TWorldNumbers::PointOrComma,
+         "line 6 (northing) holds no finite number: \"2e\""},
+        {"2.5\n0\n0\n\n10\n20\n", TWorldNumbers::PointOrComma,
+         "line 4 (cell size Y) holds no finite number: \"\""},
+        {"nan\n0\n0\n-3.5\n10\n20\n", TWorldNumbers::PointOrComma,
+         "line 1 (cell size X) holds no finite number: \"nan\""},
+        {"2.5\n0\n0\n-inf\n10\n20\n", TWorldNumbers::PointOrComma,
+         "line 4 (cell size Y) holds no finite number: \"-inf\""},
+        {"0\n0\n0\n-3.5\n10\n20\n", TWorldNumbers::PointOrComma, "a cell size of 0 (line 1 or 4)"},
+        {"2.5\n0.1\n0\n-3.5\n10\n20\n", TWorldNumbers::PointOrComma,
+         "rotated images are not supported (lines 2 and 3 must be 0)"},
+        {"2.5\n0\n-1e-9\n-3.5\n10\n20\n", TWorldNumbers::PointOrComma,
+         "rotated images are not supported (lines 2 and 3 must be 0)"},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Text);
-        WriteText(Path("w.tfw"), Case.Text);
+        WriteText(Name, Case.Text);
         TWorldFile World;
-        ASSERT_TRUE(ReadWorldFile(Path("w.tfw"), Case.Numbers, World));
-        EXPECT_EQ(World.Complete, Case.Complete);
-        EXPECT_EQ(World.CellSizeX, Case.CellSizeX);
-        EXPECT_EQ(World.CellSizeY, Case.CellSizeY);
-        EXPECT_EQ(World.OriginX, Case.OriginX);
-        EXPECT_EQ(World.OriginY, Case.OriginY);
+        std::string Problem;
+        EXPECT_EQ(ReadWorldFile(Name, Case.Numbers, World, Problem), Case.Problem.empty());
+        EXPECT_EQ(Problem, Case.Problem.empty() ? "" : Name + ": " + Case.Problem);
+        if (!Case.Problem.empty()) continue;
+        EXPECT_EQ(World.CellSizeX, 2.5);
+        EXPECT_EQ(World.CellSizeY, 3.5);
+        EXPECT_EQ(World.OriginX, 10);
+        EXPECT_EQ(World.OriginY, 20);
     }
     TWorldFile World;
-    EXPECT_FALSE(ReadWorldFile(Path("missing.tfw"), TWorldNumbers::PointOrComma, World));
+    std::string Problem;
+    EXPECT_FALSE(ReadWorldFile(Path("missing.tfw"), TWorldNumbers::PointOrComma, World, Problem));
+    EXPECT_EQ(Problem.rfind(Path("missing.tfw") + ": ", 0), 0u) << Problem;
 }
 
 } // namespace

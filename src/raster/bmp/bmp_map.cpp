@@ -78,8 +78,9 @@ bool TBMPMap2::OpenMapRead(const std::string& FileName) {
 }
 
 bool TBMPMap2::OpenExisting() {
-    TWorldFile World;
-    LoadWorldFile(*this, {".bmpw"}, TWorldNumbers::PointOnly, World);
+    std::string Problem;
+    FGeoreferenced = LoadWorldFile(*this, {".bmpw"}, TWorldNumbers::PointOnly, Problem);
+    if (!Problem.empty()) return OwnError(Problem);
     LoadControlPointFile(*this, FFileName);
     if (!OpenFile(FFileName, omRead, 0)) {
         const int Code = FErrorCode;
@@ -324,9 +325,8 @@ void TBMPMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
                                double RegCellX, double RegCellY, double Easting, double Northing) {
     StoreGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
                       Northing);
-    FSideFileError =
-        WriteWorldFileReason(SideFileName(FFileName, ".bmpw"),
-                             {GetCellSizeX(), 0, 0, GetCellSizeY(), GetOriginX(), GetOriginY(), true});
+    FSideFileError = WriteWorldFileReason(SideFileName(FFileName, ".bmpw"),
+                                          {GetCellSizeX(), 0, 0, GetCellSizeY(), GetOriginX(), GetOriginY()});
 }
 
 std::vector<std::string> TBMPMap2::ImageFiles() const {

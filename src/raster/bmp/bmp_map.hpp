@@ -44,9 +44,11 @@ public:
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
-    std::vector<std::string> ImageFiles() const override; // the bitmap and its ".bmpw"
+    std::vector<std::string> ImageFiles() const override;            // the bitmap and its ".bmpw"
+    bool HasGeoreference() const override { return FGeoreferenced; } // a ".bmpw" placed it
 
 private:
+    bool FGeoreferenced = false;
     bool OpenExisting();
     bool ReadHeaders();
     bool ReadPalette(std::uint32_t PaletteAt, std::uint32_t Entries);

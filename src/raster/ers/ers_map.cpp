@@ -20,11 +20,12 @@ constexpr std::array<std::string_view, 3> BandNames = {"Red Layer", "Green Layer
 // Reading
 
 bool TErsHeader::ReadHeader(const std::string& FileName) {
-    return ReadHeaderLines(FileName, ErsFirstWord);
+    return ReadHeaderLines(FileName, ErsFirstWord) && BlocksClosed();
 }
 
 void TErsHeader::ParseLine(const std::string& Line) {
     if (TakeControlPointLine(Line, &TGCPList::AddFromErsLine)) return;
+    TakeBlockLine(Line, "BEGIN", "END");
     TakeCoordinateSpaceKeys(Line);
     TakeGeometryKeys(Line);
 }

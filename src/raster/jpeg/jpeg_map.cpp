@@ -38,7 +38,7 @@ bool TJpgMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
         return CreateBuffer(Columns, Rows, CellType, Bands, MaxSide, TooLargeText);
     case omRead:
     case omUpdate:
-        ReadWorldFileBeside(FileName);
+        if (!ReadWorldFile()) return false;
         if (!ReadJpeg(FileName))
             return OpenReadFailed(FCodecMessage.empty() ? FErrorText
                                                         : FErrorText + " (" + FCodecMessage + ")");
@@ -50,14 +50,11 @@ bool TJpgMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
     }
 }
 
-void TJpgMap2::ReadWorldFileBeside(const std::string& FileName) {
-    for (const std::string_view Extension : {PreferredWorldExtension, WorldExtension}) {
-        const std::string WorldName = SideFileName(FileName, Extension);
-        if (PathExists(WorldName)) {
-            ReadWorldFile(WorldName);
-            return;
-        }
-    }
+bool TJpgMap2::ReadWorldFile() {
+    std::string Problem;
+    FGeoreferenced =
+        LoadWorldFile(*this, {PreferredWorldExtension, WorldExtension}, TWorldNumbers::PointOrComma, Problem);
+    return Problem.empty() || OwnError(Problem);
 }
 
 bool TJpgMap2::ReadParameters(jpeg::TProperties& Props, const std::string& FileName) {
@@ -139,47 +136,22 @@ bool TJpgMap2::WriteJpeg(const std::string& FileName, std::int32_t Quality) {
 }
 
 bool TJpgMap2::OpenMapRead(const std::string& FileName) {
+    FFileName = FileName;
     {
         jpeg::TSession Codec;
         if (!ReadDescription(Codec, FileName)) return false;
     }
-    ReadWorldFileBeside(FileName);
-    return true;
-}
-
-bool TJpgMap2::ReadWorldFile(const std::string& FileName) {
-    TWorldFile World;
-    if (!vortane::ReadWorldFile(FileName, TWorldNumbers::PointOrComma, World)) return false;
-    SetCellSizeX(World.CellSizeX);
-    FRotationY = World.RotationY;
-    FRotationX = World.RotationX;
-    SetCellSizeY(World.CellSizeY);
-    SetRegEasting(World.OriginX);
-    SetRegNorthing(World.OriginY);
-    SetProjection("UNKNOWN");
-    SetDatum("UNKNOWN");
-    SetSpheroid("UNKNOWN");
-    return true;
+    return ReadWorldFile();
 }
 
 void TJpgMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                const std::string& Projection, double CellSizeX, double CellSizeY,
                                double RegCellX, double RegCellY, double Easting, double Northing) {
-    FRotationY = 0;
-    FRotationX = 0;
     SetWorldGeoreference(*this, Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
                          Easting, Northing);
-    FSideFileError = WriteWorldFiles(
-        FFileName, WorldExtension, PreferredWorldExtension,
-        {GetCellSizeX(), FRotationY, FRotationX, GetCellSizeY(), GetRegEasting(), GetRegNorthing(), true});
-}
-
-void TJpgMap2::CellToMap(double Col, double Row, double& X, double& Y) {
-    WorldCellToMap(*this, FRotationY, FRotationX, Col, Row, X, Y);
-}
-
-void TJpgMap2::MapToCell(double X, double Y, double& Col, double& Row) {
-    WorldMapToCell(*this, FRotationY, FRotationX, X, Y, Col, Row);
+    FSideFileError =
+        WriteWorldFiles(FFileName, WorldExtension, PreferredWorldExtension,
+                        {GetCellSizeX(), 0, 0, GetCellSizeY(), GetRegEasting(), GetRegNorthing()});
 }
 
 std::vector<std::string> TJpgMap2::ImageFiles() const {

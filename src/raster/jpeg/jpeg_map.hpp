@@ -29,22 +29,16 @@ public:
                  std::int32_t Bands, std::uint8_t Mode) override;
     // The description and world file only; no cell is decoded.
     bool OpenMapRead(const std::string& FileName) override;
-    // Stores the georeferencing (no rotation) and writes the ".jgw" world file at once (and a ".jpgw"
+    // Stores the georeferencing and writes the ".jgw" world file at once (and a ".jpgw"
     // already beside the image, which readers prefer); Finish fails when either could not be written.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
-    // Through the world file's affine terms, rotation included.
-    void CellToMap(double Col, double Row, double& X, double& Y) override;
-    void MapToCell(double X, double Y, double& Col, double& Row) override;
     std::vector<std::string> ImageFiles() const override; // the image, its ".jgw" (and ".jpgw")
 
     bool ReadJpeg(const std::string& FileName);
     bool WriteJpeg(const std::string& FileName, std::int32_t Quality);
-    bool ReadWorldFile(const std::string& FileName);
-
-    double RotationY() const { return FRotationY; }
-    double RotationX() const { return FRotationX; }
+    bool HasGeoreference() const override { return FGeoreferenced; }
 
 protected:
     bool WritesBack() const override;
@@ -55,10 +49,10 @@ private:
     bool ReadParameters(jpeg::TProperties& Props, const std::string& FileName);
     // The file's existence, the codec's record and the file's parameters, with their messages.
     bool ReadDescription(jpeg::TSession& Codec, const std::string& FileName);
-    void ReadWorldFileBeside(const std::string& FileName);
+    // The world file beside the image, when there is one; false when it is refused.
+    bool ReadWorldFile();
 
-    double FRotationY = 0; // world file line 2
-    double FRotationX = 0; // world file line 3
+    bool FGeoreferenced = false; // a world file placed the image
     std::int32_t FQuality = 100;
     std::string FCodecMessage; // the codec's own words for the last failure
 };

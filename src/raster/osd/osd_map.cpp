@@ -15,11 +15,12 @@ constexpr std::string_view Units = "\"METERS\"";
 // Reading
 
 bool TOsdHeader::ReadHeader(const std::string& FileName) {
-    return ReadHeaderLines(FileName, OsdFirstWord);
+    return ReadHeaderLines(FileName, OsdFirstWord) && BlocksClosed();
 }
 
 void TOsdHeader::ParseLine(const std::string& Line) {
     if (TakeControlPointLine(Line, &TGCPList::AddFromLine)) return;
+    TakeBlockLine(Line, "[", "]");
     if (HeaderKeyHas(Line, "SPHEROID")) {
         TakeFirstOrWarp(Line, FSpheroidSeen, FSpheroid, FWarpSpheroid);
         FSpheroid = HeaderValue(Line);

@@ -22,6 +22,9 @@ namespace vortane {
 
 class TRswMap2 final : public TDataSetRoot2 {
 public:
+    // The header says georeferencing was written into it.
+    bool HasGeoreference() const override { return Field(HGeoreferenced) == 1; }
+
     // Header fields: offsets within the header.
     static constexpr std::size_t HeaderSize = 248;
     static constexpr std::size_t PaletteSize = 1024;

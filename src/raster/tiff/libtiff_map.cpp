@@ -407,7 +407,7 @@ bool TLibTiffMap2::Open(const std::string& FileName, bool Decode) {
     SetFileName(FileName);
     FMode = omRead;
     FPlacement = {};
-    FPlacement.LoadSideFiles(*this);
+    if (std::string Problem; !FPlacement.LoadSideFiles(*this, Problem)) return Fail(Problem);
     TTiffDecoder Decoder;
     if (!Decoder.Open(FileName)) return Fail(Decoder.Reason());
     FPlacement.Tags = Decoder.GeoTiffTags();
@@ -463,16 +463,6 @@ void TLibTiffMap2::SetGeoreference(const std::string& Spheroid, const std::strin
                                    double RegCellX, double RegCellY, double Easting, double Northing) {
     SetWorldGeoreference(*this, Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
                          Easting, Northing);
-    FPlacement.RotationY = 0;
-    FPlacement.RotationX = 0;
-}
-
-void TLibTiffMap2::CellToMap(double Col, double Row, double& X, double& Y) {
-    FPlacement.CellToMap(*this, Col, Row, X, Y);
-}
-
-void TLibTiffMap2::MapToCell(double X, double Y, double& Col, double& Row) {
-    FPlacement.MapToCell(*this, X, Y, Col, Row);
 }
 
 std::vector<std::string> TLibTiffMap2::ImageFiles() const {

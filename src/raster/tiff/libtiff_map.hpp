@@ -38,8 +38,7 @@ public:
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
-    void CellToMap(double Col, double Row, double& X, double& Y) override;
-    void MapToCell(double X, double Y, double& Col, double& Row) override;
+    bool HasGeoreference() const override { return FPlacement.Placed(); }
     // The image and its world files, as the mapped reader names them.
     std::vector<std::string> ImageFiles() const override;
     // The decoded cells are a plain band-interleaved-by-line grid in the temporary cell file.

@@ -231,7 +231,7 @@ bool TTifMap2::OpenMapRead(const std::string& FileName) {
 bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
     FPlacement = {};
     FDecodable = false;
-    FPlacement.LoadSideFiles(*this);
+    if (std::string Problem; !FPlacement.LoadSideFiles(*this, Problem)) return OwnError(Problem);
 
     if (!OpenFile(FFileName, Mode, 0)) {
         const int Code = FErrorCode;
@@ -806,8 +806,6 @@ void TTifMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
                                double RegCellX, double RegCellY, double Easting, double Northing) {
     SetWorldGeoreference(*this, Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY,
                          Easting, Northing);
-    FPlacement.RotationY = 0;
-    FPlacement.RotationX = 0;
     WriteWorldFiles();
     // Only a header this raster wrote is replaced: an opened file's own directory stays as it is.
     if (FMode == omCreate && IsFileOpen()) WriteHeader();
@@ -815,20 +813,11 @@ void TTifMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
 
 void TTifMap2::WriteWorldFiles() {
     FSideFileError =
-        WriteTiffWorldFiles(FFileName, {GetCellSizeX(), FPlacement.RotationY, FPlacement.RotationX,
-                                        GetCellSizeY(), GetOriginX(), GetOriginY(), true});
+        WriteTiffWorldFiles(FFileName, {GetCellSizeX(), 0, 0, GetCellSizeY(), GetOriginX(), GetOriginY()});
 }
 
 std::vector<std::string> TTifMap2::ImageFiles() const {
     return TiffImageFiles(FFileName);
-}
-
-void TTifMap2::CellToMap(double Col, double Row, double& X, double& Y) {
-    FPlacement.CellToMap(*this, Col, Row, X, Y);
-}
-
-void TTifMap2::MapToCell(double X, double Y, double& Col, double& Row) {
-    FPlacement.MapToCell(*this, X, Y, Col, Row);
 }
 
 } // namespace vortane

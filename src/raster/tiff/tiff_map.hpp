@@ -51,9 +51,7 @@ public:
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
-    // The world file's affine transformation, rotation terms included.
-    void CellToMap(double Col, double Row, double& X, double& Y) override;
-    void MapToCell(double X, double Y, double& Col, double& Row) override;
+    bool HasGeoreference() const override { return FPlacement.Placed(); }
     // The image, its ".tfw" and, when present, its ".tifw".
     std::vector<std::string> ImageFiles() const override;
     // Whether the file this raster refused to read (for its compression, tiles, BigTIFF form, alpha

@@ -115,12 +115,12 @@ void TGeoTiffTags::TakeKeys(std::span<const std::uint16_t> Directory) {
     }
 }
 
-void TTiffPlacement::LoadSideFiles(TDataSetRoot2& Raster) {
-    TWorldFile World;
-    WorldFileRead = LoadWorldFile(Raster, {".tifw", ".tfw"}, TWorldNumbers::PointOrComma, World);
-    RotationY = World.RotationY;
-    RotationX = World.RotationX;
+bool TTiffPlacement::LoadSideFiles(TDataSetRoot2& Raster, std::string& Problem) {
+    WorldFileRead = LoadWorldFile(Raster, {PreferredWorldExtension, TiffWorldExtension},
+                                  TWorldNumbers::PointOrComma, Problem);
+    if (!Problem.empty()) return false;
     LoadControlPointFile(Raster, Raster.FileName());
+    return true;
 }
 
 // The tie point ties raster point (I, J) to map (X, Y). For pixel-is-area images that raster point is
@@ -149,14 +149,6 @@ void TTiffPlacement::Apply(TDataSetRoot2& Raster) const {
         Raster.SetDatum(Names.Datum);
         Raster.SetProjection(Names.Projection);
     }
-}
-
-void TTiffPlacement::CellToMap(TDataSetRoot2& Raster, double Col, double Row, double& X, double& Y) const {
-    WorldCellToMap(Raster, RotationY, RotationX, Col, Row, X, Y);
-}
-
-void TTiffPlacement::MapToCell(TDataSetRoot2& Raster, double X, double Y, double& Col, double& Row) const {
-    WorldMapToCell(Raster, RotationY, RotationX, X, Y, Col, Row);
 }
 
 } // namespace vortane

@@ -1,6 +1,6 @@
 #pragma once
 // What both TIFF readers share: the cell type of a sample, and where an image lies on the map. A world
-// file beside the image (".tifw", else ".tfw") places it, rotation terms included; the GeoTIFF pixel
+// file beside the image (".tifw", else ".tfw") places it; the GeoTIFF pixel
 // scale gives the cell sizes in any case; without a world file the GeoTIFF tie point places the image
 // and a UTM or Gauss-Krueger ProjectedCSType names its system.
 
@@ -65,19 +65,17 @@ std::string WriteTiffWorldFiles(const std::string& ImageName, const TWorldFile& 
 
 class TTiffPlacement {
 public:
-    // Reads the world file and the control point file beside the raster's file.
-    void LoadSideFiles(TDataSetRoot2& Raster);
+    // Reads the world file and the control point file beside the raster's file; false, with the reason
+    // in Problem, when the world file is refused.
+    bool LoadSideFiles(TDataSetRoot2& Raster, std::string& Problem);
     // Cell sizes from the pixel scale; without a world file, the registration from the tie point
     // and the system from ProjectedCSType.
     void Apply(TDataSetRoot2& Raster) const;
-    // The world file's affine transformation, rotation terms included.
-    void CellToMap(TDataSetRoot2& Raster, double Col, double Row, double& X, double& Y) const;
-    void MapToCell(TDataSetRoot2& Raster, double X, double Y, double& Col, double& Row) const;
+    // A world file or a GeoTIFF tie point placed the image.
+    bool Placed() const { return WorldFileRead || Tags.HasTiePoint; }
 
     TGeoTiffTags Tags;
     bool WorldFileRead = false;
-    double RotationY = 0; // world file line 2
-    double RotationX = 0; // world file line 3
 };
 
 } // namespace vortane

@@ -148,7 +148,7 @@ TEST_F(ErsTest, DefaultsShapeTheWrittenHeader) {
         EXPECT_EQ(RedLayers, Case.Bands >= 4 ? 2 : 1);
     }
     TErsHeader Read;
-    ASSERT_TRUE(Parse("DatasetHeader Begin\n  RasterInfo Begin\n    Ydimension = 2\n", Read));
+    ASSERT_TRUE(Parse("DatasetHeader Begin\n  CellInfo Begin\n    Ydimension = 2\n  CellInfo End\n", Read));
     EXPECT_EQ(Read.FCellSizeX, 1.0);
     EXPECT_EQ(Read.FCellSizeY, 2.0);
 }
@@ -200,7 +200,8 @@ TEST_F(ErsTest, TheFirstCoordinateSpaceDescribesTheDataSetAndLaterOnesTheWarpBlo
     EXPECT_EQ(Both.FControlPoints->Items(1)->GetName(), "\"DATUM\"");
 
     TErsHeader WarpOnly;
-    ASSERT_TRUE(Parse("DatasetHeader Begin\n WarpControl Begin\n  Datum = \"WGS84\"\n", WarpOnly));
+    ASSERT_TRUE(
+        Parse("DatasetHeader Begin\n WarpControl Begin\n  Datum = \"WGS84\"\n WarpControl End\n", WarpOnly));
     EXPECT_EQ(WarpOnly.FDatum, "\"WGS84\"");
     EXPECT_EQ(WarpOnly.FWarpDatum, "");
 }
@@ -301,7 +302,8 @@ TEST_F(ErsTest, UnreadableHeadersAreRefused) {
 
 class ErsImageTest : public test::TTempDirTest {
 protected:
-    const std::string Header = "DatasetHeader Begin\n RasterInfo Begin\n  CellType = Unsigned8BitInteger\n";
+    // Keys are found in any block; these sit in the outermost one, which a header may leave open.
+    const std::string Header = "DatasetHeader Begin\n  CellType = Unsigned8BitInteger\n";
     std::string Geometry(const std::string& Lines, const std::string& Columns, const std::string& Bands) {
         return Header + "  NrOfLines = " + Lines + "\n  NrOfCellsPerLine = " + Columns +
                "\n  NrOfBands = " + Bands + "\n";
