@@ -6,7 +6,11 @@
 #include "raster/raster.hpp"
 #include "text/types.hpp"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace vortane {
@@ -19,6 +23,24 @@ namespace fs = std::filesystem;
 std::vector<std::string> InputFiles(const TDataSet2& Input) {
     const TDataSetRoot2* Raster = Input.Raster();
     return Raster ? Raster->ImageFiles() : std::vector<std::string>{};
+}
+
+// Why Name could not be created or replaced: an errno value, 1 for a file that is not a regular one
+// (a pipe, a device); 0 when it can.
+int CreationError(const std::string& Name) {
+    struct stat Status {};
+    if (::stat(Name.c_str(), &Status) == 0) {
+        if (S_ISDIR(Status.st_mode)) return EISDIR;
+        if (!S_ISREG(Status.st_mode)) return 1;
+        return ::access(Name.c_str(), W_OK) == 0 ? 0 : errno;
+    }
+    if (errno != ENOENT) return errno; // a name too long, a file where a folder should be
+    const fs::path Path(Name);
+    const fs::path Folder = Path.has_parent_path() ? Path.parent_path() : fs::path(".");
+    if (::access(Folder.c_str(), W_OK) != 0) return errno;
+    const long NameMax = ::pathconf(Folder.c_str(), _PC_NAME_MAX);
+    return NameMax > 0 && Path.filename().string().size() > static_cast<std::size_t>(NameMax) ? ENAMETOOLONG
+                                                                                              : 0;
 }
 
 } // namespace
@@ -54,11 +76,11 @@ std::string FileOverwrittenBy(const std::string& OutFile, const std::vector<std:
     return {};
 }
 
-std::string SpecialFileAmongOutputs(const std::string& OutFile) {
-    for (const std::string& Written : OutputFilesOf(OutFile)) {
-        std::error_code Error;
-        const fs::file_status Status = fs::status(Written, Error);
-        if (fs::exists(Status) && !fs::is_regular_file(Status) && !fs::is_directory(Status)) return Written;
+std::string UncreatableAmongOutputs(const std::vector<std::string>& Files, int& Code) {
+    for (const std::string& Name : Files) {
+        Code = CreationError(Name);
+        if (Code != 0)
+            return "Cannot create " + Name + ": " + (Code == 1 ? "Not a regular file" : std::strerror(Code));
     }
     return {};
 }

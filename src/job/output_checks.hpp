@@ -17,9 +17,12 @@ std::string InputOverwrittenBy(const TDataSet2& Input, const std::string& OutFil
 // The first of Files that creating OutFile would overwrite, or "" when none.
 std::string FileOverwrittenBy(const std::string& OutFile, const std::vector<std::string>& Files);
 
-// The first file creating OutFile would write that exists but is neither a regular file nor a folder
-// (a pipe, a device): writing it would wait for a reader for ever. "" when none.
-std::string SpecialFileAmongOutputs(const std::string& OutFile);
+// "Cannot create <name>: <reason>" for the first of Files that cannot be created or replaced: a pipe or
+// a device (writing it would wait for a reader for ever), a folder, a name too long, a folder that
+// does not exist or cannot be written; "" when every one can. Checked before the first row is
+// computed, so that a side file (a world file, the log) cannot fail a run at its end. Code is then the
+// errno value, or 1 for a file that is not a regular one.
+std::string UncreatableAmongOutputs(const std::vector<std::string>& Files, int& Code);
 
 // The image files (with their headers and world files) a run from InName (a photo list when List) to
 // OutName would replace, of those that exist now; the log and a list's report are the run's own.

@@ -6,6 +6,7 @@
 #include "job/output_checks.hpp"
 #include "job/photo_list.hpp"
 #include "raster/data_set.hpp"
+#include "raster/format_registry.hpp"
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
 
@@ -23,14 +24,13 @@ double DaysSince(std::chrono::steady_clock::time_point Start) {
     return std::chrono::duration<double, std::ratio<86400>>(std::chrono::steady_clock::now() - Start).count();
 }
 
-// "Cannot create out/x.ers: No such file or directory": the system's text, or the data set's own.
+// "Cannot create out/x.ers: No such file or directory": the raster's own text without the code that
+// header formats put before it ("Open map write error=2 "). The code alone cannot be told: formats
+// number their own refusals from 2 as well.
 std::string CreateFailureText(const std::string& FileName, const TDataSet2& Output) {
-    const int Code = Output.GetErrorCode();
     std::string Text = Output.GetErrorText();
-    if (Code > 1)
-        Text = std::generic_category().message(Code);
-    else if (const std::size_t Equals = Text.find('='); Output.Raster() && Equals != std::string::npos)
-        Text.erase(0, Text.find(' ', Equals) + 1); // the raster's "Open map write error=1 " prefix
+    if (const std::size_t Equals = Text.find('='); Output.Raster() && Equals != std::string::npos)
+        Text.erase(0, Text.find(' ', Equals) + 1);
     return "Cannot create " + FileName + ": " + Text;
 }
 
@@ -266,10 +266,16 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FStatus = TJobStatus::Failure("Output would overwrite the input file " + Clash);
         return false;
     }
-    // Whatever the format, a pipe among the output's files is refused as inputs are refused.
-    if (const std::string Special = SpecialFileAmongOutputs(FileName); !Special.empty()) {
-        FStatus = TJobStatus::OpenError(1);
-        FReason = "Cannot create " + Special + ": Not a regular file";
+    // Whatever the format, every file the output writes (its world files, the log) must be possible
+    // before a row is computed.
+    std::vector<std::string> Written{FileName}; // named first: the one the user gave
+    for (const std::string& File : OutputFilesOf(FileName))
+        Written.push_back(File);
+    if (FLog) Written.push_back(FLog->GetName());
+    int Code = 0;
+    if (std::string Problem = UncreatableAmongOutputs(Written, Code); !Problem.empty()) {
+        FStatus = TJobStatus::OpenError(Code);
+        FReason = std::move(Problem);
         return false;
     }
     // Cells are written through a mapping of a file sized in advance; a full disk would only show

@@ -128,9 +128,16 @@ void TBufferedMap2::TakeOpenArguments(const std::string& FileName, std::uint8_t 
     SetMSBFirst(false);
 }
 
-bool TBufferedMap2::CreateBuffer(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
-                                 std::int32_t Bands, std::int32_t MaxSide, std::string_view TooLargeText) {
-    if (CellType != ctUnsigned8 || (Bands != 1 && Bands != 3)) return false;
+bool TBufferedMap2::CreateBuffer(std::string_view FormatName, std::int32_t Columns, std::int32_t Rows,
+                                 std::uint8_t CellType, std::int32_t Bands, std::int32_t MaxSide,
+                                 std::string_view TooLargeText) {
+    if (CellType != ctUnsigned8) {
+        const std::string Name = CellTypeName(CellType);
+        return OwnError(std::string(FormatName) + " images hold cells of one byte, not " +
+                        (Name.empty() ? "cell type " + std::to_string(CellType) : Name));
+    }
+    if (Bands != 1 && Bands != 3)
+        return OwnError(std::string(FormatName) + " images hold 1 or 3 bands, not " + std::to_string(Bands));
     // Refused now rather than after a whole run, when the encoder would refuse it.
     if (Columns <= 0 || Rows <= 0 || Columns > MaxSide || Rows > MaxSide)
         return OwnError(std::string(TooLargeText));

@@ -46,10 +46,11 @@ public:
 protected:
     // Takes what every opening keeps: the name, the cell type, the mode; least significant byte first.
     void TakeOpenArguments(const std::string& FileName, std::uint8_t CellType, std::uint8_t Mode);
-    // A new image: false without a message unless its cells are bytes in 1 or 3 bands; TooLargeText
-    // when a side is not between 1 and MaxSide; otherwise the block is allocated.
-    bool CreateBuffer(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands,
-                      std::int32_t MaxSide, std::string_view TooLargeText);
+    // A new image: false with a text naming FormatName unless its cells are bytes in 1 or 3 bands;
+    // TooLargeText when a side is not between 1 and MaxSide; otherwise the block is allocated.
+    bool CreateBuffer(std::string_view FormatName, std::int32_t Columns, std::int32_t Rows,
+                      std::uint8_t CellType, std::int32_t Bands, std::int32_t MaxSide,
+                      std::string_view TooLargeText);
     // Sets the geometry and allocates the block (zero bytes); "Out of memory" when it cannot be had.
     bool AllocateBuffer(std::uint32_t Columns, std::uint32_t Rows, std::uint32_t Bands);
     void ReleaseBuffer() { FBuffer.reset(); }

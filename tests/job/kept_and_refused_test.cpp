@@ -109,15 +109,6 @@ TEST_F(KeptAndRefused, OutputsKeepEveryBandAndValueOrSayWhyNot) {
              EXPECT_EQ(std::vector<float>(Read.Cells.begin(), Read.Cells.begin() + 4),
                        (std::vector<float>{-5, -128, 127, 1}));
          }},
-        {"a JPEG world file that cannot be written",
-         [&] {
-             std::filesystem::create_directory(Path("blocked.jgw"));
-             return Image("grey.ers", 1, ctUnsigned8, Colour);
-         },
-         "blocked.jpg", "WriteError 5",
-         [&](const std::string&) {
-             EXPECT_EQ(Observer.Failures.back(), "Cannot write " + Path("blocked.jgw") + ": Is a directory");
-         }},
         {"a stale preferred JPEG world file",
          [&] {
              WriteText(Path("fresh.jpgw"), "9\n0\n0\n-9\n1\n1\n");
@@ -194,6 +185,42 @@ TEST_F(KeptAndRefused, DamagedGeoreferencingIsRefusedNamingTheFileAndTheField) {
         ASSERT_EQ(Observer.Failures.size(), 1u);
         const std::string Source = In.substr(0, In.rfind('.')) + (In.ends_with(".bmp") ? ".bmpw" : "");
         EXPECT_EQ(Observer.Failures[0], (In.ends_with(".bmp") ? Source : In) + ": " + Case.Reason);
+    }
+}
+
+TEST_F(KeptAndRefused, EveryOutputThatCannotBeCreatedSaysWhyBeforeARowIsComputed) {
+    const std::string LongStem(251, 'n'); // with ".bmp" the longest name; its ".bmpw" is one longer
+    const struct {
+        std::string Out;
+        int Bands;
+        std::uint8_t CellType;
+        std::string Status, Reason; // the reason after "Cannot create <Out>: "
+        std::string Named = "";     // the file the reason names, when not Out
+    } Cases[] = {
+        {"f.bmp", 1, ctFloat32, "OpenError 4",
+         ",Not supported cell type(must be byte type): SIGNED32BITSINGLE"},
+        {"two.bmp", 2, ctUnsigned8, "OpenError 5", "Wrong number of bands(must be 1 or 3)"},
+        {"two.tif", 2, ctUnsigned8, "OpenError 1", "Wrong number of bands(must be 1 or 3)"},
+        {"one.rsw", 1, ctUnsigned8, "OpenError 3", "Error bands<>3"},
+        {"f.jpg", 1, ctFloat32, "OpenError 1", "JPEG images hold cells of one byte, not SIGNED32BITSINGLE"},
+        {"two.ecw", 2, ctUnsigned8, "OpenError 1", "ECW images hold 1 or 3 bands, not 2"},
+        {LongStem + ".bmp", 1, ctUnsigned8, "OpenError 36", "File name too long", LongStem + ".bmpw"},
+        {"blocked.jpg", 1, ctUnsigned8, "OpenError 21", "Is a directory", "blocked.jgw"},
+        {"blocked.tif", 1, ctUnsigned8, "OpenError 21", "Is a directory", "blocked.tfw"},
+    };
+    std::filesystem::create_directory(Path("blocked.jgw"));
+    std::filesystem::create_directory(Path("blocked.tfw"));
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Out);
+        Observer.EndEvents = 0;
+        Observer.Failures.clear();
+        Observer.Views.clear();
+        const std::string In = Image("in.ers", Case.Bands, Case.CellType);
+        EXPECT_EQ(RunJob(In, Path(Case.Out), Options(CellSize)), Case.Status);
+        const std::string Named = Path(Case.Named.empty() ? Case.Out : Case.Named);
+        EXPECT_EQ(Observer.Failures, std::vector<std::string>{"Cannot create " + Named + ": " + Case.Reason});
+        EXPECT_TRUE(Observer.Views.empty()) << "no row was computed";
+        EXPECT_FALSE(std::filesystem::exists(Path(Case.Out)));
     }
 }
 

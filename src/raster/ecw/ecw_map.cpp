@@ -49,7 +49,7 @@ bool TECWMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
         FEndRow = -1;
         return true;
     case omCreate:
-        return CreateBuffer(Columns, Rows, CellType, Bands, std::numeric_limits<std::int32_t>::max(),
+        return CreateBuffer("ECW", Columns, Rows, CellType, Bands, std::numeric_limits<std::int32_t>::max(),
                             NoCellsText);
     default:
         return false;

@@ -35,7 +35,7 @@ bool TJpgMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
     TakeOpenArguments(FileName, CellType, Mode);
     switch (Mode) {
     case omCreate:
-        return CreateBuffer(Columns, Rows, CellType, Bands, MaxSide, TooLargeText);
+        return CreateBuffer("JPEG", Columns, Rows, CellType, Bands, MaxSide, TooLargeText);
     case omRead:
     case omUpdate:
         if (!ReadWorldFile()) return false;

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -82,6 +84,15 @@ TEST_F(JpegTest, CreateRefusesWhatJpegCannotHold) {
     }
     TJpgMap2 Image;
     EXPECT_FALSE(Image.OpenMap(Path("x.jpg"), 4, 3, ctUnsigned8, 1, 7));
+}
+
+TEST_F(JpegTest, AWorldFileThatCannotBeWrittenFailsTheImage) {
+    std::filesystem::create_directory(Path("blocked.jgw"));
+    TJpgMap2 Image;
+    ASSERT_TRUE(Image.OpenMap(Path("blocked.jpg"), 4, 3, ctUnsigned8, 1, omCreate));
+    Image.SetGeoreference("WE", "WGS84", "NUTM34", 1, 1, 0, 0, 500000, 100);
+    EXPECT_FALSE(Image.Finish());
+    EXPECT_EQ(Image.ErrorText(), "Cannot write " + Path("blocked.jgw") + ": Is a directory");
 }
 
 // ".jpgw" wins over ".jgw"; SetGeoreference writes ".jgw" (and rewrites the ".jpgw"); without a
