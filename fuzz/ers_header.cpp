@@ -2,6 +2,7 @@
 // file and sampled, and written back. Nothing may crash or read out of bounds; a header that was
 // read must read again from its own written form, with the same finite, non-zero cell sizes.
 
+#include "raster/cell_codec.hpp"
 #include "raster/ers/ers_map.hpp"
 #include "text/types.hpp"
 
@@ -53,8 +54,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     }
 
     TErsHeader Header;
-    // Rasters refuse more bands than MaxBands, so such a header is never written.
-    if (!Header.ReadHeader(HeaderName) || Header.FBands > THeadMap2::MaxBands) return 0;
+    // Rasters refuse more bands than MaxBands and cells they cannot interpret (a header without a
+    // cell type), so such a header is never written.
+    if (!Header.ReadHeader(HeaderName) || Header.FBands > THeadMap2::MaxBands ||
+        !ForCellType(Header.FCellType, [](auto) {}))
+        return 0;
     const std::string Written = Header.HeaderText(std::tm{});
     const std::string RewrittenName = (WorkDir() / "again.ers").string();
     WriteFile(RewrittenName, Written.data(), Written.size());

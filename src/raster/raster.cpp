@@ -1,5 +1,6 @@
 #include "raster/raster.hpp"
 
+#include "raster/cell_codec.hpp"
 #include "raster/file_start.hpp"
 #include "text/map.hpp"
 #include "text/strings.hpp"
@@ -435,6 +436,10 @@ bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
                                                      : Header.FFileName + ": " + Header.ReadProblem());
     if (!SizesInRange(Header.FColumns, Header.FRows, Header.FBands))
         return OwnError(HeaderReadingErrorText(Header.FFileName));
+    // Without a cell type the grid can interpret (a header without one) every cell would read as 0.
+    if (!ForCellType(Header.FCellType, [](auto) {}))
+        return OwnError(Header.FFileName + ": cells of type " + CellTypeName(Header.FCellType) +
+                        " cannot be read");
     if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
     else if (OpenRecordGrid(Mode))

@@ -151,6 +151,14 @@ TEST_F(KeptAndRefused, DamagedGeoreferencingIsRefusedNamingTheFileAndTheField) {
         {"Eastings = nan", Header("e.ers", "Eastings", "nan"), "Eastings = NAN is not a finite number"},
         {"an unknown cell type", Header("t.ers", "CellType", "Complex64"),
          "CellType COMPLEX64 is not a cell type this program reads"},
+        {"a header without a cell type",
+         [&] {
+             return Damaged("n.ers", "n.ers", [](std::string Text) {
+                 return Text.erase(Text.find("    CellType"),
+                                   Text.find("NullCellValue") - Text.find("    CellType"));
+             });
+         },
+         "cells of type ONEBIT cannot be read"},
         {"a cell size of 0 in a header", Header("z.ers", "Xdimension", "0"), "the cell size X is 0"},
         {"a header cut inside a block",
          [&] {
