@@ -2,6 +2,7 @@
 
 #include "catalogue/catalogue.hpp"
 #include "cli/catalogue_command.hpp"
+#include "cli/ers_registration_option.hpp"
 #include "cli/selection_options.hpp"
 #include "job/input_description.hpp"
 #include "job/settings.hpp"
@@ -46,6 +47,7 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
     Take(Options.OutSystem, Stored.OutProjection);
     Take(Options.Input, Stored.InName);
     Take(Options.Output, Stored.OutName);
+    Take(Options.ErsRegistration, Stored.ErsRegistration);
     Options.List = Options.List || Stored.List;
     Options.ExactProjections = Options.ExactProjections || Stored.ExactProjections;
     if (!Options.Background) Options.Background = std::to_string(Stored.BackGround);
@@ -220,6 +222,7 @@ std::optional<double> ParseStep(const std::string& Text) {
 int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err) {
     if (!Options.Settings.empty() && !TakeSettings(Options, Err)) return ExitUsage;
     if (ReportMissing(Options, Err)) return ExitUsage;
+    if (!ApplyErsRegistration(Options.ErsRegistration, Err)) return ExitUsage;
     TJobOptions Job;
     const std::optional<std::int32_t> Background = ParseBackground(Options.Background.value_or("0"));
     if (!Background) {
@@ -308,6 +311,7 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         ->check(CLI::NonNegativeNumber)
         ->type_name("PIXELS");
     AddExactProjectionsFlag(*Command, Options->ExactProjections);
+    AddErsRegistrationOption(*Command, Options->ErsRegistration);
     Command
         ->add_option("--shard", Options->Shard,
                      "With --list: process entries I, I+N, I+2N, ... only, with the report and log named "
