@@ -149,7 +149,8 @@ TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops) {
     UseSystems(&NoCorners, &InFlat);
     const std::string Message = RunJob(In, Path("nan.ers"), Options(10));
     EXPECT_EQ(Message,
-              "Output extent cannot be computed: an input corner has no position in the output system");
+              "Output extent cannot be computed: an input corner has no valid position in the input or the "
+              "output system");
     EXPECT_FALSE(std::filesystem::exists(Path("nan.ers")));
 
     // An output system with no position for the cells: every cell reads as outside the input.
