@@ -19,6 +19,10 @@ constexpr double HalfPi = Pi / 2.0;
 // images in their own systems; where a conversion has lost its meaning it misses by kilometres.
 constexpr double RoundTripMetres = 1.0;
 
+// No position on the earth lies further than this from a system's origin; a conic puts its far pole at
+// about 1e19 m, where the cosine of the latitude is not quite zero, and converts it back to the pole.
+constexpr double EarthReachMetres = 1e9;
+
 // Metres per coordinate unit of an end: its unit for lengths, none for angles.
 double AppliedUnit(const TMapperEnd& End) {
     return End.System->AngularCoordinates() ? 1.0 : End.UnitFactor;
@@ -37,6 +41,12 @@ bool AllFinite(double A, double B, double C) {
     return std::isfinite(A) && std::isfinite(B) && std::isfinite(C);
 }
 
+// Coordinates in units of Unit metres (angles: Unit 1) that may name a position.
+bool AreCoordinates(double X, double Y, double Z, double Unit) {
+    const double Reach = EarthReachMetres / Unit;
+    return std::fabs(X) <= Reach && std::fabs(Y) <= Reach && std::fabs(Z) <= Reach;
+}
+
 bool IsGeoPosition(double Lat, double Lon, double H) {
     return AllFinite(Lat, Lon, H) && std::fabs(Lat) <= HalfPi;
 }
@@ -53,7 +63,8 @@ bool SameGeoPosition(double Lat, double Lon, double H, double OtherLat, double O
 // Two coordinate triples of System, whose lengths are in units of Unit metres, within the tolerance.
 bool SameCoordinates(const TProjection& System, double Unit, double X, double Y, double Z, double OtherX,
                      double OtherY, double OtherZ) {
-    if (System.AngularCoordinates()) return SameGeoPosition(Y, X, Z, OtherY, OtherX, OtherZ, System.Spheroid.A);
+    if (System.AngularCoordinates())
+        return SameGeoPosition(Y, X, Z, OtherY, OtherX, OtherZ, System.Spheroid.A);
     const double Tolerance = RoundTripMetres / Unit;
     return std::fabs(X - OtherX) <= Tolerance && std::fabs(Y - OtherY) <= Tolerance &&
            std::fabs(Z - OtherZ) <= Tolerance;
@@ -63,17 +74,17 @@ bool SameCoordinates(const TProjection& System, double Unit, double X, double Y,
 bool CheckedProjToGeo(const TProjection& System, double Unit, double X, double Y, double Z, double& Lat,
                       double& Lon, double& H) {
     System.ProjToGeo(X, Y, Z, Lat, Lon, H);
-    if (!AllFinite(X, Y, Z) || !IsGeoPosition(Lat, Lon, H)) return false;
+    if (!AreCoordinates(X, Y, Z, Unit) || !IsGeoPosition(Lat, Lon, H)) return false;
     double BackX = 0, BackY = 0, BackZ = 0;
     System.GeoToProjNear(Lat, Lon, H, X, Y, BackX, BackY, BackZ);
     return SameCoordinates(System, Unit, X, Y, Z, BackX, BackY, BackZ);
 }
 
 // GeoToProj, valid when the coordinates convert back to the geographic position they came from.
-bool CheckedGeoToProj(const TProjection& System, double Lat, double Lon, double H, double& X, double& Y,
-                      double& Z) {
+bool CheckedGeoToProj(const TProjection& System, double Unit, double Lat, double Lon, double H, double& X,
+                      double& Y, double& Z) {
     System.GeoToProj(Lat, Lon, H, X, Y, Z);
-    if (!IsGeoPosition(Lat, Lon, H) || !AllFinite(X, Y, Z)) return false;
+    if (!IsGeoPosition(Lat, Lon, H) || !AreCoordinates(X, Y, Z, Unit)) return false;
     double BackLat = 0, BackLon = 0, BackH = 0;
     System.ProjToGeo(X, Y, Z, BackLat, BackLon, BackH);
     return SameGeoPosition(Lat, Lon, H, BackLat, BackLon, BackH, System.Spheroid.A);
@@ -111,7 +122,7 @@ bool TCoordinateMapper::InputToGeo(double X, double Y, double Z, double& Lat, do
 }
 
 bool TCoordinateMapper::GeoToOutput(double Lat, double Lon, double H, double& X, double& Y, double& Z) const {
-    return CheckedGeoToProj(*FOutSystem, Lat, Lon, H, X, Y, Z);
+    return CheckedGeoToProj(*FOutSystem, FOutUnit, Lat, Lon, H, X, Y, Z);
 }
 
 bool TCoordinateMapper::InputToOutput(double X, double Y, double& OutX, double& OutY) const {

@@ -24,7 +24,7 @@ struct TMapperEnd {
     const TDatumRecord* Datum = nullptr;
     const TProjection* System = nullptr;
     double UnitFactor = 1.0; // metres per coordinate unit when the coordinates are lengths, not angles
-    bool ExactForm = false; // the end's system converts by its exact form (TProjection::ExactForm)
+    bool ExactForm = false;  // the end's system converts by its exact form (TProjection::ExactForm)
 };
 
 // A rectangle of positions in one system: X from MinX to MaxX, Y from MinY to MaxY.

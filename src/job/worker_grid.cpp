@@ -59,9 +59,9 @@ bool TMyThread::ComputeExtent() {
                            .MaxX = OX + FInput->GetColumns() * FInput->GetCellSizeX(),
                            .MaxY = OY};
     if (!FMapper->OutputExtent(Input, FExtent)) {
-        FStatus = TJobStatus::Failure(
-            "Output extent cannot be computed: an input corner has no valid position in the input or the output "
-            "system");
+        FStatus = TJobStatus::Failure("Output extent cannot be computed: an input corner has no valid "
+                                      "position in the input or the output "
+                                      "system");
         return false;
     }
     FGrid.MinX = FExtent.MinX;
