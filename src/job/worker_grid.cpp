@@ -60,8 +60,7 @@ bool TMyThread::ComputeExtent() {
                            .MaxY = OY};
     if (!FMapper->OutputExtent(Input, FExtent)) {
         FStatus = TJobStatus::Failure("Output extent cannot be computed: an input corner has no valid "
-                                      "position in the input or the output "
-                                      "system");
+                                      "position in the input or the output system");
         return false;
     }
     FGrid.MinX = FExtent.MinX;
