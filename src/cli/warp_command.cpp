@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <ostream>
 #include <pthread.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace vortane {
@@ -54,21 +55,23 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
     return true;
 }
 
-// Names every required value that neither the command line nor the settings gave.
+// Names every required value that neither the command line nor the settings gave. An end given by
+// its EPSG code needs none of its three names.
 bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
-    const std::pair<const std::string*, const char*> Required[] = {
-        {&Options.Input, "--input"},
-        {&Options.Output, "--output"},
-        {&Options.InSpheroid, "--in-spheroid"},
-        {&Options.InDatum, "--in-datum"},
-        {&Options.InSystem, "--in-system"},
-        {&Options.OutSpheroid, "--out-spheroid"},
-        {&Options.OutDatum, "--out-datum"},
-        {&Options.OutSystem, "--out-system"},
+    const bool InNames = Options.InCrs.empty(), OutNames = Options.OutCrs.empty();
+    const std::tuple<const std::string*, const char*, bool> Required[] = {
+        {&Options.Input, "--input", true},
+        {&Options.Output, "--output", true},
+        {&Options.InSpheroid, "--in-spheroid", InNames},
+        {&Options.InDatum, "--in-datum", InNames},
+        {&Options.InSystem, "--in-system", InNames},
+        {&Options.OutSpheroid, "--out-spheroid", OutNames},
+        {&Options.OutDatum, "--out-datum", OutNames},
+        {&Options.OutSystem, "--out-system", OutNames},
     };
     bool Missing = false;
-    for (const auto& [Value, Option] : Required)
-        if (Value->empty()) {
+    for (const auto& [Value, Option, Needed] : Required)
+        if (Needed && Value->empty()) {
             Err << "Missing " << Option
                 << (Options.Settings.empty() ? "" : " (not in the settings file either)") << '\n';
             Missing = true;
@@ -81,8 +84,9 @@ bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
 bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelection& Selection,
              std::ostream& Err) {
     TCSSelection In, Out;
-    if (!ResolveSelection(Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem},
-                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem}, In, Out, Err))
+    if (!ResolveSelection(
+            Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem, Options.InCrs},
+            {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem, Options.OutCrs}, In, Out, Err))
         return false;
     Selection.InSpheroid = In.Spheroid;
     Selection.InDatum = In.Datum;
@@ -279,8 +283,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "extension of every output, and the name of the report)")
         ->type_name("PATH");
     // Not required here: a settings file may give them.
-    AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
-                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem}, false);
+    AddSelectionOptions(*Command,
+                        {&Options->InSpheroid, &Options->InDatum, &Options->InSystem, &Options->InCrs},
+                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem, &Options->OutCrs});
     Command
         ->add_option_function<std::string>(
             "--step",
@@ -330,16 +335,24 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")
         ->type_name("FILE.ini");
-    // Required unless the settings file gives them, so the parser cannot enforce them itself.
-    for (const char* Name : {"--input", "--output", "--in-spheroid", "--in-datum", "--in-system",
-                             "--out-spheroid", "--out-datum", "--out-system"}) {
+    // Required unless the settings file gives them (or an EPSG code the names of its end), so the parser
+    // cannot enforce them itself.
+    const auto Require = [Command](const char* Name, const char* Alternative) {
         CLI::Option* Option = Command->get_option(Name);
-        Option->description(Option->get_description() + " (required unless --settings gives it)");
-    }
+        Option->description(Option->get_description() + " (required unless --settings gives it" +
+                            Alternative + ")");
+    };
+    for (const char* Name : {"--input", "--output"})
+        Require(Name, "");
+    for (const char* Name : {"--in-spheroid", "--in-datum", "--in-system"})
+        Require(Name, " or --in-crs is given");
+    for (const char* Name : {"--out-spheroid", "--out-datum", "--out-system"})
+        Require(Name, " or --out-crs is given");
     Command->footer(
         "The last line on stdout is the job's final status: \"Successful Finish\" (exit 0) or what\n"
         "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\". The log is written\n"
-        "beside the output (its name with .log). Unknown names and missing options exit with 2.\n"
+        "beside the output (its name with .log). Unknown names or EPSG codes and missing options exit\n"
+        "with 2. Either end may be given by its EPSG code instead (--in-crs EPSG:32634).\n"
         "Example (UTM zone 34 north into geographic coordinates, cells of 3e-6 radians, about 19 m):\n"
         "  vortane-cli warp --input sample.ers --output geo.ers --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system NUTM34 --out-spheroid WE --out-datum WGS84 \\\n"
