@@ -77,8 +77,8 @@ std::string FieldError(const TProjection& System, const TCoordinateTexts& Texts,
            "\" is not a valid " + AxisName(System, Field);
 }
 
-// Lengths to the thousandth of their unit whatever their size: the systems' own texts keep 10 significant digits,
-// which on eastings that carry a zone number (above 10 000 000 m) would drop the millimetres.
+// Lengths to the thousandth of their unit whatever their size: the systems' own texts keep 10 significant
+// digits, which on eastings that carry a zone number (above 10 000 000 m) would drop the millimetres.
 std::string LengthText(double Length) {
     constexpr int AllDigits = 40; // never fewer digits than the number has
     return FixedText(Length, AllDigits, 3);
