@@ -109,7 +109,7 @@ double DefaultStep(const TWarpOptions& Options) {
         Images.clear();
         if (List.Load(Options.Input))
             for (const std::string& Name : List.Names)
-                Images.push_back(FolderOf(Options.Input) + Name);
+                Images.push_back(ListInputFile(FolderOf(Options.Input), Name));
     }
     for (const std::string& Image : Images) {
         TDataSet2 Set;

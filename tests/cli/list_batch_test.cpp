@@ -88,7 +88,7 @@ TEST_F(ListShards, ThreeShardsMergedEqualOneRun) {
     const test::TCliRun Merged = Run(Merge);
     ASSERT_EQ(Merged.ExitCode, 0) << Merged.Err;
     const std::string Single = test::ReadText(Path("single/res.txt"));
-    EXPECT_EQ(std::count(Single.begin(), Single.end(), '\n'), 7); // first line and six images
+    EXPECT_EQ(std::count(Single.begin(), Single.end(), '\n'), 8); // first line, fingerprint, six images
     EXPECT_EQ(test::ReadText(Path("sharded/res.txt")), Single);
     const auto Expected = Outputs("single");
     EXPECT_EQ(Expected.size(), 12u); // six headers and six cell files

@@ -5,7 +5,20 @@
 namespace vortane::test {
 namespace {
 
-class PhotoList : public JobTest {};
+class PhotoList : public JobTest {
+protected:
+    // The report's entry lines, after its first line and the run's fingerprint.
+    static std::vector<std::string> ReportEntries(const std::string& Report) {
+        std::vector<std::string> Lines = ReadLines(Report);
+        if (Lines.size() < 2) {
+            ADD_FAILURE() << Report << " has no fingerprint line";
+            return Lines;
+        }
+        EXPECT_EQ(Lines[0], ReportFirstLine);
+        EXPECT_TRUE(Lines[1].starts_with(";Run fingerprint ")) << Lines[1];
+        return {Lines.begin() + 2, Lines.end()};
+    }
+};
 
 TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine) {
     const std::string List = Path("list.txt");
@@ -24,15 +37,76 @@ TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine) {
 
     EXPECT_FALSE(Photos.Load(Path("missing.txt")));
     EXPECT_FALSE(Photos.Load(Dir().string())); // a folder is no list
+    // A broken quote refuses the whole list: guessing the name could write the wrong image.
+    WriteText(List, "a.ers\n\"b c.ers 1 2 3 4\n");
+    EXPECT_FALSE(Photos.Load(List));
+    EXPECT_EQ(Photos.ErrorText, List + " line 2: a quoted name without its closing quote");
 }
 
 TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals) {
-    EXPECT_EQ(ReportLine("a.tif", ".ers", 500000, -12.5, 500100.1234567, -1e-7),
+    EXPECT_EQ(ReportLine("a.ers", 500000, -12.5, 500100.1234567, -1e-7),
               "a.ers 500000.000000 -12.500000 500100.123457 -0.000000");
-    EXPECT_EQ(ReportLine("noext", ".osd", 1, 2, 3, 4), "noext.osd 1.000000 2.000000 3.000000 4.000000");
-    EXPECT_EQ(ListOutputName("/out/", "sub.dir/a.tif", ".ers"), "/out/sub.dir/a.ers");
+    EXPECT_EQ(ReportLine("my photo.osd", 1, 2, 3, 4), "\"my photo.osd\" 1.000000 2.000000 3.000000 4.000000");
     EXPECT_EQ(FolderOf("/data/list.txt"), "/data/");
     EXPECT_EQ(FolderOf("list.txt"), "");
+}
+
+TEST(PhotoListLine, QuotedNamesMayHoldBlanksAndEveryNameReadsBackAsWritten) {
+    const struct {
+        std::string Line;
+        EListLine Kind;
+        std::string Name;
+    } Cases[] = {
+        {"a.ers 1 2 3 4", EListLine::Entry, "a.ers"},
+        {"\t\"my photo.ers\" 1 2 3 4", EListLine::Entry, "my photo.ers"},
+        {"\"say \"\"hi\"\".ers\"", EListLine::Entry, "say \"hi\".ers"},
+        {"\"open.ers 1 2 3 4", EListLine::Malformed, ""},
+        {"\"a\"b.ers 1 2 3 4", EListLine::Malformed, ""},
+        {"\"\" 1 2 3 4", EListLine::Malformed, ""},
+        {" \"skipped.ers\"", EListLine::Comment, ""},
+        {"\t\t", EListLine::Comment, ""},
+    };
+    for (const auto& Case : Cases) {
+        std::string Name;
+        EXPECT_EQ(ReadListLine(Case.Line, Name), Case.Kind) << Case.Line;
+        if (Case.Kind == EListLine::Entry) {
+            EXPECT_EQ(Name, Case.Name) << Case.Line;
+        }
+    }
+    for (const std::string Name :
+         {"plain.ers", "my photo.ers", "-dash.ers", ";semi.ers", "q\"uote d.ers", "t\tab"}) {
+        std::string Read;
+        ASSERT_EQ(ReadListLine(ListName(Name) + " 1 2 3 4", Read), EListLine::Entry) << ListName(Name);
+        EXPECT_EQ(Read, Name);
+    }
+    EXPECT_EQ(ListName("plain.ers"), "plain.ers");
+}
+
+TEST(PhotoListEntry, OutputsStayInTheOutputFolderAndKeepTheEntrysSubfolders) {
+    const std::string Leaves = "its output would leave the output folder";
+    const struct {
+        std::string Name, InFile, OutFile, Problem;
+    } Cases[] = {
+        {"a.tif", "/lists/a.tif", "/out/a.ers", ""},
+        {"imgs/p.tif", "/lists/imgs/p.tif", "/out/imgs/p.ers", ""},
+        {"imgs/../p.tif", "/lists/imgs/../p.tif", "/out/p.ers", ""},
+        {"/data/x/p.tif", "/data/x/p.tif", "/out/p.ers", ""}, // absolute: its file name in the output folder
+        {"../img/p.ers", "/lists/../img/p.ers", "", Leaves},
+        {"imgs/../../p.ers", "/lists/imgs/../../p.ers", "", Leaves},
+        {"imgs/..", "/lists/imgs/..", "", Leaves},
+        {"imgs/", "/lists/imgs/", "", Leaves},
+    };
+    for (const auto& Case : Cases) {
+        const TListEntryFiles Files = ResolveListEntry("/lists/", "/out/", Case.Name, ".ers");
+        EXPECT_EQ(Files.InFile, Case.InFile) << Case.Name;
+        EXPECT_EQ(Files.OutFile, Case.OutFile) << Case.Name;
+        EXPECT_EQ(Files.Problem, Case.Problem) << Case.Name;
+    }
+    // Two inputs whose outputs coincide: the later one is refused; the same image twice is not.
+    const auto Entries = ResolveListEntries("/l/", "/o/", {"a.tif", "a.ers", "a.tif", "/x/a.tif"}, ".ers");
+    EXPECT_EQ(Entries[1].Problem, "its output a.ers is also the output of /l/a.tif");
+    EXPECT_EQ(Entries[2].Problem, "");
+    EXPECT_EQ(Entries[3].Problem, "its output a.ers is also the output of /l/a.tif");
 }
 
 TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
@@ -46,9 +120,8 @@ TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
     List.List = true;
     EXPECT_EQ(RunJob(Path("in/list.txt"), Path("out/result.ers"), List), "Successful Finish");
 
-    EXPECT_EQ(ReadLines(Path("out/result.txt")),
-              (std::vector<std::string>{";File created by Vortane program",
-                                        "a.ers 1000.000000 2000.000000 1040.000000 1970.000000",
+    EXPECT_EQ(ReportEntries(Path("out/result.txt")),
+              (std::vector<std::string>{"a.ers 1000.000000 2000.000000 1040.000000 1970.000000",
                                         "c.ers 1000.000000 2000.000000 1040.000000 1970.000000"}));
     EXPECT_EQ(ReadImage(Path("out/c.ers")).At(3, 2), 6.0f);
     EXPECT_FALSE(std::filesystem::exists(Path("out/b.ers")));
@@ -93,9 +166,8 @@ TEST_F(PhotoList, NoEntryOverwritesTheInputOfAnotherEntry) {
                             " open error Output would overwrite the input file " + Path("in/sub/a.ers")),
               Log.end());
     // The refused entry has no report line; the second entry still ran.
-    EXPECT_EQ(ReadLines(Path("in/sub/result.txt")),
-              (std::vector<std::string>{";File created by Vortane program",
-                                        "sub/a.ers 1000.000000 2000.000000 1040.000000 1970.000000"}));
+    EXPECT_EQ(ReportEntries(Path("in/sub/result.txt")),
+              (std::vector<std::string>{"sub/a.ers 1000.000000 2000.000000 1040.000000 1970.000000"}));
 }
 
 TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList) {
@@ -105,7 +177,7 @@ TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList) {
     List.List = true;
     std::filesystem::create_directories(Dir() / "out");
     EXPECT_EQ(RunJob(Path("list.txt"), Path("out/out.ers"), List, /*StopFirst=*/true), "User Abort");
-    EXPECT_EQ(ReadLines(Path("out/out.txt")).size(), 2u); // first line and the stopped entry
+    EXPECT_EQ(ReportEntries(Path("out/out.txt")).size(), 1u); // the stopped entry
 }
 
 TEST_F(PhotoList, AResumedRunRedoesNothingFinishedAndFinishesTheRest) {
