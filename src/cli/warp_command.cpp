@@ -25,6 +25,7 @@ namespace vortane {
 namespace {
 
 constexpr const char* Finished = "Successful Finish";
+constexpr int MaxThreads = 1024;
 
 // ---- Settings file: the desktop program's stored selection, files and options
 
@@ -193,6 +194,18 @@ std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
     return Worker.Message();
 }
 
+// The last stdout line, which scripts read as the run's outcome. A list's own status is that of its last
+// entry, so a list with failed entries says how many instead; a stop still says it was stopped (the
+// count then goes to Err).
+std::string FinalLine(const std::string& Message, std::int32_t Failed, std::int32_t Listed,
+                      std::ostream& Err) {
+    if (Failed == 0) return Message;
+    const std::string Count = std::to_string(Failed) + " of " + std::to_string(Listed) + " images failed";
+    if (Message != "User Abort") return Count;
+    Err << Count << '\n';
+    return Message;
+}
+
 // --shard and --resume: parts of a photo list run, meaningless for a single image.
 bool TakeBatchOptions(const TWarpOptions& Options, TJobOptions& Job, std::ostream& Err) {
     if ((!Options.Shard.empty() || Options.Resume) && !Options.List) {
@@ -222,12 +235,17 @@ std::optional<std::int32_t> ParseBackground(const std::string& Text) {
     return static_cast<std::int32_t>(Value);
 }
 
-std::optional<double> ParseStep(const std::string& Text) {
+std::optional<double> ParseFinite(const std::string& Text) {
     double Value = 0;
     const char* End = Text.data() + Text.size();
     const auto [Stop, Error] = std::from_chars(Text.data(), End, Value);
-    if (Error != std::errc() || Stop != End || !std::isfinite(Value) || !(Value > 0)) return std::nullopt;
+    if (Error != std::errc() || Stop != End || !std::isfinite(Value)) return std::nullopt;
     return Value;
+}
+
+std::optional<double> ParseStep(const std::string& Text) {
+    const std::optional<double> Value = ParseFinite(Text);
+    return Value && *Value > 0 ? Value : std::nullopt;
 }
 
 int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err) {
@@ -261,10 +279,7 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     TMyThread Worker(Options.Input, Options.Output, Job, Selection, Observer);
     const std::string Message = RunWorker(Worker, Observer);
     Observer.EndBar();
-    // A list's status is that of its last entry; a failure earlier in the list must not pass for success.
-    if (Worker.FailedFiles() > 0)
-        Err << Worker.FailedFiles() << " of " << Worker.ListedFiles() << " images failed\n" << std::flush;
-    Out << Message << '\n' << std::flush;
+    Out << FinalLine(Message, Worker.FailedFiles(), Worker.ListedFiles(), Err) << '\n' << std::flush;
     return Message == Finished && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
 }
 
@@ -307,17 +322,30 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
     Command->add_flag("--list", Options->List, "The input is a photo list: process every image it names");
     Command->add_flag("-q,--quiet", Options->Quiet, "No progress bar");
     Command
-        ->add_option("--threads", Options->Threads,
-                     "Threads computing output rows (default: one per processor core); the output is the "
-                     "same for every count")
-        ->check(CLI::Range(1, 1024))
+        ->add_option_function<std::string>(
+            "--threads",
+            [Options](const std::string& Text) {
+                const std::optional<double> Count = ParseFinite(Text);
+                if (!Count || *Count != std::floor(*Count) || *Count < 1 || *Count > MaxThreads)
+                    throw CLI::ValidationError("--threads must be a whole number from 1 to " +
+                                               std::to_string(MaxThreads));
+                Options->Threads = static_cast<int>(*Count);
+            },
+            "Threads computing output rows (default: one per processor core); the output is the "
+            "same for every count")
         ->type_name("N");
     Command
-        ->add_option("--max-error", Options->MaxError,
-                     "Map cells exactly only at the ends of row segments and interpolate between them, "
-                     "within this many input pixels (default: every cell exactly); the log records the "
-                     "largest error measured")
-        ->check(CLI::NonNegativeNumber)
+        ->add_option_function<std::string>(
+            "--max-error",
+            [Options](const std::string& Text) {
+                const std::optional<double> Pixels = ParseFinite(Text);
+                if (!Pixels || *Pixels < 0)
+                    throw CLI::ValidationError("--max-error must be a number of input pixels, at least 0");
+                Options->MaxError = *Pixels;
+            },
+            "Map cells exactly only at the ends of row segments and interpolate between them, "
+            "within this many input pixels (default: every cell exactly); the log records the "
+            "largest error measured")
         ->type_name("PIXELS");
     AddExactProjectionsFlag(*Command, Options->ExactProjections);
     Command
@@ -340,8 +368,10 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
     }
     Command->footer(
         "The last line on stdout is the job's final status: \"Successful Finish\" (exit 0) or what\n"
-        "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\". The log is written\n"
-        "beside the output (its name with .log). Unknown names and missing options exit with 2.\n"
+        "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\"; a photo list with\n"
+        "failed entries ends with \"N of M images failed\" (exit 1). The log is written beside the\n"
+        "output (its name with .log); a second run on the same output while one runs is refused.\n"
+        "Unknown names, missing options and bad numbers exit with 2.\n"
         "Example (UTM zone 34 north into geographic coordinates, cells of 3e-6 radians, about 19 m):\n"
         "  vortane-cli warp --input sample.ers --output geo.ers --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system NUTM34 --out-spheroid WE --out-datum WGS84 \\\n"
