@@ -226,5 +226,65 @@ TEST_F(PhotoList, AResumedRunRedoesNothingFinishedAndFinishesTheRest) {
     EXPECT_EQ(Second.size(), 10u); // two skipped, four processed
 }
 
+// A resumed run keeps only what a run of the same fingerprint (options, systems, list) finished and
+// what is still on disk as that run wrote it; everything else is done again.
+TEST_F(PhotoList, AResumedRunRedoesEntriesOfAnotherRunOrWhoseOutputChanged) {
+    std::string List;
+    for (const char* Name : {"a1", "a2", "a3"}) {
+        WriteImage(std::string(Name) + ".ers", 4, 3, 1, ctFloat32, 1000, 2000, 10,
+                   [](int C, int R, int) { return float(C * R); });
+        List += std::string(Name) + ".ers\n";
+    }
+    WriteText(Path("list.txt"), List);
+    std::filesystem::create_directories(Dir() / "out");
+    TJobOptions Run = Options(10);
+    Run.List = true;
+    ASSERT_EQ(RunJob(Path("list.txt"), Path("out/res.ers"), Run), "Successful Finish");
+    // The inputs a run processed (rather than skipped), from its part of the log.
+    const auto Processed = [this] {
+        std::vector<std::string> Log = LogMessages(Path("out/res.log"));
+        const auto Start =
+            std::find(Log.rbegin(), Log.rend(), " Log file created by Vortane program ").base();
+        std::vector<std::string> Inputs;
+        for (auto Line = Start; Line != Log.end(); ++Line)
+            if (Line->starts_with(" Processing file: ") && !Line->ends_with(" finished"))
+                Inputs.push_back(Line->substr(Line->rfind('/') + 1));
+        return Inputs;
+    };
+    const std::vector<std::string> All{"a1.ers", "a2.ers", "a3.ers"};
+    const struct {
+        const char* What;
+        std::function<void()> Change;
+        double Step;
+        std::vector<std::string> Redone;
+    } Cases[] = {
+        {"nothing changed", [] {}, 10, {}},
+        {"cells cut short", [this] { std::filesystem::resize_file(Path("out/a2"), 8); }, 10, {"a2.ers"}},
+        {"header grown", [this] { std::ofstream(Path("out/a3.ers"), std::ios::app) << ' '; }, 10, {"a3.ers"}},
+        {"output removed", [this] { std::filesystem::remove(Path("out/a1.ers")); }, 10, {"a1.ers"}},
+        {"another step", [] {}, 20, All},
+        {"the same step again", [] {}, 20, {}},
+        {"the list changed", [this] { std::ofstream(Path("list.txt"), std::ios::app) << "; edited\n"; }, 20,
+         All},
+    };
+    Run.Resume = true;
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        Case.Change();
+        Observer.EndEvents = 0;
+        Run.Step = Case.Step;
+        EXPECT_EQ(RunJob(Path("list.txt"), Path("out/res.ers"), Run), "Successful Finish");
+        EXPECT_EQ(Processed(), Case.Redone);
+    }
+    // After all that, the same report and cells as one undisturbed run.
+    std::filesystem::create_directories(Dir() / "fresh");
+    Observer.EndEvents = 0;
+    Run.Resume = false;
+    ASSERT_EQ(RunJob(Path("list.txt"), Path("fresh/res.ers"), Run), "Successful Finish");
+    EXPECT_EQ(ReadText(Path("out/res.txt")), ReadText(Path("fresh/res.txt")));
+    for (const char* Name : {"a1", "a2", "a3"})
+        EXPECT_EQ(ReadText(Path("out/") + Name), ReadText(Path("fresh/") + Name)) << Name;
+}
+
 } // namespace
 } // namespace vortane::test
