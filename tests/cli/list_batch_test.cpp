@@ -52,17 +52,6 @@ protected:
         return Run(Args);
     }
 
-    // The images a run wrote (logs and reports aside) by name, without the headers' time of writing.
-    std::map<std::string, std::string> Outputs(const std::string& Folder) const {
-        std::map<std::string, std::string> Files;
-        for (const auto& Entry : std::filesystem::directory_iterator(Path(Folder))) {
-            const std::string Ext = Entry.path().extension().string();
-            if (Ext == ".log" || Ext == ".txt") continue;
-            Files[Entry.path().filename()] = test::ReadTextUndated(Entry.path());
-        }
-        return Files;
-    }
-
     void WriteImage(const std::string& Name) const {
         std::filesystem::create_directories(std::filesystem::path(Path(Name)).parent_path());
         TSampleImage Sample;
@@ -100,9 +89,9 @@ TEST_F(ListShards, ThreeShardsMergedEqualOneRun) {
     const std::string Single = test::ReadText(Path("single/res.txt"));
     EXPECT_EQ(std::count(Single.begin(), Single.end(), '\n'), 8); // first line, fingerprint, six images
     EXPECT_EQ(test::ReadText(Path("sharded/res.txt")), Single);
-    const auto Expected = Outputs("single");
+    const auto Expected = OutputImages(Path("single"));
     EXPECT_EQ(Expected.size(), 12u); // six headers and six cell files
-    const auto Sharded = Outputs("sharded");
+    const auto Sharded = OutputImages(Path("sharded"));
     ASSERT_EQ(Sharded.size(), Expected.size());
     for (const auto& [Name, Bytes] : Expected)
         EXPECT_TRUE(Sharded.contains(Name) && Sharded.at(Name) == Bytes) << Name << " differs";
