@@ -185,5 +185,32 @@ TEST_F(ListProcesses, FourShardsUnderGnuParallelWithOneKilledMergeIntoOneRunsRes
     EXPECT_FALSE(fs::exists(Path("mixed.txt")));
 }
 
+// Over a file size limit (ulimit -f) the program is not ended by SIGXFSZ: the write fails with the
+// reason, the status says so and the exit status is 1.
+TEST_F(ListProcesses, AFileSizeLimitIsAWriteErrorWithItsReasonNotASignal) {
+    WriteList(2, 2); // the tall image's output is larger than the limit below, the small one's is not
+    fs::create_directories(Path("out"));
+    const struct {
+        std::vector<std::string> Args;
+        std::string LastLine, Reason;
+    } Cases[] = {
+        {{"warp", "--quiet", "--input", Path("img2.ers"), "--output", Path("single.ers"), "--in-spheroid",
+          "WE", "--in-datum", "WGS84", "--in-system", "NUTM34", "--out-spheroid", "WE", "--out-datum",
+          "WGS84", "--out-system", "NUTM35"},
+         "OpenError 27",
+         "Cannot create " + Path("single.ers") + ": File too large\n"},
+        {WarpArgs(Path("out/res.ers"), {"--quiet"}), "1 of 2 images failed",
+         "Cannot create " + Path("out/img2.ers") + ": File too large\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.LastLine);
+        TChild Run(CliProgram, Case.Args, {Path("limited.out"), Path("limited.err"), 64 * 1024});
+        const int Status = Run.Wait();
+        EXPECT_TRUE(ExitedWith(Status, 1)) << "status " << Status;
+        EXPECT_EQ(test::ReadText(Path("limited.out")), Case.LastLine + "\n");
+        EXPECT_EQ(test::ReadText(Path("limited.err")), Case.Reason);
+    }
+}
+
 } // namespace
 } // namespace vortane
