@@ -288,12 +288,16 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         App.add_subcommand("warp", "Resample a georeferenced image (or every image of a photo list) into "
                                    "another coordinate system");
     auto Options = std::make_shared<TWarpOptions>();
-    Command->add_option("--input", Options->Input, "Input image, or photo list with --list")
+    Command
+        ->add_option("--input", Options->Input,
+                     "Input image, or photo list with --list (entries relative to the list's folder, names "
+                     "with blanks in double quotes)")
         ->type_name("PATH");
     Command
         ->add_option("--output", Options->Output,
                      "Output image; its extension chooses the format (with --list: the folder and "
-                     "extension of every output, and the name of the report)")
+                     "extension of every output, which keeps its entry's subfolders, and the name of the "
+                     "report)")
         ->type_name("PATH");
     // Not required here: a settings file may give them.
     AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
@@ -354,8 +358,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "OUTPUT.shard-I-of-N.txt and .log ('report merge' joins the reports)")
         ->type_name("I/N");
     Command->add_flag("--resume", Options->Resume,
-                      "With --list: skip the entries an earlier run of the same list finished (its log says "
-                      "so and the output exists); stopped or cut-short entries are done again");
+                      "With --list: skip the entries an earlier run with the same options and list finished "
+                      "(its log says so and the output files still have the sizes logged then); stopped, "
+                      "cut-short or damaged entries are done again");
     Command
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")
