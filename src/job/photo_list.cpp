@@ -100,8 +100,8 @@ bool TdbPhoto::Load(const std::string& FileName) {
         const EListLine Kind = ReadListLine(Line, Name);
         if (Kind == EListLine::Malformed) {
             // Guessing where a broken name ends could process (and write) the wrong image.
-            ErrorText =
-                FileName + " line " + std::to_string(Number) + ": a quoted name without its closing quote";
+            ErrorText = FileName + " line " + std::to_string(Number) +
+                        ": a quoted name that is empty, not closed or not followed by a blank";
             return false;
         }
         if (Kind == EListLine::Comment) continue;

@@ -200,14 +200,9 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         if (FMessage == "User Abort") AddLogLine(" Processing file: " + InFile + StoppedSuffix);
     }
     // Completing the output: header formats write their header now.
-    if (!FinishFiles(InFile)) {
-        ReleaseFiles();
-        AddLogLine(" Output file " + OutFile + " write error " + FMessage + ": " + FReason);
-        ReportFailure(FReason);
-        return EndFile(false);
-    }
+    const bool Complete = FinishFiles(InFile);
     ReleaseFiles();
-    if (!RecordOutput(OutFile)) {
+    if (!Complete || !RecordOutput(OutFile)) {
         AddLogLine(" Output file " + OutFile + " write error " + FMessage + ": " + FReason);
         ReportFailure(FReason);
         return EndFile(false);

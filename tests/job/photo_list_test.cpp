@@ -40,7 +40,8 @@ TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine) {
     // A broken quote refuses the whole list: guessing the name could write the wrong image.
     WriteText(List, "a.ers\n\"b c.ers 1 2 3 4\n");
     EXPECT_FALSE(Photos.Load(List));
-    EXPECT_EQ(Photos.ErrorText, List + " line 2: a quoted name without its closing quote");
+    EXPECT_EQ(Photos.ErrorText,
+              List + " line 2: a quoted name that is empty, not closed or not followed by a blank");
 }
 
 TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals) {
