@@ -75,13 +75,13 @@ void WholeJob(benchmark::State& State, int Bands, TEnd Out) {
     TJobOptions Options;
     Options.Step = 25;
     TQuietObserver Observer;
-    std::string Message;
+    TJobStatus Status = TJobStatus::Failure("not run");
     for (auto _ : State) {
         TMyThread Worker(In, Inputs().Output(), Options, Selection, Observer);
         Worker.Run();
-        Message = Worker.Message();
+        Status = Worker.Status();
     }
-    if (Message != "Successful Finish") State.SkipWithError(Message.c_str());
+    if (!Status.Succeeded()) State.SkipWithError(Status.Text().c_str());
     // The output grid of the last run, from its header.
     TDataSet2 Output;
     if (!Output.Open(Inputs().Output(), 0, 0, 1, 1, omRead))

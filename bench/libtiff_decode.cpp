@@ -87,7 +87,7 @@ TChildResult WarpInChild(std::uint32_t Size) {
     TMyThread Worker(In, Folder.Path("out.tif"), Options, Selection, Observer);
     Worker.Run();
     Result.JobSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - Start).count();
-    Result.Finished = Worker.Message() == "Successful Finish";
+    Result.Finished = Worker.Status().Succeeded();
     Result.PeakMegabytes = PeakMegabytes();
     return Result;
 }

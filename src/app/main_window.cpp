@@ -5,9 +5,9 @@
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
 #include "catalogue/catalogue.hpp"
+#include "job/settings.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
-#include "text/ini.hpp"
 #include "text/strings.hpp"
 
 #include <QCloseEvent>
@@ -325,40 +325,39 @@ bool TForm1::ReadStep() {
 }
 
 void TForm1::LoadSettings() {
-    const TIniAdd Ini(FFiles.Settings.Read);
-    InSpheroidName = Ini.ReadString("Input", "Spheroid", "");
-    InDatumName = Ini.ReadString("Input", "Datum", "");
-    InProjectionName = Ini.ReadString("Input", "Projection", "");
-    FSelection.OutSpheroidName = Ini.ReadString("Output", "Spheroid", "");
-    FSelection.OutDatumName = Ini.ReadString("Output", "Datum", "");
-    FSelection.OutProjectionName = Ini.ReadString("Output", "Projection", "");
-    InName = Ini.ReadString("Files", "InName", "");
-    OutName = Ini.ReadString("Files", "OutName", "");
-    JobOptions.List = Ini.ReadBool("Options", "List", false);
-    JobOptions.BackGround = static_cast<std::int32_t>(Ini.ReadInteger("Options", "BackGround", 0));
-    JobOptions.InUnits = static_cast<std::int32_t>(Ini.ReadInteger("Options", "InUnits", 0));
-    JobOptions.OutUnits = static_cast<std::int32_t>(Ini.ReadInteger("Options", "OutUnits", 0));
-    JobOptions.ExactProjections = Ini.ReadBool("Options", "ExactProjections", false);
+    const TSettings Stored = ReadSettings(FFiles.Settings.Read);
+    InSpheroidName = Stored.InSpheroid;
+    InDatumName = Stored.InDatum;
+    InProjectionName = Stored.InProjection;
+    FSelection.OutSpheroidName = Stored.OutSpheroid;
+    FSelection.OutDatumName = Stored.OutDatum;
+    FSelection.OutProjectionName = Stored.OutProjection;
+    InName = Stored.InName;
+    OutName = Stored.OutName;
+    JobOptions.List = Stored.List;
+    JobOptions.BackGround = static_cast<std::int32_t>(Stored.BackGround);
+    JobOptions.InUnits = static_cast<std::int32_t>(Stored.InUnits);
+    JobOptions.OutUnits = static_cast<std::int32_t>(Stored.OutUnits);
+    JobOptions.ExactProjections = Stored.ExactProjections;
 }
 
 void TForm1::SaveSettings() {
-    TIniAdd Ini(FFiles.Settings.Write);
-    Ini.WriteString("Input", "Spheroid", InSpheroidName);
-    Ini.WriteString("Input", "Datum", InDatumName);
-    Ini.WriteString("Input", "Projection", InProjectionName);
-    Ini.WriteString("Output", "Spheroid", FSelection.OutSpheroidName);
-    Ini.WriteString("Output", "Datum", FSelection.OutDatumName);
-    Ini.WriteString("Output", "Projection", FSelection.OutProjectionName);
-    Ini.WriteString("Files", "InName", InName);
-    Ini.WriteString("Files", "OutName", OutName);
-    Ini.WriteBool("Options", "List", JobOptions.List);
-    Ini.WriteInteger("Options", "BackGround", JobOptions.BackGround);
-    Ini.WriteInteger("Options", "InUnits", JobOptions.InUnits);
-    Ini.WriteInteger("Options", "OutUnits", JobOptions.OutUnits);
-    Ini.WriteBool("Options", "ExactProjections", JobOptions.ExactProjections);
-    std::error_code Ignored; // the user's configuration folder may not exist yet
-    std::filesystem::create_directories(std::filesystem::path(FFiles.Settings.Write).parent_path(), Ignored);
-    if (!Ini.Save()) StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
+    TSettings Stored;
+    Stored.InSpheroid = InSpheroidName;
+    Stored.InDatum = InDatumName;
+    Stored.InProjection = InProjectionName;
+    Stored.OutSpheroid = FSelection.OutSpheroidName;
+    Stored.OutDatum = FSelection.OutDatumName;
+    Stored.OutProjection = FSelection.OutProjectionName;
+    Stored.InName = InName;
+    Stored.OutName = OutName;
+    Stored.List = JobOptions.List;
+    Stored.BackGround = JobOptions.BackGround;
+    Stored.InUnits = JobOptions.InUnits;
+    Stored.OutUnits = JobOptions.OutUnits;
+    Stored.ExactProjections = JobOptions.ExactProjections;
+    if (!WriteSettings(Stored, FFiles.Settings.Write))
+        StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
 }
 
 void TForm1::InputBtnClick() {

@@ -5,6 +5,7 @@
 #include "app/main_window.hpp"
 #include "catalogue/catalogue.hpp"
 #include "job/sample_image.hpp"
+#include "job/settings.hpp"
 #include "text/strings.hpp"
 
 #include <QAction>
@@ -15,7 +16,6 @@
 #include <QTabWidget>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 
 namespace {
@@ -49,10 +49,15 @@ bool MainWindowShots(const std::string& Work, const std::string& Folder) {
         std::cerr << Error << "\n";
         return false;
     }
-    std::ofstream(Work + "vortane.ini")
-        << "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
-        << "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
-        << "[Files]\nInName=" << Work << "sample.ers\nOutName=" << Work << "sample_utm35.ers\n";
+    WriteSettings({.InSpheroid = "WE",
+                   .InDatum = "WGS84",
+                   .InProjection = "NUTM34",
+                   .OutSpheroid = "WE",
+                   .OutDatum = "WGS84",
+                   .OutProjection = "NUTM35",
+                   .InName = Work + "sample.ers",
+                   .OutName = Work + "sample_utm35.ers"},
+                  Work + "vortane.ini");
     TForm1 Form({{Work + "vortane.ini", Work + "vortane.ini"}, DefaultCatalogueFolder(), ""});
     Form.show();
     QCoreApplication::processEvents();

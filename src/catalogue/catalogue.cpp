@@ -2,6 +2,9 @@
 
 #include "text/strings.hpp"
 
+#include <filesystem>
+#include <system_error>
+
 namespace vortane {
 
 namespace {
@@ -10,6 +13,7 @@ namespace {
 constexpr const char* SpheroidFile = "Spher.dat";
 constexpr const char* DatumFile = "Datums.dat";
 constexpr const char* FrenchGridName = "gr3df97a.mnt";
+constexpr const char* EpsgTableFile = "epsg.txt";
 
 std::string CannotRead(const std::string& FileName) {
     return "Cannot read " + FileName;
@@ -24,7 +28,17 @@ bool TCSList::LoadAll() {
 bool TCSList::LoadAll(const std::string& Folder) {
     if (!LoadSpheroids(Folder + SpheroidFile)) return false;
     if (!LoadDatums(Folder + DatumFile, Folder + FrenchGridName)) return false;
-    return BuildSystems(Folder);
+    if (!BuildSystems(Folder)) return false;
+    LoadEpsgTable(Folder + EpsgTableFile);
+    return true;
+}
+
+// A folder without a table (an older installation, a hand-made catalogue) simply offers no codes.
+void TCSList::LoadEpsgTable(const std::string& FileName) {
+    std::error_code Error;
+    if (!std::filesystem::exists(FileName, Error)) return;
+    if (!EpsgCodes.LoadFromFile(FileName)) Warnings.push_back(CannotRead(FileName));
+    Warnings.insert(Warnings.end(), EpsgCodes.Errors.begin(), EpsgCodes.Errors.end());
 }
 
 bool TCSList::LoadSpheroids(const std::string& FileName) {
@@ -118,6 +132,36 @@ bool TCSList::ResolveNames(const std::string& SpheroidText, const std::string& D
     if (!Spheroid || !Datum || !System) return false;
     Selection = {Spheroid, Datum, System};
     return true;
+}
+
+int TCSList::EpsgCodeOf(const TCSSelection& Selection) const {
+    if (!Selection.Spheroid || !Selection.Datum || !Selection.System) return 0;
+    if (Selection.Spheroid->Name != Selection.Datum->SpheroidCode) return 0;
+    if (dynamic_cast<const TGeografic*>(Selection.System))
+        return EpsgCodes.GeographicCode(Selection.Datum->Name);
+    return EpsgCodes.ProjectedCode(Selection.System->Name, Selection.Datum->Name);
+}
+
+bool TCSList::ResolveEpsgEntry(const TEpsgEntry& Entry, TCSSelection& Selection) const {
+    TDatumRecord* Datum = FindDatum(Entry.Datum);
+    TSpheroid* Spheroid = Datum ? FindSpheroid(Datum->SpheroidCode) : nullptr;
+    TProjection* System = nullptr;
+    if (Entry.Kind == EEpsgKind::Projected) {
+        System = FindSystem(Entry.System);
+    } else if (Entry.Kind == EEpsgKind::Geographic) {
+        // A geographic EPSG system counts in degrees.
+        for (int I = 0; I < Geographics.Count() && !System; ++I)
+            if (dynamic_cast<TGeoDecimal*>(Geographics.Item(I))) System = Geographics.Item(I);
+    }
+    if (!Spheroid || !Datum || !System) return false;
+    Selection = {Spheroid, Datum, System};
+    return true;
+}
+
+bool TCSList::ResolveEpsgCode(int Code, TCSSelection& Selection) const {
+    for (const TEpsgEntry* Entry : EpsgCodes.SystemsOfCode(Code))
+        if (ResolveEpsgEntry(*Entry, Selection)) return true;
+    return false;
 }
 
 } // namespace vortane

@@ -2,9 +2,11 @@
 // The catalogue of everything a coordinate system is made of: spheroids, datums and every concrete
 // coordinate system (the built-in geographic and geocentric forms and the entries of the six
 // projection files). It loads the catalogue files of one folder, links datums and projection types to
-// their spheroids, and finds entries by their exact, case-sensitive names.
+// their spheroids, finds entries by their exact, case-sensitive names, and turns entries into EPSG
+// codes and back through the folder's EPSG table.
 
-#include "crs/datum.hpp"
+#include "catalogue/epsg_table.hpp"
+#include "crs/datum_list.hpp"
 #include "crs/projection.hpp"
 #include "crs/spheroid.hpp"
 #include "projections/lambert1.hpp"
@@ -33,8 +35,9 @@ public:
     TCSList& operator=(const TCSList&) = delete;
 
     // Loads "Spher.dat", "Datums.dat" (with the grid datums: the NADCON pair "conus" from the current
-    // working folder, "gr3df97a.mnt" from Folder) and the projection files, all from Folder (ending with
-    // "/"; ProgramDir() by default). False means the catalogue is incomplete; Warnings says why.
+    // working folder, "gr3df97a.mnt" from Folder), the projection files and, when the folder has one,
+    // the EPSG table "epsg.txt", all from Folder (ending with "/"; ProgramDir() by default). False means
+    // the catalogue is incomplete; Warnings says why (also for table lines left out).
     bool LoadAll(const std::string& Folder);
     bool LoadAll();
     bool LoadSpheroids(const std::string& FileName);
@@ -51,6 +54,16 @@ public:
     bool ResolveNames(const std::string& SpheroidText, const std::string& DatumText,
                       const std::string& SystemText, TCSSelection& Selection) const;
 
+    // The EPSG code of a selection: its projected system on its datum, or the datum's geographic system
+    // for the geographic forms. 0 when the table has none, and when the spheroid is not the datum's own
+    // (the published systems hold on that one only).
+    int EpsgCodeOf(const TCSSelection& Selection) const;
+    // The selection a geographic or projected code stands for (the first table line of the code whose
+    // names the catalogue holds); geographic codes give decimal degrees. False when there is none.
+    bool ResolveEpsgCode(int Code, TCSSelection& Selection) const;
+    // The selection of one table line; false when the catalogue lacks one of its names.
+    bool ResolveEpsgEntry(const TEpsgEntry& Entry, TCSSelection& Selection) const;
+
     TSpherList Spheroids;
     TDatumList Datums;
     TGeograficList Geographics;
@@ -61,6 +74,7 @@ public:
     TTransMercList TransMercs;
     TStereoProjList Stereos;
     TTMGridList TMGrids;
+    TEpsgTable EpsgCodes;
 
     // Messages a window shows once loading ends ("Spheroid XX not found in list", unreadable files,
     // grid files that exist but cannot be used).
@@ -70,6 +84,7 @@ private:
     template <class TList>
     bool LoadProjectionFile(TList& List, const std::string& FileName, const std::string& TypeName);
     void AttachBuiltInSystems();
+    void LoadEpsgTable(const std::string& FileName);
 };
 
 } // namespace vortane

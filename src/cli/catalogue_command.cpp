@@ -4,8 +4,11 @@
 #include "text/map.hpp"
 #include "text/strings.hpp"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <iostream>
+#include <iterator>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -129,6 +132,41 @@ int ListCatalogue(const std::string& Folder, std::ostream& Out, std::ostream& Er
     return Loaded ? ExitSuccess : ExitFailure;
 }
 
+// Whether Text occurs in Field, letters compared without case.
+bool HoldsText(const std::string& Field, const std::string& Text) {
+    const auto SameLetter = [](char A, char B) {
+        return std::tolower(static_cast<unsigned char>(A)) == std::tolower(static_cast<unsigned char>(B));
+    };
+    return std::search(Field.begin(), Field.end(), Text.begin(), Text.end(), SameLetter) != Field.end();
+}
+
+bool EntryMatches(const TEpsgEntry& Entry, const TCSSelection& Selection, const std::string& Text) {
+    const std::string Fields[] = {Selection.System->Name, Entry.Datum, Entry.Description,
+                                  "EPSG:" + std::to_string(Entry.Code)};
+    return std::any_of(std::begin(Fields), std::end(Fields),
+                       [&Text](const std::string& Field) { return HoldsText(Field, Text); });
+}
+
+// Every system of the EPSG table that the catalogue holds and whose name, datum, published name or code
+// holds Text: spheroid, datum, system, code and published name, one line each.
+int FindSystems(const std::string& Text, const std::string& Folder, std::ostream& Out, std::ostream& Err) {
+    TCSList Catalogue;
+    if (!LoadCatalogueReporting(Catalogue, Folder, Err)) return ExitFailure;
+    int Found = 0;
+    for (const TEpsgEntry& Entry : Catalogue.EpsgCodes.Entries()) {
+        TCSSelection Selection;
+        if (Entry.Kind == EEpsgKind::Datum || !Catalogue.ResolveEpsgEntry(Entry, Selection) ||
+            !EntryMatches(Entry, Selection, Text))
+            continue;
+        Out << Selection.Spheroid->Name << '\t' << Selection.Datum->Name << '\t' << Selection.System->Name
+            << "\tEPSG:" << Entry.Code << '\t' << Entry.Description << '\n';
+        ++Found;
+    }
+    if (Found > 0) return ExitSuccess;
+    Err << "No system of the catalogue matches \"" << Text << "\"" << NoTableNote(Catalogue) << '\n';
+    return ExitFailure;
+}
+
 void AddShiftCommand(CLI::App& Parent, TCliContext& Context, const char* Name, const char* Description,
                      const char* Example, const TLineShift& Shift) {
     CLI::App* Command = Parent.add_subcommand(Name, Description);
@@ -163,6 +201,10 @@ void AddExactProjectionsFlag(CLI::App& Command, bool& ExactProjections) {
         "drift by millimetres to decimetres far from the origin");
 }
 
+std::string NoTableNote(const TCSList& Catalogue) {
+    return Catalogue.EpsgCodes.Empty() ? " (the catalogue folder holds no epsg.txt)" : "";
+}
+
 void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out) {
     PrintSpheroids(Catalogue, Out);
     Out << '\n';
@@ -174,12 +216,14 @@ void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out) {
 }
 
 void AddCatalogueCommand(CLI::App& App, TCliContext& Context) {
-    CLI::App* Catalogue = App.add_subcommand("catalogue", "Encode, decode or list the catalogue files");
+    CLI::App* Catalogue =
+        App.add_subcommand("catalogue", "Encode, decode, list or search the catalogue files");
     Catalogue->require_subcommand(1);
     Catalogue->footer("Examples:\n"
                       "  vortane-cli catalogue decode < Datums.dat > Datums.txt\n"
                       "  vortane-cli catalogue encode < Datums.txt > Datums.dat\n"
-                      "  vortane-cli catalogue list --catalogue /opt/vortane");
+                      "  vortane-cli catalogue list --catalogue /opt/vortane\n"
+                      "  vortane-cli catalogue find 27700");
 
     AddShiftCommand(*Catalogue, Context, "encode",
                     "Shift every line of stdin into the stored catalogue form; lines end with CR LF",
@@ -203,6 +247,20 @@ void AddCatalogueCommand(CLI::App& App, TCliContext& Context) {
                  "Example:\n  vortane-cli catalogue list --catalogue /opt/vortane");
     List->callback([&Context] {
         Context.ExitCode = ListCatalogue(Context.CatalogueFolder(), Context.Out, Context.Err);
+    });
+
+    CLI::App* Find = Catalogue->add_subcommand(
+        "find", "List the systems with an EPSG code whose name, datum, published name or code holds TEXT");
+    auto Text = std::make_shared<std::string>();
+    Find->add_option("TEXT", *Text, "Text to look for, letters in any case (e.g. 27700, lambert)")
+        ->required();
+    Find->footer("One line per system and datum, fields separated by TAB: spheroid code, datum name, system\n"
+                 "name (the three names --in-spheroid, --in-datum and --in-system take), EPSG code and its\n"
+                 "published name. Geographic codes stand for decimal degrees. Exit status 1 when nothing\n"
+                 "matches.\n"
+                 "Examples:\n  vortane-cli catalogue find 27700\n  vortane-cli catalogue find lambert");
+    Find->callback([&Context, Text] {
+        Context.ExitCode = FindSystems(*Text, Context.CatalogueFolder(), Context.Out, Context.Err);
     });
 }
 

@@ -1,11 +1,12 @@
 #pragma once
-// `vortane-cli catalogue encode|decode|list`: the stored form of the catalogue files and what a loaded
-// catalogue holds.
+// `vortane-cli catalogue encode|decode|list|find`: the stored form of the catalogue files, what a loaded
+// catalogue holds, and its systems with EPSG codes.
 //
 // encode and decode turn plain catalogue lines into the stored (shifted) form and back, stdin to stdout,
 // one line at a time; input lines may end with LF or CR LF, output lines end with CR LF. list loads the
 // catalogue and prints its spheroids, its datums, and per spheroid the projection types with their
-// systems in the order the chooser offers them.
+// systems in the order the chooser offers them. find lists the systems of the EPSG table whose names,
+// published name or code hold a text.
 
 #include "cli/cli_app.hpp"
 
@@ -26,6 +27,10 @@ int DecodeCatalogueStream(std::istream& In, std::ostream& Out, std::ostream& Err
 // Loads the catalogue files of Folder (ending with "/") and prints the loader's warnings to Err, with
 // "Error loading files" last when the catalogue is incomplete. Returns what LoadAll returned.
 bool LoadCatalogueReporting(TCSList& Catalogue, const std::string& Folder, std::ostream& Err);
+
+// " (the catalogue folder holds no epsg.txt)" when the catalogue has no EPSG codes, else nothing: the
+// reason a code or a search found nothing.
+std::string NoTableNote(const TCSList& Catalogue);
 
 // Prints the catalogue as plain text: three sections, fields separated by TAB, entries indented.
 void PrintCatalogue(const TCSList& Catalogue, std::ostream& Out);

@@ -79,6 +79,13 @@ std::string FieldError(const TProjection& System, const TCoordinateTexts& Texts,
            "\" is not a valid " + AxisName(System, Field);
 }
 
+// Lengths to the millimetre whatever their size: the systems' own texts keep 10 significant digits,
+// which on eastings that carry a zone number (above 10 000 000 m) would drop the millimetres.
+std::string LengthText(double Metres) {
+    constexpr int AllDigits = 40; // never fewer digits than the number has
+    return FixedText(Metres, AllDigits, 3);
+}
+
 bool AllFinite(double A, double B, double C) {
     return std::isfinite(A) && std::isfinite(B) && std::isfinite(C);
 }
@@ -240,20 +247,25 @@ bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTex
         Error = "the position has no coordinates in the output system";
         return false;
     }
-    OutSystem.GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
+    if (dynamic_cast<const TGeografic*>(&OutSystem)) {
+        OutSystem.GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
+        Result[2] = LengthText(OutH);
+    } else {
+        Result = {LengthText(X), LengthText(Y), LengthText(Z)};
+    }
     return true;
 }
 
 int RunTransform(const TTransformOptions& Options, const std::string& Folder, std::istream& In,
                  std::ostream& Out, std::ostream& Err) {
+    const TEndNames InNames{"in", Options.InSpheroid, Options.InDatum, Options.InSystem, Options.InCrs};
+    const TEndNames OutNames{"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem, Options.OutCrs};
+    if (ReportMissingNames(InNames, OutNames, Err)) return ExitUsage;
     TCSList Catalogue;
     if (!LoadCatalogueReporting(Catalogue, Folder, Err)) return ExitFailure;
 
     TCSSelection InEnd, OutEnd;
-    if (!ResolveSelection(Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem},
-                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem}, InEnd, OutEnd,
-                          Err))
-        return ExitUsage;
+    if (!ResolveSelection(Catalogue, InNames, OutNames, InEnd, OutEnd, Err)) return ExitUsage;
     if (!CheckUnitIndexes(Options.InUnits, Options.OutUnits, Err)) return ExitUsage;
     WarnOnForeignDatum(InEnd, "in", Err);
     WarnOnForeignDatum(OutEnd, "out", Err);
@@ -272,8 +284,9 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context) {
     CLI::App* Command = App.add_subcommand(
         "transform", "Carry positions from stdin, one per line, from one coordinate system into another");
     auto Options = std::make_shared<TTransformOptions>();
-    AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
-                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem}, true);
+    AddSelectionOptions(*Command,
+                        {&Options->InSpheroid, &Options->InDatum, &Options->InSystem, &Options->InCrs},
+                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem, &Options->OutCrs});
     const std::string UnitHelp =
         "0 metre (default), 1 US survey foot; applied by transverse Mercator systems";
     Command->add_option("--in-units", Options->InUnits, "Unit of the input coordinates: " + UnitHelp)
@@ -287,13 +300,17 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context) {
         "Each line of stdin holds two or three fields separated by blanks: the input system's own\n"
         "coordinate texts (X, Y and an optional height; for the geographic systems longitude first,\n"
         "except \"ArcView Geographic: gg.mm.ss.sss\", which takes latitude first). Each line of stdout\n"
-        "holds the output system's three texts. Output line N always answers input line N: a blank\n"
-        "line gives an empty line, and so does a line that cannot be read, which is named with its\n"
-        "number on stderr and makes the exit status 1. Unknown names exit with status 2.\n"
+        "holds the output system's three texts; lengths to the millimetre (3 decimals). Output line N\n"
+        "always answers input line N: a blank line gives an empty line, and so does a line that cannot\n"
+        "be read, which is named with its number on stderr and makes the exit status 1. Unknown names\n"
+        "and EPSG codes exit with status 2. An EPSG code of a geographic system reads and writes decimal\n"
+        "degrees.\n"
         "Example (WGS 84 longitude and latitude to UTM zone 34 north):\n"
         "  echo '21.0 52.25' | vortane-cli transform --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system 'Geographic:(decimal degrees)' --out-spheroid WE --out-datum WGS84 \\\n"
-        "      --out-system NUTM34");
+        "      --out-system NUTM34\n"
+        "The same by EPSG codes:\n"
+        "  echo '21.0 52.25' | vortane-cli transform --in-crs EPSG:4326 --out-crs EPSG:32634");
     Command->callback([Options, &Context] {
         Context.ExitCode =
             RunTransform(*Options, Context.CatalogueFolder(), std::cin, Context.Out, Context.Err);

@@ -25,6 +25,7 @@ struct TTransformOptions {
     int InUnits = 0; // unit indexes, see crs/units.hpp
     int OutUnits = 0;
     bool ExactProjections = false; // both systems by their exact forms instead of the default series
+    std::string InCrs{}, OutCrs{}; // "EPSG:n" instead of the three names of that end
 };
 
 class TCoordinateTransform {

@@ -4,10 +4,10 @@
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
 #include "job/photo_list.hpp"
+#include "job/settings.hpp"
 #include "job/worker.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
-#include "text/ini.hpp"
 #include "text/strings.hpp"
 
 #include <atomic>
@@ -18,13 +18,13 @@
 #include <filesystem>
 #include <ostream>
 #include <pthread.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace vortane {
 
 namespace {
 
-constexpr const char* Finished = "Successful Finish";
 constexpr int MaxThreads = 1024;
 
 // ---- Settings file: the desktop program's stored selection, files and options
@@ -37,41 +37,43 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
         Err << "Settings file " << Options.Settings << " is missing\n";
         return false;
     }
-    const TIniAdd Ini(Options.Settings);
-    const auto Take = [&Ini](std::string& Value, const char* Section, const char* Key) {
-        if (Value.empty()) Value = Ini.ReadString(Section, Key, "");
+    const TSettings Stored = ReadSettings(Options.Settings);
+    const auto Take = [](std::string& Value, const std::string& StoredValue) {
+        if (Value.empty()) Value = StoredValue;
     };
-    Take(Options.InSpheroid, "Input", "Spheroid");
-    Take(Options.InDatum, "Input", "Datum");
-    Take(Options.InSystem, "Input", "Projection");
-    Take(Options.OutSpheroid, "Output", "Spheroid");
-    Take(Options.OutDatum, "Output", "Datum");
-    Take(Options.OutSystem, "Output", "Projection");
-    Take(Options.Input, "Files", "InName");
-    Take(Options.Output, "Files", "OutName");
-    Options.List = Options.List || Ini.ReadBool("Options", "List", false);
-    Options.ExactProjections = Options.ExactProjections || Ini.ReadBool("Options", "ExactProjections", false);
-    if (!Options.Background) Options.Background = std::to_string(Ini.ReadInteger("Options", "BackGround", 0));
-    if (!Options.InUnits) Options.InUnits = static_cast<int>(Ini.ReadInteger("Options", "InUnits", 0));
-    if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Ini.ReadInteger("Options", "OutUnits", 0));
+    Take(Options.InSpheroid, Stored.InSpheroid);
+    Take(Options.InDatum, Stored.InDatum);
+    Take(Options.InSystem, Stored.InProjection);
+    Take(Options.OutSpheroid, Stored.OutSpheroid);
+    Take(Options.OutDatum, Stored.OutDatum);
+    Take(Options.OutSystem, Stored.OutProjection);
+    Take(Options.Input, Stored.InName);
+    Take(Options.Output, Stored.OutName);
+    Options.List = Options.List || Stored.List;
+    Options.ExactProjections = Options.ExactProjections || Stored.ExactProjections;
+    if (!Options.Background) Options.Background = std::to_string(Stored.BackGround);
+    if (!Options.InUnits) Options.InUnits = static_cast<int>(Stored.InUnits);
+    if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Stored.OutUnits);
     return true;
 }
 
-// Names every required value that neither the command line nor the settings gave.
+// Names every required value that neither the command line nor the settings gave. An end given by
+// its EPSG code needs none of its three names.
 bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
-    const std::pair<const std::string*, const char*> Required[] = {
-        {&Options.Input, "--input"},
-        {&Options.Output, "--output"},
-        {&Options.InSpheroid, "--in-spheroid"},
-        {&Options.InDatum, "--in-datum"},
-        {&Options.InSystem, "--in-system"},
-        {&Options.OutSpheroid, "--out-spheroid"},
-        {&Options.OutDatum, "--out-datum"},
-        {&Options.OutSystem, "--out-system"},
+    const bool InNames = Options.InCrs.empty(), OutNames = Options.OutCrs.empty();
+    const std::tuple<const std::string*, const char*, bool> Required[] = {
+        {&Options.Input, "--input", true},
+        {&Options.Output, "--output", true},
+        {&Options.InSpheroid, "--in-spheroid", InNames},
+        {&Options.InDatum, "--in-datum", InNames},
+        {&Options.InSystem, "--in-system", InNames},
+        {&Options.OutSpheroid, "--out-spheroid", OutNames},
+        {&Options.OutDatum, "--out-datum", OutNames},
+        {&Options.OutSystem, "--out-system", OutNames},
     };
     bool Missing = false;
-    for (const auto& [Value, Option] : Required)
-        if (Value->empty()) {
+    for (const auto& [Value, Option, Needed] : Required)
+        if (Needed && Value->empty()) {
             Err << "Missing " << Option
                 << (Options.Settings.empty() ? "" : " (not in the settings file either)") << '\n';
             Missing = true;
@@ -84,8 +86,9 @@ bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
 bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelection& Selection,
              std::ostream& Err) {
     TCSSelection In, Out;
-    if (!ResolveSelection(Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem},
-                          {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem}, In, Out, Err))
+    if (!ResolveSelection(
+            Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem, Options.InCrs},
+            {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem, Options.OutCrs}, In, Out, Err))
         return false;
     Selection.InSpheroid = In.Spheroid;
     Selection.InDatum = In.Datum;
@@ -177,7 +180,7 @@ private:
 // Runs the worker in its own thread while this thread waits for Ctrl-C or a scheduler's SIGTERM, which
 // become a stop request: the worker finishes its current row first and the log is completed. Both
 // signals are blocked meanwhile (the worker inherits the mask), so they are only ever taken here.
-std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
+void RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
     sigset_t Stop, Previous;
     sigemptyset(&Stop);
     sigaddset(&Stop, SIGINT);
@@ -191,19 +194,17 @@ std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
     while (sigtimedwait(&Stop, nullptr, &NoWait) > 0) {
     } // a late stop signal must not end the process once the job is done
     pthread_sigmask(SIG_SETMASK, &Previous, nullptr);
-    return Worker.Message();
 }
 
 // The last stdout line, which scripts read as the run's outcome. A list's own status is that of its last
 // entry, so a list with failed entries says how many instead; a stop still says it was stopped (the
 // count then goes to Err).
-std::string FinalLine(const std::string& Message, std::int32_t Failed, std::int32_t Listed,
-                      std::ostream& Err) {
-    if (Failed == 0) return Message;
+std::string FinalLine(const TJobStatus& Status, std::int32_t Failed, std::int32_t Listed, std::ostream& Err) {
+    if (Failed == 0) return Status.Text();
     const std::string Count = std::to_string(Failed) + " of " + std::to_string(Listed) + " images failed";
-    if (Message != "User Abort") return Count;
+    if (!Status.Aborted()) return Count;
     Err << Count << '\n';
-    return Message;
+    return Status.Text();
 }
 
 // --shard and --resume: parts of a photo list run, meaningless for a single image.
@@ -277,10 +278,10 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
 
     TCliObserver Observer(Err, !Options.Quiet && ::isatty(STDERR_FILENO));
     TMyThread Worker(Options.Input, Options.Output, Job, Selection, Observer);
-    const std::string Message = RunWorker(Worker, Observer);
+    RunWorker(Worker, Observer);
     Observer.EndBar();
-    Out << FinalLine(Message, Worker.FailedFiles(), Worker.ListedFiles(), Err) << '\n' << std::flush;
-    return Message == Finished && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
+    Out << FinalLine(Worker.Status(), Worker.FailedFiles(), Worker.ListedFiles(), Err) << '\n' << std::flush;
+    return Worker.Status().Succeeded() && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
 }
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context) {
@@ -300,8 +301,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "report)")
         ->type_name("PATH");
     // Not required here: a settings file may give them.
-    AddSelectionOptions(*Command, {&Options->InSpheroid, &Options->InDatum, &Options->InSystem},
-                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem}, false);
+    AddSelectionOptions(*Command,
+                        {&Options->InSpheroid, &Options->InDatum, &Options->InSystem, &Options->InCrs},
+                        {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem, &Options->OutCrs});
     Command
         ->add_option_function<std::string>(
             "--step",
@@ -365,18 +367,26 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")
         ->type_name("FILE.ini");
-    // Required unless the settings file gives them, so the parser cannot enforce them itself.
-    for (const char* Name : {"--input", "--output", "--in-spheroid", "--in-datum", "--in-system",
-                             "--out-spheroid", "--out-datum", "--out-system"}) {
+    // Required unless the settings file gives them (or an EPSG code the names of its end), so the parser
+    // cannot enforce them itself.
+    const auto Require = [Command](const char* Name, const char* Alternative) {
         CLI::Option* Option = Command->get_option(Name);
-        Option->description(Option->get_description() + " (required unless --settings gives it)");
-    }
+        Option->description(Option->get_description() + " (required unless --settings gives it" +
+                            Alternative + ")");
+    };
+    for (const char* Name : {"--input", "--output"})
+        Require(Name, "");
+    for (const char* Name : {"--in-spheroid", "--in-datum", "--in-system"})
+        Require(Name, " or --in-crs is given");
+    for (const char* Name : {"--out-spheroid", "--out-datum", "--out-system"})
+        Require(Name, " or --out-crs is given");
     Command->footer(
         "The last line on stdout is the job's final status: \"Successful Finish\" (exit 0) or what\n"
         "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\"; a photo list with\n"
         "failed entries ends with \"N of M images failed\" (exit 1). The log is written beside the\n"
         "output (its name with .log); a second run on the same output while one runs is refused.\n"
-        "Unknown names, missing options and bad numbers exit with 2.\n"
+        "Unknown names or EPSG codes, missing options and bad numbers exit with 2. Either end may be\n"
+        "given by its EPSG code instead (--in-crs EPSG:32634).\n"
         "Example (UTM zone 34 north into geographic coordinates, cells of 3e-6 radians, about 19 m):\n"
         "  vortane-cli warp --input sample.ers --output geo.ers --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system NUTM34 --out-spheroid WE --out-datum WGS84 \\\n"

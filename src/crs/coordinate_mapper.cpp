@@ -2,6 +2,8 @@
 
 #include "crs/datum_shift.hpp"
 
+#include <cmath>
+
 namespace vortane {
 
 namespace {
@@ -12,6 +14,13 @@ std::unique_ptr<TProjection> EndSystem(const TMapperEnd& End) {
     System->UnitFactor = End.UnitFactor;
     System->ExactForm = End.ExactForm;
     return System;
+}
+
+double MaxOf(double A, double B) {
+    return A > B ? A : B;
+}
+double MinOf(double A, double B) {
+    return A < B ? A : B;
 }
 
 } // namespace
@@ -43,6 +52,24 @@ void TCoordinateMapper::InputToOutput(double X, double Y, double& OutX, double& 
     double OutLat = 0, OutLon = 0, OutH = 0, Z = 0;
     InputGeoToOutputGeo(Lat, Lon, H, OutLat, OutLon, OutH);
     FOutSystem->GeoToProj(OutLat, OutLon, OutH, OutX, OutY, Z);
+}
+
+bool TCoordinateMapper::OutputExtent(const TMapExtent& Input, TMapExtent& Extent) const {
+    Extent = {1e100, 1e100, -1e100, -1e100};
+    const double Corners[4][2] = {{Input.MinX, Input.MaxY},
+                                  {Input.MaxX, Input.MaxY},
+                                  {Input.MaxX, Input.MinY},
+                                  {Input.MinX, Input.MinY}};
+    for (const auto& Corner : Corners) {
+        double X = 0, Y = 0;
+        InputToOutput(Corner[0], Corner[1], X, Y);
+        if (!std::isfinite(X) || !std::isfinite(Y)) return false;
+        Extent.MaxY = MaxOf(Y, Extent.MaxY);
+        Extent.MinX = MinOf(X, Extent.MinX);
+        Extent.MinY = MinOf(Y, Extent.MinY);
+        Extent.MaxX = MaxOf(X, Extent.MaxX);
+    }
+    return true;
 }
 
 void TCoordinateMapper::OutputToInput(double X, double Y, double& InX, double& InY) const {

@@ -23,6 +23,11 @@ struct TMapperEnd {
     bool ExactForm = false; // the end's system converts by its exact form (TProjection::ExactForm)
 };
 
+// A rectangle of positions in one system: X from MinX to MaxX, Y from MinY to MaxY.
+struct TMapExtent {
+    double MinX = 0, MinY = 0, MaxX = 0, MaxY = 0;
+};
+
 class TCoordinateMapper {
 public:
     // The objects of both ends and Hub must outlive the mapper; Hub may be null when NeedsHub is false.
@@ -40,6 +45,11 @@ public:
                              double& OutH) const;
     // The extent chain: an input system position to the output system (height 0 in, discarded).
     void InputToOutput(double X, double Y, double& OutX, double& OutY) const;
+    // The output system's extent of the Input rectangle: the smallest rectangle holding the images of
+    // its four corners under the extent chain (a curved image of an edge may reach beyond it). False
+    // when a corner has no position in the output system (a result that is not finite), as far outside
+    // a system's domain; Extent is then of no use.
+    bool OutputExtent(const TMapExtent& Input, TMapExtent& Extent) const;
     // The cell chain: an output system position back to the input system. Unlike the extent chain it
     // takes the position as it is when both ends are the same (spheroid, datum, system and unit), and it
     // keeps the hub position when the input lies on the hub spheroid itself.

@@ -1,5 +1,5 @@
 #pragma once
-// Datums and the datum list read from "Datums.dat".
+// A datum, as one line of "Datums.dat" describes it.
 //
 // Every datum is defined relative to one hub, the catalogue spheroid "WE" (WGS 1984). An ordinary
 // datum carries the seven parameters of a geocentric similarity transformation to the hub; a grid
@@ -8,7 +8,6 @@
 #include "crs/code_list.hpp"
 
 #include <string>
-#include <vector>
 
 namespace vortane {
 
@@ -44,27 +43,6 @@ protected:
 
     TDatumRecord(const TDatumRecord&) = default;
     TDatumRecord& operator=(const TDatumRecord&) = default;
-};
-
-class TDatumList : public TCodeListOf<TDatumRecord> {
-public:
-    // Reads a stored (encoded) "Datums.dat", then appends the grid datums whose grids load: the
-    // NADCON pair "conus.las"/"conus.los" from the current working folder and "gr3df97a.mnt" from
-    // ProgramDir(). False when the file is missing (nothing is added, not even the grid datums) or
-    // when reading it fails (what was read and the grid datums stay).
-    bool LoadFromFile(const std::string& FileName);
-    // The same with the grid files named by the caller: NadConBase without its ".las"/".los"
-    // endings, and the full path of the French grid file.
-    bool LoadFromFile(const std::string& FileName, const std::string& NadConBase,
-                      const std::string& FrenchGridFile);
-
-    // Why a grid file that exists could not be used, one text per grid; empty after a clean load.
-    // Missing grid files are not errors and leave nothing here.
-    std::vector<std::string> GridErrors;
-
-private:
-    bool ReadDatumLines(const std::string& FileName);
-    void AddGridDatums(const std::string& NadConBase, const std::string& FrenchGridFile);
 };
 
 } // namespace vortane

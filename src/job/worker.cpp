@@ -50,10 +50,7 @@ std::string ExceptionText(const std::exception_ptr& Error) {
 TMyThread::TMyThread(std::string InName, std::string OutName, const TJobOptions& Options,
                      TJobSelection& Selection, TJobObserver& Observer)
     : FInName(std::move(InName)), FOutName(std::move(OutName)), FOptions(Options),
-      FOutExt(std::filesystem::path(FOutName).extension().string()),
-      FBackR(static_cast<std::uint8_t>(Options.BackGround & 0xFF)),
-      FBackG(static_cast<std::uint8_t>((Options.BackGround >> 8) & 0xFF)),
-      FBackB(static_cast<std::uint8_t>((Options.BackGround >> 16) & 0xFF)), FSelection(Selection),
+      FOutExt(std::filesystem::path(FOutName).extension().string()), FSelection(Selection),
       FObserver(Observer) {}
 
 TMyThread::~TMyThread() {
@@ -83,10 +80,10 @@ void TMyThread::Execute() {
     try {
         JobBody();
     } catch (...) {
-        FMessage = "Processing error: " + ExceptionText(std::current_exception());
+        FStatus = TJobStatus::Failure("Processing error: " + ExceptionText(std::current_exception()));
         FSelection.Busy = false;
     }
-    FObserver.JobFinished(FMessage);
+    FObserver.JobFinished(FStatus.Text());
 }
 
 void TMyThread::AddLogLine(const std::string& Text) {
@@ -97,8 +94,8 @@ void TMyThread::JobBody() {
     const std::string LogName = RunFileName(FOutName, FOptions.Shard, ".log");
     if (IsSameFile(LogName, FInName)) {
         // Emptying the log would destroy the input; there is nowhere to log that, so only say it.
-        FMessage = "Log file would overwrite the input " + FInName;
-        ReportFailure(FMessage);
+        FStatus = TJobStatus::Failure("Log file would overwrite the input " + FInName);
+        ReportFailure(FStatus.Text());
         FSelection.Busy = false;
         return;
     }
@@ -108,8 +105,8 @@ void TMyThread::JobBody() {
     // on this output may be going on. A resumed run learns from the log what was finished, and keeps
     // that record for the next resume.
     if (std::string Refusal; !Log->Claim(FOptions.Resume, Refusal)) {
-        FMessage = std::move(Refusal);
-        ReportFailure(FMessage);
+        FStatus = TJobStatus::Failure(std::move(Refusal));
+        ReportFailure(FStatus.Text());
         FSelection.Busy = false;
         return;
     }
@@ -118,9 +115,9 @@ void TMyThread::JobBody() {
 
     // A run without its coordinate systems would have nothing to compute with; say so at once.
     if (std::string Problem = SelectionProblem(FSelection, FOptions); !Problem.empty()) {
-        FMessage = std::move(Problem);
-        AddLogLine(" Job not started: " + FMessage);
-        ReportFailure(FMessage);
+        FStatus = TJobStatus::Failure(std::move(Problem));
+        AddLogLine(" Job not started: " + FStatus.Text());
+        ReportFailure(FStatus.Text());
         FSelection.Busy = false;
     } else {
         const std::string Description =
@@ -141,20 +138,20 @@ bool TMyThread::ProcessFile(const std::string& InFile, const std::string& OutFil
     try {
         return ProcessFileSteps(InFile, OutFile);
     } catch (...) {
-        FMessage = "Processing error: " + ExceptionText(std::current_exception());
+        FStatus = TJobStatus::Failure("Processing error: " + ExceptionText(std::current_exception()));
     }
     ReleaseFiles();
-    AddLogLine(" Processing file: " + InFile + " failed " + FMessage);
-    ReportFailure(InFile + ": " + FMessage);
+    AddLogLine(" Processing file: " + InFile + " failed " + FStatus.Text());
+    ReportFailure(InFile + ": " + FStatus.Text());
     if (!FOptions.List) FSelection.Busy = false;
     return false;
 }
 
 bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& OutFile) {
     AddLogLine(" Processing file: " + InFile);
-    FStartTime = std::chrono::steady_clock::now();
+    FProgress.Start = std::chrono::steady_clock::now();
     FSelection.Busy = true;
-    FMessage = "Successful Finish";
+    FStatus = TJobStatus::Success();
     // Inside a list run the list holds Busy until it is done.
     const auto EndFile = [this](bool Result) {
         ReleaseFiles();
@@ -167,29 +164,28 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
     if (!OpenInput(InFile)) {
         // The raster's own reason ("No file: ...", a header that cannot be read) follows the status.
         const std::string Detail = FInput->GetErrorText();
-        AddLogLine(" Input file " + InFile + " open error " + FMessage +
+        AddLogLine(" Input file " + InFile + " open error " + FStatus.Text() +
                    (Detail.empty() ? "" : ": " + Detail));
         if (!FReason.empty()) ReportFailure(FReason);
         return EndFile(false);
     }
-    FStepX = FOptions.Step;
-    FStepY = FOptions.Step;
-    if (!ComputeExtent() || !OpenOutput(OutFile, FColumns, FRows)) {
-        AddLogLine(" Output file " + OutFile + " open error " + FMessage);
-        ReportFailure(FReason.empty() ? OutFile + ": " + FMessage : FReason);
+    FGrid.StepX = FOptions.Step;
+    FGrid.StepY = FOptions.Step;
+    if (!ComputeExtent() || !OpenOutput(OutFile, FGrid.Columns, FGrid.Rows)) {
+        AddLogLine(" Output file " + OutFile + " open error " + FStatus.Text());
+        ReportFailure(FReason.empty() ? OutFile + ": " + FStatus.Text() : FReason);
         return EndFile(false);
     }
     FOutput->SetGeoreference(FSelection.OutSpheroidName, FSelection.OutDatumName,
-                             FSelection.OutProjectionName, FStepX, FStepY, 0, 0, FMinX, FMaxY);
+                             FSelection.OutProjectionName, FGrid.StepX, FGrid.StepY, 0, 0, FGrid.MinX,
+                             FGrid.MaxY);
 
     if (!FSelection.OnlyHeaders) {
-        FInCellSizeX = FInput->GetCellSizeX();
-        FInCellSizeY = FInput->GetCellSizeY();
-        FInOriginX = FInput->GetOriginX();
-        FInOriginY = FInput->GetOriginY();
-        FTotal = FRows - 1;
-        if (FTotal == 0) {
-            FMessage = "Output file with rows=0";
+        FInGeometry = {FInput->GetOriginX(), FInput->GetOriginY(), FInput->GetCellSizeX(),
+                       FInput->GetCellSizeY()};
+        FProgress.Total = FGrid.Rows - 1;
+        if (FProgress.Total == 0) {
+            FStatus = TJobStatus::Failure("Output file with rows=0");
             ReportFailure("No cells computed for " + OutFile +
                           ": at this step the output has a single row; " +
                           "its header was written, no other file was changed");
@@ -197,13 +193,13 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
             Resample();
         }
         // The finished line follows for a stopped file too; a resumed list must still redo it.
-        if (FMessage == "User Abort") AddLogLine(" Processing file: " + InFile + StoppedSuffix);
+        if (FStatus.Aborted()) AddLogLine(" Processing file: " + InFile + StoppedSuffix);
     }
     // Completing the output: header formats write their header now.
     const bool Complete = FinishFiles(InFile);
     ReleaseFiles();
     if (!Complete || !RecordOutput(OutFile)) {
-        AddLogLine(" Output file " + OutFile + " write error " + FMessage + ": " + FReason);
+        AddLogLine(" Output file " + OutFile + " write error " + FStatus.Text() + ": " + FReason);
         ReportFailure(FReason);
         return EndFile(false);
     }
@@ -215,7 +211,7 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
 // of its files: a resumed run keeps it only while they are still the same.
 bool TMyThread::RecordOutput(const std::string& OutFile) {
     if (const int Code = SyncOutputFiles(OutFile, FReason); Code != 0) {
-        FMessage = "WriteError " + std::to_string(Code);
+        FStatus = TJobStatus::Failure("WriteError " + std::to_string(Code));
         return false;
     }
     AddLogLine(OutputWrittenMessage(OutFile, OutputSizesText(OutFile)));
@@ -227,12 +223,12 @@ bool TMyThread::RecordOutput(const std::string& OutFile) {
 bool TMyThread::FinishFiles(const std::string& InFile) {
     TDataSetRoot2& Out = *FOutput->Raster();
     if (!Out.Finish()) {
-        FMessage = "WriteError " + std::to_string(Out.ErrorCode());
+        FStatus = TJobStatus::Failure("WriteError " + std::to_string(Out.ErrorCode()));
         FReason = Out.ErrorText();
         return false;
     }
     if (FInput->Raster()->MappingFaulted() || FInputViewsFaulted) {
-        FMessage = "ReadError " + std::to_string(EIO);
+        FStatus = TJobStatus::Failure("ReadError " + std::to_string(EIO));
         FReason = InFile + ": its cell file was cut short during the run; the cells read there were lost";
         return false;
     }
@@ -251,23 +247,23 @@ void TMyThread::ReleaseFiles() {
 bool TMyThread::OpenInput(const std::string& FileName) {
     FInput = std::make_unique<TDataSet2>();
     if (!FInput->Open(FileName, 0, 0, 1, 1, omRead)) {
-        FMessage = "OpenError " + std::to_string(FInput->GetErrorCode());
+        FStatus = TJobStatus::OpenError(FInput->GetErrorCode());
         const std::string Text = FInput->GetErrorText();
         FReason = FileName + ": " + (Text.empty() ? "cannot be opened as an image" : Text);
         return false;
     }
     // Read as one row, the image would come out almost empty (or take ages writing background).
     if (const std::string& Mismatch = FInput->Raster()->SizeMismatchText(); !Mismatch.empty()) {
-        FMessage = Mismatch;
+        FStatus = TJobStatus::Failure(Mismatch);
         FReason = FileName + ": " + Mismatch;
         return false;
     }
     if (FInput->GetCellSizeX() == 0) {
-        FMessage = "X Step = 0";
+        FStatus = TJobStatus::Failure("X Step = 0");
         return false;
     }
     if (FInput->GetCellSizeY() == 0) {
-        FMessage = "Y Step = 0";
+        FStatus = TJobStatus::Failure("Y Step = 0");
         return false;
     }
     return true;
@@ -275,19 +271,19 @@ bool TMyThread::OpenInput(const std::string& FileName) {
 
 bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows) {
     if (FileName.empty()) {
-        FMessage = "No output file name";
+        FStatus = TJobStatus::Failure("No output file name");
         return false;
     }
     // Creating the output truncates its files at once; never let that hit the input.
     std::string Clash = InputOverwrittenBy(*FInput, FileName);
     if (Clash.empty()) Clash = FileOverwrittenBy(FileName, FListInputs);
     if (!Clash.empty()) {
-        FMessage = "Output would overwrite the input file " + Clash;
+        FStatus = TJobStatus::Failure("Output would overwrite the input file " + Clash);
         return false;
     }
     // Whatever the format, a pipe among the output's files is refused as inputs are refused.
     if (const std::string Special = SpecialFileAmongOutputs(FileName); !Special.empty()) {
-        FMessage = "OpenError 1";
+        FStatus = TJobStatus::OpenError(1);
         FReason = "Cannot create " + Special + ": Not a regular file";
         return false;
     }
@@ -296,19 +292,20 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
     const auto Bytes = GridBytes(Columns, Rows, FInput->GetBands(), FInput->GetCellType());
     const auto Free = FreeBytesFor(FileName);
     if (!Bytes || (Free && *Bytes > *Free)) {
-        FMessage = "Not enough disk space for the output: " +
-                   (Bytes ? std::to_string(*Bytes) + " bytes needed, " + std::to_string(*Free) + " free"
-                          : std::string("grid too large"));
+        FStatus = TJobStatus::Failure(
+            "Not enough disk space for the output: " +
+            (Bytes ? std::to_string(*Bytes) + " bytes needed, " + std::to_string(*Free) + " free"
+                   : std::string("grid too large")));
         return false;
     }
     // A list entry keeps its subfolder below the output folder.
     if (const int Code = FOptions.List ? CreateFolderOf(FileName, FReason) : 0; Code != 0) {
-        FMessage = "OpenError " + std::to_string(Code);
+        FStatus = TJobStatus::OpenError(Code);
         return false;
     }
     FOutput = std::make_unique<TDataSet2>();
     if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), FInput->GetBands(), omCreate)) {
-        FMessage = "OpenError " + std::to_string(FOutput->GetErrorCode());
+        FStatus = TJobStatus::OpenError(FOutput->GetErrorCode());
         FReason = CreateFailureText(FileName, *FOutput);
         return false;
     }
@@ -318,25 +315,26 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
 // After each row: a stop request ends the loop; otherwise the display gets the row.
 bool TMyThread::RowFinished(std::int32_t Row) {
     if (FStop.stop_requested()) {
-        FMessage = "User Abort";
+        FStatus = TJobStatus::UserAbort();
         return false;
     }
     // Cells already lost cannot be won back: the rest of the run would only waste time.
     if (FOutput->Raster()->MappingFaulted()) return false;
-    FCurrent = Row;
+    FProgress.Current = Row;
     ShowProgress();
     return true;
 }
 
 void TMyThread::ShowProgress() {
-    if (FTotal == 0 || FCurrent == -1) return;
+    const TProgressState& P = FProgress;
+    if (P.Total == 0 || P.Current == -1) return;
     TProgressView View;
-    View.Position = static_cast<int>(std::nearbyint(double(FCurrent) / FTotal * 100));
-    View.ElapsedDays = DaysSince(FStartTime);
-    View.RemainingDays = double(FTotal - FCurrent) * View.ElapsedDays / (FCurrent + 1);
+    View.Position = static_cast<int>(std::nearbyint(double(P.Current) / P.Total * 100));
+    View.ElapsedDays = DaysSince(P.Start);
+    View.RemainingDays = double(P.Total - P.Current) * View.ElapsedDays / (P.Current + 1);
     View.ElapsedText = "Elapsed Time " + DaysToHMS(View.ElapsedDays);
     View.RemainingText = "Remaining Time " + DaysToHMS(View.RemainingDays);
-    View.ProcessingText = FProgressText;
+    View.ProcessingText = P.Text;
     FObserver.ShowProgress(View);
 }
 

@@ -10,6 +10,8 @@
 // rows of an image are computed by as many threads as the options ask for (TResampler).
 
 #include "job/job_options.hpp"
+#include "job/job_status.hpp"
+#include "job/resampler.hpp"
 
 #include <chrono>
 #include <cstdint>
@@ -21,7 +23,6 @@
 
 namespace vortane {
 
-class TCoordinateMapper;
 class TDataSet2;
 class TLogFile;
 class TdbPhoto;
@@ -72,8 +73,9 @@ public:
     void RequestStop() { FStop.request_stop(); }
     bool StopRequested() const { return FStop.stop_requested(); }
 
-    // The run's final status; read it after the end event.
-    const std::string& Message() const { return FMessage; }
+    // The run's final status and its text; read them after the end event.
+    const TJobStatus& Status() const { return FStatus; }
+    const std::string& Message() const { return FStatus.Text(); }
     // Of a list run: its entries, and those that did not finish successfully (a stop aside).
     std::int32_t ListedFiles() const { return FListedFiles; }
     std::int32_t FailedFiles() const { return FFailedFiles; }
@@ -113,22 +115,22 @@ private:
     std::unique_ptr<TCoordinateMapper> FMapper;
     // The resampling threads' own views of the input met a page its file could not back.
     bool FInputViewsFaulted = false;
-    std::int32_t FRows = 0;
-    std::int32_t FColumns = 0;
-    double FMinX = 0, FMaxX = 0, FMaxY = 0, FMinY = 0;
-    double FStepX = 0, FStepY = 0;
-    std::chrono::steady_clock::time_point FStartTime;
-    std::int32_t FTotal = 0;
-    std::int32_t FCurrent = -1;
-    std::string FProgressText;
-    std::uint8_t FBackR = 0, FBackG = 0, FBackB = 0;
-    std::string FMessage;
-    std::string FReason; // what went wrong, with the file's name, for the observer
+    TMapExtent FExtent; // of the current output, in the output system
+    TOutputGrid FGrid;  // the output's cells on that extent
+    // The input's geometry, read once per file before the cell loops.
+    TInputGeometry FInGeometry;
+    // What the next progress view shows: row (or list entry) Current of Total since Start.
+    struct TProgressState {
+        std::chrono::steady_clock::time_point Start;
+        std::int32_t Total = 0;
+        std::int32_t Current = -1;
+        std::string Text; // "Processing file 2 of 5" in list runs
+    };
+    TProgressState FProgress;
+    TJobStatus FStatus = TJobStatus::Failure(""); // none until the run sets it
+    std::string FReason;                          // what went wrong, with the file's name, for the observer
     std::int32_t FListedFiles = 0;
     std::int32_t FFailedFiles = 0;
-
-    // The input's geometry, read once per file before the cell loops.
-    double FInOriginX = 0, FInOriginY = 0, FInCellSizeX = 1, FInCellSizeY = 1;
 
     TJobSelection& FSelection;
     TJobObserver& FObserver;

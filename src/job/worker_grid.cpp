@@ -7,7 +7,7 @@
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
 
-#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -16,18 +16,19 @@ namespace vortane {
 
 namespace {
 
-double MaxOf(double A, double B) {
-    return A > B ? A : B;
-}
-double MinOf(double A, double B) {
-    return A < B ? A : B;
-}
-
 // Steps between two extent edges, rounded half to even, plus one; 0 when that is no 32-bit count.
 std::int32_t GridCount(double Low, double High, double Step) {
     const double Steps = std::nearbyint((High - Low) / Step);
     if (!(std::fabs(Steps) < double(std::numeric_limits<std::int32_t>::max()))) return 0;
     return static_cast<std::int32_t>(std::llabs(static_cast<long long>(Steps)) + 1);
+}
+
+// The background colour's red, green and blue bytes as band values.
+std::array<float, 3> BackgroundBands(std::int32_t Colour) {
+    const auto Byte = [Colour](int Shift) {
+        return float(static_cast<std::uint8_t>((Colour >> Shift) & 0xFF));
+    };
+    return {Byte(0), Byte(8), Byte(16)};
 }
 
 } // namespace
@@ -47,36 +48,26 @@ bool TMyThread::ComputeExtent() {
         AddLogLine(" Exact projection forms: input " + FMapper->InSystem().FormName() + ", output " +
                    FMapper->OutSystem().FormName());
     // The step is given in metres.
-    FStepX /= OutFactor;
-    FStepY /= OutFactor;
+    FGrid.StepX /= OutFactor;
+    FGrid.StepY /= OutFactor;
 
-    FMaxY = -1e100;
-    FMinX = 1e100;
-    FMaxX = -1e100;
-    FMinY = 1e100;
     const double OX = FInput->GetOriginX();
     const double OY = FInput->GetOriginY();
-    const double East = OX + FInput->GetColumns() * FInput->GetCellSizeX();
-    const double South = OY - FInput->GetRows() * FInput->GetCellSizeY();
-    // Only the corners are carried: a curved image of an edge may reach beyond the extent.
-    const double Corners[4][2] = {{OX, OY}, {East, OY}, {East, South}, {OX, South}};
-    for (const auto& Corner : Corners) {
-        double X = 0, Y = 0;
-        FMapper->InputToOutput(Corner[0], Corner[1], X, Y);
-        if (!std::isfinite(X) || !std::isfinite(Y)) {
-            FMessage =
-                "Output extent cannot be computed: an input corner has no position in the output system";
-            return false;
-        }
-        FMaxY = MaxOf(Y, FMaxY);
-        FMinX = MinOf(X, FMinX);
-        FMinY = MinOf(Y, FMinY);
-        FMaxX = MaxOf(X, FMaxX);
+    const TMapExtent Input{.MinX = OX,
+                           .MinY = OY - FInput->GetRows() * FInput->GetCellSizeY(),
+                           .MaxX = OX + FInput->GetColumns() * FInput->GetCellSizeX(),
+                           .MaxY = OY};
+    if (!FMapper->OutputExtent(Input, FExtent)) {
+        FStatus = TJobStatus::Failure(
+            "Output extent cannot be computed: an input corner has no position in the output system");
+        return false;
     }
-    FRows = GridCount(FMinY, FMaxY, FStepY);
-    FColumns = GridCount(FMinX, FMaxX, FStepX);
-    if (FRows == 0 || FColumns == 0) {
-        FMessage = "Output grid too large: more than 2147483647 rows or columns";
+    FGrid.MinX = FExtent.MinX;
+    FGrid.MaxY = FExtent.MaxY;
+    FGrid.Rows = GridCount(FExtent.MinY, FExtent.MaxY, FGrid.StepY);
+    FGrid.Columns = GridCount(FExtent.MinX, FExtent.MaxX, FGrid.StepX);
+    if (FGrid.Rows == 0 || FGrid.Columns == 0) {
+        FStatus = TJobStatus::Failure("Output grid too large: more than 2147483647 rows or columns");
         return false;
     }
     return true;
@@ -87,12 +78,11 @@ bool TMyThread::ComputeExtent() {
 void TMyThread::Resample() {
     TResampleOptions Options;
     Options.Colour = FInput->GetBands() == 3;
-    Options.Background = {float(FBackR), float(FBackG), float(FBackB)};
+    Options.Background = BackgroundBands(FOptions.BackGround);
     Options.Threads = ThreadCount(FOptions.Threads);
     Options.MaxError = FOptions.MaxError;
     TResampler Resampler(*FMapper, *FInput->Raster(), static_cast<std::uint32_t>(FInput->GetBands()),
-                         *FOutput->Raster(), {FMinX, FMaxY, FStepX, FStepY, FColumns, FRows},
-                         {FInOriginX, FInOriginY, FInCellSizeX, FInCellSizeY}, Options);
+                         *FOutput->Raster(), FGrid, FInGeometry, Options);
     Resampler.Run([this](std::int32_t Row) { return RowFinished(Row); });
     FInputViewsFaulted = Resampler.InputViewsFaulted();
     if (Options.MaxError > 0)

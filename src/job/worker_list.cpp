@@ -51,30 +51,30 @@ bool FinishedBefore(const TListEntryFiles& Entry, const std::map<std::string, TF
 } // namespace
 
 void TMyThread::ProcessList() {
-    FStartTime = std::chrono::steady_clock::now();
+    FProgress.Start = std::chrono::steady_clock::now();
     FSelection.Busy = true;
-    FMessage = "Successful Finish";
+    FStatus = TJobStatus::Success();
     FPhotoList = std::make_unique<TdbPhoto>();
     const std::string ReportName = RunFileName(FOutName, FOptions.Shard, ".txt");
     std::string ReportError;
     if (!FPhotoList->Load(FInName)) {
-        FMessage = "Error loading dbphoto file";
+        FStatus = TJobStatus::Failure("Error loading dbphoto file");
         AddLogLine(" " + FPhotoList->ErrorText);
         ReportFailure(FPhotoList->ErrorText);
     } else if (IsSameFile(ReportName, FInName)) {
         // A model output named like the list ("photos.ers" beside "photos.txt") would replace the list.
-        FMessage = "Report file would overwrite the photo list " + FInName;
-        AddLogLine(" " + FMessage);
-        ReportFailure(FMessage);
+        FStatus = TJobStatus::Failure("Report file would overwrite the photo list " + FInName);
+        AddLogLine(" " + FStatus.Text());
+        ReportFailure(FStatus.Text());
     } else if (!ProcessListEntries(ReportName, ReportError)) {
         // The report is the run's result: without it the run cannot go on.
-        FMessage = "Report file " + ReportName + " write error";
-        AddLogLine(" " + FMessage + ": " + ReportError);
+        FStatus = TJobStatus::Failure("Report file " + ReportName + " write error");
+        AddLogLine(" " + FStatus.Text() + ": " + ReportError);
         ReportFailure(ReportError);
     }
     // Whichever way the run got here, the display is reset and Busy cleared so a new run can start.
-    FCurrent = 0;
-    FProgressText.clear();
+    FProgress.Current = 0;
+    FProgress.Text.clear();
     ShowProgress();
     FPhotoList.reset();
     FListInputs.clear();
@@ -82,8 +82,8 @@ void TMyThread::ProcessList() {
 }
 
 void TMyThread::RefuseEntry(const std::string& InFile, const std::string& Problem) {
-    FMessage = "Entry refused: " + Problem;
-    AddLogLine(" Processing file: " + InFile + " failed " + FMessage);
+    FStatus = TJobStatus::Failure("Entry refused: " + Problem);
+    AddLogLine(" Processing file: " + InFile + " failed " + FStatus.Text());
     ReportFailure(InFile + ": " + Problem);
     ++FFailedFiles;
 }
@@ -106,10 +106,7 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName, std::string& E
     const auto Count = static_cast<std::int32_t>(Entries.size());
     std::int32_t Done = 0;
     const auto ListStart = std::chrono::steady_clock::now();
-    FStartTime = ListStart;
-    FTotal = Count;
-    FCurrent = 0;
-    FProgressText = ProgressLabel(Done + 1, Count);
+    FProgress = {ListStart, Count, 0, ProgressLabel(Done + 1, Count)};
     ShowProgress();
     const std::vector<TListEntryFiles> Files =
         ResolveListEntries(FolderOf(FInName), FolderOf(FOutName), FPhotoList->Names, FOutExt);
@@ -126,20 +123,18 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName, std::string& E
             AddLogLine(" Skipped, finished before: " + Entry.InFile);
         } else {
             const bool Opened = ProcessFile(Entry.InFile, Entry.OutFile);
-            if (FMessage != "Successful Finish" && FMessage != "User Abort") ++FFailedFiles;
-            if (Opened) Line = ReportLine(Entry.OutName, FMinX, FMaxY, FMaxX, FMinY);
+            if (FStatus.Failed()) ++FFailedFiles;
+            if (Opened)
+                Line = ReportLine(Entry.OutName, FExtent.MinX, FExtent.MaxY, FExtent.MaxX, FExtent.MinY);
         }
         if (!Line.empty() && !AppendEntry(ReportName, Shard, Position, Line, Error)) return false;
         ++Done;
         if (StopRequested()) {
-            FMessage = "User Abort";
+            FStatus = TJobStatus::UserAbort();
             break;
         }
         // Each file showed its own rows; between entries the display shows the list again.
-        FStartTime = ListStart;
-        FTotal = Count;
-        FCurrent = Done - 1;
-        FProgressText = ProgressLabel(Done + 1, Count);
+        FProgress = {ListStart, Count, Done - 1, ProgressLabel(Done + 1, Count)};
         ShowProgress();
     }
     return true;

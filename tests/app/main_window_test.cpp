@@ -3,7 +3,8 @@
 
 #include "catalogue/catalogue.hpp"
 #include "job/sample_image.hpp"
-#include "text/ini.hpp"
+#include "job/settings.hpp"
+#include "support/utm_settings.hpp"
 
 #include <QColorDialog>
 #include <QLineEdit>
@@ -28,10 +29,8 @@ protected:
         Sample.Rows = Rows;
         std::string Error;
         ASSERT_TRUE(WriteSampleImage(Path("in.ers"), Sample, Error)) << Error;
-        WriteFile("vortane.ini", "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM33\n"
-                                 "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
-                                 "[Files]\nInName=" +
-                                     Path("in.ers") + "\nOutName=" + Path("out.ers") + "\n");
+        ASSERT_TRUE(
+            WriteSettings(UtmSettings("NUTM33", "NUTM34", Path("in.ers"), Path("out.ers")), SettingsFile()));
     }
 
     // Starts a run and waits for its first progress hand-over.
@@ -125,11 +124,11 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     EXPECT_GT(std::filesystem::file_size(Path("out")), 0u);
     EXPECT_TRUE(std::filesystem::exists(Path("out.log")));
 
-    const TIniAdd Saved(SettingsFile());
-    EXPECT_EQ(Saved.ReadString("Input", "Projection", ""), "NUTM33");  // the header's choice is not stored
-    EXPECT_EQ(Saved.ReadString("Output", "Projection", ""), "NUTM35"); // the chooser's
-    EXPECT_EQ(Saved.ReadString("Output", "Datum", ""), "WGS84");
-    EXPECT_EQ(Saved.ReadString("Files", "OutName", ""), Path("out.ers"));
+    const TSettings Saved = ReadSettings(SettingsFile());
+    EXPECT_EQ(Saved.InProjection, "NUTM33");  // the header's choice is not stored
+    EXPECT_EQ(Saved.OutProjection, "NUTM35"); // the chooser's
+    EXPECT_EQ(Saved.OutDatum, "WGS84");
+    EXPECT_EQ(Saved.OutName, Path("out.ers"));
 }
 
 TEST_F(MainWindow, StopDuringARunEndsItWithUserAbort) {

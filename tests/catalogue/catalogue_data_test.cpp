@@ -3,8 +3,9 @@
 // files must resolve, and every number must reproduce the published definition (EPSG, through PROJ)
 // that the comment above its entry names.
 
+#include "catalogue/published_values.hpp"
 #include "crs/angles.hpp"
-#include "crs/datum.hpp"
+#include "crs/datum_list.hpp"
 #include "crs/spheroid.hpp"
 #include "projections/lambert1.hpp"
 #include "projections/lambert2.hpp"
@@ -36,10 +37,7 @@
 namespace vortane {
 namespace {
 
-constexpr double RadToDeg = 180.0 / Pi;
-constexpr double ArcSecond = Pi / 648000.0;  // rad
-constexpr double LengthTolerance = 1e-3;     // m, on the ground
-constexpr double MetresPerDegree = 111320.0; // at the equator; enough to turn angle differences into mm
+constexpr double ArcSecond = Pi / 648000.0; // rad
 
 // ---------------------------------------------------------------------------------------------------
 // Reading the sources and the stored files
@@ -337,95 +335,6 @@ TEST(CatalogueReferences, TheProgramsOwnLoadersReadTheStoredFiles) {
 // ---------------------------------------------------------------------------------------------------
 // The numbers against their published definitions
 
-struct TPjDeleter {
-    void operator()(PJ* P) const { proj_destroy(P); }
-};
-using TPj = std::unique_ptr<PJ, TPjDeleter>;
-
-struct TLonLat {
-    double Lon, Lat; // degrees
-};
-
-class PublishedValues : public ::testing::Test {
-protected:
-    void SetUp() override { FContext = proj_context_create(); }
-    void TearDown() override { proj_context_destroy(FContext); }
-
-    TPj FromDatabase(int Code, PJ_CATEGORY Category) const {
-        return TPj(
-            proj_create_from_database(FContext, "EPSG", std::to_string(Code).c_str(), Category, 0, nullptr));
-    }
-
-    TPj Create(const std::string& Definition) const { return TPj(proj_create(FContext, Definition.c_str())); }
-
-    struct TAxes {
-        double A, B; // semi-major and semi-minor, metres
-    };
-    TAxes AxesOf(const PJ* Ellipsoid) const {
-        TAxes Axes{0, 0};
-        proj_ellipsoid_get_parameters(FContext, Ellipsoid, &Axes.A, &Axes.B, nullptr, nullptr);
-        return Axes;
-    }
-    TAxes EllipsoidAxesOf(const PJ* Crs) const {
-        return AxesOf(TPj(proj_get_ellipsoid(FContext, Crs)).get());
-    }
-
-    // Five points spread over the object's area of use (centre and four inner points).
-    std::vector<TLonLat> AreaPoints(const PJ* Object) const {
-        double West = 0, South = 0, East = 0, North = 0;
-        if (!proj_get_area_of_use(FContext, Object, &West, &South, &East, &North, nullptr)) return {};
-        if (East < West) East += 360.0; // the area crosses the antimeridian
-        std::vector<TLonLat> Points;
-        for (auto [U, V] : {std::pair{0.5, 0.5}, {0.25, 0.25}, {0.75, 0.25}, {0.25, 0.75}, {0.75, 0.75}}) {
-            double Lon = West + U * (East - West);
-            if (Lon > 180.0) Lon -= 360.0;
-            Points.push_back({Lon, South + V * (North - South)});
-        }
-        return Points;
-    }
-
-    // A Size x Size grid over the object's area of use, edges included.
-    std::vector<TLonLat> AreaGrid(const PJ* Object, int Size) const {
-        double West = 0, South = 0, East = 0, North = 0;
-        if (!proj_get_area_of_use(FContext, Object, &West, &South, &East, &North, nullptr)) return {};
-        if (East < West) East += 360.0;
-        std::vector<TLonLat> Points;
-        for (int I = 0; I < Size; ++I)
-            for (int J = 0; J < Size; ++J) {
-                double Lon = West + (East - West) * I / (Size - 1);
-                if (Lon > 180.0) Lon -= 360.0;
-                Points.push_back({Lon, South + (North - South) * J / (Size - 1)});
-            }
-        return Points;
-    }
-
-    // A projected EPSG system as a plain projection from Greenwich longitude and latitude in radians
-    // to metres: its PROJ string without the CRS-only terms.
-    TPj PublishedProjection(const PJ* Crs) const {
-        const char* Text = proj_as_proj_string(FContext, Crs, PJ_PROJ_4, nullptr);
-        EXPECT_NE(Text, nullptr);
-        std::string Definition;
-        std::istringstream Terms(Text ? Text : "");
-        for (std::string Term; Terms >> Term;)
-            if (Term.rfind("+type=", 0) != 0 && Term.rfind("+towgs84=", 0) != 0 &&
-                Term.rfind("+nadgrids=", 0) != 0)
-                Definition += Term + " ";
-        return Create(Definition);
-    }
-
-    PJ_CONTEXT* FContext = nullptr;
-};
-
-PJ_COORD Forward(const PJ* Projection, TLonLat P) {
-    return proj_trans(const_cast<PJ*>(Projection), PJ_FWD,
-                      proj_coord(P.Lon / RadToDeg, P.Lat / RadToDeg, 0, 0));
-}
-
-void ExpectSamePlanePoint(const PJ_COORD& Ours, const PJ_COORD& Published, const std::string& What) {
-    EXPECT_NEAR(Ours.xy.x, Published.xy.x, LengthTolerance) << What << " easting";
-    EXPECT_NEAR(Ours.xy.y, Published.xy.y, LengthTolerance) << What << " northing";
-}
-
 TEST_F(PublishedValues, SpheroidsMatchTheirPublishedEllipsoids) {
     for (const TEntry& Entry : EntriesWithSources("Spher")) {
         const std::vector<int> Codes = EpsgCodes(Entry.Source);
@@ -477,7 +386,7 @@ TEST_F(PublishedValues, DatumShiftsAgreeWithThePublishedTransformations) {
         for (const TLonLat& P : Points) {
             const PJ_COORD Want = proj_trans(PublishedLonLat.get(), PJ_FWD, proj_coord(P.Lon, P.Lat, 0, 0));
             const PJ_COORD Got = proj_trans(Ours.get(), PJ_FWD, proj_coord(P.Lon, P.Lat, 0, 0));
-            const double CosLat = std::cos(P.Lat / RadToDeg);
+            const double CosLat = std::cos(P.Lat / DegPerRad);
             EXPECT_NEAR((Got.lp.lam - Want.lp.lam) * MetresPerDegree * CosLat, 0.0, LengthTolerance)
                 << "east at " << P.Lon << " " << P.Lat;
             EXPECT_NEAR((Got.lp.phi - Want.lp.phi) * MetresPerDegree, 0.0, LengthTolerance)
@@ -596,7 +505,7 @@ TEST_F(PublishedValues, ZoneGridsReproduceTheirPublishedZones) {
             const auto [A, B] = EllipsoidAxesOf(Crs.get());
             const double Meridian = std::remainder(Origin + (Number - 1) * Width, 360.0);
             const TPj Ours =
-                Create("+proj=tmerc +lon_0=" + Degrees(Meridian / RadToDeg) + " +k_0=" + F[3] +
+                Create("+proj=tmerc +lon_0=" + Degrees(Meridian / DegPerRad) + " +k_0=" + F[3] +
                        " +x_0=" + F[2] + " +y_0=" + F[1] + " +a=" + Exact(A) + " +b=" + Exact(B));
             const TPj Published = PublishedProjection(Crs.get());
             ASSERT_NE(Ours, nullptr);
@@ -654,11 +563,11 @@ protected:
             System.ExactForm = FExact;
             for (TLonLat P : FExact ? AreaGrid(Crs.get(), ExactGridSize) : AreaPoints(Crs.get())) {
                 if (Within != TReach::WholeArea) {
-                    const double Lon0 = NumberField(Entry.Fields, 6) * RadToDeg;
+                    const double Lon0 = NumberField(Entry.Fields, 6) * DegPerRad;
                     P.Lon = Lon0 + std::clamp(std::remainder(P.Lon - Lon0, 360.0), -SeriesReach, SeriesReach);
                 }
                 if (Within == TReach::NearOrigin) {
-                    const double Lat0 = NumberField(Entry.Fields, 7) * RadToDeg;
+                    const double Lat0 = NumberField(Entry.Fields, 7) * DegPerRad;
                     P.Lat = std::clamp(P.Lat, Lat0 - SeriesReach, Lat0 + SeriesReach);
                 }
                 ExpectSameAsPublished(System, P, Forward(Published.get(), P));
@@ -670,7 +579,7 @@ protected:
     void ExpectSameAsPublished(TProjection& System, TLonLat P, const PJ_COORD& Want) const {
         const std::string Where = "at " + std::to_string(P.Lon) + " " + std::to_string(P.Lat);
         double X = 0, Y = 0, Z = 0;
-        System.GeoToProj(P.Lat / RadToDeg, P.Lon / RadToDeg, 0.0, X, Y, Z);
+        System.GeoToProj(P.Lat / DegPerRad, P.Lon / DegPerRad, 0.0, X, Y, Z);
         PJ_COORD Got{};
         Got.xy.x = X;
         Got.xy.y = Y;
@@ -678,9 +587,10 @@ protected:
         if (!FExact) return;
         double Lat = 0, Lon = 0, H = 0;
         System.ProjToGeo(Want.xy.x, Want.xy.y, 0.0, Lat, Lon, H);
-        EXPECT_NEAR((Lat * RadToDeg - P.Lat) * MetresPerDegree, 0.0, LengthTolerance) << Where << " latitude";
-        EXPECT_NEAR(std::remainder(Lon * RadToDeg - P.Lon, 360.0) * MetresPerDegree *
-                        std::cos(P.Lat / RadToDeg),
+        EXPECT_NEAR((Lat * DegPerRad - P.Lat) * MetresPerDegree, 0.0, LengthTolerance)
+            << Where << " latitude";
+        EXPECT_NEAR(std::remainder(Lon * DegPerRad - P.Lon, 360.0) * MetresPerDegree *
+                        std::cos(P.Lat / DegPerRad),
                     0.0, LengthTolerance)
             << Where << " longitude";
     }
@@ -749,7 +659,7 @@ void ProgramSystems::CheckZoneGrids() {
             ASSERT_NE(Published, nullptr);
             for (const TLonLat& P : FExact ? AreaGrid(Crs.get(), ExactGridSize) : AreaPoints(Crs.get())) {
                 // A zone's eastern edge is the next zone's western one, where the grid counts it.
-                if (Grid.ZoneOf(P.Lon / RadToDeg) != Number) continue;
+                if (Grid.ZoneOf(P.Lon / DegPerRad) != Number) continue;
                 PJ_COORD Want = Forward(Published.get(), P);
                 if (Want.xy.x < 1e6) Want.xy.x += Number * 1e6; // the grid puts the zone number in front
                 ExpectSameAsPublished(Grid, P, Want);

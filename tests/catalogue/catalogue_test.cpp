@@ -159,6 +159,100 @@ TEST_F(SmallCatalogue, GarbageFilesNeverCrash) {
     }
 }
 
+TEST_F(SmallCatalogue, EpsgTableLinesWithoutTheLayoutAreNamedAndLeftOut) {
+    ASSERT_TRUE(Load());
+    EXPECT_TRUE(Catalogue.EpsgCodes.Empty()) << "a folder without epsg.txt offers no codes";
+
+    WriteText(Dir.Path("epsg.txt"), "; comment\n"
+                                    "\n"
+                                    "datum\tDHDN\t6314\tDeutsches Hauptdreiecksnetz\r\n"
+                                    "  geographic   DHDN   4314  \n"
+                                    "projected GK3 DHDN 31467 DHDN / 3-degree Gauss-Kruger zone 3\n"
+                                    "projected GK3 DHDN\n"
+                                    "grid GK3 DHDN 1\n"
+                                    "datum RD -6289\n"
+                                    "datum RD 0\n"
+                                    "datum RD 62x89 Amersfoort\n");
+    TCSList WithTable;
+    ASSERT_TRUE(WithTable.LoadAll(Folder()));
+    EXPECT_EQ(WithTable.Warnings,
+              (std::vector<std::string>{
+                  "epsg.txt line 6: too few fields",
+                  "epsg.txt line 7: unknown kind \"grid\" (datum, geographic or projected)",
+                  "epsg.txt line 8: \"-6289\" is not an EPSG code",
+                  "epsg.txt line 9: \"0\" is not an EPSG code",
+                  "epsg.txt line 10: \"62x89\" is not an EPSG code",
+              }));
+    const std::vector<TEpsgEntry>& Entries = WithTable.EpsgCodes.Entries();
+    ASSERT_EQ(Entries.size(), 3u);
+    EXPECT_EQ(Entries[0].Description, "Deutsches Hauptdreiecksnetz");
+    EXPECT_EQ(Entries[1].Kind, EEpsgKind::Geographic);
+    EXPECT_EQ(Entries[1].Description, "");
+    EXPECT_EQ(Entries[2].System, "GK3");
+    EXPECT_EQ(Entries[2].Datum, "DHDN");
+    EXPECT_EQ(Entries[2].Code, 31467);
+    EXPECT_EQ(Entries[2].Description, "DHDN / 3-degree Gauss-Kruger zone 3");
+}
+
+TEST_F(SmallCatalogue, EpsgCodesComeFromTheFirstLineOfAKeyAndGoBackByTheFirstLineOfACode) {
+    WriteText(Dir.Path("epsg.txt"), "datum DHDN 6314\n"
+                                    "datum RD 6289\n"
+                                    "datum RD 9999\n"
+                                    "geographic DHDN 4314\n"
+                                    "geographic WGS84 4326\n"
+                                    "projected NoSuch DHDN 31467\n"
+                                    "projected GK3 DHDN 31467\n"
+                                    "projected RDNAP RD 28992\n"
+                                    "projected GK3 RD 28992\n"
+                                    "projected GK3 DHDN 5677\n");
+    ASSERT_TRUE(Load());
+    const auto Select = [this](const char* Spheroid, const char* Datum, const char* System) {
+        return TCSSelection{Catalogue.FindSpheroid(Spheroid), Catalogue.FindDatum(Datum),
+                            Catalogue.FindSystem(System)};
+    };
+    const struct {
+        TCSSelection Selection;
+        int Code; // 0: none
+    } Forward[] = {
+        {Select("BR", "DHDN", "GK3"), 31467},
+        {Select("BR", "RD", "RDNAP"), 28992},
+        {Select("BR", "RD", "GK3"), 28992},
+        {Select("WE", "DHDN", "GK3"), 0}, // not the datum's spheroid
+        {Select("BR", "DHDN", "RDNAP"), 0},
+        {Select("BR", "DHDN", "Geographic:(grad)"), 4314}, // every geographic form
+        {Select("WE", "WGS84", "Geographic:(decimal degrees)"), 4326},
+        {Select("BR", "DHDN", "Geocentric:X,Y,Z"), 0},
+        {Select("WE", "WGS84", "UTM"), 0},
+        {Select("BR", "DHDN", "NoSuch"), 0},
+    };
+    for (const auto& Case : Forward)
+        EXPECT_EQ(Catalogue.EpsgCodeOf(Case.Selection), Case.Code)
+            << Case.Selection.Datum->Name << " "
+            << (Case.Selection.System ? Case.Selection.System->Name : "-");
+
+    const struct {
+        int Code;
+        TCSSelection Selection; // all null: no system has the code
+    } Back[] = {
+        {31467, Select("BR", "DHDN", "GK3")}, // the line naming an unknown system is passed over
+        {5677, Select("BR", "DHDN", "GK3")},
+        {28992, Select("BR", "RD", "RDNAP")},
+        {4314, Select("BR", "DHDN", "Geographic:(decimal degrees)")},
+        {6314, {}}, // a datum's code names no system
+        {1, {}},
+    };
+    for (const auto& Case : Back) {
+        TCSSelection Found;
+        EXPECT_EQ(Catalogue.ResolveEpsgCode(Case.Code, Found), Case.Selection.System != nullptr) << Case.Code;
+        EXPECT_EQ(Found.Spheroid, Case.Selection.Spheroid) << Case.Code;
+        EXPECT_EQ(Found.Datum, Case.Selection.Datum) << Case.Code;
+        EXPECT_EQ(Found.System, Case.Selection.System) << Case.Code;
+    }
+    EXPECT_EQ(Catalogue.EpsgCodes.DatumCode("RD"), 6289);
+    EXPECT_EQ(Catalogue.EpsgCodes.DatumOfCode(9999)->Datum, "RD");
+    EXPECT_EQ(Catalogue.EpsgCodes.DatumOfCode(4314), nullptr);
+}
+
 // The catalogue built into the binary folder.
 class ShippedCatalogue : public ::testing::Test {
 protected:

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -155,6 +157,51 @@ TEST_F(CatalogueListFolder, LoadingFailuresGoToStderrWithStatusOne) {
         << Unlinked.Out;
 }
 
+TEST(CatalogueFind, ListsTheSystemsWhoseNameDatumPublishedNameOrCodeHoldsTheText) {
+    const auto Find = [](const std::string& Text) {
+        return RunVortaneCli({"catalogue", "find", Text, "--catalogue", ShippedCatalogueFolder});
+    };
+    const TCliRun ByCode = Find("27700");
+    EXPECT_EQ(ByCode.ExitCode, ExitSuccess) << ByCode.Err;
+    EXPECT_EQ(ByCode.Out, "AA\tOSGB36\tBNG\tEPSG:27700\tOSGB36 / British National Grid\n");
+
+    const struct {
+        std::string Text;
+        std::string Line; // one of the lines printed
+    } Cases[] = {
+        {"lambert", "RF\tETRS89\tLAMBERT93\tEPSG:2154\tRGF93 v1 / Lambert-93\n"},
+        {"LAMBERT", "IN\tBD72\tBELGE_LAMBERT72\tEPSG:31370\tBD72 / Belgian Lambert 72\n"},
+        {"EPSG:4326", "WE\tWGS84\tGeographic:(decimal degrees)\tEPSG:4326\tWGS 84\n"},
+        {"ed50", "IN\tED50\tNUTM34\tEPSG:23034\tED50 / UTM zone 34N\n"},
+        {"stereo70", "KA\tPulkovo1942(58)\tSTEREO70\tEPSG:3844\tPulkovo 1942(58) / Stereo70\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Text);
+        const TCliRun Found = Find(Case.Text);
+        EXPECT_EQ(Found.ExitCode, ExitSuccess) << Found.Err;
+        EXPECT_NE(Found.Out.find(Case.Line), std::string::npos) << Found.Out;
+        // Every line names the three catalogue names, the code and its published name.
+        std::istringstream Lines(Found.Out);
+        for (std::string Line; std::getline(Lines, Line);)
+            EXPECT_EQ(std::count(Line.begin(), Line.end(), '\t'), 4) << Line;
+    }
+
+    const TCliRun Nothing = Find("Atlantis");
+    EXPECT_EQ(Nothing.ExitCode, ExitFailure);
+    EXPECT_EQ(Nothing.Out, "");
+    EXPECT_EQ(Nothing.Err, "No system of the catalogue matches \"Atlantis\"\n");
+}
+
+TEST_F(CatalogueListFolder, AFolderWithoutEpsgTableSaysSoWhenNothingIsFound) {
+    for (const char* Name :
+         {"Spher", "Datums", "Lambert1", "Lambert2", "LambEren", "tranmerc", "stereo", "tmgrid"})
+        std::filesystem::copy_file(ShippedCatalogueFolder + Name + ".dat", Path(std::string(Name) + ".dat"));
+    const TCliRun Found = RunVortaneCli({"catalogue", "find", "27700", "--catalogue", Dir().string()});
+    EXPECT_EQ(Found.ExitCode, ExitFailure);
+    EXPECT_EQ(Found.Err,
+              "No system of the catalogue matches \"27700\" (the catalogue folder holds no epsg.txt)\n");
+}
+
 TEST(CatalogueCommandLine, NeedsOneOfItsThreeCommands) {
     const struct {
         std::vector<std::string> Args;
@@ -169,6 +216,8 @@ TEST(CatalogueCommandLine, NeedsOneOfItsThreeCommands) {
          ExitSuccess,
          "vortane-cli catalogue encode < Spher.txt > Spher.dat"},
         {{"catalogue", "list", "--help"}, ExitSuccess, "Example:"},
+        {{"catalogue", "find"}, ExitUsage, "TEXT is required"},
+        {{"catalogue", "find", "--help"}, ExitSuccess, "vortane-cli catalogue find lambert"},
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Text);

@@ -1,7 +1,11 @@
 #include "cli_runner.hpp"
 
+#include "support/proj_oracle.hpp"
+
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -79,6 +83,77 @@ TEST(TransformCommandLine, UnknownNamesAndBadOptionsExitWithStatusTwo) {
                         "Run 'vortane-cli catalogue list' for the names the catalogue holds.\n");
 }
 
+TEST(TransformCommandLine, EpsgCodesNameAnEndInsteadOfItsThreeNames) {
+    const std::string London = "-0.1275 51.507222\n";
+    const auto Run = [](std::vector<std::string> Args) {
+        Args.insert(Args.begin(), {"transform", "--catalogue", ShippedCatalogueFolder});
+        return RunVortaneCli(Args); // every case fails before it reads a line
+    };
+    const TCliRun ByNames = Transform(Ends("WE", "WGS84", DecimalDegrees, "AA", "OSGB36", "BNG"), London);
+    ASSERT_EQ(ByNames.ExitCode, ExitSuccess) << ByNames.Err;
+    TTransformOptions ByCodes = Ends("", "", "", "", "", "");
+    ByCodes.InCrs = "EPSG:4326";
+    ByCodes.OutCrs = "epsg:27700";
+    EXPECT_EQ(Transform(ByCodes, London).Out, ByNames.Out);
+    TTransformOptions Mixed = Ends("", "", "", "AA", "OSGB36", "BNG");
+    Mixed.InCrs = "EPSG:4326";
+    EXPECT_EQ(Transform(Mixed, London).Out, ByNames.Out);
+
+    const struct {
+        std::vector<std::string> Args;
+        std::string Message; // all of stderr
+    } Cases[] = {
+        {{"--in-crs", "EPSG:4326", "--in-datum", "WGS84", "--out-crs", "EPSG:27700"},
+         "--in-crs excludes --in-datum\nRun with --help for more information.\n"},
+        {{"--in-crs", "EPSG:4326", "--out-crs", "EPSG:99999"},
+         "Unknown EPSG code 99999 (--out-crs)\n"
+         "Run 'vortane-cli catalogue find TEXT' for the EPSG codes the catalogue knows.\n"},
+        {{"--in-crs", "4326", "--out-crs", "EPSG:27700"},
+         "Invalid --in-crs \"4326\": expected EPSG:<code>\n"
+         "Run 'vortane-cli catalogue find TEXT' for the EPSG codes the catalogue knows.\n"},
+        {{"--in-crs", "EPSG:4326", "--out-datum", "OSGB36"},
+         "--out-spheroid is required (or --out-crs EPSG:n)\n--out-system is required (or --out-crs "
+         "EPSG:n)\n"},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Message);
+        const TCliRun Result = Run(Case.Args);
+        EXPECT_EQ(Result.ExitCode, ExitUsage);
+        EXPECT_EQ(Result.Err, Case.Message);
+        EXPECT_EQ(Result.Out, "");
+    }
+}
+
+TEST(TransformLines, LengthsKeepTheirMillimetresWhateverTheirSize) {
+    // Zone 30 of the 6-degree Gauss-Krueger grid carries 30 000 000 m in its eastings; geocentric
+    // coordinates run to millions of metres. Each length has exactly three decimals, equal to PROJ's.
+    const struct {
+        TTransformOptions Ends;
+        std::string Projection; // PROJ's definition of the output
+    } Cases[] = {
+        {Ends("KA", "Pulkovo1942", DecimalDegrees, "KA", "Pulkovo1942", "TMGKN30"),
+         "+proj=tmerc +lon_0=177 +k=1 +x_0=30500000 +ellps=krass"},
+        {Ends("WE", "WGS84", DecimalDegrees, "WE", "WGS84", "Geocentric:X,Y,Z"), "+proj=cart +ellps=WGS84"},
+    };
+    const std::regex Millimetres("-?[0-9]+\\.[0-9]{3}");
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Projection);
+        const TCliRun Result = Transform(Case.Ends, "177.123456 52.5\n");
+        ASSERT_EQ(Result.ExitCode, ExitSuccess) << Result.Err;
+        std::istringstream Fields(Result.Out);
+        std::string X, Y;
+        Fields >> X >> Y;
+        EXPECT_TRUE(std::regex_match(X, Millimetres)) << X;
+        EXPECT_TRUE(std::regex_match(Y, Millimetres)) << Y;
+        const TProjOracle Published(Case.Projection);
+        ASSERT_TRUE(Published.Valid());
+        const PJ_COORD Want =
+            Published.Trans(PJ_FWD, proj_coord(177.123456 * M_PI / 180, 52.5 * M_PI / 180, 0, 0));
+        EXPECT_NEAR(std::stod(X), Want.xyz.x, 0.001);
+        EXPECT_NEAR(std::stod(Y), Want.xyz.y, 0.001);
+    }
+}
+
 TEST(TransformCommandLine, HelpExplainsTheLinesWithAnExample) {
     const TCliRun Help = RunVortaneCli({"transform", "--help"});
     EXPECT_EQ(Help.ExitCode, ExitSuccess);
@@ -104,7 +179,7 @@ TEST(TransformLines, RejectedLinesAreNamedByNumberAndTheRestGoesOn) {
                           "line 6: needs at least two fields\n"
                           "line 7: more than three fields\n");
     // One output line per input line: the rejected and the blank ones are empty.
-    const std::string Position = "500000.00000 5788844.51700 0.00000\n";
+    const std::string Position = "500000.000 5788844.517 0.000\n";
     EXPECT_EQ(Result.Out, Position + "\n\n\n\n\n\n" + Position);
 }
 

@@ -5,6 +5,7 @@
 #include "cli/warp_command.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
+#include "support/utm_settings.hpp"
 
 #include <gtest/gtest.h>
 
@@ -78,12 +79,10 @@ TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
 }
 
 TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
-    WriteFile("vortane.ini",
-              "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
-              "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n"
-              "[Files]\nInName=" +
-                  Path("in.ers") + "\nOutName=" + Path("ini.ers") +
-                  "\n[Options]\nList=0\nBackGround=255\nInUnits=0\nOutUnits=0\nExactProjections=1\n");
+    TSettings Stored = test::UtmSettings("NUTM34", "NUTM35", Path("in.ers"), Path("ini.ers"));
+    Stored.BackGround = 255;
+    Stored.ExactProjections = true;
+    ASSERT_TRUE(WriteSettings(Stored, Path("vortane.ini")));
     const TCliRun FromIni = RunWarpCommand({"--settings", Path("vortane.ini"), "--step", "50"});
     EXPECT_EQ(FromIni.ExitCode, 0) << FromIni.Err;
     EXPECT_TRUE(std::filesystem::exists(Path("ini.ers")));
@@ -98,6 +97,34 @@ TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
     TDataSet2 Out;
     ASSERT_TRUE(Out.Open(Path("cli.ers"), 0, 0, 1, 1, omRead));
     EXPECT_EQ(Out.GetCellSizeX(), 25.0);
+}
+
+TEST_F(WarpCommand, EpsgCodesNameAnEndAndOverrideTheSettingsFile) {
+    ASSERT_EQ(RunWarpCommand(Zone34To35(Path("names.ers"))).ExitCode, 0);
+    const TCliRun ByCodes = RunWarpCommand({"--input", Path("in.ers"), "--output", Path("codes.ers"),
+                                            "--in-crs", "EPSG:32634", "--out-crs", "EPSG:32635"});
+    ASSERT_EQ(ByCodes.ExitCode, 0) << ByCodes.Err;
+    EXPECT_EQ(test::ReadTextUndated(Path("codes.ers")), test::ReadTextUndated(Path("names.ers")));
+    EXPECT_FALSE(test::ReadText(Path("names")).empty()) << "the cells beside the header";
+    EXPECT_EQ(test::ReadText(Path("codes")), test::ReadText(Path("names")));
+
+    WriteFile("zones.ini", "[Input]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM34\n"
+                           "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n");
+    const TCliRun Overridden =
+        RunWarpCommand({"--settings", Path("zones.ini"), "--input", Path("in.ers"), "--output",
+                        Path("ini.ers"), "--out-crs", "EPSG:32636", "--only-headers"});
+    ASSERT_EQ(Overridden.ExitCode, 0) << Overridden.Err;
+    TDataSet2 Out;
+    ASSERT_TRUE(Out.Open(Path("ini.ers"), 0, 0, 1, 1, omRead));
+    std::string Projection;
+    Out.GetProjection(Projection);
+    EXPECT_EQ(Projection, "\"NUTM36\"");
+
+    std::vector<std::string> Both = Zone34To35(Path("both.ers"));
+    Both.insert(Both.end(), {"--in-crs", "EPSG:32634"});
+    const TCliRun Conflict = RunWarpCommand(Both);
+    EXPECT_EQ(Conflict.ExitCode, 2);
+    EXPECT_NE(Conflict.Err.find("--in-crs excludes --in-spheroid"), std::string::npos) << Conflict.Err;
 }
 
 TEST(WarpBackground, ColoursAreTwentyFourBitNumbers) {

@@ -1,6 +1,6 @@
 // Loading a stored "Datums.dat" and the grid datums that follow it.
 
-#include "crs/datum.hpp"
+#include "crs/datum_list.hpp"
 #include "crs/datum_test_files.hpp"
 #include "text/strings.hpp"
 

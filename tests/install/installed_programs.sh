@@ -13,6 +13,7 @@ expected=(bin/vortane-cli bin/vortane-make-sample)
 for name in Spher Datums tranmerc tmgrid Lambert1 Lambert2 LambEren stereo; do
     expected+=("share/vortane/$name.dat")
 done
+expected+=(share/vortane/epsg.txt)
 if [ -x "$build/bin/vortane" ]; then
     expected+=(bin/vortane share/applications/vortane.desktop share/icons/hicolor/scalable/apps/vortane.svg)
 fi
@@ -24,6 +25,8 @@ mkdir "$work/elsewhere"
 cd "$work/elsewhere"
 "$prefix/bin/vortane-cli" catalogue list >catalogue.txt
 grep -q 'NUTM34' catalogue.txt || { echo "catalogue list shows no NUTM34" >&2; exit 1; }
+"$prefix/bin/vortane-cli" catalogue find 27700 | grep -q 'BNG' ||
+    { echo "catalogue find shows no EPSG:27700" >&2; exit 1; }
 "$prefix/bin/vortane-make-sample" sample.ers
 status=$("$prefix/bin/vortane-cli" warp --quiet --input sample.ers --output zone35.ers --in-spheroid WE \
     --in-datum WGS84 --in-system NUTM34 --out-spheroid WE --out-datum WGS84 --out-system NUTM35 --step 100 |
