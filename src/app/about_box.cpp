@@ -9,7 +9,8 @@ namespace vortane {
 TAbout::TAbout(QWidget* Parent) : QDialog(Parent) {
     setObjectName("About");
     setWindowTitle("About");
-    auto* Name = new QLabel("Vortane v 2.00");
+    auto* Name = new QLabel("Vortane v " VORTANE_VERSION);
+    Name->setObjectName("NameLabel");
     Name->setAlignment(Qt::AlignCenter);
     QFont Large = Name->font();
     Large.setPointSizeF(Large.pointSizeF() * 1.5);

@@ -5,14 +5,17 @@
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
 #include "catalogue/catalogue.hpp"
+#include "job/input_description.hpp"
+#include "job/output_checks.hpp"
 #include "job/settings.hpp"
-#include "raster/data_set.hpp"
-#include "raster/mapped_cell_file.hpp"
+#include "job/step_units.hpp"
 #include "text/strings.hpp"
+#include "text/types.hpp"
 
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,12 +26,14 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <cmath>
 #include <filesystem>
 
 namespace vortane {
@@ -46,37 +51,58 @@ QString LocalFixed(double Value, int Decimals) {
     return ToQ(FixedText(Value, 10, Decimals)).replace('.', QLocale().decimalPoint());
 }
 
-QString FolderOf(const std::string& FileName) {
+// The step as the user's locale writes it, with as many digits as reading it back needs to give the
+// same number: a radian step rounded to a few decimals would be another step, or none.
+QString StepText(double Step) {
+    QLocale Locale;
+    Locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return Locale.toString(Step, 'g', QLocale::FloatingPointShortest);
+}
+
+// An extent edge: degrees for a geographic system (its values are radians), map units otherwise.
+QString EdgeText(double Value, bool Radians) {
+    return Radians ? LocalFixed(Value * 180.0 / M_PI, 6) + QChar(0xB0) : LocalFixed(Value, 3);
+}
+
+// "Photo list of 5 images, the first: 600 × 400 cells, 3 bands, RGB24BIT; west ..., north ..., ..."
+QString DescriptionText(const TInputDescription& Input, bool Radians) {
+    const std::string CellType = CellTypeName(Input.CellType);
+    QString Text =
+        Input.ListEntries > 0 ? QString("Photo list of %1 images, the first: ").arg(Input.ListEntries) : "";
+    Text += QString("%1 %2 %3 cells, %4 band%5, %6; west %7, north %8, east %9, south %10")
+                .arg(Input.Columns)
+                .arg(QChar(0xD7))
+                .arg(Input.Rows)
+                .arg(Input.Bands)
+                .arg(Input.Bands == 1 ? "" : "s")
+                .arg(CellType.empty() ? QString("cell type %1").arg(Input.CellType) : ToQ(CellType))
+                .arg(EdgeText(Input.West, Radians), EdgeText(Input.North, Radians),
+                     EdgeText(Input.East, Radians), EdgeText(Input.South, Radians));
+    return Text;
+}
+
+QString DialogFolder(const std::string& FileName) {
     return ToQ(std::filesystem::path(FileName).parent_path().string());
 }
 
-// Qt reads a filter's patterns from its last parenthesised group, separated by blanks; the description
-// stays as the user knows it because the dialog hides that group.
-QStringList QtNameFilters(std::string_view Filter) {
-    QStringList Filters;
-    for (const TNameFilter& Name : SplitFilter(Filter)) {
-        QStringList Patterns;
-        for (const std::string& Pattern : Name.Patterns)
-            Patterns << (Pattern == "*.*" ? QString("*") : ToQ(Pattern)); // names without a dot are files too
-        Filters << ToQ(Name.Description) + " (" + Patterns.join(' ') + ")";
-    }
-    return Filters;
-}
-
-// A file dialog on the given filters; FilterIndex gets the chosen filter's number (from 1).
+// A file dialog on the given filters; FilterIndex gets the chosen filter's number (from 1), 0 when the
+// dialog reports one this program did not set.
 QString RunFileDialog(QWidget* Parent, QFileDialog::AcceptMode Mode, std::string_view Filter,
                       const QString& Folder, const QString& ProposedName, int& FilterIndex) {
     QFileDialog Dialog(Parent);
     Dialog.setAcceptMode(Mode);
     Dialog.setFileMode(Mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    // The descriptions already name their patterns, as the users know them.
     Dialog.setOption(QFileDialog::HideNameFilterDetails);
-    const QStringList Filters = QtNameFilters(Filter);
+    QStringList Filters;
+    for (const TNameFilter& Name : SplitFilter(Filter))
+        Filters << ToQ(DialogFilterText(Name));
     Dialog.setNameFilters(Filters);
     Dialog.selectNameFilter(Filters.front());
-    Dialog.setDirectory(Folder);
+    Dialog.setDirectory(Folder.isEmpty() ? QDir::homePath() : Folder);
     if (!ProposedName.isEmpty()) Dialog.selectFile(ProposedName);
     if (Dialog.exec() != QDialog::Accepted || Dialog.selectedFiles().isEmpty()) return {};
-    FilterIndex = static_cast<int>(Filters.indexOf(Dialog.selectedNameFilter())) + 1;
+    FilterIndex = FilterIndexOf(Filter, Dialog.selectedNameFilter().toStdString());
     return Dialog.selectedFiles().front();
 }
 
@@ -92,7 +118,8 @@ TForm1::TForm1(TAppFiles Files, QWidget* Parent)
     : QMainWindow(Parent), FFiles(std::move(Files)),
       FJob(
           *this, [this](const TProgressView& View) { ShowProgress(View); },
-          [this](const std::string& Message) { JobFinished(Message); }) {
+          [this](const std::string& Message) { JobFinished(Message); },
+          [this](const std::string& Reason) { FFailures << ToQ(Reason); }) {
     setObjectName("Form1");
     setWindowTitle("Vortane");
     CreateActions();
@@ -132,6 +159,10 @@ void TForm1::CreateActions() {
     Onlyheaders1->setCheckable(true);
     Exactprojections1->setCheckable(true);
     Help1->setShortcut(QKeySequence::HelpContents);
+    InputBtn->setShortcut(QKeySequence::Open);
+    OutputBtn->setShortcut(QKeySequence::Save);
+    Start1->setShortcut(Qt::CTRL | Qt::Key_R); // the tool bar's button stops a run
+    Exit1->setShortcut(QKeySequence::Quit);
 
     QMenu* File = menuBar()->addMenu("&File");
     File->addAction(InputBtn);
@@ -173,8 +204,11 @@ void TForm1::CreateControls() {
     FilesLayout->addWidget(Label21, 1, 1);
     FilesLayout->addWidget(Label22, 1, 2);
     FilesLayout->addWidget(Label23, 1, 3);
-    FilesLayout->addWidget(new QLabel("Output file"), 2, 0);
-    FilesLayout->addWidget(Label2, 2, 1, 1, 3);
+    InputInfo = NewLabel("InputInfo");
+    InputInfo->setWordWrap(true);
+    FilesLayout->addWidget(InputInfo, 2, 1, 1, 3);
+    FilesLayout->addWidget(new QLabel("Output file"), 3, 0);
+    FilesLayout->addWidget(Label2, 3, 1, 1, 3);
     FilesLayout->setColumnStretch(1, 1);
     FilesLayout->setColumnStretch(2, 1);
     FilesLayout->setColumnStretch(3, 1);
@@ -209,11 +243,14 @@ void TForm1::CreateControls() {
     auto* StepRow = new QHBoxLayout;
     OutStep = new QLineEdit;
     OutStep->setObjectName("OutStep");
-    OutStep->setMaximumWidth(160);
+    // Wide enough for a radian step with every digit.
+    OutStep->setMinimumWidth(OutStep->fontMetrics().horizontalAdvance(QString(24, '0')));
+    OutStepUnit = NewLabel("OutStepUnit");
     auto* StepCaption = new QLabel("Output step");
     StepCaption->setBuddy(OutStep);
     StepRow->addWidget(StepCaption);
     StepRow->addWidget(OutStep);
+    StepRow->addWidget(OutStepUnit);
     StepRow->addStretch(1);
     Layout->addLayout(StepRow);
 
@@ -238,7 +275,9 @@ void TForm1::CreateControls() {
     StatusPanel = NewLabel("StatusPanel");
     StatusBar1->addWidget(StatusPanel, 1);
     setStatusBar(StatusBar1);
-    resize(640, IdleHeight);
+    // No larger than the screen: with a scale factor of 2 the preferred width would not fit.
+    const QRect Screen = screen()->availableGeometry();
+    resize(std::min(720, Screen.width()), std::min(IdleHeight, Screen.height()));
 }
 
 // Start-up: the stored settings, the catalogue, the stored selection looked up by name, the hub, and
@@ -266,6 +305,7 @@ void TForm1::FormActivate() {
         FSelection.OutDatum = Catalogue->FindDatum(FSelection.OutDatumName);
         FSelection.OutProjection = Catalogue->FindSystem(FSelection.OutProjectionName);
         FSelection.HubSpheroid = Catalogue->FindSpheroid("WE");
+        FollowOutputUnit(); // the start step of 1 metre, in radians for a geographic output
         std::error_code Ignored;
         if (!InName.empty() && std::filesystem::exists(InName, Ignored)) ImportInput();
     }
@@ -278,6 +318,7 @@ void TForm1::ShowSettings() {
     Label21->setText("Easting:" + LocalFixed(InputEasting, 3));
     Label22->setText("Northing:" + LocalFixed(InputNorthing, 3));
     Label23->setText("Step:" + LocalFixed(InputStep, 6));
+    InputInfo->setText(FInputText);
     Onlyheaders1->setChecked(JobOptions.OnlyHeaders);
     Exactprojections1->setChecked(JobOptions.ExactProjections);
     // An unset reference leaves its label as it was.
@@ -291,28 +332,47 @@ void TForm1::ShowSettings() {
     Show(Label16, S.OutSpheroid, S.OutSpheroid ? S.OutSpheroid->Description : "");
     Show(Label17, S.OutDatum, S.OutDatum ? S.OutDatum->Name : "");
     Show(Label18, S.OutProjection, S.OutProjection ? S.OutProjection->Name : "");
-    OutStep->setText(LocalFixed(JobOptions.Step, 6));
+    OutStep->setText(StepText(JobOptions.Step));
+    OutStep->setCursorPosition(0);
+    OutStepUnit->setText(FStepInRadians ? "radians" : "metres");
 }
 
-// The input image's georeferencing becomes the input selection when the catalogue knows all three of
-// its names; its cell size becomes the step either way. The stored names stay as chosen.
+// The input as soon as it is picked: its description is shown, its georeferencing becomes the input
+// selection when the catalogue knows all three of its names, and its cell size the step. For a photo
+// list, its first image that opens stands for all. A file that cannot be looked at clears what an
+// earlier one left and says why; the stored names stay as chosen.
 void TForm1::ImportInput() {
-    TDataSet2 Input;
-    if (!Input.Open(InName, 0, 0, 1, 1, omRead)) return;
-    std::string SpheroidText, DatumText, ProjectionText;
-    Input.GetSpheroid(SpheroidText);
-    Input.GetDatum(DatumText);
-    Input.GetProjection(ProjectionText);
-    JobOptions.Step = Input.GetCellSizeX();
-    InputStep = Input.GetCellSizeX();
-    InputEasting = Input.GetOriginX();
-    InputNorthing = Input.GetOriginY();
+    InputEasting = InputNorthing = InputStep = 0;
+    FInputText.clear();
+    TInputDescription Input;
+    std::string Reason;
+    if (!DescribeInput(InName, JobOptions.List, Input, Reason)) {
+        StatusPanel->setText(ToQ(Reason));
+        return;
+    }
+    StatusPanel->setText(Input.Warning.empty() ? QString() : ToQ(Input.Image + ": " + Input.Warning));
+    InputStep = Input.CellSizeX;
+    InputEasting = Input.West;
+    InputNorthing = Input.North;
     TCSSelection Found;
-    if (Catalogue->ResolveNames(SpheroidText, DatumText, ProjectionText, Found)) {
+    if (Catalogue->ResolveNames(Input.Spheroid, Input.Datum, Input.Projection, Found)) {
         FSelection.InSpheroid = Found.Spheroid;
         FSelection.InDatum = Found.Datum;
         FSelection.InProjection = Found.System;
     }
+    const bool Radians = IsGeographic(FSelection.InProjection);
+    FInputText = DescriptionText(Input, Radians);
+    JobOptions.Step = Input.CellSizeX;
+    FStepInRadians = Radians;
+    FollowOutputUnit();
+}
+
+// The step is carried into the output system's unit whenever that differs from the unit it is in.
+void TForm1::FollowOutputUnit() {
+    if (!FSelection.OutProjection || !FSelection.OutSpheroid) return;
+    const bool ToRadians = IsGeographic(FSelection.OutProjection);
+    JobOptions.Step = CarryStep(JobOptions.Step, FStepInRadians, ToRadians, *FSelection.OutSpheroid);
+    FStepInRadians = ToRadians;
 }
 
 bool TForm1::ReadStep() {
@@ -363,9 +423,9 @@ void TForm1::SaveSettings() {
 void TForm1::InputBtnClick() {
     int FilterIndex = 1;
     const QString Chosen =
-        RunFileDialog(this, QFileDialog::AcceptOpen, InputFilter, FolderOf(InName), {}, FilterIndex);
+        RunFileDialog(this, QFileDialog::AcceptOpen, InputFilter, DialogFolder(InName), {}, FilterIndex);
     if (!Chosen.isEmpty()) {
-        JobOptions.List = IsListFilter(FilterIndex);
+        JobOptions.List = ChosenIsList(Chosen.toStdString(), FilterIndex);
         InName = Chosen.toStdString();
         ImportInput();
     }
@@ -376,7 +436,8 @@ void TForm1::OutputBtnClick() {
     int FilterIndex = 1;
     const QString Proposed = ToQ(std::filesystem::path(InName).stem().string());
     const QString Chosen =
-        RunFileDialog(this, QFileDialog::AcceptSave, OutputFilter, FolderOf(OutName), Proposed, FilterIndex);
+        RunFileDialog(this, QFileDialog::AcceptSave, OutputFilter,
+                      DialogFolder(OutName.empty() ? InName : OutName), Proposed, FilterIndex);
     if (!Chosen.isEmpty()) OutName = CompleteOutputName(Chosen.toStdString(), FilterIndex);
     ShowSettings();
 }
@@ -393,6 +454,8 @@ void TForm1::ChangeSystem(bool Input) {
         FSelection.OutSpheroid = Spheroid, FSelection.OutDatum = Datum, FSelection.OutProjection = Projection;
         FSelection.OutSpheroidName = Spheroid->Name, FSelection.OutDatumName = Datum->Name;
         FSelection.OutProjectionName = Projection->Name;
+        ReadStep(); // a step typed since, in the old output's unit; an unreadable text keeps the last one
+        FollowOutputUnit();
     }
     ShowSettings();
 }
@@ -409,8 +472,10 @@ void TForm1::StartBtnClick() {
                              "'" + OutStep->text() + "' is not a valid floating point value");
         return;
     }
+    if (!ConfirmReplacing()) return;
     ShowSettings();
     StatusPanel->clear();
+    FFailures.clear();
     SetRunning(true);
     Gauge1->setValue(0);
     Label5->clear(), Label6->clear(), Label24->clear();
@@ -420,6 +485,24 @@ void TForm1::StartBtnClick() {
     FJob.Start(InName, OutName, JobOptions, FSelection);
 }
 
+// Creating an output truncates its files at once: images already there are replaced only when the user
+// says so.
+bool TForm1::ConfirmReplacing() {
+    const std::vector<std::string> Existing = ExistingOutputImages(InName, OutName, JobOptions.List);
+    if (Existing.empty()) return true;
+    constexpr std::size_t Named = 5;
+    QStringList Lines;
+    for (std::size_t i = 0; i < std::min(Existing.size(), Named); ++i)
+        Lines << ToQ(Existing[i]);
+    if (Existing.size() > Named) Lines << QString("and %1 more").arg(Existing.size() - Named);
+    QMessageBox Box(QMessageBox::Question, "Vortane", "Replace the existing output?",
+                    QMessageBox::Yes | QMessageBox::No, this);
+    Box.setObjectName("ReplaceBox");
+    Box.setInformativeText(Lines.join('\n'));
+    Box.setDefaultButton(QMessageBox::No);
+    return Box.exec() == QMessageBox::Yes;
+}
+
 void TForm1::ShowProgress(const TProgressView& View) {
     Gauge1->setValue(View.Position);
     Label5->setText(ToQ(View.ElapsedText));
@@ -427,16 +510,36 @@ void TForm1::ShowProgress(const TProgressView& View) {
     Label24->setText(ToQ(View.ProcessingText));
 }
 
+// A failure's own reason, naming its file, tells the user more than the run's status code.
 void TForm1::JobFinished(const std::string& Message) {
-    StatusPanel->setText(ToQ(Message));
+    if (FFailures.isEmpty())
+        StatusPanel->setText(ToQ(Message));
+    else if (FFailures.size() == 1)
+        StatusPanel->setText(FFailures.front());
+    else
+        StatusPanel->setText(
+            QString("%1 images failed, the last: %2").arg(FFailures.size()).arg(FFailures.back()));
     Gauge1->setValue(0);
     SetRunning(false);
+    if (!FFailures.isEmpty()) ShowFailures();
     if (FCloseAfterRun) close();
 }
 
-// Idle: 413 pixels high, progress hidden, every command enabled. Running: 479 pixels with the progress
-// shown; the file commands, the start menu item and the background colour are disabled, and so are
-// the "Change" buttons, because the worker reads the selection and the chosen systems while it runs.
+// Every reason, one a line as the command line prints them; the window stays usable meanwhile.
+void TForm1::ShowFailures() {
+    constexpr qsizetype Shown = 20; // the log has them all
+    QStringList Lines = FFailures.mid(0, Shown);
+    if (FFailures.size() > Shown)
+        Lines << QString("... and %1 more (see the log)").arg(FFailures.size() - Shown);
+    auto* Box = new QMessageBox(QMessageBox::Warning, "Vortane", Lines.join('\n'), QMessageBox::Ok, this);
+    Box->setObjectName("FailureBox");
+    Box->setAttribute(Qt::WA_DeleteOnClose);
+    Box->open();
+}
+
+// Idle: progress hidden, every command enabled. Running: the progress shown; the file commands, the
+// start menu item and the background colour are disabled, and so are the "Change" buttons, because
+// the worker reads the selection and the chosen systems while it runs.
 void TForm1::SetRunning(bool Running) {
     for (QWidget* Progress : {static_cast<QWidget*>(Gauge1), static_cast<QWidget*>(Label5),
                               static_cast<QWidget*>(Label6), static_cast<QWidget*>(Label24)})
@@ -447,7 +550,24 @@ void TForm1::SetRunning(bool Running) {
         Command->setEnabled(!Running);
     BitBtn1->setEnabled(!Running);
     BitBtn2->setEnabled(!Running);
-    setFixedHeight(Running ? RunningHeight : IdleHeight);
+    FitProgress(Running);
+}
+
+// The progress controls need room of their own: a window without enough to spare grows for the run and
+// gets its height back after, unless the user has resized it meanwhile. A larger window keeps its size.
+void TForm1::FitProgress(bool Running) {
+    // The height the controls ask for, with or without the progress: the inner layout first, since the
+    // window's own takes its hint from it.
+    centralWidget()->layout()->activate();
+    layout()->activate();
+    const int Needed = sizeHint().height();
+    if (Running) {
+        FHeightBeforeRun = height();
+        if (height() < Needed) resize(width(), Needed);
+        FRunHeight = height();
+    } else if (FRunHeight != 0 && height() == FRunHeight) {
+        resize(width(), std::max(FHeightBeforeRun, Needed));
+    }
 }
 
 void TForm1::Backgroundcolor1Click() {

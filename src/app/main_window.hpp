@@ -8,6 +8,7 @@
 #include "job/job_options.hpp"
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <memory>
 #include <string>
@@ -28,8 +29,9 @@ class TClickLabel;
 
 class TForm1 : public QMainWindow {
 public:
+    // The height a window opens with; it grows when its content needs more, and during a run by the
+    // progress controls' room.
     static constexpr int IdleHeight = 413;
-    static constexpr int RunningHeight = 479;
 
     // Runs the start-up: settings, catalogue, the stored selection and the stored input's georeferencing.
     explicit TForm1(TAppFiles Files, QWidget* Parent = nullptr);
@@ -38,6 +40,7 @@ public:
 
     const TJobSelection& Selection() const { return FSelection; }
     const TJobOptions& Options() const { return JobOptions; }
+    const std::string& OutputName() const { return OutName; }
     // The output step typed by the user, read with the user's locale; false (step unchanged) when the
     // text is not a number.
     bool ReadStep();
@@ -52,15 +55,19 @@ private:
     void FormActivate();
     void ShowSettings();
     void ImportInput();
+    void FollowOutputUnit();
     void LoadSettings();
     void SaveSettings();
     void InputBtnClick();
     void OutputBtnClick();
     void ChangeSystem(bool Input); // BitBtn1Click, BitBtn2Click
     void StartBtnClick();
+    bool ConfirmReplacing();
     void ShowProgress(const TProgressView& View);
     void JobFinished(const std::string& Message);
+    void ShowFailures();
     void SetRunning(bool Running);
+    void FitProgress(bool Running);
     void Backgroundcolor1Click();
     void Onlyheaders1Click();
     void Exactprojections1Click();
@@ -74,8 +81,12 @@ private:
     TJobOptions JobOptions;
     TJobSelection FSelection;
     double InputEasting = 0, InputNorthing = 0, InputStep = 0;
+    QString FInputText;          // what the input is, or empty when it could not be looked at
+    QStringList FFailures;       // of the current or last run, each naming its file
+    bool FStepInRadians = false; // the unit JobOptions.Step is in, which the output system's may not be yet
     std::unique_ptr<TCSList> Catalogue;
     bool FCloseAfterRun = false;
+    int FHeightBeforeRun = 0, FRunHeight = 0; // what a run's progress controls made of the window
 
     QAction* InputBtn;
     QAction* OutputBtn;
@@ -92,6 +103,7 @@ private:
     QLabel* Label21;
     QLabel* Label22;
     QLabel* Label23;
+    QLabel* InputInfo;
     QLabel* Label10;
     QLabel* Label11;
     QLabel* Label12;
@@ -101,6 +113,7 @@ private:
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
     QLineEdit* OutStep;
+    QLabel* OutStepUnit;
     QProgressBar* Gauge1;
     QLabel* Label5;
     QLabel* Label6;

@@ -7,8 +7,10 @@
 
 namespace vortane {
 
-TWindowJob::TWindowJob(QObject& Window, TProgressHandler OnProgress, TEndHandler OnEnd)
-    : FWindow(Window), FOnProgress(std::move(OnProgress)), FOnEnd(std::move(OnEnd)) {}
+TWindowJob::TWindowJob(QObject& Window, TProgressHandler OnProgress, TEndHandler OnEnd,
+                       TFailureHandler OnFailure)
+    : FWindow(Window), FOnProgress(std::move(OnProgress)), FOnEnd(std::move(OnEnd)),
+      FOnFailure(std::move(OnFailure)) {}
 
 TWindowJob::~TWindowJob() {
     if (!Running()) return;
@@ -55,6 +57,13 @@ void TWindowJob::ShowProgress(const TProgressView& View) {
 void TWindowJob::JobFinished(const std::string& Message) {
     QMetaObject::invokeMethod(
         &FWindow, [this, Message] { Finish(Message); }, Qt::QueuedConnection);
+}
+
+// Queued like the end event and before it, so the window has every reason when the end arrives.
+void TWindowJob::ReportFailure(const std::string& Reason) {
+    if (!FOnFailure) return;
+    QMetaObject::invokeMethod(
+        &FWindow, [this, Reason] { FOnFailure(Reason); }, Qt::QueuedConnection);
 }
 
 void TWindowJob::Finish(const std::string& Message) {

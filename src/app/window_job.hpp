@@ -20,9 +20,12 @@ class TWindowJob final : private TJobObserver {
 public:
     using TProgressHandler = std::function<void(const TProgressView&)>;
     using TEndHandler = std::function<void(const std::string& Message)>;
+    using TFailureHandler = std::function<void(const std::string& Reason)>;
 
-    // The handlers run in Window's thread; Window must outlive this object.
-    TWindowJob(QObject& Window, TProgressHandler OnProgress, TEndHandler OnEnd);
+    // The handlers run in Window's thread; Window must outlive this object. A run's failures (why a
+    // file failed, naming it) reach OnFailure before its end reaches OnEnd.
+    TWindowJob(QObject& Window, TProgressHandler OnProgress, TEndHandler OnEnd,
+               TFailureHandler OnFailure = {});
     // A run still going is stopped, and its end event awaited, before anything is released.
     ~TWindowJob() override;
     TWindowJob(const TWindowJob&) = delete;
@@ -38,13 +41,15 @@ public:
     void WaitForEnd();
 
 private:
-    void ShowProgress(const TProgressView& View) override; // worker thread
-    void JobFinished(const std::string& Message) override; // worker thread
-    void Finish(const std::string& Message);               // window thread
+    void ShowProgress(const TProgressView& View) override;  // worker thread
+    void JobFinished(const std::string& Message) override;  // worker thread
+    void ReportFailure(const std::string& Reason) override; // worker thread
+    void Finish(const std::string& Message);                // window thread
 
     QObject& FWindow;
     TProgressHandler FOnProgress;
     TEndHandler FOnEnd;
+    TFailureHandler FOnFailure;
     std::atomic<bool> FStopRequested{false};
     std::atomic<unsigned> FHandOvers{0};
     std::unique_ptr<TMyThread> FWorker;

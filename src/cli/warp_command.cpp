@@ -3,11 +3,10 @@
 #include "catalogue/catalogue.hpp"
 #include "cli/catalogue_command.hpp"
 #include "cli/selection_options.hpp"
-#include "job/photo_list.hpp"
+#include "job/input_description.hpp"
 #include "job/settings.hpp"
+#include "job/step_units.hpp"
 #include "job/worker.hpp"
-#include "raster/data_set.hpp"
-#include "raster/mapped_cell_file.hpp"
 #include "text/strings.hpp"
 
 #include <atomic>
@@ -107,23 +106,9 @@ bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelectio
 // The cell size X of an image, as the desktop program takes it when the image is chosen; for a photo
 // list that of its first image that opens. 1.0 (the window's start value) when none opens.
 double DefaultStep(const TWarpOptions& Options) {
-    std::vector<std::string> Images{Options.Input};
-    if (Options.List) {
-        TdbPhoto List;
-        Images.clear();
-        if (List.Load(Options.Input))
-            for (const std::string& Name : List.Names)
-                Images.push_back(ListInputFile(FolderOf(Options.Input), Name));
-    }
-    for (const std::string& Image : Images) {
-        TDataSet2 Set;
-        if (Set.Open(Image, 0, 0, 1, 1, omRead)) return Set.GetCellSizeX();
-    }
-    return 1.0;
-}
-
-bool IsGeographic(const TProjection* System) {
-    return dynamic_cast<const TGeografic*>(System) != nullptr;
+    TInputDescription Input;
+    std::string Ignored; // the run itself says why
+    return DescribeInput(Options.Input, Options.List, Input, Ignored) ? Input.CellSizeX : 1.0;
 }
 
 // The input's cell size as a step in the output system's units. Geographic systems count in radians:
@@ -134,7 +119,7 @@ double StepForOutput(double CellSize, const TJobSelection& Selection, std::ostre
     const bool OutGeographic = IsGeographic(Selection.OutProjection);
     if (InGeographic == OutGeographic) return CellSize;
     const TSpheroid& Out = *Selection.OutSpheroid;
-    const double Step = OutGeographic ? CellSize / Out.A : CellSize * Out.A;
+    const double Step = CarryStep(CellSize, InGeographic, OutGeographic, Out);
     Err << "No --step given: cells of " << GeneralText(Step) << (OutGeographic ? " radians" : " metres")
         << " (the input's cell size " << GeneralText(CellSize) << (OutGeographic ? " / " : " x ")
         << "the semi-major axis " << GeneralText(Out.A) << " of " << Out.Name << ")\n";

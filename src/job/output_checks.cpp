@@ -1,5 +1,6 @@
 #include "job/output_checks.hpp"
 
+#include "job/photo_list.hpp"
 #include "raster/data_set.hpp"
 #include "raster/format_registry.hpp"
 #include "raster/raster.hpp"
@@ -26,6 +27,26 @@ std::vector<std::string> InputFiles(const TDataSet2& Input) {
 }
 
 } // namespace
+
+std::vector<std::string> ExistingOutputImages(const std::string& InName, const std::string& OutName,
+                                              bool List) {
+    std::vector<std::string> Outputs{OutName};
+    if (List) {
+        TdbPhoto Photos;
+        Outputs.clear();
+        const std::string Extension = fs::path(OutName).extension().string();
+        if (Photos.Load(InName))
+            for (const TListEntryFiles& Entry :
+                 ResolveListEntries(FolderOf(InName), FolderOf(OutName), Photos.Names, Extension))
+                if (Entry.Problem.empty()) Outputs.push_back(Entry.OutFile);
+    }
+    std::vector<std::string> Existing;
+    std::error_code Ignored; // a file that cannot be looked at is not known to be there
+    for (const std::string& Output : Outputs)
+        for (const std::string& File : OutputFilesOf(Output))
+            if (fs::exists(File, Ignored)) Existing.push_back(File);
+    return Existing;
+}
 
 bool IsSameFile(const std::string& A, const std::string& B) {
     std::error_code Error; // also set when either does not exist, which cannot be a clash

@@ -21,6 +21,11 @@ std::string FileOverwrittenBy(const std::string& OutFile, const std::vector<std:
 // (a pipe, a device): writing it would wait for a reader for ever. "" when none.
 std::string SpecialFileAmongOutputs(const std::string& OutFile);
 
+// The image files (with their headers and world files) a run from InName (a photo list when List) to
+// OutName would replace, of those that exist now; the log and a list's report are the run's own.
+std::vector<std::string> ExistingOutputImages(const std::string& InName, const std::string& OutName,
+                                              bool List);
+
 // True when both names exist and are the same file (links and other spellings included).
 bool IsSameFile(const std::string& A, const std::string& B);
 

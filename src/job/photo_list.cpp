@@ -1,10 +1,13 @@
 #include "job/photo_list.hpp"
 
 #include "job/text_output.hpp"
+#include "raster/file_start.hpp"
+#include "raster/format_registry.hpp"
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -42,13 +45,11 @@ bool ReadQuotedName(const std::string& Line, std::size_t Start, std::string& Nam
     return false;
 }
 
-} // namespace
-
-EListLine ReadListLine(const std::string& Line, std::string& Name) {
+// The name of an entry line (quotes removed) and the rest of the line after it.
+EListLine SplitListLine(const std::string& Line, std::string& Name, std::string& Rest) {
     if (IsComment(Line)) return EListLine::Comment;
     const std::size_t Start = Line.find_first_not_of(Separators);
     if (Start == std::string::npos) return EListLine::Comment; // a line of tabs names nothing
-    std::string Rest;
     if (Line[Start] == Quote) {
         std::size_t Next = 0;
         if (!ReadQuotedName(Line, Start, Name, Next) || Name.empty()) return EListLine::Malformed;
@@ -61,6 +62,53 @@ EListLine ReadListLine(const std::string& Line, std::string& Name) {
         Name = Line.substr(Start, End - Start);
         Rest = Line.substr(End);
     }
+    return EListLine::Entry;
+}
+
+// Enough of a file to tell text from binary data and to see its first entry.
+constexpr std::size_t TextProbeBytes = 4096;
+
+// Text holds no control characters but tabs and line ends.
+bool IsText(std::string_view Bytes) {
+    return std::none_of(Bytes.begin(), Bytes.end(), [](char C) {
+        const auto Byte = static_cast<unsigned char>(C);
+        return Byte < 0x20 && C != '\t' && C != '\r' && C != '\n';
+    });
+}
+
+bool IsNumber(const std::string& Field) {
+    return !std::isnan(StrToFloatDef(Field, std::nan("")));
+}
+
+// A report's first line, or a first entry with its name and four numbers. Header formats are text too,
+// and a name may begin with an image format's first bytes ("data1.ers", "bm_07.bmp"), so the shape of
+// the line decides, not its first bytes.
+bool StartsLikePhotoList(std::string_view Head) {
+    std::size_t Start = 0;
+    while (Start < Head.size()) {
+        const std::size_t End = std::min(Head.find('\n', Start), Head.size());
+        std::string Line(Head.substr(Start, End - Start));
+        Start = End + 1;
+        if (!Line.empty() && Line.back() == '\r') Line.pop_back();
+        if (Line == ReportFirstLine) return true;
+        std::string Name, Rest;
+        const EListLine Kind = SplitListLine(Line, Name, Rest);
+        if (Kind == EListLine::Comment) continue;
+        if (Kind == EListLine::Malformed) return false;
+        SetParseText(Rest);
+        for (int Field = 0; Field < 4; ++Field)
+            if (!IsNumber(NextToken(Separators))) return false;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+EListLine ReadListLine(const std::string& Line, std::string& Name) {
+    std::string Rest;
+    const EListLine Kind = SplitListLine(Line, Name, Rest);
+    if (Kind != EListLine::Entry) return Kind;
     // The footprint is read for completeness; the run itself needs only the name.
     SetParseText(Rest);
     for (int Field = 0; Field < 4; ++Field)
@@ -78,6 +126,24 @@ std::string ListName(const std::string& Name) {
         if (Char == Quote) Quoted += Quote;
     }
     return Quoted + Quote;
+}
+
+TInputKind InputKindByContent(const std::string& FileName) {
+    std::string Head;
+    std::uint64_t Size = 0;
+    if (ReadFileStart(FileName, TextProbeBytes, Head, Size) != 0 || Head.empty()) return TInputKind::Unknown;
+    if (IsText(Head) && StartsLikePhotoList(Head)) return TInputKind::PhotoList;
+    return FindFormat(FileTypeByContent(FileName)) ? TInputKind::Image : TInputKind::Unknown;
+}
+
+std::vector<std::string> ImagesOf(const std::string& InName, bool List) {
+    if (!List) return {InName};
+    TdbPhoto Photos;
+    std::vector<std::string> Images;
+    if (Photos.Load(InName))
+        for (const std::string& Name : Photos.Names)
+            Images.push_back(ListInputFile(FolderOf(InName), Name));
+    return Images;
 }
 
 bool TdbPhoto::Load(const std::string& FileName) {

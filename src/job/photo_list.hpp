@@ -31,6 +31,16 @@ EListLine ReadListLine(const std::string& Line, std::string& Name);
 // itself (a leading "-", ";" or quote).
 std::string ListName(const std::string& Name);
 
+// What a file's content says it is, for an input picked without saying: a photo list (text beginning
+// with a report's first line or with an entry of a name and four numbers), an image (its first bytes
+// select a format), or neither (missing, empty, unreadable, or of no known format).
+enum class TInputKind { Image, PhotoList, Unknown };
+TInputKind InputKindByContent(const std::string& FileName);
+
+// The images a run reads: the input itself, or every entry of a photo list resolved against the
+// list's folder (none when the list cannot be read).
+std::vector<std::string> ImagesOf(const std::string& InName, bool List);
+
 // The first line of every report.
 inline constexpr const char* ReportFirstLine = ";File created by Vortane program";
 

@@ -1,6 +1,7 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
+#include "job/input_description.hpp"
 #include "job/list_batch.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
@@ -248,8 +249,7 @@ bool TMyThread::OpenInput(const std::string& FileName) {
     FInput = std::make_unique<TDataSet2>();
     if (!FInput->Open(FileName, 0, 0, 1, 1, omRead)) {
         FStatus = TJobStatus::OpenError(FInput->GetErrorCode());
-        const std::string Text = FInput->GetErrorText();
-        FReason = FileName + ": " + (Text.empty() ? "cannot be opened as an image" : Text);
+        FReason = OpenFailureReason(FileName, FInput->GetErrorText());
         return false;
     }
     // Read as one row, the image would come out almost empty (or take ages writing background).

@@ -4,6 +4,8 @@
 #include "catalogue/catalogue.hpp"
 #include "job/sample_image.hpp"
 #include "job/settings.hpp"
+#include "raster/data_set.hpp"
+#include "raster/mapped_cell_file.hpp"
 #include "support/utm_settings.hpp"
 
 #include <QColorDialog>
@@ -44,12 +46,12 @@ protected:
 TEST_F(MainWindow, FirstStartWithoutSettingsShowsNothingChosenButFindsTheHub) {
     auto Form = NewForm();
     EXPECT_EQ(Form->windowTitle().toStdString(), "Vortane");
-    EXPECT_EQ(Form->height(), TForm1::IdleHeight);
     for (const char* Label : SystemLabels)
         EXPECT_EQ(Text(*Form, Label), "Unknown") << Label;
     EXPECT_EQ(Text(*Form, "Label21"), "Easting:0.000");
     EXPECT_EQ(Text(*Form, "Label23"), "Step:0.000000");
-    EXPECT_EQ(Child<QLineEdit>(*Form, "OutStep").text().toStdString(), "1.000000");
+    EXPECT_EQ(Child<QLineEdit>(*Form, "OutStep").text().toStdString(), "1");
+    EXPECT_EQ(Text(*Form, "OutStepUnit"), "metres");
     EXPECT_FALSE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
     ASSERT_NE(Form->Selection().HubSpheroid, nullptr);
     EXPECT_EQ(Form->Selection().HubSpheroid->Name, "WE");
@@ -110,25 +112,169 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
         QTest::mouseClick(&Child<QPushButton>(Chooser, "OkBitBtn"), Qt::LeftButton);
     });
     Child<QPushButton>(*Form, "BitBtn2").click();
+    const int IdleHeight = Form->height();
     Trigger(*Form, "StartBtn");
-    EXPECT_EQ(Form->height(), TForm1::RunningHeight);
+    EXPECT_GE(Form->height(), Form->sizeHint().height()); // nothing squeezed by the progress
+    EXPECT_LE(Form->minimumSizeHint().width(), 800);
+    EXPECT_LE(Form->minimumSizeHint().height(), 560); // an 800 x 600 screen, less a title bar
     EXPECT_TRUE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
     EXPECT_FALSE(Child<QAction>(*Form, "InputBtn").isEnabled());
     EXPECT_FALSE(Child<QAction>(*Form, "Start1").isEnabled());
     EXPECT_TRUE(Child<QAction>(*Form, "StartBtn").isEnabled()); // the stop button
     ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
     EXPECT_EQ(Status(*Form), "Successful Finish");
-    EXPECT_EQ(Form->height(), TForm1::IdleHeight);
+    EXPECT_EQ(Form->height(), IdleHeight);
     EXPECT_FALSE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
     EXPECT_TRUE(Child<QAction>(*Form, "InputBtn").isEnabled());
     EXPECT_GT(std::filesystem::file_size(Path("out")), 0u);
     EXPECT_TRUE(std::filesystem::exists(Path("out.log")));
+
+    Form->resize(1000, 900); // a maximised window uses the screen
+    EXPECT_EQ(Form->height(), 900);
 
     const TSettings Saved = ReadSettings(SettingsFile());
     EXPECT_EQ(Saved.InProjection, "NUTM33");  // the header's choice is not stored
     EXPECT_EQ(Saved.OutProjection, "NUTM35"); // the chooser's
     EXPECT_EQ(Saved.OutDatum, "WGS84");
     EXPECT_EQ(Saved.OutName, Path("out.ers"));
+}
+
+TEST_F(MainWindow, APhotoListPickedThroughItsFilterOrAllFilesRunsToTheEnd) {
+    for (const int Filter : {3, 2}) { // "Photo list", "All files"
+        SCOPED_TRACE(Filter);
+        const std::string Out = Path("out" + std::to_string(Filter)) + "/";
+        std::filesystem::create_directories(Out);
+        PrepareRun(30);
+        std::filesystem::copy_file(Path("in.ers"), Path("second.ers"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy_file(Path("in"), Path("second"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        WriteFile("list.txt", "in.ers\r\nsecond.ers\r\n"); // names only: its content alone does not tell
+        auto Form = NewForm();
+        WhenModal([&](QWidget& Dialog) { ChooseFile(Dialog, 1, Out + "result"); });
+        Trigger(*Form, "OutputBtn");
+        WhenModal([&](QWidget& Dialog) { ChooseFile(Dialog, Filter, Path("list.txt")); });
+        Trigger(*Form, "InputBtn");
+        EXPECT_TRUE(Form->Options().List);
+        Trigger(*Form, "StartBtn");
+        ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
+        EXPECT_EQ(Status(*Form), "Successful Finish");
+        for (const char* Written : {"in.osd", "second.osd", "result.txt"})
+            EXPECT_TRUE(std::filesystem::exists(Out + Written)) << Written;
+    }
+}
+
+TEST_F(MainWindow, AnOutputTypedWithoutExtensionTakesTheFormatOfTheChosenFilter) {
+    auto Form = NewForm();
+    const char* const Extensions[] = {".osd", ".tif", ".bmp", ".ers", ".jpg",
+                                      ".dtm", ".ecw", ".rsw", ".001", ".veg"};
+    for (int Filter = 1; Filter <= 10; ++Filter) {
+        WhenModal([&](QWidget& Dialog) { ChooseFile(Dialog, Filter, Path("out")); });
+        Trigger(*Form, "OutputBtn");
+        EXPECT_EQ(Form->OutputName(), Path("out") + Extensions[Filter - 1]);
+    }
+}
+
+TEST_F(MainWindow, TheStepFollowsTheOutputSystemBetweenMetresAndRadians) {
+    PrepareRun(30); // cells of 25 m in zone 34, near 52 degrees north
+    auto Form = NewForm();
+    auto& Step = Child<QLineEdit>(*Form, "OutStep");
+    const auto ChooseOutput = [&](const TChoice& Choice) {
+        WhenModal([&](QWidget& Chooser) {
+            ChooseChain(Chooser, Choice);
+            QTest::mouseClick(&Child<QPushButton>(Chooser, "OkBitBtn"), Qt::LeftButton);
+        });
+        Child<QPushButton>(*Form, "BitBtn2").click();
+    };
+    const TChoice Geographic{"WGS 1984", "WGS84", "GEOGRAPHIC", "Geographic:(decimal degrees)"};
+    const TChoice Zone35{"WGS 1984", "WGS84", "TRANSVERSE MERCATOR", "NUTM35"};
+    const double Radians = 25 / 6378137.0; // 25 m on the semi-major axis of WGS 84
+
+    ChooseOutput(Geographic);
+    EXPECT_EQ(Form->Options().Step, Radians);
+    EXPECT_EQ(Text(*Form, "OutStepUnit"), "radians");
+    ASSERT_TRUE(Form->ReadStep()); // the box holds every digit
+    EXPECT_EQ(Form->Options().Step, Radians);
+    ChooseOutput(Geographic); // radians to radians: unchanged
+    EXPECT_EQ(Form->Options().Step, Radians);
+    Step.setText("50"); // typed in the old output's unit
+    ChooseOutput(Zone35);
+    EXPECT_NEAR(Form->Options().Step, 50 * 6378137.0, 1e-6);
+    EXPECT_EQ(Text(*Form, "OutStepUnit"), "metres");
+
+    Step.setText("25");
+    ChooseOutput(Geographic);
+    Trigger(*Form, "StartBtn");
+    ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
+    EXPECT_EQ(Status(*Form), "Successful Finish");
+    TDataSet2 Out;
+    ASSERT_TRUE(Out.Open(Path("out.ers"), 0, 0, 1, 1, omRead));
+    EXPECT_DOUBLE_EQ(Out.GetCellSizeX(), Radians);
+    // 40 x 30 cells of 25 m: a radian of latitude there is about 6.38e6 m and one of longitude about
+    // 3.93e6 m, so about 30 rows and 64 columns, a few more for the turn between the two grids.
+    EXPECT_GE(Out.GetRows(), 30);
+    EXPECT_LE(Out.GetRows(), 36);
+    EXPECT_GE(Out.GetColumns(), 63);
+    EXPECT_LE(Out.GetColumns(), 72);
+}
+
+TEST_F(MainWindow, ABadInputClearsWhatTheLastOneShowedAndAFailedStartSaysWhy) {
+    PrepareRun(30);
+    auto Form = NewForm();
+    EXPECT_EQ(Text(*Form, "InputInfo")
+                  .rfind("40 \u00D7 30 cells, 3 bands, UNSIGNED8BITINTEGER; west 470000.000, "
+                         "north 5790000.000, east 471000.000, south 5789250.000",
+                         0),
+              0u)
+        << Text(*Form, "InputInfo");
+    EXPECT_EQ(Text(*Form, "Label21"), "Easting:470000.000");
+
+    std::filesystem::copy_file(Path("in.ers"), Path("bad.ers")); // a header without its cell file
+    TDataSet2 Probe;
+    ASSERT_FALSE(Probe.Open(Path("bad.ers"), 0, 0, 1, 1, omRead));
+    const std::string Reason = Path("bad.ers") + ": " + Probe.GetErrorText(); // as vortane-cli prints it
+    WhenModal([&](QWidget& Dialog) { ChooseFile(Dialog, 1, Path("bad.ers")); });
+    Trigger(*Form, "InputBtn");
+    EXPECT_EQ(Status(*Form), Reason);
+    EXPECT_EQ(Text(*Form, "Label21"), "Easting:0.000");
+    EXPECT_EQ(Text(*Form, "InputInfo"), "");
+
+    Trigger(*Form, "StartBtn");
+    ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
+    EXPECT_EQ(Status(*Form), Reason);
+    auto* Box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(Box, nullptr);
+    EXPECT_EQ(Box->text().toStdString(), Reason);
+    Box->accept();
+}
+
+TEST_F(MainWindow, AnExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
+    PrepareRun(30);
+    WriteFile("out.ers", "an older image");
+    auto Form = NewForm();
+    for (const QMessageBox::StandardButton Answer : {QMessageBox::No, QMessageBox::Yes}) {
+        std::string Named;
+        WhenModal([&](QWidget& Box) {
+            Named = static_cast<QMessageBox&>(Box).informativeText().toStdString();
+            static_cast<QMessageBox&>(Box).button(Answer)->click();
+        });
+        Trigger(*Form, "StartBtn");
+        EXPECT_NE(Named.find(Path("out.ers")), std::string::npos) << Named;
+        ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
+    }
+    EXPECT_EQ(Status(*Form), "Successful Finish");
+    EXPECT_GT(std::filesystem::file_size(Path("out")), 0u);
+}
+
+TEST_F(MainWindow, AboutShowsTheBuildsVersion) {
+    auto Form = NewForm();
+    std::string Shown;
+    WhenModal([&](QWidget& About) {
+        Shown = Text(About, "NameLabel");
+        static_cast<QDialog&>(About).accept();
+    });
+    Trigger(*Form, "About1");
+    EXPECT_EQ(Shown, "Vortane v " VORTANE_VERSION);
 }
 
 TEST_F(MainWindow, StopDuringARunEndsItWithUserAbort) {
@@ -157,10 +303,12 @@ TEST_F(MainWindow, TheStepIsReadWithTheUsersDecimalMark) {
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     auto Form = NewForm();
     auto& Step = Child<QLineEdit>(*Form, "OutStep");
-    EXPECT_EQ(Step.text().toStdString(), "1,000000");
+    EXPECT_EQ(Step.text().toStdString(), "1");
     Step.setText("12,5");
     EXPECT_TRUE(Form->ReadStep());
     EXPECT_EQ(Form->Options().Step, 12.5);
+    Trigger(*Form, "Onlyheaders1"); // redraws the box
+    EXPECT_EQ(Step.text().toStdString(), "12,5");
     Step.setText("12.5");
     EXPECT_FALSE(Form->ReadStep());
     EXPECT_EQ(Form->Options().Step, 12.5);

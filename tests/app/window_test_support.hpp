@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -84,6 +86,16 @@ inline void ChooseChain(QWidget& Chooser, const TChoice& Choice) {
     EXPECT_FALSE(Ok.isEnabled());
     ClickLine(Child<QListWidget>(Chooser, "ProjBox"), Choice.System);
     EXPECT_TRUE(Ok.isEnabled());
+}
+
+// Chooses a file in Qt's own file dialog as a user does: the filter (from 1) in its list, then the file
+// (selected in the list, or its name in the name box when it does not exist), then the dialog's OK.
+inline void ChooseFile(QWidget& Dialog, int Filter, const std::string& Name) {
+    auto& Types = Child<QComboBox>(Dialog, "fileTypeCombo");
+    Types.setCurrentIndex(Filter - 1);
+    emit Types.activated(Filter - 1);
+    static_cast<QFileDialog&>(Dialog).selectFile(QString::fromStdString(Name));
+    QMetaObject::invokeMethod(&Dialog, "accept"); // what its Open or Save button does
 }
 
 class WindowTest : public TTempDirTest {

@@ -44,6 +44,30 @@ TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine) {
               List + " line 2: a quoted name that is empty, not closed or not followed by a blank");
 }
 
+TEST_F(PhotoList, ItsContentTellsAListFromAnImage) {
+    using enum TInputKind;
+    using namespace std::string_view_literals;
+    const struct {
+        std::string_view Content;
+        TInputKind Expected;
+    } Cases[] = {
+        {";File created by Vortane program\r\n", PhotoList},                 // a report without entries
+        {"; hand-made\r\n\tdata1.ers 1000,5 2000 1040 1970\r\n", PhotoList}, // "DATA" opens ER Mapper
+        {"bm_07.bmp 1 2 3 4\n", PhotoList},                                  // "BM" opens a bitmap
+        {"\"my photo.ers\" 1 2 3 4\n", PhotoList},                           // a quoted name
+        {"DatasetHeader Begin\n\tVersion = \"6.0\"\n", Image},               // a header is text too
+        {"BM\x36\x00\x00\x00\x00\x00\x00\x00"sv, Image},
+        {"a.ers 1 2 three 4\n", Unknown}, // neither: the filter decides
+        {"\x01\x02\x03\x04\x05\x06\x07\x08\x09", Unknown},
+        {"", Unknown},
+    };
+    for (const auto& Case : Cases) {
+        WriteText(Path("input"), Case.Content);
+        EXPECT_EQ(InputKindByContent(Path("input")), Case.Expected) << Case.Content;
+    }
+    EXPECT_EQ(InputKindByContent(Path("missing")), Unknown);
+}
+
 TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals) {
     EXPECT_EQ(ReportLine("a.ers", 500000, -12.5, 500100.1234567, -1e-7),
               "a.ers 500000.000000 -12.500000 500100.123457 -0.000000");
