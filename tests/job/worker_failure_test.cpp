@@ -12,6 +12,9 @@
 namespace vortane::test {
 namespace {
 
+// The extent checks each of its four corners by converting it back from the output system.
+constexpr int ExtentChecks = 4;
+
 class JobFailure : public JobTest {
 protected:
     void SetUp() override {
@@ -121,11 +124,11 @@ TEST_F(JobFailure, AGridTooLargeToCreateFailsWithAClearStatus) {
 }
 
 TEST_F(JobFailure, AFaultInsideTheCellLoopsEndsTheFileWithAStatusAndALogLine) {
-    // Three conversions succeed (the cells of row 0, as the extent does not use this direction), then
-    // the output system throws; in a thread as well as in place.
+    // The extent's four checks of its corners and three cells (row 0) convert, then the output system
+    // throws; in a thread as well as in place.
     for (bool Threaded : {false, true}) {
         SCOPED_TRACE(Threaded);
-        TFaultySystem Faulty(TFaultySystem::TFault::Throw, 3);
+        TFaultySystem Faulty(TFaultySystem::TFault::Throw, ExtentChecks + 3);
         UseSystems(&InFlat, &Faulty);
         TRecordingObserver Events;
         std::string Message;
@@ -151,11 +154,13 @@ TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops) {
     UseSystems(&NoCorners, &InFlat);
     const std::string Message = RunJob(In, Path("nan.ers"), Options(10));
     EXPECT_EQ(Message,
-              "Output extent cannot be computed: an input corner has no position in the output system");
+              "Output extent cannot be computed: an input corner has no valid position in the input or the "
+              "output system");
     EXPECT_FALSE(std::filesystem::exists(Path("nan.ers")));
 
-    // An output system with no position for the cells: every cell reads as outside the input.
-    TFaultySystem NoCells(TFaultySystem::TFault::NaN, 0);
+    // An output system with no position for the cells (after the extent's checks of its corners): every
+    // cell reads as outside the input.
+    TFaultySystem NoCells(TFaultySystem::TFault::NaN, ExtentChecks);
     UseSystems(&InFlat, &NoCells);
     Observer.EndEvents = 0;
     EXPECT_EQ(RunJob(In, Path("blank.ers"), Options(10)), "Successful Finish");

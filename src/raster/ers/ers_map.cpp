@@ -11,7 +11,6 @@ namespace vortane {
 
 namespace {
 
-constexpr std::string_view FirstWord = "DATA";
 constexpr std::string_view Units = "\"METERS\"";
 constexpr std::array<std::string_view, 3> BandNames = {"Red Layer", "Green Layer", "Blue Layer"};
 
@@ -21,7 +20,7 @@ constexpr std::array<std::string_view, 3> BandNames = {"Red Layer", "Green Layer
 // Reading
 
 bool TErsHeader::ReadHeader(const std::string& FileName) {
-    return ReadHeaderLines(FileName, FirstWord);
+    return ReadHeaderLines(FileName, ErsFirstWord);
 }
 
 void TErsHeader::ParseLine(const std::string& Line) {
@@ -130,5 +129,11 @@ TErsMap2::TErsMap2() : THeadMap2(std::make_unique<TErsHeader>()) {}
 void TErsMap2::SetFileName(const std::string& FileName) {
     SetCellAndHeaderNames(FileName, ".ers");
 }
+
+constinit const TImageFormat ErsFormat = ReadWriteFormat<TErsMap2>({.Code = ftErs,
+                                                                    .Name = "ER Mapper",
+                                                                    .ExtensionKey = "ERS",
+                                                                    .Extensions = {".ers"},
+                                                                    .Signatures = {Letters(ErsFirstWord)}});
 
 } // namespace vortane

@@ -4,6 +4,7 @@
 // the header.
 
 #include "raster/header_text.hpp"
+#include "raster/image_format.hpp"
 
 #include <ctime>
 #include <string>
@@ -34,5 +35,10 @@ public:
     // "image.ers" (or "image") gives the cell file "image" and the header "image.ers".
     void SetFileName(const std::string& FileName) override;
 };
+
+// The first line of an ER Mapper header begins with this word (in any case).
+inline constexpr std::string_view ErsFirstWord = "DATA";
+
+extern const TImageFormat ErsFormat;
 
 } // namespace vortane
