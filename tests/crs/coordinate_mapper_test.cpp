@@ -35,7 +35,9 @@ public:
         H = Z;
     }
     void GetAxisNames(std::string& X, std::string& Y, std::string& Z) const override {
-        X = "X", Y = "Y", Z = "Z";
+        X.assign(1, 'X'); // not X = "X": GCC 12 at -O3 warns falsely of an overlapping copy there
+        Y.assign(1, 'Y');
+        Z.assign(1, 'Z');
     }
     std::unique_ptr<TProjection> Clone() const override { return std::make_unique<TScaledSystem>(*this); }
 
