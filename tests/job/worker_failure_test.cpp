@@ -2,10 +2,12 @@
 // exactly one end event, and never touches the input.
 #include "job_test_support.hpp"
 
+#include "job/log.hpp"
 #include "job/photo_list.hpp"
 #include "support/small_disk.hpp"
 
 #include <fstream>
+#include <sys/stat.h>
 
 namespace vortane::test {
 namespace {
@@ -166,6 +168,39 @@ TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops) {
     EXPECT_EQ(Out.Columns * Out.Rows, 20);
     for (float Cell : Out.Cells)
         EXPECT_EQ(Cell, 0.0f);
+}
+
+// The log is checked before anything is written: a folder or pipe in its place, or another run holding
+// it, stops the run at once with the reason, and the other run's log stays as it was.
+TEST_F(JobFailure, ARunRefusesALogThatIsNoFileOrThatAnotherRunHolds) {
+    TLogFile OtherRun;
+    OtherRun.SetName(Path("held.log"));
+    std::string Error;
+    ASSERT_TRUE(OtherRun.Claim(false, Error)) << Error;
+    OtherRun.AddLine("the other run's line");
+    std::filesystem::create_directory(Path("folder.log"));
+    ASSERT_EQ(::mkfifo(Path("pipe.log").c_str(), 0600), 0);
+    const struct {
+        std::string Out, Message;
+    } Cases[] = {
+        {Path("folder.ers"), "Cannot write " + Path("folder.log") + ": it is a folder"},
+        {Path("pipe.ers"), "Cannot write " + Path("pipe.log") + ": it is not a regular file"},
+        {Path("held.ers"), "Another run is writing to " + Path("held.log") +
+                               " (a run on the same output); this run did not start"},
+    };
+    for (const bool Resume : {false, true})
+        for (const auto& Case : Cases) {
+            SCOPED_TRACE(Case.Out);
+            Observer.EndEvents = 0;
+            Observer.Failures.clear();
+            TJobOptions Run = Options(10);
+            Run.Resume = Run.List = Resume;
+            EXPECT_EQ(RunJob(Resume ? Path("list.txt") : In, Case.Out, Run), Case.Message);
+            EXPECT_EQ(Observer.Failures, std::vector<std::string>{Case.Message});
+            EXPECT_FALSE(std::filesystem::exists(Case.Out));
+            EXPECT_FALSE(std::filesystem::exists(ChangeFileExt(Case.Out, ".txt")));
+        }
+    EXPECT_EQ(ReadText(Path("held.log")), "the other run's line\r\n");
 }
 
 TEST_F(JobFailure, AReportThatCannotBeWrittenEndsTheListRunCleanly) {
