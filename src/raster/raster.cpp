@@ -352,11 +352,11 @@ bool THeader::ReadHeaderLines(const std::string& FileName, std::string_view Firs
     } catch (const EReadLineError&) {
         return false;
     }
-    return !FMalformedNumber && FReadProblem.empty();
+    return !FMalformedNumber && FRefusal.empty();
 }
 
 void THeader::Refuse(std::string Problem) {
-    if (FReadProblem.empty()) FReadProblem = std::move(Problem);
+    if (FRefusal.empty()) FRefusal = std::move(Problem);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -432,14 +432,15 @@ bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_
 bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
     const THeader& Header = *FHeader;
     if (!FHeader->ReadHeader(Header.FFileName))
-        return OwnError(Header.ReadProblem().empty() ? HeaderReadingErrorText(Header.FFileName)
-                                                     : Header.FFileName + ": " + Header.ReadProblem());
+        return OwnError(Header.FRefusal.empty() ? HeaderReadingErrorText(Header.FFileName)
+                                                : Header.FFileName + ": " + Header.FRefusal);
     if (!SizesInRange(Header.FColumns, Header.FRows, Header.FBands))
         return OwnError(HeaderReadingErrorText(Header.FFileName));
     // Without a cell type the grid can interpret (a header without one) every cell would read as 0.
     if (!ForCellType(Header.FCellType, [](auto) {}))
         return OwnError(Header.FFileName + ": cells of type " + CellTypeName(Header.FCellType) +
                         " cannot be read");
+    if (const std::string Named = Header.CellFileName(); !Named.empty()) FFileName = Named;
     if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
     else if (OpenRecordGrid(Mode))
@@ -452,7 +453,7 @@ bool THeadMap2::OpenRecordGrid(std::uint8_t Mode) {
     const TGridShape& Grid = Record();
     return OpenGrid(FFileName, static_cast<std::uint32_t>(Grid.FColumns),
                     static_cast<std::uint32_t>(Grid.FRows), Grid.FCellType,
-                    static_cast<std::uint32_t>(Grid.FBands), Mode, Grid.FMSBFirst);
+                    static_cast<std::uint32_t>(Grid.FBands), Mode, Grid.FMSBFirst, FHeader->CellsStart());
 }
 
 // Opening the header as cells, or creating cells over the header, would destroy or misread it.

@@ -203,10 +203,15 @@ public:
                                    double CellSizeY, double RegCellX, double RegCellY, double Eastings,
                                    double Northings);
 
+    // Where the cells of a read header lie when it says so itself: their file (empty: the raster's own
+    // cell file name) and the byte at which they begin.
+    virtual std::string CellFileName() const { return {}; }
+    virtual std::uint64_t CellsStart() const { return 0; }
+
     std::string FFileName; // full name of the header file
-    // Why ReadHeader refused a damaged header ("Eastings = NAN is not a number"); empty when it did not
-    // say (the file could not be read, or is not of its format).
-    const std::string& ReadProblem() const { return FReadProblem; }
+    // Why ReadHeader refused a damaged header ("Eastings = NAN is not a finite number"); empty when it
+    // did not say (the file could not be read, or is not of its format).
+    std::string FRefusal;
     std::uint8_t FWarpCoordType = coEN;
     std::string FWarpProjection;
     std::string FWarpDatum;
@@ -218,11 +223,10 @@ protected:
     // to ParseLine in upper case.
     bool ReadHeaderLines(const std::string& FileName, std::string_view FirstWord);
 
-    // Records the first reason a header is damaged; ReadHeaderLines then fails.
+    // Records the first reason a header is damaged in FRefusal; ReadHeaderLines then fails.
     void Refuse(std::string Problem);
 
     bool FMalformedNumber = false; // a count field held no integer
-    std::string FReadProblem;
 };
 
 class THeadMap2 : public TDataSetRoot2 {
