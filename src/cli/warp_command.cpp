@@ -51,6 +51,7 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
     if (!Options.Background) Options.Background = std::to_string(Stored.BackGround);
     if (!Options.InUnits) Options.InUnits = static_cast<int>(Stored.InUnits);
     if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Stored.OutUnits);
+    if (!Options.Resampling) Options.Resampling = Stored.Resampling;
     return true;
 }
 
@@ -227,6 +228,12 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
         return ExitUsage;
     }
     Job.BackGround = *Background;
+    const std::optional<TResampling> Resampling = ResamplingByName(Options.Resampling.value_or("auto"));
+    if (!Resampling) {
+        Err << "Resampling \"" << *Options.Resampling << "\" is not one of " << ResamplingNames(", ") << '\n';
+        return ExitUsage;
+    }
+    Job.Resampling = *Resampling;
     Job.InUnits = Options.InUnits.value_or(0);
     Job.OutUnits = Options.OutUnits.value_or(0);
     if (!CheckUnitIndexes(Job.InUnits, Job.OutUnits, Err)) return ExitUsage;
@@ -307,6 +314,16 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "largest error measured")
         ->check(CLI::NonNegativeNumber)
         ->type_name("PIXELS");
+    Command
+        ->add_option(
+            "--resampling", Options->Resampling,
+            "How the input is sampled for each output cell: auto (default: 3-band images at the "
+            "nearest cell, with colours close to the background written as the background; others "
+            "bilinearly), nearest, bilinear, cubic (cubic convolution, a = -0.5, 4 x 4 cells), lanczos "
+            "(radius 3, 6 x 6 cells), average or mode (of the input cells the output cell covers, "
+            "partly covered cells weighted by their part); cells whose kernel or area leaves the "
+            "input are 0")
+        ->type_name(ResamplingNames("|"));
     AddExactProjectionsFlag(*Command, Options->ExactProjections);
     Command
         ->add_option("--shard", Options->Shard,
