@@ -320,9 +320,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
             "How the input is sampled for each output cell: auto (default: 3-band images at the "
             "nearest cell, with colours close to the background written as the background; others "
             "bilinearly), nearest, bilinear, cubic (cubic convolution, a = -0.5, 4 x 4 cells), lanczos "
-            "(radius 3, 6 x 6 cells), average or mode (of the input cells the output cell covers, "
-            "partly covered cells weighted by their part); cells whose kernel or area leaves the "
-            "input are 0")
+            "(radius 3, 6 x 6 cells), average (of the input cells the output cell covers, partly "
+            "covered ones weighted by their part) or mode (their most frequent value); cells whose "
+            "kernel or area leaves the input are 0")
         ->type_name(ResamplingNames("|"));
     AddExactProjectionsFlag(*Command, Options->ExactProjections);
     Command
