@@ -41,58 +41,66 @@ bool NearestCell(double Col, double Line, std::int64_t Columns, std::int64_t Row
 
 // ---- Kernels
 
-constexpr int MaxTaps = 6;
-
-// The cells of one axis a kernel takes at a position, and their weights.
-struct TTaps {
+// The cells of one axis a kernel of Count taps takes at a position, and their weights.
+template <int Count> struct TTaps {
     std::int64_t First = 0;
-    int Count = 0;
-    std::array<double, MaxTaps> Weight{};
+    std::array<double, Count> Weight{};
 };
 
-// Keys' cubic convolution kernel with a = -0.5 (the Catmull-Rom spline) at a distance T from a cell
-// centre: (a + 2)|T|^3 - (a + 3)|T|^2 + 1 within one cell, a|T|^3 - 5a|T|^2 + 8a|T| - 4a within two.
-double CubicWeight(double T) {
-    constexpr double A = -0.5;
-    T = std::fabs(T);
-    if (T <= 1) return ((A + 2) * T - (A + 3)) * T * T + 1;
-    if (T < 2) return ((A * T - 5 * A) * T + 8 * A) * T - 4 * A;
-    return 0;
+// Keys' cubic convolution kernel with a = -0.5 (the Catmull-Rom spline), at distance t from a cell
+// centre: W(t) = (a + 2)|t|^3 - (a + 3)|t|^2 + 1 within one cell, a|t|^3 - 5a|t|^2 + 8a|t| - 4a within two.
+// The weights of the cells 1 before to 2 after the one holding the position, at F (0 <= F < 1) past its
+// centre, are W(1 + F), W(F), W(1 - F), W(2 - F), written out as polynomials in F.
+void CubicWeights(double F, double* Weight) {
+    Weight[0] = F * (-0.5 + F * (1 - 0.5 * F)); // -F^3/2 + F^2 - F/2
+    Weight[1] = 1 + F * F * (-2.5 + 1.5 * F);   // 3F^3/2 - 5F^2/2 + 1
+    Weight[2] = F * (0.5 + F * (2 - 1.5 * F));  // -3F^3/2 + 2F^2 + F/2
+    Weight[3] = F * F * (-0.5 + 0.5 * F);       // F^3/2 - F^2/2
 }
 
-// The Lanczos window of radius 3 at a distance T: sinc(T) sinc(T / 3), sinc(x) = sin(pi x) / (pi x).
-double LanczosWeight(double T) {
-    constexpr double Radius = 3;
-    if (T == 0) return 1;
-    if (!(std::fabs(T) < Radius)) return 0;
-    const double PiT = std::numbers::pi * T;
-    return Radius * std::sin(PiT) * std::sin(PiT / Radius) / (PiT * PiT);
-}
-
-// The taps of Kernel around Position (at least 0): the two (Lanczos: three) cells on either side. The
-// Lanczos weights do not sum to 1 by themselves, so they are scaled to.
-TTaps KernelTaps(TKernel Kernel, double Position) {
-    const int Radius = Kernel == TKernel::Cubic ? 2 : 3;
-    TTaps Taps;
-    Taps.First = static_cast<std::int64_t>(std::floor(Position)) - Radius + 1;
-    Taps.Count = 2 * Radius;
-    double Sum = 0;
-    for (int I = 0; I < Taps.Count; ++I) {
-        const double T = Position - static_cast<double>(Taps.First + I);
-        Taps.Weight[static_cast<std::size_t>(I)] =
-            Kernel == TKernel::Cubic ? CubicWeight(T) : LanczosWeight(T);
-        Sum += Taps.Weight[static_cast<std::size_t>(I)];
+// The Lanczos window of radius 3, L(t) = sinc(t) sinc(t / 3) = 3 sin(pi t) sin(pi t / 3) / (pi t)^2, for the
+// cells 2 before to 3 after the one holding the position, at t = F + 2, F + 1, F, F - 1, F - 2, F - 3; scaled
+// to sum to 1, which they do not by themselves. With t = F + K: sin(pi t) = (-1)^K sin(pi F), and
+// sin(pi t / 3) = sin(pi F / 3) cos(pi K / 3) + cos(pi F / 3) sin(pi K / 3), so three sines serve all six.
+void LanczosWeights(double F, double* Weight) {
+    if (F == 0) { // on a cell centre: that cell alone
+        std::fill(Weight, Weight + 6, 0.0);
+        Weight[2] = 1;
+        return;
     }
-    if (Kernel == TKernel::Lanczos)
-        for (double& Weight : Taps.Weight)
-            Weight /= Sum;
+    constexpr double Pi = std::numbers::pi, HalfRoot3 = std::numbers::sqrt3 / 2;
+    // cos(pi K / 3) and sin(pi K / 3) for K = 2, 1, 0, -1, -2, -3
+    constexpr double CosK[6] = {-0.5, 0.5, 1, 0.5, -0.5, -1};
+    constexpr double SinK[6] = {HalfRoot3, HalfRoot3, 0, -HalfRoot3, -HalfRoot3, 0};
+    const double SinF = std::sin(Pi * F), SinThird = std::sin(Pi * F / 3), CosThird = std::cos(Pi * F / 3);
+    double Sum = 0;
+    for (int I = 0; I < 6; ++I) {
+        const double T = F + 2 - I;
+        const double SinT = I % 2 == 0 ? SinF : -SinF;
+        Weight[I] = 3 * SinT * (SinThird * CosK[I] + CosThird * SinK[I]) / (Pi * Pi * T * T);
+        Sum += Weight[I];
+    }
+    for (int I = 0; I < 6; ++I)
+        Weight[I] /= Sum;
+}
+
+// The taps at Position (at least 0) of the cubic kernel (4 taps) or the Lanczos window (6): the two or three
+// cells on either side.
+template <int Count> TTaps<Count> KernelTaps(double Position) {
+    const double Floor = std::floor(Position);
+    TTaps<Count> Taps;
+    Taps.First = static_cast<std::int64_t>(Floor) - (Count / 2 - 1);
+    if constexpr (Count == 4)
+        CubicWeights(Position - Floor, Taps.Weight.data());
+    else
+        LanczosWeights(Position - Floor, Taps.Weight.data());
     return Taps;
 }
 
-// Kernel at (Col, Line), read through ReadRun; 0 where its block leaves the grid, as with the bilinear
-// rule, and an exactly integral position reads its cell (every other weight is 0 there).
-float KernelValue(TKernel Kernel, double Col, double Line, std::int64_t Columns, std::int64_t Rows,
-                  const auto& ReadRun) {
+// The kernel of Count taps at (Col, Line), read through ReadRun; 0 where its block leaves the grid, as
+// with the bilinear rule, and an exactly integral position reads its cell (every other weight is 0 there).
+template <int Count>
+float KernelValue(double Col, double Line, std::int64_t Columns, std::int64_t Rows, const auto& ReadRun) {
     if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
         return 0;
     float Value = 0;
@@ -100,16 +108,16 @@ float KernelValue(TKernel Kernel, double Col, double Line, std::int64_t Columns,
         const auto Column = static_cast<std::int64_t>(Col), Row = static_cast<std::int64_t>(Line);
         return Column < Columns && Row < Rows && ReadRun(Row, Column, 1, &Value) ? Value : 0;
     }
-    const TTaps X = KernelTaps(Kernel, Col), Y = KernelTaps(Kernel, Line);
-    if (X.First < 0 || X.First + X.Count > Columns || Y.First < 0 || Y.First + Y.Count > Rows) return 0;
+    const TTaps<Count> X = KernelTaps<Count>(Col), Y = KernelTaps<Count>(Line);
+    if (X.First < 0 || X.First + Count > Columns || Y.First < 0 || Y.First + Count > Rows) return 0;
     double Sum = 0;
-    for (int J = 0; J < Y.Count; ++J) {
-        float Cells[MaxTaps];
-        if (!ReadRun(Y.First + J, X.First, X.Count, Cells)) return 0;
+    for (std::size_t J = 0; J < Count; ++J) {
+        float Cells[Count];
+        if (!ReadRun(Y.First + std::int64_t(J), X.First, Count, Cells)) return 0;
         double RowSum = 0;
-        for (int I = 0; I < X.Count; ++I)
-            RowSum += X.Weight[static_cast<std::size_t>(I)] * Cells[I];
-        Sum += Y.Weight[static_cast<std::size_t>(J)] * RowSum;
+        for (std::size_t I = 0; I < Count; ++I)
+            RowSum += X.Weight[I] * Cells[I];
+        Sum += Y.Weight[J] * RowSum;
     }
     return static_cast<float>(Sum);
 }
@@ -393,10 +401,17 @@ void TRowSampler::SampleKernel(std::uint32_t Band, TKernel Kernel, std::uint8_t 
                                const TRowPositions& At, float* Cells) {
     const std::int64_t Columns = FInput.GridColumns(), Rows = FInput.GridRows();
     const TValueRange Range = CellRange(CellType);
-    WithRunReader(Band, [&](const auto& ReadRun) {
-        for (std::size_t C = 0; C < At.Count; ++C)
-            Cells[C] = HeldWithin(KernelValue(Kernel, At.Col[C], At.Line[C], Columns, Rows, ReadRun), Range);
-    });
+    const auto WithTaps = [&](auto Taps) {
+        WithRunReader(Band, [&](const auto& ReadRun) {
+            for (std::size_t C = 0; C < At.Count; ++C)
+                Cells[C] = HeldWithin(
+                    KernelValue<decltype(Taps)::value>(At.Col[C], At.Line[C], Columns, Rows, ReadRun), Range);
+        });
+    };
+    if (Kernel == TKernel::Cubic)
+        WithTaps(std::integral_constant<int, 4>{});
+    else
+        WithTaps(std::integral_constant<int, 6>{});
 }
 
 float TRowSampler::AreaValue(TAreaRule Rule, const TCellArea& Area, const auto& ReadRun) {
