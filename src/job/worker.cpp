@@ -103,6 +103,8 @@ void TMyThread::JobBody() {
     // A resumed run learns from the log what was finished, and keeps that record for the next resume.
     if (!FOptions.Resume) FLog->Clear();
     AddLogLine(" Log file created by Vortane program ");
+    for (const std::string& Note : FOptions.Notes)
+        AddLogLine(" " + Note);
 
     // A run without its coordinate systems would have nothing to compute with; say so at once.
     if (std::string Problem = SelectionProblem(FSelection, FOptions); !Problem.empty()) {
