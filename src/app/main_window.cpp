@@ -10,6 +10,7 @@
 #include "job/output_checks.hpp"
 #include "job/settings.hpp"
 #include "job/step_units.hpp"
+#include "raster/ers/ers_map.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
@@ -399,6 +400,8 @@ void TForm1::LoadSettings() {
     JobOptions.InUnits = static_cast<std::int32_t>(Stored.InUnits);
     JobOptions.OutUnits = static_cast<std::int32_t>(Stored.OutUnits);
     JobOptions.ExactProjections = Stored.ExactProjections;
+    ErsRegistrationText = Stored.ErsRegistration;
+    SetErsRegistration(ErsRegistrationByName(ErsRegistrationText).value_or(TErsRegistration::Corner));
 }
 
 void TForm1::SaveSettings() {
@@ -416,6 +419,7 @@ void TForm1::SaveSettings() {
     Stored.InUnits = JobOptions.InUnits;
     Stored.OutUnits = JobOptions.OutUnits;
     Stored.ExactProjections = JobOptions.ExactProjections;
+    Stored.ErsRegistration = ErsRegistrationText;
     if (!WriteSettings(Stored, FFiles.Settings.Write))
         StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
 }

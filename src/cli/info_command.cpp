@@ -1,6 +1,7 @@
 #include "cli/info_command.hpp"
 
 #include "catalogue/catalogue.hpp"
+#include "cli/ers_registration_option.hpp"
 #include "gcp/gcp.hpp"
 #include "job/file_crs.hpp"
 #include "job/input_description.hpp"
@@ -117,12 +118,16 @@ void AddInfoCommand(CLI::App& App, TCliContext& Context) {
     Command
         ->add_option("PATH", *Path, "Image to describe (any supported format, detected from its first bytes)")
         ->required();
+    auto Registration = std::make_shared<std::string>();
+    AddErsRegistrationOption(*Command, *Registration);
     Command->footer(
         "The last five lines give the image's system as the catalogue names it, found by its GeoTIFF\n"
         "keys (EPSG code or parameters) or by the names in its header, and its EPSG code.\n"
         "Example:\n  vortane-cli info image.ers");
-    Command->callback([Path, &Context] {
-        Context.ExitCode = ShowImageInfo(*Path, Context.CatalogueFolder(), Context.Out, Context.Err);
+    Command->callback([Path, Registration, &Context] {
+        Context.ExitCode = ApplyErsRegistration(*Registration, Context.Err)
+                               ? ShowImageInfo(*Path, Context.CatalogueFolder(), Context.Out, Context.Err)
+                               : ExitUsage;
     });
 }
 

@@ -193,7 +193,13 @@ public:
                                    double CellSizeY, double RegCellX, double RegCellY, double Eastings,
                                    double Northings);
 
+    // Where the cells of a read header lie when it says so itself: their file (empty: the raster's own
+    // cell file name) and the byte at which they begin.
+    virtual std::string CellFileName() const { return {}; }
+    virtual std::uint64_t CellsStart() const { return 0; }
+
     std::string FFileName; // full name of the header file
+    std::string FRefusal;  // why ReadHeader refused the header, when it can say more than "reading error"
     std::uint8_t FWarpCoordType = coEN;
     std::string FWarpProjection;
     std::string FWarpDatum;
