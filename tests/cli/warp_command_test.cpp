@@ -185,18 +185,18 @@ TEST_F(WarpCommand, WithoutAnInputSystemTheFilesOwnIsTakenAndOneContradictingItI
     EXPECT_EQ(test::ReadText(Path("file")), test::ReadText(Path("names")))
         << "the same run as with its names";
 
-    std::vector<std::string> Zone33 = Zone34To35(Path("zone33.ers"));
-    Zone33[9] = "NUTM33";
-    const TCliRun Contradicting = RunWarpCommand(Zone33);
+    std::vector<std::string> Zone35 = Zone34To35(Path("zone35.ers"));
+    Zone35[9] = "NUTM35";
+    const TCliRun Contradicting = RunWarpCommand(Zone35);
     EXPECT_EQ(Contradicting.ExitCode, 0) << "the run goes on as told";
     const std::string Warning =
-        "Warning: the input system given (spheroid WE, datum WGS84, system NUTM33 "
-        "(EPSG:32633)) contradicts " +
+        "Warning: the input system given (spheroid WE, datum WGS84, system NUTM35 "
+        "(EPSG:32635)) contradicts " +
         Path("in.ers") +
         "'s own (spheroid WE, datum WGS84, system NUTM34 (EPSG:32634), by its names); "
         "the run uses the one given";
     EXPECT_EQ(Contradicting.Err, Warning + "\n");
-    EXPECT_NE(test::ReadText(Path("zone33.log")).find(" " + Warning + "\r\n"), std::string::npos);
+    EXPECT_NE(test::ReadText(Path("zone35.log")).find(" " + Warning + "\r\n"), std::string::npos);
     EXPECT_EQ(RunWarpCommand(Zone34To35(Path("agreeing.ers"))).Err, "");
 
     {
