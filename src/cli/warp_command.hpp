@@ -29,9 +29,10 @@ struct TWarpOptions {
     bool ExactProjections = false;
     std::optional<std::string> Resampling; // a method's name; default "auto"
     std::string Settings;                  // the desktop program's ini file
-    std::string Shard;         // "I/N": this run takes list entries I, I+N, ...; empty: all of them
-    bool Resume = false;       // skip the list entries an earlier run finished
-    std::string InCrs, OutCrs; // "EPSG:n" instead of the three names of that end
+    std::string Shard;           // "I/N": this run takes list entries I, I+N, ...; empty: all of them
+    bool Resume = false;         // skip the list entries an earlier run finished
+    std::string InCrs, OutCrs;   // "EPSG:n" instead of the three names of that end
+    std::string ErsRegistration; // "corner" or "centre"; empty: corner
 };
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context);

@@ -33,6 +33,7 @@ const TSettingsKey SettingsKeys[] = {
     {"Options", "InUnits", &TSettings::InUnits},
     {"Options", "OutUnits", &TSettings::OutUnits},
     {"Options", "ExactProjections", &TSettings::ExactProjections},
+    {"Options", "ErsRegistration", &TSettings::ErsRegistration},
     {"Options", "Resampling", &TSettings::Resampling},
 };
 
