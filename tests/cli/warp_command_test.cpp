@@ -77,6 +77,11 @@ TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
     std::vector<std::string> BadColour = Zone34To35(Path("out.ers"));
     BadColour.insert(BadColour.end(), {"--background", "0x1000000"});
     EXPECT_EQ(RunWarpCommand(BadColour).ExitCode, 2);
+    std::vector<std::string> BadMethod = Zone34To35(Path("out.ers"));
+    BadMethod.insert(BadMethod.end(), {"--resampling", "bicubic"});
+    EXPECT_EQ(RunWarpCommand(BadMethod).Err,
+              "Resampling \"bicubic\" is not one of auto, nearest, bilinear, cubic, "
+              "lanczos, average, mode\n");
 }
 
 TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
@@ -171,6 +176,53 @@ TEST_F(WarpCommand, EpsgCodesNameAnEndAndOverrideTheSettingsFile) {
     const TCliRun Conflict = RunWarpCommand(Both);
     EXPECT_EQ(Conflict.ExitCode, 2);
     EXPECT_NE(Conflict.Err.find("--in-crs excludes --in-spheroid"), std::string::npos) << Conflict.Err;
+}
+
+TEST_F(WarpCommand, WithoutAnInputSystemTheFilesOwnIsTakenAndOneContradictingItIsWarnedOf) {
+    ASSERT_EQ(RunWarpCommand(Zone34To35(Path("names.ers"))).ExitCode, 0);
+    const std::string Taken = "Input system taken from " + Path("in.ers") +
+                              ": spheroid WE, datum WGS84, system NUTM34 (EPSG:32634), by its names";
+    const TCliRun FromFile =
+        RunWarpCommand({"--input", Path("in.ers"), "--output", Path("file.ers"), "--out-crs", "EPSG:32635"});
+    ASSERT_EQ(FromFile.ExitCode, 0) << FromFile.Err;
+    EXPECT_EQ(FromFile.Err, Taken + "\n");
+    EXPECT_NE(test::ReadText(Path("file.log")).find(" " + Taken + "\r\n"), std::string::npos);
+    EXPECT_EQ(test::ReadText(Path("file")), test::ReadText(Path("names")))
+        << "the same run as with its names";
+
+    std::vector<std::string> Zone35 = Zone34To35(Path("zone35.ers"));
+    Zone35[9] = "NUTM35";
+    const TCliRun Contradicting = RunWarpCommand(Zone35);
+    EXPECT_EQ(Contradicting.ExitCode, 0) << "the run goes on as told";
+    const std::string Warning =
+        "Warning: the input system given (spheroid WE, datum WGS84, system NUTM35 "
+        "(EPSG:32635)) contradicts " +
+        Path("in.ers") +
+        "'s own (spheroid WE, datum WGS84, system NUTM34 (EPSG:32634), by its names); "
+        "the run uses the one given";
+    EXPECT_EQ(Contradicting.Err, Warning + "\n");
+    EXPECT_NE(test::ReadText(Path("zone35.log")).find(" " + Warning + "\r\n"), std::string::npos);
+    EXPECT_EQ(RunWarpCommand(Zone34To35(Path("agreeing.ers"))).Err, "");
+
+    {
+        TDataSet2 Created;
+        ASSERT_TRUE(Created.Open(Path("nowhere.ers"), 4, 3, 1, 1, omCreate));
+        Created.SetGeoreference("", "NOWHERE", "NUTM34", 25, 25, 0, 0, 500000, 6000000);
+    }
+    const TCliRun Unknown = RunWarpCommand(
+        {"--input", Path("nowhere.ers"), "--output", Path("x.ers"), "--out-crs", "EPSG:32635"});
+    EXPECT_EQ(Unknown.ExitCode, 2);
+    EXPECT_EQ(Unknown.Out, "");
+    EXPECT_NE(
+        Unknown.Err.find("No input system given, and " + Path("nowhere.ers") +
+                         " names none the catalogue holds: its names (spheroid \"\", datum \"NOWHERE\""),
+        std::string::npos)
+        << Unknown.Err;
+    EXPECT_FALSE(std::filesystem::exists(Path("x.ers")));
+    const TCliRun Partial = RunWarpCommand({"--input", Path("in.ers"), "--output", Path("x.ers"),
+                                            "--in-datum", "WGS84", "--out-crs", "EPSG:32635"});
+    EXPECT_EQ(Partial.ExitCode, 2);
+    EXPECT_NE(Partial.Err.find("Missing --in-spheroid"), std::string::npos) << Partial.Err;
 }
 
 TEST(WarpBackground, ColoursAreTwentyFourBitNumbers) {
