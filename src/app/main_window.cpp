@@ -7,7 +7,6 @@
 #include "catalogue/catalogue.hpp"
 #include "job/input_description.hpp"
 #include "job/output_checks.hpp"
-#include "job/settings.hpp"
 #include "job/step_units.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
@@ -399,6 +398,8 @@ void TForm1::LoadSettings() {
     JobOptions.InUnits = static_cast<std::int32_t>(Stored.InUnits);
     JobOptions.OutUnits = static_cast<std::int32_t>(Stored.OutUnits);
     JobOptions.ExactProjections = Stored.ExactProjections;
+    FRecentSystems = Stored.RecentSystems;
+    FRecentInputs = Stored.RecentInputs;
 }
 
 void TForm1::SaveSettings() {
@@ -416,6 +417,8 @@ void TForm1::SaveSettings() {
     Stored.InUnits = JobOptions.InUnits;
     Stored.OutUnits = JobOptions.OutUnits;
     Stored.ExactProjections = JobOptions.ExactProjections;
+    Stored.RecentSystems = FRecentSystems;
+    Stored.RecentInputs = FRecentInputs;
     if (!WriteSettings(Stored, FFiles.Settings.Write))
         StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
 }
@@ -443,10 +446,21 @@ void TForm1::OutputBtnClick() {
 }
 
 void TForm1::ChangeSystem(bool Input) {
+    const TJobSelection& S = FSelection;
+    std::vector<TCSSelection> Recent;
+    for (const TSystemNames& Names : FRecentSystems) {
+        TCSSelection Found{Catalogue->FindSpheroid(Names.Spheroid), Catalogue->FindDatum(Names.Datum),
+                           Catalogue->FindSystem(Names.Projection)};
+        if (Found.Spheroid && Found.Datum && Found.System) Recent.push_back(Found);
+    }
+    ChooseForm->Offer(Input ? TShownSelection{S.InSpheroid, S.InDatum, S.InProjection}
+                            : TShownSelection{S.OutSpheroid, S.OutDatum, S.OutProjection},
+                      std::move(Recent));
     if (ChooseForm->exec() != QDialog::Accepted) return;
     TSpheroid* Spheroid = ChooseForm->FChosenSpheroid;
     TDatumRecord* Datum = ChooseForm->FChosenDatum;
     TProjection* Projection = ChooseForm->FChosenProjection;
+    RememberFirst(FRecentSystems, TSystemNames{Spheroid->Name, Datum->Name, Projection->Name});
     if (Input) {
         FSelection.InSpheroid = Spheroid, FSelection.InDatum = Datum, FSelection.InProjection = Projection;
         InSpheroidName = Spheroid->Name, InDatumName = Datum->Name, InProjectionName = Projection->Name;

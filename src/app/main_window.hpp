@@ -6,12 +6,14 @@
 #include "app/app_files.hpp"
 #include "app/window_job.hpp"
 #include "job/job_options.hpp"
+#include "job/settings.hpp"
 
 #include <QMainWindow>
 #include <QStringList>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -84,6 +86,8 @@ private:
     QString FInputText;          // what the input is, or empty when it could not be looked at
     QStringList FFailures;       // of the current or last run, each naming its file
     bool FStepInRadians = false; // the unit JobOptions.Step is in, which the output system's may not be yet
+    std::vector<TSystemNames> FRecentSystems; // chosen in the chooser, most recent first
+    std::vector<std::string> FRecentInputs;
     std::unique_ptr<TCSList> Catalogue;
     bool FCloseAfterRun = false;
     int FHeightBeforeRun = 0, FRunHeight = 0; // what a run's progress controls made of the window

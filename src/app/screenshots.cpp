@@ -79,9 +79,10 @@ bool ChooserShots(const std::string& Folder) {
     Select(Chooser, "SpheBox", "WGS 1984");
     Select(Chooser, "DatumBox", "WGS84 ");
     auto* Pages = Chooser.findChild<QTabWidget*>();
+    Pages->setCurrentIndex(1);
     QCoreApplication::processEvents();
     bool Saved = Save(Chooser, Folder + "chooser-datum.png");
-    Pages->setCurrentIndex(1);
+    Pages->setCurrentIndex(2);
     Select(Chooser, "PrjTypeBox", "TRANSVERSE MERCATOR");
     Select(Chooser, "ProjBox", "NUTM35");
     QCoreApplication::processEvents();

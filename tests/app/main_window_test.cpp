@@ -13,6 +13,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QTreeWidget>
 
 #include <filesystem>
 
@@ -100,6 +101,52 @@ TEST_F(MainWindow, TheChooserSetsASelectionOnlyWithOk) {
     Child<QPushButton>(*Form, "BitBtn1").click();
     EXPECT_EQ(Text(*Form, "Label12"), "Unknown");
     EXPECT_EQ(Form->Selection().InProjection, nullptr);
+}
+
+// Typing a code or a name chooses the first hit, which Enter takes, also a published system whose
+// spheroid the catalogue offers no such type on (UTM on NAD27); the next opening shows the current
+// choice and offers the recent ones first.
+TEST_F(MainWindow, TheSearchFindsASystemByCodeOrNameAndEnterTakesIt) {
+    auto Form = NewForm();
+    const struct {
+        const char* Button;
+        const char* Typed;
+        const char* System;
+        const char* Code;
+        const char* SystemLabel;
+    } Searches[] = {{"BitBtn1", "british", "BNG", "27700", "Label12"},
+                    {"BitBtn2", "27700", "BNG", "27700", "Label18"},
+                    {"BitBtn1", "26715", "NUTM15", "26715", "Label12"}};
+    for (const auto& Search : Searches) {
+        WhenModal([&](QWidget& Chooser) {
+            auto& Box = Child<QLineEdit>(Chooser, "SearchBox");
+            QTest::keyClicks(&Box, Search.Typed);
+            const QTreeWidgetItem* Hit = Child<QTreeWidget>(Chooser, "SearchList").currentItem();
+            EXPECT_EQ(Hit ? Hit->text(0).toStdString() : "", Search.System);
+            EXPECT_EQ(Hit ? Hit->text(2).toStdString() : "", Search.Code);
+            QTest::keyClick(&Box, Qt::Key_Return);
+        });
+        Child<QPushButton>(*Form, Search.Button).click();
+        EXPECT_EQ(Text(*Form, Search.SystemLabel), Search.System) << Search.Typed;
+    }
+    EXPECT_EQ(Text(*Form, "Label11"), "NAD27");
+    EXPECT_EQ(Text(*Form, "Label17"), "OSGB36");
+
+    WhenModal([&](QWidget& Chooser) {
+        auto& List = Child<QTreeWidget>(Chooser, "SearchList");
+        EXPECT_EQ(List.topLevelItem(0)->text(0), "NUTM15");
+        EXPECT_EQ(List.currentItem() ? List.currentItem()->text(0) : "", "BNG");
+        const QList<QListWidgetItem*> Datum = Child<QListWidget>(Chooser, "DatumBox").selectedItems();
+        EXPECT_TRUE(Datum.size() == 1 && Datum.front()->text().startsWith("OSGB36 "));
+        EXPECT_TRUE(Child<QPushButton>(Chooser, "OkBitBtn").isEnabled());
+        QTest::keyClick(&Chooser, Qt::Key_Escape);
+    });
+    Child<QPushButton>(*Form, "BitBtn2").click();
+    Form.reset(); // saves the settings
+    const std::vector<TSystemNames> Recent = ReadSettings(SettingsFile()).RecentSystems;
+    ASSERT_EQ(Recent.size(), 2u);
+    EXPECT_EQ(Recent[0], (TSystemNames{"CC", "NAD27", "NUTM15"}));
+    EXPECT_EQ(Recent[1].Projection, "BNG");
 }
 
 TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
