@@ -31,6 +31,7 @@ struct TWarpOptions {
     std::string Shard;         // "I/N": this run takes list entries I, I+N, ...; empty: all of them
     bool Resume = false;       // skip the list entries an earlier run finished
     std::string InCrs, OutCrs; // "EPSG:n" instead of the three names of that end
+    bool DryRun = false;       // print what the run would write, write nothing
 };
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context);
