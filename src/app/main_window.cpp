@@ -4,9 +4,11 @@
 #include "app/chooser.hpp"
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
+#include "app/footprint_map.hpp"
 #include "catalogue/catalogue.hpp"
 #include "job/input_description.hpp"
 #include "job/output_checks.hpp"
+#include "job/output_plan.hpp"
 #include "job/step_units.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
@@ -237,7 +239,11 @@ void TForm1::CreateControls() {
     Grid->addWidget(BitBtn2, 4, 2, Qt::AlignLeft);
     Grid->setColumnStretch(1, 1);
     Grid->setColumnStretch(2, 1);
-    Layout->addWidget(Systems);
+    auto* SystemsRow = new QHBoxLayout;
+    SystemsRow->addWidget(Systems, 3);
+    PreviewMap = new TFootprintMap;
+    SystemsRow->addWidget(PreviewMap, 2);
+    Layout->addLayout(SystemsRow, 1);
 
     auto* StepRow = new QHBoxLayout;
     OutStep = new QLineEdit;
@@ -252,6 +258,10 @@ void TForm1::CreateControls() {
     StepRow->addWidget(OutStepUnit);
     StepRow->addStretch(1);
     Layout->addLayout(StepRow);
+    PreviewText = NewLabel("PreviewText");
+    PreviewText->setWordWrap(true);
+    Layout->addWidget(PreviewText);
+    connect(OutStep, &QLineEdit::textEdited, this, &TForm1::UpdatePreview);
 
     Gauge1 = new QProgressBar;
     Gauge1->setObjectName("Gauge1");
@@ -276,7 +286,8 @@ void TForm1::CreateControls() {
     setStatusBar(StatusBar1);
     // No larger than the screen: with a scale factor of 2 the preferred width would not fit.
     const QRect Screen = screen()->availableGeometry();
-    resize(std::min(720, Screen.width()), std::min(IdleHeight, Screen.height()));
+    resize(std::min(760, Screen.width()),
+           std::min(std::max(IdleHeight, sizeHint().height()), Screen.height()));
 }
 
 // Start-up: the stored settings, the catalogue, the stored selection looked up by name, the hub, and
@@ -334,6 +345,28 @@ void TForm1::ShowSettings() {
     OutStep->setText(StepText(JobOptions.Step));
     OutStep->setCursorPosition(0);
     OutStepUnit->setText(FStepInRadians ? "radians" : "metres");
+    UpdatePreview();
+}
+
+// What the run would write with the step as typed: the output's size and time, and both outlines on
+// the map; why not, when it cannot be worked out.
+void TForm1::UpdatePreview() {
+    TJobOptions Options = JobOptions;
+    QLocale Locale;
+    Locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool StepRead = false;
+    Options.Step = Locale.toDouble(OutStep->text().trimmed(), &StepRead);
+    TOutputPlan Plan;
+    std::string Reason = !FInput ? "no input image" : !StepRead ? "the step is not a number" : "";
+    if (Reason.empty() && PlanOutput(*FInput, Options, FSelection, Plan, Reason)) {
+        PreviewText->setText(QString("Output: %1; time %2. Map: <span style='color:#1e5ac8'>input</span>, "
+                                     "<span style='color:#c83c1e'>output</span>")
+                                 .arg(ToQ(PlanSizeText(Plan)), ToQ(PlanTimeText(Plan))));
+        PreviewMap->SetOutlines(std::move(Plan.InputOutline), std::move(Plan.OutputOutline));
+        return;
+    }
+    PreviewText->setText("No preview: " + ToQ(Reason));
+    PreviewMap->SetOutlines({}, {});
 }
 
 // The input as soon as it is picked: its description is shown, its georeferencing becomes the input
@@ -343,6 +376,7 @@ void TForm1::ShowSettings() {
 void TForm1::ImportInput() {
     InputEasting = InputNorthing = InputStep = 0;
     FInputText.clear();
+    FInput.reset();
     TInputDescription Input;
     std::string Reason;
     if (!DescribeInput(InName, JobOptions.List, Input, Reason)) {
@@ -361,6 +395,7 @@ void TForm1::ImportInput() {
     }
     const bool Radians = IsGeographic(FSelection.InProjection);
     FInputText = DescriptionText(Input, Radians);
+    FInput = Input;
     JobOptions.Step = Input.CellSizeX;
     FStepInRadians = Radians;
     FollowOutputUnit();

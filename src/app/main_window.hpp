@@ -5,6 +5,7 @@
 
 #include "app/app_files.hpp"
 #include "app/window_job.hpp"
+#include "job/input_description.hpp"
 #include "job/job_options.hpp"
 #include "job/settings.hpp"
 
@@ -12,6 +13,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,7 @@ class TAbout;
 class TCSList;
 class TChooseForm;
 class TClickLabel;
+class TFootprintMap;
 
 class TForm1 : public QMainWindow {
 public:
@@ -58,6 +61,7 @@ private:
     void ShowSettings();
     void ImportInput();
     void FollowOutputUnit();
+    void UpdatePreview();
     void LoadSettings();
     void SaveSettings();
     void InputBtnClick();
@@ -83,8 +87,9 @@ private:
     TJobOptions JobOptions;
     TJobSelection FSelection;
     double InputEasting = 0, InputNorthing = 0, InputStep = 0;
-    QString FInputText;          // what the input is, or empty when it could not be looked at
-    QStringList FFailures;       // of the current or last run, each naming its file
+    QString FInputText;                      // what the input is, or empty when it could not be looked at
+    std::optional<TInputDescription> FInput; // the same, for the preview
+    QStringList FFailures;                   // of the current or last run, each naming its file
     bool FStepInRadians = false; // the unit JobOptions.Step is in, which the output system's may not be yet
     std::vector<TSystemNames> FRecentSystems; // chosen in the chooser, most recent first
     std::vector<std::string> FRecentInputs;
@@ -118,6 +123,8 @@ private:
     QPushButton* BitBtn2;
     QLineEdit* OutStep;
     QLabel* OutStepUnit;
+    TFootprintMap* PreviewMap;
+    QLabel* PreviewText;
     QProgressBar* Gauge1;
     QLabel* Label5;
     QLabel* Label6;

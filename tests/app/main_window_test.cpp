@@ -159,6 +159,7 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
         QTest::mouseClick(&Child<QPushButton>(Chooser, "OkBitBtn"), Qt::LeftButton);
     });
     Child<QPushButton>(*Form, "BitBtn2").click();
+    const std::string Preview = Text(*Form, "PreviewText");
     const int IdleHeight = Form->height();
     Trigger(*Form, "StartBtn");
     EXPECT_GE(Form->height(), Form->sizeHint().height()); // nothing squeezed by the progress
@@ -175,6 +176,19 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     EXPECT_TRUE(Child<QAction>(*Form, "InputBtn").isEnabled());
     EXPECT_GT(std::filesystem::file_size(Path("out")), 0u);
     EXPECT_TRUE(std::filesystem::exists(Path("out.log")));
+    // The preview named the size the run wrote, and follows the step as it is typed.
+    TDataSet2 Out;
+    ASSERT_TRUE(Out.Open(Path("out.ers"), 0, 0, 1, 1, omRead));
+    const std::string Size = "Output: " + std::to_string(Out.GetColumns()) + " x " +
+                             std::to_string(Out.GetRows()) + " x " + std::to_string(Out.GetBands()) +
+                             " cells, ";
+    EXPECT_EQ(Preview.rfind(Size, 0), 0u) << Preview;
+    auto& Step = Child<QLineEdit>(*Form, "OutStep");
+    Step.selectAll();
+    QTest::keyClicks(&Step, "50");
+    EXPECT_NE(
+        Text(*Form, "PreviewText").rfind("Output: " + std::to_string(Out.GetColumns() / 2 + 1) + " x ", 0),
+        std::string::npos);
 
     Form->resize(1000, 900); // a maximised window uses the screen
     EXPECT_EQ(Form->height(), 900);
