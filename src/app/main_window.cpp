@@ -7,6 +7,7 @@
 #include "app/footprint_map.hpp"
 #include "catalogue/catalogue.hpp"
 #include "job/input_description.hpp"
+#include "job/list_batch.hpp"
 #include "job/output_checks.hpp"
 #include "job/output_plan.hpp"
 #include "job/step_units.hpp"
@@ -17,6 +18,8 @@
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -25,6 +28,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -167,6 +171,10 @@ void TForm1::CreateActions() {
 
     QMenu* File = menuBar()->addMenu("&File");
     File->addAction(InputBtn);
+    RecentInputs = File->addMenu("Recent inputs");
+    RecentInputs->setObjectName("RecentInputs");
+    // Filled as it opens: a list rebuilt while one of its commands runs would delete that command.
+    connect(RecentInputs, &QMenu::aboutToShow, this, &TForm1::ShowRecentInputs);
     File->addAction(OutputBtn);
     File->addSeparator();
     File->addAction(Exit1);
@@ -283,6 +291,19 @@ void TForm1::CreateControls() {
     StatusBar1->setObjectName("StatusBar1");
     StatusPanel = NewLabel("StatusPanel");
     StatusBar1->addWidget(StatusPanel, 1);
+    // What a finished run wrote, a click away.
+    OpenFolderBtn = new QPushButton("Open folder");
+    OpenLogBtn = new QPushButton("Open log");
+    OpenFolderBtn->setObjectName("OpenFolderBtn");
+    OpenLogBtn->setObjectName("OpenLogBtn");
+    for (QPushButton* Button : {OpenFolderBtn, OpenLogBtn}) {
+        Button->setFlat(true);
+        Button->hide();
+        StatusBar1->addPermanentWidget(Button);
+    }
+    connect(OpenFolderBtn, &QPushButton::clicked, this, &TForm1::OpenFolderClick);
+    connect(OpenLogBtn, &QPushButton::clicked, this, &TForm1::OpenLogClick);
+    setAcceptDrops(true);
     setStatusBar(StatusBar1);
     // No larger than the screen: with a scale factor of 2 the preferred width would not fit.
     const QRect Screen = screen()->availableGeometry();
@@ -435,6 +456,7 @@ void TForm1::LoadSettings() {
     JobOptions.ExactProjections = Stored.ExactProjections;
     FRecentSystems = Stored.RecentSystems;
     FRecentInputs = Stored.RecentInputs;
+    RecentInputs->setEnabled(!FRecentInputs.empty());
 }
 
 void TForm1::SaveSettings() {
@@ -462,12 +484,52 @@ void TForm1::InputBtnClick() {
     int FilterIndex = 1;
     const QString Chosen =
         RunFileDialog(this, QFileDialog::AcceptOpen, InputFilter, DialogFolder(InName), {}, FilterIndex);
-    if (!Chosen.isEmpty()) {
-        JobOptions.List = ChosenIsList(Chosen.toStdString(), FilterIndex);
-        InName = Chosen.toStdString();
-        ImportInput();
-    }
+    if (!Chosen.isEmpty()) TakeInput(Chosen, FilterIndex);
     ShowSettings();
+}
+
+// A new input from the dialog, a drop or the recent list (these two as through the first filter: the
+// content tells a photo list).
+void TForm1::TakeInput(const QString& FileName, int FilterIndex) {
+    JobOptions.List = ChosenIsList(FileName.toStdString(), FilterIndex);
+    InName = FileName.toStdString();
+    RememberFirst(FRecentInputs, InName);
+    RecentInputs->setEnabled(true);
+    ImportInput();
+    ShowSettings();
+}
+
+void TForm1::ShowRecentInputs() {
+    RecentInputs->clear();
+    for (const std::string& Name : FRecentInputs) {
+        const QString File = ToQ(Name);
+        RecentInputs->addAction(ToQ(ShortenPath(Name, 70)), this, [this, File] { TakeInput(File, 1); });
+    }
+}
+
+void TForm1::OpenFolderClick() {
+    const std::filesystem::path Folder = std::filesystem::path(OutName).parent_path();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(Folder.string()))))
+        StatusPanel->setText("No file manager could open " + ToQ(Folder.string()));
+}
+
+void TForm1::OpenLogClick() {
+    const std::string Log = RunFileName(OutName, JobOptions.Shard, ".log");
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(Log))))
+        StatusPanel->setText("No program could open " + ToQ(Log));
+}
+
+// A file dropped on the window becomes the input, while no run goes.
+void TForm1::dragEnterEvent(QDragEnterEvent* Event) {
+    const QList<QUrl> Urls = Event->mimeData()->urls();
+    if (!FJob.Running() && Urls.size() == 1 && Urls.front().isLocalFile()) Event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* Event) {
+    const QList<QUrl> Urls = Event->mimeData()->urls();
+    if (FJob.Running() || Urls.size() != 1 || !Urls.front().isLocalFile()) return;
+    Event->acceptProposedAction();
+    TakeInput(Urls.front().toLocalFile(), 1);
 }
 
 void TForm1::OutputBtnClick() {
@@ -525,6 +587,8 @@ void TForm1::StartBtnClick() {
     ShowSettings();
     StatusPanel->clear();
     FFailures.clear();
+    OpenFolderBtn->hide();
+    OpenLogBtn->hide();
     SetRunning(true);
     Gauge1->setValue(0);
     Label5->clear(), Label6->clear(), Label24->clear();
@@ -570,6 +634,8 @@ void TForm1::JobFinished(const std::string& Message) {
             QString("%1 images failed, the last: %2").arg(FFailures.size()).arg(FFailures.back()));
     Gauge1->setValue(0);
     SetRunning(false);
+    OpenFolderBtn->show();
+    OpenLogBtn->show();
     if (!FFailures.isEmpty()) ShowFailures();
     if (FCloseAfterRun) close();
 }

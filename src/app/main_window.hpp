@@ -20,6 +20,7 @@
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
@@ -53,6 +54,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
     void CreateActions();
@@ -65,6 +68,10 @@ private:
     void LoadSettings();
     void SaveSettings();
     void InputBtnClick();
+    void TakeInput(const QString& FileName, int FilterIndex);
+    void ShowRecentInputs();
+    void OpenFolderClick();
+    void OpenLogClick();
     void OutputBtnClick();
     void ChangeSystem(bool Input); // BitBtn1Click, BitBtn2Click
     void StartBtnClick();
@@ -107,6 +114,9 @@ private:
     QAction* Exactprojections1;
     QAction* Help1;
     QAction* About1;
+    QMenu* RecentInputs;
+    QPushButton* OpenFolderBtn;
+    QPushButton* OpenLogBtn;
     TClickLabel* Label1;
     TClickLabel* Label2;
     QLabel* Label21;

@@ -11,9 +11,12 @@
 #include <QColorDialog>
 #include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QTreeWidget>
+#include <QUrl>
 
 #include <filesystem>
 
@@ -169,8 +172,11 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     EXPECT_FALSE(Child<QAction>(*Form, "InputBtn").isEnabled());
     EXPECT_FALSE(Child<QAction>(*Form, "Start1").isEnabled());
     EXPECT_TRUE(Child<QAction>(*Form, "StartBtn").isEnabled()); // the stop button
+    EXPECT_FALSE(Child<QPushButton>(*Form, "OpenLogBtn").isVisible());
     ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
     EXPECT_EQ(Status(*Form), "Successful Finish");
+    EXPECT_TRUE(Child<QPushButton>(*Form, "OpenLogBtn").isVisible());
+    EXPECT_TRUE(Child<QPushButton>(*Form, "OpenFolderBtn").isVisible());
     EXPECT_EQ(Form->height(), IdleHeight);
     EXPECT_FALSE(Child<QProgressBar>(*Form, "Gauge1").isVisible());
     EXPECT_TRUE(Child<QAction>(*Form, "InputBtn").isEnabled());
@@ -307,6 +313,44 @@ TEST_F(MainWindow, ABadInputClearsWhatTheLastOneShowedAndAFailedStartSaysWhy) {
     ASSERT_NE(Box, nullptr);
     EXPECT_EQ(Box->text().toStdString(), Reason);
     Box->accept();
+}
+
+// Drags File onto Window and drops it there, as the platform delivers it: the drop goes to the widget
+// that accepted the drag.
+void DropFile(QWidget& Window, const std::string& File) {
+    QMimeData Dragged;
+    Dragged.setUrls({QUrl::fromLocalFile(QString::fromStdString(File))});
+    QDragEnterEvent Enter(QPoint(10, 10), Qt::CopyAction, &Dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Window, &Enter);
+    ASSERT_TRUE(Enter.isAccepted());
+    QDropEvent Drop(QPointF(10, 10), Qt::CopyAction, &Dragged, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&Window, &Drop);
+}
+
+// A dropped file is the input, and it is offered again under File, Recent inputs, also after a restart.
+TEST_F(MainWindow, ADroppedFileBecomesTheInputAndARecentOne) {
+    PrepareRun(30);
+    TSampleImage Sample;
+    std::string Error;
+    for (const char* Name : {"dropped.ers", "other.ers"})
+        ASSERT_TRUE(WriteSampleImage(Path(Name), Sample, Error)) << Error;
+    auto Form = NewForm();
+    DropFile(*Form, Path("dropped.ers"));
+    EXPECT_EQ(Text(*Form, "Label1"), Path("dropped.ers"));
+
+    Form.reset();
+    Form = NewForm();
+    auto& Recent = Child<QMenu>(*Form, "RecentInputs");
+    emit Recent.aboutToShow();
+    ASSERT_EQ(Recent.actions().size(), 1);
+    EXPECT_EQ(Recent.actions().front()->text().toStdString(), Path("dropped.ers"));
+    DropFile(*Form, Path("other.ers"));
+    emit Recent.aboutToShow();
+    ASSERT_EQ(Recent.actions().size(), 2);
+    Recent.actions().back()->trigger(); // the older one
+    EXPECT_EQ(Text(*Form, "Label1"), Path("dropped.ers"));
+    emit Recent.aboutToShow();
+    EXPECT_EQ(Recent.actions().front()->text().toStdString(), Path("dropped.ers"));
 }
 
 TEST_F(MainWindow, AnExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
