@@ -283,6 +283,15 @@ void TForm1::CreateControls() {
     Times->addWidget(Label24);
     Layout->addWidget(Gauge1);
     Layout->addLayout(Times);
+    ListGauge = new QProgressBar;
+    ListGauge->setObjectName("ListGauge");
+    ListGauge->setRange(0, 100);
+    ListGauge->setFormat("All files: %p%");
+    ListRemaining = NewLabel("ListRemaining");
+    auto* ListRow = new QHBoxLayout;
+    ListRow->addWidget(ListGauge, 1);
+    ListRow->addWidget(ListRemaining);
+    Layout->addLayout(ListRow);
     Layout->addStretch(1);
     setCentralWidget(Central);
 
@@ -409,13 +418,19 @@ void TForm1::ImportInput() {
     InputEasting = Input.West;
     InputNorthing = Input.North;
     TCSSelection Found;
-    if (Catalogue->ResolveNames(Input.Spheroid, Input.Datum, Input.Projection, Found)) {
+    const bool Known = Catalogue->ResolveNames(Input.Spheroid, Input.Datum, Input.Projection, Found);
+    if (Known) {
         FSelection.InSpheroid = Found.Spheroid;
         FSelection.InDatum = Found.Datum;
         FSelection.InProjection = Found.System;
     }
     const bool Radians = IsGeographic(FSelection.InProjection);
     FInputText = DescriptionText(Input, Radians);
+    // The system the file names: taken when the catalogue knows it, otherwise said.
+    if (!Input.Projection.empty() || !Input.Datum.empty())
+        FInputText += QString("; its file names %1 / %2 / %3%4")
+                          .arg(ToQ(Input.Spheroid), ToQ(Input.Datum), ToQ(Input.Projection),
+                               Known ? " (taken as the input system)" : " (not in the catalogue)");
     FInput = Input;
     JobOptions.Step = Input.CellSizeX;
     FStepInRadians = Radians;
@@ -621,6 +636,10 @@ void TForm1::ShowProgress(const TProgressView& View) {
     Label5->setText(ToQ(View.ElapsedText));
     Label6->setText(ToQ(View.RemainingText));
     Label24->setText(ToQ(View.ProcessingText));
+    if (View.ListPosition >= 0) {
+        ListGauge->setValue(View.ListPosition);
+        ListRemaining->setText(ToQ(View.ListRemainingText));
+    }
 }
 
 // A failure's own reason, naming its file, tells the user more than the run's status code.
@@ -659,6 +678,9 @@ void TForm1::SetRunning(bool Running) {
     for (QWidget* Progress : {static_cast<QWidget*>(Gauge1), static_cast<QWidget*>(Label5),
                               static_cast<QWidget*>(Label6), static_cast<QWidget*>(Label24)})
         Progress->setVisible(Running);
+    if (Running) ListGauge->setValue(0), ListRemaining->clear();
+    ListGauge->setVisible(Running && JobOptions.List);
+    ListRemaining->setVisible(Running && JobOptions.List);
     StartBtn->setIcon(style()->standardIcon(Running ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
     StartBtn->setText(Running ? "Stop" : "Start");
     for (QAction* Command : {InputBtn, OutputBtn, Start1, Backgroundcolor1})

@@ -136,6 +136,8 @@ private:
     TFootprintMap* PreviewMap;
     QLabel* PreviewText;
     QProgressBar* Gauge1;
+    QProgressBar* ListGauge; // a photo list's whole run
+    QLabel* ListRemaining;
     QLabel* Label5;
     QLabel* Label6;
     QLabel* Label24;

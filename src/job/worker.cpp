@@ -304,6 +304,14 @@ void TMyThread::ShowProgress() {
     View.ElapsedText = "Elapsed Time " + DaysToHMS(View.ElapsedDays);
     View.RemainingText = "Remaining Time " + DaysToHMS(View.RemainingDays);
     View.ProcessingText = P.Text;
+    if (const TListProgress& L = FListProgress; L.Count > 0) {
+        const double FileShare = L.InFile ? double(P.Current) / P.Total : 0.0;
+        const double Share = std::min(1.0, (L.Done + FileShare) / L.Count);
+        const double Elapsed = DaysSince(L.Start);
+        View.ListPosition = static_cast<int>(std::nearbyint(Share * 100));
+        View.ListRemainingText =
+            "All files: Remaining Time " + DaysToHMS(Share > 0 ? Elapsed * (1 - Share) / Share : 0.0);
+    }
     FObserver.ShowProgress(View);
 }
 

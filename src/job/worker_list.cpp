@@ -49,6 +49,7 @@ void TMyThread::ProcessList() {
     // Whichever way the run got here, the display is reset and Busy cleared so a new run can start.
     FProgress.Current = 0;
     FProgress.Text.clear();
+    FListProgress = {};
     ShowProgress();
     FPhotoList.reset();
     FListInputs.clear();
@@ -75,6 +76,7 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
     std::int32_t Done = 0;
     const auto ListStart = std::chrono::steady_clock::now();
     FProgress = {ListStart, Count, 0, ProgressLabel(Done + 1, Count)};
+    FListProgress = {ListStart, 0, Count, false};
     ShowProgress();
     const std::string OutFolder = FolderOf(FOutName);
     const std::string InFolder = FolderOf(FInName);
@@ -93,13 +95,16 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName) {
             AddLogLine(" Skipped, finished before: " + InFile);
             Line = Earlier->second;
         } else {
+            FListProgress.InFile = true;
             const bool Opened = ProcessFile(InFile, OutFile);
+            FListProgress.InFile = false;
             if (FStatus.Failed()) ++FFailedFiles;
             if (Opened)
                 Line = ReportLine(Name, FOutExt, FExtent.MinX, FExtent.MaxY, FExtent.MaxX, FExtent.MinY);
         }
         if (!Line.empty() && !AppendEntry(ReportName, Shard, Position, Line)) return false;
         ++Done;
+        FListProgress.Done = Done;
         if (StopRequested()) {
             FStatus = TJobStatus::UserAbort();
             break;

@@ -224,8 +224,12 @@ TEST_F(MainWindow, APhotoListPickedThroughItsFilterOrAllFilesRunsToTheEnd) {
         Trigger(*Form, "InputBtn");
         EXPECT_TRUE(Form->Options().List);
         Trigger(*Form, "StartBtn");
+        auto& Whole = Child<QProgressBar>(*Form, "ListGauge");
+        EXPECT_TRUE(Whole.isVisible());
         ASSERT_TRUE(WaitFor([&] { return !Form->Running(); }));
         EXPECT_EQ(Status(*Form), "Successful Finish");
+        EXPECT_EQ(Whole.value(), 100); // the whole list, shown until its end
+        EXPECT_FALSE(Whole.isVisible());
         for (const char* Written : {"in.osd", "second.osd", "result.txt"})
             EXPECT_TRUE(std::filesystem::exists(Out + Written)) << Written;
     }
