@@ -427,10 +427,12 @@ void TForm1::ImportInput() {
     const bool Radians = IsGeographic(FSelection.InProjection);
     FInputText = DescriptionText(Input, Radians);
     // The system the file names: taken when the catalogue knows it, otherwise said.
-    if (!Input.Projection.empty() || !Input.Datum.empty())
-        FInputText += QString("; its file names %1 / %2 / %3%4")
-                          .arg(ToQ(Input.Spheroid), ToQ(Input.Datum), ToQ(Input.Projection),
-                               Known ? " (taken as the input system)" : " (not in the catalogue)");
+    QStringList Named;
+    for (const std::string* Name : {&Input.Spheroid, &Input.Datum, &Input.Projection})
+        if (!Name->empty()) Named << ToQ(*Name);
+    if (!Named.isEmpty())
+        FInputText += "; its file names " + Named.join(" / ") +
+                      (Known ? " (taken as the input system)" : " (not in the catalogue)");
     FInput = Input;
     JobOptions.Step = Input.CellSizeX;
     FStepInRadians = Radians;

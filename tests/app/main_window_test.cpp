@@ -298,6 +298,9 @@ TEST_F(MainWindow, ABadInputClearsWhatTheLastOneShowedAndAFailedStartSaysWhy) {
                          0),
               0u)
         << Text(*Form, "InputInfo");
+    EXPECT_TRUE(
+        Text(*Form, "InputInfo").ends_with("; its file names WGS84 / NUTM34 (taken as the input system)"))
+        << Text(*Form, "InputInfo");
     EXPECT_EQ(Text(*Form, "Label21"), "Easting:470000.000");
 
     std::filesystem::copy_file(Path("in.ers"), Path("bad.ers")); // a header without its cell file
