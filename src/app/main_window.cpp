@@ -11,6 +11,7 @@
 #include "job/output_checks.hpp"
 #include "job/output_plan.hpp"
 #include "job/step_units.hpp"
+#include "raster/ers/ers_map.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
@@ -474,6 +475,8 @@ void TForm1::LoadSettings() {
     FRecentSystems = Stored.RecentSystems;
     FRecentInputs = Stored.RecentInputs;
     RecentInputs->setEnabled(!FRecentInputs.empty());
+    ErsRegistrationText = Stored.ErsRegistration;
+    SetErsRegistration(ErsRegistrationByName(ErsRegistrationText).value_or(TErsRegistration::Corner));
 }
 
 void TForm1::SaveSettings() {
@@ -493,6 +496,7 @@ void TForm1::SaveSettings() {
     Stored.ExactProjections = JobOptions.ExactProjections;
     Stored.RecentSystems = FRecentSystems;
     Stored.RecentInputs = FRecentInputs;
+    Stored.ErsRegistration = ErsRegistrationText;
     if (!WriteSettings(Stored, FFiles.Settings.Write))
         StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
 }

@@ -1,5 +1,6 @@
 #include "cli/info_command.hpp"
 
+#include "cli/ers_registration_option.hpp"
 #include "gcp/gcp.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
@@ -86,9 +87,14 @@ void AddInfoCommand(CLI::App& App, TCliContext& Context) {
     Command
         ->add_option("PATH", *Path, "Image to describe (any supported format, detected from its first bytes)")
         ->required();
+    auto Registration = std::make_shared<std::string>();
+    AddErsRegistrationOption(*Command, *Registration);
     Command->footer("Example:\n  vortane-cli info image.ers");
-    Command->callback(
-        [Path, &Context] { Context.ExitCode = ShowImageInfo(*Path, Context.Out, Context.Err); });
+    Command->callback([Path, Registration, &Context] {
+        Context.ExitCode = ApplyErsRegistration(*Registration, Context.Err)
+                               ? ShowImageInfo(*Path, Context.Out, Context.Err)
+                               : ExitUsage;
+    });
 }
 
 } // namespace vortane

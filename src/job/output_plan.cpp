@@ -71,14 +71,17 @@ std::unique_ptr<TCoordinateMapper> NewJobMapper(const TJobSelection& S, const TJ
         S.HubSpheroid);
 }
 
-bool OutputGridOf(const TCoordinateMapper& Mapper, const TMapExtent& Input, double Step, double OutFactor,
-                  TMapExtent& Extent, TOutputGrid& Grid, std::string& Reason) {
+bool OutputGridOf(const TCoordinateMapper& Mapper, const TMapExtent& Input, double Step, TMapExtent& Extent,
+                  TOutputGrid& Grid, std::string& Reason) {
     if (!Mapper.OutputExtent(Input, Extent)) {
-        Reason = "Output extent cannot be computed: an input corner has no position in the output system";
+        Reason =
+            "Output extent cannot be computed: an input corner has no valid position in the input or the "
+            "output system";
         return false;
     }
-    // The step is given in metres.
-    Grid.StepX = Grid.StepY = Step / OutFactor;
+    // The step is given in metres, like the coordinates of every system before its unit applies (angles
+    // have no unit).
+    Grid.StepX = Grid.StepY = Step / Mapper.OutputUnitMetres();
     Grid.MinX = Extent.MinX;
     Grid.MaxY = Extent.MaxY;
     Grid.Rows = GridCount(Extent.MinY, Extent.MaxY, Grid.StepY);
@@ -97,9 +100,7 @@ bool PlanOutput(const TInputDescription& Input, const TJobOptions& Options, cons
     const std::unique_ptr<TCoordinateMapper> Mapper = NewJobMapper(Selection, Options);
     Plan = {};
     Plan.Input = {.MinX = Input.West, .MinY = Input.South, .MaxX = Input.East, .MaxY = Input.North};
-    const double OutFactor = UnitFactors[static_cast<std::size_t>(Options.OutUnits)];
-    if (!OutputGridOf(*Mapper, Plan.Input, Options.Step, OutFactor, Plan.Output, Plan.Grid, Reason))
-        return false;
+    if (!OutputGridOf(*Mapper, Plan.Input, Options.Step, Plan.Output, Plan.Grid, Reason)) return false;
     Plan.Bands = Input.Bands;
     Plan.CellType = Input.CellType;
     // As the cell file is sized; a count beyond 64 bits shows as the largest.

@@ -20,8 +20,8 @@ std::unique_ptr<TCoordinateMapper> NewJobMapper(const TJobSelection& Selection, 
 
 // The output extent of the Input rectangle and the grid on it, Step in metres (radians for a
 // geographic output). False with Reason when a corner has no output position or the grid is too large.
-bool OutputGridOf(const TCoordinateMapper& Mapper, const TMapExtent& Input, double Step, double OutFactor,
-                  TMapExtent& Extent, TOutputGrid& Grid, std::string& Reason);
+bool OutputGridOf(const TCoordinateMapper& Mapper, const TMapExtent& Input, double Step, TMapExtent& Extent,
+                  TOutputGrid& Grid, std::string& Reason);
 
 // A position for the map, in degrees.
 struct TLonLat {

@@ -29,8 +29,9 @@ struct TSettings {
     long OutUnits = 0;   // unit index of the output coordinates
     bool ExactProjections = false;
     // The desktop program's recent choices, most recent first, at most RecentCount of each.
-    std::vector<TSystemNames> RecentSystems;
-    std::vector<std::string> RecentInputs;
+    std::vector<TSystemNames> RecentSystems{};
+    std::vector<std::string> RecentInputs{};
+    std::string ErsRegistration{}; // "corner" or "centre": ER Mapper registration coordinates; empty: corner
 
     static constexpr std::size_t RecentCount = 10;
     bool operator==(const TSettings&) const = default;

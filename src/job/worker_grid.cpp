@@ -42,8 +42,7 @@ bool TMyThread::ComputeExtent() {
                            .MaxX = OX + FInput->GetColumns() * FInput->GetCellSizeX(),
                            .MaxY = OY};
     std::string Reason;
-    if (!OutputGridOf(*FMapper, Input, FGrid.StepX, UnitFactors[static_cast<std::size_t>(FOptions.OutUnits)],
-                      FExtent, FGrid, Reason)) {
+    if (!OutputGridOf(*FMapper, Input, FGrid.StepX, FExtent, FGrid, Reason)) {
         FStatus = TJobStatus::Failure(Reason);
         return false;
     }

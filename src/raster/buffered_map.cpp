@@ -170,20 +170,8 @@ bool TBufferedMap2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t 
     return Cell != nullptr && StoreByteCell(Cell, Value);
 }
 
-std::int32_t TBufferedMap2::GetBands() {
-    return static_cast<std::int32_t>(FBands);
-}
-std::int32_t TBufferedMap2::GetRows() {
-    return static_cast<std::int32_t>(FRows);
-}
-std::int32_t TBufferedMap2::GetColumns() {
-    return static_cast<std::int32_t>(FColumns);
-}
-std::uint8_t TBufferedMap2::GetCellType() {
-    return FCellType;
-}
-bool TBufferedMap2::GetMSBFirst() {
-    return false;
+TGridShape TBufferedMap2::Shape() const {
+    return MappedShape(false);
 }
 
 bool TBufferedMap2::Finish() {

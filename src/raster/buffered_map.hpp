@@ -24,11 +24,8 @@ public:
     // Stores the low 8 bits of the value rounded half to even: 256 becomes 0, -1 becomes 255.
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
 
-    std::int32_t GetBands() override;
-    std::int32_t GetRows() override;
-    std::int32_t GetColumns() override;
-    std::uint8_t GetCellType() override;
-    bool GetMSBFirst() override;
+    // The block's grid, least significant byte first.
+    TGridShape Shape() const override;
     // The block's rows are plain (bytes, bands interleaved by cell).
     bool PlainRowLayout(TRowLayout& Layout) const override;
     bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,

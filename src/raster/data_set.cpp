@@ -46,19 +46,16 @@ bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, st
     SetErrorText("");
     if (FileName.empty()) return Fail("No file name");
 
-    // The content test keeps its last I/O message across calls; start clean so that an unrecognised
-    // file is not reported with the error of an earlier, unrelated file.
-    FileTypeError.clear();
-    const int FileType = Mode == omCreate ? FileTypeByExt(FileName) : FileTypeByContent(FileName);
-    if (FileType == ftMissing) return Fail("No file: " + FileName);
-    if (FileType == ftUnknown && Mode == omCreate)
+    const TContentType Found =
+        Mode == omCreate ? TContentType{FileTypeByExt(FileName), ""} : ContentType(FileName);
+    if (Found.Code == ftMissing) return Fail("No file: " + FileName);
+    if (Found.Code == ftUnknown && Mode == omCreate)
         return Fail(NoWriterText(std::filesystem::path(FileName).extension().string()));
-    if (FileType == ftUnknown)
-        return Fail(FileTypeError.empty() ? "Unknown file type: " + FileName : FileTypeError);
+    if (Found.Code == ftUnknown)
+        return Fail(Found.Reason.empty() ? "Unknown file type: " + FileName : Found.Reason);
 
-    // Codes without a record of their own fall to the ortho data set.
-    const TImageFormat* Format = FindFormat(FileType);
-    if (!Format) Format = FindFormat(ftOsd);
+    // Every code other than ftUnknown and ftMissing has its record.
+    const TImageFormat* Format = FindFormat(Found.Code);
     FFileType = Format->Code;
     if (Format->Access == TFormatAccess::None)
         return Fail(std::string(Format->Name) + " images are not supported by this build: " + FileName);
@@ -66,7 +63,8 @@ bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, st
         return Fail(std::string(Format->Name) + " images cannot be written by this build: " + FileName);
     FRaster = Format->Create();
     if (FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode)) return true;
-    std::unique_ptr<TDataSetRoot2> Other = Mode == omRead ? FRaster->ReaderForRefusedFile() : nullptr;
+    std::unique_ptr<TDataSetRoot2> Other =
+        Mode == omRead && Format->ReaderForRefused ? Format->ReaderForRefused(*FRaster) : nullptr;
     if (!Other) return false;
     FRaster = std::move(Other);
     return DescriptionOnly ? FRaster->OpenMapRead(FileName)

@@ -8,9 +8,8 @@
 #include "raster/jpeg/jpeg_map.hpp"
 #include "raster/nog/nog_map.hpp"
 #include "raster/osd/osd_map.hpp"
-#include "raster/raster.hpp"
 #include "raster/rsw/rsw_map.hpp"
-#include "raster/tiff/tiff_map.hpp"
+#include "raster/tiff/tiff_format.hpp"
 #include "raster/veg/veg_file.hpp"
 #include "text/strings.hpp"
 
@@ -22,22 +21,7 @@
 
 namespace vortane {
 
-thread_local std::string FileTypeError;
-
 namespace {
-
-using namespace std::string_view_literals;
-
-template <typename TRaster> std::unique_ptr<TDataSetRoot2> Make() {
-    return std::make_unique<TRaster>();
-}
-
-// The files a raster of the class names for an output: header formats their cells and header.
-template <typename TRaster> std::vector<std::string> FilesOf(const std::string& OutFile) {
-    TRaster Raster;
-    Raster.SetFileName(OutFile);
-    return Raster.ImageFiles();
-}
 
 // What an output of an image format with world files writes: the image and the world files beside
 // it (".tifw" and ".tfw" for ".tif").
@@ -52,38 +36,6 @@ std::vector<std::string> ImageAndWorldFiles(const std::string& OutFile) {
     }
     return Files;
 }
-
-constexpr TSignature Letters(std::string_view Text) {
-    return {Text, false};
-}
-constexpr TSignature Bytes(std::string_view Text) {
-    return {Text, true};
-}
-
-constexpr auto ReadWrite = TFormatAccess::ReadWrite;
-[[maybe_unused]] constexpr auto NotBuilt = TFormatAccess::None; // for formats left out of a build
-
-// One line per type code, in code order. Signatures are told apart by their first two bytes, so the
-// order in which they are tried cannot change a result (a test keeps it so). GIF, DCR and BIT files
-// have no class of their own and are read and written as ortho data sets.
-// clang-format off
-constexpr std::array<TImageFormat, 13> Formats = {{
-//   code   name              key    output extensions   signatures                       by ext access     class           files written
-    {ftErs, "ER Mapper",      "ERS", {".ers"},           {Letters("DATA")},               false, ReadWrite, Make<TErsMap2>, FilesOf<TErsMap2>},
-    {ftOsd, "Ortho data set", "OSD", {".osd"},           {Letters("ORTH")},               false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
-    {ftTif, "TIFF",           "TIF", {".tif", ".tiff"},  {Letters("MM"), Letters("II")},  false, ReadWrite, Make<TTifMap2>, FilesOf<TTifMap2>},
-    {ftGif, "Ortho data set", "GIF", {".gif"},           {Letters("GIF8")},               false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
-    {ftBmp, "BMP",            "BMP", {".bmp"},           {Letters("BM")},                 false, ReadWrite, Make<TBMPMap2>, FilesOf<TBMPMap2>},
-    {ftDtm, "DTM",            "DTM", {".dtm"},           {Bytes("\x00\x00\x80\xBF"sv)},   false, ReadWrite, Make<TDtmMap2>, FilesOf<TDtmMap2>},
-    {ftNog, "NOG",            "001", {".001"},           {},                              true,  ReadWrite, Make<TNogMap2>, FilesOf<TNogMap2>},
-    {ftJpg, "JPEG",           "JPG", {".jpg"},           {Bytes("\xFF\xD8"sv)},           false, ReadWrite, Make<TJpgMap2>, FilesOf<TJpgMap2>},
-    {ftVeg, "VEG",            "VEG", {".veg"},           {},                              true,  ReadWrite, Make<TVegFile>, FilesOf<TVegFile>},
-    {ftEcw, "ECW",            "ECW", {".ecw"},           {Bytes("\x65\x02\x01\x02"sv)},   true,  ReadWrite, Make<TECWMap2>, FilesOf<TECWMap2>},
-    {ftDcr, "Ortho data set", "DCR", {".dcr"},           {},                              false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
-    {ftRsw, "RSW",            "RSW", {".rsw"},           {Letters("RSW")},                false, ReadWrite, Make<TRswMap2>, FilesOf<TRswMap2>},
-    {ftBit, "Ortho data set", "BIT", {".bit"},           {Bytes("BITR")},                 false, ReadWrite, Make<TOsdMap2>, FilesOf<TOsdMap2>},
-}};
-// clang-format on
 
 constexpr std::size_t SignatureLength = 8;
 
@@ -106,6 +58,19 @@ int ReadHead(const std::string& FileName, std::string& Head) {
     return Head.size() < SignatureLength ? ENODATA : 0;
 }
 
+// Enough of a file's start for the formats that look further than their first bytes.
+constexpr std::size_t LongStartLength = 4096;
+
+// The first format whose own start test takes the file; null when none does or it cannot be read.
+const TImageFormat* FormatByLongStart(const std::string& FileName) {
+    std::string Start;
+    std::uint64_t Size = 0;
+    if (ReadFileStart(FileName, LongStartLength, Start, Size) != 0) return nullptr;
+    for (const TImageFormat& Format : ImageFormats())
+        if (Format.StartMatches && Format.StartMatches(Start)) return &Format;
+    return nullptr;
+}
+
 bool FileExists(const std::string& FileName) {
     struct stat Status {};
     return ::stat(FileName.c_str(), &Status) == 0 && !S_ISDIR(Status.st_mode);
@@ -118,11 +83,17 @@ std::vector<std::string> OutputFilesOf(const std::string& OutFile) {
     return Format ? Format->OutputFiles(OutFile) : ImageAndWorldFiles(OutFile);
 }
 
+// One record per type code, in code order. Signatures are told apart by their first two bytes, so the
+// order in which they are tried cannot change a result (a test keeps it so).
 std::span<const TImageFormat> ImageFormats() {
+    static const std::array Formats = {ErsFormat, OsdFormat, TiffFormat, GifFormat, BmpFormat,
+                                       DtmFormat, NogFormat, JpegFormat, VegFormat, EcwFormat,
+                                       DcrFormat, RswFormat, BitFormat};
     return Formats;
 }
 
 const TImageFormat* FindFormat(int FileType) {
+    const std::span<const TImageFormat> Formats = ImageFormats();
     const auto Found = std::find_if(Formats.begin(), Formats.end(),
                                     [&](const TImageFormat& Format) { return Format.Code == FileType; });
     return Found == Formats.end() ? nullptr : &*Found;
@@ -138,22 +109,24 @@ int FileTypeByExt(const std::string& FileName) {
     const std::size_t Dot = FileName.rfind('.');
     if (Dot == std::string::npos || Dot < NameStart) return ftUnknown;
     const std::string Extension = UpperCase(std::string_view(FileName).substr(Dot));
-    for (const TImageFormat& Format : Formats)
+    for (const TImageFormat& Format : ImageFormats())
         if (Extension.find(Format.ExtensionKey) != std::string::npos) return Format.Code;
     return ftUnknown;
 }
 
-int FileTypeByContent(const std::string& FileName) {
-    if (!FileExists(FileName)) return ftMissing;
+TContentType ContentType(const std::string& FileName) {
+    if (!FileExists(FileName)) return {ftMissing, ""};
     std::string Head;
-    if (const int Error = ReadHead(FileName, Head); Error != 0) {
-        FileTypeError = std::strerror(Error);
-        return ftUnknown;
-    }
-    for (const TImageFormat& Format : Formats)
-        if (FormatMatches(Format, Head)) return Format.Code;
+    if (const int Error = ReadHead(FileName, Head); Error != 0) return {ftUnknown, std::strerror(Error)};
+    for (const TImageFormat& Format : ImageFormats())
+        if (FormatMatches(Format, Head)) return {Format.Code, ""};
+    if (const TImageFormat* Format = FormatByLongStart(FileName)) return {Format->Code, ""};
     const TImageFormat* ByExtension = FindFormat(FileTypeByExt(FileName));
-    return ByExtension && ByExtension->ExtensionOnRead ? ByExtension->Code : ftUnknown;
+    return {ByExtension && ByExtension->ExtensionOnRead ? ByExtension->Code : ftUnknown, ""};
+}
+
+int FileTypeByContent(const std::string& FileName) {
+    return ContentType(FileName).Code;
 }
 
 } // namespace vortane

@@ -1,7 +1,6 @@
 #include "raster/raster.hpp"
 
 #include "raster/file_start.hpp"
-#include "raster/header_text.hpp"
 #include "text/map.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
@@ -103,69 +102,131 @@ TDataSetRoot2::~TDataSetRoot2() = default;
 void TDataSetRoot2::SetFileName(const std::string& FileName) {
     FFileName = FileName;
 }
+
+TRasterRecord TDataSetRoot2::OwnRecord() {
+    TRasterRecord Record;
+    Record.FCoordType = coRAW;
+    Record.FProjection = Record.FDatum = Record.FSpheroid = "RAW";
+    return Record;
+}
+TRasterRecord& TDataSetRoot2::Record() {
+    THeader* Kept = RecordHeader();
+    return Kept ? *Kept : FRecord;
+}
+const TRasterRecord& TDataSetRoot2::Record() const {
+    const THeader* Kept = RecordHeader();
+    return Kept ? *Kept : FRecord;
+}
+
+TGridShape TDataSetRoot2::Shape() const {
+    return Record();
+}
+
+TGridShape TDataSetRoot2::MappedShape(bool MSBFirst) const {
+    return {.FColumns = static_cast<std::int32_t>(FColumns),
+            .FRows = static_cast<std::int32_t>(FRows),
+            .FBands = static_cast<std::int32_t>(FBands),
+            .FCellType = FCellType,
+            .FMSBFirst = MSBFirst};
+}
+
+std::int32_t TDataSetRoot2::GetBands() {
+    return Shape().FBands;
+}
+std::int32_t TDataSetRoot2::GetRows() {
+    return Shape().FRows;
+}
+std::int32_t TDataSetRoot2::GetColumns() {
+    return Shape().FColumns;
+}
+std::uint8_t TDataSetRoot2::GetCellType() {
+    return Shape().FCellType;
+}
+bool TDataSetRoot2::GetMSBFirst() {
+    return Shape().FMSBFirst;
+}
 double TDataSetRoot2::GetRegCellX() {
-    return FRegCellX;
+    return Record().FRegCellX;
 }
 void TDataSetRoot2::SetRegCellX(double Value) {
-    FRegCellX = Value;
+    Record().FRegCellX = Value;
 }
 double TDataSetRoot2::GetRegCellY() {
-    return FRegCellY;
+    return Record().FRegCellY;
 }
 void TDataSetRoot2::SetRegCellY(double Value) {
-    FRegCellY = Value;
+    Record().FRegCellY = Value;
 }
 double TDataSetRoot2::GetRegEasting() {
-    return FRegEasting;
+    return Record().FEastings;
 }
 void TDataSetRoot2::SetRegEasting(double Value) {
-    FRegEasting = Value;
+    Record().FEastings = Value;
 }
 double TDataSetRoot2::GetRegNorthing() {
-    return FRegNorthing;
+    return Record().FNorthings;
 }
 void TDataSetRoot2::SetRegNorthing(double Value) {
-    FRegNorthing = Value;
+    Record().FNorthings = Value;
 }
 double TDataSetRoot2::GetCellSizeX() {
-    return FCellSizeX == 0 ? 1.0 : FCellSizeX;
+    const double Size = Record().FCellSizeX;
+    return Size == 0 && !RecordHeader() ? 1.0 : Size;
 }
 void TDataSetRoot2::SetCellSizeX(double Value) {
-    FCellSizeX = Value;
+    Record().FCellSizeX = Value;
 }
 double TDataSetRoot2::GetCellSizeY() {
-    return FCellSizeY == 0 ? 1.0 : FCellSizeY;
+    const double Size = Record().FCellSizeY;
+    return Size == 0 && !RecordHeader() ? 1.0 : Size;
 }
 void TDataSetRoot2::SetCellSizeY(double Value) {
-    FCellSizeY = Value;
+    Record().FCellSizeY = Value;
 }
 double TDataSetRoot2::GetOriginX() {
-    return FRegEasting - GetCellSizeX() * FRegCellX;
+    return Record().FEastings - GetCellSizeX() * Record().FRegCellX;
 }
 double TDataSetRoot2::GetOriginY() {
-    return GetCellSizeY() * FRegCellY + FRegNorthing;
+    return GetCellSizeY() * Record().FRegCellY + Record().FNorthings;
 }
 std::uint8_t TDataSetRoot2::GetCoordType() {
-    return coRAW;
+    return RecordHeader() ? Record().FCoordType : std::uint8_t(coRAW);
 }
-void TDataSetRoot2::SetCoordType(std::uint8_t /*Value*/) {}
+void TDataSetRoot2::SetCoordType(std::uint8_t Value) {
+    if (RecordHeader()) Record().FCoordType = Value;
+}
 std::string TDataSetRoot2::GetSpheroid() {
-    return FSpheroid;
+    return Record().FSpheroid;
 }
 void TDataSetRoot2::SetSpheroid(const std::string& Text) {
-    FSpheroid = Text;
+    Record().FSpheroid = Text;
 }
 std::string TDataSetRoot2::GetDatum() {
-    return FDatum;
+    return Record().FDatum;
 }
 void TDataSetRoot2::SetDatum(const std::string& Text) {
-    FDatum = Text;
+    Record().FDatum = Text;
 }
 std::string TDataSetRoot2::GetProjection() {
-    return FProjection;
+    return Record().FProjection;
 }
 void TDataSetRoot2::SetProjection(const std::string& Text) {
-    FProjection = Text;
+    Record().FProjection = Text;
+}
+
+void TDataSetRoot2::StoreGeoreference(const std::string& Spheroid, const std::string& Datum,
+                                      const std::string& Projection, double CellSizeX, double CellSizeY,
+                                      double RegCellX, double RegCellY, double Easting, double Northing) {
+    TGeoreference& Georeference = Record();
+    Georeference.FSpheroid = Spheroid;
+    Georeference.FDatum = Datum;
+    Georeference.FProjection = Projection;
+    Georeference.FCellSizeX = CellSizeX;
+    Georeference.FCellSizeY = CellSizeY;
+    Georeference.FRegCellX = RegCellX;
+    Georeference.FRegCellY = RegCellY;
+    Georeference.FEastings = Easting;
+    Georeference.FNorthings = Northing;
 }
 
 void TDataSetRoot2::CellToMap(double Col, double Row, double& X, double& Y) {
@@ -192,22 +253,21 @@ bool TDataSetRoot2::Finish() {
 }
 
 TGCPList* TDataSetRoot2::GetControlPoints() {
-    return FControlPoints.get();
+    return Record().FControlPoints.get();
 }
 void TDataSetRoot2::SetControlPoints(std::unique_ptr<TGCPList> List) {
-    FControlPoints = std::move(List);
+    Record().FControlPoints = std::move(List);
 }
 std::vector<std::string> TDataSetRoot2::ImageFiles() const {
     return {FFileName};
-}
-std::unique_ptr<TDataSetRoot2> TDataSetRoot2::ReaderForRefusedFile() const {
-    return nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------
 // THeader
 
-THeader::THeader() : FControlPoints(std::make_unique<TGCPList>()) {}
+THeader::THeader() {
+    FControlPoints = std::make_unique<TGCPList>();
+}
 THeader::~THeader() = default;
 
 void THeader::ParseLine(const std::string& /*Line*/) {}
@@ -308,17 +368,20 @@ bool THeadMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::
     }
 }
 
-bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
-                            std::int32_t Bands) {
+void THeadMap2::StartRecord(std::int32_t Columns, std::int32_t Rows, std::int32_t Bands,
+                            std::uint8_t CellType) {
     FHeader->SetParams(Rows, Columns, Bands, CellType, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
     FHeader->FMSBFirst = false;
+}
+
+bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
+                            std::int32_t Bands) {
+    StartRecord(Columns, Rows, Bands, CellType);
     if (!SizesInRange(Columns, Rows, Bands))
         OwnError(std::string(BadSizeText));
     else if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
-    else if (HeaderPlaceWritable() &&
-             OpenGrid(FFileName, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows),
-                      FHeader->FCellType, static_cast<std::uint32_t>(Bands), omCreate, false))
+    else if (HeaderPlaceWritable() && OpenRecordGrid(omCreate))
         return true;
     return PrefixErrorText(WriteErrorPrefix);
 }
@@ -326,14 +389,22 @@ bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_
 bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
     const THeader& Header = *FHeader;
     if (!FHeader->ReadHeader(Header.FFileName) || !SizesInRange(Header.FColumns, Header.FRows, Header.FBands))
-        return OwnError(HeaderReadingErrorText(Header.FFileName));
+        return OwnError(HeaderReadingErrorText(Header.FFileName) +
+                        (Header.FRefusal.empty() ? "" : "(" + Header.FRefusal + ")"));
+    if (const std::string Named = Header.CellFileName(); !Named.empty()) FFileName = Named;
     if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
-    else if (OpenGrid(FFileName, static_cast<std::uint32_t>(Header.FColumns),
-                      static_cast<std::uint32_t>(Header.FRows), Header.FCellType,
-                      static_cast<std::uint32_t>(Header.FBands), Mode, Header.FMSBFirst))
+    else if (OpenRecordGrid(Mode))
         return true;
     return PrefixErrorText(ReadErrorPrefix);
+}
+
+// The cell file holds the grid the header describes; SizesInRange has ruled out negative counts.
+bool THeadMap2::OpenRecordGrid(std::uint8_t Mode) {
+    const TGridShape& Grid = Record();
+    return OpenGrid(FFileName, static_cast<std::uint32_t>(Grid.FColumns),
+                    static_cast<std::uint32_t>(Grid.FRows), Grid.FCellType,
+                    static_cast<std::uint32_t>(Grid.FBands), Mode, Grid.FMSBFirst, FHeader->CellsStart());
 }
 
 // Opening the header as cells, or creating cells over the header, would destroy or misread it.
@@ -380,100 +451,11 @@ bool THeadMap2::OpenMapRead(const std::string& FileName) {
     return OpenMap(FileName, 0, 0, ctUnsigned8, 1, omRead);
 }
 
-std::int32_t THeadMap2::GetBands() {
-    return FHeader->FBands;
-}
-std::int32_t THeadMap2::GetRows() {
-    return FHeader->FRows;
-}
-std::int32_t THeadMap2::GetColumns() {
-    return FHeader->FColumns;
-}
-std::uint8_t THeadMap2::GetCellType() {
-    return FHeader->FCellType;
-}
-bool THeadMap2::GetMSBFirst() {
-    return FHeader->FMSBFirst;
-}
-double THeadMap2::GetRegCellX() {
-    return FHeader->FRegCellX;
-}
-void THeadMap2::SetRegCellX(double Value) {
-    FHeader->FRegCellX = Value;
-}
-double THeadMap2::GetRegCellY() {
-    return FHeader->FRegCellY;
-}
-void THeadMap2::SetRegCellY(double Value) {
-    FHeader->FRegCellY = Value;
-}
-double THeadMap2::GetRegEasting() {
-    return FHeader->FEastings;
-}
-void THeadMap2::SetRegEasting(double Value) {
-    FHeader->FEastings = Value;
-}
-double THeadMap2::GetRegNorthing() {
-    return FHeader->FNorthings;
-}
-void THeadMap2::SetRegNorthing(double Value) {
-    FHeader->FNorthings = Value;
-}
-double THeadMap2::GetCellSizeX() {
-    return FHeader->FCellSizeX;
-}
-void THeadMap2::SetCellSizeX(double Value) {
-    FHeader->FCellSizeX = Value;
-}
-double THeadMap2::GetCellSizeY() {
-    return FHeader->FCellSizeY;
-}
-void THeadMap2::SetCellSizeY(double Value) {
-    FHeader->FCellSizeY = Value;
-}
-double THeadMap2::GetOriginX() {
-    return FHeader->FEastings - FHeader->FRegCellX * FHeader->FCellSizeX;
-}
-double THeadMap2::GetOriginY() {
-    return FHeader->FRegCellY * FHeader->FCellSizeY + FHeader->FNorthings;
-}
-std::uint8_t THeadMap2::GetCoordType() {
-    return FHeader->FCoordType;
-}
-void THeadMap2::SetCoordType(std::uint8_t Value) {
-    FHeader->FCoordType = Value;
-}
-std::string THeadMap2::GetSpheroid() {
-    return FHeader->FSpheroid;
-}
-void THeadMap2::SetSpheroid(const std::string& Text) {
-    FHeader->FSpheroid = Text;
-}
-std::string THeadMap2::GetDatum() {
-    return FHeader->FDatum;
-}
-void THeadMap2::SetDatum(const std::string& Text) {
-    FHeader->FDatum = Text;
-}
-std::string THeadMap2::GetProjection() {
-    return FHeader->FProjection;
-}
-void THeadMap2::SetProjection(const std::string& Text) {
-    FHeader->FProjection = Text;
-}
-
 void THeadMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                 const std::string& Projection, double CellSizeX, double CellSizeY,
                                 double RegCellX, double RegCellY, double Easting, double Northing) {
-    FHeader->SetParams(GetRows(), GetColumns(), GetBands(), FHeader->FCellType, Projection, Datum, Spheroid,
-                       CellSizeX, CellSizeY, RegCellX, RegCellY, Easting, Northing);
-}
-
-TGCPList* THeadMap2::GetControlPoints() {
-    return FHeader->FControlPoints.get();
-}
-void THeadMap2::SetControlPoints(std::unique_ptr<TGCPList> List) {
-    FHeader->FControlPoints = std::move(List);
+    StoreGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
+                      Northing);
 }
 
 std::vector<std::string> THeadMap2::ImageFiles() const {

@@ -49,6 +49,38 @@ bool WriteWorldFile(const std::string& FileName, const TWorldFile& World);
 // One world file number as written.
 std::string WorldNumberText(double Value);
 
+// Where an image lies on the map: a registration point ties cell coordinates (FRegCellX, FRegCellY) to
+// the map position (FEastings, FNorthings); the cell sizes and the coordinate system's names.
+struct TGeoreference {
+    double FRegCellX = 0;
+    double FRegCellY = 0;
+    double FEastings = 0;  // map X of the registration point
+    double FNorthings = 0; // map Y of the registration point
+    double FCellSizeX = 1.0;
+    double FCellSizeY = 1.0;
+    std::uint8_t FCoordType = coEN;
+    std::string FProjection;
+    std::string FDatum;
+    std::string FSpheroid;
+};
+
+// The grid an image describes: its size, cell type and byte order.
+struct TGridShape {
+    std::int32_t FColumns = 0;
+    std::int32_t FRows = 0;
+    std::int32_t FBands = 0;
+    std::uint8_t FCellType = 0;
+    bool FMSBFirst = false; // multi-byte cells most significant byte first
+};
+
+// Everything a raster says about itself: one value per raster, kept by the raster itself or, for the
+// header formats, by their header.
+struct TRasterRecord : TGeoreference, TGridShape {
+    std::unique_ptr<TGCPList> FControlPoints; // may be null
+};
+
+class THeader;
+
 class TDataSetRoot2 : public TMMapFile2 {
 public:
     TDataSetRoot2();
@@ -59,11 +91,12 @@ public:
                          std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode) = 0;
     virtual bool OpenMapRead(const std::string& FileName) = 0;
     virtual void SetFileName(const std::string& FileName);
-    virtual std::int32_t GetBands() = 0;
-    virtual std::int32_t GetRows() = 0;
-    virtual std::int32_t GetColumns() = 0;
-    virtual std::uint8_t GetCellType() = 0;
-    virtual bool GetMSBFirst() = 0;
+    // The grid the raster describes, as Shape() gives it.
+    virtual std::int32_t GetBands();
+    virtual std::int32_t GetRows();
+    virtual std::int32_t GetColumns();
+    virtual std::uint8_t GetCellType();
+    virtual bool GetMSBFirst();
     virtual double GetRegCellX();
     virtual void SetRegCellX(double Value);
     virtual double GetRegCellY();
@@ -72,12 +105,14 @@ public:
     virtual void SetRegEasting(double Value);
     virtual double GetRegNorthing();
     virtual void SetRegNorthing(double Value);
-    virtual double GetCellSizeX(); // 1.0 when the size is exactly 0
+    // A header keeps what it is given, 0 included; without a header a size of exactly 0 reads 1.0.
+    virtual double GetCellSizeX();
     virtual void SetCellSizeX(double Value);
-    virtual double GetCellSizeY(); // 1.0 when the size is exactly 0
+    virtual double GetCellSizeY();
     virtual void SetCellSizeY(double Value);
     virtual double GetOriginX(); // map X of cell coordinate (0, 0)
     virtual double GetOriginY(); // map Y of cell coordinate (0, 0)
+    // A header's coordinate type; coordinates without a header are raw (setting changes nothing).
     virtual std::uint8_t GetCoordType();
     virtual void SetCoordType(std::uint8_t Value);
     virtual std::string GetSpheroid();
@@ -101,31 +136,39 @@ public:
     // raster is destroyed). False, with the reason in the error text, when a cell or the header did
     // not reach the disk; the image is then incomplete.
     virtual bool Finish();
-    // A raster of another class that can read the file this one refused to open for reading (a TIFF
-    // whose cells cannot be mapped in place, say); null when there is none.
-    virtual std::unique_ptr<TDataSetRoot2> ReaderForRefusedFile() const;
 
     // A raster stores its cells in a way of its own unless its class says otherwise.
     bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }
 
+    // The grid the raster describes: its record's, unless its file fixes it in fields of its own
+    // (TIFF tags, the RSW header, a bitmap's headers, a decoded or in-memory image).
+    virtual TGridShape Shape() const;
+    // The header of a header format, which keeps the raster's record; null for the other formats.
+    virtual THeader* RecordHeader() const { return nullptr; }
+    // The one place the raster's georeferencing, control points and (unless Shape() says otherwise)
+    // shape live: its header's record, or its own.
+    TRasterRecord& Record();
+    const TRasterRecord& Record() const;
+
 protected:
-    std::unique_ptr<TGCPList> FControlPoints;
-    double FRegCellX = 0;
-    double FRegCellY = 0;
-    double FRegEasting = 0;
-    double FRegNorthing = 0;
-    double FCellSizeX = 1.0;
-    double FCellSizeY = 1.0;
-    std::string FProjection = "RAW";
-    std::string FDatum = "RAW";
-    std::string FSpheroid = "RAW";
+    // The grid this raster maps, described with the given byte order.
+    TGridShape MappedShape(bool MSBFirst) const;
+    // Puts the nine georeferencing values of SetGeoreference into the record as given.
+    void StoreGeoreference(const std::string& Spheroid, const std::string& Datum,
+                           const std::string& Projection, double CellSizeX, double CellSizeY, double RegCellX,
+                           double RegCellY, double Easting, double Northing);
+
     // Why a side file of a created image (its world file) could not be written; Finish fails with it.
     std::string FSideFileError;
+
+private:
+    TRasterRecord FRecord = OwnRecord();
+    static TRasterRecord OwnRecord();
 };
 
 // The header of a header-format raster: geometry, registration and coordinate system texts.
 // Its fields are the raster's record and are read and written by the raster that owns it.
-class THeader {
+class THeader : public TRasterRecord {
 public:
     THeader();
     virtual ~THeader();
@@ -145,23 +188,13 @@ public:
                                    double CellSizeY, double RegCellX, double RegCellY, double Eastings,
                                    double Northings);
 
-    double FRegCellX = 0;
-    double FRegCellY = 0;
-    double FEastings = 0;  // map X of the registration point
-    double FNorthings = 0; // map Y of the registration point
-    std::uint8_t FCellType = 0;
-    bool FMSBFirst = false; // multi-byte cells most significant byte first
-    double FCellSizeX = 1.0;
-    double FCellSizeY = 1.0;
-    std::int32_t FBands = 0;
-    std::int32_t FRows = 0;
-    std::int32_t FColumns = 0;
-    std::uint8_t FCoordType = coEN;
-    std::string FProjection;
-    std::string FDatum;
-    std::string FSpheroid;
+    // Where the cells of a read header lie when it says so itself: their file (empty: the raster's own
+    // cell file name) and the byte at which they begin.
+    virtual std::string CellFileName() const { return {}; }
+    virtual std::uint64_t CellsStart() const { return 0; }
+
     std::string FFileName; // full name of the header file
-    std::unique_ptr<TGCPList> FControlPoints;
+    std::string FRefusal;  // why ReadHeader refused the header, when it can say more than "reading error"
     std::uint8_t FWarpCoordType = coEN;
     std::string FWarpProjection;
     std::string FWarpDatum;
@@ -185,39 +218,10 @@ public:
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
                  std::int32_t Bands, std::uint8_t Mode) override;
     bool OpenMapRead(const std::string& FileName) override;
-    std::int32_t GetBands() override;
-    std::int32_t GetRows() override;
-    std::int32_t GetColumns() override;
-    std::uint8_t GetCellType() override;
-    bool GetMSBFirst() override;
-    double GetRegCellX() override;
-    void SetRegCellX(double Value) override;
-    double GetRegCellY() override;
-    void SetRegCellY(double Value) override;
-    double GetRegEasting() override;
-    void SetRegEasting(double Value) override;
-    double GetRegNorthing() override;
-    void SetRegNorthing(double Value) override;
-    double GetCellSizeX() override; // as stored, 0 included
-    void SetCellSizeX(double Value) override;
-    double GetCellSizeY() override; // as stored, 0 included
-    void SetCellSizeY(double Value) override;
-    double GetOriginX() override;
-    double GetOriginY() override;
-    std::uint8_t GetCoordType() override;
-    void SetCoordType(std::uint8_t Value) override;
-    std::string GetSpheroid() override;
-    void SetSpheroid(const std::string& Text) override;
-    std::string GetDatum() override;
-    void SetDatum(const std::string& Text) override;
-    std::string GetProjection() override;
-    void SetProjection(const std::string& Text) override;
     // Stores the georeferencing in the header; the header is written when the raster is destroyed.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
-    TGCPList* GetControlPoints() override;
-    void SetControlPoints(std::unique_ptr<TGCPList> List) override;
     std::vector<std::string> ImageFiles() const override; // the cell file and the header
     // Writes the header of a created image, once; no header when its cells were lost.
     bool Finish() override;
@@ -225,10 +229,14 @@ public:
     // The header formats keep their cells in a plain band-interleaved-by-line grid file.
     bool PlainRowLayout(TRowLayout& Layout) const override { return TMMapFile2::PlainRowLayout(Layout); }
 
+    THeader* RecordHeader() const override { return FHeader.get(); }
     THeader* Header() const { return FHeader.get(); }
 
 protected:
     explicit THeadMap2(std::unique_ptr<THeader> Header);
+    // Starts the record of a created image: its grid, least significant byte first, cells of size 1,
+    // no registration and no system names.
+    void StartRecord(std::int32_t Columns, std::int32_t Rows, std::int32_t Bands, std::uint8_t CellType);
     // The cell file is FileName without its extension, the header FileName with HeaderExtension.
     void SetCellAndHeaderNames(const std::string& FileName, const std::string& HeaderExtension);
 
@@ -237,6 +245,7 @@ protected:
 private:
     bool CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType, std::int32_t Bands);
     bool OpenExistingCells(std::uint8_t Mode);
+    bool OpenRecordGrid(std::uint8_t Mode);
     bool HeaderIsCellFile() const;
     bool HeaderPlaceWritable();
     bool PrefixErrorText(std::string_view Prefix);

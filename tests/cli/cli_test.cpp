@@ -94,6 +94,33 @@ TEST_F(InfoCommand, DescribesAnErMapperImage) {
                           "control points: 2\n");
 }
 
+// ER Mapper's registration coordinate is the corner of its cell; files of the older program give its centre.
+TEST_F(InfoCommand, ReadsErMapperRegistrationsByTheChosenConvention) {
+    const std::string Image =
+        WriteFile("reg.ers", "DatasetHeader Begin\n RasterInfo Begin\n"
+                             "  CellType = Unsigned8BitInteger\n  NrOfLines = 1\n"
+                             "  NrOfCellsPerLine = 1\n  NrOfBands = 1\n"
+                             "  CellInfo Begin\n   Xdimension = 2.5\n   Ydimension = 3\n"
+                             "  CellInfo End\n  RegistrationCoord Begin\n"
+                             "   Eastings = 1000\n   Northings = 5000\n"
+                             "  RegistrationCoord End\n RasterInfo End\n");
+    WriteFile("reg", "x");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
+        {{"info", Image}, "origin x: 1001.25\norigin y: 4998.5\n"},
+        {{"info", "--ers-registration", "Corner", Image}, "origin x: 1001.25\norigin y: 4998.5\n"},
+        {{"info", "--ers-registration", "centre", Image}, "origin x: 1000\norigin y: 5000\n"},
+    };
+    for (const auto& [Args, Origin] : Cases) {
+        const TCliRun Result = RunCommandLine(Args);
+        EXPECT_EQ(Result.ExitCode, 0) << Result.Err;
+        EXPECT_NE(Result.Out.find(Origin), std::string::npos) << Result.Out;
+    }
+    const TCliRun Bad = RunCommandLine({"info", "--ers-registration", "middle", Image});
+    EXPECT_EQ(Bad.ExitCode, 2);
+    EXPECT_EQ(Bad.Err, "ER Mapper registration \"middle\" is neither corner nor centre\n");
+    EXPECT_EQ(Bad.Out, "");
+}
+
 // Describing a compressed TIFF reads its directory only, as for its uncompressed form: no cell is
 // decoded, so no temporary cell file is needed (the temporary folder here does not even exist).
 TEST_F(InfoCommand, DescribesACompressedTiffWithoutDecodingIt) {

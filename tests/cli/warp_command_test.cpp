@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -119,6 +120,51 @@ TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
     EXPECT_EQ(Out.GetCellSizeX(), 25.0);
 }
 
+// The line of Text that starts with Start (leading blanks ignored), without that start.
+std::string LineAfter(const std::string& Text, const std::string& Start) {
+    const std::size_t At = Text.find(Start);
+    return At == std::string::npos ? ""
+                                   : Text.substr(At + Start.size(), Text.find('\r', At) - At - Start.size());
+}
+
+// One job as .ers and as .tif: the world file gives the centre of the top-left cell, the header the
+// corner (half of a 25 m cell away) unless the older convention is chosen, on the command line or in
+// the settings, where the header gives the centre too.
+TEST_F(WarpCommand, TheErMapperRegistrationConventionComesFromTheOptionOrTheSettings) {
+    TSettings Stored = test::UtmSettings("NUTM34", "NUTM35", Path("in.ers"), Path("ini.ers"));
+    Stored.ErsRegistration = "centre";
+    ASSERT_TRUE(WriteSettings(Stored, Path("centre.ini")));
+    const std::vector<std::pair<std::vector<std::string>, double>> Cases = {
+        {{}, 12.5},
+        {{"--ers-registration", "corner"}, 12.5},
+        {{"--ers-registration", "centre"}, 0},
+        {{"--settings", Path("centre.ini")}, 0},
+        {{"--settings", Path("centre.ini"), "--ers-registration", "corner"}, 12.5},
+    };
+    for (const auto& [Options, Shift] : Cases) {
+        SCOPED_TRACE(::testing::PrintToString(Options));
+        for (const std::string Name : {"out.ers", "out.tif"}) {
+            std::vector<std::string> Args = Zone34To35(Path(Name));
+            Args.insert(Args.end(), Options.begin(), Options.end());
+            Args.push_back("--only-headers");
+            const TCliRun Run = RunWarpCommand(Args);
+            ASSERT_EQ(Run.ExitCode, 0) << Run.Err;
+        }
+        const double HeaderEasting = std::stod(LineAfter(test::ReadText(Path("out.ers")), "Eastings = "));
+        std::istringstream World(test::ReadText(Path("out.tfw")));
+        double WorldEasting = 0;
+        for (int Line = 0; Line < 5; ++Line)
+            World >> WorldEasting;
+        EXPECT_NEAR(WorldEasting - HeaderEasting, Shift, 1e-6);
+    }
+    std::vector<std::string> Bad = Zone34To35(Path("bad.ers"));
+    Bad.insert(Bad.end(), {"--ers-registration", "middle"});
+    const TCliRun Refused = RunWarpCommand(Bad);
+    EXPECT_EQ(Refused.ExitCode, 2);
+    EXPECT_EQ(Refused.Err, "ER Mapper registration \"middle\" is neither corner nor centre\n");
+    EXPECT_FALSE(std::filesystem::exists(Path("bad.ers")));
+}
+
 TEST_F(WarpCommand, EpsgCodesNameAnEndAndOverrideTheSettingsFile) {
     ASSERT_EQ(RunWarpCommand(Zone34To35(Path("names.ers"))).ExitCode, 0);
     const TCliRun ByCodes = RunWarpCommand({"--input", Path("in.ers"), "--output", Path("codes.ers"),
@@ -132,13 +178,13 @@ TEST_F(WarpCommand, EpsgCodesNameAnEndAndOverrideTheSettingsFile) {
                            "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n");
     const TCliRun Overridden =
         RunWarpCommand({"--settings", Path("zones.ini"), "--input", Path("in.ers"), "--output",
-                        Path("ini.ers"), "--out-crs", "EPSG:32636", "--only-headers"});
+                        Path("ini.ers"), "--out-crs", "EPSG:32633", "--only-headers"});
     ASSERT_EQ(Overridden.ExitCode, 0) << Overridden.Err;
     TDataSet2 Out;
     ASSERT_TRUE(Out.Open(Path("ini.ers"), 0, 0, 1, 1, omRead));
     std::string Projection;
     Out.GetProjection(Projection);
-    EXPECT_EQ(Projection, "\"NUTM36\"");
+    EXPECT_EQ(Projection, "\"NUTM33\"");
 
     std::vector<std::string> Both = Zone34To35(Path("both.ers"));
     Both.insert(Both.end(), {"--in-crs", "EPSG:32634"});

@@ -42,6 +42,9 @@ TEST_F(FileTypeByContentTest, FirstBytesDecideBeforeTheExtension) {
         {"a.x", "ORTHO  1", 1},
         {"a.x", "orth....", 1},
         {"a.x", "DatasetH", 0},
+        {"a.x", "# made by another program\r\n\n  # and a second comment\ndatasetheader Begin\n", 0},
+        {"a.x", "# a comment, then something else\nOrtho", 13},
+        {"a.x", "#\n\n\n\n\n\n", 13},
         {"a.x", "GIF89a..", 3},
         {"a.x", "MM\0*\0\0\0\x08"s, 2},
         {"a.x", "II*\0\x08\0\0\0"s, 2},
@@ -69,14 +72,14 @@ TEST_F(FileTypeByContentTest, MissingShortAndOddFiles) {
     EXPECT_EQ(FileTypeByContent(Path("missing.tif")), 14);
     EXPECT_EQ(FileTypeByContent(Path("")), 14); // a folder is not a file
 
-    FileTypeError.clear();
-    EXPECT_EQ(FileTypeByContent(WriteFile("four.tif", "II*\0"s)), 13);
-    EXPECT_FALSE(FileTypeError.empty());
-    const std::string ShortError = FileTypeError;
+    const TContentType Short = ContentType(WriteFile("four.tif", "II*\0"s));
+    EXPECT_EQ(Short.Code, 13);
+    EXPECT_FALSE(Short.Reason.empty());
 
-    // The message is kept until the next error.
-    EXPECT_EQ(FileTypeByContent(WriteFile("ok.bmp", "BM......")), 4);
-    EXPECT_EQ(FileTypeError, ShortError);
+    // The reason belongs to its own test: a file read afterwards has none.
+    const TContentType Read = ContentType(WriteFile("ok.bmp", "BM......"));
+    EXPECT_EQ(Read.Code, 4);
+    EXPECT_TRUE(Read.Reason.empty());
 
     EXPECT_EQ(FileTypeByContent(WriteFile("empty.tif", "")), 13);
     const std::string Fifo = Path("pipe.tif");

@@ -46,7 +46,7 @@ std::uint16_t U16(const unsigned char* Bytes) {
 } // namespace
 
 TBMPMap2::TBMPMap2() {
-    FControlPoints = std::make_unique<TGCPList>();
+    Record().FControlPoints = std::make_unique<TGCPList>();
 }
 
 TBMPMap2::~TBMPMap2() = default;
@@ -101,7 +101,8 @@ bool TBMPMap2::Unsupported(const std::string& TypeText) {
 bool TBMPMap2::ReadHeaders() {
     FPosition = 0;
     FMinBytes = FileHeaderSize;
-    if (FFileSize < FileHeaderSize || !MapPosition() || std::memcmp(FData, "BM", 2) != 0) {
+    if (FFileSize < FileHeaderSize || !MapPosition() ||
+        std::memcmp(FData, BmpMagic.data(), BmpMagic.size()) != 0) {
         FErrorCode = 2;
         FErrorText = "Not a BMP file";
         return false;
@@ -310,34 +311,19 @@ bool TBMPMap2::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band,
                       Value);
 }
 
-std::int32_t TBMPMap2::GetBands() {
-    return FReportedBands;
-}
-std::int32_t TBMPMap2::GetRows() {
-    return static_cast<std::int32_t>(FRows);
-}
-std::int32_t TBMPMap2::GetColumns() {
-    return static_cast<std::int32_t>(FWidth);
-}
-std::uint8_t TBMPMap2::GetCellType() {
-    return ctUnsigned8;
-}
-bool TBMPMap2::GetMSBFirst() {
-    return false;
+TGridShape TBMPMap2::Shape() const {
+    return {.FColumns = static_cast<std::int32_t>(FWidth),
+            .FRows = static_cast<std::int32_t>(FRows),
+            .FBands = FReportedBands,
+            .FCellType = ctUnsigned8,
+            .FMSBFirst = false};
 }
 
 void TBMPMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
                                const std::string& Projection, double CellSizeX, double CellSizeY,
                                double RegCellX, double RegCellY, double Easting, double Northing) {
-    SetSpheroid(Spheroid);
-    SetDatum(Datum);
-    SetProjection(Projection);
-    SetCellSizeX(CellSizeX);
-    SetCellSizeY(CellSizeY);
-    SetRegCellX(RegCellX);
-    SetRegCellY(RegCellY);
-    SetRegEasting(Easting);
-    SetRegNorthing(Northing);
+    StoreGeoreference(Spheroid, Datum, Projection, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting,
+                      Northing);
     FSideFileError =
         WriteWorldFileReason(SideFileName(FFileName, ".bmpw"),
                              {GetCellSizeX(), 0, 0, GetCellSizeY(), GetOriginX(), GetOriginY(), true});
@@ -346,5 +332,11 @@ void TBMPMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
 std::vector<std::string> TBMPMap2::ImageFiles() const {
     return {FFileName, SideFileName(FFileName, ".bmpw")};
 }
+
+constinit const TImageFormat BmpFormat = ReadWriteFormat<TBMPMap2>({.Code = ftBmp,
+                                                                    .Name = "BMP",
+                                                                    .ExtensionKey = "BMP",
+                                                                    .Extensions = {".bmp"},
+                                                                    .Signatures = {Letters(BmpMagic)}});
 
 } // namespace vortane

@@ -5,6 +5,7 @@
 // 8-bit image with the grey ramp palette has one band, any other palette gives three colour bands.
 // Georeferencing comes from the ".bmpw" world file, control points from the ".gcp" file.
 
+#include "raster/image_format.hpp"
 #include "raster/raster.hpp"
 
 #include <array>
@@ -37,11 +38,8 @@ public:
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
                  std::int32_t Bands, std::uint8_t Mode) override;
     bool OpenMapRead(const std::string& FileName) override;
-    std::int32_t GetBands() override;
-    std::int32_t GetRows() override;
-    std::int32_t GetColumns() override;
-    std::uint8_t GetCellType() override; // always UNSIGNED8BITINTEGER
-    bool GetMSBFirst() override;         // always false
+    // Width and height of the headers, the bands the palette gives, always bytes.
+    TGridShape Shape() const override;
     // Stores the georeferencing and writes the ".bmpw" world file.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
@@ -72,5 +70,10 @@ private:
     std::uint64_t FPixelBytes = 0;  // bytes of pixels in one row, without padding
     bool FTopDown = false;          // the first stored row is the top row
 };
+
+// The first bytes of every bitmap file.
+inline constexpr std::string_view BmpMagic = "BM";
+
+extern const TImageFormat BmpFormat;
 
 } // namespace vortane

@@ -22,7 +22,6 @@ namespace vortane::wavelet {
 namespace {
 
 // File layout, all numbers little-endian (docs/ecw-format.md).
-constexpr std::array<unsigned char, 4> Magic = {0x65, 0x02, 0x01, 0x02};
 constexpr std::array<unsigned char, 4> Tag = {'V', 'T', 'W', 'V'};
 constexpr std::uint16_t Version = 1;
 constexpr std::size_t OffTag = 4, OffVersion = 8, OffBands = 10, OffSizeX = 12, OffSizeY = 16,

@@ -12,8 +12,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace vortane::wavelet {
+
+// The first bytes of every file the codec writes.
+inline constexpr std::string_view Magic = "\x65\x02\x01\x02";
 
 enum TError : int {
     weOk = 0,

@@ -4,6 +4,7 @@
 #include "raster/file_start.hpp"
 #include "text/types.hpp"
 
+#include <bit>
 #include <cstring>
 
 namespace vortane {
@@ -20,6 +21,13 @@ constexpr std::size_t CellSizeXAt = 40;
 constexpr std::size_t CellSizeYAt = 44;
 constexpr std::size_t CellOffsetAt = 48;
 constexpr std::int64_t CellBytes32 = 4;
+
+// The first constant as stored (little-endian): the bytes that tell a DTM file by its content.
+constexpr std::array<char, 4> LeadingBytes = [] {
+    const auto Bits = std::bit_cast<std::uint32_t>(Constants[0]);
+    return std::array<char, 4>{static_cast<char>(Bits), static_cast<char>(Bits >> 8),
+                               static_cast<char>(Bits >> 16), static_cast<char>(Bits >> 24)};
+}();
 
 } // namespace
 
@@ -117,7 +125,7 @@ bool TDtmMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
     TDTMHeader& Header = DtmHeader();
     switch (Mode) {
     case omCreate: {
-        Header.SetParams(Rows, Columns, 1, ctFloat32, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
+        StartRecord(Columns, Rows, 1, ctFloat32);
         std::uint64_t Size = 0;
         if (!UseGeometry(Columns, Rows)) return false;
         if (!SpanBytes(TDTMHeader::HeaderBytes, std::int64_t{Columns} * Rows, CellBytes32, Size))
@@ -168,5 +176,12 @@ bool TDtmMap2::Finish() {
     }
     return THeadMap2::Finish();
 }
+
+constinit const TImageFormat DtmFormat =
+    ReadWriteFormat<TDtmMap2>({.Code = ftDtm,
+                               .Name = "DTM",
+                               .ExtensionKey = "DTM",
+                               .Extensions = {".dtm"},
+                               .Signatures = {ExactBytes({LeadingBytes.data(), LeadingBytes.size()})}});
 
 } // namespace vortane

@@ -6,6 +6,7 @@
 // cell index. Cell (c, r) lies at byte 52 + 4 (c + offset + r columns).
 
 #include "raster/float_grid_map.hpp"
+#include "raster/image_format.hpp"
 
 #include <array>
 #include <cstdint>
@@ -55,5 +56,7 @@ private:
     // Maps the 4 bytes of cell (Col, Row); null outside the grid.
     unsigned char* DtmCell(std::int64_t Col, std::int64_t Row);
 };
+
+extern const TImageFormat DtmFormat;
 
 } // namespace vortane

@@ -202,4 +202,14 @@ void TECWMap2::SetGeoreference(const std::string& /*Spheroid*/, const std::strin
     SetOriginGeoreference(*this, CellSizeX, CellSizeY, RegCellX, RegCellY, Easting, Northing);
 }
 
+// Files with the codec's magic are ECW images; a name ending in ".ecw" is read as one as well, so that
+// an image of another codec is refused with the codec's reason.
+constinit const TImageFormat EcwFormat =
+    ReadWriteFormat<TECWMap2>({.Code = ftEcw,
+                               .Name = "ECW",
+                               .ExtensionKey = "ECW",
+                               .Extensions = {".ecw"},
+                               .Signatures = {ExactBytes(wavelet::Magic)},
+                               .ExtensionOnRead = true});
+
 } // namespace vortane

@@ -6,6 +6,7 @@
 // ECW images cannot be updated.
 
 #include "raster/buffered_map.hpp"
+#include "raster/image_format.hpp"
 
 #include <cstdint>
 #include <string>
@@ -48,5 +49,7 @@ private:
 
     std::int32_t FTargetRatio = 1;
 };
+
+extern const TImageFormat EcwFormat;
 
 } // namespace vortane

@@ -188,4 +188,12 @@ std::vector<std::string> TJpgMap2::ImageFiles() const {
     return {FFileName, SideFileName(FFileName, ".jgw")};
 }
 
+// Every JPEG stream begins with the start-of-image marker.
+constinit const TImageFormat JpegFormat =
+    ReadWriteFormat<TJpgMap2>({.Code = ftJpg,
+                               .Name = "JPEG",
+                               .ExtensionKey = "JPG",
+                               .Extensions = {".jpg"},
+                               .Signatures = {ExactBytes(std::string_view("\xFF\xD8", 2))}});
+
 } // namespace vortane

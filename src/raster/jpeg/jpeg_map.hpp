@@ -5,6 +5,7 @@
 // world file beside the image, ".jpgw" before ".jgw"; SetGeoreference writes ".jgw".
 
 #include "raster/buffered_map.hpp"
+#include "raster/image_format.hpp"
 
 #include <cstdint>
 #include <string>
@@ -60,5 +61,7 @@ private:
     std::int32_t FQuality = 100;
     std::string FCodecMessage; // the codec's own words for the last failure
 };
+
+extern const TImageFormat JpegFormat;
 
 } // namespace vortane

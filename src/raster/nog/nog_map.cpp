@@ -100,4 +100,8 @@ bool TNogMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
     return true;
 }
 
+// A NOG header has no signature: it is read by its extension.
+constinit const TImageFormat NogFormat = ReadWriteFormat<TNogMap2>(
+    {.Code = ftNog, .Name = "NOG", .ExtensionKey = "001", .Extensions = {".001"}, .ExtensionOnRead = true});
+
 } // namespace vortane

@@ -4,6 +4,7 @@
 // record are zero-terminated decimal texts at fixed offsets; every other byte of a record that was
 // read is carried through unchanged.
 
+#include "raster/image_format.hpp"
 #include "raster/raster.hpp"
 
 #include <array>
@@ -36,5 +37,7 @@ public:
     // "survey.001" (or "survey") gives the cells "survey.002" and the header "survey.001".
     void SetFileName(const std::string& FileName) override;
 };
+
+extern const TImageFormat NogFormat;
 
 } // namespace vortane

@@ -7,7 +7,6 @@ namespace vortane {
 
 namespace {
 
-constexpr std::string_view FirstWord = "ORTH";
 constexpr std::string_view Units = "\"METERS\"";
 
 } // namespace
@@ -16,7 +15,7 @@ constexpr std::string_view Units = "\"METERS\"";
 // Reading
 
 bool TOsdHeader::ReadHeader(const std::string& FileName) {
-    return ReadHeaderLines(FileName, FirstWord);
+    return ReadHeaderLines(FileName, OsdFirstWord);
 }
 
 void TOsdHeader::ParseLine(const std::string& Line) {
@@ -109,5 +108,24 @@ TOsdMap2::TOsdMap2() : THeadMap2(std::make_unique<TOsdHeader>()) {}
 void TOsdMap2::SetFileName(const std::string& FileName) {
     SetCellAndHeaderNames(FileName, ".osd");
 }
+
+namespace {
+
+// The record of a format read and written as an ortho data set.
+constexpr TImageFormat OrthoFormat(int Code, std::string_view Key, std::string_view Extension,
+                                   TSignature Signature) {
+    return ReadWriteFormat<TOsdMap2>({.Code = Code,
+                                      .Name = "Ortho data set",
+                                      .ExtensionKey = Key,
+                                      .Extensions = {Extension},
+                                      .Signatures = {Signature}});
+}
+
+} // namespace
+
+constinit const TImageFormat OsdFormat = OrthoFormat(ftOsd, "OSD", ".osd", Letters(OsdFirstWord));
+constinit const TImageFormat GifFormat = OrthoFormat(ftGif, "GIF", ".gif", Letters("GIF8"));
+constinit const TImageFormat DcrFormat = OrthoFormat(ftDcr, "DCR", ".dcr", {});
+constinit const TImageFormat BitFormat = OrthoFormat(ftBit, "BIT", ".bit", ExactBytes("BITR"));
 
 } // namespace vortane

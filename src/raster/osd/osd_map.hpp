@@ -5,6 +5,7 @@
 // files have no class of their own and are handled as ortho data sets.
 
 #include "raster/header_text.hpp"
+#include "raster/image_format.hpp"
 
 #include <ctime>
 #include <string>
@@ -35,5 +36,14 @@ public:
     // "image.osd" (or "image.gif", "image") gives the cell file "image" and the header "image.osd".
     void SetFileName(const std::string& FileName) override;
 };
+
+// The first line of an ortho header begins with this word (in any case).
+inline constexpr std::string_view OsdFirstWord = "ORTH";
+
+// The ortho data set, and the GIF, DCR and BIT files read and written as ortho data sets.
+extern const TImageFormat OsdFormat;
+extern const TImageFormat GifFormat;
+extern const TImageFormat DcrFormat;
+extern const TImageFormat BitFormat;
 
 } // namespace vortane

@@ -53,20 +53,13 @@ void TRswMap2::SetReal(std::size_t Offset, double Value) {
 bool TRswMap2::GoToRow(std::int64_t /*Row*/, std::uint32_t /*Band*/) {
     return false;
 }
-std::int32_t TRswMap2::GetBands() {
-    return 3;
-}
-std::int32_t TRswMap2::GetRows() {
-    return static_cast<std::int32_t>(Field(HHeight));
-}
-std::int32_t TRswMap2::GetColumns() {
-    return static_cast<std::int32_t>(Field(HWidth));
-}
-std::uint8_t TRswMap2::GetCellType() {
-    return ctUnsigned8;
-}
-bool TRswMap2::GetMSBFirst() {
-    return false;
+TGridShape TRswMap2::Shape() const {
+    // Three byte bands, as the palette gives them, whatever the header says.
+    return {.FColumns = static_cast<std::int32_t>(Field(HWidth)),
+            .FRows = static_cast<std::int32_t>(Field(HHeight)),
+            .FBands = 3,
+            .FCellType = ctUnsigned8,
+            .FMSBFirst = false};
 }
 
 void TRswMap2::LoadControlPoints(const std::string& FileName) {
@@ -198,7 +191,7 @@ bool TRswMap2::CreateFile(std::int32_t Columns, std::int32_t Rows, std::uint8_t 
     if (Columns <= 0 || Rows <= 0) return OwnError(std::string(BadSizeText));
     const auto Width = static_cast<std::uint32_t>(Columns), Height = static_cast<std::uint32_t>(Rows);
     FRswHeader.fill(0);
-    std::memcpy(FRswHeader.data(), "RSW", 3);
+    std::memcpy(FRswHeader.data(), RswMagic.data(), RswMagic.size());
     FRswHeader[HFormat] = 2;
     SetField(HWidth, Width);
     SetField(HHeight, Height);
@@ -318,5 +311,11 @@ bool TRswMap2::OpenMapRead(const std::string& FileName) {
     }
     return OpenMap(FileName, 0, 0, ctUnsigned8, 3, omRead);
 }
+
+constinit const TImageFormat RswFormat = ReadWriteFormat<TRswMap2>({.Code = ftRsw,
+                                                                    .Name = "RSW",
+                                                                    .ExtensionKey = "RSW",
+                                                                    .Extensions = {".rsw"},
+                                                                    .Signatures = {Letters(RswMagic)}});
 
 } // namespace vortane

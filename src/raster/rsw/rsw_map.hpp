@@ -10,6 +10,7 @@
 // in table order. Tiles are numbered row-major; a tile holds its rows top to bottom, each cell's bytes
 // in reverse band order (blue, green, red).
 
+#include "raster/image_format.hpp"
 #include "raster/raster.hpp"
 
 #include <array>
@@ -50,11 +51,8 @@ public:
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
                  std::int32_t Bands, std::uint8_t Mode) override;
     bool OpenMapRead(const std::string& FileName) override;
-    std::int32_t GetBands() override; // always 3
-    std::int32_t GetRows() override;
-    std::int32_t GetColumns() override;
-    std::uint8_t GetCellType() override; // always 1
-    bool GetMSBFirst() override;
+    // The header's width and height; three byte bands.
+    TGridShape Shape() const override;
     // Writes cell size, left easting and lower northing into the header; the texts are not kept.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
@@ -86,5 +84,10 @@ private:
     std::array<unsigned char, PaletteSize> FPalette{};
     std::array<unsigned char, HeaderSize> FRswHeader{};
 };
+
+// The first bytes of every RSW file.
+inline constexpr std::string_view RswMagic = "RSW";
+
+extern const TImageFormat RswFormat;
 
 } // namespace vortane

@@ -1,7 +1,6 @@
 #include "raster/tiff/libtiff_map.hpp"
 
 #include "raster/side_files.hpp"
-#include "raster/tiff/tiff_map.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
@@ -383,7 +382,7 @@ bool TTiffDecoder::DecodeTiles(const TWrite& Write) {
 // TLibTiffMap2
 
 TLibTiffMap2::TLibTiffMap2() {
-    FControlPoints = std::make_unique<TGCPList>();
+    Record().FControlPoints = std::make_unique<TGCPList>();
 }
 
 TLibTiffMap2::~TLibTiffMap2() {
@@ -455,20 +454,8 @@ bool TLibTiffMap2::Fail(const std::string& Reason) {
     return OwnError("Cannot read TIFF image " + FImageName + ": " + Reason);
 }
 
-std::int32_t TLibTiffMap2::GetBands() {
-    return static_cast<std::int32_t>(FBands);
-}
-std::int32_t TLibTiffMap2::GetRows() {
-    return static_cast<std::int32_t>(FRows);
-}
-std::int32_t TLibTiffMap2::GetColumns() {
-    return static_cast<std::int32_t>(FColumns);
-}
-std::uint8_t TLibTiffMap2::GetCellType() {
-    return FCellType;
-}
-bool TLibTiffMap2::GetMSBFirst() {
-    return FFileMSBFirst;
+TGridShape TLibTiffMap2::Shape() const {
+    return MappedShape(FFileMSBFirst);
 }
 
 void TLibTiffMap2::SetGeoreference(const std::string& Spheroid, const std::string& Datum,
@@ -489,9 +476,7 @@ void TLibTiffMap2::MapToCell(double X, double Y, double& Col, double& Row) {
 }
 
 std::vector<std::string> TLibTiffMap2::ImageFiles() const {
-    TTifMap2 Mapped;
-    Mapped.SetFileName(FImageName);
-    return Mapped.ImageFiles();
+    return TiffImageFiles(FImageName);
 }
 
 } // namespace vortane

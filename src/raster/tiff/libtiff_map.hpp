@@ -32,11 +32,8 @@ public:
                  std::int32_t Bands, std::uint8_t Mode) override;
     // Reads the description (geometry, georeferencing) without decoding any cell.
     bool OpenMapRead(const std::string& FileName) override;
-    std::int32_t GetBands() override;
-    std::int32_t GetRows() override;
-    std::int32_t GetColumns() override;
-    std::uint8_t GetCellType() override;
-    bool GetMSBFirst() override; // the byte order of the image file
+    // The decoded grid, and the byte order of the image file.
+    TGridShape Shape() const override;
     // Changes the georeferencing of this raster only: the image file is never written.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
@@ -45,6 +42,8 @@ public:
     void MapToCell(double X, double Y, double& Col, double& Row) override;
     // The image and its world files, as the mapped reader names them.
     std::vector<std::string> ImageFiles() const override;
+    // The decoded cells are a plain band-interleaved-by-line grid in the temporary cell file.
+    bool PlainRowLayout(TRowLayout& Layout) const override { return TMMapFile2::PlainRowLayout(Layout); }
 
     // The temporary cell file while the raster holds one; empty otherwise.
     const std::string& CellFileName() const { return FCells.Name(); }

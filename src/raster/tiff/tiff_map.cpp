@@ -3,7 +3,6 @@
 #include "raster/byte_order.hpp"
 #include "raster/cell_codec.hpp"
 #include "raster/side_files.hpp"
-#include "raster/tiff/libtiff_map.hpp"
 #include "raster/tiff/tiff_placement.hpp"
 #include "text/types.hpp"
 
@@ -151,22 +150,6 @@ double WhiteOf(std::uint8_t CellType) {
     }
 }
 
-// The number in two characters of Text from Start: digits only; Default otherwise.
-int ZoneDigits(const std::string& Text, std::size_t Start, int Default) {
-    if (Text.size() < Start + 2) return Default;
-    int Zone = 0;
-    const char* First = Text.data() + Start;
-    const auto [End, Error] = std::from_chars(First, First + 2, Zone);
-    return Error == std::errc() && End == First + 2 && std::isdigit(static_cast<unsigned char>(*First))
-               ? Zone
-               : Default;
-}
-
-// A zone grid carries its zone in the millions of the easting.
-int ZoneOfEasting(double Easting) {
-    return static_cast<int>(std::clamp(std::floor(Easting / 1000000.0), 0.0, 99.0));
-}
-
 // Little-endian header image of a created TIFF.
 class THeaderImage {
 public:
@@ -195,59 +178,13 @@ private:
     std::vector<unsigned char> FBytes;
 };
 
-bool ExistsAsFile(const std::string& Name) {
-    std::error_code Error;
-    return std::filesystem::is_regular_file(Name, Error);
-}
-
 } // namespace
-
-// ---------------------------------------------------------------------------------------------------
-// EPSG codes
-
-std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting) {
-    const auto Contains = [&](std::string_view Part) { return Projection.find(Part) != std::string::npos; };
-    const int GridZone = ZoneOfEasting(RegEasting);
-    if (Contains("NUTM")) return static_cast<std::uint16_t>(32600 + ZoneDigits(Projection, 4, 1));
-    // Southern UTM zones have codes of their own; writing the northern code would place the image
-    // 10 000 km away in other programs.
-    if (Contains("SUTM")) return static_cast<std::uint16_t>(32700 + ZoneDigits(Projection, 4, 1));
-    if (Contains("TMGKN")) return static_cast<std::uint16_t>(28400 + ZoneDigits(Projection, 5, 1));
-    if (Contains("UTM_North")) return static_cast<std::uint16_t>(32600 + GridZone);
-    if (Contains("UTM_South")) return static_cast<std::uint16_t>(32700 + GridZone);
-    if (Contains("Gauss_North") || Contains("Gauss_South"))
-        return static_cast<std::uint16_t>(28400 + GridZone);
-    return 32601;
-}
-
-double ZoneGridEastingShift(const std::string& Projection, double RegEasting) {
-    const bool UtmGrid = Projection.find("UTM_North") != std::string::npos ||
-                         Projection.find("UTM_South") != std::string::npos;
-    return UtmGrid ? 1000000.0 * ZoneOfEasting(RegEasting) : 0.0;
-}
-
-bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names) {
-    const auto ZoneName = [](std::string_view Prefix, std::uint32_t Zone) {
-        return std::string(Prefix) + (Zone < 10 ? "0" : "") + std::to_string(Zone);
-    };
-    const std::uint32_t Zone = Code % 100;
-    if ((Code / 100 == 326 || Code / 100 == 327) && Zone >= 1 && Zone <= 60) {
-        Names = {"WE", "WGS84", ZoneName(Code / 100 == 326 ? "NUTM" : "SUTM", Zone)};
-        return true;
-    }
-    // The catalogue's Gauss-Krueger 6-degree zones on Pulkovo 1942 run from 2 to 32.
-    if (Code / 100 == 284 && Zone >= 2 && Zone <= 32) {
-        Names = {"KA", "Pulkovo1942", ZoneName("TMGKN", Zone)};
-        return true;
-    }
-    return false;
-}
 
 // ---------------------------------------------------------------------------------------------------
 // TTifMap2: opening
 
 TTifMap2::TTifMap2() {
-    FControlPoints = std::make_unique<TGCPList>();
+    Record().FControlPoints = std::make_unique<TGCPList>();
 }
 
 TTifMap2::~TTifMap2() = default;
@@ -302,7 +239,8 @@ bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
         return false;
     }
     const unsigned char* Head = BytesAt(0, 4);
-    if (Head == nullptr || !(std::memcmp(Head, "MM", 2) == 0 || std::memcmp(Head, "II", 2) == 0)) {
+    if (Head == nullptr || !(std::memcmp(Head, TiffMSBFirstMark.data(), 2) == 0 ||
+                             std::memcmp(Head, TiffLSBFirstMark.data(), 2) == 0)) {
         FErrorCode = 2;
         FErrorText = "Wrong TIFF order";
         return false;
@@ -338,10 +276,6 @@ bool TTifMap2::OpenExisting(std::uint8_t Mode, bool NeedDirectory) {
     FErrorText.clear();
     FPlacement.Apply(*this);
     return true;
-}
-
-std::unique_ptr<TDataSetRoot2> TTifMap2::ReaderForRefusedFile() const {
-    return FDecodable && FMode == omRead ? std::make_unique<TLibTiffMap2>() : nullptr;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -718,20 +652,12 @@ bool TTifMap2::WriteRGB(std::int64_t Col, std::int64_t Row, std::int32_t Color) 
     return true;
 }
 
-std::int32_t TTifMap2::GetBands() {
-    return static_cast<std::int32_t>(FSamples);
-}
-std::int32_t TTifMap2::GetRows() {
-    return static_cast<std::int32_t>(FHeight);
-}
-std::int32_t TTifMap2::GetColumns() {
-    return static_cast<std::int32_t>(FWidth);
-}
-std::uint8_t TTifMap2::GetCellType() {
-    return CellTypeOfSample(FBitsPerSample[0], FSampleFormat);
-}
-bool TTifMap2::GetMSBFirst() {
-    return FMSBFirstFile;
+TGridShape TTifMap2::Shape() const {
+    return {.FColumns = static_cast<std::int32_t>(FWidth),
+            .FRows = static_cast<std::int32_t>(FHeight),
+            .FBands = static_cast<std::int32_t>(FSamples),
+            .FCellType = CellTypeOfSample(FBitsPerSample[0], FSampleFormat),
+            .FMSBFirst = FMSBFirstFile};
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -898,15 +824,12 @@ void TTifMap2::WriteWorldFiles() {
                            true};
     FSideFileError = WriteWorldFileReason(SideFileName(FFileName, ".tfw"), World);
     if (const std::string Preferred = SideFileName(FFileName, ".tifw");
-        ExistsAsFile(Preferred) && FSideFileError.empty())
+        PreferredWorldFileExists(FFileName) && FSideFileError.empty())
         FSideFileError = WriteWorldFileReason(Preferred, World);
 }
 
 std::vector<std::string> TTifMap2::ImageFiles() const {
-    std::vector<std::string> Files{FFileName, SideFileName(FFileName, ".tfw")};
-    if (const std::string Preferred = SideFileName(FFileName, ".tifw"); ExistsAsFile(Preferred))
-        Files.push_back(Preferred);
-    return Files;
+    return TiffImageFiles(FFileName);
 }
 
 void TTifMap2::CellToMap(double Col, double Row, double& X, double& Y) {

@@ -11,24 +11,14 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vortane {
 
-// The EPSG projected coordinate system code written for a projection name: "NUTMzz" 326zz, "SUTMzz"
-// 327zz, "TMGKNzz" 284zz (zone 1 when zz is not a number), zone grids by the millions of the easting
-// (their zone number), anything else 32601.
-std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting);
-
-// The catalogue's names of an EPSG projected coordinate system code: UTM north and south on WGS 84
-// (326zz, 327zz) and the Gauss-Krueger zones on Pulkovo 1942 (284zz). False for any other code.
-struct TSystemNames {
-    std::string Spheroid, Datum, Projection;
-};
-// What the zone in the eastings of a UTM zone grid adds to the easting of its EPSG zone; 0 for other
-// projections (Gauss-Krueger zone grids carry the zone in their EPSG eastings as well).
-double ZoneGridEastingShift(const std::string& Projection, double RegEasting);
-bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names);
+// The byte order marks a TIFF file begins with: "MM" most, "II" least significant byte first.
+inline constexpr std::string_view TiffMSBFirstMark = "MM";
+inline constexpr std::string_view TiffLSBFirstMark = "II";
 
 class TTifMap2 final : public TDataSetRoot2 {
 public:
@@ -54,11 +44,8 @@ public:
                  std::int32_t Bands, std::uint8_t Mode) override;
     // Reads the description (geometry, georeferencing) and closes the file again.
     bool OpenMapRead(const std::string& FileName) override;
-    std::int32_t GetBands() override;
-    std::int32_t GetRows() override;
-    std::int32_t GetColumns() override;
-    std::uint8_t GetCellType() override;
-    bool GetMSBFirst() override;
+    // As the tags of the image file directory and the file's byte order give it.
+    TGridShape Shape() const override;
     // Writes the ".tfw" world file and rewrites the header with the new pixel scale, tie point and
     // ProjectedCSType.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
@@ -69,9 +56,9 @@ public:
     void MapToCell(double X, double Y, double& Col, double& Row) override;
     // The image, its ".tfw" and, when present, its ".tifw".
     std::vector<std::string> ImageFiles() const override;
-    // The decoding reader when this one refused a file for its compression, tiles, BigTIFF form, alpha
-    // samples or sample size.
-    std::unique_ptr<TDataSetRoot2> ReaderForRefusedFile() const override;
+    // Whether the file this raster refused to read (for its compression, tiles, BigTIFF form, alpha
+    // samples or sample size) can be decoded by TLibTiffMap2.
+    bool RefusedButDecodable() const { return FDecodable && FMode == omRead; }
 
 private:
     struct TEntry {

@@ -9,6 +9,8 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <vector>
 
 namespace vortane {
 
@@ -39,6 +41,26 @@ struct TGeoTiffTags {
     // the key itself. Keys beyond the values given are ignored.
     void TakeKeys(std::span<const std::uint16_t> Directory);
 };
+
+// The EPSG projected coordinate system code written for a projection name: "NUTMzz" 326zz, "SUTMzz"
+// 327zz, "TMGKNzz" 284zz (zone 1 when zz is not a number), zone grids by the millions of the easting
+// (their zone number), anything else 32601.
+std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting);
+
+// The catalogue's names of an EPSG projected coordinate system code: UTM north and south on WGS 84
+// (326zz, 327zz) and the Gauss-Krueger zones on Pulkovo 1942 (284zz). False for any other code.
+struct TSystemNames {
+    std::string Spheroid, Datum, Projection;
+};
+// What the zone in the eastings of a UTM zone grid adds to the easting of its EPSG zone; 0 for other
+// projections (Gauss-Krueger zone grids carry the zone in their EPSG eastings as well).
+double ZoneGridEastingShift(const std::string& Projection, double RegEasting);
+bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names);
+
+// The image, its ".tfw" world file and, when present, its ".tifw": what either TIFF reader names.
+std::vector<std::string> TiffImageFiles(const std::string& ImageName);
+// Whether a ".tifw" world file, which readers prefer to ".tfw", lies beside the image.
+bool PreferredWorldFileExists(const std::string& ImageName);
 
 class TTiffPlacement {
 public:

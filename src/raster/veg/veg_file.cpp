@@ -142,7 +142,7 @@ bool TVegFile::OpenTileFile() {
 
 bool TVegFile::CreateTiles(std::int32_t Columns, std::int32_t Rows) {
     TVegHeader& Header = VegHeader();
-    Header.SetParams(Rows, Columns, 1, ctFloat32, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
+    StartRecord(Columns, Rows, 1, ctFloat32);
     if (!UseGeometry(Columns, Rows)) return false;
     // One tile row and column more than the cells need, as the format has always been written.
     Header.FTileRowsLast = Rows / TileSide + 1;
@@ -235,5 +235,9 @@ bool TVegFile::WriteTileFile() {
     if (File.fail()) return OwnError("Cannot write " + FFileName);
     return true;
 }
+
+// A VEG tile file has no signature: it is read by its extension.
+constinit const TImageFormat VegFormat = ReadWriteFormat<TVegFile>(
+    {.Code = ftVeg, .Name = "VEG", .ExtensionKey = "VEG", .Extensions = {".veg"}, .ExtensionOnRead = true});
 
 } // namespace vortane

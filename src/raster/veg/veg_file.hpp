@@ -12,6 +12,7 @@
 // when the image is complete.
 
 #include "raster/float_grid_map.hpp"
+#include "raster/image_format.hpp"
 
 #include <cstdint>
 #include <string>
@@ -75,5 +76,7 @@ private:
     std::vector<TTile> FTiles;
     bool FSaved = false;
 };
+
+extern const TImageFormat VegFormat;
 
 } // namespace vortane

@@ -82,11 +82,14 @@ TEST_P(LibTiffShapes, ReadLikeTheUncompressedImage) {
         // Where white is zero, the largest value a sample holds is black; bilevel cells are 0 or 255.
         const double Black = Shape.Photometric == PHOTOMETRIC_MINISWHITE ? (1 << Shape.Bits) - 1 : 0;
         const double Scale = Shape.Bits == 1 ? 255 : 1;
+        const auto ExpectedCell = [&](std::uint32_t Col, std::uint32_t Row, std::uint32_t Band) {
+            const double Stored = test::SampleValue(Col, Row, Band, Shape);
+            return static_cast<float>(Scale * (Black > 0 ? Black - Stored : Stored));
+        };
         for (std::uint32_t Band = 0; Band < Bands; ++Band)
             for (std::uint32_t Row = 0; Row < 23; ++Row)
                 for (std::uint32_t Col = 0; Col < 37; ++Col) {
-                    const double Stored = test::SampleValue(Col, Row, Band, Shape);
-                    const auto Expected = static_cast<float>(Scale * (Black > 0 ? Black - Stored : Stored));
+                    const float Expected = ExpectedCell(Col, Row, Band);
                     float Value = -1, Again = -1;
                     ASSERT_TRUE(Image.Raster()->ReadCell(Col, Row, Band, Value));
                     ASSERT_TRUE(View->ReadCell(Col, Row, Band, Again));
@@ -94,6 +97,28 @@ TEST_P(LibTiffShapes, ReadLikeTheUncompressedImage) {
                     ASSERT_EQ(Again, Expected) << Col << ", " << Row << ", band " << Band;
                 }
         EXPECT_FALSE(Image.Raster()->WriteCell(0, 0, 0, 1)) << "opened for reading";
+
+        // The decoded grid offers its rows whole, as the row sampler reads them.
+        TRowLayout Layout;
+        if (Decoded && Decoded->PlainRowLayout(Layout)) {
+            EXPECT_EQ(Layout.Bands, Bands);
+            EXPECT_EQ(Layout.Writable, false);
+            for (std::uint32_t Row = 0; Row < 23; ++Row) {
+                unsigned char* First = nullptr;
+                unsigned char* Last = nullptr;
+                ASSERT_TRUE(Decoded->MapRows(Row, Row, First, Last));
+                for (std::uint32_t Band = 0; Band < Bands; ++Band)
+                    for (std::uint32_t Col = 0; Col < 37; ++Col) {
+                        const unsigned char* Cell =
+                            First + Layout.FirstBand + Col * Layout.ColumnStride + Band * Layout.BandStride;
+                        ASSERT_EQ(DecodeCell(Cell, Layout.CellType, Layout.LSBFirst),
+                                  ExpectedCell(Col, Row, Band))
+                            << Col << ", " << Row << ", band " << Band;
+                    }
+            }
+        } else {
+            EXPECT_EQ(Decoded, nullptr) << "a decoded image offers plain rows";
+        }
     }
     EXPECT_TRUE(TempFolderEmpty()) << "the temporary cell file goes with the raster";
 }

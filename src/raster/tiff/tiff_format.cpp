@@ -1,0 +1,27 @@
+#include "raster/tiff/tiff_format.hpp"
+
+#include "raster/tiff/libtiff_map.hpp"
+#include "raster/tiff/tiff_map.hpp"
+
+#include <memory>
+
+namespace vortane {
+
+namespace {
+
+std::unique_ptr<TDataSetRoot2> DecodingReader(const TDataSetRoot2& Refused) {
+    const auto* Mapped = dynamic_cast<const TTifMap2*>(&Refused);
+    return Mapped && Mapped->RefusedButDecodable() ? std::make_unique<TLibTiffMap2>() : nullptr;
+}
+
+} // namespace
+
+constinit const TImageFormat TiffFormat =
+    ReadWriteFormat<TTifMap2>({.Code = ftTif,
+                               .Name = "TIFF",
+                               .ExtensionKey = "TIF",
+                               .Extensions = {".tif", ".tiff"},
+                               .Signatures = {Letters(TiffMSBFirstMark), Letters(TiffLSBFirstMark)},
+                               .ReaderForRefused = DecodingReader});
+
+} // namespace vortane
