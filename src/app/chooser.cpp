@@ -249,7 +249,9 @@ void TChooseForm::FilterSearch(const QString& Text) {
     const QList<QTreeWidgetItem*> Selected = SearchList->selectedItems();
     const bool ChosenIsHit = !Selected.isEmpty() && !Selected.front()->isHidden();
     if (!ChosenIsHit && FirstHit && !Wanted.empty()) SearchList->setCurrentItem(FirstHit);
-    StatusBar1->showMessage(Wanted.empty() ? QString() : QString("%1 systems match").arg(Hits));
+    StatusBar1->showMessage(Wanted.empty() ? QString()
+                            : Hits == 1    ? QString("1 system matches")
+                                           : QString("%1 systems match").arg(Hits));
 }
 
 void TChooseForm::SearchClick() {

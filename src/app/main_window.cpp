@@ -390,9 +390,10 @@ void TForm1::UpdatePreview() {
     TOutputPlan Plan;
     std::string Reason = !FInput ? "no input image" : !StepRead ? "the step is not a number" : "";
     if (Reason.empty() && PlanOutput(*FInput, Options, FSelection, Plan, Reason)) {
-        PreviewText->setText(QString("Output: %1; time %2. Map: <span style='color:#1e5ac8'>input</span>, "
+        PreviewText->setText(QString("%1: %2; time %3. Map: <span style='color:#1e5ac8'>input</span>, "
                                      "<span style='color:#c83c1e'>output</span>")
-                                 .arg(ToQ(PlanSizeText(Plan)), ToQ(PlanTimeText(Plan))));
+                                 .arg(FInput->ListEntries > 0 ? "First image's output" : "Output",
+                                      ToQ(PlanSizeText(Plan)), ToQ(PlanTimeText(Plan))));
         PreviewMap->SetOutlines(std::move(Plan.InputOutline), std::move(Plan.OutputOutline));
         return;
     }
