@@ -6,6 +6,7 @@
 #include "app/file_filters.hpp"
 #include "app/footprint_map.hpp"
 #include "catalogue/catalogue.hpp"
+#include "job/file_crs.hpp"
 #include "job/input_description.hpp"
 #include "job/list_batch.hpp"
 #include "job/output_checks.hpp"
@@ -401,10 +402,10 @@ void TForm1::UpdatePreview() {
     PreviewMap->SetOutlines({}, {});
 }
 
-// The input as soon as it is picked: its description is shown, its georeferencing becomes the input
-// selection when the catalogue knows all three of its names, and its cell size the step. For a photo
-// list, its first image that opens stands for all. A file that cannot be looked at clears what an
-// earlier one left and says why; the stored names stay as chosen.
+// The input as soon as it is picked: its description is shown, the system its file names (GeoTIFF
+// keys or header names) becomes the input selection when the catalogue holds it, and its cell size the
+// step. For a photo list, its first image that opens stands for all. A file that cannot be looked at
+// clears what an earlier one left and says why; the stored names stay as chosen.
 void TForm1::ImportInput() {
     InputEasting = InputNorthing = InputStep = 0;
     FInputText.clear();
@@ -419,22 +420,20 @@ void TForm1::ImportInput() {
     InputStep = Input.CellSizeX;
     InputEasting = Input.West;
     InputNorthing = Input.North;
-    TCSSelection Found;
-    const bool Known = Catalogue->ResolveNames(Input.Spheroid, Input.Datum, Input.Projection, Found);
-    if (Known) {
-        FSelection.InSpheroid = Found.Spheroid;
-        FSelection.InDatum = Found.Datum;
-        FSelection.InProjection = Found.System;
+    const TFileCrs Found = ResolveFileCrs(*Catalogue, Input);
+    if (Found.Found()) {
+        FSelection.InSpheroid = Found.Selection.Spheroid;
+        FSelection.InDatum = Found.Selection.Datum;
+        FSelection.InProjection = Found.Selection.System;
     }
     const bool Radians = IsGeographic(FSelection.InProjection);
     FInputText = DescriptionText(Input, Radians);
-    // The system the file names: taken when the catalogue knows it, otherwise said.
-    QStringList Named;
-    for (const std::string* Name : {&Input.Spheroid, &Input.Datum, &Input.Projection})
-        if (!Name->empty()) Named << ToQ(*Name);
-    if (!Named.isEmpty())
-        FInputText += "; its file names " + Named.join(" / ") +
-                      (Known ? " (taken as the input system)" : " (not in the catalogue)");
+    // The system the file names: taken when the catalogue holds it, otherwise why not.
+    if (Found.Found())
+        FInputText += "; its file names " + ToQ(SelectionText(*Catalogue, Found.Selection)) +
+                      ", taken as the input system";
+    else if (!Found.Problem.empty())
+        FInputText += "; " + ToQ(Found.Problem);
     FInput = Input;
     JobOptions.Step = Input.CellSizeX;
     FStepInRadians = Radians;

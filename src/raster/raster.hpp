@@ -11,6 +11,7 @@
 
 #include "gcp/gcp.hpp"
 #include "raster/mapped_cell_file.hpp"
+#include "raster/tiff/geokeys.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -50,7 +51,8 @@ bool WriteWorldFile(const std::string& FileName, const TWorldFile& World);
 std::string WorldNumberText(double Value);
 
 // Where an image lies on the map: a registration point ties cell coordinates (FRegCellX, FRegCellY) to
-// the map position (FEastings, FNorthings); the cell sizes and the coordinate system's names.
+// the map position (FEastings, FNorthings); the cell sizes and the coordinate system's names, and the
+// GeoTIFF keys naming the system of an image that carries them.
 struct TGeoreference {
     double FRegCellX = 0;
     double FRegCellY = 0;
@@ -62,6 +64,9 @@ struct TGeoreference {
     std::string FProjection;
     std::string FDatum;
     std::string FSpheroid;
+    // Every GeoTIFF key of the image's file as read, uninterpreted (the layer above resolves them);
+    // empty for files without keys. Read whether or not a world file places the image.
+    TGeoKeySet FGeoKeys;
 };
 
 // The grid an image describes: its size, cell type and byte order.

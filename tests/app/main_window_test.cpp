@@ -298,8 +298,9 @@ TEST_F(MainWindow, ABadInputClearsWhatTheLastOneShowedAndAFailedStartSaysWhy) {
                          0),
               0u)
         << Text(*Form, "InputInfo");
-    EXPECT_TRUE(
-        Text(*Form, "InputInfo").ends_with("; its file names WGS84 / NUTM34 (taken as the input system)"))
+    EXPECT_TRUE(Text(*Form, "InputInfo")
+                    .ends_with("; its file names spheroid WE, datum WGS84, system NUTM34 (EPSG:32634), taken "
+                               "as the input system"))
         << Text(*Form, "InputInfo");
     EXPECT_EQ(Text(*Form, "Label21"), "Easting:470000.000");
 

@@ -66,12 +66,12 @@ TEST_F(InfoCommand, DescribesAnErMapperImage) {
     {
         TDataSet2 Created;
         ASSERT_TRUE(Created.Open(Image, 4, 3, 4, 2, omCreate)) << Created.GetErrorText();
-        Created.SetGeoreference("WE", "WGS84", "TMGRID", 2.5, 3, 10, 20, 1000, 5000);
+        Created.SetGeoreference("WE", "WGS84", "NUTM34", 2.5, 3, 10, 20, 1000, 5000);
         Created.Raster()->GetControlPoints()->AddFromErsLine("\"P1\" Yes No 1 2 1002.5 4994 0");
         Created.Raster()->GetControlPoints()->AddFromErsLine("\"P2\" No No 3 1 1007.5 4997 0");
     } // the header is written when the data set is released
 
-    const TCliRun Result = RunCommandLine({"info", Image});
+    const TCliRun Result = RunCommandLine({"info", Image, "--catalogue", test::ShippedCatalogueFolder});
     EXPECT_EQ(Result.ExitCode, 0) << Result.Err;
     EXPECT_EQ(Result.Err, "");
     EXPECT_EQ(Result.Out, "format: ER Mapper\n"
@@ -90,8 +90,13 @@ TEST_F(InfoCommand, DescribesAnErMapperImage) {
                           "northing: 5000\n"
                           "spheroid: \n"
                           "datum: \"WGS84\"\n"
-                          "projection: \"TMGRID\"\n"
-                          "control points: 2\n");
+                          "projection: \"NUTM34\"\n"
+                          "control points: 2\n"
+                          "catalogue spheroid: WE\n"
+                          "catalogue datum: WGS84\n"
+                          "catalogue system: NUTM34\n"
+                          "epsg code: 32634\n"
+                          "system source: names\n");
 }
 
 // ER Mapper's registration coordinate is the corner of its cell; files of the older program give its centre.

@@ -193,6 +193,53 @@ TEST_F(WarpCommand, EpsgCodesNameAnEndAndOverrideTheSettingsFile) {
     EXPECT_NE(Conflict.Err.find("--in-crs excludes --in-spheroid"), std::string::npos) << Conflict.Err;
 }
 
+TEST_F(WarpCommand, WithoutAnInputSystemTheFilesOwnIsTakenAndOneContradictingItIsWarnedOf) {
+    ASSERT_EQ(RunWarpCommand(Zone34To35(Path("names.ers"))).ExitCode, 0);
+    const std::string Taken = "Input system taken from " + Path("in.ers") +
+                              ": spheroid WE, datum WGS84, system NUTM34 (EPSG:32634), by its names";
+    const TCliRun FromFile =
+        RunWarpCommand({"--input", Path("in.ers"), "--output", Path("file.ers"), "--out-crs", "EPSG:32635"});
+    ASSERT_EQ(FromFile.ExitCode, 0) << FromFile.Err;
+    EXPECT_EQ(FromFile.Err, Taken + "\n");
+    EXPECT_NE(test::ReadText(Path("file.log")).find(" " + Taken + "\r\n"), std::string::npos);
+    EXPECT_EQ(test::ReadText(Path("file")), test::ReadText(Path("names")))
+        << "the same run as with its names";
+
+    std::vector<std::string> Zone35 = Zone34To35(Path("zone35.ers"));
+    Zone35[9] = "NUTM35";
+    const TCliRun Contradicting = RunWarpCommand(Zone35);
+    EXPECT_EQ(Contradicting.ExitCode, 0) << "the run goes on as told";
+    const std::string Warning =
+        "Warning: the input system given (spheroid WE, datum WGS84, system NUTM35 "
+        "(EPSG:32635)) contradicts " +
+        Path("in.ers") +
+        "'s own (spheroid WE, datum WGS84, system NUTM34 (EPSG:32634), by its names); "
+        "the run uses the one given";
+    EXPECT_EQ(Contradicting.Err, Warning + "\n");
+    EXPECT_NE(test::ReadText(Path("zone35.log")).find(" " + Warning + "\r\n"), std::string::npos);
+    EXPECT_EQ(RunWarpCommand(Zone34To35(Path("agreeing.ers"))).Err, "");
+
+    {
+        TDataSet2 Created;
+        ASSERT_TRUE(Created.Open(Path("nowhere.ers"), 4, 3, 1, 1, omCreate));
+        Created.SetGeoreference("", "NOWHERE", "NUTM34", 25, 25, 0, 0, 500000, 6000000);
+    }
+    const TCliRun Unknown = RunWarpCommand(
+        {"--input", Path("nowhere.ers"), "--output", Path("x.ers"), "--out-crs", "EPSG:32635"});
+    EXPECT_EQ(Unknown.ExitCode, 2);
+    EXPECT_EQ(Unknown.Out, "");
+    EXPECT_NE(
+        Unknown.Err.find("No input system given, and " + Path("nowhere.ers") +
+                         " names none the catalogue holds: its names (spheroid \"\", datum \"NOWHERE\""),
+        std::string::npos)
+        << Unknown.Err;
+    EXPECT_FALSE(std::filesystem::exists(Path("x.ers")));
+    const TCliRun Partial = RunWarpCommand({"--input", Path("in.ers"), "--output", Path("x.ers"),
+                                            "--in-datum", "WGS84", "--out-crs", "EPSG:32635"});
+    EXPECT_EQ(Partial.ExitCode, 2);
+    EXPECT_NE(Partial.Err.find("Missing --in-spheroid"), std::string::npos) << Partial.Err;
+}
+
 TEST(WarpBackground, ColoursAreTwentyFourBitNumbers) {
     const std::pair<std::string, std::optional<std::int32_t>> Cases[] = {
         {"0x204060", 0x204060},      {"0XFFFFFF", 0xFFFFFF}, {"255", 255},          {"0", 0},
