@@ -32,6 +32,7 @@ struct TSettings {
     std::vector<TSystemNames> RecentSystems{};
     std::vector<std::string> RecentInputs{};
     std::string ErsRegistration{}; // "corner" or "centre": ER Mapper registration coordinates; empty: corner
+    std::string Resampling = "auto"; // the name of the sampling method
 
     static constexpr std::size_t RecentCount = 10;
     bool operator==(const TSettings&) const = default;
