@@ -458,7 +458,8 @@ bool TForm1::ReadStep() {
 }
 
 void TForm1::LoadSettings() {
-    const TSettings Stored = ReadSettings(FFiles.Settings.Read);
+    FStoredSettings = ReadSettings(FFiles.Settings.Read);
+    const TSettings& Stored = FStoredSettings;
     InSpheroidName = Stored.InSpheroid;
     InDatumName = Stored.InDatum;
     InProjectionName = Stored.InProjection;
@@ -475,12 +476,12 @@ void TForm1::LoadSettings() {
     FRecentSystems = Stored.RecentSystems;
     FRecentInputs = Stored.RecentInputs;
     RecentInputs->setEnabled(!FRecentInputs.empty());
-    ErsRegistrationText = Stored.ErsRegistration;
-    SetErsRegistration(ErsRegistrationByName(ErsRegistrationText).value_or(TErsRegistration::Corner));
+    SetErsRegistration(ErsRegistrationByName(Stored.ErsRegistration).value_or(TErsRegistration::Corner));
+    JobOptions.Resampling = ResamplingByName(Stored.Resampling).value_or(TResampling::Auto);
 }
 
 void TForm1::SaveSettings() {
-    TSettings Stored;
+    TSettings Stored = FStoredSettings;
     Stored.InSpheroid = InSpheroidName;
     Stored.InDatum = InDatumName;
     Stored.InProjection = InProjectionName;
@@ -496,8 +497,9 @@ void TForm1::SaveSettings() {
     Stored.ExactProjections = JobOptions.ExactProjections;
     Stored.RecentSystems = FRecentSystems;
     Stored.RecentInputs = FRecentInputs;
-    Stored.ErsRegistration = ErsRegistrationText;
-    if (!WriteSettings(Stored, FFiles.Settings.Write))
+    if (WriteSettings(Stored, FFiles.Settings.Write))
+        FStoredSettings = Stored;
+    else
         StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
 }
 

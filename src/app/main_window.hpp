@@ -90,7 +90,9 @@ private:
 
     TAppFiles FFiles;
     std::string InName, OutName;
-    std::string ErsRegistrationText; // the settings' ER Mapper registration convention, kept as stored
+    // The settings as read: what the window does not edit (the ER Mapper convention, the sampling method,
+    // keys of later versions) is written back as it was.
+    TSettings FStoredSettings;
     std::string InSpheroidName, InDatumName, InProjectionName; // the output's three are in FSelection
     TJobOptions JobOptions;
     TJobSelection FSelection;

@@ -206,6 +206,17 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     EXPECT_EQ(Saved.OutName, Path("out.ers"));
 }
 
+TEST_F(MainWindow, SettingsTheWindowDoesNotEditSurviveItsSave) {
+    TSettings Stored = UtmSettings("NUTM33", "NUTM34", Path("in.ers"), Path("out.ers"));
+    Stored.Resampling = "cubic";
+    Stored.ErsRegistration = "centre";
+    ASSERT_TRUE(WriteSettings(Stored, SettingsFile()));
+    NewForm().reset(); // the window saves its settings as it closes
+    const TSettings Saved = ReadSettings(SettingsFile());
+    EXPECT_EQ(Saved.Resampling, "cubic");
+    EXPECT_EQ(Saved.ErsRegistration, "centre");
+}
+
 TEST_F(MainWindow, APhotoListPickedThroughItsFilterOrAllFilesRunsToTheEnd) {
     for (const int Filter : {3, 2}) { // "Photo list", "All files"
         SCOPED_TRACE(Filter);
