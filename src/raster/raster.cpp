@@ -252,6 +252,17 @@ bool TDataSetRoot2::Finish() {
     return false;
 }
 
+bool TDataSetRoot2::CreateSystemSideFile(const std::string& ImageName, bool SystemInHeader) {
+    RemoveSystemSideFile(ImageName);
+    if (SystemInHeader || FSystem.Wkt.empty()) return true;
+    errno = 0;
+    const std::string Reason = WriteSystemSideFile(ImageName, FSystem);
+    if (Reason.empty()) return true;
+    FErrorCode = errno != 0 ? errno : EIO;
+    FErrorText = Reason;
+    return false;
+}
+
 TGCPList* TDataSetRoot2::GetControlPoints() {
     return Record().FControlPoints.get();
 }

@@ -42,19 +42,11 @@ struct TGeoTiffTags {
     void TakeKeys(std::span<const std::uint16_t> Directory);
 };
 
-// The EPSG projected coordinate system code written for a projection name: "NUTMzz" 326zz, "SUTMzz"
-// 327zz, "TMGKNzz" 284zz (zone 1 when zz is not a number), zone grids by the millions of the easting
-// (their zone number), anything else 32601.
-std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting);
-
 // The catalogue's names of an EPSG projected coordinate system code: UTM north and south on WGS 84
 // (326zz, 327zz) and the Gauss-Krueger zones on Pulkovo 1942 (284zz). False for any other code.
 struct TSystemNames {
     std::string Spheroid, Datum, Projection;
 };
-// What the zone in the eastings of a UTM zone grid adds to the easting of its EPSG zone; 0 for other
-// projections (Gauss-Krueger zone grids carry the zone in their EPSG eastings as well).
-double ZoneGridEastingShift(const std::string& Projection, double RegEasting);
 bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names);
 
 // The image, its ".tfw" world file and, when present, its ".tifw": what either TIFF reader names.
