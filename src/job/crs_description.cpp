@@ -171,9 +171,14 @@ public:
 
     // The WKT and axis mapping of Definition ("EPSG:27700", "+proj=..."), with radians as angular
     // unit when asked. False when PROJ does not know it.
-    bool Describe(const std::string& Definition, bool Radians, TSystemDescription& Description) {
+    bool Describe(const std::string& Definition, bool Radians, TSystemDescription& Description,
+                  const std::string& Name = {}) {
         TProjObject Crs(FContext, proj_create(FContext, Definition.c_str()));
         if (!Crs.Object) return false;
+        if (!Name.empty()) {
+            TProjObject Named(FContext, proj_alter_name(FContext, Crs.Object, Name.c_str()));
+            if (Named.Object) std::swap(Crs.Object, Named.Object);
+        }
         const TProjObject Altered(FContext, Radians ? proj_crs_alter_cs_angular_unit(
                                                           FContext, Crs.Object, "radian", 1.0, "EPSG", "9101")
                                                     : nullptr);
@@ -207,6 +212,12 @@ private:
     PJ_CONTEXT* FContext;
 };
 
+// One session per thread: opening PROJ's database is what takes the time.
+TProjSession& Proj() {
+    thread_local TProjSession Session;
+    return Session;
+}
+
 // ---- GeoKeys
 
 void AddShort(TGeoKeySet& Keys, std::uint16_t Id, std::uint16_t Value) {
@@ -221,17 +232,20 @@ void AddText(TGeoKeySet& Keys, std::uint16_t Id, std::string Text) {
 
 // The datum's shift to WGS 84 as TOWGS84 values: translations in metres, position-vector rotations in
 // arc-seconds, scale in parts per million; the three translations alone when that is all there is.
+// The catalogue holds the published arc-seconds and ppm as radians and plain ratios; rounded to 1e-9
+// they read as published again (the rounding moves a point by less than a nanometre).
 std::vector<double> ToWgs84(const TDatumRecord& Datum) {
     constexpr double ArcSecondsPerRadian = 648000.0 / Pi;
+    const auto Published = [](double Value) { return std::round(Value * 1e9) / 1e9; };
     if (Datum.RX == 0 && Datum.RY == 0 && Datum.RZ == 0 && Datum.Scale == 0)
         return {Datum.DX, Datum.DY, Datum.DZ};
     return {Datum.DX,
             Datum.DY,
             Datum.DZ,
-            Datum.RX * ArcSecondsPerRadian,
-            Datum.RY * ArcSecondsPerRadian,
-            Datum.RZ * ArcSecondsPerRadian,
-            Datum.Scale * 1e6};
+            Published(Datum.RX * ArcSecondsPerRadian),
+            Published(Datum.RY * ArcSecondsPerRadian),
+            Published(Datum.RZ * ArcSecondsPerRadian),
+            Published(Datum.Scale * 1e6)};
 }
 
 // A geographic system of the spheroid's axes and the datum's shift, angles in AngularUnit.
@@ -296,15 +310,14 @@ TSystemDescription Geographic(const TEpsgTable* Codes, const TSystemToDescribe& 
     } else {
         AddUserGeographic(D.GeoKeys, T, gvAngularRadian);
     }
-    TProjSession Proj;
-    if (DatumCode != 0 && Proj.Describe("EPSG:" + std::to_string(Code), true, D)) return D;
+    if (DatumCode != 0 && Proj().Describe("EPSG:" + std::to_string(Code), true, D)) return D;
     D.EpsgCode = 0;
     if (DatumCode != 0) {
         D.GeoKeys = {};
         AddShort(D.GeoKeys, gkModelType, gvModelGeographic);
         AddUserGeographic(D.GeoKeys, T, gvAngularRadian);
     }
-    Proj.Describe("+proj=longlat" + ProjEllipsoid(T), true, D);
+    Proj().Describe("+proj=longlat" + ProjEllipsoid(T), true, D);
     return D;
 }
 
@@ -313,7 +326,8 @@ TSystemDescription UserProjected(const TSystemToDescribe& T, const TMethod& Meth
     const double Unit = LinearUnitFactor(*T.System, T.UnitFactor);
     const bool Feet = Unit != 1.0;
     AddShort(D.GeoKeys, gkModelType, gvModelProjected);
-    AddText(D.GeoKeys, gkCitation, T.System->Name + " / " + T.Datum->Name);
+    const std::string Name = T.System->Name + " / " + T.Datum->Name;
+    AddText(D.GeoKeys, gkCitation, Name);
     AddUserGeographic(D.GeoKeys, T, gvAngularDegree);
     AddShort(D.GeoKeys, gkProjectedCSType, gvUserDefined);
     AddShort(D.GeoKeys, gkProjection, gvUserDefined);
@@ -327,8 +341,7 @@ TSystemDescription UserProjected(const TSystemToDescribe& T, const TMethod& Meth
     for (const auto& [Key, Metres] : Method.Lengths)
         AddDoubles(D.GeoKeys, Key, {Metres / Unit});
 
-    TProjSession().Describe(Method.Proj + (Feet ? " +units=us-ft" : " +units=m") + ProjEllipsoid(T), false,
-                            D);
+    Proj().Describe(Method.Proj + (Feet ? " +units=us-ft" : " +units=m") + ProjEllipsoid(T), false, D);
     return D;
 }
 
@@ -340,7 +353,7 @@ TSystemDescription DescribeSystem(const TEpsgTable* Codes, const TSystemToDescri
     if (dynamic_cast<const TGeografic*>(Target.System)) return Geographic(Codes, Target, Code);
     if (Code != 0 && LinearUnitFactor(*Target.System, Target.UnitFactor) == 1.0) {
         TSystemDescription D = PublishedProjected(Code);
-        if (TProjSession().Describe("EPSG:" + std::to_string(Code), false, D)) return D;
+        if (Proj().Describe("EPSG:" + std::to_string(Code), false, D)) return D;
     }
     const std::optional<TMethod> Method = MethodOf(*Target.System, Target.Easting);
     return Method ? UserProjected(Target, *Method) : TSystemDescription{};

@@ -255,12 +255,9 @@ bool TDataSetRoot2::Finish() {
 bool TDataSetRoot2::CreateSystemSideFile(const std::string& ImageName, bool SystemInHeader) {
     RemoveSystemSideFile(ImageName);
     if (SystemInHeader || FSystem.Wkt.empty()) return true;
-    errno = 0;
+    // The reason names the side file, not the image: it is the program's own error.
     const std::string Reason = WriteSystemSideFile(ImageName, FSystem);
-    if (Reason.empty()) return true;
-    FErrorCode = errno != 0 ? errno : EIO;
-    FErrorText = Reason;
-    return false;
+    return Reason.empty() || OwnError(Reason);
 }
 
 TGCPList* TDataSetRoot2::GetControlPoints() {
