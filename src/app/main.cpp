@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -40,6 +41,9 @@ bool AnsweredOnTerminal(int Argc, char** Argv) {
 } // namespace
 
 int main(int Argc, char** Argv) {
+    // Over a file size limit (ulimit -f) a write must fail with EFBIG, which the run reports with its
+    // file, instead of the signal ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (AnsweredOnTerminal(Argc, Argv)) return 0;
     QApplication App(Argc, Argv);
     QApplication::setApplicationName("vortane");

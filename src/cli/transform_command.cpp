@@ -6,11 +6,9 @@
 #include "crs/units.hpp"
 #include "text/strings.hpp"
 
-#include <algorithm>
 #include <cmath>
 #include <iostream>
 #include <limits>
-#include <numbers>
 #include <string_view>
 #include <typeinfo>
 #include <vector>
@@ -79,50 +77,11 @@ std::string FieldError(const TProjection& System, const TCoordinateTexts& Texts,
            "\" is not a valid " + AxisName(System, Field);
 }
 
-// Lengths to the millimetre whatever their size: the systems' own texts keep 10 significant digits,
-// which on eastings that carry a zone number (above 10 000 000 m) would drop the millimetres.
-std::string LengthText(double Metres) {
+// Lengths to the thousandth of their unit whatever their size: the systems' own texts keep 10 significant
+// digits, which on eastings that carry a zone number (above 10 000 000 m) would drop the millimetres.
+std::string LengthText(double Length) {
     constexpr int AllDigits = 40; // never fewer digits than the number has
-    return FixedText(Metres, AllDigits, 3);
-}
-
-bool AllFinite(double A, double B, double C) {
-    return std::isfinite(A) && std::isfinite(B) && std::isfinite(C);
-}
-
-bool IsLatitude(double Lat) {
-    return std::fabs(Lat) <= std::numbers::pi / 2;
-}
-
-// Far outside its domain a conversion does not fail visibly: its series diverge to plausible numbers
-// (longitude 180 becomes an easting of 85 599 607 in zone 34) and its faults come back as zeros. A
-// result is only taken when it converts back to where it came from.
-constexpr double RoundTripTolerance = 1e-7; // relative to the coordinates; radians for positions
-
-bool SamePosition(double Lat, double Lon, double OtherLat, double OtherLon) {
-    const double LonDifference = std::remainder(Lon - OtherLon, 2 * std::numbers::pi);
-    return std::fabs(Lat - OtherLat) <= RoundTripTolerance &&
-           std::fabs(LonDifference * std::cos(Lat)) <= RoundTripTolerance;
-}
-
-bool SameCoordinates(double X, double Y, double OtherX, double OtherY) {
-    const double Scale = std::max({1.0, std::fabs(X), std::fabs(Y)});
-    return std::fabs(X - OtherX) <= RoundTripTolerance * Scale &&
-           std::fabs(Y - OtherY) <= RoundTripTolerance * Scale;
-}
-
-// Whether the input numbers X, Y really are the position Lat, Lon of System.
-bool ComesFrom(const TProjection& System, double Lat, double Lon, double H, double X, double Y) {
-    double BackX = 0.0, BackY = 0.0, BackZ = 0.0;
-    System.GeoToProj(Lat, Lon, H, BackX, BackY, BackZ);
-    return SameCoordinates(X, Y, BackX, BackY);
-}
-
-// Whether the output X, Y of System really are the position Lat, Lon.
-bool LeadsBack(const TProjection& System, double X, double Y, double Z, double Lat, double Lon) {
-    double BackLat = 0.0, BackLon = 0.0, BackH = 0.0;
-    System.ProjToGeo(X, Y, Z, BackLat, BackLon, BackH);
-    return SamePosition(Lat, Lon, BackLat, BackLon);
+    return FixedText(Length, AllDigits, 3);
 }
 
 TMapperEnd MapperEnd(const TCSSelection& End, int Units, bool ExactForm = false) {
@@ -219,13 +178,17 @@ bool TCoordinateTransform::ReadInput(const TCoordinateTexts& Texts, double& Lat,
         Error = FieldError(InSystem, Texts, Rejected - 1);
         return false;
     }
-    // A projection answers a fault with the position (0, 0); only a text that is that position may
-    // give it. (Numbers are only compared there: a zoned system may read a position given in the
-    // neighbouring zone, which would not come back in the same numbers.)
-    const bool FaultZero =
-        Lat == 0 && Lon == 0 && Kind == TTextKind::Number && !dynamic_cast<const TGeografic*>(&InSystem) &&
-        !ComesFrom(InSystem, Lat, Lon, H, StrToFloatDef(Texts[0], 0.0), StrToFloatDef(Texts[1], 0.0));
-    if (!AllFinite(Lat, Lon, H) || !IsLatitude(Lat) || FaultZero) {
+    // The numbers of the texts, or for the angle forms the radians their reader made of them, must be a
+    // position of the input system.
+    double X = 0.0, Y = 0.0, Z = 0.0;
+    if (InSystem.AngularCoordinates()) {
+        InSystem.GeoToProj(Lat, Lon, H, X, Y, Z);
+    } else {
+        X = StrToFloatDef(Texts[0], 0.0);
+        Y = StrToFloatDef(Texts[1], 0.0);
+        Z = StrToFloatDef(Texts[2], 0.0);
+    }
+    if (!FMapper.InputToGeo(X, Y, Z, Lat, Lon, H)) {
         Error = "the position lies outside the input system";
         return false;
     }
@@ -238,16 +201,14 @@ bool TCoordinateTransform::Convert(const TCoordinateTexts& Texts, TCoordinateTex
     if (!ReadInput(Texts, Lat, Lon, H, Error)) return false;
     double OutLat = Lat, OutLon = Lon, OutH = H;
     FMapper.InputGeoToOutputGeo(Lat, Lon, H, OutLat, OutLon, OutH);
-    const TProjection& OutSystem = FMapper.OutSystem();
     // The texts hide a failed conversion (NaN prints as a number-like text), so look at the numbers.
     double X = 0.0, Y = 0.0, Z = 0.0;
-    OutSystem.GeoToProj(OutLat, OutLon, OutH, X, Y, Z);
-    if (!AllFinite(OutLat, OutLon, OutH) || !IsLatitude(OutLat) || !AllFinite(X, Y, Z) ||
-        !LeadsBack(OutSystem, X, Y, Z, OutLat, OutLon)) {
+    if (!FMapper.GeoToOutput(OutLat, OutLon, OutH, X, Y, Z)) {
         Error = "the position has no coordinates in the output system";
         return false;
     }
-    if (dynamic_cast<const TGeografic*>(&OutSystem)) {
+    const TProjection& OutSystem = FMapper.OutSystem();
+    if (OutSystem.AngularCoordinates()) {
         OutSystem.GeoToText(OutLat, OutLon, OutH, Result[0], Result[1], Result[2]);
         Result[2] = LengthText(OutH);
     } else {
@@ -288,7 +249,7 @@ void AddTransformCommand(CLI::App& App, TCliContext& Context) {
                         {&Options->InSpheroid, &Options->InDatum, &Options->InSystem, &Options->InCrs},
                         {&Options->OutSpheroid, &Options->OutDatum, &Options->OutSystem, &Options->OutCrs});
     const std::string UnitHelp =
-        "0 metre (default), 1 US survey foot; applied by transverse Mercator systems";
+        "0 metre (default), 1 US survey foot; for projected and geocentric coordinates, not angles";
     Command->add_option("--in-units", Options->InUnits, "Unit of the input coordinates: " + UnitHelp)
         ->check(CLI::Range(0, UnitIndexCount - 1))
         ->type_name("0|1");

@@ -41,7 +41,8 @@ public:
     static bool NeedsHub(const TCSSelection& In, const TCSSelection& Out);
 
     // Reads Texts with the input system and writes the position as the output system's texts. False,
-    // with the reason in Error, when a text cannot be read or the position has no finite coordinates.
+    // with the reason in Error, when a text cannot be read or the position is not a valid one of either
+    // system (the mapper's rule: finite, and each conversion leading back to where it started).
     bool Convert(const TCoordinateTexts& Texts, TCoordinateTexts& Result, std::string& Error) const;
 
 private:

@@ -24,6 +24,8 @@ namespace vortane {
 
 namespace {
 
+constexpr int MaxThreads = 1024;
+
 // ---- Settings file: the desktop program's stored selection, files and options
 
 // Texts the command line left empty are taken from the settings; so are the options it did not give.
@@ -164,7 +166,7 @@ private:
 // Runs the worker in its own thread while this thread waits for Ctrl-C or a scheduler's SIGTERM, which
 // become a stop request: the worker finishes its current row first and the log is completed. Both
 // signals are blocked meanwhile (the worker inherits the mask), so they are only ever taken here.
-std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
+void RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
     sigset_t Stop, Previous;
     sigemptyset(&Stop);
     sigaddset(&Stop, SIGINT);
@@ -178,7 +180,17 @@ std::string RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
     while (sigtimedwait(&Stop, nullptr, &NoWait) > 0) {
     } // a late stop signal must not end the process once the job is done
     pthread_sigmask(SIG_SETMASK, &Previous, nullptr);
-    return Worker.Message();
+}
+
+// The last stdout line, which scripts read as the run's outcome. A list's own status is that of its last
+// entry, so a list with failed entries says how many instead; a stop still says it was stopped (the
+// count then goes to Err).
+std::string FinalLine(const TJobStatus& Status, std::int32_t Failed, std::int32_t Listed, std::ostream& Err) {
+    if (Failed == 0) return Status.Text();
+    const std::string Count = std::to_string(Failed) + " of " + std::to_string(Listed) + " images failed";
+    if (!Status.Aborted()) return Count;
+    Err << Count << '\n';
+    return Status.Text();
 }
 
 // --shard and --resume: parts of a photo list run, meaningless for a single image.
@@ -210,12 +222,17 @@ std::optional<std::int32_t> ParseBackground(const std::string& Text) {
     return static_cast<std::int32_t>(Value);
 }
 
-std::optional<double> ParseStep(const std::string& Text) {
+std::optional<double> ParseFinite(const std::string& Text) {
     double Value = 0;
     const char* End = Text.data() + Text.size();
     const auto [Stop, Error] = std::from_chars(Text.data(), End, Value);
-    if (Error != std::errc() || Stop != End || !std::isfinite(Value) || !(Value > 0)) return std::nullopt;
+    if (Error != std::errc() || Stop != End || !std::isfinite(Value)) return std::nullopt;
     return Value;
+}
+
+std::optional<double> ParseStep(const std::string& Text) {
+    const std::optional<double> Value = ParseFinite(Text);
+    return Value && *Value > 0 ? Value : std::nullopt;
 }
 
 int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err) {
@@ -247,12 +264,9 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
 
     TCliObserver Observer(Err, !Options.Quiet && ::isatty(STDERR_FILENO));
     TMyThread Worker(Options.Input, Options.Output, Job, Selection, Observer);
-    const std::string Message = RunWorker(Worker, Observer);
+    RunWorker(Worker, Observer);
     Observer.EndBar();
-    // A list's status is that of its last entry; a failure earlier in the list must not pass for success.
-    if (Worker.FailedFiles() > 0)
-        Err << Worker.FailedFiles() << " of " << Worker.ListedFiles() << " images failed\n" << std::flush;
-    Out << Message << '\n' << std::flush;
+    Out << FinalLine(Worker.Status(), Worker.FailedFiles(), Worker.ListedFiles(), Err) << '\n' << std::flush;
     return Worker.Status().Succeeded() && Worker.FailedFiles() == 0 ? ExitSuccess : ExitFailure;
 }
 
@@ -261,12 +275,16 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         App.add_subcommand("warp", "Resample a georeferenced image (or every image of a photo list) into "
                                    "another coordinate system");
     auto Options = std::make_shared<TWarpOptions>();
-    Command->add_option("--input", Options->Input, "Input image, or photo list with --list")
+    Command
+        ->add_option("--input", Options->Input,
+                     "Input image, or photo list with --list (entries relative to the list's folder, names "
+                     "with blanks in double quotes)")
         ->type_name("PATH");
     Command
         ->add_option("--output", Options->Output,
                      "Output image; its extension chooses the format (with --list: the folder and "
-                     "extension of every output, and the name of the report)")
+                     "extension of every output, which keeps its entry's subfolders, and the name of the "
+                     "report)")
         ->type_name("PATH");
     // Not required here: a settings file may give them.
     AddSelectionOptions(*Command,
@@ -296,17 +314,30 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
     Command->add_flag("--list", Options->List, "The input is a photo list: process every image it names");
     Command->add_flag("-q,--quiet", Options->Quiet, "No progress bar");
     Command
-        ->add_option("--threads", Options->Threads,
-                     "Threads computing output rows (default: one per processor core); the output is the "
-                     "same for every count")
-        ->check(CLI::Range(1, 1024))
+        ->add_option_function<std::string>(
+            "--threads",
+            [Options](const std::string& Text) {
+                const std::optional<double> Count = ParseFinite(Text);
+                if (!Count || *Count != std::floor(*Count) || *Count < 1 || *Count > MaxThreads)
+                    throw CLI::ValidationError("--threads must be a whole number from 1 to " +
+                                               std::to_string(MaxThreads));
+                Options->Threads = static_cast<int>(*Count);
+            },
+            "Threads computing output rows (default: one per processor core); the output is the "
+            "same for every count")
         ->type_name("N");
     Command
-        ->add_option("--max-error", Options->MaxError,
-                     "Map cells exactly only at the ends of row segments and interpolate between them, "
-                     "within this many input pixels (default: every cell exactly); the log records the "
-                     "largest error measured")
-        ->check(CLI::NonNegativeNumber)
+        ->add_option_function<std::string>(
+            "--max-error",
+            [Options](const std::string& Text) {
+                const std::optional<double> Pixels = ParseFinite(Text);
+                if (!Pixels || *Pixels < 0)
+                    throw CLI::ValidationError("--max-error must be a number of input pixels, at least 0");
+                Options->MaxError = *Pixels;
+            },
+            "Map cells exactly only at the ends of row segments and interpolate between them, "
+            "within this many input pixels (default: every cell exactly); the log records the "
+            "largest error measured")
         ->type_name("PIXELS");
     AddExactProjectionsFlag(*Command, Options->ExactProjections);
     Command
@@ -315,8 +346,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                      "OUTPUT.shard-I-of-N.txt and .log ('report merge' joins the reports)")
         ->type_name("I/N");
     Command->add_flag("--resume", Options->Resume,
-                      "With --list: skip the entries an earlier run of the same list finished (its log says "
-                      "so and the output exists); stopped or cut-short entries are done again");
+                      "With --list: skip the entries an earlier run with the same options and list finished "
+                      "(its log says so and the output files still have the sizes logged then); stopped, "
+                      "cut-short or damaged entries are done again");
     Command
         ->add_option("--settings", Options->Settings,
                      "Take the run from the desktop program's settings file; options given here override it")
@@ -336,9 +368,11 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         Require(Name, " or --out-crs is given");
     Command->footer(
         "The last line on stdout is the job's final status: \"Successful Finish\" (exit 0) or what\n"
-        "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\". The log is written\n"
-        "beside the output (its name with .log). Unknown names or EPSG codes and missing options exit\n"
-        "with 2. Either end may be given by its EPSG code instead (--in-crs EPSG:32634).\n"
+        "stopped it (exit 1), e.g. \"User Abort\" after Ctrl-C or \"OpenError 2\"; a photo list with\n"
+        "failed entries ends with \"N of M images failed\" (exit 1). The log is written beside the\n"
+        "output (its name with .log); a second run on the same output while one runs is refused.\n"
+        "Unknown names or EPSG codes, missing options and bad numbers exit with 2. Either end may be\n"
+        "given by its EPSG code instead (--in-crs EPSG:32634).\n"
         "Example (UTM zone 34 north into geographic coordinates, cells of 3e-6 radians, about 19 m):\n"
         "  vortane-cli warp --input sample.ers --output geo.ers --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system NUTM34 --out-spheroid WE --out-datum WGS84 \\\n"

@@ -40,6 +40,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context);
 // catalogue, ExitUsage when a name is unknown or something the job needs is missing.
 int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err);
 
+// A number filling Text that is finite ("nan", "inf" and overflowing texts are none); nothing otherwise.
+std::optional<double> ParseFinite(const std::string& Text);
+
 // A --step text as a finite positive number; nothing when it is not one.
 std::optional<double> ParseStep(const std::string& Text);
 

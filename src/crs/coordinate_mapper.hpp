@@ -2,9 +2,13 @@
 // Carries positions between the two ends of a coordinate change, each end a spheroid, a datum and a
 // coordinate system named by catalogue objects. Every datum change passes through the hub spheroid.
 //
-// Each end converts with its own clone of its system, carrying that end's spheroid and unit factor, so
-// the catalogue's objects are never written and both ends may name the same system object with
-// different spheroids or units. All operations are const: one mapper (or a copy of it) per thread.
+// Each end converts with its own clone of its system, carrying that end's spheroid and unit, so the
+// catalogue's objects are never written and both ends may name the same system object with different
+// spheroids or units. All operations are const: one mapper (or a copy of it) per thread.
+//
+// A position counts as mapped only when each conversion is finite and its reverse leads back to where
+// it started within a metre on the ground (in the end's own units): far outside its domain a system
+// does not fail visibly, its series diverge to plausible numbers and its faults come back as zeros.
 
 #include "crs/datum.hpp"
 #include "crs/projection.hpp"
@@ -19,8 +23,8 @@ struct TMapperEnd {
     const TSpheroid* Spheroid = nullptr;
     const TDatumRecord* Datum = nullptr;
     const TProjection* System = nullptr;
-    double UnitFactor = 1.0;
-    bool ExactForm = false; // the end's system converts by its exact form (TProjection::ExactForm)
+    double UnitFactor = 1.0; // metres per coordinate unit when the coordinates are lengths, not angles
+    bool ExactForm = false;  // the end's system converts by its exact form (TProjection::ExactForm)
 };
 
 // A rectangle of positions in one system: X from MinX to MaxX, Y from MinY to MaxY.
@@ -43,12 +47,19 @@ public:
     // datum and from the hub with the output datum, unchanged when no datum change is needed.
     void InputGeoToOutputGeo(double Lat, double Lon, double H, double& OutLat, double& OutLon,
                              double& OutH) const;
-    // The extent chain: an input system position to the output system (height 0 in, discarded).
-    void InputToOutput(double X, double Y, double& OutX, double& OutY) const;
+    // The input system's coordinates X, Y, Z as a geographic position on the input datum. False when
+    // they have none: not finite, beyond a pole, or not leading back to X, Y, Z.
+    bool InputToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const;
+    // A geographic position on the output datum in the output system. False when it has none there:
+    // not finite, beyond a pole, or the coordinates not leading back to it.
+    bool GeoToOutput(double Lat, double Lon, double H, double& X, double& Y, double& Z) const;
+    // The extent chain: an input system position to the output system (height 0 in, discarded). False
+    // when either end has no position for it.
+    bool InputToOutput(double X, double Y, double& OutX, double& OutY) const;
     // The output system's extent of the Input rectangle: the smallest rectangle holding the images of
-    // its four corners under the extent chain (a curved image of an edge may reach beyond it). False
-    // when a corner has no position in the output system (a result that is not finite), as far outside
-    // a system's domain; Extent is then of no use.
+    // its four corners under the extent chain (a curved image of an edge may reach beyond it). A
+    // geographic input is first cut at the poles, as a world-wide image whose outer cells reach past
+    // them. False when a corner has no position at either end; Extent is then of no use.
     bool OutputExtent(const TMapExtent& Input, TMapExtent& Extent) const;
     // The cell chain: an output system position back to the input system. Unlike the extent chain it
     // takes the position as it is when both ends are the same (spheroid, datum, system and unit), and it
@@ -57,6 +68,8 @@ public:
 
     const TProjection& InSystem() const { return *FInSystem; }
     const TProjection& OutSystem() const { return *FOutSystem; }
+    // Metres per unit of the output coordinates: the output end's unit, or 1 when they are angles.
+    double OutputUnitMetres() const;
 
 private:
     TMapperEnd FIn;
@@ -64,6 +77,8 @@ private:
     const TSpheroid* FHub;
     std::unique_ptr<TProjection> FInSystem;
     std::unique_ptr<TProjection> FOutSystem;
+    double FInUnit;  // metres per input coordinate unit; 1 for angles
+    double FOutUnit; // the same for the output
     bool FSameDatum;
     bool FIdentity;
     bool FInOnHub;

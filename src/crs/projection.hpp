@@ -2,9 +2,9 @@
 // The coordinate system base class and the built-in geographic and geocentric systems.
 //
 // Geographic positions are (Lat, Lon, H): radians, north and east positive, ellipsoidal height in
-// metres, always in this order. System positions are (X, Y, Z) in the system's own units: easting,
-// northing, height for projections; X = Lon, Y = Lat, Z = H (radians) for the geographic forms;
-// earth-centred metres for the geocentric system.
+// metres, always in this order. System positions are (X, Y, Z): easting, northing, height in metres for
+// projections; X = Lon, Y = Lat (radians), Z = H for the geographic forms; earth-centred metres for the
+// geocentric system.
 
 #include "crs/spheroid.hpp"
 
@@ -34,6 +34,14 @@ public:
         (void)Trig;
         GeoToProj(Lat, Lon, H, X, Y, Z);
     }
+    // GeoToProj in the form of the coordinates NearX, NearY. A system that names one position in several
+    // ways (a zone grid near a zone edge) gives the name of that form; the others ignore NearX, NearY.
+    // The reverse of ProjToGeo(NearX, NearY) is therefore GeoToProjNear, not GeoToProj.
+    virtual void GeoToProjNear(double Lat, double Lon, double H, double NearX, double NearY, double& X,
+                               double& Y, double& Z) const {
+        (void)NearX, (void)NearY;
+        GeoToProj(Lat, Lon, H, X, Y, Z);
+    }
     // 0 on success, otherwise the number (1..3) of the rejected text. Base: numbers, 0 when unreadable.
     virtual int TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
                           double& Lat, double& Lon, double& H) const;
@@ -51,7 +59,10 @@ public:
     // The name of the form the conversions are evaluated by, for logs and listings.
     virtual std::string FormName() const { return "closed form"; }
 
-    double UnitFactor = 1.0; // metres per unit of the system's coordinates
+    // True when the coordinates are the geographic position itself (X = Lon, Y = Lat, radians), false
+    // when they are lengths in metres (projections, geocentric; other units through TSystemInUnits).
+    virtual bool AngularCoordinates() const { return false; }
+
     // Systems computed by a series by default (transverse Mercator, zone grids, Lambert one parallel,
     // stereographic) use their closed or high-order form instead, exact to the millimetre over the whole
     // area of use. Off by default, so results stay those of the series that stored data relies on.
@@ -78,6 +89,7 @@ public:
                    std::string& ZText) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
+    bool AngularCoordinates() const override { return true; }
 };
 
 // Grads, "Geographic:(grad)".

@@ -2,10 +2,15 @@
 
 #include "job/output_checks.hpp"
 #include "job/photo_list.hpp"
+#include "job/run_fingerprint.hpp"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 
 namespace vortane {
 
@@ -13,6 +18,14 @@ namespace {
 
 constexpr std::string_view LogProcessing = " Processing file: ";
 constexpr std::string_view LogFinished = " finished";
+constexpr std::string_view LogCreated = " Log file created by Vortane program ";
+constexpr std::string_view LogWritten = " Output written: ";
+constexpr std::string_view LogWrittenSizes = ", bytes ";
+constexpr std::string_view ListMarker = ";Photo list ";
+constexpr std::size_t FingerprintLine = 1; // in every list report
+constexpr std::size_t ShardHeaderAt = 2;   // in a shard's report
+constexpr std::size_t ShardListAt = 3;
+constexpr std::size_t ShardEntriesFrom = 4;
 
 // A whole decimal number filling Text.
 bool ParseCount(std::string_view Text, std::int32_t& Value) {
@@ -40,6 +53,8 @@ bool ReadLines(const std::string& FileName, std::vector<std::string>& Lines) {
 struct TShardReport {
     TShard Shard;
     std::int32_t ListEntries = 0;
+    std::string Fingerprint;
+    std::string ListName;
     std::map<std::int32_t, std::string> Lines; // by list position
 };
 
@@ -60,14 +75,17 @@ bool ReadShardReport(const std::string& FileName, TShardReport& Report, std::str
         Error = "Cannot read the shard report " + FileName;
         return false;
     }
-    if (Lines.size() < 2 || Lines[0] != ReportFirstLine ||
-        !ParseShardHeader(Lines[1], Report.Shard, Report.ListEntries)) {
+    if (Lines.size() < ShardEntriesFrom || Lines[0] != ReportFirstLine ||
+        (Report.Fingerprint = FingerprintInReportLine(Lines[FingerprintLine])).empty() ||
+        !ParseShardHeader(Lines[ShardHeaderAt], Report.Shard, Report.ListEntries) ||
+        !Lines[ShardListAt].starts_with(ListMarker)) {
         Error = FileName + " is not the report of a shard (warp --list --shard I/N)";
         return false;
     }
+    Report.ListName = Lines[ShardListAt].substr(ListMarker.size());
     const std::string Marker = ";Entry ";
     std::int32_t Position = 0;
-    for (std::size_t Index = 2; Index < Lines.size(); ++Index) {
+    for (std::size_t Index = ShardEntriesFrom; Index < Lines.size(); ++Index) {
         const std::string& Line = Lines[Index];
         if (Line.starts_with(Marker)) {
             if (!ParseCount(std::string_view(Line).substr(Marker.size()), Position) || Position < 1 ||
@@ -95,8 +113,10 @@ bool CheckShardSet(const std::vector<TShardReport>& Reports, const std::vector<s
     std::vector<bool> Seen(static_cast<std::size_t>(First.Shard.Count), false);
     for (std::size_t Index = 0; Index < Reports.size(); ++Index) {
         const TShardReport& Report = Reports[Index];
-        if (Report.Shard.Count != First.Shard.Count || Report.ListEntries != First.ListEntries) {
-            Error = Names[Index] + " belongs to another run than " + Names.front();
+        if (Report.Fingerprint != First.Fingerprint || Report.Shard.Count != First.Shard.Count ||
+            Report.ListEntries != First.ListEntries || Report.ListName != First.ListName) {
+            Error = Names[Index] + " belongs to another run than " + Names.front() + " (fingerprint " +
+                    Report.Fingerprint + ", not " + First.Fingerprint + ")";
             return false;
         }
         const auto Slot = static_cast<std::size_t>(Report.Shard.Index - 1);
@@ -113,6 +133,23 @@ bool CheckShardSet(const std::vector<TShardReport>& Reports, const std::vector<s
             return false;
         }
     return true;
+}
+
+// Why the merged report must not be written at OutputName: it is one of the shard reports, their photo
+// list, or a file that is no report (an image, a log). "" when it may be.
+std::string MergeTargetProblem(const std::vector<std::string>& ShardReports, const std::string& ListName,
+                               const std::string& OutputName) {
+    for (const std::string& Shard : ShardReports)
+        if (IsSameFile(Shard, OutputName))
+            return "The merged report would overwrite the shard report " + Shard;
+    if (IsSameFile(ListName, OutputName))
+        return "The merged report would overwrite the photo list " + ListName;
+    std::error_code Missing;
+    if (!std::filesystem::exists(OutputName, Missing)) return {};
+    std::vector<std::string> Lines;
+    if (!ReadLines(OutputName, Lines) || Lines.empty() || Lines[0] != ReportFirstLine)
+        return "The merged report would overwrite " + OutputName + ", which is no report";
+    return {};
 }
 
 } // namespace
@@ -140,6 +177,10 @@ std::string ShardHeaderLine(const TShard& Shard, std::int32_t ListEntries) {
            " of a photo list of " + std::to_string(ListEntries) + " entries";
 }
 
+std::string ShardListLine(const std::string& ListName) {
+    return std::string(ListMarker) + ListName;
+}
+
 std::string EntryMarkerLine(std::int32_t Position) {
     return ";Entry " + std::to_string(Position);
 }
@@ -151,57 +192,86 @@ bool MergeShardReports(const std::vector<std::string>& ShardReports, const std::
         return false;
     }
     std::vector<TShardReport> Reports(ShardReports.size());
-    for (std::size_t Index = 0; Index < ShardReports.size(); ++Index) {
-        if (IsSameFile(ShardReports[Index], OutputName)) {
-            Error = "The merged report would overwrite the shard report " + ShardReports[Index];
-            return false;
-        }
+    for (std::size_t Index = 0; Index < ShardReports.size(); ++Index)
         if (!ReadShardReport(ShardReports[Index], Reports[Index], Error)) return false;
-    }
     if (!CheckShardSet(Reports, ShardReports, Error)) return false;
+    Error = MergeTargetProblem(ShardReports, Reports.front().ListName, OutputName);
+    if (!Error.empty()) return false;
     std::map<std::int32_t, std::string> Lines;
     for (TShardReport& Report : Reports)
         Lines.merge(Report.Lines);
     // Written beside the target and renamed, so a report that is there is a complete one.
     const std::string Partial = OutputName + ".part";
-    bool Written = CreateReport(Partial);
+    std::string WriteError;
+    bool Written = CreateReport(Partial, WriteError) &&
+                   AppendReportLine(Partial, ReportFingerprintLine(Reports.front().Fingerprint), WriteError);
     for (const auto& [Position, Line] : Lines)
-        Written = Written && AppendReportLine(Partial, Line);
-    if (!Written || std::rename(Partial.c_str(), OutputName.c_str()) != 0) {
+        Written = Written && AppendReportLine(Partial, Line, WriteError);
+    if (Written && std::rename(Partial.c_str(), OutputName.c_str()) != 0)
+        WriteError = "Cannot write the report " + OutputName + ": " + std::strerror(errno);
+    if (!WriteError.empty()) {
         std::remove(Partial.c_str());
-        Error = "Cannot write the report " + OutputName;
+        Error = WriteError;
         return false;
     }
     return true;
 }
 
-std::map<std::string, std::string> ReportLinesByOutput(const std::string& ReportName) {
+std::map<std::string, std::string> ReportLinesByOutput(const std::string& ReportName,
+                                                       const std::string& Fingerprint) {
     std::vector<std::string> Lines;
     std::map<std::string, std::string> ByOutput;
-    if (!ReadLines(ReportName, Lines)) return ByOutput;
+    if (!ReadLines(ReportName, Lines) || Lines.size() <= FingerprintLine ||
+        FingerprintInReportLine(Lines[FingerprintLine]) != Fingerprint)
+        return ByOutput;
+    std::string Name;
     for (const std::string& Line : Lines)
-        if (!Line.empty() && Line[0] != ';') ByOutput[Line.substr(0, Line.find(' '))] = Line;
+        if (ReadListLine(Line, Name) == EListLine::Entry) ByOutput[Name] = Line;
     return ByOutput;
 }
 
-std::set<std::string> FinishedInputs(const std::string& LogName) {
+std::string OutputWrittenMessage(const std::string& OutFile, const std::string& Sizes) {
+    return std::string(LogWritten) + OutFile + std::string(LogWrittenSizes) + Sizes;
+}
+
+std::map<std::string, TFinishedOutput> FinishedInputs(const std::string& LogName,
+                                                      const std::string& Fingerprint) {
     std::vector<std::string> Lines;
-    std::set<std::string> Finished, Stopped;
+    std::map<std::string, TFinishedOutput> Finished;
     if (!ReadLines(LogName, Lines)) return Finished;
+    std::set<std::string> Stopped;
+    std::string RunFingerprint;
+    std::optional<TFinishedOutput> Written; // the record the next finished line confirms
     for (const std::string& Line : Lines) {
-        const std::size_t At = Line.find(LogProcessing);
-        if (At == std::string::npos) continue;
-        const std::string_view Rest = std::string_view(Line).substr(At + LogProcessing.size());
-        if (EndsWith(Rest, StoppedSuffix)) {
-            Stopped.insert(std::string(Rest.substr(0, Rest.size() - std::string_view(StoppedSuffix).size())));
-        } else if (EndsWith(Rest, LogFinished)) {
-            const std::string Input(Rest.substr(0, Rest.size() - LogFinished.size()));
-            if (!Stopped.contains(Input)) Finished.insert(Input);
-        } else {
-            // A new start (or a failure) of this input: whatever happened before no longer counts.
-            const std::string Input(Rest.substr(0, Rest.find(" failed ")));
-            Finished.erase(Input);
-            Stopped.erase(Input);
+        // Every line starts with the time, which holds no blank.
+        const std::string Message = Line.substr(std::min(Line.find(' '), Line.size()));
+        if (Message == LogCreated) {
+            RunFingerprint.clear();
+        } else if (const std::string Found = FingerprintInLogMessage(Message); !Found.empty()) {
+            RunFingerprint = Found;
+        } else if (Message.starts_with(LogWritten)) {
+            const std::size_t Sizes = Message.rfind(LogWrittenSizes);
+            if (Sizes != std::string::npos && Sizes >= LogWritten.size())
+                Written = TFinishedOutput{Message.substr(LogWritten.size(), Sizes - LogWritten.size()),
+                                          Message.substr(Sizes + LogWrittenSizes.size())};
+        } else if (Message.starts_with(LogProcessing)) {
+            const std::string_view Rest = std::string_view(Message).substr(LogProcessing.size());
+            if (EndsWith(Rest, StoppedSuffix)) {
+                Stopped.insert(
+                    std::string(Rest.substr(0, Rest.size() - std::string_view(StoppedSuffix).size())));
+            } else if (EndsWith(Rest, LogFinished)) {
+                const std::string Input(Rest.substr(0, Rest.size() - LogFinished.size()));
+                if (!Stopped.contains(Input) && Written && RunFingerprint == Fingerprint)
+                    Finished[Input] = *Written;
+                else
+                    Finished.erase(Input);
+            } else {
+                // A new start (or a failure) of this input: whatever happened before no longer counts.
+                const std::string Input(Rest.substr(0, Rest.find(" failed ")));
+                Finished.erase(Input);
+                Stopped.erase(Input);
+            }
+            Written.reset();
         }
     }
     return Finished;

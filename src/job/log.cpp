@@ -1,41 +1,52 @@
 #include "job/log.hpp"
 
-#include <cstdio>
+#include "job/text_output.hpp"
+
+#include <cerrno>
+#include <cstring>
 #include <ctime>
-#include <memory>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace vortane {
-
-namespace {
-
-struct TFileCloser {
-    void operator()(std::FILE* File) const { std::fclose(File); }
-};
-using TFileHandle = std::unique_ptr<std::FILE, TFileCloser>;
-
-// Opens the log in Mode; null (and nothing else happens) when the name is empty or the open fails.
-TFileHandle OpenLog(const std::string& Name, const char* Mode) {
-    if (Name.empty()) return nullptr;
-    return TFileHandle(std::fopen(Name.c_str(), Mode));
-}
-
-} // namespace
 
 void TLogFile::SetName(const std::string& FileName) {
     if (!FileName.empty()) FName = FileName;
 }
 
 void TLogFile::Clear() {
-    // Binary mode: the line ends are written exactly as CR LF.
-    OpenLog(FName, "wb");
+    TFileDescriptor File;
+    std::string Ignored;
+    if (!FName.empty()) OpenTextOutput(FName, ETextOpen::Truncate, File, Ignored);
 }
 
 void TLogFile::AddLine(const std::string& Line) {
-    // Append mode creates a missing file; write errors are deliberately ignored.
-    TFileHandle File = OpenLog(FName, "ab");
-    if (!File) return;
-    std::fwrite(Line.data(), 1, Line.size(), File.get());
-    std::fwrite("\r\n", 1, 2, File.get());
+    // Write errors are deliberately ignored: the log must never stop a run.
+    std::string Ignored;
+    if (!FName.empty()) WriteTextLine(FName, ETextOpen::Append, Line, Ignored);
+}
+
+bool TLogFile::Claim(bool KeepLines, std::string& Error) {
+    TFileDescriptor File;
+    // A log that cannot be created (an output folder that cannot be written) only loses its lines, as
+    // any line may be lost; a folder or pipe in its place is refused, since nothing could be logged.
+    if (!OpenTextOutput(FName, ETextOpen::Keep, File, Error)) return NotARegularFile(FName).empty();
+    int Locked;
+    do {
+        Locked = ::flock(File.Get(), LOCK_EX | LOCK_NB);
+    } while (Locked != 0 && errno == EINTR);
+    if (Locked != 0) {
+        Error = errno == EWOULDBLOCK ? "Another run is writing to " + FName +
+                                           " (a run on the same output); this run did not start"
+                                     : "Cannot lock " + FName + ": " + std::strerror(errno);
+        return false;
+    }
+    if (!KeepLines && ::ftruncate(File.Get(), 0) != 0) {
+        Error = "Cannot write " + FName + ": " + std::strerror(errno);
+        return false;
+    }
+    FClaim = std::move(File);
+    return true;
 }
 
 std::string LongTimeText(std::chrono::system_clock::time_point Time) {

@@ -4,9 +4,14 @@
 #include "raster/data_set.hpp"
 #include "raster/format_registry.hpp"
 #include "raster/raster.hpp"
+#include "text/mapped_file.hpp"
 #include "text/types.hpp"
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <unistd.h>
 #include <vector>
 
 namespace vortane {
@@ -31,8 +36,9 @@ std::vector<std::string> ExistingOutputImages(const std::string& InName, const s
         Outputs.clear();
         const std::string Extension = fs::path(OutName).extension().string();
         if (Photos.Load(InName))
-            for (const std::string& Name : Photos.Names)
-                Outputs.push_back(ListOutputName(FolderOf(OutName), Name, Extension));
+            for (const TListEntryFiles& Entry :
+                 ResolveListEntries(FolderOf(InName), FolderOf(OutName), Photos.Names, Extension))
+                if (Entry.Problem.empty()) Outputs.push_back(Entry.OutFile);
     }
     std::vector<std::string> Existing;
     std::error_code Ignored; // a file that cannot be looked at is not known to be there
@@ -78,6 +84,53 @@ std::optional<std::uint64_t> GridBytes(std::int64_t Columns, std::int64_t Rows, 
         __builtin_mul_overflow(Bytes, static_cast<std::uint64_t>(Width), &Bytes))
         return std::nullopt;
     return Bytes;
+}
+
+namespace {
+
+// 0 or the errno value of flushing Path (a file or a folder) to the disk.
+int SyncPath(const std::string& Path) {
+    TFileDescriptor File;
+    if (const int Code = File.Open(Path, O_RDONLY | O_NONBLOCK); Code != 0) return Code;
+    return ::fsync(File.Get()) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+int CreateFolderOf(const std::string& FileName, std::string& Error) {
+    const fs::path Folder = fs::path(FileName).parent_path();
+    std::error_code Failure;
+    if (Folder.empty() || fs::is_directory(Folder, Failure)) return 0;
+    fs::create_directories(Folder, Failure);
+    if (!Failure) return 0;
+    Error = "Cannot create the folder " + Folder.string() + ": " + Failure.message();
+    return Failure.value();
+}
+
+int SyncOutputFiles(const std::string& OutFile, std::string& Error) {
+    std::vector<std::string> Paths;
+    for (const std::string& Written : OutputFilesOf(OutFile))
+        if (std::error_code Missing; fs::is_regular_file(Written, Missing)) Paths.push_back(Written);
+    // The folder holds the names of files just created.
+    const fs::path Folder = fs::path(OutFile).parent_path();
+    Paths.push_back(Folder.empty() ? "." : Folder.string());
+    for (const std::string& Path : Paths)
+        if (const int Code = SyncPath(Path); Code != 0) {
+            Error = "Cannot flush " + Path + " to the disk: " + std::strerror(Code);
+            return Code;
+        }
+    return 0;
+}
+
+std::string OutputSizesText(const std::string& OutFile) {
+    std::string Text;
+    for (const std::string& Written : OutputFilesOf(OutFile)) {
+        std::error_code Missing;
+        const auto Size = fs::file_size(Written, Missing);
+        if (!Text.empty()) Text += ' ';
+        Text += Missing ? "-" : std::to_string(Size);
+    }
+    return Text;
 }
 
 std::optional<std::uint64_t> FreeBytesFor(const std::string& FileName) {

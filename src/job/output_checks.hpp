@@ -33,6 +33,19 @@ bool IsSameFile(const std::string& A, const std::string& B);
 std::optional<std::uint64_t> GridBytes(std::int64_t Columns, std::int64_t Rows, std::int64_t Bands,
                                        std::uint8_t CellType);
 
+// Creates the folder that is to hold FileName when it is missing (a list entry's subfolder below the
+// output folder). 0, or the errno value with the reason in Error.
+int CreateFolderOf(const std::string& FileName, std::string& Error);
+
+// Flushes every file creating OutFile wrote, and their folder, to the disk, so that a log line written
+// afterwards never outlives the cells after a crash of the machine. 0, or the errno value with the
+// reason in Error.
+int SyncOutputFiles(const std::string& OutFile, std::string& Error);
+
+// The sizes of the files creating OutFile writes, in their order, "-" for one that is absent
+// ("1456 4800 -"): what a resumed run checks a finished output against.
+std::string OutputSizesText(const std::string& OutFile);
+
 // Free bytes of the file system that would hold FileName; nothing when that cannot be told.
 std::optional<std::uint64_t> FreeBytesFor(const std::string& FileName);
 

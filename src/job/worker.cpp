@@ -4,9 +4,11 @@
 #include "crs/units.hpp"
 #include "job/crs_description.hpp"
 #include "job/input_description.hpp"
+#include "job/list_batch.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
 #include "job/photo_list.hpp"
+#include "job/run_fingerprint.hpp"
 #include "raster/data_set.hpp"
 #include "raster/raster.hpp"
 #include "text/strings.hpp"
@@ -100,10 +102,18 @@ void TMyThread::JobBody() {
         FSelection.Busy = false;
         return;
     }
-    FLog = std::make_unique<TLogFile>();
-    FLog->SetName(LogName);
-    // A resumed run learns from the log what was finished, and keeps that record for the next resume.
-    if (!FOptions.Resume) FLog->Clear();
+    auto Log = std::make_unique<TLogFile>();
+    Log->SetName(LogName);
+    // Before anything is written: the log must be a file (a pipe would hang the run), and no other run
+    // on this output may be going on. A resumed run learns from the log what was finished, and keeps
+    // that record for the next resume.
+    if (std::string Refusal; !Log->Claim(FOptions.Resume, Refusal)) {
+        FStatus = TJobStatus::Failure(std::move(Refusal));
+        ReportFailure(FStatus.Text());
+        FSelection.Busy = false;
+        return;
+    }
+    FLog = std::move(Log);
     AddLogLine(" Log file created by Vortane program ");
 
     // A run without its coordinate systems would have nothing to compute with; say so at once.
@@ -112,10 +122,15 @@ void TMyThread::JobBody() {
         AddLogLine(" Job not started: " + FStatus.Text());
         ReportFailure(FStatus.Text());
         FSelection.Busy = false;
-    } else if (FOptions.List) {
-        ProcessList();
     } else {
-        ProcessFile(FInName, FOutName);
+        const std::string Description =
+            RunDescription(FSelection, FOptions, FOutExt, FOptions.List ? FileDigest(FInName) : "");
+        FFingerprint = TextDigest(Description);
+        AddLogLine(LogFingerprintLine(FFingerprint, Description));
+        if (FOptions.List)
+            ProcessList();
+        else
+            ProcessFile(FInName, FOutName);
     }
     FLog.reset();
 }
@@ -184,15 +199,26 @@ bool TMyThread::ProcessFileSteps(const std::string& InFile, const std::string& O
         if (FStatus.Aborted()) AddLogLine(" Processing file: " + InFile + StoppedSuffix);
     }
     // Completing the output: header formats write their header now.
-    if (!FinishFiles(InFile)) {
-        ReleaseFiles();
+    const bool Complete = FinishFiles(InFile);
+    ReleaseFiles();
+    if (!Complete || !RecordOutput(OutFile)) {
         AddLogLine(" Output file " + OutFile + " write error " + FStatus.Text() + ": " + FReason);
         ReportFailure(FReason);
         return EndFile(false);
     }
-    ReleaseFiles();
     AddLogLine(" Processing file: " + InFile + " finished");
     return EndFile(true);
+}
+
+// The output is flushed to the disk before the log calls it finished, and the log records the sizes
+// of its files: a resumed run keeps it only while they are still the same.
+bool TMyThread::RecordOutput(const std::string& OutFile) {
+    if (const int Code = SyncOutputFiles(OutFile, FReason); Code != 0) {
+        FStatus = TJobStatus::Failure("WriteError " + std::to_string(Code));
+        return false;
+    }
+    AddLogLine(OutputWrittenMessage(OutFile, OutputSizesText(OutFile)));
+    return true;
 }
 
 // False when the output is incomplete: its header could not be written, or cells of either file met a
@@ -272,6 +298,11 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
             "Not enough disk space for the output: " +
             (Bytes ? std::to_string(*Bytes) + " bytes needed, " + std::to_string(*Free) + " free"
                    : std::string("grid too large")));
+        return false;
+    }
+    // A list entry keeps its subfolder below the output folder.
+    if (const int Code = FOptions.List ? CreateFolderOf(FileName, FReason) : 0; Code != 0) {
+        FStatus = TJobStatus::OpenError(Code);
         return false;
     }
     FOutput = std::make_unique<TDataSet2>();

@@ -86,7 +86,7 @@ private:
     bool ProcessFile(const std::string& InFile, const std::string& OutFile);
     bool ProcessFileSteps(const std::string& InFile, const std::string& OutFile);
     void ProcessList();
-    bool ProcessListEntries(const std::string& ReportName);
+    bool ProcessListEntries(const std::string& ReportName, std::string& Error);
     bool OpenInput(const std::string& FileName);
     bool OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows);
     bool ComputeExtent();
@@ -95,6 +95,8 @@ private:
     void ShowProgress();
     void AddLogLine(const std::string& Text);
     bool FinishFiles(const std::string& InFile);
+    bool RecordOutput(const std::string& OutFile);
+    void RefuseEntry(const std::string& InFile, const std::string& Problem);
     void ReportFailure(const std::string& Reason);
     void ReleaseFiles();
 
@@ -102,6 +104,7 @@ private:
     std::string FOutName;
     TJobOptions FOptions;
     std::string FOutExt;
+    std::string FFingerprint; // what decides the outputs' content (run_fingerprint.hpp)
     std::unique_ptr<TdbPhoto> FPhotoList;
     // Every image of the running photo list: no entry's output may replace another entry's input.
     std::vector<std::string> FListInputs;

@@ -37,19 +37,20 @@ bool TMyThread::ComputeExtent() {
     const TJobSelection& S = FSelection;
     // Each end computes with its own copy of its system, on its own spheroid and unit: the catalogue's
     // objects stay untouched, and one system object named by both ends still serves both correctly.
-    const double OutFactor = UnitFactors[static_cast<std::size_t>(FOptions.OutUnits)];
     FMapper = std::make_unique<TCoordinateMapper>(
         TMapperEnd{S.InSpheroid, S.InDatum, S.InProjection,
                    UnitFactors[static_cast<std::size_t>(FOptions.InUnits)], FOptions.ExactProjections},
-        TMapperEnd{S.OutSpheroid, S.OutDatum, S.OutProjection, OutFactor, FOptions.ExactProjections},
+        TMapperEnd{S.OutSpheroid, S.OutDatum, S.OutProjection,
+                   UnitFactors[static_cast<std::size_t>(FOptions.OutUnits)], FOptions.ExactProjections},
         S.HubSpheroid);
     // Only the opt-in forms are named, so the logs of default runs stay as they were.
     if (FOptions.ExactProjections)
         AddLogLine(" Exact projection forms: input " + FMapper->InSystem().FormName() + ", output " +
                    FMapper->OutSystem().FormName());
-    // The step is given in metres.
-    FGrid.StepX /= OutFactor;
-    FGrid.StepY /= OutFactor;
+    // The step is given in metres, like the coordinates of every system before its unit applies (angles
+    // have no unit).
+    FGrid.StepX /= FMapper->OutputUnitMetres();
+    FGrid.StepY /= FMapper->OutputUnitMetres();
 
     const double OX = FInput->GetOriginX();
     const double OY = FInput->GetOriginY();
@@ -58,8 +59,8 @@ bool TMyThread::ComputeExtent() {
                            .MaxX = OX + FInput->GetColumns() * FInput->GetCellSizeX(),
                            .MaxY = OY};
     if (!FMapper->OutputExtent(Input, FExtent)) {
-        FStatus = TJobStatus::Failure(
-            "Output extent cannot be computed: an input corner has no position in the output system");
+        FStatus = TJobStatus::Failure("Output extent cannot be computed: an input corner has no valid "
+                                      "position in the input or the output system");
         return false;
     }
     FGrid.MinX = FExtent.MinX;

@@ -30,8 +30,7 @@ struct TFalseOrigin {
 
 // A metre projection whose conversions go through unscaled plane offsets: TPlane, the projection
 // class itself, provides GeoToXY(Lat, Lon, X, Y) and XYToGeo(X, Y, Lat, Lon); the false origin and
-// scale factor turn the offsets into eastings and northings, heights pass unchanged. UnitFactor is not
-// applied.
+// scale factor turn the offsets into eastings and northings, heights pass unchanged.
 template <typename TPlane> class TPlaneProjection : public TProjection, public TFalseOrigin {
 public:
     using TProjection::TProjection;

@@ -2,7 +2,7 @@
 // Ellipsoidal Lambert conformal conic with two standard parallels ("Lambert2.dat", type "LAMBERT2"), in
 // closed form: the cone constant and the radius of the origin parallel come from the two standard
 // parallels and the latitude of origin; the inverse finds the latitude from the conformal latitude
-// (TConformalInverse). Eastings and northings are metres; UnitFactor is not applied.
+// (TConformalInverse). Eastings and northings are metres.
 
 #include "projections/false_origin.hpp"
 #include "projections/projection_math.hpp"

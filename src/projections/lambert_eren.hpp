@@ -3,7 +3,7 @@
 // It differs from TLambert2 in results and file format: the apex of the cone sits at the fixed unscaled
 // plane point (1 300 000, 15 000 000) whatever the latitude of origin; it is written with the isometric
 // latitude q(φ); the entry keeps a latitude that is shown as its central latitude. Eastings and northings are
-// metres; UnitFactor is not applied.
+// metres.
 
 #include "projections/false_origin.hpp"
 #include "projections/projection_math.hpp"

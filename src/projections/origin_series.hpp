@@ -30,7 +30,7 @@ struct TEastSeries {
     double Evaluate(double N, double E) const;
 };
 
-// Eastings and northings are metres; UnitFactor is not applied.
+// Eastings and northings are metres.
 class TSeriesProjection : public TPlaneProjection<TSeriesProjection> {
 public:
     // From one decoded record: spheroid code, name, false northing, false easting, scale factor,

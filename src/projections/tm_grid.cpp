@@ -71,6 +71,17 @@ void TTMGrid::ZoneForward(double Lat, const TLatitudeTrig* Trig, double Lon, dou
     ZeroOnFault(X, Y);
 }
 
+void TTMGrid::GeoToProjNear(double Lat, double Lon, double H, double NearX, double, double& X, double& Y,
+                            double& Z) const {
+    ZoneForward(Lat, nullptr, Lon, H, X, Y, Z);
+    const int Zone = ZoneOf(Lon);
+    const double NearZone = std::floor(NearX / ZoneStride);
+    if (Zone == 0 || NearZone == Zone || !(NearX >= LowestZoneEasting && NearX <= HighestZoneEasting)) return;
+    ForwardMetres(Lat, Lon, ZoneMeridianFromEasting(NearX), X, Y);
+    X += (NearZone - Zone) * ZoneStride;
+    ZeroOnFault(X, Y);
+}
+
 void TTMGrid::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
     H = Z;
     if (std::isnan(X) || std::isnan(Y)) {

@@ -2,7 +2,7 @@
 // Transverse Mercator zone grids ("TMGRID", catalogue file "tmgrid.dat"): meridian zones of equal width
 // whose number is carried in the millions of the easting, and their catalogue list.
 //
-// Everything is in metres; UnitFactor has no effect. A point's zone is chosen from the point itself on
+// Everything is in metres. A point's zone is chosen from the point itself on
 // every conversion.
 
 #include "projections/transverse_mercator.hpp"
@@ -26,6 +26,10 @@ public:
     // Eastings without a valid zone prefix and northings beyond +-10 000 km are replaced, not reported:
     // such a point converts as if it lay on the central meridian of zone 1 or on the equator.
     void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
+    // In the zone of NearX when that is a zone: a position just past the edge of the zone it was given
+    // in keeps that zone's coordinates.
+    void GeoToProjNear(double Lat, double Lon, double H, double NearX, double NearY, double& X, double& Y,
+                       double& Z) const override;
     std::unique_ptr<TProjection> Clone() const override;
 
     void GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const override;

@@ -202,26 +202,22 @@ void TTransMerc::GeoToProjWithTrig(double Lat, TLatitudeTrig Trig, double Lon, d
 
 void TTransMerc::GeoToProjFrom(double Lat, const TLatitudeTrig* Trig, double Lon, double H, double& X,
                                double& Y, double& Z) const {
-    Z = H / UnitFactor;
+    Z = H;
     if (std::isnan(Lat) || std::isnan(Lon)) {
         X = Y = std::nan("");
         return;
     }
-    double Easting = 0.0;
-    double Northing = 0.0;
-    ForwardMetres(Lat, Lon, CentralMeridian, Easting, Northing, Trig);
-    X = Easting / UnitFactor;
-    Y = Northing / UnitFactor;
+    ForwardMetres(Lat, Lon, CentralMeridian, X, Y, Trig);
     ZeroOnFault(X, Y);
 }
 
 void TTransMerc::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const {
-    H = Z * UnitFactor;
+    H = Z;
     if (std::isnan(X) || std::isnan(Y)) {
         Lat = Lon = std::nan("");
         return;
     }
-    InverseMetres(X * UnitFactor, Y * UnitFactor, Lat, Lon);
+    InverseMetres(X, Y, Lat, Lon);
     ZeroOnFault(Lat, Lon);
 }
 

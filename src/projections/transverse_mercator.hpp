@@ -2,7 +2,7 @@
 // Ellipsoidal transverse Mercator ("TRANSVERSE MERCATOR", catalogue file "tranmerc.dat"), computed with the
 // classical series in powers of the longitude difference, and its catalogue list.
 //
-// Eastings and northings are metres divided by UnitFactor; geographic positions are radians and metres.
+// Eastings and northings are metres; geographic positions are radians and metres.
 
 #include "crs/projection.hpp"
 #include "projections/kruger_series.hpp"

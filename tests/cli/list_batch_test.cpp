@@ -43,23 +43,22 @@ protected:
         return test::RunCliWith(Commands, std::move(Args));
     }
 
-    test::TCliRun WarpList(const std::string& Output, std::vector<std::string> Extra = {}) {
+    test::TCliRun WarpList(const std::string& Output, std::vector<std::string> Extra = {},
+                           const std::string& List = "photos.lst") {
         std::vector<std::string> Args = Zone34To35(Output);
-        Args[1] = Path("photos.lst");
+        Args[1] = Path(List);
         Args.insert(Args.begin(), {"warp", "--quiet", "--list"});
         Args.insert(Args.end(), Extra.begin(), Extra.end());
         return Run(Args);
     }
 
-    // The images a run wrote (logs and reports aside) by name, without the headers' time of writing.
-    std::map<std::string, std::string> Outputs(const std::string& Folder) const {
-        std::map<std::string, std::string> Files;
-        for (const auto& Entry : std::filesystem::directory_iterator(Path(Folder))) {
-            const std::string Ext = Entry.path().extension().string();
-            if (Ext == ".log" || Ext == ".txt") continue;
-            Files[Entry.path().filename()] = test::ReadTextUndated(Entry.path());
-        }
-        return Files;
+    void WriteImage(const std::string& Name) const {
+        std::filesystem::create_directories(std::filesystem::path(Path(Name)).parent_path());
+        TSampleImage Sample;
+        Sample.Columns = 6;
+        Sample.Rows = 5;
+        std::string Error;
+        ASSERT_TRUE(WriteSampleImage(Path(Name), Sample, Error)) << Error;
     }
 };
 
@@ -88,14 +87,74 @@ TEST_F(ListShards, ThreeShardsMergedEqualOneRun) {
     const test::TCliRun Merged = Run(Merge);
     ASSERT_EQ(Merged.ExitCode, 0) << Merged.Err;
     const std::string Single = test::ReadText(Path("single/res.txt"));
-    EXPECT_EQ(std::count(Single.begin(), Single.end(), '\n'), 7); // first line and six images
+    EXPECT_EQ(std::count(Single.begin(), Single.end(), '\n'), 8); // first line, fingerprint, six images
     EXPECT_EQ(test::ReadText(Path("sharded/res.txt")), Single);
-    const auto Expected = Outputs("single");
+    const auto Expected = OutputImages(Path("single"));
     EXPECT_EQ(Expected.size(), 12u); // six headers and six cell files
-    const auto Sharded = Outputs("sharded");
+    const auto Sharded = OutputImages(Path("sharded"));
     ASSERT_EQ(Sharded.size(), Expected.size());
     for (const auto& [Name, Bytes] : Expected)
         EXPECT_TRUE(Sharded.contains(Name) && Sharded.at(Name) == Bytes) << Name << " differs";
+
+    // A shard of another run (another step) is refused, and so is every target that is no report.
+    std::filesystem::create_directory(Path("other"));
+    EXPECT_EQ(WarpList(Path("other/res.ers"), {"--shard", "2/3", "--step", "30"}).ExitCode, 0);
+    const std::string Other = Path("other/res.shard-2-of-3.txt");
+    const struct {
+        std::vector<std::string> Shards;
+        std::string Output, Error;
+    } Refusals[] = {
+        {{Reports[0], Other, Reports[2]},
+         Path("mixed.txt"),
+         Other + " belongs to another run than " + Reports[0]},
+        {Reports, Path("photos.lst"),
+         "The merged report would overwrite the photo list " + Path("photos.lst")},
+        {Reports, Reports[1], "The merged report would overwrite the shard report " + Reports[1]},
+        {Reports, Path("sharded/img1.ers"),
+         "The merged report would overwrite " + Path("sharded/img1.ers") + ", which is no report"},
+    };
+    for (const auto& Case : Refusals) {
+        SCOPED_TRACE(Case.Output);
+        const std::string Before = test::ReadText(Case.Output);
+        std::vector<std::string> Args{"report", "merge"};
+        Args.insert(Args.end(), Case.Shards.begin(), Case.Shards.end());
+        Args.insert(Args.end(), {"--output", Case.Output});
+        const test::TCliRun Done = Run(Args);
+        EXPECT_EQ(Done.ExitCode, 1);
+        EXPECT_EQ(Done.Err.rfind(Case.Error, 0), 0u) << Done.Err;
+        EXPECT_EQ(test::ReadText(Case.Output), Before);
+    }
+}
+
+// Wherever an entry points, its output lands in the output folder (keeping the entry's subfolders) or
+// the entry fails with the reason; nothing outside the output folder is touched.
+TEST_F(ListShards, EveryOutputStaysInTheOutputFolder) {
+    WriteImage("img/p.ers");
+    WriteImage("abs/a.ers");
+    WriteImage("lists/sub/deep/s.ers");
+    WriteImage("lists/my photo.ers");
+    // The name "../img/p.ers" once took from the output folder out/run/ lies here: it must stay as it is.
+    std::filesystem::create_directories(Path("out/img"));
+    test::WriteText(Path("out/img/p.ers"), "unrelated");
+    test::WriteText(Path("lists/photos.lst"), "../img/p.ers 1 2 3 4\n" + Path("abs/a.ers") +
+                                                  "\nsub/deep/s.ers\n\"my photo.ers\" 1 2 3 4\n");
+    std::filesystem::create_directories(Path("out/run"));
+    const test::TCliRun Done = WarpList(Path("out/run/res.ers"), {}, "lists/photos.lst");
+
+    EXPECT_EQ(Done.ExitCode, 1);
+    EXPECT_EQ(Done.Out, "1 of 4 images failed\n");
+    EXPECT_NE(Done.Err.find(Path("lists/../img/p.ers") + ": its output would leave the output folder\n"),
+              std::string::npos)
+        << Done.Err;
+    EXPECT_EQ(test::ReadText(Path("out/img/p.ers")), "unrelated");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Path("out/img")), {}), 1);
+    // The report is a photo list of the outputs, read from its own folder.
+    TdbPhoto Report;
+    ASSERT_TRUE(Report.Load(Path("out/run/res.txt"))) << Report.ErrorText;
+    EXPECT_EQ(Report.Names, (std::vector<std::string>{"a.ers", "sub/deep/s.ers", "my photo.ers"}));
+    for (const std::string& Name : Report.Names)
+        EXPECT_TRUE(std::filesystem::is_regular_file(Path("out/run/" + Name))) << Name;
+    EXPECT_NE(test::ReadText(Path("out/run/res.txt")).find("\n\"my photo.ers\" "), std::string::npos);
 }
 
 TEST_F(ListShards, ShardAndResumeBelongToListRuns) {

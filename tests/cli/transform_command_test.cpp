@@ -234,6 +234,9 @@ TEST(TransformLines, BothEndsMayNameTheSameSystemWithOwnSpheroidsAndUnits) {
          500000 * 3937.0 / 1200, 5788844.517 * 3937.0 / 1200, EightDigitRounding},
         {Ends("WE", "WGS84", "NUTM34", "WE", "WGS84", "NUTM34", 1, 0), "1640416.6667 18992234.0529", 500000,
          5788844.517, Millimetre},
+        // Feet apply to every projected system, not only to transverse Mercator ones.
+        {Ends("RF", "ETRS89", "LAMBERT93", "RF", "ETRS89", "LAMBERT93", 0, 1), "700000 6600000",
+         700000 * 3937.0 / 1200, 6600000 * 3937.0 / 1200, EightDigitRounding},
         // The same geographic system on two datums; cs2cs with ED50's shipped translations gives
         // 2.351285551 48.850914711 for 2.35 48.85 on WGS 84.
         {Ends("WE", "WGS84", DecimalDegrees, "IN", "ED50", DecimalDegrees), "2.35 48.85", 2.351285551,
@@ -263,6 +266,8 @@ TEST(TransformCommand, PositionsOutsideASystemsDomainAreRejectedLines) {
          "500000 -9999999999"},                                                  // latitude -90018
         {Ends("WE", "WGS84", DecimalDegrees, "WE", "WGS84", "NUTM34"), "180 0"}, // easting 85 599 607
         {Ends("WE", "WGS84", "NUTM34", "WE", "WGS84", "NUTM34"), "1e300 0"},     // a fault given as zeros
+        {Ends("WE", "WGS84", "NUTM34", "WE", "WGS84", DecimalDegrees),
+         "5500000 5000000"}, // 5 000 km east: the inverse series gave 76.5 E 31.0 N
     };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(Case.Line);

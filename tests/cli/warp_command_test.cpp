@@ -112,13 +112,13 @@ TEST_F(WarpCommand, EpsgCodesNameAnEndAndOverrideTheSettingsFile) {
                            "[Output]\nSpheroid=WE\nDatum=WGS84\nProjection=NUTM35\n");
     const TCliRun Overridden =
         RunWarpCommand({"--settings", Path("zones.ini"), "--input", Path("in.ers"), "--output",
-                        Path("ini.ers"), "--out-crs", "EPSG:32636", "--only-headers"});
+                        Path("ini.ers"), "--out-crs", "EPSG:32633", "--only-headers"});
     ASSERT_EQ(Overridden.ExitCode, 0) << Overridden.Err;
     TDataSet2 Out;
     ASSERT_TRUE(Out.Open(Path("ini.ers"), 0, 0, 1, 1, omRead));
     std::string Projection;
     Out.GetProjection(Projection);
-    EXPECT_EQ(Projection, "\"NUTM36\"");
+    EXPECT_EQ(Projection, "\"NUTM33\"");
 
     std::vector<std::string> Both = Zone34To35(Path("both.ers"));
     Both.insert(Both.end(), {"--in-crs", "EPSG:32634"});

@@ -7,10 +7,24 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 namespace vortane {
+
+// The images a run wrote into Folder (logs and reports aside) by name, without the headers' time of
+// writing: what two runs that should agree are compared by.
+inline std::map<std::string, std::string> OutputImages(const std::string& Folder) {
+    std::map<std::string, std::string> Files;
+    for (const auto& Entry : std::filesystem::directory_iterator(Folder)) {
+        const std::string Ext = Entry.path().extension().string();
+        if (Ext == ".log" || Ext == ".txt") continue;
+        Files[Entry.path().filename()] = test::ReadTextUndated(Entry.path());
+    }
+    return Files;
+}
 
 class WarpCommand : public test::TTempDirTest {
 protected:

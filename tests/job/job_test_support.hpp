@@ -29,7 +29,7 @@ namespace vortane::test {
 // Metres per radian of the flat test system.
 constexpr double FlatRadius = 4194304.0; // 2^22: scaling by it is exact, so round trips are too
 
-// X = FalseEasting + Lon * R, Y = FalseNorthing + Lat * R, in metres / UnitFactor: a system whose
+// X = FalseEasting + Lon * R, Y = FalseNorthing + Lat * R, in metres: a system whose
 // every result a test can write down directly.
 class TFlatTestSystem : public TProjection {
 public:
@@ -37,13 +37,13 @@ public:
         : TProjection(std::move(SystemName)), FalseEasting(East), FalseNorthing(North) {}
     std::string GetParamText() const override { return "flat test system"; }
     void GeoToProj(double Lat, double Lon, double H, double& X, double& Y, double& Z) const override {
-        X = (FalseEasting + Lon * FlatRadius) / UnitFactor;
-        Y = (FalseNorthing + Lat * FlatRadius) / UnitFactor;
+        X = FalseEasting + Lon * FlatRadius;
+        Y = FalseNorthing + Lat * FlatRadius;
         Z = H;
     }
     void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override {
-        Lon = (X * UnitFactor - FalseEasting) / FlatRadius;
-        Lat = (Y * UnitFactor - FalseNorthing) / FlatRadius;
+        Lon = (X - FalseEasting) / FlatRadius;
+        Lat = (Y - FalseNorthing) / FlatRadius;
         H = Z;
     }
     void GetAxisNames(std::string& X, std::string& Y, std::string& Z) const override {
@@ -197,12 +197,21 @@ protected:
     }
 
     // The log lines without their leading time of day ("HH:MM:SS").
-    static std::vector<std::string> LogMessages(const std::string& LogName) {
+    static std::vector<std::string> AllLogMessages(const std::string& LogName) {
         std::vector<std::string> Messages;
         for (const std::string& Line : ReadLines(LogName)) {
             EXPECT_GE(Line.size(), 8u);
             Messages.push_back(Line.size() >= 8 ? Line.substr(8) : Line);
         }
+        return Messages;
+    }
+    // The messages without the run's bookkeeping for a resume (its fingerprint, the sizes of each
+    // finished output), which the resume tests look at.
+    static std::vector<std::string> LogMessages(const std::string& LogName) {
+        std::vector<std::string> Messages = AllLogMessages(LogName);
+        std::erase_if(Messages, [](const std::string& Message) {
+            return Message.starts_with(" Run fingerprint ") || Message.starts_with(" Output written: ");
+        });
         return Messages;
     }
 

@@ -5,7 +5,20 @@
 namespace vortane::test {
 namespace {
 
-class PhotoList : public JobTest {};
+class PhotoList : public JobTest {
+protected:
+    // The report's entry lines, after its first line and the run's fingerprint.
+    static std::vector<std::string> ReportEntries(const std::string& Report) {
+        std::vector<std::string> Lines = ReadLines(Report);
+        if (Lines.size() < 2) {
+            ADD_FAILURE() << Report << " has no fingerprint line";
+            return Lines;
+        }
+        EXPECT_EQ(Lines[0], ReportFirstLine);
+        EXPECT_TRUE(Lines[1].starts_with(";Run fingerprint ")) << Lines[1];
+        return {Lines.begin() + 2, Lines.end()};
+    }
+};
 
 TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine) {
     const std::string List = Path("list.txt");
@@ -24,6 +37,11 @@ TEST_F(PhotoList, LoadTakesTheFirstFieldOfEveryEntryLine) {
 
     EXPECT_FALSE(Photos.Load(Path("missing.txt")));
     EXPECT_FALSE(Photos.Load(Dir().string())); // a folder is no list
+    // A broken quote refuses the whole list: guessing the name could write the wrong image.
+    WriteText(List, "a.ers\n\"b c.ers 1 2 3 4\n");
+    EXPECT_FALSE(Photos.Load(List));
+    EXPECT_EQ(Photos.ErrorText,
+              List + " line 2: a quoted name that is empty, not closed or not followed by a blank");
 }
 
 TEST_F(PhotoList, ItsContentTellsAListFromAnImage) {
@@ -36,6 +54,7 @@ TEST_F(PhotoList, ItsContentTellsAListFromAnImage) {
         {";File created by Vortane program\r\n", PhotoList},                 // a report without entries
         {"; hand-made\r\n\tdata1.ers 1000,5 2000 1040 1970\r\n", PhotoList}, // "DATA" opens ER Mapper
         {"bm_07.bmp 1 2 3 4\n", PhotoList},                                  // "BM" opens a bitmap
+        {"\"my photo.ers\" 1 2 3 4\n", PhotoList},                           // a quoted name
         {"DatasetHeader Begin\n\tVersion = \"6.0\"\n", Image},               // a header is text too
         {"BM\x36\x00\x00\x00\x00\x00\x00\x00"sv, Image},
         {"a.ers 1 2 three 4\n", Unknown}, // neither: the filter decides
@@ -50,12 +69,69 @@ TEST_F(PhotoList, ItsContentTellsAListFromAnImage) {
 }
 
 TEST_F(PhotoList, ReportLinesNameTheOutputAndItsExtentWithSixDecimals) {
-    EXPECT_EQ(ReportLine("a.tif", ".ers", 500000, -12.5, 500100.1234567, -1e-7),
+    EXPECT_EQ(ReportLine("a.ers", 500000, -12.5, 500100.1234567, -1e-7),
               "a.ers 500000.000000 -12.500000 500100.123457 -0.000000");
-    EXPECT_EQ(ReportLine("noext", ".osd", 1, 2, 3, 4), "noext.osd 1.000000 2.000000 3.000000 4.000000");
-    EXPECT_EQ(ListOutputName("/out/", "sub.dir/a.tif", ".ers"), "/out/sub.dir/a.ers");
+    EXPECT_EQ(ReportLine("my photo.osd", 1, 2, 3, 4), "\"my photo.osd\" 1.000000 2.000000 3.000000 4.000000");
     EXPECT_EQ(FolderOf("/data/list.txt"), "/data/");
     EXPECT_EQ(FolderOf("list.txt"), "");
+}
+
+TEST(PhotoListLine, QuotedNamesMayHoldBlanksAndEveryNameReadsBackAsWritten) {
+    const struct {
+        std::string Line;
+        EListLine Kind;
+        std::string Name;
+    } Cases[] = {
+        {"a.ers 1 2 3 4", EListLine::Entry, "a.ers"},
+        {"\t\"my photo.ers\" 1 2 3 4", EListLine::Entry, "my photo.ers"},
+        {"\"say \"\"hi\"\".ers\"", EListLine::Entry, "say \"hi\".ers"},
+        {"\"open.ers 1 2 3 4", EListLine::Malformed, ""},
+        {"\"a\"b.ers 1 2 3 4", EListLine::Malformed, ""},
+        {"\"\" 1 2 3 4", EListLine::Malformed, ""},
+        {" \"skipped.ers\"", EListLine::Comment, ""},
+        {"\t\t", EListLine::Comment, ""},
+    };
+    for (const auto& Case : Cases) {
+        std::string Name;
+        EXPECT_EQ(ReadListLine(Case.Line, Name), Case.Kind) << Case.Line;
+        if (Case.Kind == EListLine::Entry) {
+            EXPECT_EQ(Name, Case.Name) << Case.Line;
+        }
+    }
+    for (const std::string Name :
+         {"plain.ers", "my photo.ers", "-dash.ers", ";semi.ers", "q\"uote d.ers", "t\tab"}) {
+        std::string Read;
+        ASSERT_EQ(ReadListLine(ListName(Name) + " 1 2 3 4", Read), EListLine::Entry) << ListName(Name);
+        EXPECT_EQ(Read, Name);
+    }
+    EXPECT_EQ(ListName("plain.ers"), "plain.ers");
+}
+
+TEST(PhotoListEntry, OutputsStayInTheOutputFolderAndKeepTheEntrysSubfolders) {
+    const std::string Leaves = "its output would leave the output folder";
+    const struct {
+        std::string Name, InFile, OutFile, Problem;
+    } Cases[] = {
+        {"a.tif", "/lists/a.tif", "/out/a.ers", ""},
+        {"imgs/p.tif", "/lists/imgs/p.tif", "/out/imgs/p.ers", ""},
+        {"imgs/../p.tif", "/lists/imgs/../p.tif", "/out/p.ers", ""},
+        {"/data/x/p.tif", "/data/x/p.tif", "/out/p.ers", ""}, // absolute: its file name in the output folder
+        {"../img/p.ers", "/lists/../img/p.ers", "", Leaves},
+        {"imgs/../../p.ers", "/lists/imgs/../../p.ers", "", Leaves},
+        {"imgs/..", "/lists/imgs/..", "", Leaves},
+        {"imgs/", "/lists/imgs/", "", Leaves},
+    };
+    for (const auto& Case : Cases) {
+        const TListEntryFiles Files = ResolveListEntry("/lists/", "/out/", Case.Name, ".ers");
+        EXPECT_EQ(Files.InFile, Case.InFile) << Case.Name;
+        EXPECT_EQ(Files.OutFile, Case.OutFile) << Case.Name;
+        EXPECT_EQ(Files.Problem, Case.Problem) << Case.Name;
+    }
+    // Two inputs whose outputs coincide: the later one is refused; the same image twice is not.
+    const auto Entries = ResolveListEntries("/l/", "/o/", {"a.tif", "a.ers", "a.tif", "/x/a.tif"}, ".ers");
+    EXPECT_EQ(Entries[1].Problem, "its output a.ers is also the output of /l/a.tif");
+    EXPECT_EQ(Entries[2].Problem, "");
+    EXPECT_EQ(Entries[3].Problem, "its output a.ers is also the output of /l/a.tif");
 }
 
 TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
@@ -69,9 +145,8 @@ TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
     List.List = true;
     EXPECT_EQ(RunJob(Path("in/list.txt"), Path("out/result.ers"), List), "Successful Finish");
 
-    EXPECT_EQ(ReadLines(Path("out/result.txt")),
-              (std::vector<std::string>{";File created by Vortane program",
-                                        "a.ers 1000.000000 2000.000000 1040.000000 1970.000000",
+    EXPECT_EQ(ReportEntries(Path("out/result.txt")),
+              (std::vector<std::string>{"a.ers 1000.000000 2000.000000 1040.000000 1970.000000",
                                         "c.ers 1000.000000 2000.000000 1040.000000 1970.000000"}));
     EXPECT_EQ(ReadImage(Path("out/c.ers")).At(3, 2), 6.0f);
     EXPECT_FALSE(std::filesystem::exists(Path("out/b.ers")));
@@ -116,9 +191,8 @@ TEST_F(PhotoList, NoEntryOverwritesTheInputOfAnotherEntry) {
                             " open error Output would overwrite the input file " + Path("in/sub/a.ers")),
               Log.end());
     // The refused entry has no report line; the second entry still ran.
-    EXPECT_EQ(ReadLines(Path("in/sub/result.txt")),
-              (std::vector<std::string>{";File created by Vortane program",
-                                        "sub/a.ers 1000.000000 2000.000000 1040.000000 1970.000000"}));
+    EXPECT_EQ(ReportEntries(Path("in/sub/result.txt")),
+              (std::vector<std::string>{"sub/a.ers 1000.000000 2000.000000 1040.000000 1970.000000"}));
 }
 
 TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList) {
@@ -128,7 +202,7 @@ TEST_F(PhotoList, AStopDuringAnEntryKeepsItsReportLineAndEndsTheList) {
     List.List = true;
     std::filesystem::create_directories(Dir() / "out");
     EXPECT_EQ(RunJob(Path("list.txt"), Path("out/out.ers"), List, /*StopFirst=*/true), "User Abort");
-    EXPECT_EQ(ReadLines(Path("out/out.txt")).size(), 2u); // first line and the stopped entry
+    EXPECT_EQ(ReportEntries(Path("out/out.txt")).size(), 1u); // the stopped entry
 }
 
 TEST_F(PhotoList, AResumedRunRedoesNothingFinishedAndFinishesTheRest) {
@@ -175,6 +249,66 @@ TEST_F(PhotoList, AResumedRunRedoesNothingFinishedAndFinishesTheRest) {
                                         " Skipped, finished before: " + Path("a2.ers"),
                                         " Processing file: " + Path("a3.ers")}));
     EXPECT_EQ(Second.size(), 10u); // two skipped, four processed
+}
+
+// A resumed run keeps only what a run of the same fingerprint (options, systems, list) finished and
+// what is still on disk as that run wrote it; everything else is done again.
+TEST_F(PhotoList, AResumedRunRedoesEntriesOfAnotherRunOrWhoseOutputChanged) {
+    std::string List;
+    for (const char* Name : {"a1", "a2", "a3"}) {
+        WriteImage(std::string(Name) + ".ers", 4, 3, 1, ctFloat32, 1000, 2000, 10,
+                   [](int C, int R, int) { return float(C * R); });
+        List += std::string(Name) + ".ers\n";
+    }
+    WriteText(Path("list.txt"), List);
+    std::filesystem::create_directories(Dir() / "out");
+    TJobOptions Run = Options(10);
+    Run.List = true;
+    ASSERT_EQ(RunJob(Path("list.txt"), Path("out/res.ers"), Run), "Successful Finish");
+    // The inputs a run processed (rather than skipped), from its part of the log.
+    const auto Processed = [this] {
+        std::vector<std::string> Log = LogMessages(Path("out/res.log"));
+        const auto Start =
+            std::find(Log.rbegin(), Log.rend(), " Log file created by Vortane program ").base();
+        std::vector<std::string> Inputs;
+        for (auto Line = Start; Line != Log.end(); ++Line)
+            if (Line->starts_with(" Processing file: ") && !Line->ends_with(" finished"))
+                Inputs.push_back(Line->substr(Line->rfind('/') + 1));
+        return Inputs;
+    };
+    const std::vector<std::string> All{"a1.ers", "a2.ers", "a3.ers"};
+    const struct {
+        const char* What;
+        std::function<void()> Change;
+        double Step;
+        std::vector<std::string> Redone;
+    } Cases[] = {
+        {"nothing changed", [] {}, 10, {}},
+        {"cells cut short", [this] { std::filesystem::resize_file(Path("out/a2"), 8); }, 10, {"a2.ers"}},
+        {"header grown", [this] { std::ofstream(Path("out/a3.ers"), std::ios::app) << ' '; }, 10, {"a3.ers"}},
+        {"output removed", [this] { std::filesystem::remove(Path("out/a1.ers")); }, 10, {"a1.ers"}},
+        {"another step", [] {}, 20, All},
+        {"the same step again", [] {}, 20, {}},
+        {"the list changed", [this] { std::ofstream(Path("list.txt"), std::ios::app) << "; edited\n"; }, 20,
+         All},
+    };
+    Run.Resume = true;
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.What);
+        Case.Change();
+        Observer.EndEvents = 0;
+        Run.Step = Case.Step;
+        EXPECT_EQ(RunJob(Path("list.txt"), Path("out/res.ers"), Run), "Successful Finish");
+        EXPECT_EQ(Processed(), Case.Redone);
+    }
+    // After all that, the same report and cells as one undisturbed run.
+    std::filesystem::create_directories(Dir() / "fresh");
+    Observer.EndEvents = 0;
+    Run.Resume = false;
+    ASSERT_EQ(RunJob(Path("list.txt"), Path("fresh/res.ers"), Run), "Successful Finish");
+    EXPECT_EQ(ReadText(Path("out/res.txt")), ReadText(Path("fresh/res.txt")));
+    for (const char* Name : {"a1", "a2", "a3"})
+        EXPECT_EQ(ReadText(Path("out/") + Name), ReadText(Path("fresh/") + Name)) << Name;
 }
 
 } // namespace

@@ -2,13 +2,18 @@
 // exactly one end event, and never touches the input.
 #include "job_test_support.hpp"
 
+#include "job/log.hpp"
 #include "job/photo_list.hpp"
 #include "support/small_disk.hpp"
 
 #include <fstream>
+#include <sys/stat.h>
 
 namespace vortane::test {
 namespace {
+
+// The extent checks each of its four corners by converting it back from the output system.
+constexpr int ExtentChecks = 4;
 
 class JobFailure : public JobTest {
 protected:
@@ -119,11 +124,11 @@ TEST_F(JobFailure, AGridTooLargeToCreateFailsWithAClearStatus) {
 }
 
 TEST_F(JobFailure, AFaultInsideTheCellLoopsEndsTheFileWithAStatusAndALogLine) {
-    // Three conversions succeed (the cells of row 0, as the extent does not use this direction), then
-    // the output system throws; in a thread as well as in place.
+    // The extent's four checks of its corners and three cells (row 0) convert, then the output system
+    // throws; in a thread as well as in place.
     for (bool Threaded : {false, true}) {
         SCOPED_TRACE(Threaded);
-        TFaultySystem Faulty(TFaultySystem::TFault::Throw, 3);
+        TFaultySystem Faulty(TFaultySystem::TFault::Throw, ExtentChecks + 3);
         UseSystems(&InFlat, &Faulty);
         TRecordingObserver Events;
         std::string Message;
@@ -149,11 +154,13 @@ TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops) {
     UseSystems(&NoCorners, &InFlat);
     const std::string Message = RunJob(In, Path("nan.ers"), Options(10));
     EXPECT_EQ(Message,
-              "Output extent cannot be computed: an input corner has no position in the output system");
+              "Output extent cannot be computed: an input corner has no valid position in the input or the "
+              "output system");
     EXPECT_FALSE(std::filesystem::exists(Path("nan.ers")));
 
-    // An output system with no position for the cells: every cell reads as outside the input.
-    TFaultySystem NoCells(TFaultySystem::TFault::NaN, 0);
+    // An output system with no position for the cells (after the extent's checks of its corners): every
+    // cell reads as outside the input.
+    TFaultySystem NoCells(TFaultySystem::TFault::NaN, ExtentChecks);
     UseSystems(&InFlat, &NoCells);
     Observer.EndEvents = 0;
     EXPECT_EQ(RunJob(In, Path("blank.ers"), Options(10)), "Successful Finish");
@@ -161,6 +168,39 @@ TEST_F(JobFailure, NonFinitePositionsFailTheExtentButOnlyBlankCellsInTheLoops) {
     EXPECT_EQ(Out.Columns * Out.Rows, 20);
     for (float Cell : Out.Cells)
         EXPECT_EQ(Cell, 0.0f);
+}
+
+// The log is checked before anything is written: a folder or pipe in its place, or another run holding
+// it, stops the run at once with the reason, and the other run's log stays as it was.
+TEST_F(JobFailure, ARunRefusesALogThatIsNoFileOrThatAnotherRunHolds) {
+    TLogFile OtherRun;
+    OtherRun.SetName(Path("held.log"));
+    std::string Error;
+    ASSERT_TRUE(OtherRun.Claim(false, Error)) << Error;
+    OtherRun.AddLine("the other run's line");
+    std::filesystem::create_directory(Path("folder.log"));
+    ASSERT_EQ(::mkfifo(Path("pipe.log").c_str(), 0600), 0);
+    const struct {
+        std::string Out, Message;
+    } Cases[] = {
+        {Path("folder.ers"), "Cannot write " + Path("folder.log") + ": it is a folder"},
+        {Path("pipe.ers"), "Cannot write " + Path("pipe.log") + ": it is not a regular file"},
+        {Path("held.ers"), "Another run is writing to " + Path("held.log") +
+                               " (a run on the same output); this run did not start"},
+    };
+    for (const bool Resume : {false, true})
+        for (const auto& Case : Cases) {
+            SCOPED_TRACE(Case.Out);
+            Observer.EndEvents = 0;
+            Observer.Failures.clear();
+            TJobOptions Run = Options(10);
+            Run.Resume = Run.List = Resume;
+            EXPECT_EQ(RunJob(Resume ? Path("list.txt") : In, Case.Out, Run), Case.Message);
+            EXPECT_EQ(Observer.Failures, std::vector<std::string>{Case.Message});
+            EXPECT_FALSE(std::filesystem::exists(Case.Out));
+            EXPECT_FALSE(std::filesystem::exists(ChangeFileExt(Case.Out, ".txt")));
+        }
+    EXPECT_EQ(ReadText(Path("held.log")), "the other run's line\r\n");
 }
 
 TEST_F(JobFailure, AReportThatCannotBeWrittenEndsTheListRunCleanly) {

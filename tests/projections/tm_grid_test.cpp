@@ -2,6 +2,7 @@
 // trips, replaced out-of-range grid coordinates, the catalogue record and texts. Loading the list goes
 // through the same record reader as the transverse Mercator list, tested there.
 
+#include "crs/system_in_units.hpp"
 #include "projections/lambert2.hpp"
 #include "projections/tm_grid.hpp"
 
@@ -146,17 +147,32 @@ TEST(TMGrid, ZoneWidthWithoutZonesGivesZeros) {
     EXPECT_TRUE(std::isnan(X) && std::isnan(Y));
 }
 
-TEST(TMGrid, UnitFactorHasNoEffect) {
-    TTMGrid Metres = MakeGrid(UtmRecord);
-    TTMGrid Feet = MakeGrid(UtmRecord);
-    Feet.UnitFactor = 0.3048006096012192;
-    double M[6], F[6];
-    Metres.GeoToProj(50 * Degree, 10 * Degree, 5.0, M[0], M[1], M[2]);
-    Feet.GeoToProj(50 * Degree, 10 * Degree, 5.0, F[0], F[1], F[2]);
-    Metres.ProjToGeo(M[0], M[1], 5.0, M[3], M[4], M[5]);
-    Feet.ProjToGeo(M[0], M[1], 5.0, F[3], F[4], F[5]);
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(M[i], F[i]) << i;
+// Converting back with GeoToProjNear names a position in the zone it was given in, even past that
+// zone's edge; an easting without a zone has no such form.
+TEST(TMGrid, ConvertsBackIntoTheZoneAPositionWasGivenIn) {
+    constexpr double SeriesRoundTrip = 0.05; // metres, 400 km from the meridian
+    const TTMGrid Grid = MakeGrid(UtmRecord);
+    const struct {
+        double Easting;
+        bool HasZone;
+    } Cases[] = {
+        {34'650'000, true}, // inside zone 34
+        {34'900'000, true}, // 400 km east of its meridian: in zone 35's area
+        {35'100'000, true}, // 400 km west: in zone 34's area
+        {500'000, false},   // no zone: read as zone 1
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Easting);
+        double Lat, Lon, H, X, Y, Z;
+        Grid.ProjToGeo(Case.Easting, 5'500'000, 0.0, Lat, Lon, H);
+        Grid.GeoToProjNear(Lat, Lon, H, Case.Easting, 5'500'000, X, Y, Z);
+        EXPECT_EQ(std::fabs(X - Case.Easting) < SeriesRoundTrip, Case.HasZone) << X;
+        if (Case.HasZone) {
+            EXPECT_NEAR(Y, 5'500'000, SeriesRoundTrip);
+        }
+        Grid.GeoToProj(Lat, Lon, H, X, Y, Z); // in the position's own zone
+        EXPECT_EQ(std::floor(X / 1e6), Grid.ZoneOf(Lon));
+    }
 }
 
 // A datum shift hands the latitude's sine and cosine on to the next system; every system must give the
@@ -164,9 +180,9 @@ TEST(TMGrid, UnitFactorHasNoEffect) {
 // use them ignores them), in every unit.
 TEST(TMGrid, TheLatitudesSineAndCosineGiveTheSameCoordinates) {
     TTMGrid Grid = MakeGrid(UtmRecord);
-    TTransMerc Feet("WE,U,0,500000,0.9996,0.15707963267948966,0");
-    UseSpheroid(Feet, Wgs84);
-    Feet.UnitFactor = 0.3048006096012192;
+    TTransMerc Metres("WE,U,0,500000,0.9996,0.15707963267948966,0");
+    UseSpheroid(Metres, Wgs84);
+    const TSystemInUnits Feet(Metres.Clone(), 0.3048006096012192);
     TLambert2 Conic("WEXYZ,N,0,0,0,0,1,-0.1,0.7,0.8,0.75");
     UseSpheroid(Conic, Wgs84);
     for (const TProjection* System : std::initializer_list<const TProjection*>{&Grid, &Feet, &Conic}) {

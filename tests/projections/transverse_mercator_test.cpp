@@ -2,6 +2,8 @@
 
 #include "projections/transverse_mercator.hpp"
 
+#include "crs/system_in_units.hpp"
+
 #include "projection_test_support.hpp"
 
 #include <gtest/gtest.h>
@@ -21,10 +23,9 @@ constexpr double RoundTripTolerance = 1e-9; // rad
 
 constexpr TTestSpheroid Spheroids[] = {Wgs84, Hayford, Bessel};
 
-TTransMerc MakeTM(const std::string& Record, const TTestSpheroid& S = Spheroids[0], double Unit = 1.0) {
+TTransMerc MakeTM(const std::string& Record, const TTestSpheroid& S = Spheroids[0]) {
     TTransMerc TM(Record);
     UseSpheroid(TM, S);
-    TM.UnitFactor = Unit;
     return TM;
 }
 
@@ -53,14 +54,15 @@ TEST(TransverseMercator, AgreesWithProjWithinThreeDegreesOfTheMeridian) {
     for (const auto& S : Spheroids) {
         for (const char* Record : ProjRecords) {
             for (const double Unit : {1.0, UsSurveyFoot}) {
-                TTransMerc TM = MakeTM(Record, S, Unit);
-                const TProjOracle Proj(ProjTmerc(TM, S, Unit == 1.0 ? "m" : "us-ft"));
+                const TTransMerc Metres = MakeTM(Record, S);
+                const TSystemInUnits TM(Metres.Clone(), Unit);
+                const TProjOracle Proj(ProjTmerc(Metres, S, Unit == 1.0 ? "m" : "us-ft"));
                 ASSERT_TRUE(Proj.Valid());
                 for (double Lat = -88; Lat <= 88; Lat += 8) {
                     for (double DLon = -3; DLon <= 3; DLon += 0.5) {
                         SCOPED_TRACE(testing::Message()
                                      << Record << " " << S.Code << " " << Lat << " " << DLon);
-                        const double Lon = NormLon(TM.CentralMeridian + DLon * Degree);
+                        const double Lon = NormLon(Metres.CentralMeridian + DLon * Degree);
                         double X, Y, Z, E, N, BackLat, BackLon, H;
                         TM.GeoToProj(Lat * Degree, Lon, 100.0, X, Y, Z);
                         Proj.Forward(Lat * Degree, Lon, E, N);
@@ -94,9 +96,9 @@ TEST(TransverseMercator, AgreesWithProjWithinThreeDegreesOfTheMeridian) {
 TEST(TransverseMercator, OriginGivesTheFalseOriginExactly) {
     for (const char* Record : ProjRecords) {
         for (const double Unit : {1.0, UsSurveyFoot}) {
-            TTransMerc TM = MakeTM(Record, Spheroids[1], Unit);
+            const TTransMerc TM = MakeTM(Record, Spheroids[1]);
             double X, Y, Z;
-            TM.GeoToProj(TM.OriginLatitude, TM.CentralMeridian, 0.0, X, Y, Z);
+            TSystemInUnits(TM.Clone(), Unit).GeoToProj(TM.OriginLatitude, TM.CentralMeridian, 0.0, X, Y, Z);
             EXPECT_EQ(X, TM.FalseEasting / Unit) << Record;
             EXPECT_EQ(Y, TM.FalseNorthing / Unit) << Record;
         }
@@ -163,7 +165,7 @@ TEST(TransverseMercator, ParameterAndAxisTexts) {
 
 // Faults give zeros with the height still converted; NaN stays visible as NaN.
 TEST(TransverseMercator, ArithmeticFaultsGiveZeros) {
-    TTransMerc TM = MakeTM("WE,U,0,500000,0.9996,0.15707963267948966,0", Spheroids[0], UsSurveyFoot);
+    TTransMerc TM = MakeTM("WE,U,0,500000,0.9996,0.15707963267948966,0");
     const double NaN = std::numeric_limits<double>::quiet_NaN();
     double X, Y, Z, Lat, Lon, H;
     for (const double BadLat :
@@ -171,12 +173,12 @@ TEST(TransverseMercator, ArithmeticFaultsGiveZeros) {
         TM.GeoToProj(BadLat, 9 * Degree, 10.0, X, Y, Z);
         EXPECT_EQ(X, 0.0);
         EXPECT_EQ(Y, 0.0);
-        EXPECT_DOUBLE_EQ(Z, 10.0 / UsSurveyFoot);
+        EXPECT_EQ(Z, 10.0);
     }
     TM.ProjToGeo(1e300, 0.0, 10.0, Lat, Lon, H); // overflow in the powers of the easting
     EXPECT_EQ(Lat, 0.0);
     EXPECT_EQ(Lon, 0.0);
-    EXPECT_DOUBLE_EQ(H, 10.0 * UsSurveyFoot);
+    EXPECT_EQ(H, 10.0);
     TM.GeoToProj(NaN, 9 * Degree, 10.0, X, Y, Z);
     EXPECT_TRUE(std::isnan(X) && std::isnan(Y));
     TM.ProjToGeo(500000.0, NaN, 10.0, Lat, Lon, H);
