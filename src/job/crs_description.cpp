@@ -294,29 +294,25 @@ std::string PublishedName(const TEpsgTable& Codes, int Code, const std::string& 
     return Entries.empty() || Entries.front()->Description.empty() ? Otherwise : Entries.front()->Description;
 }
 
-// A geographic system in radians: the keys of the published datum (a geographic code with another
-// angular unit is read in degrees by some readers), or of the spheroid and the datum's shift.
+// A geographic system in radians: the published datum's, whose code GeoTIFF keys name as the datum
+// (a geographic code with another angular unit is read in degrees by some readers); or the spheroid
+// with the datum's shift.
 TSystemDescription Geographic(const TEpsgTable* Codes, const TSystemToDescribe& T, int Code) {
-    TSystemDescription D;
-    D.EpsgCode = Code;
-    AddShort(D.GeoKeys, gkModelType, gvModelGeographic);
     const int DatumCode = Code != 0 && Codes ? Codes->DatumCode(T.Datum->Name) : 0;
+    TSystemDescription D;
+    AddShort(D.GeoKeys, gkModelType, gvModelGeographic);
     if (DatumCode != 0) {
+        D.EpsgCode = Code;
         AddShort(D.GeoKeys, gkGeographicType, gvUserDefined);
         AddText(D.GeoKeys, gkGeogCitation, PublishedName(*Codes, Code, T.Datum->Name));
         AddShort(D.GeoKeys, gkGeogGeodeticDatum, static_cast<std::uint16_t>(DatumCode));
         AddShort(D.GeoKeys, gkGeogPrimeMeridian, PrimeMeridianGreenwich);
         AddShort(D.GeoKeys, gkGeogAngularUnits, gvAngularRadian);
-    } else {
-        AddUserGeographic(D.GeoKeys, T, gvAngularRadian);
-    }
-    if (DatumCode != 0 && Proj().Describe("EPSG:" + std::to_string(Code), true, D)) return D;
-    D.EpsgCode = 0;
-    if (DatumCode != 0) {
-        D.GeoKeys = {};
+        if (Proj().Describe("EPSG:" + std::to_string(Code), true, D)) return D;
+        D = {};
         AddShort(D.GeoKeys, gkModelType, gvModelGeographic);
-        AddUserGeographic(D.GeoKeys, T, gvAngularRadian);
     }
+    AddUserGeographic(D.GeoKeys, T, gvAngularRadian);
     Proj().Describe("+proj=longlat" + ProjEllipsoid(T), true, D);
     return D;
 }

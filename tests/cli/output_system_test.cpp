@@ -68,7 +68,9 @@ void CentreOf(const TProjection& System, double& Lat, double& Lon) {
     Lat = Lon = 0;
     if (const auto* Tm = dynamic_cast<const TTransMerc*>(&System))
         Lat = Tm->OriginLatitude, Lon = Tm->CentralMeridian;
-    if (const auto* Grid = dynamic_cast<const TTMGrid*>(&System)) Lon = Grid->ZoneOrigin;
+    // A zone grid's northings stop at 10 000 km: its southern form lies south of the equator.
+    if (const auto* Grid = dynamic_cast<const TTMGrid*>(&System))
+        Lon = Grid->ZoneOrigin, Lat = Grid->FalseNorthing > 0 ? -0.2 : 0.2;
     if (const auto* Series = dynamic_cast<const TSeriesProjection*>(&System))
         Lat = Series->OriginLatitude, Lon = Series->CentralMeridian;
     if (const auto* Lambert = dynamic_cast<const TLambert2*>(&System))
