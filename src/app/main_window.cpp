@@ -5,10 +5,12 @@
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
 #include "catalogue/catalogue.hpp"
+#include "job/file_crs.hpp"
 #include "job/input_description.hpp"
 #include "job/output_checks.hpp"
 #include "job/settings.hpp"
 #include "job/step_units.hpp"
+#include "raster/ers/ers_map.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
@@ -338,10 +340,10 @@ void TForm1::ShowSettings() {
     OutStepUnit->setText(FStepInRadians ? "radians" : "metres");
 }
 
-// The input as soon as it is picked: its description is shown, its georeferencing becomes the input
-// selection when the catalogue knows all three of its names, and its cell size the step. For a photo
-// list, its first image that opens stands for all. A file that cannot be looked at clears what an
-// earlier one left and says why; the stored names stay as chosen.
+// The input as soon as it is picked: its description is shown, the system its file names (GeoTIFF
+// keys or header names) becomes the input selection when the catalogue holds it, and its cell size the
+// step. For a photo list, its first image that opens stands for all. A file that cannot be looked at
+// clears what an earlier one left and says why; the stored names stay as chosen.
 void TForm1::ImportInput() {
     InputEasting = InputNorthing = InputStep = 0;
     FInputText.clear();
@@ -355,11 +357,10 @@ void TForm1::ImportInput() {
     InputStep = Input.CellSizeX;
     InputEasting = Input.West;
     InputNorthing = Input.North;
-    TCSSelection Found;
-    if (Catalogue->ResolveNames(Input.Spheroid, Input.Datum, Input.Projection, Found)) {
-        FSelection.InSpheroid = Found.Spheroid;
-        FSelection.InDatum = Found.Datum;
-        FSelection.InProjection = Found.System;
+    if (const TFileCrs Found = ResolveFileCrs(*Catalogue, Input); Found.Found()) {
+        FSelection.InSpheroid = Found.Selection.Spheroid;
+        FSelection.InDatum = Found.Selection.Datum;
+        FSelection.InProjection = Found.Selection.System;
     }
     const bool Radians = IsGeographic(FSelection.InProjection);
     FInputText = DescriptionText(Input, Radians);
@@ -400,6 +401,8 @@ void TForm1::LoadSettings() {
     JobOptions.InUnits = static_cast<std::int32_t>(Stored.InUnits);
     JobOptions.OutUnits = static_cast<std::int32_t>(Stored.OutUnits);
     JobOptions.ExactProjections = Stored.ExactProjections;
+    ErsRegistrationText = Stored.ErsRegistration;
+    SetErsRegistration(ErsRegistrationByName(ErsRegistrationText).value_or(TErsRegistration::Corner));
 }
 
 void TForm1::SaveSettings() {
@@ -417,6 +420,7 @@ void TForm1::SaveSettings() {
     Stored.InUnits = JobOptions.InUnits;
     Stored.OutUnits = JobOptions.OutUnits;
     Stored.ExactProjections = JobOptions.ExactProjections;
+    Stored.ErsRegistration = ErsRegistrationText;
     if (!WriteSettings(Stored, FFiles.Settings.Write))
         StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
 }

@@ -77,6 +77,7 @@ private:
 
     TAppFiles FFiles;
     std::string InName, OutName;
+    std::string ErsRegistrationText; // the settings' ER Mapper registration convention, kept as stored
     std::string InSpheroidName, InDatumName, InProjectionName; // the output's three are in FSelection
     TJobOptions JobOptions;
     TJobSelection FSelection;

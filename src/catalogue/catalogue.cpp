@@ -114,10 +114,18 @@ TDatumRecord* TCSList::FindDatum(const std::string& Name) const {
     return Datums.Find(Name);
 }
 
+TProjection* TCSList::DecimalDegrees() const {
+    for (int I = 0; I < Geographics.Count(); ++I)
+        if (dynamic_cast<TGeoDecimal*>(Geographics.Item(I))) return Geographics.Item(I);
+    return nullptr;
+}
+
+std::array<const TCodeList*, 8> TCSList::SystemLists() const {
+    return {&Geographics, &Geocentrics, &Lambert1s, &Lambert2s, &LambErens, &TransMercs, &Stereos, &TMGrids};
+}
+
 TProjection* TCSList::FindSystem(const std::string& Name) const {
-    const TCodeList* SearchOrder[] = {&Geographics, &Geocentrics, &Lambert1s, &Lambert2s,
-                                      &LambErens,   &TransMercs,  &Stereos,   &TMGrids};
-    for (const TCodeList* List : SearchOrder)
+    for (const TCodeList* List : SystemLists())
         if (TCodeObject* Found = List->Find(Name)) return static_cast<TProjection*>(Found);
     return nullptr;
 }
@@ -153,9 +161,7 @@ bool TCSList::ResolveEpsgEntry(const TEpsgEntry& Entry, TCSSelection& Selection)
     if (Entry.Kind == EEpsgKind::Projected) {
         System = FindSystem(Entry.System);
     } else if (Entry.Kind == EEpsgKind::Geographic) {
-        // A geographic EPSG system counts in degrees.
-        for (int I = 0; I < Geographics.Count() && !System; ++I)
-            if (dynamic_cast<TGeoDecimal*>(Geographics.Item(I))) System = Geographics.Item(I);
+        System = DecimalDegrees();
     }
     if (!Spheroid || !Datum || !System) return false;
     Selection = {Spheroid, Datum, System};

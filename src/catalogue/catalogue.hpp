@@ -16,6 +16,7 @@
 #include "projections/tm_grid.hpp"
 #include "projections/transverse_mercator.hpp"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,13 @@ public:
 
     TSpheroid* FindSpheroid(const std::string& Code) const;
     TDatumRecord* FindDatum(const std::string& Name) const;
-    // Searched in the order of the lists below; the first match wins.
+    // Searched in the order of SystemLists; the first match wins.
     TProjection* FindSystem(const std::string& Name) const;
+    // The geographic form counting in decimal degrees, as a geographic EPSG system does; null when the
+    // catalogue has none.
+    TProjection* DecimalDegrees() const;
+    // Every list of coordinate systems (entries are TProjection), in the order they are searched.
+    std::array<const TCodeList*, 8> SystemLists() const;
 
     // Resolves the three texts of a header or settings file: double quotes removed, the datum's spheroid
     // taken when the spheroid text is empty. True only when all three are found.

@@ -1,6 +1,10 @@
 #include "cli/info_command.hpp"
 
+#include "catalogue/catalogue.hpp"
+#include "cli/ers_registration_option.hpp"
 #include "gcp/gcp.hpp"
+#include "job/file_crs.hpp"
+#include "job/input_description.hpp"
 #include "raster/data_set.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "raster/raster.hpp"
@@ -58,9 +62,35 @@ void PrintDescription(const TDataSet2& DataSet, std::ostream& Out) {
     Print.Line("control points", std::to_string(ControlPoints ? ControlPoints->Count() : 0));
 }
 
+// The file's system as the catalogue knows it, after the lines above (scripts read those as they are).
+void PrintFileSystem(const TFileCrs& System, std::ostream& Out) {
+    const TCSSelection& Found = System.Selection;
+    const auto Name = [&System](const TCodeObject* Object) {
+        return System.Found() ? Object->Name : "UNKNOWN";
+    };
+    TInfoPrinter Print(Out);
+    Print.Line("catalogue spheroid", Name(Found.Spheroid));
+    Print.Line("catalogue datum", Name(Found.Datum));
+    Print.Line("catalogue system", Name(Found.System));
+    Print.Line("epsg code", System.EpsgCode ? std::to_string(System.EpsgCode) : "none");
+    Print.Line("system source", System.Found() ? System.Source : "none (" + System.Problem + ")");
+}
+
+// The file's system, found in the catalogue of CatalogueFolder. Without a catalogue the image is still
+// described; the last line then says why its system stays unknown.
+TFileCrs FindFileSystem(const std::string& Path, const TDataSet2& DataSet, const std::string& CatalogueFolder,
+                        TCSList& Catalogue) {
+    if (Catalogue.LoadAll(CatalogueFolder)) return ResolveFileCrs(Catalogue, DescribeImage(Path, DataSet));
+    TFileCrs Unknown;
+    Unknown.Problem =
+        "the catalogue does not load" + (Catalogue.Warnings.empty() ? "" : ": " + Catalogue.Warnings.back());
+    return Unknown;
+}
+
 } // namespace
 
-int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err) {
+int ShowImageInfo(const std::string& Path, const std::string& CatalogueFolder, std::ostream& Out,
+                  std::ostream& Err) {
     TDataSet2 DataSet;
     // Only the description is printed: a compressed TIFF is not decoded for it.
     if (!DataSet.OpenDescription(Path)) {
@@ -76,6 +106,8 @@ int ShowImageInfo(const std::string& Path, std::ostream& Out, std::ostream& Err)
     if (const std::string& Mismatch = DataSet.Raster()->SizeMismatchText(); !Mismatch.empty())
         Err << "Warning: " << Path << ": " << Mismatch << '\n';
     PrintDescription(DataSet, Out);
+    TCSList Catalogue; // outlives the system found in it
+    PrintFileSystem(FindFileSystem(Path, DataSet, CatalogueFolder, Catalogue), Out);
     return ExitSuccess;
 }
 
@@ -86,9 +118,17 @@ void AddInfoCommand(CLI::App& App, TCliContext& Context) {
     Command
         ->add_option("PATH", *Path, "Image to describe (any supported format, detected from its first bytes)")
         ->required();
-    Command->footer("Example:\n  vortane-cli info image.ers");
-    Command->callback(
-        [Path, &Context] { Context.ExitCode = ShowImageInfo(*Path, Context.Out, Context.Err); });
+    auto Registration = std::make_shared<std::string>();
+    AddErsRegistrationOption(*Command, *Registration);
+    Command->footer(
+        "The last five lines give the image's system as the catalogue names it, found by its GeoTIFF\n"
+        "keys (EPSG code or parameters) or by the names in its header, and its EPSG code.\n"
+        "Example:\n  vortane-cli info image.ers");
+    Command->callback([Path, Registration, &Context] {
+        Context.ExitCode = ApplyErsRegistration(*Registration, Context.Err)
+                               ? ShowImageInfo(*Path, Context.CatalogueFolder(), Context.Out, Context.Err)
+                               : ExitUsage;
+    });
 }
 
 } // namespace vortane

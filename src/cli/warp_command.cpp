@@ -2,7 +2,9 @@
 
 #include "catalogue/catalogue.hpp"
 #include "cli/catalogue_command.hpp"
+#include "cli/ers_registration_option.hpp"
 #include "cli/selection_options.hpp"
+#include "job/file_crs.hpp"
 #include "job/input_description.hpp"
 #include "job/settings.hpp"
 #include "job/step_units.hpp"
@@ -48,6 +50,7 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
     Take(Options.OutSystem, Stored.OutProjection);
     Take(Options.Input, Stored.InName);
     Take(Options.Output, Stored.OutName);
+    Take(Options.ErsRegistration, Stored.ErsRegistration);
     Options.List = Options.List || Stored.List;
     Options.ExactProjections = Options.ExactProjections || Stored.ExactProjections;
     if (!Options.Background) Options.Background = std::to_string(Stored.BackGround);
@@ -56,10 +59,17 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
     return true;
 }
 
+// No input system at all, by name or code: the input file's own is taken.
+bool NoInputSelection(const TWarpOptions& Options) {
+    return Options.InSpheroid.empty() && Options.InDatum.empty() && Options.InSystem.empty() &&
+           Options.InCrs.empty();
+}
+
 // Names every required value that neither the command line nor the settings gave. An end given by
-// its EPSG code needs none of its three names.
+// its EPSG code needs none of its three names, nor does an input end given not at all.
 bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
-    const bool InNames = Options.InCrs.empty(), OutNames = Options.OutCrs.empty();
+    const bool InNames = Options.InCrs.empty() && !NoInputSelection(Options),
+               OutNames = Options.OutCrs.empty();
     const std::tuple<const std::string*, const char*, bool> Required[] = {
         {&Options.Input, "--input", true},
         {&Options.Output, "--output", true},
@@ -80,11 +90,70 @@ bool ReportMissing(const TWarpOptions& Options, std::ostream& Err) {
     return Missing;
 }
 
+// ---- The input file's own system
+
+// The input as the run will open it (a photo list's first image that opens), looked at once.
+struct TInputLook {
+    bool Opened = false;
+    TInputDescription Description;
+    std::string Reason; // why it did not open
+};
+
+TInputLook LookAtInput(const TWarpOptions& Options) {
+    TInputLook Look;
+    Look.Opened = DescribeInput(Options.Input, Options.List, Look.Description, Look.Reason);
+    return Look;
+}
+
+std::string FileSystemText(const TCSList& Catalogue, const TFileCrs& File) {
+    return SelectionText(Catalogue, File.Selection) + ", by its " + File.Source;
+}
+
+// With no input system given, the run takes the file's, said on Err and in the log. False, after
+// saying why, when the file names none the catalogue holds.
+bool TakeFileSystem(const TCSList& Catalogue, const TInputLook& Input, TWarpOptions& Options,
+                    TJobOptions& Job, std::ostream& Err) {
+    const std::string Advice = "; give --in-crs EPSG:n, or --in-spheroid, --in-datum and --in-system\n";
+    if (!Input.Opened) {
+        Err << "No input system given, and the input's own cannot be read: " << Input.Reason << Advice;
+        return false;
+    }
+    const TFileCrs File = ResolveFileCrs(Catalogue, Input.Description);
+    if (!File.Found()) {
+        Err << "No input system given, and " << Input.Description.Image
+            << " names none the catalogue holds: " << File.Problem << Advice;
+        return false;
+    }
+    Options.InSpheroid = File.Selection.Spheroid->Name;
+    Options.InDatum = File.Selection.Datum->Name;
+    Options.InSystem = File.Selection.System->Name;
+    const std::string Note = "Input system taken from " + Input.Description.Image + ": " +
+                             FileSystemText(Catalogue, File) +
+                             (Options.List ? " (for every image of the list)" : "");
+    Err << Note << '\n';
+    Job.Notes.push_back(Note);
+    return true;
+}
+
+// A given input system that places the file's positions elsewhere than its own system: the run goes
+// on as told, with a warning on Err and in the log.
+void WarnOfContradiction(const TCSList& Catalogue, const TInputLook& Input, const TCSSelection& Given,
+                         TJobOptions& Job, std::ostream& Err) {
+    if (!Input.Opened) return; // the run itself says why
+    const TFileCrs File = ResolveFileCrs(Catalogue, Input.Description);
+    if (!ContradictsFile(Given, File)) return;
+    const std::string Warning = "Warning: the input system given (" + SelectionText(Catalogue, Given) +
+                                ") contradicts " + Input.Description.Image + "'s own (" +
+                                FileSystemText(Catalogue, File) + "); the run uses the one given";
+    Err << Warning << '\n';
+    Job.Notes.push_back(Warning);
+}
+
 // ---- Names to catalogue objects
 
 bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelection& Selection,
-             std::ostream& Err) {
-    TCSSelection In, Out;
+             TCSSelection& In, std::ostream& Err) {
+    TCSSelection Out;
     if (!ResolveSelection(
             Catalogue, {"in", Options.InSpheroid, Options.InDatum, Options.InSystem, Options.InCrs},
             {"out", Options.OutSpheroid, Options.OutDatum, Options.OutSystem, Options.OutCrs}, In, Out, Err))
@@ -106,10 +175,8 @@ bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelectio
 
 // The cell size X of an image, as the desktop program takes it when the image is chosen; for a photo
 // list that of its first image that opens. 1.0 (the window's start value) when none opens.
-double DefaultStep(const TWarpOptions& Options) {
-    TInputDescription Input;
-    std::string Ignored; // the run itself says why
-    return DescribeInput(Options.Input, Options.List, Input, Ignored) ? Input.CellSizeX : 1.0;
+double DefaultStep(const TInputLook& Input) {
+    return Input.Opened ? Input.Description.CellSizeX : 1.0;
 }
 
 // The input's cell size as a step in the output system's units. Geographic systems count in radians:
@@ -238,6 +305,7 @@ std::optional<double> ParseStep(const std::string& Text) {
 int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err) {
     if (!Options.Settings.empty() && !TakeSettings(Options, Err)) return ExitUsage;
     if (ReportMissing(Options, Err)) return ExitUsage;
+    if (!ApplyErsRegistration(Options.ErsRegistration, Err)) return ExitUsage;
     TJobOptions Job;
     const std::optional<std::int32_t> Background = ParseBackground(Options.Background.value_or("0"));
     if (!Background) {
@@ -257,10 +325,15 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
 
     TCSList Catalogue;
     if (!LoadCatalogueReporting(Catalogue, CatalogueFolder, Err)) return ExitFailure;
+    const TInputLook Input = LookAtInput(Options);
+    const bool InFromFile = NoInputSelection(Options);
+    if (InFromFile && !TakeFileSystem(Catalogue, Input, Options, Job, Err)) return ExitUsage;
     TJobSelection Selection;
-    if (!Resolve(Catalogue, Options, Selection, Err)) return ExitUsage;
+    TCSSelection In;
+    if (!Resolve(Catalogue, Options, Selection, In, Err)) return ExitUsage;
+    if (!InFromFile) WarnOfContradiction(Catalogue, Input, In, Job, Err);
     Selection.OnlyHeaders = Options.OnlyHeaders;
-    Job.Step = Options.Step ? *Options.Step : StepForOutput(DefaultStep(Options), Selection, Err);
+    Job.Step = Options.Step ? *Options.Step : StepForOutput(DefaultStep(Input), Selection, Err);
 
     TCliObserver Observer(Err, !Options.Quiet && ::isatty(STDERR_FILENO));
     TMyThread Worker(Options.Input, Options.Output, Job, Selection, Observer);
@@ -340,6 +413,7 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
             "largest error measured")
         ->type_name("PIXELS");
     AddExactProjectionsFlag(*Command, Options->ExactProjections);
+    AddErsRegistrationOption(*Command, Options->ErsRegistration);
     Command
         ->add_option("--shard", Options->Shard,
                      "With --list: process entries I, I+N, I+2N, ... only, with the report and log named "
@@ -363,7 +437,7 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
     for (const char* Name : {"--input", "--output"})
         Require(Name, "");
     for (const char* Name : {"--in-spheroid", "--in-datum", "--in-system"})
-        Require(Name, " or --in-crs is given");
+        Require(Name, " or --in-crs is given; with no input system at all the input file's own is taken");
     for (const char* Name : {"--out-spheroid", "--out-datum", "--out-system"})
         Require(Name, " or --out-crs is given");
     Command->footer(
@@ -372,7 +446,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
         "failed entries ends with \"N of M images failed\" (exit 1). The log is written beside the\n"
         "output (its name with .log); a second run on the same output while one runs is refused.\n"
         "Unknown names or EPSG codes, missing options and bad numbers exit with 2. Either end may be\n"
-        "given by its EPSG code instead (--in-crs EPSG:32634).\n"
+        "given by its EPSG code instead (--in-crs EPSG:32634). Without any input system the input\n"
+        "file's own is taken (its GeoTIFF keys or header names), and said on stderr; one given that\n"
+        "contradicts the file's is warned of on stderr and in the log.\n"
         "Example (UTM zone 34 north into geographic coordinates, cells of 3e-6 radians, about 19 m):\n"
         "  vortane-cli warp --input sample.ers --output geo.ers --in-spheroid WE --in-datum WGS84 \\\n"
         "      --in-system NUTM34 --out-spheroid WE --out-datum WGS84 \\\n"

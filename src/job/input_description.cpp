@@ -15,11 +15,13 @@ std::string NameWithoutQuotes(const TDataSet2& Input, void (TDataSet2::*Get)(std
     return RemoveChar(Name, '"');
 }
 
-TInputDescription Describe(const std::string& Image, std::int32_t ListEntries, const TDataSet2& Input) {
+} // namespace
+
+TInputDescription DescribeImage(const std::string& Image, const TDataSet2& Input) {
     const std::int32_t Columns = Input.GetColumns(), Rows = Input.GetRows();
     const double West = Input.GetOriginX(), North = Input.GetOriginY();
     return {Image,
-            ListEntries,
+            0,
             Columns,
             Rows,
             Input.GetBands(),
@@ -32,10 +34,9 @@ TInputDescription Describe(const std::string& Image, std::int32_t ListEntries, c
             NameWithoutQuotes(Input, &TDataSet2::GetSpheroid),
             NameWithoutQuotes(Input, &TDataSet2::GetDatum),
             NameWithoutQuotes(Input, &TDataSet2::GetProjection),
+            Input.Raster()->Record().FGeoKeys,
             Input.Raster()->SizeMismatchText()};
 }
-
-} // namespace
 
 bool DescribeInput(const std::string& InName, bool List, TInputDescription& Description,
                    std::string& Reason) {
@@ -51,7 +52,9 @@ bool DescribeInput(const std::string& InName, bool List, TInputDescription& Desc
         // The description only: a compressed TIFF is not decoded to be looked at.
         TDataSet2 Input;
         if (Input.OpenDescription(Image)) {
-            Description = Describe(Image, Description.ListEntries, Input);
+            const std::int32_t ListEntries = Description.ListEntries;
+            Description = DescribeImage(Image, Input);
+            Description.ListEntries = ListEntries;
             return true;
         }
         if (Reason.empty()) Reason = OpenFailureReason(Image, Input.GetErrorText());

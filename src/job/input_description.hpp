@@ -3,10 +3,14 @@
 // opens) with its grid, cell type, extent and the coordinate system names its file gives, or why it
 // cannot be opened, in the words the run itself would use.
 
+#include "raster/tiff/geokeys.hpp"
+
 #include <cstdint>
 #include <string>
 
 namespace vortane {
+
+class TDataSet2;
 
 struct TInputDescription {
     std::string Image;            // the image described
@@ -16,8 +20,12 @@ struct TInputDescription {
     double CellSizeX = 0;
     double West = 0, North = 0, East = 0, South = 0; // outer edges of the outer cells, in map units
     std::string Spheroid, Datum, Projection;         // as its file names them, without double quotes
+    TGeoKeySet GeoKeys;                              // the GeoTIFF keys of its file; empty for others
     std::string Warning; // the image is not what its header says: it cannot be run as it is
 };
+
+// Describes the image Input has opened under the name Image.
+TInputDescription DescribeImage(const std::string& Image, const TDataSet2& Input);
 
 // Describes InName (a photo list when List). False, with Reason naming the file, when no image opens.
 bool DescribeInput(const std::string& InName, bool List, TInputDescription& Description, std::string& Reason);

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vortane {
 
@@ -28,6 +29,9 @@ struct TJobOptions {
     TShard Shard;                // the part of a photo list this run takes; its report and log are its own
     bool Resume = false; // a list run skips the entries an earlier run finished, keeps their report lines
     bool ExactProjections = false; // both systems by their exact forms instead of the default series
+    // What the run was told before it started (where the input system came from, a warning that it
+    // contradicts the input file's): the log's first lines.
+    std::vector<std::string> Notes;
 };
 
 // The coordinate systems of a run. The catalogue owns the objects; two systems are the same exactly

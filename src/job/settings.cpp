@@ -33,6 +33,7 @@ const TSettingsKey SettingsKeys[] = {
     {"Options", "InUnits", &TSettings::InUnits},
     {"Options", "OutUnits", &TSettings::OutUnits},
     {"Options", "ExactProjections", &TSettings::ExactProjections},
+    {"Options", "ErsRegistration", &TSettings::ErsRegistration},
 };
 
 // Reads one key into its field; a missing or unreadable value gives the field's default.

@@ -19,6 +19,7 @@ struct TSettings {
     long InUnits = 0;    // unit index of the input coordinates
     long OutUnits = 0;   // unit index of the output coordinates
     bool ExactProjections = false;
+    std::string ErsRegistration{}; // "corner" or "centre": ER Mapper registration coordinates; empty: corner
 
     bool operator==(const TSettings&) const = default;
 };

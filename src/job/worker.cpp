@@ -115,6 +115,8 @@ void TMyThread::JobBody() {
     }
     FLog = std::move(Log);
     AddLogLine(" Log file created by Vortane program ");
+    for (const std::string& Note : FOptions.Notes)
+        AddLogLine(" " + Note);
 
     // A run without its coordinate systems would have nothing to compute with; say so at once.
     if (std::string Problem = SelectionProblem(FSelection, FOptions); !Problem.empty()) {

@@ -58,6 +58,19 @@ int ReadHead(const std::string& FileName, std::string& Head) {
     return Head.size() < SignatureLength ? ENODATA : 0;
 }
 
+// Enough of a file's start for the formats that look further than their first bytes.
+constexpr std::size_t LongStartLength = 4096;
+
+// The first format whose own start test takes the file; null when none does or it cannot be read.
+const TImageFormat* FormatByLongStart(const std::string& FileName) {
+    std::string Start;
+    std::uint64_t Size = 0;
+    if (ReadFileStart(FileName, LongStartLength, Start, Size) != 0) return nullptr;
+    for (const TImageFormat& Format : ImageFormats())
+        if (Format.StartMatches && Format.StartMatches(Start)) return &Format;
+    return nullptr;
+}
+
 bool FileExists(const std::string& FileName) {
     struct stat Status {};
     return ::stat(FileName.c_str(), &Status) == 0 && !S_ISDIR(Status.st_mode);
@@ -107,6 +120,7 @@ TContentType ContentType(const std::string& FileName) {
     if (const int Error = ReadHead(FileName, Head); Error != 0) return {ftUnknown, std::strerror(Error)};
     for (const TImageFormat& Format : ImageFormats())
         if (FormatMatches(Format, Head)) return {Format.Code, ""};
+    if (const TImageFormat* Format = FormatByLongStart(FileName)) return {Format->Code, ""};
     const TImageFormat* ByExtension = FindFormat(FileTypeByExt(FileName));
     return {ByExtension && ByExtension->ExtensionOnRead ? ByExtension->Code : ftUnknown, ""};
 }

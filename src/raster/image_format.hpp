@@ -59,7 +59,10 @@ struct TImageFormat {
     std::string_view ExtensionKey{};              // an extension containing it (any case) selects the format
     std::array<std::string_view, 2> Extensions{}; // output extensions offered to the user, first preferred
     std::array<TSignature, 2> Signatures{};       // first bytes that select the format when reading
-    bool ExtensionOnRead = false;                 // read by its extension when no signature matched
+    // A test on a longer start of the file, when the format's first bytes may vary (comment lines
+    // before a text header); tried when no signature matched. Null for most formats.
+    bool (*StartMatches)(std::string_view Start) = nullptr;
+    bool ExtensionOnRead = false; // read by its extension when no signature matched
     TFormatAccess Access = TFormatAccess::None;
     // Its header declares the coordinate system in a form other programs read (GeoTIFF keys); the
     // other formats' outputs declare it in an auxiliary file beside them.

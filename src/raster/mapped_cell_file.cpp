@@ -28,6 +28,7 @@ constexpr std::string_view LineTooLongText = "Buffer size is less than one line"
 constexpr std::string_view BitCellsText = "Bit type not supported";
 constexpr std::string_view GridTooLargeText = "Grid size is too large";
 constexpr std::string_view NoWholeCellText = "The file holds no whole cell";
+constexpr std::string_view CellsStartText = "The cells start beyond the end of the file";
 
 constexpr std::uint64_t ViewAlignment = TMappedView::Alignment();
 
@@ -209,7 +210,8 @@ bool StoreByteCell(unsigned char* Cell, float Value) {
 // TMMapFile2
 
 bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, std::uint32_t Rows,
-                          std::uint8_t CellType, std::uint32_t Bands, std::uint8_t Mode, bool MSBFirst) {
+                          std::uint8_t CellType, std::uint32_t Bands, std::uint8_t Mode, bool MSBFirst,
+                          std::uint64_t CellsStart) {
     FColumns = Columns;
     FRows = Rows;
     FBands = Bands;
@@ -217,6 +219,7 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
     SetMSBFirst(MSBFirst);
     FMode = Mode;
     FLineSize = 0;
+    FCellsStart = Mode == omCreate ? 0 : CellsStart;
     FSizeMismatch.clear();
 
     const int CellSize = CellBytes(CellType);
@@ -237,13 +240,20 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
         }
     }
     if (!OpenFile(FileName, Mode, Size)) return false;
+    if (FCellsStart > FFileSize) {
+        CloseFile();
+        return OwnError(std::string(CellsStartText));
+    }
 
-    if (FFileSize / Bytes != FCellCount) {
-        FSizeMismatch = "cell file holds " + std::to_string(FFileSize) + " bytes, header describes " +
+    const std::uint64_t CellFileBytes = FFileSize - FCellsStart;
+    if (CellFileBytes / Bytes != FCellCount) {
+        FSizeMismatch = "cell file holds " + std::to_string(CellFileBytes) + " bytes" +
+                        (FCellsStart > 0 ? " after its first " + std::to_string(FCellsStart) : "") +
+                        ", header describes " +
                         (Overflow ? "more than " + std::to_string(std::numeric_limits<std::uint64_t>::max())
                                   : std::to_string(Size));
         // A file whose size does not match its geometry is read as one row of all its whole cells.
-        const std::uint64_t Cells = FFileSize / Bytes;
+        const std::uint64_t Cells = CellFileBytes / Bytes;
         if (Cells * Bytes > FMaxViewSize) {
             CloseFile();
             return OwnError(std::string(LineTooLongText));
@@ -263,7 +273,8 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
         return OwnError(std::string(LineTooLongText));
     }
     FFirstRow = 0;
-    FEndRow = static_cast<std::int64_t>(FViewSize / FLineSize);
+    // The view starts at the file's start: its rows are known only when the cells start there too.
+    FEndRow = FCellsStart == 0 ? static_cast<std::int64_t>(FViewSize / FLineSize) : -1;
     FRowBase = FView.Data();
     return true;
 }
@@ -271,7 +282,8 @@ bool TMMapFile2::OpenGrid(const std::string& FileName, std::uint32_t Columns, st
 std::unique_ptr<TMMapFile2> TMMapFile2::OpenReadView() const {
     if (FMode != omRead || !IsFileOpen() || FLineSize == 0) return nullptr;
     auto View = std::make_unique<TMMapFile2>();
-    if (!View->OpenGrid(FFileName, FColumns, FRows, FCellType, FBands, omRead, IsMSBFirst())) return nullptr;
+    if (!View->OpenGrid(FFileName, FColumns, FRows, FCellType, FBands, omRead, IsMSBFirst(), FCellsStart))
+        return nullptr;
     return View;
 }
 
@@ -293,8 +305,9 @@ bool TMMapFile2::PlainRowLayout(TRowLayout& Layout) const {
 bool TMMapFile2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
                          unsigned char*& LastRow) {
     if (First < 0 || First > Last || Last >= static_cast<std::int64_t>(FRows)) return false;
-    return MapRowsAt(static_cast<std::uint64_t>(First) * FLineSize,
-                     static_cast<std::uint64_t>(Last) * FLineSize, FLineSize, FirstRow, LastRow);
+    return MapRowsAt(FCellsStart + static_cast<std::uint64_t>(First) * FLineSize,
+                     FCellsStart + static_cast<std::uint64_t>(Last) * FLineSize, FLineSize, FirstRow,
+                     LastRow);
 }
 
 bool TMMapFile2::MapRowsAt(std::uint64_t FirstAt, std::uint64_t LastAt, std::uint64_t RowBytes,
@@ -315,7 +328,7 @@ bool TMMapFile2::GoToRow(std::int64_t Row, std::uint32_t /*Band*/) {
     }
     FForceRemap = true;
     FMinBytes = static_cast<std::uint32_t>(FLineSize);
-    FPosition = static_cast<std::uint64_t>(Row) * FLineSize;
+    FPosition = FCellsStart + static_cast<std::uint64_t>(Row) * FLineSize;
     const bool Mapped = MapPosition();
     FRowBase = FData;
     if (Mapped) {

@@ -143,9 +143,11 @@ struct TRowLayout {
 class TMMapFile2 : public TMapByte {
 public:
     // Opens or creates a cell file of the given geometry. A file whose size does not match its
-    // geometry is read as one row holding every whole cell of the file.
+    // geometry is read as one row holding every whole cell of the file. The cells of an existing file
+    // may begin CellsStart bytes into it (a header of its own before them).
     bool OpenGrid(const std::string& FileName, std::uint32_t Columns, std::uint32_t Rows,
-                  std::uint8_t CellType, std::uint32_t Bands, std::uint8_t Mode, bool MSBFirst);
+                  std::uint8_t CellType, std::uint32_t Bands, std::uint8_t Mode, bool MSBFirst,
+                  std::uint64_t CellsStart = 0);
     void SetMSBFirst(bool Value) { FNativeOrder = !Value; }
     bool IsMSBFirst() const { return !FNativeOrder; }
 
@@ -205,6 +207,7 @@ protected:
     std::uint8_t FCellType = 0;
     bool FNativeOrder = true;          // true: multi-byte cells are least significant byte first
     std::uint64_t FLineSize = 0;       // bytes per row: cell bytes x FColumns x FBands
+    std::uint64_t FCellsStart = 0;     // file position of the first row
     unsigned char* FRowBase = nullptr; // address of row FFirstRow inside the view
     std::string FSizeMismatch;
 };

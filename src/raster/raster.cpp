@@ -397,7 +397,9 @@ bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_
 bool THeadMap2::OpenExistingCells(std::uint8_t Mode) {
     const THeader& Header = *FHeader;
     if (!FHeader->ReadHeader(Header.FFileName) || !SizesInRange(Header.FColumns, Header.FRows, Header.FBands))
-        return OwnError(HeaderReadingErrorText(Header.FFileName));
+        return OwnError(HeaderReadingErrorText(Header.FFileName) +
+                        (Header.FRefusal.empty() ? "" : "(" + Header.FRefusal + ")"));
+    if (const std::string Named = Header.CellFileName(); !Named.empty()) FFileName = Named;
     if (HeaderIsCellFile())
         OwnError(std::string(SameFileText));
     else if (OpenRecordGrid(Mode))
@@ -410,7 +412,7 @@ bool THeadMap2::OpenRecordGrid(std::uint8_t Mode) {
     const TGridShape& Grid = Record();
     return OpenGrid(FFileName, static_cast<std::uint32_t>(Grid.FColumns),
                     static_cast<std::uint32_t>(Grid.FRows), Grid.FCellType,
-                    static_cast<std::uint32_t>(Grid.FBands), Mode, Grid.FMSBFirst);
+                    static_cast<std::uint32_t>(Grid.FBands), Mode, Grid.FMSBFirst, FHeader->CellsStart());
 }
 
 // Opening the header as cells, or creating cells over the header, would destroy or misread it.

@@ -12,6 +12,7 @@
 #include "gcp/gcp.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "raster/system_description.hpp"
+#include "raster/tiff/geokeys.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -51,7 +52,8 @@ bool WriteWorldFile(const std::string& FileName, const TWorldFile& World);
 std::string WorldNumberText(double Value);
 
 // Where an image lies on the map: a registration point ties cell coordinates (FRegCellX, FRegCellY) to
-// the map position (FEastings, FNorthings); the cell sizes and the coordinate system's names.
+// the map position (FEastings, FNorthings); the cell sizes and the coordinate system's names, and the
+// GeoTIFF keys naming the system of an image that carries them.
 struct TGeoreference {
     double FRegCellX = 0;
     double FRegCellY = 0;
@@ -63,6 +65,9 @@ struct TGeoreference {
     std::string FProjection;
     std::string FDatum;
     std::string FSpheroid;
+    // Every GeoTIFF key of the image's file as read, uninterpreted (the layer above resolves them);
+    // empty for files without keys. Read whether or not a world file places the image.
+    TGeoKeySet FGeoKeys;
 };
 
 // The grid an image describes: its size, cell type and byte order.
@@ -199,7 +204,13 @@ public:
                                    double CellSizeY, double RegCellX, double RegCellY, double Eastings,
                                    double Northings);
 
+    // Where the cells of a read header lie when it says so itself: their file (empty: the raster's own
+    // cell file name) and the byte at which they begin.
+    virtual std::string CellFileName() const { return {}; }
+    virtual std::uint64_t CellsStart() const { return 0; }
+
     std::string FFileName; // full name of the header file
+    std::string FRefusal;  // why ReadHeader refused the header, when it can say more than "reading error"
     std::uint8_t FWarpCoordType = coEN;
     std::string FWarpProjection;
     std::string FWarpDatum;

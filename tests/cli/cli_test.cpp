@@ -66,12 +66,12 @@ TEST_F(InfoCommand, DescribesAnErMapperImage) {
     {
         TDataSet2 Created;
         ASSERT_TRUE(Created.Open(Image, 4, 3, 4, 2, omCreate)) << Created.GetErrorText();
-        Created.SetGeoreference("WE", "WGS84", "TMGRID", 2.5, 3, 10, 20, 1000, 5000);
+        Created.SetGeoreference("WE", "WGS84", "NUTM34", 2.5, 3, 10, 20, 1000, 5000);
         Created.Raster()->GetControlPoints()->AddFromErsLine("\"P1\" Yes No 1 2 1002.5 4994 0");
         Created.Raster()->GetControlPoints()->AddFromErsLine("\"P2\" No No 3 1 1007.5 4997 0");
     } // the header is written when the data set is released
 
-    const TCliRun Result = RunCommandLine({"info", Image});
+    const TCliRun Result = RunCommandLine({"info", Image, "--catalogue", test::ShippedCatalogueFolder});
     EXPECT_EQ(Result.ExitCode, 0) << Result.Err;
     EXPECT_EQ(Result.Err, "");
     EXPECT_EQ(Result.Out, "format: ER Mapper\n"
@@ -90,8 +90,40 @@ TEST_F(InfoCommand, DescribesAnErMapperImage) {
                           "northing: 5000\n"
                           "spheroid: \n"
                           "datum: \"WGS84\"\n"
-                          "projection: \"TMGRID\"\n"
-                          "control points: 2\n");
+                          "projection: \"NUTM34\"\n"
+                          "control points: 2\n"
+                          "catalogue spheroid: WE\n"
+                          "catalogue datum: WGS84\n"
+                          "catalogue system: NUTM34\n"
+                          "epsg code: 32634\n"
+                          "system source: names\n");
+}
+
+// ER Mapper's registration coordinate is the corner of its cell; files of the older program give its centre.
+TEST_F(InfoCommand, ReadsErMapperRegistrationsByTheChosenConvention) {
+    const std::string Image =
+        WriteFile("reg.ers", "DatasetHeader Begin\n RasterInfo Begin\n"
+                             "  CellType = Unsigned8BitInteger\n  NrOfLines = 1\n"
+                             "  NrOfCellsPerLine = 1\n  NrOfBands = 1\n"
+                             "  CellInfo Begin\n   Xdimension = 2.5\n   Ydimension = 3\n"
+                             "  CellInfo End\n  RegistrationCoord Begin\n"
+                             "   Eastings = 1000\n   Northings = 5000\n"
+                             "  RegistrationCoord End\n RasterInfo End\n");
+    WriteFile("reg", "x");
+    const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
+        {{"info", Image}, "origin x: 1001.25\norigin y: 4998.5\n"},
+        {{"info", "--ers-registration", "Corner", Image}, "origin x: 1001.25\norigin y: 4998.5\n"},
+        {{"info", "--ers-registration", "centre", Image}, "origin x: 1000\norigin y: 5000\n"},
+    };
+    for (const auto& [Args, Origin] : Cases) {
+        const TCliRun Result = RunCommandLine(Args);
+        EXPECT_EQ(Result.ExitCode, 0) << Result.Err;
+        EXPECT_NE(Result.Out.find(Origin), std::string::npos) << Result.Out;
+    }
+    const TCliRun Bad = RunCommandLine({"info", "--ers-registration", "middle", Image});
+    EXPECT_EQ(Bad.ExitCode, 2);
+    EXPECT_EQ(Bad.Err, "ER Mapper registration \"middle\" is neither corner nor centre\n");
+    EXPECT_EQ(Bad.Out, "");
 }
 
 // Describing a compressed TIFF reads its directory only, as for its uncompressed form: no cell is

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -99,6 +100,51 @@ TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {
     EXPECT_EQ(Out.GetCellSizeX(), 25.0);
 }
 
+// The line of Text that starts with Start (leading blanks ignored), without that start.
+std::string LineAfter(const std::string& Text, const std::string& Start) {
+    const std::size_t At = Text.find(Start);
+    return At == std::string::npos ? ""
+                                   : Text.substr(At + Start.size(), Text.find('\r', At) - At - Start.size());
+}
+
+// One job as .ers and as .tif: the world file gives the centre of the top-left cell, the header the
+// corner (half of a 25 m cell away) unless the older convention is chosen, on the command line or in
+// the settings, where the header gives the centre too.
+TEST_F(WarpCommand, TheErMapperRegistrationConventionComesFromTheOptionOrTheSettings) {
+    TSettings Stored = test::UtmSettings("NUTM34", "NUTM35", Path("in.ers"), Path("ini.ers"));
+    Stored.ErsRegistration = "centre";
+    ASSERT_TRUE(WriteSettings(Stored, Path("centre.ini")));
+    const std::vector<std::pair<std::vector<std::string>, double>> Cases = {
+        {{}, 12.5},
+        {{"--ers-registration", "corner"}, 12.5},
+        {{"--ers-registration", "centre"}, 0},
+        {{"--settings", Path("centre.ini")}, 0},
+        {{"--settings", Path("centre.ini"), "--ers-registration", "corner"}, 12.5},
+    };
+    for (const auto& [Options, Shift] : Cases) {
+        SCOPED_TRACE(::testing::PrintToString(Options));
+        for (const std::string Name : {"out.ers", "out.tif"}) {
+            std::vector<std::string> Args = Zone34To35(Path(Name));
+            Args.insert(Args.end(), Options.begin(), Options.end());
+            Args.push_back("--only-headers");
+            const TCliRun Run = RunWarpCommand(Args);
+            ASSERT_EQ(Run.ExitCode, 0) << Run.Err;
+        }
+        const double HeaderEasting = std::stod(LineAfter(test::ReadText(Path("out.ers")), "Eastings = "));
+        std::istringstream World(test::ReadText(Path("out.tfw")));
+        double WorldEasting = 0;
+        for (int Line = 0; Line < 5; ++Line)
+            World >> WorldEasting;
+        EXPECT_NEAR(WorldEasting - HeaderEasting, Shift, 1e-6);
+    }
+    std::vector<std::string> Bad = Zone34To35(Path("bad.ers"));
+    Bad.insert(Bad.end(), {"--ers-registration", "middle"});
+    const TCliRun Refused = RunWarpCommand(Bad);
+    EXPECT_EQ(Refused.ExitCode, 2);
+    EXPECT_EQ(Refused.Err, "ER Mapper registration \"middle\" is neither corner nor centre\n");
+    EXPECT_FALSE(std::filesystem::exists(Path("bad.ers")));
+}
+
 TEST_F(WarpCommand, EpsgCodesNameAnEndAndOverrideTheSettingsFile) {
     ASSERT_EQ(RunWarpCommand(Zone34To35(Path("names.ers"))).ExitCode, 0);
     const TCliRun ByCodes = RunWarpCommand({"--input", Path("in.ers"), "--output", Path("codes.ers"),
@@ -125,6 +171,53 @@ TEST_F(WarpCommand, EpsgCodesNameAnEndAndOverrideTheSettingsFile) {
     const TCliRun Conflict = RunWarpCommand(Both);
     EXPECT_EQ(Conflict.ExitCode, 2);
     EXPECT_NE(Conflict.Err.find("--in-crs excludes --in-spheroid"), std::string::npos) << Conflict.Err;
+}
+
+TEST_F(WarpCommand, WithoutAnInputSystemTheFilesOwnIsTakenAndOneContradictingItIsWarnedOf) {
+    ASSERT_EQ(RunWarpCommand(Zone34To35(Path("names.ers"))).ExitCode, 0);
+    const std::string Taken = "Input system taken from " + Path("in.ers") +
+                              ": spheroid WE, datum WGS84, system NUTM34 (EPSG:32634), by its names";
+    const TCliRun FromFile =
+        RunWarpCommand({"--input", Path("in.ers"), "--output", Path("file.ers"), "--out-crs", "EPSG:32635"});
+    ASSERT_EQ(FromFile.ExitCode, 0) << FromFile.Err;
+    EXPECT_EQ(FromFile.Err, Taken + "\n");
+    EXPECT_NE(test::ReadText(Path("file.log")).find(" " + Taken + "\r\n"), std::string::npos);
+    EXPECT_EQ(test::ReadText(Path("file")), test::ReadText(Path("names")))
+        << "the same run as with its names";
+
+    std::vector<std::string> Zone35 = Zone34To35(Path("zone35.ers"));
+    Zone35[9] = "NUTM35";
+    const TCliRun Contradicting = RunWarpCommand(Zone35);
+    EXPECT_EQ(Contradicting.ExitCode, 0) << "the run goes on as told";
+    const std::string Warning =
+        "Warning: the input system given (spheroid WE, datum WGS84, system NUTM35 "
+        "(EPSG:32635)) contradicts " +
+        Path("in.ers") +
+        "'s own (spheroid WE, datum WGS84, system NUTM34 (EPSG:32634), by its names); "
+        "the run uses the one given";
+    EXPECT_EQ(Contradicting.Err, Warning + "\n");
+    EXPECT_NE(test::ReadText(Path("zone35.log")).find(" " + Warning + "\r\n"), std::string::npos);
+    EXPECT_EQ(RunWarpCommand(Zone34To35(Path("agreeing.ers"))).Err, "");
+
+    {
+        TDataSet2 Created;
+        ASSERT_TRUE(Created.Open(Path("nowhere.ers"), 4, 3, 1, 1, omCreate));
+        Created.SetGeoreference("", "NOWHERE", "NUTM34", 25, 25, 0, 0, 500000, 6000000);
+    }
+    const TCliRun Unknown = RunWarpCommand(
+        {"--input", Path("nowhere.ers"), "--output", Path("x.ers"), "--out-crs", "EPSG:32635"});
+    EXPECT_EQ(Unknown.ExitCode, 2);
+    EXPECT_EQ(Unknown.Out, "");
+    EXPECT_NE(
+        Unknown.Err.find("No input system given, and " + Path("nowhere.ers") +
+                         " names none the catalogue holds: its names (spheroid \"\", datum \"NOWHERE\""),
+        std::string::npos)
+        << Unknown.Err;
+    EXPECT_FALSE(std::filesystem::exists(Path("x.ers")));
+    const TCliRun Partial = RunWarpCommand({"--input", Path("in.ers"), "--output", Path("x.ers"),
+                                            "--in-datum", "WGS84", "--out-crs", "EPSG:32635"});
+    EXPECT_EQ(Partial.ExitCode, 2);
+    EXPECT_NE(Partial.Err.find("Missing --in-spheroid"), std::string::npos) << Partial.Err;
 }
 
 TEST(WarpBackground, ColoursAreTwentyFourBitNumbers) {

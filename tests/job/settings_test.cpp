@@ -31,6 +31,7 @@ TEST_F(Settings, EveryKeyIsReadIntoItsFieldAndWrittenBackInItsSection) {
         {"Options", "InUnits", "1"},
         {"Options", "OutUnits", "1"},
         {"Options", "ExactProjections", "1"},
+        {"Options", "ErsRegistration", "centre"},
     };
     // As read, and as written afresh: then with two blank lines ahead of every section but the first.
     std::string Text, Written, Section;
@@ -51,6 +52,7 @@ TEST_F(Settings, EveryKeyIsReadIntoItsFieldAndWrittenBackInItsSection) {
     Expected.InName = "/d/in.ers", Expected.OutName = "/d/out.tif";
     Expected.List = true, Expected.BackGround = 0xFF00FF, Expected.InUnits = 1, Expected.OutUnits = 1;
     Expected.ExactProjections = true;
+    Expected.ErsRegistration = "centre";
 
     EXPECT_EQ(ReadSettings(WriteFile("full.ini", Text)), Expected);
     EXPECT_EQ(ReadSettings(Path("missing.ini")), TSettings{});

@@ -19,7 +19,7 @@ namespace vortane {
 
 namespace {
 
-enum : ttag_t { tagModelPixelScale = 33550, tagModelTiePoint = 33922, tagGeoKeyDirectory = 34735 };
+enum : ttag_t { tagModelPixelScale = 33550, tagModelTiePoint = 33922 };
 
 // Largest buffer one decoding step may hold (a row of tiles, one tile): beyond it an image's tiles
 // are refused rather than allowed to take the machine's memory.
@@ -31,10 +31,15 @@ void AddGeoTiffFields(TIFF* Tiff) {
     static char PixelScale[] = "ModelPixelScaleTag";
     static char TiePoint[] = "ModelTiepointTag";
     static char GeoKeys[] = "GeoKeyDirectoryTag";
+    static char GeoDoubles[] = "GeoDoubleParamsTag";
+    static char GeoAscii[] = "GeoAsciiParamsTag";
     static const TIFFFieldInfo Fields[] = {
         {tagModelPixelScale, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, PixelScale},
         {tagModelTiePoint, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, TiePoint},
-        {tagGeoKeyDirectory, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_SHORT, FIELD_CUSTOM, 1, 1, GeoKeys},
+        {tagGeoKeyDirectoryId, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_SHORT, FIELD_CUSTOM, 1, 1, GeoKeys},
+        {tagGeoDoubleParamsId, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, GeoDoubles},
+        // A text: libtiff hands it over NUL-terminated, without a count.
+        {tagGeoAsciiParamsId, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_ASCII, FIELD_CUSTOM, 1, 0, GeoAscii},
     };
     TIFFMergeFieldInfo(Tiff, Fields, std::size(Fields));
     if (PreviousExtender) PreviousExtender(Tiff);
@@ -257,8 +262,12 @@ TGeoTiffTags TTiffDecoder::GeoTiffTags() const {
         std::copy_n(Values, 6, Tags.TiePoint.begin());
     }
     std::uint16_t* Keys = nullptr;
-    if (TIFFGetField(FTiff, tagGeoKeyDirectory, &Count, &Keys) == 1 && Keys)
-        Tags.TakeKeys(std::span<const std::uint16_t>(Keys, Count));
+    if (TIFFGetField(FTiff, tagGeoKeyDirectoryId, &Count, &Keys) == 1 && Keys && Count <= MaxGeoParams)
+        Tags.KeyDirectory.assign(Keys, Keys + Count);
+    if (TIFFGetField(FTiff, tagGeoDoubleParamsId, &Count, &Values) == 1 && Values && Count <= MaxGeoParams)
+        Tags.KeyDoubles.assign(Values, Values + Count);
+    if (const char* Text = nullptr; TIFFGetField(FTiff, tagGeoAsciiParamsId, &Text) == 1 && Text)
+        Tags.KeyAscii.assign(Text, strnlen(Text, MaxGeoParams));
     return Tags;
 }
 

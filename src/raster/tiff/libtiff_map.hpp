@@ -16,8 +16,9 @@
 
 namespace vortane {
 
-// Makes libtiff know the GeoTIFF tags (pixel scale, tie point, key directory) in every file it opens
-// from now on, so that they can be read and written as arrays with a 32-bit count.
+// Makes libtiff know the GeoTIFF tags (pixel scale, tie point, the keys and their values) in every file
+// it opens from now on, so that they can be read and written: arrays with a 32-bit count, the key texts
+// as one string.
 void RegisterGeoTiffTags();
 
 class TTiffDecoder;

@@ -409,6 +409,10 @@ bool TTifMap2::TakeEntry(const TEntry& Entry) {
     }
     case tagGeoKeyDirectoryId:
         return TakeGeoKeys(Entry);
+    case tagGeoDoubleParamsId:
+        return TakeGeoDoubles(Entry);
+    case tagGeoAsciiParamsId:
+        return TakeGeoAscii(Entry);
     default:
         // Tiled images keep their cells in tiles, which the strip addressing cannot reach.
         if (Entry.Tag >= tagTileWidth && Entry.Tag <= tagTileByteCounts) FTiffError = teCompressed;
@@ -460,17 +464,32 @@ bool TTifMap2::TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Co
     return true;
 }
 
-// The key directory's header, then the keys it lists.
+// The key directory, with the values keys keep in it; TGeoTiffTags::Keys reads the keys from it.
 bool TTifMap2::TakeGeoKeys(const TEntry& Entry) {
     std::uint64_t Position = 0;
-    if (Entry.Type != tyShort || Entry.Count < 4) return true;
+    if (Entry.Type != tyShort || Entry.Count < 4 || Entry.Count > MaxGeoParams) return true;
     if (!ValuesPosition(Entry, Position)) return false;
-    std::vector<std::uint16_t> Directory(4);
-    for (std::size_t Index = 0; Index < Directory.size(); ++Index) {
+    std::vector<std::uint16_t>& Directory = FPlacement.Tags.KeyDirectory;
+    Directory.assign(Entry.Count, 0);
+    for (std::size_t Index = 0; Index < Directory.size(); ++Index)
         if (!U16At(Position + 2 * Index, Directory[Index])) return TiffFail(teValuesOutside);
-        if (Index == 3) Directory.resize(4 + 4 * std::min<std::size_t>(Directory[3], (Entry.Count - 4) / 4));
-    }
-    FPlacement.Tags.TakeKeys(Directory);
+    return true;
+}
+
+bool TTifMap2::TakeGeoDoubles(const TEntry& Entry) {
+    if (Entry.Type != tyDouble || Entry.Count > MaxGeoParams) return true;
+    std::vector<double>& Doubles = FPlacement.Tags.KeyDoubles;
+    Doubles.assign(Entry.Count, 0.0);
+    return TakeDoubles(Entry, Doubles.data(), Entry.Count);
+}
+
+bool TTifMap2::TakeGeoAscii(const TEntry& Entry) {
+    std::uint64_t Position = 0;
+    if (Entry.Type != tyAscii || Entry.Count > MaxGeoParams) return true;
+    if (!ValuesPosition(Entry, Position)) return false;
+    const unsigned char* Bytes = BytesAt(Position, Entry.Count);
+    if (Bytes == nullptr) return TiffFail(teValuesOutside);
+    FPlacement.Tags.KeyAscii.assign(reinterpret_cast<const char*>(Bytes), Entry.Count);
     return true;
 }
 

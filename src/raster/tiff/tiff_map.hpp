@@ -75,6 +75,8 @@ private:
     bool TakeResolution(const TEntry& Entry, int ZeroError);
     bool TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Count);
     bool TakeGeoKeys(const TEntry& Entry);
+    bool TakeGeoDoubles(const TEntry& Entry);
+    bool TakeGeoAscii(const TEntry& Entry);
     bool TakeExtraSamples(const TEntry& Entry);
     bool ReadStripOffsets();
     bool CheckLayout();

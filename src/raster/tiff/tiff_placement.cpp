@@ -6,15 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <numbers>
 #include <system_error>
 
 namespace vortane {
 
 namespace {
 
-// GeoKeys (GeoTIFF 1.0, section 6.2) and values this reader looks at.
-enum : std::uint16_t { keyRasterType = 1025, keyProjectedCSType = 3072 };
-constexpr std::uint16_t PixelIsPoint = 2;
+constexpr std::uint16_t AngularGrad = 9105; // EPSG unit of measure code
 
 constexpr std::string_view PreferredWorldExtension = ".tifw";
 
@@ -69,14 +68,48 @@ std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format) {
     }
 }
 
-void TGeoTiffTags::TakeKeys(std::span<const std::uint16_t> Directory) {
-    if (Directory.size() < 4) return;
+TGeoKeySet TGeoTiffTags::Keys() const {
+    TGeoKeySet Set;
+    const std::span<const std::uint16_t> Directory(KeyDirectory);
+    if (Directory.size() < 4) return Set;
     const std::size_t Listed = std::min<std::size_t>(Directory[3], (Directory.size() - 4) / 4);
+    // Count values from Offset of a tag holding Size values; false when they reach beyond it.
+    const auto Within = [](std::size_t Offset, std::size_t Count, std::size_t Size) {
+        return Offset <= Size && Count <= Size - Offset;
+    };
     for (std::size_t Index = 0; Index < Listed; ++Index) {
-        const std::span<const std::uint16_t> Key = Directory.subspan(4 + 4 * Index, 4);
-        if (Key[1] != 0) continue;
-        if (Key[0] == keyRasterType) RasterType = Key[3];
-        if (Key[0] == keyProjectedCSType) ProjectedCS = Key[3];
+        const std::span<const std::uint16_t> Entry = Directory.subspan(4 + 4 * Index, 4);
+        const std::uint16_t Location = Entry[1], Count = Entry[2], Offset = Entry[3];
+        TGeoKey Key;
+        Key.Id = Entry[0];
+        if (Location == 0) {
+            Key.Shorts = {Offset};
+        } else if (Location == tagGeoKeyDirectoryId && Within(Offset, Count, Directory.size())) {
+            const auto Values = Directory.subspan(Offset, Count);
+            Key.Shorts.assign(Values.begin(), Values.end());
+        } else if (Location == tagGeoDoubleParamsId && Within(Offset, Count, KeyDoubles.size())) {
+            Key.Doubles.assign(KeyDoubles.begin() + Offset, KeyDoubles.begin() + Offset + Count);
+        } else if (Location == tagGeoAsciiParamsId && Within(Offset, Count, KeyAscii.size())) {
+            Key.Text = KeyAscii.substr(Offset, Count);
+            // The count takes in the text's '|' terminator; a NUL ends it where a writer put one.
+            Key.Text = Key.Text.substr(0, std::min(Key.Text.find('|'), Key.Text.find('\0')));
+        } else {
+            continue;
+        }
+        Set.Keys.push_back(std::move(Key));
+    }
+    return Set;
+}
+
+double GeographicUnitToRadians(const TGeoKeySet& Keys) {
+    if (Keys.Short(gkModelType) != gvModelGeographic) return 1.0;
+    switch (Keys.Short(gkGeogAngularUnits).value_or(gvAngularDegree)) {
+    case gvAngularDegree:
+        return std::numbers::pi / 180.0;
+    case AngularGrad:
+        return std::numbers::pi / 200.0;
+    default:
+        return 1.0;
     }
 }
 
@@ -91,14 +124,15 @@ void TTiffPlacement::LoadSideFiles(TDataSetRoot2& Raster) {
 // The tie point ties raster point (I, J) to map (X, Y). For pixel-is-area images that raster point is
 // a cell corner, while this program's registration point is the centre of the top-left cell, so half
 // a cell lies between them; for pixel-is-point images the tie point is that centre.
-void TTiffPlacement::Apply(TDataSetRoot2& Raster) const {
+void TTiffPlacement::Apply(TDataSetRoot2& Raster) {
+    const TGeoKeySet Keys = Tags.Keys();
     if (Tags.HasScale) {
         Raster.SetCellSizeX(Tags.Scale[0]);
         Raster.SetCellSizeY(Tags.Scale[1]);
     }
-    if (WorldFileRead) return;
-    if (Tags.HasTiePoint) {
-        const double Half = Tags.RasterType == PixelIsPoint ? 0.0 : 0.5;
+    if (Tags.HasTiePoint && !WorldFileRead) {
+        const bool PixelIsPoint = Keys.Short(gkRasterType) == gvRasterPixelIsPoint;
+        const double Half = PixelIsPoint ? 0.0 : 0.5;
         const double SizeX = Raster.GetCellSizeX();
         const double SizeY = Raster.GetCellSizeY();
         Raster.SetRegCellX(0);
@@ -109,11 +143,21 @@ void TTiffPlacement::Apply(TDataSetRoot2& Raster) const {
         Raster.SetDatum("UNKNOWN");
         Raster.SetProjection("UNKNOWN");
     }
-    if (TSystemNames Names; SystemOfProjectedCS(Tags.ProjectedCS, Names)) {
+    if (TSystemNames Names; SystemOfProjectedCS(Keys.Short(gkProjectedCSType).value_or(0), Names)) {
         Raster.SetSpheroid(Names.Spheroid);
         Raster.SetDatum(Names.Datum);
         Raster.SetProjection(Names.Projection);
     }
+    // Whichever of tie point and world file placed it, the image is in the keys' angular unit.
+    if (const double Factor = GeographicUnitToRadians(Keys); Factor != 1.0) {
+        Raster.SetCellSizeX(Raster.GetCellSizeX() * Factor);
+        Raster.SetCellSizeY(Raster.GetCellSizeY() * Factor);
+        Raster.SetRegEasting(Raster.GetRegEasting() * Factor);
+        Raster.SetRegNorthing(Raster.GetRegNorthing() * Factor);
+        RotationX *= Factor;
+        RotationY *= Factor;
+    }
+    Raster.Record().FGeoKeys = Keys;
 }
 
 void TTiffPlacement::CellToMap(TDataSetRoot2& Raster, double Col, double Row, double& X, double& Y) const {

@@ -58,8 +58,8 @@ TEST_F(ErsTest, HeaderIsWrittenLineByLineWithCrLf) {
               "    NrOfLines = 3\r\n"
               "    NrOfCellsPerLine = 4\r\n"
               "    RegistrationCoord Begin\r\n"
-              "      Eastings = 500000.000\r\n"
-              "      Northings = 4100000.000\r\n"
+              "      Eastings = 499999.750\r\n"
+              "      Northings = 4100000.250\r\n"
               "    RegistrationCoord End\r\n"
               "    RegistrationCellX = 0.000\r\n"
               "    RegistrationCellY = 0.000\r\n"
@@ -236,24 +236,46 @@ TEST_F(ErsTest, HeadersOfTheShapesOtherProgramsWriteAreRead) {
          "\tCoordinateSpace Begin\n\t\tDatum\t\t= \"NAD27\"\n\t\tProjection\t= \"NUTM11\"\n"
          "\t\tCoordinateType\t= EN\n\t\tUnits\t\t= \"METERS\"\n\t\tRotation\t= 0:0:0.0\n"
          "\tCoordinateSpace End\nDatasetHeader End\n",
-         ctSigned16, true, 256, 512, 2, 30, 25.5, 0.5, 0.5, 440720, 3751320.5, "\"NAD27\"", "\"NUTM11\"",
-         coEN},
+         ctSigned16, true, 256, 512, 2, 30, 25.5, 0.5, 0.5, 440720 + 30.0 / 2, 3751320.5 - 25.5 / 2,
+         "\"NAD27\"", "\"NUTM11\"", coEN},
         {"geographic double image with CR LF",
          "DatasetHeader Begin\r\n\tDataSetType\t= ERStorage\r\n\tByteOrder\t= LSBFirst\r\n"
          "\tCoordinateSpace Begin\r\n\t\tDatum\t\t= \"WGS84\"\r\n\t\tProjection\t= \"GEODETIC\"\r\n"
          "\t\tCoordinateType\t= LATLONG\r\n\tCoordinateSpace End\r\n\tRasterInfo Begin\r\n"
          "\t\tCellType\t= IEEE8ByteReal\r\n\t\tNrOfLines\t= 3\r\n\t\tNrOfCellsPerLine\t= 4\r\n"
-         "\t\tNrOfBands\t= 1\r\n\t\tCellInfo Begin\r\n\t\t\tXdimension\t= 8.33333333333333e-05\r\n"
-         "\t\t\tYdimension\t= 8.33333333333333e-05\r\n\t\tCellInfo End\r\n"
+         "\t\tNrOfBands\t= 1\r\n\t\tCellInfo Begin\r\n\t\t\tXdimension\t= 0.25\r\n"
+         "\t\t\tYdimension\t= 0.125\r\n\t\tCellInfo End\r\n"
          "\t\tRegistrationCoord Begin\r\n\t\t\tEastings\t= -117.5\r\n\t\t\tNorthings\t= 33.25\r\n"
          "\t\tRegistrationCoord End\r\n\tRasterInfo End\r\nDatasetHeader End\r\n",
-         ctFloat64, false, 4, 3, 1, 8.33333333333333e-05, 8.33333333333333e-05, 0, 0, -117.5, 33.25,
-         "\"WGS84\"", "\"GEODETIC\"", coLATLONG},
+         ctFloat64, false, 4, 3, 1, 0.25, 0.125, 0, 0, -117.5 + 0.125, 33.25 - 0.0625, "\"WGS84\"",
+         "\"GEODETIC\"", coLATLONG},
         {"unsigned 32-bit image",
          "DatasetHeader Begin\n\tRasterInfo Begin\n\t\tCellType\t= Unsigned32BitInteger\n"
          "\t\tNrOfLines\t= 1\n\t\tNrOfCellsPerLine\t= 1\n\t\tNrOfBands\t= 1\n\tRasterInfo End\n",
          ctUnsigned32, false, 1, 1, 1, 1, 1, 0, 0, 0, 0, "", "", coEN},
+        {"comments anywhere, registration in degrees:minutes:seconds at cell 1, 1",
+         "# written by another program\n\nDatasetHeader Begin\n  Version = \"5.2\"\n"
+         "  DataSetType = ERStorage\n  ByteOrder = MSBFirst\n  CoordinateSpace Begin\n"
+         "    Datum = \"WGS#84\"   # a hash inside quotes is no comment\n    Projection = \"GEODETIC\"\n"
+         "    CoordinateType = LATLONG\n  CoordinateSpace End\n# Comment in the middle\n"
+         "  RasterInfo Begin\n    CellType = Signed16BitInteger   # Comment at the end of a line\n"
+         "    CellInfo Begin\n      Xdimension = 0.5\n      Ydimension = 0.25\n    CellInfo End\n"
+         "    NrOfCellsPerLine = 12\n    NrOfLines = 10\n    RegistrationCellX = 1\n"
+         "    RegistrationCellY = 1\n    RegistrationCoord Begin\n      Longitude = -117:30:0.0\n"
+         "      Latitude = 33:15:36\n    RegistrationCoord End\n    NrOfBands = 1 # NrOfBands = 5\n"
+         "  RasterInfo End\nDatasetHeader End\n",
+         ctSigned16, true, 12, 10, 1, 0.5, 0.25, 1, 1, -117.5 + 0.25, 33.26 - 0.125, "\"WGS#84\"",
+         "\"GEODETIC\"", coLATLONG},
+        {"keys in lower case, raw registration in metres",
+         "datasetheader begin\n coordinatespace begin\n  datum = \"RAW\"\n  projection = \"RAW\"\n"
+         "  coordinatetype = RAW\n coordinatespace end\n rasterinfo begin\n"
+         "  celltype = unsigned8bitinteger\n  nroflines = 2\n  nrofcellsperline = 3\n  nrofbands = 1\n"
+         "  cellinfo begin\n   xdimension = 2\n   ydimension = 4\n  cellinfo end\n"
+         "  registrationcoord begin\n   metersx = 100\n   metersy = 200\n  registrationcoord end\n"
+         " rasterinfo end\ndatasetheader end\n",
+         ctUnsigned8, false, 3, 2, 1, 2, 4, 0, 0, 100 + 1.0, 200 - 2.0, "\"RAW\"", "\"RAW\"", coRAW},
     };
+    // The header gives the top-left corner of its registration cell; kept here as that cell's centre.
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(Case.Name);
         TErsHeader Header;
@@ -267,8 +289,8 @@ TEST_F(ErsTest, HeadersOfTheShapesOtherProgramsWriteAreRead) {
         EXPECT_EQ(Header.FCellSizeY, Case.CellSizeY);
         EXPECT_EQ(Header.FRegCellX, Case.RegCellX);
         EXPECT_EQ(Header.FRegCellY, Case.RegCellY);
-        EXPECT_EQ(Header.FEastings, Case.Eastings);
-        EXPECT_EQ(Header.FNorthings, Case.Northings);
+        EXPECT_DOUBLE_EQ(Header.FEastings, Case.Eastings);
+        EXPECT_DOUBLE_EQ(Header.FNorthings, Case.Northings);
         EXPECT_EQ(Header.FDatum, Case.Datum);
         EXPECT_EQ(Header.FProjection, Case.Projection);
         EXPECT_EQ(Header.FCoordType, Case.CoordType);
@@ -283,6 +305,13 @@ TEST_F(ErsTest, UnreadableHeadersAreRefused) {
         {"bands not a number", "DatasetHeader Begin\n NrOfBands = three\n"},
         {"columns beyond 32 bits", "DatasetHeader Begin\n NrOfCellsPerLine = 99999999999\n"},
         {"binary garbage", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)},
+        {"only comments", "# DatasetHeader Begin\n\n#\n"},
+        {"latitude not degrees:minutes:seconds",
+         "DatasetHeader Begin\n RegistrationCoord Begin\n  Latitude = 33:1x:00\n RegistrationCoord End\n"},
+        {"longitude with four fields",
+         "DatasetHeader Begin\n RegistrationCoord Begin\n  Longitude = 1:2:3:4\n RegistrationCoord End\n"},
+        {"negative header offset", "DatasetHeader Begin\n HeaderOffset = -512\n"},
+        {"header offset not a number", "DatasetHeader Begin\n HeaderOffset = 512 bytes\n"},
     };
     for (const auto& [Name, Text] : Cases) {
         SCOPED_TRACE(Name);
@@ -327,7 +356,9 @@ TEST_F(ErsImageTest, ACreatedImageIsCompleteWhenItsRasterIsReleased) {
     EXPECT_TRUE(HasLine(Text, "    CellType = IEEE4ByteReal"));
     EXPECT_TRUE(HasLine(Text, "  ByteOrder = LSBFirst"));
     EXPECT_TRUE(HasLine(Text, "      Xdimension = 0.000001"));
-    EXPECT_TRUE(HasLine(Text, "      Eastings = -2.0453"));
+    // The header gives the corner of the registration cell, half a cell left of and above its centre.
+    EXPECT_TRUE(HasLine(Text, "      Eastings = " + HeaderNumberText(-2.0453 - StepRadians / 2)));
+    EXPECT_TRUE(HasLine(Text, "      Northings = " + HeaderNumberText(0.5934 + StepRadians)));
     EXPECT_TRUE(HasLine(Text, "    CoordinateType  = LATLONG"));
 
     TErsMap2 Raster;
@@ -339,8 +370,8 @@ TEST_F(ErsImageTest, ACreatedImageIsCompleteWhenItsRasterIsReleased) {
     EXPECT_FALSE(Raster.GetMSBFirst());
     EXPECT_EQ(Raster.GetCellSizeX(), StepRadians);
     EXPECT_EQ(Raster.GetCellSizeY(), StepRadians * 2);
-    EXPECT_EQ(Raster.GetOriginX(), -2.0453);
-    EXPECT_EQ(Raster.GetOriginY(), 0.5934);
+    EXPECT_DOUBLE_EQ(Raster.GetOriginX(), -2.0453);
+    EXPECT_DOUBLE_EQ(Raster.GetOriginY(), 0.5934);
     EXPECT_EQ(Raster.GetDatum(), "\"WGS84\"");
     float Value = 0;
     ASSERT_TRUE(Raster.ReadCell(3, 2, 1, Value));
@@ -360,6 +391,109 @@ TEST_F(ErsImageTest, OpeningReadsTheHeaderAndTheCellFileWithoutExtension) {
     ASSERT_TRUE(Raster.ReadCell(2, 1, 0, Value));
     EXPECT_EQ(Value, 6);
     EXPECT_FALSE(Raster.WriteCell(0, 0, 0, 1)); // read mode
+}
+
+// ER Mapper's convention (the corner of the registration cell) or the older program's (its centre), for
+// the headers made while the guard lives.
+class TRegistrationGuard {
+public:
+    explicit TRegistrationGuard(TErsRegistration Convention) { SetErsRegistration(Convention); }
+    ~TRegistrationGuard() { SetErsRegistration(TErsRegistration::Corner); }
+};
+
+TEST_F(ErsImageTest, TheRegistrationIsTheCellsCornerUnlessTheOlderConventionIsChosen) {
+    WriteText(Path("reg.ers"),
+              Geometry("2", "3", "1") +
+                  "  CellInfo Begin\n   Xdimension = 10\n   Ydimension = 20\n  CellInfo End\n"
+                  "  RegistrationCoord Begin\n   Eastings = 1000\n   Northings = 2000\n"
+                  "  RegistrationCoord End\n");
+    WriteBytes(Path("reg"), {1, 2, 3, 4, 5, 6});
+    struct TCase {
+        TErsRegistration Convention;
+        double CentreX, CentreY; // map position of the centre of cell (0, 0)
+    };
+    for (const TCase& Case :
+         {TCase{TErsRegistration::Corner, 1005, 1990}, TCase{TErsRegistration::Centre, 1000, 2000}}) {
+        SCOPED_TRACE(Case.Convention == TErsRegistration::Corner ? "corner" : "centre");
+        const TRegistrationGuard Guard(Case.Convention);
+        TErsMap2 Reader;
+        ASSERT_TRUE(Reader.OpenMapRead(Path("reg.ers"))) << Reader.ErrorText();
+        EXPECT_EQ(Reader.GetOriginX(), Case.CentreX);
+        EXPECT_EQ(Reader.GetOriginY(), Case.CentreY);
+        {
+            TErsMap2 Writer;
+            ASSERT_TRUE(Writer.OpenMap(Path("copy.ers"), 3, 2, ctUnsigned8, 1, omCreate))
+                << Writer.ErrorText();
+            Writer.SetGeoreference("WE", "WGS84", "NUTM34", 10, 20, 0, 0, Case.CentreX, Case.CentreY);
+        }
+        const std::string Text = ReadText(Path("copy.ers"));
+        EXPECT_TRUE(HasLine(Text, "      Eastings = 1000.000"));
+        EXPECT_TRUE(HasLine(Text, "      Northings = 2000.000"));
+    }
+}
+
+TEST_F(ErsImageTest, CellsAreReadFromTheFileAndOffsetTheHeaderNames) {
+    std::filesystem::create_directory(Path("sub"));
+    struct TCase {
+        std::string Name;
+        std::string Lines;    // DataFile, HeaderOffset, ByteOrder
+        std::string CellFile; // beside the header
+        std::vector<unsigned char> Bytes;
+    };
+    const std::vector<unsigned char> Cells16 = {0, 1, 0, 2, 0, 3, 0, 4, 0, 5, 0, 6};
+    std::vector<unsigned char> Offset16(7, 0xEE);
+    Offset16.insert(Offset16.end(), Cells16.begin(), Cells16.end());
+    const std::vector<TCase> Cases = {
+        {"data file beside the header", "  DataFile = \"Cells.Bin\"\n", "Cells.Bin", Cells16},
+        {"data file in a sub folder", " DATAFILE = sub/cells.raw # the cells\n", "sub/cells.raw", Cells16},
+        {"cells after a header of their own", "  HeaderOffset = 7\n", "h", Offset16},
+        {"both", "  DataFile = sub/../sub/c\n  HeaderOffset = 7\n", "sub/c", Offset16},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        WriteText(Path("h.ers"), Geometry("2", "3", "1") + "  CellType = Signed16BitInteger\n" +
+                                     "  ByteOrder = MSBFirst\n" + Case.Lines);
+        WriteBytes(Path(Case.CellFile), Case.Bytes);
+        TErsMap2 Raster;
+        ASSERT_TRUE(Raster.OpenMapRead(Path("h.ers"))) << Raster.ErrorText();
+        EXPECT_EQ(Raster.SizeMismatchText(), "");
+        float Value = 0;
+        ASSERT_TRUE(Raster.ReadCell(2, 1, 0, Value));
+        EXPECT_EQ(Value, 6);
+        ASSERT_TRUE(Raster.ReadCell(0, 0, 0, Value));
+        EXPECT_EQ(Value, 1);
+        unsigned char* First = nullptr;
+        unsigned char* Last = nullptr;
+        ASSERT_TRUE(Raster.MapRows(0, 1, First, Last));
+        EXPECT_EQ(First[1], 1);
+        EXPECT_EQ(Last[5], 6);
+        const std::unique_ptr<TMMapFile2> View = Raster.OpenReadView();
+        ASSERT_TRUE(View);
+        ASSERT_TRUE(View->ReadCell(1, 1, 0, Value));
+        EXPECT_EQ(Value, 5);
+        std::filesystem::remove(Path(Case.CellFile));
+    }
+}
+
+TEST_F(ErsImageTest, CellsOutsideTheHeadersFolderOrBeyondTheFileAreRefused) {
+    std::filesystem::create_directory(Path("in"));
+    WriteBytes(Path("outside"), {1, 2});
+    WriteBytes(Path("in/h"), {1, 2});
+    const std::string Refused = "Header " + ShortenPath(Path("in/h.ers"), 20) + " reading error (DataFile ";
+    const std::vector<std::pair<std::string, std::string>> Cases = {
+        {"  DataFile = ../outside\n", Refused + "\"../outside\" lies outside the header's folder)"},
+        {"  DataFile = \"" + Path("outside") + "\"\n",
+         Refused + "\"" + Path("outside") + "\" lies outside the header's folder)"},
+        {"  DataFile = a/../../outside\n", Refused + "\"a/../../outside\" lies outside the header's folder)"},
+        {"  HeaderOffset = 3\n", "Open Map Read Error=1 The cells start beyond the end of the file"},
+    };
+    for (const auto& [Lines, Text] : Cases) {
+        SCOPED_TRACE(Lines);
+        WriteText(Path("in/h.ers"), Geometry("1", "2", "1") + Lines);
+        TErsMap2 Raster;
+        EXPECT_FALSE(Raster.OpenMapRead(Path("in/h.ers")));
+        EXPECT_EQ(Raster.ErrorText(), Text);
+    }
 }
 
 TEST_F(ErsImageTest, TheHeaderNameKeepsTheGivenLetterCaseOfItsExtension) {

@@ -75,6 +75,12 @@ TEST_P(LibTiffShapes, ReadLikeTheUncompressedImage) {
         std::string Projection;
         Image.GetProjection(Projection);
         EXPECT_EQ(Projection, "NUTM33");
+        const TGeoKeySet& Keys = Image.Raster()->Record().FGeoKeys;
+        EXPECT_EQ(Keys.Keys.size(), 4u) << "every key is kept";
+        EXPECT_EQ(Keys.Short(gkProjectedCSType), 32633);
+        ASSERT_NE(Keys.Find(gkGeogCitation), nullptr);
+        EXPECT_EQ(Keys.Find(gkGeogCitation)->Text, "WGS 84");
+        EXPECT_EQ(Keys.Double(gkGeogSemiMajorAxis), 6378137.0);
 
         // The raster and a second view (as a sampling thread opens it) read the same cells.
         std::unique_ptr<TMMapFile2> View = Image.Raster()->OpenReadView();

@@ -87,6 +87,19 @@ inline void PutSample(unsigned char* To, double Value, const TTiffShape& Shape) 
     }
 }
 
+// The keys of the test images, as GDAL writes a system given by its code: a SHORT, a text and DOUBLEs.
+// clang-format off
+inline const std::vector<std::uint16_t> GeoKeyDirectory = {
+    1,    1,                    0, 4,     // version 1.1.0, four keys
+    1025, 0,                    1, 1,     // RasterType PixelIsArea
+    2049, tagGeoAsciiParamsId,  7, 0,     // GeogCitation "WGS 84|"
+    2057, tagGeoDoubleParamsId, 1, 0,     // GeogSemiMajorAxis
+    3072, 0,                    1, 32633, // ProjectedCSType WGS 84 / UTM zone 33N
+};
+// clang-format on
+inline const std::vector<double> GeoDoubles = {6378137.0};
+inline constexpr const char* GeoAscii = "WGS 84|";
+
 // Writes the image; false when libtiff refused a step.
 inline bool WriteTiff(const std::string& Name, const TTiffShape& Shape) {
     RegisterGeoTiffTags();
@@ -111,10 +124,11 @@ inline bool WriteTiff(const std::string& Name, const TTiffShape& Shape) {
     }
     const double Scale[3] = {2, 3, 0};
     const double TiePoint[6] = {0, 0, 0, 500000, 6000000, 0};
-    const std::uint16_t Keys[12] = {1, 1, 0, 2, 1025, 0, 1, 1, 3072, 0, 1, 32633};
     TIFFSetField(Tiff, 33550, std::uint32_t{3}, Scale);
     TIFFSetField(Tiff, 33922, std::uint32_t{6}, TiePoint);
-    TIFFSetField(Tiff, 34735, std::uint32_t{12}, Keys);
+    TIFFSetField(Tiff, tagGeoKeyDirectoryId, std::uint32_t(GeoKeyDirectory.size()), GeoKeyDirectory.data());
+    TIFFSetField(Tiff, tagGeoDoubleParamsId, std::uint32_t(GeoDoubles.size()), GeoDoubles.data());
+    TIFFSetField(Tiff, tagGeoAsciiParamsId, GeoAscii);
 
     bool Written = true;
     // A block of Width x Height cells at (Left, Top) of the plane holding sample First.

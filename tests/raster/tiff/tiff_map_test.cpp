@@ -15,6 +15,8 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <numbers>
+#include <optional>
 
 namespace vortane {
 namespace {
@@ -24,7 +26,7 @@ using test::ReadText;
 using test::WriteBytes;
 using test::WriteText;
 
-enum : std::uint16_t { tyShort = 3, tyLong = 4, tyRational = 5, tyDouble = 12 };
+enum : std::uint16_t { tyAscii = 2, tyShort = 3, tyLong = 4, tyRational = 5, tyDouble = 12 };
 
 // One directory entry of a fixture; values that do not fit in the entry go after the header.
 struct TFixtureEntry {
@@ -75,7 +77,7 @@ private:
 };
 
 int TypeSize(std::uint16_t Type) {
-    return Type == tyShort ? 2 : (Type == tyLong ? 4 : 8);
+    return Type == tyAscii ? 1 : (Type == tyShort ? 2 : (Type == tyLong ? 4 : 8));
 }
 
 // A sample as it is stored: an integer of Bits bits or an IEEE float, in the file's order.
@@ -480,7 +482,8 @@ TEST_F(TiffTest, GeoTiffTagsPlaceTheImageUnlessAWorldFileDoes) {
         EXPECT_EQ(Image.GetProjection(), Case.Projection);
     }
 
-    // A world file wins, ".tifw" before ".tfw"; the pixel scale, read after it, still sets the cell sizes.
+    // A world file wins, ".tifw" before ".tfw"; the pixel scale, read after it, still sets the cell sizes,
+    // and the keys still name the system.
     TTiffLayout Shape;
     AddGeoTiffTags(Shape, {0, 0, 0, 1000, 5000, 0}, 1, 32634);
     Write(Shape);
@@ -491,7 +494,8 @@ TEST_F(TiffTest, GeoTiffTagsPlaceTheImageUnlessAWorldFileDoes) {
     EXPECT_EQ(Image.GetOriginX(), 200000.5);
     EXPECT_EQ(Image.GetOriginY(), 7000000);
     EXPECT_EQ(Image.GetCellSizeX(), 2);
-    EXPECT_EQ(Image.GetProjection(), "UNKNOWN");
+    EXPECT_EQ(Image.GetProjection(), "NUTM34");
+    EXPECT_EQ(Image.Record().FGeoKeys.Short(gkProjectedCSType), 32634);
     double X = 0, Y = 0;
     Image.CellToMap(1, 0, X, Y);
     EXPECT_EQ(Y, 7000000.5) << "the rotation terms enter the image's own conversions";
@@ -499,6 +503,91 @@ TEST_F(TiffTest, GeoTiffTagsPlaceTheImageUnlessAWorldFileDoes) {
     Image.MapToCell(X, Y, Col, Row);
     EXPECT_NEAR(Col, 1, 1e-12);
     EXPECT_NEAR(Row, 0, 1e-12);
+}
+
+// A text as the values of an ASCII entry.
+std::vector<double> AsciiValues(std::string_view Text) {
+    return {Text.begin(), Text.end()};
+}
+
+TEST_F(TiffTest, KeepsEveryGeoKeyWithItsValuesAndLeavesOutWhatLiesOutsideItsTag) {
+    // clang-format off
+    const std::vector<double> Directory = {
+        1,    1,     0, 7,
+        1024, 0,     1, 1,     // ModelType, in the key itself
+        1026, 34737, 9, 0,     // a citation; another text follows it
+        2057, 34736, 1, 1,     // one DOUBLE from the middle of the tag
+        2062, 34736, 3, 0,     // three DOUBLEs sharing the first with nothing
+        3072, 0,     1, 32767, // user-defined
+        4000, 34735, 2, 32,    // two SHORTs kept in the directory itself, after the keys
+        4001, 34736, 3, 2,     // reaches beyond GeoDoubleParams: left out
+        7,    9};
+    // clang-format on
+    for (const bool MSBFirst : {false, true}) {
+        SCOPED_TRACE(MSBFirst ? "MM" : "II");
+        TTiffLayout Layout;
+        Layout.MSBFirst = MSBFirst;
+        Layout.Extra[34735] = {tyShort, Directory};
+        Layout.Extra[34736] = {tyDouble, {1.5, 6378137.0, -2.25}};
+        Layout.Extra[34737] = {tyAscii, AsciiValues("Citation|second|")};
+        TTifMap2 Image;
+        ASSERT_TRUE(Image.OpenMap(Write(Layout), 0, 0, ctUnsigned8, 1, omRead)) << Image.ErrorText();
+        const TGeoKeySet& Keys = Image.Record().FGeoKeys;
+        std::vector<std::uint16_t> Ids;
+        for (const TGeoKey& Key : Keys.Keys)
+            Ids.push_back(Key.Id);
+        EXPECT_EQ(Ids, (std::vector<std::uint16_t>{1024, 1026, 2057, 2062, 3072, 4000}));
+        EXPECT_EQ(Keys.Short(gkModelType), 1);
+        EXPECT_EQ(Keys.Find(gkCitation)->Text, "Citation");
+        EXPECT_EQ(Keys.Find(gkGeogSemiMajorAxis)->Doubles, std::vector<double>{6378137.0});
+        EXPECT_EQ(Keys.Find(gkGeogTOWGS84)->Doubles, (std::vector<double>{1.5, 6378137.0, -2.25}));
+        EXPECT_EQ(Keys.Short(gkProjectedCSType), gvUserDefined);
+        EXPECT_EQ(Keys.Find(4000)->Shorts, (std::vector<std::uint16_t>{7, 9}));
+    }
+}
+
+// Geographic positions are radians inside the program: an image placed in degrees (the unit GeoTIFF
+// assumes) or grads is converted, whether its tie point or a world file places it.
+TEST_F(TiffTest, GeographicImagesArePlacedInRadians) {
+    struct TCase {
+        const char* Name;
+        std::uint16_t Model;
+        std::optional<std::uint16_t> AngularUnit;
+        const char* WorldFile;
+        double Factor;
+    };
+    constexpr double Degree = std::numbers::pi / 180;
+    const TCase Cases[] = {
+        {"degrees by default", 2, std::nullopt, nullptr, Degree},
+        {"degrees", 2, 9102, nullptr, Degree},
+        {"grads", 2, 9105, nullptr, std::numbers::pi / 200},
+        {"radians", 2, 9101, nullptr, 1},
+        {"a projected model keeps its metres", 1, 9102, nullptr, 1},
+        {"world file in degrees", 2, 9102, "2\n0.5\n0\n-3\n21\n46\n", Degree},
+    };
+    for (const TCase& Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        std::vector<double> Directory = {1, 1, 0, 1, 1024, 0, 1, double(Case.Model)};
+        if (Case.AngularUnit) {
+            Directory.insert(Directory.end(), {2054, 0, 1, double(*Case.AngularUnit)});
+            Directory[3] = 2;
+        }
+        TTiffLayout Layout;
+        Layout.Extra[33550] = {tyDouble, {2, 3, 0}};
+        Layout.Extra[33922] = {tyDouble, {0, 0, 0, 20, 47.5, 0}};
+        Layout.Extra[34735] = {tyShort, Directory};
+        std::filesystem::remove(Path("image.tfw"));
+        if (Case.WorldFile) WriteText(Path("image.tfw"), Case.WorldFile);
+        TTifMap2 Image;
+        ASSERT_TRUE(Image.OpenMap(Write(Layout), 0, 0, ctUnsigned8, 1, omRead)) << Image.ErrorText();
+        EXPECT_DOUBLE_EQ(Image.GetCellSizeX(), 2 * Case.Factor);
+        EXPECT_DOUBLE_EQ(Image.GetCellSizeY(), 3 * Case.Factor);
+        EXPECT_DOUBLE_EQ(Image.GetRegEasting(), 21 * Case.Factor);
+        EXPECT_DOUBLE_EQ(Image.GetRegNorthing(), 46 * Case.Factor);
+        double X = 0, Y = 0;
+        Image.CellToMap(1, 0, X, Y);
+        EXPECT_DOUBLE_EQ(Y, (Case.WorldFile ? 46.5 : 46) * Case.Factor) << "rotation terms too";
+    }
 }
 
 TEST_F(TiffTest, CreatedCellTypesReadBackWithTheirSampleFormat) {
