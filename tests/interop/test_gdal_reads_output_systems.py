@@ -4,9 +4,6 @@ job wrote and places them where the GeoTIFF lies.
 The GeoTIFF carries the system in its keys (the EPSG code where the catalogue's table has one, else
 the projection's parameters); ER Mapper, JPEG and BMP outputs carry it in "<output>.aux.xml".
 
-ER Mapper registration is compared with half a cell of allowance: whether RegistrationCoord is the
-corner or the centre of its cell is settled apart from the system the file declares.
-
 Each job starts from a small image on WGS 84 (a TIFF in radians with its world file) inside the
 system's area.
 
@@ -86,10 +83,9 @@ def check_tiff(tif, expected, faults):
     return srs, image.GetGeoTransform()
 
 
-def check_same_place(name, transform, expected, allowance, faults):
-    cell = abs(expected[1])
+def check_same_place(name, transform, expected, faults):
     for index in range(6):
-        tolerance = allowance * cell + 1e-9 * max(1.0, abs(expected[index]))
+        tolerance = 1e-9 * max(1.0, abs(expected[index]))
         if abs(transform[index] - expected[index]) > tolerance:
             faults.append(f"{name}: geotransform {transform}, the GeoTIFF's is {expected}")
             return
@@ -115,9 +111,7 @@ def main(bin_dir):
                 if not same:
                     faults.append(f"{system} {output}: {srs.ExportToWkt()} is not the GeoTIFF's "
                                   f"{tif_srs.ExportToWkt()}")
-                allowance = 0.5 if extension == ".ers" else 0.0
-                check_same_place(f"{system} {output}", image.GetGeoTransform(), tif_transform, allowance,
-                                 faults)
+                check_same_place(f"{system} {output}", image.GetGeoTransform(), tif_transform, faults)
     if faults:
         sys.exit("\n".join(faults))
 
