@@ -56,6 +56,7 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
     if (!Options.Background) Options.Background = std::to_string(Stored.BackGround);
     if (!Options.InUnits) Options.InUnits = static_cast<int>(Stored.InUnits);
     if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Stored.OutUnits);
+    if (!Options.Resampling) Options.Resampling = Stored.Resampling;
     return true;
 }
 
@@ -313,6 +314,12 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
         return ExitUsage;
     }
     Job.BackGround = *Background;
+    const std::optional<TResampling> Resampling = ResamplingByName(Options.Resampling.value_or("auto"));
+    if (!Resampling) {
+        Err << "Resampling \"" << *Options.Resampling << "\" is not one of " << ResamplingNames(", ") << '\n';
+        return ExitUsage;
+    }
+    Job.Resampling = *Resampling;
     Job.InUnits = Options.InUnits.value_or(0);
     Job.OutUnits = Options.OutUnits.value_or(0);
     if (!CheckUnitIndexes(Job.InUnits, Job.OutUnits, Err)) return ExitUsage;
@@ -412,6 +419,16 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
             "within this many input pixels (default: every cell exactly); the log records the "
             "largest error measured")
         ->type_name("PIXELS");
+    Command
+        ->add_option(
+            "--resampling", Options->Resampling,
+            "How the input is sampled for each output cell: auto (default: 3-band images at the "
+            "nearest cell, with colours close to the background written as the background; others "
+            "bilinearly), nearest, bilinear, cubic (cubic convolution, a = -0.5, 4 x 4 cells), lanczos "
+            "(radius 3, 6 x 6 cells), average (of the input cells the output cell covers, partly "
+            "covered ones weighted by their part) or mode (their most frequent value); cells whose "
+            "kernel or area leaves the input are 0")
+        ->type_name(ResamplingNames("|"));
     AddExactProjectionsFlag(*Command, Options->ExactProjections);
     AddErsRegistrationOption(*Command, Options->ErsRegistration);
     Command

@@ -27,7 +27,8 @@ struct TWarpOptions {
     int Threads = 0;       // 0: one per processor core
     double MaxError = 0.0; // input pixels; 0: exact mapping
     bool ExactProjections = false;
-    std::string Settings;        // the desktop program's ini file
+    std::optional<std::string> Resampling; // a method's name; default "auto"
+    std::string Settings;                  // the desktop program's ini file
     std::string Shard;           // "I/N": this run takes list entries I, I+N, ...; empty: all of them
     bool Resume = false;         // skip the list entries an earlier run finished
     std::string InCrs, OutCrs;   // "EPSG:n" instead of the three names of that end

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -16,11 +17,51 @@ namespace vortane {
 namespace {
 
 // Longest row segment mapped by interpolation without a check point inside it.
-constexpr std::int32_t MaxSegment = 256;
+constexpr std::int64_t MaxSegment = 256;
 // Row buffers per computing thread: how far the threads may run ahead of the row being written.
 constexpr int SlotsPerThread = 4;
 
+constexpr std::pair<TResampling, std::string_view> MethodNames[] = {
+    {TResampling::Auto, "auto"},   {TResampling::Nearest, "nearest"}, {TResampling::Bilinear, "bilinear"},
+    {TResampling::Cubic, "cubic"}, {TResampling::Lanczos, "lanczos"}, {TResampling::Average, "average"},
+    {TResampling::Mode, "mode"},
+};
+
+bool IsAreaMethod(TResampling Method) {
+    return Method == TResampling::Average || Method == TResampling::Mode;
+}
+
+// The box around four corners; NaN when one of them has no position.
+TCellArea BoxAround(double Col0, double Col1, double Col2, double Col3, double Line0, double Line1,
+                    double Line2, double Line3) {
+    if (std::isnan(Col0 + Col1 + Col2 + Col3 + Line0 + Line1 + Line2 + Line3)) {
+        const double Nan = std::numeric_limits<double>::quiet_NaN();
+        return {Nan, Nan, Nan, Nan};
+    }
+    return {std::min({Col0, Col1, Col2, Col3}), std::max({Col0, Col1, Col2, Col3}),
+            std::min({Line0, Line1, Line2, Line3}), std::max({Line0, Line1, Line2, Line3})};
+}
+
 } // namespace
+
+std::string_view ResamplingName(TResampling Method) {
+    for (const auto& [Known, Name] : MethodNames)
+        if (Known == Method) return Name;
+    return {};
+}
+
+std::optional<TResampling> ResamplingByName(std::string_view Name) {
+    for (const auto& [Method, Known] : MethodNames)
+        if (Known == Name) return Method;
+    return std::nullopt;
+}
+
+std::string ResamplingNames(std::string_view Separator) {
+    std::string Names;
+    for (const auto& [Method, Name] : MethodNames)
+        Names.append(Names.empty() ? "" : Separator).append(Name);
+    return Names;
+}
 
 int ThreadCount(int Requested) {
     if (Requested > 0) return Requested;
@@ -34,7 +75,7 @@ TRowMapper::TRowMapper(const TCoordinateMapper& Mapper, const TOutputGrid& Grid,
                        double MaxError)
     : FMapper(Mapper), FGrid(Grid), FInput(Input), FMaxError(MaxError) {}
 
-void TRowMapper::MapCell(double Y, std::int32_t Column, double& Col, double& Line) const {
+void TRowMapper::MapCell(double Y, double Column, double& Col, double& Line) const {
     double X = 0, InY = 0;
     FMapper.OutputToInput(FGrid.MinX + Column * FGrid.StepX, Y, X, InY);
     Col = (X - FInput.OriginX) / FInput.CellSizeX;
@@ -42,23 +83,33 @@ void TRowMapper::MapCell(double Y, std::int32_t Column, double& Col, double& Lin
 }
 
 double TRowMapper::MapRow(std::int32_t Row, std::vector<double>& Col, std::vector<double>& Line) const {
-    const std::int32_t Columns = FGrid.Columns;
-    Col.resize(static_cast<std::size_t>(Columns));
-    Line.resize(static_cast<std::size_t>(Columns));
+    return MapLine(Row, 0.0, FGrid.Columns, Col, Line);
+}
+
+double TRowMapper::MapCorners(std::int32_t Row, bool Bottom, std::vector<double>& Col,
+                              std::vector<double>& Line) const {
+    return MapLine(Row + (Bottom ? 0.5 : -0.5), -0.5, std::int64_t{FGrid.Columns} + 1, Col, Line);
+}
+
+double TRowMapper::MapLine(double Row, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
+                           std::vector<double>& Line) const {
+    Col.resize(static_cast<std::size_t>(Count));
+    Line.resize(static_cast<std::size_t>(Count));
     const double Y = FGrid.MaxY - Row * FGrid.StepY;
+    const auto Exact = [&](std::int64_t C) {
+        MapCell(Y, FirstColumn + static_cast<double>(C), Col[static_cast<std::size_t>(C)],
+                Line[static_cast<std::size_t>(C)]);
+    };
     if (!(FMaxError > 0)) {
-        for (std::int32_t C = 0; C < Columns; ++C)
-            MapCell(Y, C, Col[static_cast<std::size_t>(C)], Line[static_cast<std::size_t>(C)]);
+        for (std::int64_t C = 0; C < Count; ++C)
+            Exact(C);
         return 0.0;
     }
 
-    const auto Exact = [&](std::int32_t C) {
-        MapCell(Y, C, Col[static_cast<std::size_t>(C)], Line[static_cast<std::size_t>(C)]);
-    };
     // Fills the cells strictly between A and B (both mapped exactly) on the straight line between them.
-    const auto Interpolate = [&](std::int32_t A, std::int32_t B) {
+    const auto Interpolate = [&](std::int64_t A, std::int64_t B) {
         const auto UA = static_cast<std::size_t>(A), UB = static_cast<std::size_t>(B);
-        for (std::int32_t C = A + 1; C < B; ++C) {
+        for (std::int64_t C = A + 1; C < B; ++C) {
             const double T = double(C - A) / double(B - A);
             Col[static_cast<std::size_t>(C)] = Col[UA] + (Col[UB] - Col[UA]) * T;
             Line[static_cast<std::size_t>(C)] = Line[UA] + (Line[UB] - Line[UA]) * T;
@@ -67,10 +118,10 @@ double TRowMapper::MapRow(std::int32_t Row, std::vector<double>& Col, std::vecto
 
     double Largest = 0.0;
     // Segments whose two ends are mapped exactly and whose inside is still open.
-    std::vector<std::pair<std::int32_t, std::int32_t>> Open;
+    std::vector<std::pair<std::int64_t, std::int64_t>> Open;
     Exact(0);
-    for (std::int32_t Start = 0; Start < Columns - 1; Start += MaxSegment) {
-        const std::int32_t End = std::min(Start + MaxSegment, Columns - 1);
+    for (std::int64_t Start = 0; Start < Count - 1; Start += MaxSegment) {
+        const std::int64_t End = std::min(Start + MaxSegment, Count - 1);
         Exact(End);
         Open.emplace_back(Start, End);
     }
@@ -78,7 +129,7 @@ double TRowMapper::MapRow(std::int32_t Row, std::vector<double>& Col, std::vecto
         const auto [A, B] = Open.back();
         Open.pop_back();
         if (B - A < 2) continue;
-        const std::int32_t M = A + (B - A) / 2;
+        const std::int64_t M = A + (B - A) / 2;
         Exact(M);
         const double T = double(M - A) / double(B - A);
         const auto UA = static_cast<std::size_t>(A), UB = static_cast<std::size_t>(B),
@@ -102,10 +153,15 @@ double TRowMapper::MapRow(std::int32_t Row, std::vector<double>& Col, std::vecto
 // TResampler
 
 struct TResampler::TRowWorker {
+    TRowWorker(TRowMapper RowMapper, std::unique_ptr<TMMapFile2> View, TMMapFile2& Input)
+        : Mapper(std::move(RowMapper)), OwnView(std::move(View)), Sampler(Input) {}
+
     TRowMapper Mapper;
     std::unique_ptr<TMMapFile2> OwnView; // null when sampling the shared input in place
     TRowSampler Sampler;
-    std::vector<double> Col, Line;
+    std::vector<double> Col, Line;           // the cells' positions (area methods: their top corners)
+    std::vector<double> BelowCol, BelowLine; // area methods: the cells' bottom corners
+    std::vector<TCellArea> Areas;
     double LargestError = 0.0;
 };
 
@@ -113,19 +169,64 @@ TResampler::TResampler(const TCoordinateMapper& Mapper, TMMapFile2& Input, std::
                        TMMapFile2& Output, const TOutputGrid& Grid, const TInputGeometry& InputGeometry,
                        const TResampleOptions& Options)
     : FMapper(Mapper), FInput(Input), FBands(Bands), FOutput(Output), FGrid(Grid), FGeometry(InputGeometry),
-      FOptions(Options) {}
+      FOptions(Options), FMethod(Options.Method != TResampling::Auto ? Options.Method
+                                 : Options.Colour                    ? TResampling::Nearest
+                                                                     : TResampling::Bilinear) {}
 
 void TResampler::ComputeRow(TRowWorker& Worker, std::int32_t Row, std::vector<float>& Cells) const {
-    Worker.LargestError = std::max(Worker.LargestError, Worker.Mapper.MapRow(Row, Worker.Col, Worker.Line));
     const auto Columns = static_cast<std::size_t>(FGrid.Columns);
     Cells.resize(Columns * FBands);
-    const TRowPositions At{Worker.Col.data(), Worker.Line.data(), Columns};
-    if (FOptions.Colour) {
-        Worker.Sampler.SampleColour(At, FOptions.Background, Cells.data());
-        return;
+    if (IsAreaMethod(FMethod)) {
+        MapAreas(Worker, Row);
+    } else {
+        Worker.LargestError =
+            std::max(Worker.LargestError, Worker.Mapper.MapRow(Row, Worker.Col, Worker.Line));
+        if (FOptions.Colour && FMethod == TResampling::Nearest) {
+            const TRowPositions At{Worker.Col.data(), Worker.Line.data(), Columns};
+            Worker.Sampler.SampleColour(At, FOptions.Background, Cells.data());
+            return;
+        }
     }
     for (std::uint32_t Band = 0; Band < FBands; ++Band)
-        Worker.Sampler.SampleBilinear(Band, At, Cells.data() + Band * Columns);
+        SampleBand(Worker, Band, Cells.data() + Band * Columns);
+}
+
+void TResampler::MapAreas(TRowWorker& Worker, std::int32_t Row) const {
+    TRowMapper& Mapper = Worker.Mapper;
+    Worker.LargestError =
+        std::max({Worker.LargestError, Mapper.MapCorners(Row, false, Worker.Col, Worker.Line),
+                  Mapper.MapCorners(Row, true, Worker.BelowCol, Worker.BelowLine)});
+    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
+    Worker.Areas.resize(Columns);
+    const std::vector<double>&Col = Worker.Col, &Line = Worker.Line, &BelowCol = Worker.BelowCol,
+          &BelowLine = Worker.BelowLine;
+    for (std::size_t C = 0; C < Columns; ++C)
+        Worker.Areas[C] = BoxAround(Col[C], Col[C + 1], BelowCol[C], BelowCol[C + 1], Line[C], Line[C + 1],
+                                    BelowLine[C], BelowLine[C + 1]);
+}
+
+void TResampler::SampleBand(TRowWorker& Worker, std::uint32_t Band, float* Cells) const {
+    const TRowPositions At{Worker.Col.data(), Worker.Line.data(), static_cast<std::size_t>(FGrid.Columns)};
+    TRowSampler& Sampler = Worker.Sampler;
+    switch (FMethod) {
+    case TResampling::Auto: // resolved at construction
+    case TResampling::Bilinear:
+        Sampler.SampleBilinear(Band, At, Cells);
+        break;
+    case TResampling::Nearest:
+        Sampler.SampleNearest(Band, At, Cells);
+        break;
+    case TResampling::Cubic:
+    case TResampling::Lanczos:
+        Sampler.SampleKernel(Band, FMethod == TResampling::Cubic ? TKernel::Cubic : TKernel::Lanczos,
+                             FOptions.CellType, At, Cells);
+        break;
+    case TResampling::Average:
+    case TResampling::Mode:
+        Sampler.SampleArea(Band, FMethod == TResampling::Average ? TAreaRule::Average : TAreaRule::Mode,
+                           Worker.Areas.data(), Worker.Areas.size(), Cells);
+        break;
+    }
 }
 
 void TResampler::WriteRow(std::int32_t Row, const std::vector<float>& Cells) {
@@ -145,16 +246,12 @@ bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
             break;
         }
         TMMapFile2& Input = *View;
-        Workers.push_back({TRowMapper(FMapper, FGrid, FGeometry, FOptions.MaxError),
-                           std::move(View),
-                           TRowSampler(Input),
-                           {},
-                           {}});
+        Workers.emplace_back(TRowMapper(FMapper, FGrid, FGeometry, FOptions.MaxError), std::move(View),
+                             Input);
     }
     bool Finished = false;
     if (Workers.empty()) {
-        Workers.push_back(
-            {TRowMapper(FMapper, FGrid, FGeometry, FOptions.MaxError), nullptr, TRowSampler(FInput), {}, {}});
+        Workers.emplace_back(TRowMapper(FMapper, FGrid, FGeometry, FOptions.MaxError), nullptr, FInput);
         Finished = RunInPlace(Workers.front(), RowWritten);
     } else {
         Finished = RunThreaded(Workers, RowWritten);

@@ -9,11 +9,28 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace vortane {
 
 class TMMapFile2;
+struct TCellArea;
+
+// How the input is sampled for an output cell. Auto: 3-band images at the nearest cell with the
+// background rule, any other band count bilinearly. Nearest and bilinear as Auto does them (the
+// background rule only for 3 bands at the nearest cell); cubic and Lanczos kernels at the cell's mapped
+// position; average and mode over the input cells the output cell covers.
+enum class TResampling : std::uint8_t { Auto, Nearest, Bilinear, Cubic, Lanczos, Average, Mode };
+
+// The name options and settings give a method by ("auto", "nearest", ...).
+std::string_view ResamplingName(TResampling Method);
+// The method of a name (exactly as ResamplingName gives it); nothing for any other text.
+std::optional<TResampling> ResamplingByName(std::string_view Name);
+// Every method's name, joined by Separator.
+std::string ResamplingNames(std::string_view Separator);
 
 // Output cell (r, c) stands for the output map position (MinX + c * StepX, MaxY - r * StepY).
 struct TOutputGrid {
@@ -38,9 +55,17 @@ public:
     // Fills Col and Line with one entry per output column; returns the largest error measured at the
     // check points (0 when every cell is mapped exactly).
     double MapRow(std::int32_t Row, std::vector<double>& Col, std::vector<double>& Line) const;
+    // The same for the corners of the row's cells on its top edge (Bottom: its bottom edge), from the
+    // left corner of the first cell to the right corner of the last: one entry more than MapRow.
+    double MapCorners(std::int32_t Row, bool Bottom, std::vector<double>& Col,
+                      std::vector<double>& Line) const;
 
 private:
-    void MapCell(double Y, std::int32_t Column, double& Col, double& Line) const;
+    // Count positions on the output line Row (fractional between rows), the first at output column
+    // FirstColumn and each next one column further.
+    double MapLine(double Row, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
+                   std::vector<double>& Line) const;
+    void MapCell(double Y, double Column, double& Col, double& Line) const;
 
     TCoordinateMapper FMapper; // this row mapper's own copy
     TOutputGrid FGrid;
@@ -49,12 +74,14 @@ private:
 };
 
 struct TResampleOptions {
-    // Three bands: the nearest cell, with input pixels close to the background colour written as the
-    // background; any other band count: bilinear, 0 where the 2 x 2 block leaves the input.
+    TResampling Method = TResampling::Auto;
+    // The input has three bands: at the nearest cell they are sampled with the background rule (input
+    // pixels close to the background colour, and positions outside the input, give the background).
     bool Colour = false;
     std::array<float, 3> Background{};
-    int Threads = 1;       // rows computed at once
-    double MaxError = 0.0; // input cells; 0 maps every cell exactly
+    std::uint8_t CellType = 0; // of input and output: kernel values are held within its range
+    int Threads = 1;           // rows computed at once
+    double MaxError = 0.0;     // input cells; 0 maps every cell exactly
 };
 
 class TResampler {
@@ -79,6 +106,9 @@ public:
 private:
     struct TRowWorker;
     void ComputeRow(TRowWorker& Worker, std::int32_t Row, std::vector<float>& Cells) const;
+    // The area each output cell of the row covers in the input, into Worker.Areas.
+    void MapAreas(TRowWorker& Worker, std::int32_t Row) const;
+    void SampleBand(TRowWorker& Worker, std::uint32_t Band, float* Cells) const;
     void WriteRow(std::int32_t Row, const std::vector<float>& Cells);
     bool RunInPlace(TRowWorker& Worker, const std::function<bool(std::int32_t)>& RowWritten);
     bool RunThreaded(std::vector<TRowWorker>& Workers, const std::function<bool(std::int32_t)>& RowWritten);
@@ -90,6 +120,7 @@ private:
     TOutputGrid FGrid;
     TInputGeometry FGeometry;
     TResampleOptions FOptions;
+    TResampling FMethod; // Auto resolved for the input's band count
     double FLargestError = 0.0;
     bool FInputViewsFaulted = false;
 };

@@ -34,21 +34,22 @@ const TSettingsKey SettingsKeys[] = {
     {"Options", "OutUnits", &TSettings::OutUnits},
     {"Options", "ExactProjections", &TSettings::ExactProjections},
     {"Options", "ErsRegistration", &TSettings::ErsRegistration},
+    {"Options", "Resampling", &TSettings::Resampling},
 };
 
-// Reads one key into its field; a missing or unreadable value gives the field's default.
+// Reads one key into its field; a missing or unreadable value leaves the field's default.
 struct TKeyReader {
     const TIniAdd& Ini;
     const TSettingsKey& Key;
     TSettings& Settings;
     void operator()(std::string TSettings::*Field) const {
-        Settings.*Field = Ini.ReadString(Key.Section, Key.Key, "");
+        Settings.*Field = Ini.ReadString(Key.Section, Key.Key, Settings.*Field);
     }
     void operator()(bool TSettings::*Field) const {
-        Settings.*Field = Ini.ReadBool(Key.Section, Key.Key, false);
+        Settings.*Field = Ini.ReadBool(Key.Section, Key.Key, Settings.*Field);
     }
     void operator()(long TSettings::*Field) const {
-        Settings.*Field = Ini.ReadInteger(Key.Section, Key.Key, 0);
+        Settings.*Field = Ini.ReadInteger(Key.Section, Key.Key, Settings.*Field);
     }
 };
 

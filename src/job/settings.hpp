@@ -20,6 +20,7 @@ struct TSettings {
     long OutUnits = 0;   // unit index of the output coordinates
     bool ExactProjections = false;
     std::string ErsRegistration{}; // "corner" or "centre": ER Mapper registration coordinates; empty: corner
+    std::string Resampling = "auto"; // the name of the sampling method
 
     bool operator==(const TSettings&) const = default;
 };

@@ -74,14 +74,19 @@ bool TMyThread::ComputeExtent() {
     return true;
 }
 
-// Every output cell carried back into the input and sampled there: three bands at the nearest cell
-// with the background test, any other band count bilinearly.
+// Every output cell carried back into the input and sampled there by the chosen method; by default three
+// bands at the nearest cell with the background test, any other band count bilinearly.
 void TMyThread::Resample() {
     TResampleOptions Options;
+    Options.Method = FOptions.Resampling;
+    Options.CellType = FInput->GetCellType();
     Options.Colour = FInput->GetBands() == 3;
     Options.Background = BackgroundBands(FOptions.BackGround);
     Options.Threads = ThreadCount(FOptions.Threads);
     Options.MaxError = FOptions.MaxError;
+    // Only a chosen method is named, so the logs of default runs stay as they were.
+    if (Options.Method != TResampling::Auto)
+        AddLogLine(" Resampling: " + std::string(ResamplingName(Options.Method)));
     TResampler Resampler(*FMapper, *FInput->Raster(), static_cast<std::uint32_t>(FInput->GetBands()),
                          *FOutput->Raster(), FGrid, FInGeometry, Options);
     Resampler.Run([this](std::int32_t Row) { return RowFinished(Row); });

@@ -77,6 +77,11 @@ TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
     std::vector<std::string> BadColour = Zone34To35(Path("out.ers"));
     BadColour.insert(BadColour.end(), {"--background", "0x1000000"});
     EXPECT_EQ(RunWarpCommand(BadColour).ExitCode, 2);
+    std::vector<std::string> BadMethod = Zone34To35(Path("out.ers"));
+    BadMethod.insert(BadMethod.end(), {"--resampling", "bicubic"});
+    EXPECT_EQ(RunWarpCommand(BadMethod).Err,
+              "Resampling \"bicubic\" is not one of auto, nearest, bilinear, cubic, "
+              "lanczos, average, mode\n");
 }
 
 TEST_F(WarpCommand, ASettingsFileDescribesTheRunAndOptionsOverrideIt) {

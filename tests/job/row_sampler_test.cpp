@@ -1,6 +1,7 @@
 // Rows read and written straight in memory give the same values as the cell calls, for every cell
 // type and byte order and for the formats with layouts of their own, at the edges, outside the grid
-// and at positions that are no cell at all.
+// and at positions that are no cell at all; and every sampling method gives the value its formula gives
+// on a small grid.
 #include "job/row_sampler.hpp"
 #include "raster/bmp/bmp_map.hpp"
 #include "raster/ecw/ecw_map.hpp"
@@ -93,13 +94,36 @@ void ExpectSameSamples(TMMapFile2& Raster) {
     FromCalls.SampleColour(At, Back, Expected.data());
     FromMemory.SampleColour(At, Back, Actual.data());
     ExpectSameBits(Expected, Actual);
-    for (std::uint32_t Band = 0; Band <= Raster.GridBands();
-         ++Band) { // the band beyond the last reads the last
-        SCOPED_TRACE(Band);
-        FromCalls.SampleBilinear(Band, At, Expected.data());
-        FromMemory.SampleBilinear(Band, At, Actual.data());
-        ExpectSameBits(Expected, Actual);
-    }
+    // Areas around every position, one and a half cells wide (a NaN position gives a NaN area).
+    std::vector<TCellArea> Areas;
+    for (std::size_t I = 0; I < Col.size(); ++I)
+        Areas.push_back({Col[I] - 0.75, Col[I] + 0.75, Line[I] - 0.7, Line[I] + 0.8});
+    using TSampleBand = std::function<void(TRowSampler&, std::uint32_t, float*)>;
+    const std::pair<const char*, TSampleBand> Methods[] = {
+        {"bilinear",
+         [&](TRowSampler& S, std::uint32_t Band, float* Cells) { S.SampleBilinear(Band, At, Cells); }},
+        {"nearest",
+         [&](TRowSampler& S, std::uint32_t Band, float* Cells) { S.SampleNearest(Band, At, Cells); }},
+        {"cubic", [&](TRowSampler& S, std::uint32_t Band,
+                      float* Cells) { S.SampleKernel(Band, TKernel::Cubic, ctFloat64, At, Cells); }},
+        {"lanczos", [&](TRowSampler& S, std::uint32_t Band,
+                        float* Cells) { S.SampleKernel(Band, TKernel::Lanczos, ctFloat64, At, Cells); }},
+        {"average",
+         [&](TRowSampler& S, std::uint32_t Band, float* Cells) {
+             S.SampleArea(Band, TAreaRule::Average, Areas.data(), Areas.size(), Cells);
+         }},
+        {"mode",
+         [&](TRowSampler& S, std::uint32_t Band, float* Cells) {
+             S.SampleArea(Band, TAreaRule::Mode, Areas.data(), Areas.size(), Cells);
+         }},
+    };
+    for (const auto& [Name, Sample] : Methods)
+        for (std::uint32_t Band = 0; Band <= Raster.GridBands(); ++Band) { // beyond the last: the last
+            SCOPED_TRACE(std::string(Name) + " band " + std::to_string(Band));
+            Sample(FromCalls, Band, Expected.data());
+            Sample(FromMemory, Band, Actual.data());
+            ExpectSameBits(Expected, Actual);
+        }
 }
 
 // One row of values that round, wrap or have no integer, written into row 1 of two new rasters of
@@ -192,6 +216,156 @@ TEST_F(RowSamplerFormatTest, FormatRowsInMemoryMatchTheirCellCalls) {
             ASSERT_TRUE(Plain->Finish() && Other->Finish());
         }
         EXPECT_EQ(test::ReadBytes(Name + "p" + Case.Extension), test::ReadBytes(Name + "c" + Case.Extension));
+    }
+}
+
+class RowSamplerMethods : public test::TTempDirTest {
+protected:
+    // A 6 x 6 grid of one band holding Cells (row by row) as cells of CellType.
+    TMMapFile2& Grid(const float (&Cells)[6][6], std::uint8_t CellType = ctFloat32) {
+        const std::string Name = Path("grid" + std::to_string(++FGrids));
+        {
+            TMMapFile2 Created;
+            EXPECT_TRUE(Created.OpenGrid(Name, 6, 6, CellType, 1, omCreate, false)) << Created.ErrorText();
+            for (int Row = 0; Row < 6; ++Row)
+                for (int Col = 0; Col < 6; ++Col)
+                    Created.WriteCell(Col, Row, 0, Cells[Row][Col]);
+        }
+        FOpen.push_back(std::make_unique<TMMapFile2>());
+        EXPECT_TRUE(FOpen.back()->OpenGrid(Name, 6, 6, CellType, 1, omRead, false));
+        return *FOpen.back();
+    }
+
+private:
+    int FGrids = 0;
+    std::vector<std::unique_ptr<TMMapFile2>> FOpen;
+};
+
+// Grid[row][column]
+const float Digits[6][6] = {
+    {3, 1, 4, 1, 5, 9}, {2, 6, 5, 3, 5, 8}, {9, 7, 9, 3, 2, 3},
+    {8, 4, 6, 2, 6, 4}, {2, 8, 8, 3, 2, 7}, {8, 2, 0, 2, 8, 8},
+};
+
+// Sum over j, i of Y[j] X[i] Digits[FirstRow + j][FirstCol + i], divided by the sum of the weights.
+double Weighted(const std::vector<double>& X, int FirstCol, const std::vector<double>& Y, int FirstRow) {
+    double Sum = 0, Weight = 0;
+    for (std::size_t J = 0; J < Y.size(); ++J)
+        for (std::size_t I = 0; I < X.size(); ++I) {
+            Sum += Y[J] * X[I] * Digits[FirstRow + int(J)][FirstCol + int(I)];
+            Weight += Y[J] * X[I];
+        }
+    return Sum / Weight;
+}
+
+// The cubic convolution kernel (a = -0.5) at the four cells around a position a quarter and half a
+// cell past a cell centre: W(1.25), W(0.25), W(0.75), W(1.75) and W(1.5), W(0.5), W(0.5), W(1.5), with
+// W(t) = 1.5|t|^3 - 2.5|t|^2 + 1 within one cell and -0.5|t|^3 + 2.5|t|^2 - 4|t| + 2 within two.
+const std::vector<double> CubicQuarter{-0.0703125, 0.8671875, 0.2265625, -0.0234375};
+const std::vector<double> CubicHalf{-0.0625, 0.5625, 0.5625, -0.0625};
+// Lanczos 3 half a cell past a centre: L(t) = sinc(t) sinc(t / 3) is 6/(25 pi^2), -4/(3 pi^2), 6/pi^2 at
+// 2.5, 1.5 and 0.5 cells, in proportion 18 : -100 : 450.
+const std::vector<double> LanczosHalf{18, -100, 450, 450, -100, 18};
+
+TEST_F(RowSamplerMethods, PointMethodsGiveTheirKernelsWeightedSums) {
+    enum class TMethod { Nearest, Bilinear, Cubic, Lanczos };
+    const struct {
+        TMethod Method;
+        double Col, Line;
+        double Expected;
+    } Cases[] = {
+        {TMethod::Nearest, 2.5, 1.5, Digits[2][2]}, // halves to even
+        {TMethod::Nearest, 3.4, 0.6, Digits[1][3]},
+        {TMethod::Nearest, 5.49, -0.49, Digits[0][5]},
+        {TMethod::Nearest, -0.51, 2, 0}, // outside
+        {TMethod::Bilinear, 1.25, 2.5, Weighted({0.75, 0.25}, 1, {0.5, 0.5}, 2)},
+        {TMethod::Bilinear, 5, 2.5, 0}, // the 2 x 2 block leaves the grid
+        {TMethod::Bilinear, 5, 5, Digits[5][5]},
+        {TMethod::Cubic, 2.25, 2.5, Weighted(CubicQuarter, 1, CubicHalf, 1)},
+        {TMethod::Cubic, 1.5, 3.25, Weighted(CubicHalf, 0, CubicQuarter, 2)},
+        {TMethod::Cubic, 1, 3, Digits[3][1]}, // integral: the cell itself
+        {TMethod::Cubic, 0.5, 2.5, 0},        // the 4 x 4 block leaves the grid on the left
+        {TMethod::Cubic, 2.5, 4.5, 0},        // and at the bottom
+        {TMethod::Cubic, 0, 2.5, 0},          // a column edge counts as inside only for integral positions
+        {TMethod::Lanczos, 2.5, 2.5, Weighted(LanczosHalf, 0, LanczosHalf, 0)},
+        {TMethod::Lanczos, 3, 2, Digits[2][3]},
+        {TMethod::Lanczos, 1.5, 2.5, 0}, // the 6 x 6 block leaves the grid
+    };
+    TRowSampler Sampler(Grid(Digits));
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(testing::Message() << int(Case.Method) << " at " << Case.Col << ", " << Case.Line);
+        const TRowPositions At{&Case.Col, &Case.Line, 1};
+        float Value = -1;
+        switch (Case.Method) {
+        case TMethod::Nearest:
+            Sampler.SampleNearest(0, At, &Value);
+            break;
+        case TMethod::Bilinear:
+            Sampler.SampleBilinear(0, At, &Value);
+            break;
+        case TMethod::Cubic:
+        case TMethod::Lanczos:
+            Sampler.SampleKernel(0, Case.Method == TMethod::Cubic ? TKernel::Cubic : TKernel::Lanczos,
+                                 ctFloat32, At, &Value);
+            break;
+        }
+        EXPECT_NEAR(Value, Case.Expected, 1e-5);
+    }
+}
+
+TEST_F(RowSamplerMethods, AreaMethodsWeighOrCountTheCellsTheAreaCovers) {
+    // Cell i covers i - 0.5 to i + 0.5: the parts below are the overlaps of the area with each cell.
+    const struct {
+        TAreaRule Rule;
+        TCellArea Area;
+        double Expected;
+    } Cases[] = {
+        {TAreaRule::Average, {0.75, 2.25, 1.0, 2.5}, Weighted({0.75, 0.75}, 1, {0.5, 1}, 1)},
+        {TAreaRule::Average, {-0.25, 2.0, 3.6, 3.9}, Weighted({0.75, 1, 0.5}, 0, {1}, 4)},
+        {TAreaRule::Average, {-0.5, 0.5, -0.5, 0.5}, Digits[0][0]}, // exactly the corner cell
+        {TAreaRule::Average, {4.2, 4.2, 2.0, 2.0}, Digits[2][4]},   // no width: the cell it lies in
+        {TAreaRule::Average, {-0.7, 0.3, 1, 2}, 0},                 // reaches outside the grid
+        {TAreaRule::Average, {4, 5.6, 1, 2}, 0},
+        {TAreaRule::Mode, {2.5, 5.5, -0.5, 2.5}, 3}, // 3 three times, 5 twice
+        {TAreaRule::Mode, {2.7, 5.2, -0.3, 2.1}, 3}, // partly covered cells count whole
+        {TAreaRule::Mode, {-0.5, 1.5, 3.5, 4.5}, 2}, // 2 and 8 once each: the first
+        {TAreaRule::Mode, {-0.5, 1.5, 3.5, 5.5}, 8}, // 2, 8, 8, 2: 8 reaches two first
+        {TAreaRule::Mode, {0, 1, 5, 5.6}, 0},
+    };
+    TRowSampler Sampler(Grid(Digits));
+    for (const auto& Case : Cases) {
+        const TCellArea& A = Case.Area;
+        SCOPED_TRACE(testing::Message() << int(Case.Rule) << " over " << A.ColMin << " to " << A.ColMax
+                                        << ", " << A.LineMin << " to " << A.LineMax);
+        float Value = -1;
+        Sampler.SampleArea(0, Case.Rule, &Case.Area, 1, &Value);
+        EXPECT_NEAR(Value, Case.Expected, 1e-5);
+    }
+}
+
+TEST_F(RowSamplerMethods, KernelOvershootIsHeldWithinTheCellTypesRange) {
+    // A step from 0 to 255 between columns 2 and 3: the kernel undershoots before it and overshoots after
+    // (the cell beyond the step weighs W(1.25) = -0.0703125 at 1.75 and 3.25).
+    float Step[6][6];
+    for (auto& Row : Step)
+        for (int Col = 0; Col < 6; ++Col)
+            Row[Col] = Col < 3 ? 0 : 255;
+    const double Col[] = {1.75, 3.25, 2.5}, Line[] = {2.5, 2.5, 2.5};
+    const TRowPositions At{Col, Line, 3};
+    const struct {
+        std::uint8_t CellType;
+        float Expected[3];
+    } Cases[] = {
+        {ctFloat32, {-0.0703125f * 255, (1 + 0.0703125f) * 255, 127.5f}},
+        {ctUnsigned8, {0, 255, 127.5f}},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(int(Case.CellType));
+        TRowSampler Sampler(Grid(Step, Case.CellType));
+        float Values[3] = {};
+        Sampler.SampleKernel(0, TKernel::Cubic, Case.CellType, At, Values);
+        for (int I = 0; I < 3; ++I)
+            EXPECT_NEAR(Values[I], Case.Expected[I], 1e-4) << Col[I];
     }
 }
 

@@ -32,6 +32,7 @@ TEST_F(Settings, EveryKeyIsReadIntoItsFieldAndWrittenBackInItsSection) {
         {"Options", "OutUnits", "1"},
         {"Options", "ExactProjections", "1"},
         {"Options", "ErsRegistration", "centre"},
+        {"Options", "Resampling", "cubic"},
     };
     // As read, and as written afresh: then with two blank lines ahead of every section but the first.
     std::string Text, Written, Section;
@@ -53,6 +54,7 @@ TEST_F(Settings, EveryKeyIsReadIntoItsFieldAndWrittenBackInItsSection) {
     Expected.List = true, Expected.BackGround = 0xFF00FF, Expected.InUnits = 1, Expected.OutUnits = 1;
     Expected.ExactProjections = true;
     Expected.ErsRegistration = "centre";
+    Expected.Resampling = "cubic";
 
     EXPECT_EQ(ReadSettings(WriteFile("full.ini", Text)), Expected);
     EXPECT_EQ(ReadSettings(Path("missing.ini")), TSettings{});

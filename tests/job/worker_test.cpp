@@ -102,6 +102,32 @@ TEST_F(JobTest, BilinearReadsGiveZeroWhereTheTwoByTwoBlockLeavesTheInput) {
         }
 }
 
+TEST_F(JobTest, AnAverageWeighsTheInputCellsEachOutputCellCovers) {
+    // Output cells of two input cells: output cell (c, r) is centred on input cell (2c, 2r) and covers
+    // it, half of each of its four side neighbours and a quarter of each corner neighbour.
+    const auto Curved = [](int C, int R, int) { return float(C * C + 3 * R * R); };
+    const std::string In = WriteImage("in.ers", 8, 6, 1, ctFloat32, West, North, CellSize, Curved);
+    TJobOptions Opts = Options(2 * CellSize);
+    Opts.Resampling = TResampling::Average;
+    EXPECT_EQ(RunJob(In, Path("average.ers"), Opts), "Successful Finish");
+
+    const TImage Out = ReadImage(Path("average.ers"));
+    ASSERT_EQ(Out.Columns, 5);
+    ASSERT_EQ(Out.Rows, 4);
+    const double Parts[3] = {0.5, 1, 0.5};
+    for (int R = 0; R < Out.Rows; ++R)
+        for (int C = 0; C < Out.Columns; ++C) {
+            // The first column and row, and those reaching past the input's last cells, leave the input.
+            const bool Inside = C >= 1 && 2 * C + 1 < 8 && R >= 1 && 2 * R + 1 < 6;
+            double Sum = 0;
+            for (int J = 0; J < 3; ++J)
+                for (int I = 0; I < 3; ++I)
+                    Sum += Parts[I] * Parts[J] * Curved(2 * C - 1 + I, 2 * R - 1 + J, 0);
+            EXPECT_FLOAT_EQ(Out.At(C, R), Inside ? float(Sum / 4) : 0.0f) << C << "," << R;
+        }
+    EXPECT_EQ(LogMessages(Path("average.log"))[2], " Resampling: average");
+}
+
 TEST_F(JobTest, ADatumChangeMovesEveryCellAsProjComputesIt) {
     // Input on WGS 84 (the hub), output on International 1924 with a three-parameter datum; both
     // flat systems, near 45 N 10 E.
@@ -322,22 +348,28 @@ TEST_F(JobTest, EveryThreadCountGivesIdenticalBytes) {
                    [](int C, int R, int B) { return float((C * 16 + R * 5 + B * 70) % 256); });
     const std::string Float = WriteImage("float.ers", 16, 12, 1, ctFloat32, 700000, 3300000, CellSize,
                                          [](int C, int R, int) { return float(C * C) / 7 + float(R) / 3; });
-    for (const std::string& In : {Colour, Float}) {
-        SCOPED_TRACE(In);
-        std::string First;
-        for (int Threads : {1, 2, 7}) {
-            TJobOptions Opts = Options(7.5, 0x102030);
-            Opts.Threads = Threads;
-            Observer.EndEvents = 0;
-            const std::string Name = "out" + std::to_string(Threads);
-            EXPECT_EQ(RunJob(In, Path(Name + ".ers"), Opts), "Successful Finish");
-            const std::string Cells = ReadText(Path(Name));
-            if (First.empty()) First = Cells;
-            EXPECT_EQ(Cells, First) << Threads << " threads";
+    // Averages map the corners of each row's cells as well as their centres.
+    std::string Sampled[2];
+    for (const TResampling Method : {TResampling::Auto, TResampling::Average})
+        for (const std::string& In : {Colour, Float}) {
+            SCOPED_TRACE(In + " " + std::string(ResamplingName(Method)));
+            std::string First;
+            for (int Threads : {1, 2, 7}) {
+                TJobOptions Opts = Options(7.5, 0x102030);
+                Opts.Threads = Threads;
+                Opts.Resampling = Method;
+                Observer.EndEvents = 0;
+                const std::string Name = "out" + std::to_string(Threads);
+                EXPECT_EQ(RunJob(In, Path(Name + ".ers"), Opts), "Successful Finish");
+                const std::string Cells = ReadText(Path(Name));
+                if (First.empty()) First = Cells;
+                EXPECT_EQ(Cells, First) << Threads << " threads";
+            }
+            EXPECT_GT(First.size(), 16u * 12 * 3);
+            EXPECT_NE(First.find_first_not_of('\0'), std::string::npos);
+            if (In == Float) Sampled[Method == TResampling::Average] = First;
         }
-        EXPECT_GT(First.size(), 16u * 12 * 3);
-        EXPECT_NE(First.find_first_not_of('\0'), std::string::npos);
-    }
+    EXPECT_NE(Sampled[0], Sampled[1]);
     // The headers differ only in their time stamp.
     std::vector<std::string> FirstHeader = ReadLines(Path("out1.ers")),
                              LastHeader = ReadLines(Path("out7.ers"));
