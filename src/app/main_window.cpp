@@ -347,6 +347,7 @@ void TForm1::FormActivate() {
         FSelection.OutDatum = Catalogue->FindDatum(FSelection.OutDatumName);
         FSelection.OutProjection = Catalogue->FindSystem(FSelection.OutProjectionName);
         FSelection.HubSpheroid = Catalogue->FindSpheroid("WE");
+        FSelection.EpsgCodes = &Catalogue->EpsgCodes;
         FollowOutputUnit(); // the start step of 1 metre, in radians for a geographic output
         std::error_code Ignored;
         if (!InName.empty() && std::filesystem::exists(InName, Ignored)) ImportInput();

@@ -171,6 +171,7 @@ bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelectio
     Selection.OutDatumName = Selection.OutDatum->Name;
     Selection.OutProjectionName = Selection.OutProjection->Name;
     Selection.HubSpheroid = Catalogue.FindSpheroid(HubSpheroidCode);
+    Selection.EpsgCodes = &Catalogue.EpsgCodes;
     return true;
 }
 

@@ -1,6 +1,8 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
+#include "crs/units.hpp"
+#include "job/crs_description.hpp"
 #include "job/input_description.hpp"
 #include "job/list_batch.hpp"
 #include "job/log.hpp"
@@ -306,6 +308,12 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         return false;
     }
     FOutput = std::make_unique<TDataSet2>();
+    FOutput->SetOutputSystem(
+        DescribeSystem(FSelection.EpsgCodes, {.Spheroid = FSelection.OutSpheroid,
+                                              .Datum = FSelection.OutDatum,
+                                              .System = FSelection.OutProjection,
+                                              .UnitFactor = UnitFactors[FOptions.OutUnits],
+                                              .Easting = FGrid.MinX}));
     if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), FInput->GetBands(), omCreate)) {
         FStatus = TJobStatus::OpenError(FOutput->GetErrorCode());
         FReason = CreateFailureText(FileName, *FOutput);

@@ -62,7 +62,9 @@ bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, st
     if (Mode != omRead && Format->Access != TFormatAccess::ReadWrite)
         return Fail(std::string(Format->Name) + " images cannot be written by this build: " + FileName);
     FRaster = Format->Create();
-    if (FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode)) return true;
+    if (Mode == omCreate) FRaster->SetSystemDescription(FOutputSystem);
+    if (FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode))
+        return Mode != omCreate || FRaster->CreateSystemSideFile(FileName, Format->SystemInHeader);
     std::unique_ptr<TDataSetRoot2> Other =
         Mode == omRead && Format->ReaderForRefused ? Format->ReaderForRefused(*FRaster) : nullptr;
     if (!Other) return false;
