@@ -16,6 +16,7 @@
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
@@ -185,6 +186,7 @@ void TForm1::CreateActions() {
     Options->addAction(Backgroundcolor1);
     Options->addAction(Onlyheaders1);
     Options->addAction(Exactprojections1);
+    AddResamplingMenu(*Options->addMenu("Resampling"));
     QMenu* Help = menuBar()->addMenu("Help");
     Help->addAction(Help1);
     Help->addAction(About1);
@@ -364,6 +366,7 @@ void TForm1::ShowSettings() {
     InputInfo->setText(FInputText);
     Onlyheaders1->setChecked(JobOptions.OnlyHeaders);
     Exactprojections1->setChecked(JobOptions.ExactProjections);
+    ShowResampling();
     // An unset reference leaves its label as it was.
     const auto Show = [](QLabel* Label, const auto* Object, const std::string& Text) {
         if (Object) Label->setText(ToQ(Text));
@@ -721,6 +724,28 @@ void TForm1::Backgroundcolor1Click() {
     const QColor Initial(Old & 0xFF, (Old >> 8) & 0xFF, (Old >> 16) & 0xFF);
     const QColor Chosen = QColorDialog::getColor(Initial, this, "Background color");
     if (Chosen.isValid()) JobOptions.BackGround = Chosen.red() | Chosen.green() << 8 | Chosen.blue() << 16;
+}
+
+// One choice per sampling method; the next run takes the checked one, and the settings keep it.
+void TForm1::AddResamplingMenu(QMenu& Menu) {
+    Menu.setObjectName("ResamplingMenu");
+    auto* Group = new QActionGroup(&Menu);
+    for (const TResampling Method : ResamplingMethods) {
+        const QString Name = ToQ(std::string(ResamplingName(Method)));
+        QAction* Action = Menu.addAction(Name);
+        Action->setObjectName("Resampling_" + Name);
+        Action->setCheckable(true);
+        Action->setActionGroup(Group);
+        connect(Action, &QAction::triggered, this, [this, Method] {
+            JobOptions.Resampling = Method;
+            FStoredSettings.Resampling = ResamplingName(Method);
+        });
+    }
+}
+
+void TForm1::ShowResampling() {
+    const QString Name = ToQ(std::string(ResamplingName(JobOptions.Resampling)));
+    if (auto* Action = findChild<QAction*>("Resampling_" + Name)) Action->setChecked(true);
 }
 
 // Taken by the next run; a run going keeps the forms it started with.

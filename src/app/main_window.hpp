@@ -84,6 +84,8 @@ private:
     void Backgroundcolor1Click();
     void Onlyheaders1Click();
     void Exactprojections1Click();
+    void AddResamplingMenu(QMenu& Menu);
+    void ShowResampling();
     void Exit1Click();
     void About1Click();
     void HelpClick();

@@ -206,15 +206,21 @@ TEST_F(MainWindow, ARunEndsWithItsStatusAndKeepsTheChosenNames) {
     EXPECT_EQ(Saved.OutName, Path("out.ers"));
 }
 
-TEST_F(MainWindow, SettingsTheWindowDoesNotEditSurviveItsSave) {
+TEST_F(MainWindow, SettingsTheWindowDoesNotEditSurviveItsSaveAndTheResamplingMenuSetsOne) {
     TSettings Stored = UtmSettings("NUTM33", "NUTM34", Path("in.ers"), Path("out.ers"));
     Stored.Resampling = "cubic";
     Stored.ErsRegistration = "centre";
     ASSERT_TRUE(WriteSettings(Stored, SettingsFile()));
     NewForm().reset(); // the window saves its settings as it closes
-    const TSettings Saved = ReadSettings(SettingsFile());
-    EXPECT_EQ(Saved.Resampling, "cubic");
-    EXPECT_EQ(Saved.ErsRegistration, "centre");
+    EXPECT_EQ(ReadSettings(SettingsFile()).Resampling, "cubic");
+    EXPECT_EQ(ReadSettings(SettingsFile()).ErsRegistration, "centre");
+
+    auto Form = NewForm(); // the stored method is the checked one, and a new choice is stored
+    EXPECT_TRUE(Child<QAction>(*Form, "Resampling_cubic").isChecked());
+    Trigger(*Form, "Resampling_lanczos");
+    EXPECT_FALSE(Child<QAction>(*Form, "Resampling_cubic").isChecked());
+    Form.reset();
+    EXPECT_EQ(ReadSettings(SettingsFile()).Resampling, "lanczos");
 }
 
 TEST_F(MainWindow, APhotoListPickedThroughItsFilterOrAllFilesRunsToTheEnd) {
