@@ -4,20 +4,25 @@
 #include "app/chooser.hpp"
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
+#include "app/footprint_map.hpp"
 #include "catalogue/catalogue.hpp"
 #include "job/file_crs.hpp"
 #include "job/input_description.hpp"
+#include "job/list_batch.hpp"
 #include "job/output_checks.hpp"
-#include "job/settings.hpp"
+#include "job/output_plan.hpp"
 #include "job/step_units.hpp"
 #include "raster/ers/ers_map.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QDesktopServices>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -26,6 +31,7 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -168,6 +174,10 @@ void TForm1::CreateActions() {
 
     QMenu* File = menuBar()->addMenu("&File");
     File->addAction(InputBtn);
+    RecentInputs = File->addMenu("Recent inputs");
+    RecentInputs->setObjectName("RecentInputs");
+    // Filled as it opens: a list rebuilt while one of its commands runs would delete that command.
+    connect(RecentInputs, &QMenu::aboutToShow, this, &TForm1::ShowRecentInputs);
     File->addAction(OutputBtn);
     File->addSeparator();
     File->addAction(Exit1);
@@ -176,6 +186,7 @@ void TForm1::CreateActions() {
     Options->addAction(Backgroundcolor1);
     Options->addAction(Onlyheaders1);
     Options->addAction(Exactprojections1);
+    AddResamplingMenu(*Options->addMenu("Resampling"));
     QMenu* Help = menuBar()->addMenu("Help");
     Help->addAction(Help1);
     Help->addAction(About1);
@@ -240,7 +251,11 @@ void TForm1::CreateControls() {
     Grid->addWidget(BitBtn2, 4, 2, Qt::AlignLeft);
     Grid->setColumnStretch(1, 1);
     Grid->setColumnStretch(2, 1);
-    Layout->addWidget(Systems);
+    auto* SystemsRow = new QHBoxLayout;
+    SystemsRow->addWidget(Systems, 3);
+    PreviewMap = new TFootprintMap;
+    SystemsRow->addWidget(PreviewMap, 2);
+    Layout->addLayout(SystemsRow, 1);
 
     auto* StepRow = new QHBoxLayout;
     OutStep = new QLineEdit;
@@ -255,6 +270,10 @@ void TForm1::CreateControls() {
     StepRow->addWidget(OutStepUnit);
     StepRow->addStretch(1);
     Layout->addLayout(StepRow);
+    PreviewText = NewLabel("PreviewText");
+    PreviewText->setWordWrap(true);
+    Layout->addWidget(PreviewText);
+    connect(OutStep, &QLineEdit::textEdited, this, &TForm1::UpdatePreview);
 
     Gauge1 = new QProgressBar;
     Gauge1->setObjectName("Gauge1");
@@ -268,6 +287,15 @@ void TForm1::CreateControls() {
     Times->addWidget(Label24);
     Layout->addWidget(Gauge1);
     Layout->addLayout(Times);
+    ListGauge = new QProgressBar;
+    ListGauge->setObjectName("ListGauge");
+    ListGauge->setRange(0, 100);
+    ListGauge->setFormat("All files: %p%");
+    ListRemaining = NewLabel("ListRemaining");
+    auto* ListRow = new QHBoxLayout;
+    ListRow->addWidget(ListGauge, 1);
+    ListRow->addWidget(ListRemaining);
+    Layout->addLayout(ListRow);
     Layout->addStretch(1);
     setCentralWidget(Central);
 
@@ -276,10 +304,24 @@ void TForm1::CreateControls() {
     StatusBar1->setObjectName("StatusBar1");
     StatusPanel = NewLabel("StatusPanel");
     StatusBar1->addWidget(StatusPanel, 1);
+    // What a finished run wrote, a click away.
+    OpenFolderBtn = new QPushButton("Open folder");
+    OpenLogBtn = new QPushButton("Open log");
+    OpenFolderBtn->setObjectName("OpenFolderBtn");
+    OpenLogBtn->setObjectName("OpenLogBtn");
+    for (QPushButton* Button : {OpenFolderBtn, OpenLogBtn}) {
+        Button->setFlat(true);
+        Button->hide();
+        StatusBar1->addPermanentWidget(Button);
+    }
+    connect(OpenFolderBtn, &QPushButton::clicked, this, &TForm1::OpenFolderClick);
+    connect(OpenLogBtn, &QPushButton::clicked, this, &TForm1::OpenLogClick);
+    setAcceptDrops(true);
     setStatusBar(StatusBar1);
     // No larger than the screen: with a scale factor of 2 the preferred width would not fit.
     const QRect Screen = screen()->availableGeometry();
-    resize(std::min(720, Screen.width()), std::min(IdleHeight, Screen.height()));
+    resize(std::min(760, Screen.width()),
+           std::min(std::max(IdleHeight, sizeHint().height()), Screen.height()));
 }
 
 // Start-up: the stored settings, the catalogue, the stored selection looked up by name, the hub, and
@@ -307,6 +349,7 @@ void TForm1::FormActivate() {
         FSelection.OutDatum = Catalogue->FindDatum(FSelection.OutDatumName);
         FSelection.OutProjection = Catalogue->FindSystem(FSelection.OutProjectionName);
         FSelection.HubSpheroid = Catalogue->FindSpheroid("WE");
+        FSelection.EpsgCodes = &Catalogue->EpsgCodes;
         FollowOutputUnit(); // the start step of 1 metre, in radians for a geographic output
         std::error_code Ignored;
         if (!InName.empty() && std::filesystem::exists(InName, Ignored)) ImportInput();
@@ -323,6 +366,7 @@ void TForm1::ShowSettings() {
     InputInfo->setText(FInputText);
     Onlyheaders1->setChecked(JobOptions.OnlyHeaders);
     Exactprojections1->setChecked(JobOptions.ExactProjections);
+    ShowResampling();
     // An unset reference leaves its label as it was.
     const auto Show = [](QLabel* Label, const auto* Object, const std::string& Text) {
         if (Object) Label->setText(ToQ(Text));
@@ -337,6 +381,29 @@ void TForm1::ShowSettings() {
     OutStep->setText(StepText(JobOptions.Step));
     OutStep->setCursorPosition(0);
     OutStepUnit->setText(FStepInRadians ? "radians" : "metres");
+    UpdatePreview();
+}
+
+// What the run would write with the step as typed: the output's size and time, and both outlines on
+// the map; why not, when it cannot be worked out.
+void TForm1::UpdatePreview() {
+    TJobOptions Options = JobOptions;
+    QLocale Locale;
+    Locale.setNumberOptions(QLocale::RejectGroupSeparator);
+    bool StepRead = false;
+    Options.Step = Locale.toDouble(OutStep->text().trimmed(), &StepRead);
+    TOutputPlan Plan;
+    std::string Reason = !FInput ? "no input image" : !StepRead ? "the step is not a number" : "";
+    if (Reason.empty() && PlanOutput(*FInput, Options, FSelection, Plan, Reason)) {
+        PreviewText->setText(QString("%1: %2; time %3. Map: <span style='color:#1e5ac8'>input</span>, "
+                                     "<span style='color:#c83c1e'>output</span>")
+                                 .arg(FInput->ListEntries > 0 ? "First image's output" : "Output",
+                                      ToQ(PlanSizeText(Plan)), ToQ(PlanTimeText(Plan))));
+        PreviewMap->SetOutlines(std::move(Plan.InputOutline), std::move(Plan.OutputOutline));
+        return;
+    }
+    PreviewText->setText("No preview: " + ToQ(Reason));
+    PreviewMap->SetOutlines({}, {});
 }
 
 // The input as soon as it is picked: its description is shown, the system its file names (GeoTIFF
@@ -346,6 +413,7 @@ void TForm1::ShowSettings() {
 void TForm1::ImportInput() {
     InputEasting = InputNorthing = InputStep = 0;
     FInputText.clear();
+    FInput.reset();
     TInputDescription Input;
     std::string Reason;
     if (!DescribeInput(InName, JobOptions.List, Input, Reason)) {
@@ -356,13 +424,21 @@ void TForm1::ImportInput() {
     InputStep = Input.CellSizeX;
     InputEasting = Input.West;
     InputNorthing = Input.North;
-    if (const TFileCrs Found = ResolveFileCrs(*Catalogue, Input); Found.Found()) {
+    const TFileCrs Found = ResolveFileCrs(*Catalogue, Input);
+    if (Found.Found()) {
         FSelection.InSpheroid = Found.Selection.Spheroid;
         FSelection.InDatum = Found.Selection.Datum;
         FSelection.InProjection = Found.Selection.System;
     }
     const bool Radians = IsGeographic(FSelection.InProjection);
     FInputText = DescriptionText(Input, Radians);
+    // The system the file names: taken when the catalogue holds it, otherwise why not.
+    if (Found.Found())
+        FInputText += "; its file names " + ToQ(SelectionText(*Catalogue, Found.Selection)) +
+                      ", taken as the input system";
+    else if (!Found.Problem.empty())
+        FInputText += "; " + ToQ(Found.Problem);
+    FInput = Input;
     JobOptions.Step = Input.CellSizeX;
     FStepInRadians = Radians;
     FollowOutputUnit();
@@ -386,7 +462,8 @@ bool TForm1::ReadStep() {
 }
 
 void TForm1::LoadSettings() {
-    const TSettings Stored = ReadSettings(FFiles.Settings.Read);
+    FStoredSettings = ReadSettings(FFiles.Settings.Read);
+    const TSettings& Stored = FStoredSettings;
     InSpheroidName = Stored.InSpheroid;
     InDatumName = Stored.InDatum;
     InProjectionName = Stored.InProjection;
@@ -400,12 +477,15 @@ void TForm1::LoadSettings() {
     JobOptions.InUnits = static_cast<std::int32_t>(Stored.InUnits);
     JobOptions.OutUnits = static_cast<std::int32_t>(Stored.OutUnits);
     JobOptions.ExactProjections = Stored.ExactProjections;
-    ErsRegistrationText = Stored.ErsRegistration;
-    SetErsRegistration(ErsRegistrationByName(ErsRegistrationText).value_or(TErsRegistration::Corner));
+    FRecentSystems = Stored.RecentSystems;
+    FRecentInputs = Stored.RecentInputs;
+    RecentInputs->setEnabled(!FRecentInputs.empty());
+    SetErsRegistration(ErsRegistrationByName(Stored.ErsRegistration).value_or(TErsRegistration::Corner));
+    JobOptions.Resampling = ResamplingByName(Stored.Resampling).value_or(TResampling::Auto);
 }
 
 void TForm1::SaveSettings() {
-    TSettings Stored;
+    TSettings Stored = FStoredSettings;
     Stored.InSpheroid = InSpheroidName;
     Stored.InDatum = InDatumName;
     Stored.InProjection = InProjectionName;
@@ -419,8 +499,11 @@ void TForm1::SaveSettings() {
     Stored.InUnits = JobOptions.InUnits;
     Stored.OutUnits = JobOptions.OutUnits;
     Stored.ExactProjections = JobOptions.ExactProjections;
-    Stored.ErsRegistration = ErsRegistrationText;
-    if (!WriteSettings(Stored, FFiles.Settings.Write))
+    Stored.RecentSystems = FRecentSystems;
+    Stored.RecentInputs = FRecentInputs;
+    if (WriteSettings(Stored, FFiles.Settings.Write))
+        FStoredSettings = Stored;
+    else
         StatusPanel->setText("Settings could not be saved to " + ToQ(FFiles.Settings.Write));
 }
 
@@ -428,12 +511,52 @@ void TForm1::InputBtnClick() {
     int FilterIndex = 1;
     const QString Chosen =
         RunFileDialog(this, QFileDialog::AcceptOpen, InputFilter, DialogFolder(InName), {}, FilterIndex);
-    if (!Chosen.isEmpty()) {
-        JobOptions.List = ChosenIsList(Chosen.toStdString(), FilterIndex);
-        InName = Chosen.toStdString();
-        ImportInput();
-    }
+    if (!Chosen.isEmpty()) TakeInput(Chosen, FilterIndex);
     ShowSettings();
+}
+
+// A new input from the dialog, a drop or the recent list (these two as through the first filter: the
+// content tells a photo list).
+void TForm1::TakeInput(const QString& FileName, int FilterIndex) {
+    JobOptions.List = ChosenIsList(FileName.toStdString(), FilterIndex);
+    InName = FileName.toStdString();
+    RememberFirst(FRecentInputs, InName);
+    RecentInputs->setEnabled(true);
+    ImportInput();
+    ShowSettings();
+}
+
+void TForm1::ShowRecentInputs() {
+    RecentInputs->clear();
+    for (const std::string& Name : FRecentInputs) {
+        const QString File = ToQ(Name);
+        RecentInputs->addAction(ToQ(ShortenPath(Name, 70)), this, [this, File] { TakeInput(File, 1); });
+    }
+}
+
+void TForm1::OpenFolderClick() {
+    const std::filesystem::path Folder = std::filesystem::path(OutName).parent_path();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(Folder.string()))))
+        StatusPanel->setText("No file manager could open " + ToQ(Folder.string()));
+}
+
+void TForm1::OpenLogClick() {
+    const std::string Log = RunFileName(OutName, JobOptions.Shard, ".log");
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(ToQ(Log))))
+        StatusPanel->setText("No program could open " + ToQ(Log));
+}
+
+// A file dropped on the window becomes the input, while no run goes.
+void TForm1::dragEnterEvent(QDragEnterEvent* Event) {
+    const QList<QUrl> Urls = Event->mimeData()->urls();
+    if (!FJob.Running() && Urls.size() == 1 && Urls.front().isLocalFile()) Event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* Event) {
+    const QList<QUrl> Urls = Event->mimeData()->urls();
+    if (FJob.Running() || Urls.size() != 1 || !Urls.front().isLocalFile()) return;
+    Event->acceptProposedAction();
+    TakeInput(Urls.front().toLocalFile(), 1);
 }
 
 void TForm1::OutputBtnClick() {
@@ -447,10 +570,21 @@ void TForm1::OutputBtnClick() {
 }
 
 void TForm1::ChangeSystem(bool Input) {
+    const TJobSelection& S = FSelection;
+    std::vector<TCSSelection> Recent;
+    for (const TSystemNames& Names : FRecentSystems) {
+        TCSSelection Found{Catalogue->FindSpheroid(Names.Spheroid), Catalogue->FindDatum(Names.Datum),
+                           Catalogue->FindSystem(Names.Projection)};
+        if (Found.Spheroid && Found.Datum && Found.System) Recent.push_back(Found);
+    }
+    ChooseForm->Offer(Input ? TShownSelection{S.InSpheroid, S.InDatum, S.InProjection}
+                            : TShownSelection{S.OutSpheroid, S.OutDatum, S.OutProjection},
+                      std::move(Recent));
     if (ChooseForm->exec() != QDialog::Accepted) return;
     TSpheroid* Spheroid = ChooseForm->FChosenSpheroid;
     TDatumRecord* Datum = ChooseForm->FChosenDatum;
     TProjection* Projection = ChooseForm->FChosenProjection;
+    RememberFirst(FRecentSystems, TSystemNames{Spheroid->Name, Datum->Name, Projection->Name});
     if (Input) {
         FSelection.InSpheroid = Spheroid, FSelection.InDatum = Datum, FSelection.InProjection = Projection;
         InSpheroidName = Spheroid->Name, InDatumName = Datum->Name, InProjectionName = Projection->Name;
@@ -480,6 +614,8 @@ void TForm1::StartBtnClick() {
     ShowSettings();
     StatusPanel->clear();
     FFailures.clear();
+    OpenFolderBtn->hide();
+    OpenLogBtn->hide();
     SetRunning(true);
     Gauge1->setValue(0);
     Label5->clear(), Label6->clear(), Label24->clear();
@@ -512,6 +648,10 @@ void TForm1::ShowProgress(const TProgressView& View) {
     Label5->setText(ToQ(View.ElapsedText));
     Label6->setText(ToQ(View.RemainingText));
     Label24->setText(ToQ(View.ProcessingText));
+    if (View.ListPosition >= 0) {
+        ListGauge->setValue(View.ListPosition);
+        ListRemaining->setText(ToQ(View.ListRemainingText));
+    }
 }
 
 // A failure's own reason, naming its file, tells the user more than the run's status code.
@@ -525,6 +665,8 @@ void TForm1::JobFinished(const std::string& Message) {
             QString("%1 images failed, the last: %2").arg(FFailures.size()).arg(FFailures.back()));
     Gauge1->setValue(0);
     SetRunning(false);
+    OpenFolderBtn->show();
+    OpenLogBtn->show();
     if (!FFailures.isEmpty()) ShowFailures();
     if (FCloseAfterRun) close();
 }
@@ -548,6 +690,9 @@ void TForm1::SetRunning(bool Running) {
     for (QWidget* Progress : {static_cast<QWidget*>(Gauge1), static_cast<QWidget*>(Label5),
                               static_cast<QWidget*>(Label6), static_cast<QWidget*>(Label24)})
         Progress->setVisible(Running);
+    if (Running) ListGauge->setValue(0), ListRemaining->clear();
+    ListGauge->setVisible(Running && JobOptions.List);
+    ListRemaining->setVisible(Running && JobOptions.List);
     StartBtn->setIcon(style()->standardIcon(Running ? QStyle::SP_MediaStop : QStyle::SP_MediaPlay));
     StartBtn->setText(Running ? "Stop" : "Start");
     for (QAction* Command : {InputBtn, OutputBtn, Start1, Backgroundcolor1})
@@ -579,6 +724,28 @@ void TForm1::Backgroundcolor1Click() {
     const QColor Initial(Old & 0xFF, (Old >> 8) & 0xFF, (Old >> 16) & 0xFF);
     const QColor Chosen = QColorDialog::getColor(Initial, this, "Background color");
     if (Chosen.isValid()) JobOptions.BackGround = Chosen.red() | Chosen.green() << 8 | Chosen.blue() << 16;
+}
+
+// One choice per sampling method; the next run takes the checked one, and the settings keep it.
+void TForm1::AddResamplingMenu(QMenu& Menu) {
+    Menu.setObjectName("ResamplingMenu");
+    auto* Group = new QActionGroup(&Menu);
+    for (const TResampling Method : ResamplingMethods) {
+        const QString Name = ToQ(std::string(ResamplingName(Method)));
+        QAction* Action = Menu.addAction(Name);
+        Action->setObjectName("Resampling_" + Name);
+        Action->setCheckable(true);
+        Action->setActionGroup(Group);
+        connect(Action, &QAction::triggered, this, [this, Method] {
+            JobOptions.Resampling = Method;
+            FStoredSettings.Resampling = ResamplingName(Method);
+        });
+    }
+}
+
+void TForm1::ShowResampling() {
+    const QString Name = ToQ(std::string(ResamplingName(JobOptions.Resampling)));
+    if (auto* Action = findChild<QAction*>("Resampling_" + Name)) Action->setChecked(true);
 }
 
 // Taken by the next run; a run going keeps the forms it started with.

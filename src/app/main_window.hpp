@@ -5,17 +5,22 @@
 
 #include "app/app_files.hpp"
 #include "app/window_job.hpp"
+#include "job/input_description.hpp"
 #include "job/job_options.hpp"
+#include "job/settings.hpp"
 
 #include <QMainWindow>
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QProgressBar;
 class QPushButton;
 class QStatusBar;
@@ -26,6 +31,7 @@ class TAbout;
 class TCSList;
 class TChooseForm;
 class TClickLabel;
+class TFootprintMap;
 
 class TForm1 : public QMainWindow {
 public:
@@ -48,6 +54,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
+    void dragEnterEvent(QDragEnterEvent* Event) override;
+    void dropEvent(QDropEvent* Event) override;
 
 private:
     void CreateActions();
@@ -56,9 +64,14 @@ private:
     void ShowSettings();
     void ImportInput();
     void FollowOutputUnit();
+    void UpdatePreview();
     void LoadSettings();
     void SaveSettings();
     void InputBtnClick();
+    void TakeInput(const QString& FileName, int FilterIndex);
+    void ShowRecentInputs();
+    void OpenFolderClick();
+    void OpenLogClick();
     void OutputBtnClick();
     void ChangeSystem(bool Input); // BitBtn1Click, BitBtn2Click
     void StartBtnClick();
@@ -71,20 +84,27 @@ private:
     void Backgroundcolor1Click();
     void Onlyheaders1Click();
     void Exactprojections1Click();
+    void AddResamplingMenu(QMenu& Menu);
+    void ShowResampling();
     void Exit1Click();
     void About1Click();
     void HelpClick();
 
     TAppFiles FFiles;
     std::string InName, OutName;
-    std::string ErsRegistrationText; // the settings' ER Mapper registration convention, kept as stored
+    // The settings as read: what the window does not edit (the ER Mapper convention, the sampling method,
+    // keys of later versions) is written back as it was.
+    TSettings FStoredSettings;
     std::string InSpheroidName, InDatumName, InProjectionName; // the output's three are in FSelection
     TJobOptions JobOptions;
     TJobSelection FSelection;
     double InputEasting = 0, InputNorthing = 0, InputStep = 0;
-    QString FInputText;          // what the input is, or empty when it could not be looked at
-    QStringList FFailures;       // of the current or last run, each naming its file
+    QString FInputText;                      // what the input is, or empty when it could not be looked at
+    std::optional<TInputDescription> FInput; // the same, for the preview
+    QStringList FFailures;                   // of the current or last run, each naming its file
     bool FStepInRadians = false; // the unit JobOptions.Step is in, which the output system's may not be yet
+    std::vector<TSystemNames> FRecentSystems; // chosen in the chooser, most recent first
+    std::vector<std::string> FRecentInputs;
     std::unique_ptr<TCSList> Catalogue;
     bool FCloseAfterRun = false;
     int FHeightBeforeRun = 0, FRunHeight = 0; // what a run's progress controls made of the window
@@ -99,6 +119,9 @@ private:
     QAction* Exactprojections1;
     QAction* Help1;
     QAction* About1;
+    QMenu* RecentInputs;
+    QPushButton* OpenFolderBtn;
+    QPushButton* OpenLogBtn;
     TClickLabel* Label1;
     TClickLabel* Label2;
     QLabel* Label21;
@@ -115,7 +138,11 @@ private:
     QPushButton* BitBtn2;
     QLineEdit* OutStep;
     QLabel* OutStepUnit;
+    TFootprintMap* PreviewMap;
+    QLabel* PreviewText;
     QProgressBar* Gauge1;
+    QProgressBar* ListGauge; // a photo list's whole run
+    QLabel* ListRemaining;
     QLabel* Label5;
     QLabel* Label6;
     QLabel* Label24;

@@ -1,5 +1,6 @@
-// Draws the desktop program's windows into PNG files for the documentation: the main window idle and
-// during a run on a generated image, and the chooser with a selection on each of its pages.
+// Draws the desktop program's windows into PNG files for the documentation: the main window idle (with
+// its preview) and during a run on a generated image, and the chooser's search and a selection on each
+// of its other pages.
 // Usage: vortane-screenshots FOLDER (run with QT_QPA_PLATFORM=offscreen on a machine without display).
 #include "app/chooser.hpp"
 #include "app/main_window.hpp"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QTabWidget>
@@ -76,12 +78,17 @@ bool ChooserShots(const std::string& Folder) {
     Catalogue.LoadAll(DefaultCatalogueFolder());
     TChooseForm Chooser(Catalogue, nullptr);
     Chooser.show();
+    Chooser.findChild<QLineEdit*>("SearchBox")->setText("british");
+    QCoreApplication::processEvents();
+    bool Saved = Save(Chooser, Folder + "chooser-search.png");
+    Chooser.findChild<QLineEdit*>("SearchBox")->clear();
     Select(Chooser, "SpheBox", "WGS 1984");
     Select(Chooser, "DatumBox", "WGS84 ");
     auto* Pages = Chooser.findChild<QTabWidget*>();
-    QCoreApplication::processEvents();
-    bool Saved = Save(Chooser, Folder + "chooser-datum.png");
     Pages->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    Saved = Save(Chooser, Folder + "chooser-datum.png") && Saved;
+    Pages->setCurrentIndex(2);
     Select(Chooser, "PrjTypeBox", "TRANSVERSE MERCATOR");
     Select(Chooser, "ProjBox", "NUTM35");
     QCoreApplication::processEvents();

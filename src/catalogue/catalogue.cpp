@@ -142,12 +142,16 @@ bool TCSList::ResolveNames(const std::string& SpheroidText, const std::string& D
     return true;
 }
 
+int EpsgCodeOf(const TEpsgTable& Codes, const TSpheroid& Spheroid, const TDatumRecord& Datum,
+               const TProjection& System) {
+    if (Spheroid.Name != Datum.SpheroidCode) return 0;
+    if (dynamic_cast<const TGeografic*>(&System)) return Codes.GeographicCode(Datum.Name);
+    return Codes.ProjectedCode(System.Name, Datum.Name);
+}
+
 int TCSList::EpsgCodeOf(const TCSSelection& Selection) const {
     if (!Selection.Spheroid || !Selection.Datum || !Selection.System) return 0;
-    if (Selection.Spheroid->Name != Selection.Datum->SpheroidCode) return 0;
-    if (dynamic_cast<const TGeografic*>(Selection.System))
-        return EpsgCodes.GeographicCode(Selection.Datum->Name);
-    return EpsgCodes.ProjectedCode(Selection.System->Name, Selection.Datum->Name);
+    return vortane::EpsgCodeOf(EpsgCodes, *Selection.Spheroid, *Selection.Datum, *Selection.System);
 }
 
 bool TCSList::ResolveEpsgEntry(const TEpsgEntry& Entry, TCSSelection& Selection) const {

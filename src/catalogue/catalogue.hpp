@@ -29,6 +29,12 @@ struct TCSSelection {
     TProjection* System = nullptr;
 };
 
+// The EPSG code of a system on a datum and spheroid in Codes: the projected system on the datum, or the
+// datum's geographic system for the geographic forms. 0 when the table has none, and when the spheroid
+// is not the datum's own (the published systems hold on that one only).
+int EpsgCodeOf(const TEpsgTable& Codes, const TSpheroid& Spheroid, const TDatumRecord& Datum,
+               const TProjection& System);
+
 class TCSList {
 public:
     TCSList() = default;
@@ -60,9 +66,7 @@ public:
     bool ResolveNames(const std::string& SpheroidText, const std::string& DatumText,
                       const std::string& SystemText, TCSSelection& Selection) const;
 
-    // The EPSG code of a selection: its projected system on its datum, or the datum's geographic system
-    // for the geographic forms. 0 when the table has none, and when the spheroid is not the datum's own
-    // (the published systems hold on that one only).
+    // The EPSG code of a selection in the catalogue's table (the free EpsgCodeOf); 0 when incomplete.
     int EpsgCodeOf(const TCSSelection& Selection) const;
     // The selection a geographic or projected code stands for (the first table line of the code whose
     // names the catalogue holds); geographic codes give decimal degrees. False when there is none.

@@ -1,14 +1,12 @@
 #include "cli/catalogue_command.hpp"
 
 #include "catalogue/catalogue.hpp"
+#include "catalogue/system_search.hpp"
 #include "text/map.hpp"
 #include "text/strings.hpp"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <iostream>
-#include <iterator>
 #include <memory>
 #include <ostream>
 #include <set>
@@ -132,34 +130,17 @@ int ListCatalogue(const std::string& Folder, std::ostream& Out, std::ostream& Er
     return Loaded ? ExitSuccess : ExitFailure;
 }
 
-// Whether Text occurs in Field, letters compared without case.
-bool HoldsText(const std::string& Field, const std::string& Text) {
-    const auto SameLetter = [](char A, char B) {
-        return std::tolower(static_cast<unsigned char>(A)) == std::tolower(static_cast<unsigned char>(B));
-    };
-    return std::search(Field.begin(), Field.end(), Text.begin(), Text.end(), SameLetter) != Field.end();
-}
-
-bool EntryMatches(const TEpsgEntry& Entry, const TCSSelection& Selection, const std::string& Text) {
-    const std::string Fields[] = {Selection.System->Name, Entry.Datum, Entry.Description,
-                                  "EPSG:" + std::to_string(Entry.Code)};
-    return std::any_of(std::begin(Fields), std::end(Fields),
-                       [&Text](const std::string& Field) { return HoldsText(Field, Text); });
-}
-
-// Every system of the EPSG table that the catalogue holds and whose name, datum, published name or code
-// holds Text: spheroid, datum, system, code and published name, one line each.
+// Every system of the EPSG table that the catalogue holds and matches Text: spheroid, datum, system,
+// code and published name, one line each.
 int FindSystems(const std::string& Text, const std::string& Folder, std::ostream& Out, std::ostream& Err) {
     TCSList Catalogue;
     if (!LoadCatalogueReporting(Catalogue, Folder, Err)) return ExitFailure;
     int Found = 0;
-    for (const TEpsgEntry& Entry : Catalogue.EpsgCodes.Entries()) {
-        TCSSelection Selection;
-        if (Entry.Kind == EEpsgKind::Datum || !Catalogue.ResolveEpsgEntry(Entry, Selection) ||
-            !EntryMatches(Entry, Selection, Text))
-            continue;
+    for (const TSystemEntry& Entry : EpsgSystems(Catalogue)) {
+        if (!SystemMatches(Entry, Text)) continue;
+        const TCSSelection& Selection = Entry.Selection;
         Out << Selection.Spheroid->Name << '\t' << Selection.Datum->Name << '\t' << Selection.System->Name
-            << "\tEPSG:" << Entry.Code << '\t' << Entry.Description << '\n';
+            << "\tEPSG:" << Entry.Epsg->Code << '\t' << Entry.Epsg->Description << '\n';
         ++Found;
     }
     if (Found > 0) return ExitSuccess;
@@ -250,7 +231,8 @@ void AddCatalogueCommand(CLI::App& App, TCliContext& Context) {
     });
 
     CLI::App* Find = Catalogue->add_subcommand(
-        "find", "List the systems with an EPSG code whose name, datum, published name or code holds TEXT");
+        "find",
+        "List the systems with an EPSG code whose name, datum, region, published name or code holds TEXT");
     auto Text = std::make_shared<std::string>();
     Find->add_option("TEXT", *Text, "Text to look for, letters in any case (e.g. 27700, lambert)")
         ->required();

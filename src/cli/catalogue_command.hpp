@@ -6,7 +6,7 @@
 // one line at a time; input lines may end with LF or CR LF, output lines end with CR LF. list loads the
 // catalogue and prints its spheroids, its datums, and per spheroid the projection types with their
 // systems in the order the chooser offers them. find lists the systems of the EPSG table whose names,
-// published name or code hold a text.
+// region, published name or code hold a text.
 
 #include "cli/cli_app.hpp"
 

@@ -6,6 +6,7 @@
 #include "cli/selection_options.hpp"
 #include "job/file_crs.hpp"
 #include "job/input_description.hpp"
+#include "job/output_plan.hpp"
 #include "job/settings.hpp"
 #include "job/step_units.hpp"
 #include "job/worker.hpp"
@@ -170,6 +171,7 @@ bool Resolve(const TCSList& Catalogue, const TWarpOptions& Options, TJobSelectio
     Selection.OutDatumName = Selection.OutDatum->Name;
     Selection.OutProjectionName = Selection.OutProjection->Name;
     Selection.HubSpheroid = Catalogue.FindSpheroid(HubSpheroidCode);
+    Selection.EpsgCodes = &Catalogue.EpsgCodes;
     return true;
 }
 
@@ -301,6 +303,32 @@ std::optional<double> ParseFinite(const std::string& Text) {
     return Value;
 }
 
+// --dry-run: the extents, the output's size and the time the cells would take, as the desktop
+// program's preview shows them; nothing is written.
+int PrintPlan(const TWarpOptions& Options, const TJobOptions& Job, const TJobSelection& Selection,
+              std::ostream& Out, std::ostream& Err) {
+    TInputDescription Input;
+    TOutputPlan Plan;
+    std::string Reason;
+    if (!DescribeInput(Options.Input, Options.List, Input, Reason) ||
+        !PlanOutput(Input, Job, Selection, Plan, Reason)) {
+        Err << Reason << '\n';
+        return ExitFailure;
+    }
+    const auto Extent = [](const TMapExtent& E) {
+        return "west " + GeneralText(E.MinX) + ", south " + GeneralText(E.MinY) + ", east " +
+               GeneralText(E.MaxX) + ", north " + GeneralText(E.MaxY);
+    };
+    if (Input.ListEntries > 0)
+        Out << "photo list: " << Input.ListEntries << " images, the first: " << Input.Image << '\n';
+    Out << "input extent: " << Extent(Plan.Input) << '\n'
+        << "output extent: " << Extent(Plan.Output) << '\n'
+        << "output step: " << GeneralText(Plan.Grid.StepX) << '\n'
+        << "output size: " << PlanSizeText(Plan) << " (" << Plan.Bytes << " bytes)\n"
+        << "estimated time: " << PlanTimeText(Plan) << '\n';
+    return ExitSuccess;
+}
+
 std::optional<double> ParseStep(const std::string& Text) {
     const std::optional<double> Value = ParseFinite(Text);
     return Value && *Value > 0 ? Value : std::nullopt;
@@ -344,6 +372,8 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
     if (!InFromFile) WarnOfContradiction(Catalogue, Input, In, Job, Err);
     Selection.OnlyHeaders = Options.OnlyHeaders;
     Job.Step = Options.Step ? *Options.Step : StepForOutput(DefaultStep(Input), Selection, Err);
+
+    if (Options.DryRun) return PrintPlan(Options, Job, Selection, Out, Err);
 
     TCliObserver Observer(Err, !Options.Quiet && ::isatty(STDERR_FILENO));
     TMyThread Worker(Options.Input, Options.Output, Job, Selection, Observer);
@@ -396,6 +426,9 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
                       "Write the output's header only, compute no cells");
     Command->add_flag("--list", Options->List, "The input is a photo list: process every image it names");
     Command->add_flag("-q,--quiet", Options->Quiet, "No progress bar");
+    Command->add_flag("--dry-run", Options->DryRun,
+                      "Print the input and output extents, the output's size and an estimate of the time, "
+                      "and write nothing (for a photo list: of its first image)");
     Command
         ->add_option_function<std::string>(
             "--threads",

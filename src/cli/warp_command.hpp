@@ -33,6 +33,7 @@ struct TWarpOptions {
     bool Resume = false;         // skip the list entries an earlier run finished
     std::string InCrs, OutCrs;   // "EPSG:n" instead of the three names of that end
     std::string ErsRegistration; // "corner" or "centre"; empty: corner
+    bool DryRun = false;         // print what the run would write, write nothing
 };
 
 void AddWarpCommand(CLI::App& App, TCliContext& Context);

@@ -14,6 +14,7 @@
 namespace vortane {
 
 class TDatumRecord;
+class TEpsgTable;
 class TProjection;
 class TSpheroid;
 
@@ -47,6 +48,9 @@ struct TJobSelection {
     const TDatumRecord* OutDatum = nullptr;
     const TProjection* OutProjection = nullptr;
     const TSpheroid* HubSpheroid = nullptr; // the catalogue spheroid "WE": every datum change passes it
+    // The catalogue's EPSG codes, which outputs declare their system by; null: every output's system
+    // is declared by its parameters.
+    const TEpsgTable* EpsgCodes = nullptr;
     // Written into the output's georeferencing.
     std::string OutSpheroidName;
     std::string OutDatumName;

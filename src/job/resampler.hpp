@@ -24,6 +24,10 @@ struct TCellArea;
 // background rule only for 3 bands at the nearest cell); cubic and Lanczos kernels at the cell's mapped
 // position; average and mode over the input cells the output cell covers.
 enum class TResampling : std::uint8_t { Auto, Nearest, Bilinear, Cubic, Lanczos, Average, Mode };
+// Every method, in the order above (the order choices are offered in).
+inline constexpr TResampling ResamplingMethods[] = {
+    TResampling::Auto,    TResampling::Nearest, TResampling::Bilinear, TResampling::Cubic,
+    TResampling::Lanczos, TResampling::Average, TResampling::Mode};
 
 // The name options and settings give a method by ("auto", "nearest", ...).
 std::string_view ResamplingName(TResampling Method);

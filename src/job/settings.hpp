@@ -3,9 +3,18 @@
 // in it between sessions, and `vortane-cli warp --settings` takes a run from it. Its sections and keys
 // are named here and nowhere else.
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
+#include <vector>
 
 namespace vortane {
+
+// A coordinate system as the settings name it: spheroid code, datum name, system name.
+struct TSystemNames {
+    std::string Spheroid, Datum, Projection;
+    bool operator==(const TSystemNames&) const = default;
+};
 
 // What the file holds; a key the file lacks (or cannot be read as its type) leaves its default.
 struct TSettings {
@@ -19,11 +28,22 @@ struct TSettings {
     long InUnits = 0;    // unit index of the input coordinates
     long OutUnits = 0;   // unit index of the output coordinates
     bool ExactProjections = false;
+    // The desktop program's recent choices, most recent first, at most RecentCount of each.
+    std::vector<TSystemNames> RecentSystems{};
+    std::vector<std::string> RecentInputs{};
     std::string ErsRegistration{}; // "corner" or "centre": ER Mapper registration coordinates; empty: corner
     std::string Resampling = "auto"; // the name of the sampling method
 
+    static constexpr std::size_t RecentCount = 10;
     bool operator==(const TSettings&) const = default;
 };
+
+// Puts Item first in a most-recent-first List, once, keeping at most TSettings::RecentCount entries.
+template <class T> void RememberFirst(std::vector<T>& List, const T& Item) {
+    List.erase(std::remove(List.begin(), List.end(), Item), List.end());
+    List.insert(List.begin(), Item);
+    if (List.size() > TSettings::RecentCount) List.resize(TSettings::RecentCount);
+}
 
 // The settings of FileName; all defaults when there is no such file.
 TSettings ReadSettings(const std::string& FileName);

@@ -1,6 +1,8 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
+#include "crs/units.hpp"
+#include "job/crs_description.hpp"
 #include "job/input_description.hpp"
 #include "job/list_batch.hpp"
 #include "job/log.hpp"
@@ -324,6 +326,12 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         return false;
     }
     FOutput = std::make_unique<TDataSet2>();
+    FOutput->SetOutputSystem(
+        DescribeSystem(FSelection.EpsgCodes, {.Spheroid = FSelection.OutSpheroid,
+                                              .Datum = FSelection.OutDatum,
+                                              .System = FSelection.OutProjection,
+                                              .UnitFactor = UnitFactors[FOptions.OutUnits],
+                                              .Easting = FGrid.MinX}));
     if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), FInput->GetBands(), omCreate)) {
         FStatus = TJobStatus::OpenError(FOutput->GetErrorCode());
         FReason = CreateFailureText(FileName, *FOutput);
@@ -355,6 +363,14 @@ void TMyThread::ShowProgress() {
     View.ElapsedText = "Elapsed Time " + DaysToHMS(View.ElapsedDays);
     View.RemainingText = "Remaining Time " + DaysToHMS(View.RemainingDays);
     View.ProcessingText = P.Text;
+    if (const TListProgress& L = FListProgress; L.Count > 0) {
+        const double FileShare = L.InFile ? double(P.Current) / P.Total : 0.0;
+        const double Share = std::min(1.0, (L.Done + FileShare) / L.Count);
+        const double Elapsed = DaysSince(L.Start);
+        View.ListPosition = static_cast<int>(std::nearbyint(Share * 100));
+        View.ListRemainingText =
+            "All files: Remaining Time " + DaysToHMS(Share > 0 ? Elapsed * (1 - Share) / Share : 0.0);
+    }
     FObserver.ShowProgress(View);
 }
 

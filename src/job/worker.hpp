@@ -35,6 +35,10 @@ struct TProgressView {
     std::string ElapsedText;    // "Elapsed Time 0:0:5"
     std::string RemainingText;  // "Remaining Time 1:2:5"
     std::string ProcessingText; // "Processing file 2 of 5" in list runs, else empty
+    // A photo list run as a whole, the current file's rows counted in: gauge (0 to 100) and
+    // "All files: Remaining Time 0:3:10"; -1 and empty outside list runs.
+    int ListPosition = -1;
+    std::string ListRemainingText;
 };
 
 class TJobObserver {
@@ -132,6 +136,14 @@ private:
         std::string Text; // "Processing file 2 of 5" in list runs
     };
     TProgressState FProgress;
+    // A photo list run's whole: when it began, the entries done and taken (0 outside list runs), and
+    // whether FProgress counts the rows of an entry rather than the list.
+    struct TListProgress {
+        std::chrono::steady_clock::time_point Start;
+        std::int32_t Done = 0, Count = 0;
+        bool InFile = false;
+    };
+    TListProgress FListProgress;
     TJobStatus FStatus = TJobStatus::Failure(""); // none until the run sets it
     std::string FReason;                          // what went wrong, with the file's name, for the observer
     std::int32_t FListedFiles = 0;

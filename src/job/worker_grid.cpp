@@ -2,6 +2,7 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
+#include "job/output_plan.hpp"
 #include "job/resampler.hpp"
 #include "raster/data_set.hpp"
 #include "raster/raster.hpp"
@@ -16,13 +17,6 @@ namespace vortane {
 
 namespace {
 
-// Steps between two extent edges, rounded half to even, plus one; 0 when that is no 32-bit count.
-std::int32_t GridCount(double Low, double High, double Step) {
-    const double Steps = std::nearbyint((High - Low) / Step);
-    if (!(std::fabs(Steps) < double(std::numeric_limits<std::int32_t>::max()))) return 0;
-    return static_cast<std::int32_t>(std::llabs(static_cast<long long>(Steps)) + 1);
-}
-
 // The background colour's red, green and blue bytes as band values.
 std::array<float, 3> BackgroundBands(std::int32_t Colour) {
     const auto Byte = [Colour](int Shift) {
@@ -34,41 +28,22 @@ std::array<float, 3> BackgroundBands(std::int32_t Colour) {
 } // namespace
 
 bool TMyThread::ComputeExtent() {
-    const TJobSelection& S = FSelection;
     // Each end computes with its own copy of its system, on its own spheroid and unit: the catalogue's
     // objects stay untouched, and one system object named by both ends still serves both correctly.
-    FMapper = std::make_unique<TCoordinateMapper>(
-        TMapperEnd{S.InSpheroid, S.InDatum, S.InProjection,
-                   UnitFactors[static_cast<std::size_t>(FOptions.InUnits)], FOptions.ExactProjections},
-        TMapperEnd{S.OutSpheroid, S.OutDatum, S.OutProjection,
-                   UnitFactors[static_cast<std::size_t>(FOptions.OutUnits)], FOptions.ExactProjections},
-        S.HubSpheroid);
+    FMapper = NewJobMapper(FSelection, FOptions);
     // Only the opt-in forms are named, so the logs of default runs stay as they were.
     if (FOptions.ExactProjections)
         AddLogLine(" Exact projection forms: input " + FMapper->InSystem().FormName() + ", output " +
                    FMapper->OutSystem().FormName());
-    // The step is given in metres, like the coordinates of every system before its unit applies (angles
-    // have no unit).
-    FGrid.StepX /= FMapper->OutputUnitMetres();
-    FGrid.StepY /= FMapper->OutputUnitMetres();
-
     const double OX = FInput->GetOriginX();
     const double OY = FInput->GetOriginY();
     const TMapExtent Input{.MinX = OX,
                            .MinY = OY - FInput->GetRows() * FInput->GetCellSizeY(),
                            .MaxX = OX + FInput->GetColumns() * FInput->GetCellSizeX(),
                            .MaxY = OY};
-    if (!FMapper->OutputExtent(Input, FExtent)) {
-        FStatus = TJobStatus::Failure("Output extent cannot be computed: an input corner has no valid "
-                                      "position in the input or the output system");
-        return false;
-    }
-    FGrid.MinX = FExtent.MinX;
-    FGrid.MaxY = FExtent.MaxY;
-    FGrid.Rows = GridCount(FExtent.MinY, FExtent.MaxY, FGrid.StepY);
-    FGrid.Columns = GridCount(FExtent.MinX, FExtent.MaxX, FGrid.StepX);
-    if (FGrid.Rows == 0 || FGrid.Columns == 0) {
-        FStatus = TJobStatus::Failure("Output grid too large: more than 2147483647 rows or columns");
+    std::string Reason;
+    if (!OutputGridOf(*FMapper, Input, FGrid.StepX, FExtent, FGrid, Reason)) {
+        FStatus = TJobStatus::Failure(Reason);
         return false;
     }
     return true;

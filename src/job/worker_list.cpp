@@ -75,6 +75,7 @@ void TMyThread::ProcessList() {
     // Whichever way the run got here, the display is reset and Busy cleared so a new run can start.
     FProgress.Current = 0;
     FProgress.Text.clear();
+    FListProgress = {};
     ShowProgress();
     FPhotoList.reset();
     FListInputs.clear();
@@ -107,6 +108,7 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName, std::string& E
     std::int32_t Done = 0;
     const auto ListStart = std::chrono::steady_clock::now();
     FProgress = {ListStart, Count, 0, ProgressLabel(Done + 1, Count)};
+    FListProgress = {ListStart, 0, Count, false};
     ShowProgress();
     const std::vector<TListEntryFiles> Files =
         ResolveListEntries(FolderOf(FInName), FolderOf(FOutName), FPhotoList->Names, FOutExt);
@@ -122,13 +124,16 @@ bool TMyThread::ProcessListEntries(const std::string& ReportName, std::string& E
         } else if (FinishedBefore(Entry, Finished, EarlierLines, Line)) {
             AddLogLine(" Skipped, finished before: " + Entry.InFile);
         } else {
+            FListProgress.InFile = true;
             const bool Opened = ProcessFile(Entry.InFile, Entry.OutFile);
+            FListProgress.InFile = false;
             if (FStatus.Failed()) ++FFailedFiles;
             if (Opened)
                 Line = ReportLine(Entry.OutName, FExtent.MinX, FExtent.MaxY, FExtent.MaxX, FExtent.MinY);
         }
         if (!Line.empty() && !AppendEntry(ReportName, Shard, Position, Line, Error)) return false;
         ++Done;
+        FListProgress.Done = Done;
         if (StopRequested()) {
             FStatus = TJobStatus::UserAbort();
             break;

@@ -62,16 +62,18 @@ bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, st
     if (Mode != omRead && Format->Access != TFormatAccess::ReadWrite)
         return Fail(std::string(Format->Name) + " images cannot be written by this build: " + FileName);
     FRaster = Format->Create();
+    if (Mode == omCreate) FRaster->SetSystemDescription(FOutputSystem);
     // An image read must lie somewhere: damaged georeferencing is refused, not used.
-    const auto Usable = [&] { return Mode == omCreate || FRaster->CheckGeoreference(); };
-    if (FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode)) return Usable();
+    if (FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode))
+        return Mode == omCreate ? FRaster->CreateSystemSideFile(FileName, Format->SystemInHeader)
+                                : FRaster->CheckGeoreference();
     std::unique_ptr<TDataSetRoot2> Other =
         Mode == omRead && Format->ReaderForRefused ? Format->ReaderForRefused(*FRaster) : nullptr;
     if (!Other) return false;
     FRaster = std::move(Other);
     return (DescriptionOnly ? FRaster->OpenMapRead(FileName)
                             : FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode)) &&
-           Usable();
+           FRaster->CheckGeoreference();
 }
 
 std::int32_t TDataSet2::GetBands() const {

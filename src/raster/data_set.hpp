@@ -4,6 +4,7 @@
 // the data set releases the raster, which is when a created header-format image gets its header.
 
 #include "raster/format_registry.hpp" // the file type codes
+#include "raster/system_description.hpp"
 
 #include <cstdint>
 #include <memory>
@@ -26,6 +27,11 @@ public:
     // raster of the earlier Open first.
     bool Open(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
               std::int32_t Bands, std::uint8_t Mode);
+    // The coordinate system the images this data set creates declare to other programs: in their
+    // header (GeoTIFF keys), or in an auxiliary file "<name>.aux.xml" written with the image. Creating
+    // an image removes an auxiliary file left beside it, so none describes an image it replaced.
+    void SetOutputSystem(const TSystemDescription& System) { FOutputSystem = System; }
+
     // Opens an image for its description (geometry, georeferencing) only: as Open for reading, except
     // that an image its format's own reader refuses and a decoding reader takes over (a compressed
     // TIFF) is described without decoding its cells, which then cannot be read.
@@ -72,6 +78,7 @@ private:
                     std::uint8_t CellType, std::int32_t Bands, std::uint8_t Mode, bool DescriptionOnly);
 
     std::string FErrorText; // kept while there is no raster
+    TSystemDescription FOutputSystem;
     std::unique_ptr<TDataSetRoot2> FRaster;
     int FFileType = ftUnknown;
 };

@@ -64,6 +64,9 @@ struct TImageFormat {
     bool (*StartMatches)(std::string_view Start) = nullptr;
     bool ExtensionOnRead = false; // read by its extension when no signature matched
     TFormatAccess Access = TFormatAccess::None;
+    // Its header declares the coordinate system in a form other programs read (GeoTIFF keys); the
+    // other formats' outputs declare it in an auxiliary file beside them.
+    bool SystemInHeader = false;
     std::unique_ptr<TDataSetRoot2> (*Create)() = nullptr; // null while the format is not part of this build
     // Every file creating an output of the given name writes or replaces.
     std::vector<std::string> (*OutputFiles)(const std::string& OutFile) = nullptr;
@@ -77,11 +80,17 @@ template <typename TRaster> std::unique_ptr<TDataSetRoot2> Make() {
     return std::make_unique<TRaster>();
 }
 
-// The files a raster of the class names for an output: header formats their cells and header.
+// The auxiliary file of an image of that name: an output writes it, or removes an old one.
+std::string SystemSideFileName(const std::string& ImageName);
+
+// The files a raster of the class names for an output: header formats their cells and header; every
+// output its auxiliary file.
 template <typename TRaster> std::vector<std::string> FilesOf(const std::string& OutFile) {
     TRaster Raster;
     Raster.SetFileName(OutFile);
-    return Raster.ImageFiles();
+    std::vector<std::string> Files = Raster.ImageFiles();
+    Files.push_back(SystemSideFileName(OutFile));
+    return Files;
 }
 
 // The record of a format that the raster class reads and writes: Format with access, factory and

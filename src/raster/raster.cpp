@@ -291,6 +291,14 @@ bool TDataSetRoot2::Finish() {
     return false;
 }
 
+bool TDataSetRoot2::CreateSystemSideFile(const std::string& ImageName, bool SystemInHeader) {
+    RemoveSystemSideFile(ImageName);
+    if (SystemInHeader || FSystem.Wkt.empty()) return true;
+    // The reason names the side file, not the image: it is the program's own error.
+    const std::string Reason = WriteSystemSideFile(ImageName, FSystem);
+    return Reason.empty() || OwnError(Reason);
+}
+
 TGCPList* TDataSetRoot2::GetControlPoints() {
     return Record().FControlPoints.get();
 }

@@ -11,6 +11,7 @@
 
 #include "gcp/gcp.hpp"
 #include "raster/mapped_cell_file.hpp"
+#include "raster/system_description.hpp"
 #include "raster/tiff/geokeys.hpp"
 
 #include <cstdint>
@@ -157,6 +158,15 @@ public:
     // A raster stores its cells in a way of its own unless its class says otherwise.
     bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }
 
+    // The coordinate system a created image declares to other programs; set before the image is
+    // created, since a format may size its header by it. None by default: nothing is claimed.
+    void SetSystemDescription(const TSystemDescription& System) { FSystem = System; }
+    const TSystemDescription& SystemDescription() const { return FSystem; }
+    // For an image just created as ImageName: removes the auxiliary file left beside it and, unless
+    // the header declares the system itself, writes the description's WKT there. False, with the
+    // reason in the error text, when that file could not be written.
+    bool CreateSystemSideFile(const std::string& ImageName, bool SystemInHeader);
+
     // The grid the raster describes: its record's, unless its file fixes it in fields of its own
     // (TIFF tags, the RSW header, a bitmap's headers, a decoded or in-memory image).
     virtual TGridShape Shape() const;
@@ -183,6 +193,7 @@ protected:
 
 private:
     TRasterRecord FRecord = OwnRecord();
+    TSystemDescription FSystem;
     static TRasterRecord OwnRecord();
 };
 

@@ -90,7 +90,7 @@ TEST_F(ListShards, ThreeShardsMergedEqualOneRun) {
     EXPECT_EQ(std::count(Single.begin(), Single.end(), '\n'), 8); // first line, fingerprint, six images
     EXPECT_EQ(test::ReadText(Path("sharded/res.txt")), Single);
     const auto Expected = OutputImages(Path("single"));
-    EXPECT_EQ(Expected.size(), 12u); // six headers and six cell files
+    EXPECT_EQ(Expected.size(), 18u); // six headers, six cell files and their six .aux.xml files
     const auto Sharded = OutputImages(Path("sharded"));
     ASSERT_EQ(Sharded.size(), Expected.size());
     for (const auto& [Name, Bytes] : Expected)

@@ -53,6 +53,26 @@ TEST_F(WarpCommand, TheFinalStatusIsTheLastLineAndGivesTheExitStatus) {
     EXPECT_EQ(Failed.Err, "No file: " + Path("missing.ers") + "\n");
 }
 
+// The dry run writes nothing and names the grid the run then writes.
+TEST_F(WarpCommand, ADryRunWritesNothingAndGivesTheRunsSize) {
+    std::vector<std::string> Args = Zone34To35(Path("out.ers"));
+    Args.push_back("--dry-run");
+    const TCliRun Dry = RunWarpCommand(Args);
+    EXPECT_EQ(Dry.ExitCode, 0) << Dry.Err;
+    EXPECT_FALSE(std::filesystem::exists(Path("out.ers")));
+    EXPECT_FALSE(std::filesystem::exists(Path("out.log")));
+    for (const char* Key : {"input extent: west ", "output extent: west ", "estimated time: "})
+        EXPECT_NE(Dry.Out.find(Key), std::string::npos) << Key;
+
+    ASSERT_EQ(RunWarpCommand(Zone34To35(Path("out.ers"))).ExitCode, 0);
+    TDataSet2 Out;
+    ASSERT_TRUE(Out.Open(Path("out.ers"), 0, 0, 1, 1, omRead));
+    const std::string Size = "output size: " + std::to_string(Out.GetColumns()) + " x " +
+                             std::to_string(Out.GetRows()) + " x " + std::to_string(Out.GetBands()) +
+                             " cells, ";
+    EXPECT_NE(Dry.Out.find(Size), std::string::npos) << Dry.Out;
+}
+
 TEST_F(WarpCommand, UnknownNamesAndMissingOptionsAreUsageErrors) {
     const struct {
         std::vector<std::pair<std::size_t, std::string>> Changes;

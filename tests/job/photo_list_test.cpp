@@ -2,6 +2,9 @@
 
 #include "job/photo_list.hpp"
 
+#include <algorithm>
+#include <set>
+
 namespace vortane::test {
 namespace {
 
@@ -164,6 +167,15 @@ TEST_F(PhotoList, AListRunProcessesEveryEntryAndReportsTheOnesThatOpened) {
         if (Labels.empty() || Labels.back() != View.ProcessingText) Labels.push_back(View.ProcessingText);
     EXPECT_EQ(Labels.front(), "Processing file 1 of 3");
     EXPECT_NE(std::find(Labels.begin(), Labels.end(), "Processing file 3 of 3"), Labels.end());
+    // The whole list's gauge only grows, each file's rows counted in, and ends full; the last hand-over
+    // leaves the list.
+    std::vector<int> Whole;
+    for (const TProgressView& View : Observer.Views)
+        if (View.ListPosition >= 0) Whole.push_back(View.ListPosition);
+    EXPECT_TRUE(std::is_sorted(Whole.begin(), Whole.end()));
+    EXPECT_GT(std::set<int>(Whole.begin(), Whole.end()).size(), 3u); // more steps than files
+    EXPECT_EQ(Whole.back(), 100);
+    EXPECT_EQ(Observer.Views.back().ListPosition, -1);
 
     // The report is itself a photo list of the outputs.
     TdbPhoto Report;

@@ -5,7 +5,9 @@
 #include "support/temp_dir.hpp"
 #include "text/ini.hpp"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace vortane {
 namespace {
@@ -73,6 +75,27 @@ TEST_F(Settings, EveryKeyIsReadIntoItsFieldAndWrittenBackInItsSection) {
         EXPECT_EQ(Kept.ReadString(Key.Section, Key.Key, ""), Key.Value) << Key.Key;
 
     EXPECT_FALSE(WriteSettings(Expected, WriteFile("file", "") + "/vortane.ini"));
+}
+
+TEST_F(Settings, RecentListsKeepTheLastTenMostRecentFirstAndShrinkWithoutRemnants) {
+    std::vector<std::string> Inputs;
+    for (int i = 0; i < 12; ++i)
+        RememberFirst(Inputs, "/d/" + std::to_string(i) + ".ers");
+    RememberFirst(Inputs, std::string("/d/5.ers")); // used again: first, and once
+    ASSERT_EQ(Inputs.size(), TSettings::RecentCount);
+    EXPECT_EQ(Inputs.front(), "/d/5.ers");
+    EXPECT_EQ(Inputs[1], "/d/11.ers");
+    EXPECT_EQ(std::count(Inputs.begin(), Inputs.end(), "/d/5.ers"), 1);
+
+    TSettings Stored;
+    Stored.RecentInputs = Inputs;
+    Stored.RecentSystems = {{"WE", "WGS84", "NUTM34"}, {"AA", "OSGB36", "BNG"}};
+    ASSERT_TRUE(WriteSettings(Stored, Path("recent.ini")));
+    EXPECT_EQ(ReadSettings(Path("recent.ini")), Stored);
+    Stored.RecentInputs.resize(1);
+    Stored.RecentSystems.resize(1);
+    ASSERT_TRUE(WriteSettings(Stored, Path("recent.ini")));
+    EXPECT_EQ(ReadSettings(Path("recent.ini")), Stored);
 }
 
 } // namespace

@@ -229,3 +229,52 @@ TEST_F(DataSet, OpeningAgainReleasesTheEarlierRaster) {
 
 } // namespace
 } // namespace vortane
+
+namespace vortane {
+namespace {
+
+// Creating an image replaces its auxiliary file: formats whose header other programs cannot read a
+// system from get the description's WKT there (as GDAL writes the file), a GeoTIFF none, and a left-over
+// file from an earlier image of that name never survives to misplace the new one.
+TEST_F(DataSet, CreatingAnImageReplacesItsAuxiliaryFile) {
+    TSystemDescription System;
+    System.Wkt = "GEOGCS[\"A & B <1>\"]";
+    System.AxisMapping = "2,1";
+    const std::vector<std::pair<std::string, bool>> Cases = {
+        {"out.jpg", true}, {"out.ers", true}, {"out.tif", false}};
+    for (const auto& [Image, Written] : Cases) {
+        SCOPED_TRACE(Image);
+        const std::string Side = SystemSideFileName(Path(Image));
+        test::WriteText(Side, "<PAMDataset><SRS>stale</SRS></PAMDataset>");
+        TDataSet2 Output;
+        Output.SetOutputSystem(System);
+        ASSERT_TRUE(Output.Open(Path(Image), 2, 2, ctUnsigned8, 1, omCreate)) << Output.GetErrorText();
+        if (Written)
+            EXPECT_EQ(test::ReadText(Side), "<PAMDataset>\n  <SRS dataAxisToSRSAxisMapping=\"2,1\">"
+                                            "GEOGCS[\"A &amp; B &lt;1&gt;\"]</SRS>\n</PAMDataset>\n");
+        else
+            EXPECT_FALSE(std::filesystem::exists(Side));
+    }
+
+    // Without a system nothing is claimed, and the old file still goes.
+    test::WriteText(SystemSideFileName(Path("plain.jpg")), "stale");
+    TDataSet2 Plain;
+    ASSERT_TRUE(Plain.Open(Path("plain.jpg"), 2, 2, ctUnsigned8, 1, omCreate));
+    EXPECT_FALSE(std::filesystem::exists(SystemSideFileName(Path("plain.jpg"))));
+}
+
+TEST_F(DataSet, AnAuxiliaryFileThatCannotBeWrittenFailsTheCreation) {
+    std::filesystem::create_directory(SystemSideFileName(Path("out.bmp")));
+    TSystemDescription System;
+    System.Wkt = "LOCAL_CS[\"x\"]";
+    TDataSet2 Output;
+    Output.SetOutputSystem(System);
+    EXPECT_FALSE(Output.Open(Path("out.bmp"), 2, 2, ctUnsigned8, 1, omCreate));
+    EXPECT_EQ(Output.GetErrorCode(), 1);
+    EXPECT_EQ(Output.GetErrorText().rfind("Cannot write " + SystemSideFileName(Path("out.bmp")) + ": ", 0),
+              0u)
+        << Output.GetErrorText();
+}
+
+} // namespace
+} // namespace vortane

@@ -117,11 +117,12 @@ TEST(ImageFormats, OneRecordPerCodeInCodeOrder) {
 
 TEST(ImageFormats, OutputFilesOfHeaderAndWorldFileFormats) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> Cases = {
-        {"/d/a.ers", {"/d/a", "/d/a.ers"}},
-        {"/d/A.ERS", {"/d/A", "/d/A.ERS"}},
-        {"/d/a.gif", {"/d/a", "/d/a.osd"}},
-        {"/d/a.tif", {"/d/a.tif", "/d/a.tfw"}}, // and a.tifw, rewritten when it exists
-        {"/d/a.bmp", {"/d/a.bmp", "/d/a.bmpw"}},
+        // Every output replaces the auxiliary file GDAL keeps beside an image of its name.
+        {"/d/a.ers", {"/d/a", "/d/a.ers", "/d/a.ers.aux.xml"}},
+        {"/d/A.ERS", {"/d/A", "/d/A.ERS", "/d/A.ERS.aux.xml"}},
+        {"/d/a.gif", {"/d/a", "/d/a.osd", "/d/a.gif.aux.xml"}},
+        {"/d/a.tif", {"/d/a.tif", "/d/a.tfw", "/d/a.tif.aux.xml"}}, // and a.tifw, rewritten when it exists
+        {"/d/a.bmp", {"/d/a.bmp", "/d/a.bmpw", "/d/a.bmp.aux.xml"}},
         {"/d/a.png", {"/d/a.png", "/d/a.pngw", "/d/a.pgw"}},
     };
     for (const auto& [Name, Files] : Cases)

@@ -22,6 +22,7 @@ constinit const TImageFormat TiffFormat =
                                .ExtensionKey = "TIF",
                                .Extensions = {".tif", ".tiff"},
                                .Signatures = {Letters(TiffMSBFirstMark), Letters(TiffLSBFirstMark)},
+                               .SystemInHeader = true,
                                .ReaderForRefused = DecodingReader});
 
 } // namespace vortane

@@ -41,24 +41,11 @@ enum : std::uint16_t {
     tagSampleFormat = 339,
     tagModelPixelScale = 33550,
     tagModelTiePoint = 33922,
-    tagGeoKeyDirectory = 34735,
 };
 
 // Field types and their sizes in bytes (TIFF 6.0, section 2); 0 for types this reader does not know.
 enum : std::uint16_t { tyByte = 1, tyAscii = 2, tyShort = 3, tyLong = 4, tyRational = 5, tyDouble = 12 };
 constexpr std::array<std::uint32_t, 13> TypeSizes = {0, 1, 1, 2, 4, 8, 1, 1, 2, 4, 8, 4, 8};
-
-// GeoKeys (GeoTIFF 1.0, section 6.2) of created images.
-enum : std::uint16_t {
-    keyModelType = 1024,
-    keyRasterType = 1025,
-    keyProjectedCSType = 3072,
-    keyProjLinearUnits = 3076,
-    keyVerticalUnits = 4099,
-};
-constexpr std::uint16_t ModelProjected = 1;
-constexpr std::uint16_t PixelIsArea = 1;
-constexpr std::uint16_t LinearMetre = 9001; // EPSG unit of measure code
 
 constexpr std::uint16_t Chunky = 1;
 constexpr std::uint16_t Planar = 2;
@@ -151,10 +138,17 @@ double WhiteOf(std::uint8_t CellType) {
     }
 }
 
+// The keys of a created image: those of its system and the raster type its tie point is given in.
+TGeoKeySet WithPixelIsArea(TGeoKeySet Keys) {
+    Keys.Keys.push_back(TGeoKey{gkRasterType, {gvRasterPixelIsArea}, {}, {}});
+    return Keys;
+}
+
 // Little-endian header image of a created TIFF.
 class THeaderImage {
 public:
     explicit THeaderImage(std::size_t Size) : FBytes(Size, 0) {}
+    void U8(std::size_t At, unsigned char Value) { FBytes[At] = Value; }
     void U16(std::size_t At, std::uint32_t Value) { Put(At, Value, 2); }
     void U32(std::size_t At, std::uint32_t Value) { Put(At, Value, 4); }
     void F64(std::size_t At, double Value) { Put(At, std::bit_cast<std::uint64_t>(Value), 8); }
@@ -414,7 +408,7 @@ bool TTifMap2::TakeEntry(const TEntry& Entry) {
         Tags.HasTiePoint = Entry.Type == tyDouble && Entry.Count >= 6;
         return !Tags.HasTiePoint || TakeDoubles(Entry, Tags.TiePoint.data(), 6);
     }
-    case tagGeoKeyDirectory:
+    case tagGeoKeyDirectoryId:
         return TakeGeoKeys(Entry);
     case tagGeoDoubleParamsId:
         return TakeGeoDoubles(Entry);
@@ -708,7 +702,9 @@ bool TTifMap2::CreateImage(std::int32_t Columns, std::int32_t Rows, std::uint8_t
     FCellType = CellType;
     FCellBytes = CellSize;
     FRowBytes = std::uint64_t{FWidth} * FSamples * CellSize;
-    FDataOffset = FSampleFormat == sfUnsigned ? HeaderSize : TypedHeaderSize;
+    // The keys fix the header's size, which the cells follow: they are laid out once, here.
+    FGeoKeys = EncodeGeoKeys(WithPixelIsArea(SystemDescription().GeoKeys));
+    FDataOffset = HeaderLayout().Size;
     // Strip offsets and byte counts are 32-bit numbers: the whole image must end below 4 GiB.
     const std::uint64_t FileBytes = FDataOffset + FRowBytes * FHeight;
     if (FileBytes > std::numeric_limits<std::uint32_t>::max())
@@ -727,26 +723,38 @@ bool TTifMap2::CreateImage(std::int32_t Columns, std::int32_t Rows, std::uint8_t
     return true;
 }
 
-// The header of a created image: the directory (16 entries, 17 with SampleFormat for signed and
-// real cells), then the values that do not fit in their entries, then the one strip of cells.
+// The header of a created image: the directory (16 entries, one more with SampleFormat for signed and
+// real cells, one more each for DOUBLE and ASCII key parameters), then the values that do not fit in
+// their entries, then the GeoTIFF keys, then the one strip of cells.
+TTifMap2::THeaderLayout TTifMap2::HeaderLayout() const {
+    THeaderLayout L;
+    L.Typed = FSampleFormat != sfUnsigned;
+    L.Entries =
+        16 + (L.Typed ? 1 : 0) + (FGeoKeys.Doubles.empty() ? 0 : 1) + (FGeoKeys.Ascii.empty() ? 0 : 1);
+    L.BitsAt = 8 + 2 + 12 * L.Entries + 4;
+    L.FormatsAt = L.BitsAt + 6;
+    L.XResolutionAt = L.FormatsAt + (L.Typed ? 6 : 0);
+    L.YResolutionAt = L.XResolutionAt + 8;
+    L.ScaleAt = L.YResolutionAt + 8;
+    L.TiePointAt = L.ScaleAt + 24;
+    L.GeoKeysAt = L.TiePointAt + 48;
+    L.DoublesAt = L.GeoKeysAt + 2 * static_cast<std::uint32_t>(FGeoKeys.Directory.size());
+    L.AsciiAt = L.DoublesAt + 8 * static_cast<std::uint32_t>(FGeoKeys.Doubles.size());
+    const auto End = L.AsciiAt + static_cast<std::uint32_t>(FGeoKeys.Ascii.size());
+    L.Size = End + End % 2; // the cells start on a word boundary
+    return L;
+}
+
 void TTifMap2::WriteHeader() {
-    const bool Typed = FSampleFormat != sfUnsigned;
-    const std::uint32_t Entries = Typed ? 17 : 16;
-    const std::uint32_t BitsAt = 8 + 2 + 12 * Entries + 4;
-    const std::uint32_t FormatsAt = BitsAt + 6;
-    const std::uint32_t XResolutionAt = FormatsAt + (Typed ? 6 : 0);
-    const std::uint32_t YResolutionAt = XResolutionAt + 8;
-    const std::uint32_t ScaleAt = YResolutionAt + 8;
-    const std::uint32_t TiePointAt = ScaleAt + 24;
-    const std::uint32_t GeoKeysAt = TiePointAt + 48;
+    const THeaderLayout L = HeaderLayout();
     const std::uint32_t Bits = FBitsPerSample[0];
     const std::uint32_t Bands = FSamples;
 
-    THeaderImage Image(GeoKeysAt + 48);
+    THeaderImage Image(L.Size);
     Image.U16(0, 'I' | 'I' << 8);
     Image.U16(2, 42);
     Image.U32(4, 8);
-    Image.U16(8, static_cast<std::uint16_t>(Entries));
+    Image.U16(8, static_cast<std::uint16_t>(L.Entries));
     std::size_t At = 10;
     const auto Entry = [&](std::uint16_t Tag, std::uint16_t Type, std::uint32_t Count, std::uint32_t Value) {
         Image.Entry(At, Tag, Type, Count, Value);
@@ -754,64 +762,47 @@ void TTifMap2::WriteHeader() {
     };
     Entry(tagImageWidth, tyLong, 1, FWidth);
     Entry(tagImageLength, tyLong, 1, FHeight);
-    Entry(tagBitsPerSample, tyShort, Bands, Bands == 1 ? Bits : BitsAt);
+    Entry(tagBitsPerSample, tyShort, Bands, Bands == 1 ? Bits : L.BitsAt);
     Entry(tagCompression, tyShort, 1, 1);
     Entry(tagPhotometric, tyShort, 1, FPhotometric);
     Entry(tagStripOffsets, tyLong, 1, FDataOffset);
     Entry(tagSamplesPerPixel, tyShort, 1, Bands);
     Entry(tagRowsPerStrip, tyLong, 1, FHeight);
     Entry(tagStripByteCounts, tyLong, 1, static_cast<std::uint32_t>(FRowBytes * FHeight));
-    Entry(tagXResolution, tyRational, 1, XResolutionAt);
-    Entry(tagYResolution, tyRational, 1, YResolutionAt);
+    Entry(tagXResolution, tyRational, 1, L.XResolutionAt);
+    Entry(tagYResolution, tyRational, 1, L.YResolutionAt);
     Entry(tagPlanarConfig, tyShort, 1, Chunky);
     Entry(tagResolutionUnit, tyShort, 1, ResolutionCentimetre);
-    if (Typed) Entry(tagSampleFormat, tyShort, Bands, Bands == 1 ? FSampleFormat : FormatsAt);
-    Entry(tagModelPixelScale, tyDouble, 3, ScaleAt);
-    Entry(tagModelTiePoint, tyDouble, 6, TiePointAt);
-    Entry(tagGeoKeyDirectory, tyShort, 24, GeoKeysAt);
+    if (L.Typed) Entry(tagSampleFormat, tyShort, Bands, Bands == 1 ? FSampleFormat : L.FormatsAt);
+    Entry(tagModelPixelScale, tyDouble, 3, L.ScaleAt);
+    Entry(tagModelTiePoint, tyDouble, 6, L.TiePointAt);
+    const auto Count = [](const auto& Values) { return static_cast<std::uint32_t>(Values.size()); };
+    Entry(tagGeoKeyDirectoryId, tyShort, Count(FGeoKeys.Directory), L.GeoKeysAt);
+    if (!FGeoKeys.Doubles.empty())
+        Entry(tagGeoDoubleParamsId, tyDouble, Count(FGeoKeys.Doubles), L.DoublesAt);
+    if (!FGeoKeys.Ascii.empty()) Entry(tagGeoAsciiParamsId, tyAscii, Count(FGeoKeys.Ascii), L.AsciiAt);
     Image.U32(At, 0); // no further directory
 
     for (std::uint32_t Sample = 0; Sample < 3; ++Sample) {
-        Image.U16(BitsAt + 2 * Sample, Bits);
-        if (Typed) Image.U16(FormatsAt + 2 * Sample, FSampleFormat);
+        Image.U16(L.BitsAt + 2 * Sample, Bits);
+        if (L.Typed) Image.U16(L.FormatsAt + 2 * Sample, FSampleFormat);
     }
-    for (const std::uint32_t Resolution : {XResolutionAt, YResolutionAt}) {
+    for (const std::uint32_t Resolution : {L.XResolutionAt, L.YResolutionAt}) {
         Image.U32(Resolution, 1);
         Image.U32(Resolution + 4, 1);
     }
-    Image.F64(ScaleAt, GetCellSizeX());
-    Image.F64(ScaleAt + 8, GetCellSizeY());
-    // Other programs read the tie point in the EPSG system of the key directory, whose eastings do not
-    // carry a UTM zone grid's zone number.
-    const double Shift = ZoneGridEastingShift(GetProjection(), GetRegEasting());
-    Image.F64(TiePointAt + 24, GetRegEasting() - GetCellSizeX() / 2 - Shift);
-    Image.F64(TiePointAt + 32, GetRegNorthing() + GetCellSizeY() / 2);
-    const std::array<std::uint16_t, 24> GeoKeys = {1,
-                                                   1,
-                                                   0,
-                                                   5,
-                                                   keyModelType,
-                                                   0,
-                                                   1,
-                                                   ModelProjected,
-                                                   keyRasterType,
-                                                   0,
-                                                   1,
-                                                   PixelIsArea,
-                                                   keyProjectedCSType,
-                                                   0,
-                                                   1,
-                                                   ProjectedCSCode(GetProjection(), GetRegEasting()),
-                                                   keyProjLinearUnits,
-                                                   0,
-                                                   1,
-                                                   LinearMetre,
-                                                   keyVerticalUnits,
-                                                   0,
-                                                   1,
-                                                   LinearMetre};
-    for (std::size_t Index = 0; Index < GeoKeys.size(); ++Index)
-        Image.U16(GeoKeysAt + 2 * Index, GeoKeys[Index]);
+    Image.F64(L.ScaleAt, GetCellSizeX());
+    Image.F64(L.ScaleAt + 8, GetCellSizeY());
+    // Pixel is area: the tie point is the top-left corner of the top-left cell, in the very system the
+    // keys declare (a zone grid's declared false easting carries its zone, as the world file does).
+    Image.F64(L.TiePointAt + 24, GetRegEasting() - GetCellSizeX() / 2);
+    Image.F64(L.TiePointAt + 32, GetRegNorthing() + GetCellSizeY() / 2);
+    for (std::size_t Index = 0; Index < FGeoKeys.Directory.size(); ++Index)
+        Image.U16(L.GeoKeysAt + 2 * Index, FGeoKeys.Directory[Index]);
+    for (std::size_t Index = 0; Index < FGeoKeys.Doubles.size(); ++Index)
+        Image.F64(L.DoublesAt + 8 * Index, FGeoKeys.Doubles[Index]);
+    for (std::size_t Index = 0; Index < FGeoKeys.Ascii.size(); ++Index)
+        Image.U8(L.AsciiAt + Index, static_cast<unsigned char>(FGeoKeys.Ascii[Index]));
     FHeaderBuffer = Image.Take();
 
     FForceRemap = true;

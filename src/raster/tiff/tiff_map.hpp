@@ -3,9 +3,11 @@
 // strip addressing, chunky or planar, "II" or "MM", placed as tiff_placement.hpp says. Compressed,
 // tiled, BigTIFF and alpha images, and samples that are not whole cells (1, 2, 4, 12 bits...), are
 // refused here and read by TLibTiffMap2 instead.
-// New images are one little-endian strip after a fixed header carrying the GeoTIFF tags.
+// New images are one little-endian strip after a header carrying the GeoTIFF tags: pixel scale, tie
+// point and the keys of the system description the image was created with (none without one).
 
 #include "raster/raster.hpp"
+#include "raster/tiff/geokey_writer.hpp"
 #include "raster/tiff/tiff_placement.hpp"
 
 #include <array>
@@ -22,9 +24,6 @@ inline constexpr std::string_view TiffLSBFirstMark = "II";
 
 class TTifMap2 final : public TDataSetRoot2 {
 public:
-    static constexpr std::uint32_t HeaderSize = 348;      // created images with unsigned cells
-    static constexpr std::uint32_t TypedHeaderSize = 366; // with the SampleFormat entry and its values
-
     TTifMap2();
     ~TTifMap2() override;
 
@@ -46,8 +45,7 @@ public:
     bool OpenMapRead(const std::string& FileName) override;
     // As the tags of the image file directory and the file's byte order give it.
     TGridShape Shape() const override;
-    // Writes the ".tfw" world file and rewrites the header with the new pixel scale, tie point and
-    // ProjectedCSType.
+    // Writes the ".tfw" world file and rewrites the header with the new pixel scale and tie point.
     void SetGeoreference(const std::string& Spheroid, const std::string& Datum, const std::string& Projection,
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
@@ -95,12 +93,21 @@ private:
     bool StripOf(std::uint64_t Row, std::uint32_t Band, std::uint32_t& Strip,
                  std::uint64_t& RowInStrip) const;
     unsigned char* CellPointer(std::int64_t Col, std::int64_t Row, std::uint32_t& Band);
+    // Where the parts of a created image's header lie, and its size.
+    struct THeaderLayout {
+        bool Typed = false; // a SampleFormat entry for signed and real cells
+        std::uint32_t Entries = 0;
+        std::uint32_t BitsAt = 0, FormatsAt = 0, XResolutionAt = 0, YResolutionAt = 0, ScaleAt = 0,
+                      TiePointAt = 0, GeoKeysAt = 0, DoublesAt = 0, AsciiAt = 0, Size = 0;
+    };
+    THeaderLayout HeaderLayout() const;
     void WriteHeader();
     void WriteWorldFiles();
 
     TTiffPlacement FPlacement;
     bool FDecodable = false;                  // refused, but TLibTiffMap2 can read it
     std::vector<unsigned char> FHeaderBuffer; // the header image of a created file
+    TEncodedGeoKeys FGeoKeys;                 // the keys of a created file
     std::uint32_t FIfdPosition = 0;
     std::uint16_t FIfdCount = 0;
     std::vector<std::uint32_t> FStripOffsets;

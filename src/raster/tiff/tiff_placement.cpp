@@ -4,7 +4,6 @@
 #include "text/types.hpp"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -16,22 +15,6 @@ namespace {
 
 constexpr std::uint16_t AngularGrad = 9105; // EPSG unit of measure code
 
-// The number in two characters of Text from Start: digits only; Default otherwise.
-int ZoneDigits(const std::string& Text, std::size_t Start, int Default) {
-    if (Text.size() < Start + 2) return Default;
-    int Zone = 0;
-    const char* First = Text.data() + Start;
-    const auto [End, Error] = std::from_chars(First, First + 2, Zone);
-    return Error == std::errc() && End == First + 2 && std::isdigit(static_cast<unsigned char>(*First))
-               ? Zone
-               : Default;
-}
-
-// A zone grid carries its zone in the millions of the easting.
-int ZoneOfEasting(double Easting) {
-    return static_cast<int>(std::clamp(std::floor(Easting / 1000000.0), 0.0, 99.0));
-}
-
 constexpr std::string_view TiffWorldExtension = ".tfw";
 constexpr std::string_view PreferredWorldExtension = ".tifw";
 
@@ -39,27 +22,6 @@ constexpr std::string_view PreferredWorldExtension = ".tifw";
 
 // ---------------------------------------------------------------------------------------------------
 // EPSG codes
-
-std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting) {
-    const auto Contains = [&](std::string_view Part) { return Projection.find(Part) != std::string::npos; };
-    const int GridZone = ZoneOfEasting(RegEasting);
-    if (Contains("NUTM")) return static_cast<std::uint16_t>(32600 + ZoneDigits(Projection, 4, 1));
-    // Southern UTM zones have codes of their own; writing the northern code would place the image
-    // 10 000 km away in other programs.
-    if (Contains("SUTM")) return static_cast<std::uint16_t>(32700 + ZoneDigits(Projection, 4, 1));
-    if (Contains("TMGKN")) return static_cast<std::uint16_t>(28400 + ZoneDigits(Projection, 5, 1));
-    if (Contains("UTM_North")) return static_cast<std::uint16_t>(32600 + GridZone);
-    if (Contains("UTM_South")) return static_cast<std::uint16_t>(32700 + GridZone);
-    if (Contains("Gauss_North") || Contains("Gauss_South"))
-        return static_cast<std::uint16_t>(28400 + GridZone);
-    return 32601;
-}
-
-double ZoneGridEastingShift(const std::string& Projection, double RegEasting) {
-    const bool UtmGrid = Projection.find("UTM_North") != std::string::npos ||
-                         Projection.find("UTM_South") != std::string::npos;
-    return UtmGrid ? 1000000.0 * ZoneOfEasting(RegEasting) : 0.0;
-}
 
 bool SystemOfProjectedCS(std::uint32_t Code, TSystemNames& Names) {
     const auto ZoneName = [](std::string_view Prefix, std::uint32_t Zone) {

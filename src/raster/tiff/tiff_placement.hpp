@@ -50,15 +50,6 @@ struct TGeoTiffTags {
 // so no key can reach beyond it.
 constexpr std::uint32_t MaxGeoParams = 65535 + 65535;
 
-// The EPSG projected coordinate system code written for a projection name: "NUTMzz" 326zz, "SUTMzz"
-// 327zz, "TMGKNzz" 284zz (zone 1 when zz is not a number), zone grids by the millions of the easting
-// (their zone number), anything else 32601.
-std::uint16_t ProjectedCSCode(const std::string& Projection, double RegEasting);
-
-// What the zone in the eastings of a UTM zone grid adds to the easting of its EPSG zone; 0 for other
-// projections (Gauss-Krueger zone grids carry the zone in their EPSG eastings as well).
-double ZoneGridEastingShift(const std::string& Projection, double RegEasting);
-
 // The system texts this reader has always given for the ProjectedCSType codes its own images carried:
 // UTM north and south on WGS 84 (326zz, 327zz) and the Gauss-Krueger zones on Pulkovo 1942 (284zz).
 // False for any other code. The layer above resolves every key against the catalogue; these texts

@@ -321,74 +321,118 @@ TEST_F(TiffTest, RefusesWhatItCannotReadWithItsReason) {
     }
 }
 
-TEST_F(TiffTest, CreatedHeaderHasItsFixedLayoutAndGeoTiffTags) {
+// What the job declares for UTM zone 34 north on WGS 84.
+TSystemDescription Utm34() {
+    TSystemDescription System;
+    System.EpsgCode = 32634;
+    const std::pair<int, int> Keys[] = {
+        {gkModelType, gvModelProjected}, {gkProjectedCSType, 32634}, {gkProjLinearUnits, gvLinearMetre}};
+    for (const auto& [Key, Value] : Keys)
+        System.GeoKeys.Keys.push_back(TGeoKey{std::uint16_t(Key), {std::uint16_t(Value)}, {}, {}});
+    return System;
+}
+
+// Little-endian numbers of a created file.
+struct TCreatedBytes {
+    std::vector<unsigned char> Bytes;
+    unsigned U16(std::size_t At) const { return Bytes.at(At) | Bytes.at(At + 1) << 8; }
+    std::uint32_t U32(std::size_t At) const { return U16(At) | U16(At + 2) << 16; }
+    double F64(std::size_t At) const {
+        double Value = 0;
+        std::memcpy(&Value, &Bytes.at(At + 7) - 7, 8);
+        return Value;
+    }
+    std::vector<unsigned> Shorts(std::size_t At, std::size_t Count) const {
+        std::vector<unsigned> Values;
+        for (std::size_t Index = 0; Index < Count; ++Index)
+            Values.push_back(U16(At + 2 * Index));
+        return Values;
+    }
+};
+
+TEST_F(TiffTest, CreatedHeaderHasItsLayoutAndGeoTiffTags) {
     const std::string Name = Path("new.tif");
     {
         TTifMap2 Image;
+        Image.SetSystemDescription(Utm34());
         ASSERT_TRUE(Image.OpenMap(Name, 100, 50, ctUnsigned8, 1, omCreate)) << Image.ErrorText();
         Image.SetGeoreference("WE", "WGS84", "NUTM34", 2, 2, 0, 0, 1000, 5000);
         ASSERT_TRUE(Image.WriteCell(99, 49, 0, 7));
     }
-    const std::vector<unsigned char> Bytes = ReadBytes(Name);
-    ASSERT_EQ(Bytes.size(), 5348u);
-    const auto U16 = [&](std::size_t At) { return Bytes[At] | Bytes[At + 1] << 8; };
-    const auto U32 = [&](std::size_t At) { return static_cast<std::uint32_t>(U16(At) | U16(At + 2) << 16); };
-    const auto F64 = [&](std::size_t At) {
-        double Value = 0;
-        std::memcpy(&Value, Bytes.data() + At, 8);
-        return Value;
-    };
-    EXPECT_EQ(std::string(Bytes.begin(), Bytes.begin() + 2), "II");
-    EXPECT_EQ(U16(2), 42);
-    EXPECT_EQ(U32(4), 8u);
-    ASSERT_EQ(U16(8), 16);
+    const TCreatedBytes File{ReadBytes(Name)};
+    ASSERT_EQ(File.Bytes.size(), 5340u) << "a header of 300 bytes and four keys";
+    EXPECT_EQ(std::string(File.Bytes.begin(), File.Bytes.begin() + 2), "II");
+    EXPECT_EQ(File.U16(2), 42u);
+    EXPECT_EQ(File.U32(4), 8u);
+    ASSERT_EQ(File.U16(8), 16u);
     const std::vector<std::array<std::uint32_t, 4>> Entries = {
         {256, 4, 1, 100},  {257, 4, 1, 50},     {258, 3, 1, 8},      {259, 3, 1, 1},
-        {262, 3, 1, 1},    {273, 4, 1, 348},    {277, 3, 1, 1},      {278, 4, 1, 50},
+        {262, 3, 1, 1},    {273, 4, 1, 340},    {277, 3, 1, 1},      {278, 4, 1, 50},
         {279, 4, 1, 5000}, {282, 5, 1, 212},    {283, 5, 1, 220},    {284, 3, 1, 1},
-        {296, 3, 1, 3},    {33550, 12, 3, 228}, {33922, 12, 6, 252}, {34735, 3, 24, 300}};
+        {296, 3, 1, 3},    {33550, 12, 3, 228}, {33922, 12, 6, 252}, {34735, 3, 20, 300}};
     for (std::size_t Index = 0; Index < Entries.size(); ++Index) {
         const std::size_t At = 10 + 12 * Index;
-        EXPECT_EQ(
-            (std::array<std::uint32_t, 4>{static_cast<std::uint32_t>(U16(At)),
-                                          static_cast<std::uint32_t>(U16(At + 2)), U32(At + 4), U32(At + 8)}),
-            Entries[Index])
+        EXPECT_EQ((std::array<std::uint32_t, 4>{File.U16(At), File.U16(At + 2), File.U32(At + 4),
+                                                File.U32(At + 8)}),
+                  Entries[Index])
             << "entry " << Index + 1;
     }
-    EXPECT_EQ(U32(202), 0u);
-    EXPECT_EQ(U16(206), 8);
-    EXPECT_EQ(U32(212), 1u);
-    EXPECT_EQ(U32(216), 1u);
-    EXPECT_EQ(F64(228), 2.0);
-    EXPECT_EQ(F64(236), 2.0);
-    EXPECT_EQ(F64(252 + 24), 999.0) << "tie point half a cell left of the registration point";
-    EXPECT_EQ(F64(252 + 32), 5001.0);
-    const std::vector<int> GeoKeys = {1,    1, 0, 5,     1024, 0, 1, 1,    1025, 0, 1, 1,
-                                      3072, 0, 1, 32634, 3076, 0, 1, 9001, 4099, 0, 1, 9001};
-    for (std::size_t Index = 0; Index < GeoKeys.size(); ++Index)
-        EXPECT_EQ(U16(300 + 2 * Index), GeoKeys[Index]);
-    EXPECT_EQ(Bytes.back(), 7);
+    EXPECT_EQ(File.U32(202), 0u);
+    EXPECT_EQ(File.U16(206), 8u);
+    EXPECT_EQ(File.U32(212), 1u);
+    EXPECT_EQ(File.U32(216), 1u);
+    EXPECT_EQ(File.F64(228), 2.0);
+    EXPECT_EQ(File.F64(236), 2.0);
+    EXPECT_EQ(File.F64(252 + 24), 999.0) << "tie point half a cell left of the registration point";
+    EXPECT_EQ(File.F64(252 + 32), 5001.0);
+    EXPECT_EQ(File.Shorts(300, 20), (std::vector<unsigned>{1, 1, 0,    4, 1024, 0,     1,    1, 1025, 0,
+                                                           1, 1, 3072, 0, 1,    32634, 3076, 0, 1,    9001}));
+    EXPECT_EQ(File.Bytes.back(), 7);
     EXPECT_EQ(ReadText(Path("new.tfw")),
               "  2.00000000000000\r\n  0.00000000000000\r\n  0.00000000000000\r\n"
               " -2.00000000000000\r\n1000.00000000000000\r\n5000.00000000000000\r\n");
 }
 
-// The code, and what the tie point leaves out of the easting so that it is an easting of that code.
-TEST_F(TiffTest, ProjectedCSCodeFollowsTheProjectionName) {
-    const std::vector<std::tuple<std::string, double, int, double>> Cases = {
-        {"NUTM34", 500000, 32634, 0},
-        {"NUTM5", 0, 32601, 0},
-        {"TMGKN05", 5500000, 28405, 0},
-        {"TMGKNxx", 0, 28401, 0},
-        {"UTM_North", 34500000, 32634, 34000000},
-        {"Gauss_North", 5400000, 28405, 0},
-        {"SUTM33", 0, 32733, 0},
-        {"UTM_South", 33400000, 32733, 33000000},
-        {"LAMB93", 700000, 32601, 0},
+// Keys with DOUBLE and text values point into GeoDoubleParams and GeoAsciiParams; without a system
+// nothing but the raster type is declared (never a code of another system). The tie point is in the
+// declared system, like the world file: a zone grid's eastings keep their zone.
+TEST_F(TiffTest, CreatedKeysHoldTheirParametersAndNothingElse) {
+    TSystemDescription Defined;
+    Defined.GeoKeys.Keys = {
+        TGeoKey{gkProjFalseEasting, {}, {34500000.0}, {}}, TGeoKey{gkCitation, {}, {}, "Zone 34"},
+        TGeoKey{gkModelType, {gvModelProjected}, {}, {}}, TGeoKey{gkGeogTOWGS84, {}, {-87, -98, -121}, {}}};
+    const std::vector<std::pair<TSystemDescription, std::vector<unsigned>>> Cases = {
+        {{}, {1, 1, 0, 1, 1025, 0, 1, 1}},
+        {Defined,
+         {1, 1, 0, 5, 1024, 0, 1, 1, 1025, 0, 1, 1, 1026, 34737, 8, 0, 2062, 34736, 3, 0, 3082, 34736, 1, 3}},
     };
-    for (const auto& [Projection, Easting, Code, Shift] : Cases) {
-        EXPECT_EQ(ProjectedCSCode(Projection, Easting), Code) << Projection;
-        EXPECT_EQ(ZoneGridEastingShift(Projection, Easting), Shift) << Projection;
+    for (const auto& [System, Keys] : Cases) {
+        const std::string Name = Path("keys.tif");
+        {
+            TTifMap2 Image;
+            Image.SetSystemDescription(System);
+            ASSERT_TRUE(Image.OpenMap(Name, 2, 2, ctUnsigned8, 1, omCreate)) << Image.ErrorText();
+            Image.SetGeoreference("WE", "WGS84", "UTM_North", 10, 10, 0, 0, 34500005, 5000000);
+        }
+        const TCreatedBytes File{ReadBytes(Name)};
+        const bool Parameters = !System.GeoKeys.Keys.empty();
+        ASSERT_EQ(File.U16(8), Parameters ? 18u : 16u);
+        const std::size_t KeysAt = File.U32(10 + 12 * 15 + 8);
+        EXPECT_EQ(File.Shorts(KeysAt, Keys.size()), Keys);
+        const std::size_t TiePointAt = File.U32(10 + 12 * 14 + 8);
+        EXPECT_EQ(File.F64(TiePointAt + 24), 34500000.0);
+        if (!Parameters) continue;
+        EXPECT_EQ((std::array<unsigned, 2>{File.U16(10 + 12 * 16), File.U32(10 + 12 * 16 + 4)}),
+                  (std::array<unsigned, 2>{34736, 4}));
+        const std::size_t DoublesAt = File.U32(10 + 12 * 16 + 8);
+        EXPECT_EQ(File.F64(DoublesAt), -87.0);
+        EXPECT_EQ(File.F64(DoublesAt + 24), 34500000.0);
+        EXPECT_EQ((std::array<unsigned, 2>{File.U16(10 + 12 * 17), File.U32(10 + 12 * 17 + 4)}),
+                  (std::array<unsigned, 2>{34737, 9}));
+        const std::size_t AsciiAt = File.U32(10 + 12 * 17 + 8);
+        EXPECT_EQ(std::string(File.Bytes.begin() + AsciiAt, File.Bytes.begin() + AsciiAt + 9),
+                  std::string("Zone 34|\0", 9));
+        EXPECT_EQ(File.U32(10 + 12 * 5 + 8) % 2, 0u) << "the cells start on a word boundary";
     }
 }
 
@@ -548,15 +592,16 @@ TEST_F(TiffTest, CreatedCellTypesReadBackWithTheirSampleFormat) {
         std::size_t HeaderBytes;
     };
     const std::vector<TCase> Cases = {
-        {ctUnsigned16, 1, 60000, 348}, {ctUnsigned32, 1, 3.0e9f, 348}, {ctSigned16, 1, -1234, 366},
-        {ctSigned32, 3, -70000, 366},  {ctFloat32, 1, -12.25f, 366},   {ctFloat32, 3, 0.125f, 366},
-        {ctFloat64, 1, 1.0e-3f, 366},
+        {ctUnsigned16, 1, 60000, 340}, {ctUnsigned32, 1, 3.0e9f, 340}, {ctSigned16, 1, -1234, 358},
+        {ctSigned32, 3, -70000, 358},  {ctFloat32, 1, -12.25f, 358},   {ctFloat32, 3, 0.125f, 358},
+        {ctFloat64, 1, 1.0e-3f, 358},
     };
     for (const TCase& Case : Cases) {
         SCOPED_TRACE(CellTypeName(Case.CellType) + " x" + std::to_string(Case.Bands));
         const std::string Name = Path("typed.tif");
         {
             TDataSet2 Output;
+            Output.SetOutputSystem(Utm34());
             ASSERT_TRUE(Output.Open(Name, 4, 3, Case.CellType, Case.Bands, omCreate))
                 << Output.GetErrorText();
             ASSERT_TRUE(Output.Raster()->WriteCell(3, 2, Case.Bands - 1, Case.Value));
