@@ -5,6 +5,7 @@
 #include "crs/units.hpp"
 #include "job/list_batch.hpp"
 #include "job/resampler.hpp"
+#include "raster/creation_options.hpp"
 
 #include <atomic>
 #include <cstdint>
@@ -31,6 +32,7 @@ struct TJobOptions {
     bool Resume = false; // a list run skips the entries an earlier run finished, keeps their report lines
     bool ExactProjections = false; // both systems by their exact forms instead of the default series
     TResampling Resampling = TResampling::Auto; // how the input is sampled for each output cell
+    TCreationOptions Creation; // how the output stores its cells (compression, tiles, nodata, alpha)
     // What the run was told before it started (where the input system came from, a warning that it
     // contradicts the input file's): the log's first lines.
     std::vector<std::string> Notes;

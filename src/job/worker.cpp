@@ -332,6 +332,7 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
                                               .System = FSelection.OutProjection,
                                               .UnitFactor = UnitFactors[FOptions.OutUnits],
                                               .Easting = FGrid.MinX}));
+    FOutput->SetCreationOptions(FOptions.Creation);
     if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), FInput->GetBands(), omCreate)) {
         FStatus = TJobStatus::OpenError(FOutput->GetErrorCode());
         FReason = CreateFailureText(FileName, *FOutput);

@@ -62,7 +62,10 @@ bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, st
     if (Mode != omRead && Format->Access != TFormatAccess::ReadWrite)
         return Fail(std::string(Format->Name) + " images cannot be written by this build: " + FileName);
     FRaster = Format->Create();
-    if (Mode == omCreate) FRaster->SetSystemDescription(FOutputSystem);
+    if (Mode == omCreate) {
+        FRaster->SetSystemDescription(FOutputSystem);
+        FRaster->SetCreationOptions(FCreation);
+    }
     // An image read must lie somewhere: damaged georeferencing is refused, not used.
     if (FRaster->OpenMap(FileName, Columns, Rows, CellType, Bands, Mode))
         return Mode == omCreate ? FRaster->CreateSystemSideFile(FileName, Format->SystemInHeader)

@@ -3,6 +3,7 @@
 // when reading and from the name's extension when creating. The data set owns its raster; releasing
 // the data set releases the raster, which is when a created header-format image gets its header.
 
+#include "raster/creation_options.hpp"
 #include "raster/format_registry.hpp" // the file type codes
 #include "raster/system_description.hpp"
 
@@ -31,6 +32,8 @@ public:
     // header (GeoTIFF keys), or in an auxiliary file "<name>.aux.xml" written with the image. Creating
     // an image removes an auxiliary file left beside it, so none describes an image it replaced.
     void SetOutputSystem(const TSystemDescription& System) { FOutputSystem = System; }
+    // How the images this data set creates store their cells (compression, tiles, nodata, alpha).
+    void SetCreationOptions(const TCreationOptions& Options) { FCreation = Options; }
 
     // Opens an image for its description (geometry, georeferencing) only: as Open for reading, except
     // that an image its format's own reader refuses and a decoding reader takes over (a compressed
@@ -79,6 +82,7 @@ private:
 
     std::string FErrorText; // kept while there is no raster
     TSystemDescription FOutputSystem;
+    TCreationOptions FCreation;
     std::unique_ptr<TDataSetRoot2> FRaster;
     int FFileType = ftUnknown;
 };

@@ -10,6 +10,7 @@
 // of that corner is the origin. Cell sizes are positive lengths in map units.
 
 #include "gcp/gcp.hpp"
+#include "raster/creation_options.hpp"
 #include "raster/mapped_cell_file.hpp"
 #include "raster/system_description.hpp"
 #include "raster/tiff/geokeys.hpp"
@@ -162,6 +163,9 @@ public:
     // created, since a format may size its header by it. None by default: nothing is claimed.
     void SetSystemDescription(const TSystemDescription& System) { FSystem = System; }
     const TSystemDescription& SystemDescription() const { return FSystem; }
+    // How a created image stores its cells; set before the image is created. Plain by default.
+    void SetCreationOptions(const TCreationOptions& Options) { FCreation = Options; }
+    const TCreationOptions& CreationOptions() const { return FCreation; }
     // For an image just created as ImageName: removes the auxiliary file left beside it and, unless
     // the header declares the system itself, writes the description's WKT there. False, with the
     // reason in the error text, when that file could not be written.
@@ -194,6 +198,7 @@ protected:
 private:
     TRasterRecord FRecord = OwnRecord();
     TSystemDescription FSystem;
+    TCreationOptions FCreation;
     static TRasterRecord OwnRecord();
 };
 
