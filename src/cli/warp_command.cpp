@@ -6,6 +6,7 @@
 #include "cli/selection_options.hpp"
 #include "job/file_crs.hpp"
 #include "job/input_description.hpp"
+#include "job/output_options.hpp"
 #include "job/output_plan.hpp"
 #include "job/settings.hpp"
 #include "job/step_units.hpp"
@@ -58,6 +59,12 @@ bool TakeSettings(TWarpOptions& Options, std::ostream& Err) {
     if (!Options.InUnits) Options.InUnits = static_cast<int>(Stored.InUnits);
     if (!Options.OutUnits) Options.OutUnits = static_cast<int>(Stored.OutUnits);
     if (!Options.Resampling) Options.Resampling = Stored.Resampling;
+    if (!Options.Compression) Options.Compression = Stored.Compression;
+    if (!Options.Quality) Options.Quality = Stored.Quality;
+    if (!Options.TileSize) Options.TileSize = Stored.TileSize;
+    Options.Cog = Options.Cog || Stored.Cog;
+    if (!Options.NoData) Options.NoData = Stored.NoData;
+    Options.Alpha = Options.Alpha || Stored.Alpha;
     return true;
 }
 
@@ -280,6 +287,35 @@ bool TakeBatchOptions(const TWarpOptions& Options, TJobOptions& Job, std::ostrea
     return true;
 }
 
+void AddOutputStorageOptions(CLI::App& Command, TWarpOptions& Options) {
+    Command
+        .add_option("--compress", Options.Compression,
+                    "How a TIFF output's cells are compressed (default none); deflate, lzw and zstd are "
+                    "lossless, jpeg (8-bit cells only) loses detail by --quality")
+        ->type_name(CompressionNames("|"));
+    Command
+        .add_option("--quality", Options.Quality, "JPEG quality of --compress jpeg, 1 to 100 (default 75)")
+        ->type_name("1-100");
+    Command
+        .add_option("--tiled", Options.TileSize,
+                    "Store a TIFF output in square tiles of 256 (the default size) or 512 cells instead of "
+                    "strips")
+        ->expected(0, 1)
+        ->default_str("256")
+        ->type_name("[256|512]");
+    Command.add_flag("--cog", Options.Cog,
+                     "Write a cloud-optimised GeoTIFF: tiled (512 unless --tiled says otherwise), compressed "
+                     "(deflate unless --compress says otherwise), with internal overviews by averaging");
+    Command
+        .add_option("--nodata", Options.NoData,
+                    "The value output cells no input cell was sampled for hold, declared in the output's "
+                    "header or tag so other programs leave them out")
+        ->type_name("VALUE");
+    Command.add_flag("--alpha", Options.Alpha,
+                     "Give a TIFF output one more band: 0 where no input cell was sampled, 255 elsewhere, so "
+                     "other programs show the background as transparent");
+}
+
 } // namespace
 
 std::optional<std::int32_t> ParseBackground(const std::string& Text) {
@@ -293,14 +329,6 @@ std::optional<std::int32_t> ParseBackground(const std::string& Text) {
     }
     if (Used != Text.size() || Value > 0xFFFFFF) return std::nullopt;
     return static_cast<std::int32_t>(Value);
-}
-
-std::optional<double> ParseFinite(const std::string& Text) {
-    double Value = 0;
-    const char* End = Text.data() + Text.size();
-    const auto [Stop, Error] = std::from_chars(Text.data(), End, Value);
-    if (Error != std::errc() || Stop != End || !std::isfinite(Value)) return std::nullopt;
-    return Value;
 }
 
 // --dry-run: the extents, the output's size and the time the cells would take, as the desktop
@@ -351,6 +379,17 @@ int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostre
         return ExitUsage;
     }
     Job.Resampling = *Resampling;
+    const TOutputChoices Defaults;
+    const TOutputChoices Choices{.Compression = Options.Compression.value_or(Defaults.Compression),
+                                 .Quality = Options.Quality.value_or(Defaults.Quality),
+                                 .TileSize = Options.TileSize.value_or(Defaults.TileSize),
+                                 .Cog = Options.Cog,
+                                 .NoData = Options.NoData.value_or(Defaults.NoData),
+                                 .Alpha = Options.Alpha};
+    if (const std::string Problem = ResolveOutputChoices(Choices, Job.Creation); !Problem.empty()) {
+        Err << Problem << '\n';
+        return ExitUsage;
+    }
     Job.InUnits = Options.InUnits.value_or(0);
     Job.OutUnits = Options.OutUnits.value_or(0);
     if (!CheckUnitIndexes(Job.InUnits, Job.OutUnits, Err)) return ExitUsage;
@@ -465,6 +504,7 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context) {
             "covered ones weighted by their part) or mode (their most frequent value); cells whose "
             "kernel or area leaves the input are 0")
         ->type_name(ResamplingNames("|"));
+    AddOutputStorageOptions(*Command, *Options);
     AddExactProjectionsFlag(*Command, Options->ExactProjections);
     AddErsRegistrationOption(*Command, Options->ErsRegistration);
     Command

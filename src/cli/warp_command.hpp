@@ -28,7 +28,14 @@ struct TWarpOptions {
     double MaxError = 0.0; // input pixels; 0: exact mapping
     bool ExactProjections = false;
     std::optional<std::string> Resampling; // a method's name; default "auto"
-    std::string Settings;                  // the desktop program's ini file
+    // How the output stores its cells (TOutputChoices); left out: the settings' or the plain defaults.
+    std::optional<std::string> Compression;
+    std::optional<long> Quality;
+    std::optional<long> TileSize;
+    bool Cog = false;
+    std::optional<std::string> NoData;
+    bool Alpha = false;
+    std::string Settings;        // the desktop program's ini file
     std::string Shard;           // "I/N": this run takes list entries I, I+N, ...; empty: all of them
     bool Resume = false;         // skip the list entries an earlier run finished
     std::string InCrs, OutCrs;   // "EPSG:n" instead of the three names of that end
@@ -42,9 +49,6 @@ void AddWarpCommand(CLI::App& App, TCliContext& Context);
 // ExitSuccess for "Successful Finish", ExitFailure for any other final status or an unloadable
 // catalogue, ExitUsage when a name is unknown or something the job needs is missing.
 int RunWarp(TWarpOptions Options, const std::string& CatalogueFolder, std::ostream& Out, std::ostream& Err);
-
-// A number filling Text that is finite ("nan", "inf" and overflowing texts are none); nothing otherwise.
-std::optional<double> ParseFinite(const std::string& Text);
 
 // A --step text as a finite positive number; nothing when it is not one.
 std::optional<double> ParseStep(const std::string& Text);

@@ -35,6 +35,12 @@ const TSettingsKey SettingsKeys[] = {
     {"Options", "ExactProjections", &TSettings::ExactProjections},
     {"Options", "ErsRegistration", &TSettings::ErsRegistration},
     {"Options", "Resampling", &TSettings::Resampling},
+    {"Options", "Compression", &TSettings::Compression},
+    {"Options", "Quality", &TSettings::Quality},
+    {"Options", "TileSize", &TSettings::TileSize},
+    {"Options", "Cog", &TSettings::Cog},
+    {"Options", "NoData", &TSettings::NoData},
+    {"Options", "Alpha", &TSettings::Alpha},
 };
 
 // Reads one key into its field; a missing or unreadable value leaves the field's default.

@@ -33,6 +33,13 @@ struct TSettings {
     std::vector<std::string> RecentInputs{};
     std::string ErsRegistration{}; // "corner" or "centre": ER Mapper registration coordinates; empty: corner
     std::string Resampling = "auto"; // the name of the sampling method
+    // How the output stores its cells, as TOutputChoices names them.
+    std::string Compression = "none";
+    long Quality = 75;
+    long TileSize = 0;
+    bool Cog = false;
+    std::string NoData{}; // empty: none
+    bool Alpha = false;
 
     static constexpr std::size_t RecentCount = 10;
     bool operator==(const TSettings&) const = default;

@@ -1,6 +1,7 @@
 #include "text/strings.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <filesystem>
@@ -116,6 +117,14 @@ double MaxFloat(double A, double B) {
 bool BitSet(std::uint8_t Value, int N) {
     const int Bit = (N % 8 + 8) % 8;
     return (Value >> Bit) & 1;
+}
+
+std::optional<double> ParseFinite(std::string_view Text) {
+    double Value = 0;
+    const char* End = Text.data() + Text.size();
+    const auto [Stop, Error] = std::from_chars(Text.data(), End, Value);
+    if (Error != std::errc() || Stop != End || !std::isfinite(Value)) return std::nullopt;
+    return Value;
 }
 
 } // namespace vortane

@@ -2,6 +2,7 @@
 // Text helpers: tolerant number reading, catalogue line decoding, trimming, paths and display texts.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -9,6 +10,8 @@ namespace vortane {
 
 // The number in Text (surrounding blanks ignored, "." or "," as decimal mark), else Default.
 double StrToFloatDef(std::string_view Text, double Default);
+// A number filling Text that is finite ("nan", "inf" and overflowing texts are none); nothing otherwise.
+std::optional<double> ParseFinite(std::string_view Text);
 
 // Catalogue lines are stored with every byte shifted up by CatalogueShift (mod 256).
 extern const unsigned char CatalogueShift;

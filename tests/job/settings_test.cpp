@@ -35,6 +35,12 @@ TEST_F(Settings, EveryKeyIsReadIntoItsFieldAndWrittenBackInItsSection) {
         {"Options", "ExactProjections", "1"},
         {"Options", "ErsRegistration", "centre"},
         {"Options", "Resampling", "cubic"},
+        {"Options", "Compression", "deflate"},
+        {"Options", "Quality", "90"},
+        {"Options", "TileSize", "512"},
+        {"Options", "Cog", "1"},
+        {"Options", "NoData", "-9999"},
+        {"Options", "Alpha", "1"},
     };
     // As read, and as written afresh: then with two blank lines ahead of every section but the first.
     std::string Text, Written, Section;
@@ -57,6 +63,8 @@ TEST_F(Settings, EveryKeyIsReadIntoItsFieldAndWrittenBackInItsSection) {
     Expected.ExactProjections = true;
     Expected.ErsRegistration = "centre";
     Expected.Resampling = "cubic";
+    Expected.Compression = "deflate", Expected.Quality = 90, Expected.TileSize = 512, Expected.Cog = true;
+    Expected.NoData = "-9999", Expected.Alpha = true;
 
     EXPECT_EQ(ReadSettings(WriteFile("full.ini", Text)), Expected);
     EXPECT_EQ(ReadSettings(Path("missing.ini")), TSettings{});

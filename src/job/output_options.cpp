@@ -1,0 +1,64 @@
+#include "job/output_options.hpp"
+
+#include "text/strings.hpp"
+
+#include <utility>
+
+namespace vortane {
+
+namespace {
+
+constexpr std::pair<TCompression, std::string_view> CompressionNamesTable[] = {
+    {TCompression::None, "none"}, {TCompression::Deflate, "deflate"}, {TCompression::Lzw, "lzw"},
+    {TCompression::Zstd, "zstd"}, {TCompression::Jpeg, "jpeg"},
+};
+
+} // namespace
+
+std::string_view CompressionName(TCompression Compression) {
+    for (const auto& [Value, Name] : CompressionNamesTable)
+        if (Value == Compression) return Name;
+    return {};
+}
+
+std::optional<TCompression> CompressionByName(std::string_view Name) {
+    for (const auto& [Value, Known] : CompressionNamesTable)
+        if (Known == Name) return Value;
+    return std::nullopt;
+}
+
+std::string CompressionNames(std::string_view Separator) {
+    std::string Names;
+    for (const auto& [Value, Name] : CompressionNamesTable)
+        Names += (Names.empty() ? "" : std::string(Separator)) + std::string(Name);
+    return Names;
+}
+
+std::string ResolveOutputChoices(const TOutputChoices& Choices, TCreationOptions& Options) {
+    const std::optional<TCompression> Compression = CompressionByName(Choices.Compression);
+    if (!Compression)
+        return "Compression \"" + Choices.Compression + "\" is not one of " + CompressionNames(", ");
+    if (Choices.Quality < 1 || Choices.Quality > 100)
+        return "JPEG quality " + std::to_string(Choices.Quality) + " is not between 1 and 100";
+    if (Choices.TileSize != 0 && Choices.TileSize != 256 && Choices.TileSize != 512)
+        return "Tile size " + std::to_string(Choices.TileSize) + " is not 256 or 512";
+    std::optional<double> NoData;
+    if (!Choices.NoData.empty()) {
+        NoData = ParseFinite(Choices.NoData);
+        if (!NoData) return "Nodata value \"" + Choices.NoData + "\" is not a finite number";
+    }
+    TCreationOptions Resolved;
+    Resolved.Compression = *Compression;
+    Resolved.Quality = static_cast<int>(Choices.Quality);
+    Resolved.TileSize = static_cast<std::int32_t>(Choices.TileSize);
+    Resolved.Cog = Choices.Cog;
+    Resolved.NoData = NoData;
+    Resolved.Alpha = Choices.Alpha;
+    if (Resolved.Cog && Resolved.Compression == TCompression::None)
+        Resolved.Compression = TCompression::Deflate;
+    if (Resolved.Cog && Resolved.TileSize == 0) Resolved.TileSize = 512;
+    Options = Resolved;
+    return {};
+}
+
+} // namespace vortane
