@@ -1,6 +1,7 @@
 #pragma once
 // Angle helpers and texts shared by the coordinate systems, and the geodetic <-> geocentric conversion.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -40,5 +41,11 @@ void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, 
 // given, receives the sine and cosine of Lat.
 void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, double& Lon, double& H,
               TLatitudeTrig* Trig = nullptr);
+// The same for N positions in separate arrays (no overlap between arguments and results), each with the
+// bits of the one-position form; XYZToGeoMany gives every latitude's sine and cosine.
+void GeoToXYZMany(const double* Lat, const double* Lon, const double* H, std::size_t N, double A, double E2,
+                  double* X, double* Y, double* Z);
+void XYZToGeoMany(const double* X, const double* Y, const double* Z, std::size_t N, double A, double E2,
+                  double* Lat, double* Lon, double* H, double* Sin, double* Cos);
 
 } // namespace vortane

@@ -82,6 +82,22 @@ void TRowMapper::MapCell(double Y, double Column, double& Col, double& Line) con
     Line = (FInput.OriginY - InY) / FInput.CellSizeY;
 }
 
+void TRowMapper::MapExactly(double Y, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
+                            std::vector<double>& Line) const {
+    const auto N = static_cast<std::size_t>(Count);
+    for (std::size_t C = 0; C < N; ++C) { // the output positions first, then their images
+        Col[C] = FGrid.MinX + (FirstColumn + static_cast<double>(C)) * FGrid.StepX;
+        Line[C] = Y;
+    }
+    FInX.resize(N);
+    FInY.resize(N);
+    FMapper.OutputToInput(Col.data(), Line.data(), N, FInX.data(), FInY.data());
+    for (std::size_t C = 0; C < N; ++C) {
+        Col[C] = (FInX[C] - FInput.OriginX) / FInput.CellSizeX;
+        Line[C] = (FInput.OriginY - FInY[C]) / FInput.CellSizeY;
+    }
+}
+
 double TRowMapper::MapRow(std::int32_t Row, std::vector<double>& Col, std::vector<double>& Line) const {
     return MapLine(Row, 0.0, FGrid.Columns, Col, Line);
 }
@@ -101,8 +117,7 @@ double TRowMapper::MapLine(double Row, double FirstColumn, std::int64_t Count, s
                 Line[static_cast<std::size_t>(C)]);
     };
     if (!(FMaxError > 0)) {
-        for (std::int64_t C = 0; C < Count; ++C)
-            Exact(C);
+        MapExactly(Y, FirstColumn, Count, Col, Line);
         return 0.0;
     }
 

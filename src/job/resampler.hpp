@@ -70,11 +70,15 @@ private:
     double MapLine(double Row, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
                    std::vector<double>& Line) const;
     void MapCell(double Y, double Column, double& Col, double& Line) const;
+    // Count positions on the output line at map Y, every one mapped exactly, in one call of the mapper.
+    void MapExactly(double Y, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
+                    std::vector<double>& Line) const;
 
     TCoordinateMapper FMapper; // this row mapper's own copy
     TOutputGrid FGrid;
     TInputGeometry FInput;
     double FMaxError;
+    mutable std::vector<double> FInX, FInY; // the mapper's results; a row mapper serves one thread
 };
 
 struct TResampleOptions {
