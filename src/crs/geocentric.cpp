@@ -12,9 +12,11 @@ namespace {
 constexpr double TwoPi = 2.0 * Pi;
 constexpr double HalfPi = Pi / 2.0;
 
-// GeoToXYZ with the sines and cosines given: no call and no branch, so that a loop of it vectorises.
-void XYZFromTrig(double SinLat, double CosLat, double SinLon, double CosLon, double H, double A, double E2,
-                 double& X, double& Y, double& Z) {
+// GeoToXYZ with the sines and cosines given: no call and no branch, so that a loop of it vectorises
+// (inlined always: a call in the loop would stop that).
+[[gnu::always_inline]] inline void XYZFromTrig(double SinLat, double CosLat, double SinLon, double CosLon,
+                                               double H, double A, double E2, double& X, double& Y,
+                                               double& Z) {
     const double N = A / std::sqrt(1.0 - E2 * SinLat * SinLat);
     X = (N + H) * CosLat * CosLon;
     Y = (N + H) * CosLat * SinLon;
@@ -23,8 +25,9 @@ void XYZFromTrig(double SinLat, double CosLat, double SinLon, double CosLon, dou
 
 // XYZToGeo up to its arctangents and special cases (FinishGeo): no call and no branch, so that a loop of
 // it vectorises. RadiusT 0 marks the centre, where the other results have no meaning.
-void BowringStep(double X, double Y, double Z, double A, double E2, double& Q, double& V, double& RadiusT,
-                 double& RadiusLat, double& SinLat, double& H) {
+[[gnu::always_inline]] inline void BowringStep(double X, double Y, double Z, double A, double E2, double& Q,
+                                               double& V, double& RadiusT, double& RadiusLat, double& SinLat,
+                                               double& H) {
     const double OneMinusE2 = 1.0 - E2;
     const double P = std::sqrt(X * X + Y * Y);
     Q = P * OneMinusE2;
@@ -69,7 +72,7 @@ void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, 
 
 void GeoToXYZMany(const double* Lat, const double* Lon, const double* H, std::size_t N, double A, double E2,
                   double* X, double* Y, double* Z) {
-    ForEachPiece(N, [&](std::size_t First, std::size_t Count) {
+    ForEachPiece(N, [=](std::size_t First, std::size_t Count) { // copies: no reload after a store
         double SinLat[PositionPiece], CosLat[PositionPiece], SinLon[PositionPiece], CosLon[PositionPiece];
         for (std::size_t I = 0; I < Count; ++I) {
             SinLat[I] = std::sin(Lat[First + I]);
@@ -102,7 +105,7 @@ void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, do
 
 void XYZToGeoMany(const double* X, const double* Y, const double* Z, std::size_t N, double A, double E2,
                   double* Lat, double* Lon, double* H, double* Sin, double* Cos) {
-    ForEachPiece(N, [&](std::size_t First, std::size_t Count) {
+    ForEachPiece(N, [=](std::size_t First, std::size_t Count) { // copies: no reload after a store
         double Q[PositionPiece], V[PositionPiece], RadiusT[PositionPiece], RadiusLat[PositionPiece],
             SinLat[PositionPiece], StepH[PositionPiece];
         for (std::size_t I = 0; I < Count; ++I)

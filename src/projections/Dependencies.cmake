@@ -1,3 +1,3 @@
-# Without errno from sqrt the compiler keeps it a single instruction and vectorises the row forms' loops;
-# the results are the same bits (sqrt is correctly rounded either way).
-target_compile_options(${target} PRIVATE -fno-math-errno)
+# The row forms' loops vectorise only when sqrt sets no errno and comparisons and divisions may run for
+# every lane: both options leave every result's bits as they are (no reassociation, no contraction).
+target_compile_options(${target} PRIVATE -fno-math-errno -fno-trapping-math)

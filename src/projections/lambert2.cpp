@@ -94,7 +94,7 @@ void TLambert2::ProjToGeoMany(const double* X, const double* Y, std::size_t N, d
                  Meridian = CentralMeridian;
     const TFalseOrigin Origin = *this;
     std::fill_n(H, N, 0.0);
-    ForEachPiece(N, [&](std::size_t First, std::size_t Count) {
+    ForEachPiece(N, [=, this](std::size_t First, std::size_t Count) { // copies: no reload after a store
         double PlaneX[PositionPiece], PlaneY[PositionPiece], Base[PositionPiece];
         double TauPrime[PositionPiece] = {}; // initialised only to quiet a false warning
         for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {

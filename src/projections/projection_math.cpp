@@ -27,22 +27,26 @@ TConformalInverse::TConformalInverse(double E) : FE(E) {
 namespace {
 
 // The series' sum Σ d_k sin 2kχ at χ = atan(TauPrime) for a finite TauPrime: no call and no branch, so
-// that a loop of it vectorises.
-double ConformalCorrection(double TauPrime, const std::array<double, 6>& D) {
+// that a loop of it vectorises (inlined always: a call in the loop would stop that).
+[[gnu::always_inline]] inline double ConformalCorrection(double TauPrime, const std::array<double, 6>& D) {
     // sin 2χ = 2t/(1 + t²) and cos 2χ = (1 − t²)/(1 + t²) with t = tan χ, written with u = 1/t for
     // large t (sin 2χ = 2u/(u² + 1), cos 2χ = (u² − 1)/(u² + 1)).
+    // Both forms' terms are computed and one is picked, which a vector loop can do without branches.
     const bool Small = std::fabs(TauPrime) <= 1;
-    const double S = Small ? TauPrime : 1 / TauPrime;
+    const double Inverse = 1 / TauPrime;
+    const double S = Small ? TauPrime : Inverse;
     const double S2 = S * S;
+    const double OneMinusS2 = 1 - S2, S2MinusOne = S2 - 1;
     const double Sin2 = 2 * S / (1 + S2);
-    const double Cos2 = (Small ? 1 - S2 : S2 - 1) / (1 + S2);
+    const double Cos2 = (Small ? OneMinusS2 : S2MinusOne) / (1 + S2);
     // Clenshaw: Σ d_k sin 2kχ = b1·sin 2χ with b_k = 2·cos 2χ·b_{k+1} − b_{k+2} + d_k.
     double B1 = 0, B2 = 0;
-    for (auto Dk = D.rbegin(); Dk != D.rend(); ++Dk) {
-        const double B0 = 2 * Cos2 * B1 - B2 + *Dk;
+    const auto Step = [&](double Dk) {
+        const double B0 = 2 * Cos2 * B1 - B2 + Dk;
         B2 = B1;
         B1 = B0;
-    }
+    };
+    Step(D[5]), Step(D[4]), Step(D[3]), Step(D[2]), Step(D[1]), Step(D[0]);
     return Sin2 * B1;
 }
 

@@ -179,9 +179,10 @@ double LonOffset(double Lon, double Lambda0) {
 }
 
 // The forward series at a latitude with cos(phi) > 0 and a longitude difference L: no call and no
-// branch, so that a loop of it vectorises.
-void SeriesPlane(const TArcFactors& Arc, double A, double E2, double Lat, double SinLat, double CosLat,
-                 double L, double& Xr, double& Yr) {
+// branch, so that a loop of it vectorises (inlined always: a call in the loop would stop that).
+[[gnu::always_inline]] inline void SeriesPlane(const TArcFactors& Arc, double A, double E2, double Lat,
+                                               double SinLat, double CosLat, double L, double& Xr,
+                                               double& Yr) {
     const double N = PrimeVerticalRadius(A, E2, SinLat);
     const double eta2 = SecondEccentricitySquared(E2) * CosLat * CosLat;
     const double t = SinLat / CosLat;
@@ -204,14 +205,16 @@ void SeriesPlane(const TArcFactors& Arc, double A, double E2, double Lat, double
 }
 
 // The footpoint latitude of the inverse series, from mu = Yr / G and its sine and cosine.
-double FootpointLatitude(double Mu, double SinMu, double CosMu, double F1, double F2, double F3) {
+[[gnu::always_inline]] inline double FootpointLatitude(double Mu, double SinMu, double CosMu, double F1,
+                                                       double F2, double F3) {
     const double s = SinMu * SinMu;
     return Mu + 2.0 * SinMu * CosMu * (F1 - F2 * s + F3 * s * s);
 }
 
 // The inverse series about the footpoint Phi1 with its sine and cosine: no call and no branch.
-void SeriesAtFootpoint(double Xr, double Phi1, double Sin1, double Cos1, double Lambda0, double A, double E2,
-                       double& Lat, double& Lon) {
+[[gnu::always_inline]] inline void SeriesAtFootpoint(double Xr, double Phi1, double Sin1, double Cos1,
+                                                     double Lambda0, double A, double E2, double& Lat,
+                                                     double& Lon) {
     const double N1 = PrimeVerticalRadius(A, E2, Sin1);
     const double InvN1Sq = 1.0 / (N1 * N1);
     const double eta2 = SecondEccentricitySquared(E2) * Cos1 * Cos1;
@@ -232,16 +235,6 @@ void SeriesAtFootpoint(double Xr, double Phi1, double Sin1, double Cos1, double 
 }
 
 } // namespace
-
-// The multiple-angle sines from one sine and cosine: sin((k + 1)x) = 2 cos x sin(kx) - sin((k - 1)x).
-double TArcFactors::At(double Lat, double SinLat, double CosLat) const {
-    const double Sin2 = 2.0 * SinLat * CosLat;
-    const double TwoCos2 = 2.0 * (CosLat - SinLat) * (CosLat + SinLat);
-    const double Sin4 = TwoCos2 * Sin2;
-    const double Sin6 = TwoCos2 * Sin4 - Sin2;
-    const double Sin8 = TwoCos2 * Sin6 - Sin4;
-    return M0c * Lat - M2c / 2.0 * Sin2 + M4c / 4.0 * Sin4 - M6c / 6.0 * Sin6 + M8c / 8.0 * Sin8;
-}
 
 TTransMerc::TTransMerc(const std::string& Line) : TTransMerc(TRecordFields(Line)) {}
 
@@ -417,7 +410,7 @@ void TTransMerc::GeoToProjMany(const double* Lat, const double* Lon, const doubl
     const TArcFactors Arc = FArc;
     const double A = FA, E2 = FE2, Meridian = CentralMeridian, K = ScaleFactor, OriginY = FOriginArc,
                  East = FalseEasting, North = FalseNorthing;
-    ForEachPiece(N, [&](std::size_t First, std::size_t Count) {
+    ForEachPiece(N, [=, this](std::size_t First, std::size_t Count) { // copies: no reload after a store
         double SinLat[PositionPiece], CosLat[PositionPiece], L[PositionPiece];
         for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {
             SinLat[I] = Sin ? Sin[At] : std::sin(Lat[At]);
@@ -451,7 +444,7 @@ void TTransMerc::ProjToGeoMany(const double* X, const double* Y, std::size_t N, 
     const double A = FA, E2 = FE2, G = FG, F1 = FF1, F2 = FF2, F3 = FF3, Meridian = CentralMeridian,
                  K = ScaleFactor, OriginY = FOriginArc, East = FalseEasting, North = FalseNorthing;
     std::fill_n(H, N, 0.0);
-    ForEachPiece(N, [&](std::size_t First, std::size_t Count) {
+    ForEachPiece(N, [=, this](std::size_t First, std::size_t Count) { // copies: no reload after a store
         double Xr[PositionPiece], Mu[PositionPiece], SinMu[PositionPiece], CosMu[PositionPiece];
         double Phi1[PositionPiece], Sin1[PositionPiece], Cos1[PositionPiece];
         for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {

@@ -18,8 +18,16 @@ class TRecordFields;
 // M6c/6 sin 6phi + M8c/8 sin 8phi.
 struct TArcFactors {
     double M0c = 0.0, M2c = 0.0, M4c = 0.0, M6c = 0.0, M8c = 0.0;
-    // The arc to latitude Lat with its sine and cosine, metres.
-    double At(double Lat, double SinLat, double CosLat) const;
+    // The arc to latitude Lat with its sine and cosine, metres; the multiple-angle sines from one sine
+    // and cosine: sin((k + 1)x) = 2 cos x sin(kx) - sin((k - 1)x).
+    [[gnu::always_inline]] double At(double Lat, double SinLat, double CosLat) const {
+        const double Sin2 = 2.0 * SinLat * CosLat;
+        const double TwoCos2 = 2.0 * (CosLat - SinLat) * (CosLat + SinLat);
+        const double Sin4 = TwoCos2 * Sin2;
+        const double Sin6 = TwoCos2 * Sin4 - Sin2;
+        const double Sin8 = TwoCos2 * Sin6 - Sin4;
+        return M0c * Lat - M2c / 2.0 * Sin2 + M4c / 4.0 * Sin4 - M6c / 6.0 * Sin6 + M8c / 8.0 * Sin8;
+    }
 };
 
 class TTransMerc : public TProjection {
