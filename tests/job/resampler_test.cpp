@@ -32,14 +32,21 @@ TEST(RowMapper, ApproximateRowsStayWithinTheirBoundOverALargeExtent) {
         const TRowMapper Approximate(Mapper, Grid, Input, Bound);
         double LargestMeasured = 0, LargestTrue = 0;
         std::vector<double> ExactCol, ExactLine, Col, Line;
-        for (std::int32_t Row = 0; Row < Grid.Rows; Row += 37) {
-            EXPECT_EQ(Exact.MapRow(Row, ExactCol, ExactLine), 0.0);
-            const double Measured = Approximate.MapRow(Row, Col, Line);
-            ASSERT_EQ(Col.size(), std::size_t(Grid.Columns));
-            EXPECT_LE(Measured, Bound);
-            LargestMeasured = std::max(LargestMeasured, Measured);
-            for (std::size_t C = 0; C < Col.size(); ++C)
-                LargestTrue = std::max(LargestTrue, std::hypot(Col[C] - ExactCol[C], Line[C] - ExactLine[C]));
+        // The cells' centres, then the corners on their bottom edges (the area methods' positions).
+        for (const bool Corners : {false, true}) {
+            for (std::int32_t Row = 0; Row < Grid.Rows; Row += 37) {
+                const double ExactMeasured = Corners ? Exact.MapCorners(Row, true, ExactCol, ExactLine)
+                                                     : Exact.MapRow(Row, ExactCol, ExactLine);
+                EXPECT_EQ(ExactMeasured, 0.0);
+                const double Measured = Corners ? Approximate.MapCorners(Row, true, Col, Line)
+                                                : Approximate.MapRow(Row, Col, Line);
+                ASSERT_EQ(Col.size(), std::size_t(Grid.Columns + (Corners ? 1 : 0)));
+                EXPECT_LE(Measured, Bound);
+                LargestMeasured = std::max(LargestMeasured, Measured);
+                for (std::size_t C = 0; C < Col.size(); ++C)
+                    LargestTrue =
+                        std::max(LargestTrue, std::hypot(Col[C] - ExactCol[C], Line[C] - ExactLine[C]));
+            }
         }
         EXPECT_GT(LargestMeasured, 0.0); // interpolation was used
         EXPECT_LE(LargestTrue, Bound);
