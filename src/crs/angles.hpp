@@ -35,6 +35,10 @@ struct TLatitudeTrig {
     double Cos = 1.0;
 };
 
+// The sine and cosine of N angles (no overlap between arguments and results), each with the bits of
+// std::sin and std::cos. A run of equal angles (a row of constant northing or latitude) takes them once.
+void SinCosMany(const double* Angle, std::size_t N, double* Sin, double* Cos);
+
 // Geodetic (radians, metres) to earth-centred coordinates on the spheroid (A, E2), and back.
 void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, double& Y, double& Z);
 // Closed approximation with one refinement step: exact at height 0; Lon in [0, 2*pi). Trig, when

@@ -74,12 +74,8 @@ void GeoToXYZMany(const double* Lat, const double* Lon, const double* H, std::si
                   double* X, double* Y, double* Z) {
     ForEachPiece(N, [=](std::size_t First, std::size_t Count) { // copies: no reload after a store
         double SinLat[PositionPiece], CosLat[PositionPiece], SinLon[PositionPiece], CosLon[PositionPiece];
-        for (std::size_t I = 0; I < Count; ++I) {
-            SinLat[I] = std::sin(Lat[First + I]);
-            CosLat[I] = std::cos(Lat[First + I]);
-            SinLon[I] = std::sin(Lon[First + I]);
-            CosLon[I] = std::cos(Lon[First + I]);
-        }
+        SinCosMany(Lat + First, Count, SinLat, CosLat);
+        SinCosMany(Lon + First, Count, SinLon, CosLon);
         for (std::size_t I = 0; I < Count; ++I)
             XYZFromTrig(SinLat[I], CosLat[I], SinLon[I], CosLon[I], H[First + I], A, E2, X[First + I],
                         Y[First + I], Z[First + I]);

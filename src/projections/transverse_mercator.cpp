@@ -412,11 +412,14 @@ void TTransMerc::GeoToProjMany(const double* Lat, const double* Lon, const doubl
                  East = FalseEasting, North = FalseNorthing;
     ForEachPiece(N, [=, this](std::size_t First, std::size_t Count) { // copies: no reload after a store
         double SinLat[PositionPiece], CosLat[PositionPiece], L[PositionPiece];
-        for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {
-            SinLat[I] = Sin ? Sin[At] : std::sin(Lat[At]);
-            CosLat[I] = Sin ? Cos[At] : std::cos(Lat[At]);
-            L[I] = LonOffset(Lon[At], Meridian);
+        if (Sin) {
+            std::copy_n(Sin + First, Count, SinLat);
+            std::copy_n(Cos + First, Count, CosLat);
+        } else {
+            SinCosMany(Lat + First, Count, SinLat, CosLat); // a geographic row has one latitude
         }
+        for (std::size_t I = 0, At = First; I < Count; ++I, ++At)
+            L[I] = LonOffset(Lon[At], Meridian);
         for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {
             double Xr = 0.0, Yr = 0.0;
             SeriesPlane(Arc, A, E2, Lat[At], SinLat[I], CosLat[I], L[I], Xr, Yr);
@@ -445,22 +448,18 @@ void TTransMerc::ProjToGeoMany(const double* X, const double* Y, std::size_t N, 
                  K = ScaleFactor, OriginY = FOriginArc, East = FalseEasting, North = FalseNorthing;
     std::fill_n(H, N, 0.0);
     ForEachPiece(N, [=, this](std::size_t First, std::size_t Count) { // copies: no reload after a store
-        double Xr[PositionPiece], Mu[PositionPiece], SinMu[PositionPiece], CosMu[PositionPiece];
+        double Xr[PositionPiece], SinMu[PositionPiece], CosMu[PositionPiece];
+        double Mu[PositionPiece] = {}; // initialised only to quiet a false warning
         double Phi1[PositionPiece], Sin1[PositionPiece], Cos1[PositionPiece];
         for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {
             Xr[I] = (X[At] - East) / K;
             Mu[I] = ((Y[At] - North) / K + OriginY) / G;
         }
-        for (std::size_t I = 0; I < Count; ++I) {
-            SinMu[I] = std::sin(Mu[I]);
-            CosMu[I] = std::cos(Mu[I]);
-        }
+        // Along a row of the output the northing, and with it the footpoint, stays the same.
+        SinCosMany(Mu, Count, SinMu, CosMu);
         for (std::size_t I = 0; I < Count; ++I)
             Phi1[I] = FootpointLatitude(Mu[I], SinMu[I], CosMu[I], F1, F2, F3);
-        for (std::size_t I = 0; I < Count; ++I) {
-            Sin1[I] = std::sin(Phi1[I]);
-            Cos1[I] = std::cos(Phi1[I]);
-        }
+        SinCosMany(Phi1, Count, Sin1, Cos1);
         for (std::size_t I = 0, At = First; I < Count; ++I, ++At)
             SeriesAtFootpoint(Xr[I], Phi1[I], Sin1[I], Cos1[I], Meridian, A, E2, Lat[At], Lon[At]);
         for (std::size_t At = First; At < First + Count; ++At) {
