@@ -1,7 +1,8 @@
 #pragma once
 // The main window: it holds a run's settings (input, output, the two coordinate systems, the output
-// step, background colour, "Only headers" and how the output stores its cells), keeps them in the settings file, owns the catalogue and
-// the selection the worker reads, and starts, stops and shows the progress of the worker.
+// step, background colour, "Only headers" and how the output stores its cells), keeps them in the
+// settings file, owns the catalogue and the selection the worker reads, and starts, stops and shows the
+// progress of the worker.
 
 #include "app/app_files.hpp"
 #include "app/window_job.hpp"
