@@ -82,6 +82,9 @@ TOutputOptionsDialog::TOutputOptionsDialog(QWidget* Parent) : QDialog(Parent) {
     FProblem = Named(new QLabel, "ProblemLabel");
     FProblem->setWordWrap(true);
     FProblem->setStyleSheet("color: #b00000");
+    // Room for a message from the start: a dialog growing as one appears squeezes the wrapped note.
+    FProblem->setMinimumHeight(2 * FProblem->fontMetrics().lineSpacing());
+    FProblem->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     FButtons = Named(new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel), "ButtonBox");
     connect(FButtons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(FButtons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -142,7 +145,6 @@ void TOutputOptionsDialog::FollowChoices() {
     TCreationOptions Ignored;
     const std::string Problem = ResolveOutputChoices(Chosen(), Ignored);
     FProblem->setText(ToQ(Problem));
-    FProblem->setVisible(!Problem.empty());
     FButtons->button(QDialogButtonBox::Ok)->setEnabled(Problem.empty());
 }
 
