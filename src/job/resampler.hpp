@@ -95,8 +95,8 @@ private:
                     std::vector<double>& Line) const;
     // The band holding lattice line K, worked out unless it is the one at hand.
     const TBand& BandOf(const TLattice& Lattice, std::int64_t K) const;
-    // Adds Block to FBand when its check points are within the bound, else its parts (exact corners of
-    // its own at Block's).
+    // Adds Block to FBand when its check points lie within the bound; else divides it, the parts'
+    // corners being Block's corners and check points, and treats each part alike.
     void Divide(const TBlock& Block) const;
     void MapLatticeCell(std::int64_t K, std::int64_t C, double& Col, double& Line) const;
 
