@@ -297,9 +297,21 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FStatus = TJobStatus::Failure("Output would overwrite the input file " + Clash);
         return false;
     }
+    // Only TIFF has a way to tell other programs that the last band is an alpha band.
+    const bool Alpha = FOptions.Creation.Alpha;
+    if (Alpha && FileTypeByExt(FileName) != ftTif) {
+        FStatus = TJobStatus::Failure("An alpha band can only be added to a TIFF output");
+        return false;
+    }
+    FNoData = ChooseNoData(FInput->Raster()->NoDataValue(), FOptions.Creation, FInput->GetCellType());
+    if (!FNoData.Problem.empty()) {
+        FStatus = TJobStatus::Failure(FNoData.Problem);
+        return false;
+    }
+    const std::int32_t Bands = FInput->GetBands() + (Alpha ? 1 : 0);
     // Cells are written through a mapping of a file sized in advance; a full disk would only show
     // as a crash in the middle of the run.
-    const auto Bytes = GridBytes(Columns, Rows, FInput->GetBands(), FInput->GetCellType());
+    const auto Bytes = GridBytes(Columns, Rows, Bands, FInput->GetCellType());
     const auto Free = FreeBytesFor(FileName);
     if (!Bytes || (Free && *Bytes > *Free)) {
         FStatus = TJobStatus::Failure(
@@ -332,13 +344,25 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
                                               .System = FSelection.OutProjection,
                                               .UnitFactor = UnitFactors[FOptions.OutUnits],
                                               .Easting = FGrid.MinX}));
-    FOutput->SetCreationOptions(FOptions.Creation);
-    if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), FInput->GetBands(), omCreate)) {
+    TCreationOptions Creation = FOptions.Creation;
+    Creation.NoData = FNoData.Output;
+    FOutput->SetCreationOptions(Creation);
+    if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), Bands, omCreate)) {
         FStatus = TJobStatus::OpenError(FOutput->GetErrorCode());
         FReason = CreateFailureText(FileName, *FOutput);
         return false;
     }
+    LogEmptyCells(FileName);
     return true;
+}
+
+// Only runs that read, declare or mark empty cells say so, so the logs of default runs stay as they were.
+void TMyThread::LogEmptyCells(const std::string& FileName) {
+    if (const std::string Line = NoDataLogLine(FNoData); !Line.empty()) AddLogLine(Line);
+    if (FOptions.Creation.Alpha) AddLogLine(" Alpha band");
+    if (FNoData.Output && !FOutput->Raster()->DeclaresNoData())
+        Warn(FileName + ": its empty cells hold " + NoDataText(*FNoData.Output) +
+             ", but its format has no place to declare that value to other programs");
 }
 
 // After each row: a stop request ends the loop; otherwise the display gets the row.

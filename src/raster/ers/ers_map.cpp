@@ -157,6 +157,11 @@ void TErsHeader::ParseLine(const std::string& Line) {
         if (!Offset) FRefusal = "HeaderOffset " + HeaderValue(Line) + " is not a byte count";
         FHeaderOffset = Offset.value_or(0);
     }
+    if (HeaderKeyHas(Line, "NULLCELLVALUE")) {
+        // Taking an unreadable value for none would let the empty cells pass for data.
+        FNoData = NoDataFromText(HeaderValue(Line));
+        if (!FNoData) Refuse("NullCellValue " + HeaderValue(Line) + " is not a number");
+    }
 }
 
 // Eastings and Northings are taken like every header's; ER Mapper gives geographic registrations as
@@ -237,7 +242,8 @@ void TErsHeader::AppendCoordinateSpace(std::string& Text) {
 void TErsHeader::AppendRasterInfo(std::string& Text) {
     AppendLine(Text, "  RasterInfo Begin");
     AppendLine(Text, "    CellType = " + CellTypeHeaderName(FCellType));
-    AppendLine(Text, "    NullCellValue = 0");
+    // Images that declare no empty cells have always said 0 here.
+    AppendLine(Text, "    NullCellValue = " + (FNoData ? NoDataText(*FNoData) : std::string("0")));
     if (FCellSizeX != 0 && FCellSizeY != 0) {
         AppendLine(Text, "    CellInfo Begin");
         AppendLine(Text, "      Xdimension = " + HeaderNumberText(FCellSizeX));

@@ -33,6 +33,7 @@ void AddGeoTiffFields(TIFF* Tiff) {
     static char GeoKeys[] = "GeoKeyDirectoryTag";
     static char GeoDoubles[] = "GeoDoubleParamsTag";
     static char GeoAscii[] = "GeoAsciiParamsTag";
+    static char NoData[] = "GDALNoDataValue";
     static const TIFFFieldInfo Fields[] = {
         {tagModelPixelScale, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, PixelScale},
         {tagModelTiePoint, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, TiePoint},
@@ -40,6 +41,7 @@ void AddGeoTiffFields(TIFF* Tiff) {
         {tagGeoDoubleParamsId, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, GeoDoubles},
         // A text: libtiff hands it over NUL-terminated, without a count.
         {tagGeoAsciiParamsId, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_ASCII, FIELD_CUSTOM, 1, 0, GeoAscii},
+        {tagGdalNoData, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_ASCII, FIELD_CUSTOM, 1, 0, NoData},
     };
     TIFFMergeFieldInfo(Tiff, Fields, std::size(Fields));
     if (PreviousExtender) PreviousExtender(Tiff);
@@ -268,6 +270,8 @@ TGeoTiffTags TTiffDecoder::GeoTiffTags() const {
         Tags.KeyDoubles.assign(Values, Values + Count);
     if (const char* Text = nullptr; TIFFGetField(FTiff, tagGeoAsciiParamsId, &Text) == 1 && Text)
         Tags.KeyAscii.assign(Text, strnlen(Text, MaxGeoParams));
+    if (const char* Text = nullptr; TIFFGetField(FTiff, tagGdalNoData, &Text) == 1 && Text)
+        Tags.NoData.assign(Text, strnlen(Text, MaxGeoParams));
     return Tags;
 }
 

@@ -50,6 +50,8 @@ public:
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
     bool HasGeoreference() const override { return FPlacement.Placed(); }
+    // GDAL_NODATA, written by the TIFF writers.
+    bool DeclaresNoData() const override { return true; }
     // The image, its ".tfw" and, when present, its ".tifw".
     std::vector<std::string> ImageFiles() const override;
     // Whether the file this raster refused to read (for its compression, tiles, BigTIFF form, alpha
@@ -74,7 +76,9 @@ private:
     bool TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Count);
     bool TakeGeoKeys(const TEntry& Entry);
     bool TakeGeoDoubles(const TEntry& Entry);
-    bool TakeGeoAscii(const TEntry& Entry);
+    // An ASCII tag's text (its NUL kept) into Text; tags of another type or of more than
+    // MaxGeoParams characters are passed over.
+    bool TakeAscii(const TEntry& Entry, std::string& Text);
     bool TakeExtraSamples(const TEntry& Entry);
     bool ReadStripOffsets();
     bool CheckLayout();
