@@ -161,6 +161,9 @@ void TErsHeader::ParseLine(const std::string& Line) {
         // Taking an unreadable value for none would let the empty cells pass for data.
         FNoData = NoDataFromText(HeaderValue(Line));
         if (!FNoData) Refuse("NullCellValue " + HeaderValue(Line) + " is not a number");
+        // 0 is the line this program and its forerunner have written into every header, whatever the
+        // cells held: it declares nothing, and taking it would drop every 0 cell of their images.
+        if (FNoData == 0.0) FNoData.reset();
     }
 }
 
