@@ -96,13 +96,14 @@ std::string ResolveOutputChoices(const TOutputChoices& Choices, TCreationOptions
     return {};
 }
 
-TNoDataChoice ChooseNoData(std::optional<double> Input, const TCreationOptions& Creation, std::uint8_t CellType) {
+TNoDataChoice ChooseNoData(std::optional<double> Input, const TCreationOptions& Creation,
+                           std::uint8_t CellType) {
     TNoDataChoice Choice{.Input = Input, .Output = std::nullopt, .Problem = {}};
     if (Creation.NoData) {
         if (!CellsHold(*Creation.NoData, CellType)) {
             const auto Range = IntegerRange(CellType);
-            Choice.Problem = "Nodata value " + NoDataText(*Creation.NoData) + " cannot be held by the image's " +
-                             CellTypeName(CellType) + " cells" +
+            Choice.Problem = "Nodata value " + NoDataText(*Creation.NoData) +
+                             " cannot be held by the image's " + CellTypeName(CellType) + " cells" +
                              (Range ? " (whole numbers " + NoDataText(Range->first) + " to " +
                                           NoDataText(Range->second) + ")"
                                     : std::string());

@@ -43,7 +43,8 @@ struct TNoDataChoice {
 // (a Problem otherwise: rounded or clamped, the declared value would name no cell). Without a choice it
 // takes the input's value as other warpers do, unless an alpha band marks the empty cells instead or
 // its cells cannot hold it.
-TNoDataChoice ChooseNoData(std::optional<double> Input, const TCreationOptions& Creation, std::uint8_t CellType);
+TNoDataChoice ChooseNoData(std::optional<double> Input, const TCreationOptions& Creation,
+                           std::uint8_t CellType);
 // " Nodata: input -9999, output none": the run log's line; empty when neither end has a value.
 std::string NoDataLogLine(const TNoDataChoice& Choice);
 // The value an alpha band gives the cells an input cell was sampled for, as other warpers give it: the

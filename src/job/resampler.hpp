@@ -17,7 +17,6 @@
 
 namespace vortane {
 
-
 // How the input is sampled for an output cell. Auto: 3-band images at the nearest cell with the
 // background rule, any other band count bilinearly. Nearest and bilinear as Auto does them (the
 // background rule only for 3 bands at the nearest cell); cubic and Lanczos kernels at the cell's mapped
@@ -139,7 +138,7 @@ private:
     TOutputGrid FGrid;
     TInputGeometry FGeometry;
     TResampleOptions FOptions;
-    TResampling FMethod; // Auto resolved for the input's band count
+    TResampling FMethod;                 // Auto resolved for the input's band count
     std::optional<TNoDataCells> FNoData; // the input's empty cells, when it declares any
     double FLargestError = 0.0;
     bool FInputViewsFaulted = false;

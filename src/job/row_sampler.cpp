@@ -652,10 +652,10 @@ bool TRowSampler::CheckedCell(TTapRule Rule, std::uint8_t CellType, const TRowPo
         } else if (Rule == TTapRule::Average) {
             Values[Band] = AreaAverage(Cells, Block.X, Block.Y, FBlockValid.data());
         } else if (Rule == TTapRule::Bilinear) {
-            Values[Band] = AllValid ? BilinearValue(TQuad{Cells[0], Cells[2], Cells[3], Cells[1]}, Block.FracX,
-                                                    Block.FracY)
-                                    : static_cast<float>(KernelSum(Block, Cells, FBlockValid.data(), Weight,
-                                                                   false));
+            Values[Band] =
+                AllValid
+                    ? BilinearValue(TQuad{Cells[0], Cells[2], Cells[3], Cells[1]}, Block.FracX, Block.FracY)
+                    : static_cast<float>(KernelSum(Block, Cells, FBlockValid.data(), Weight, false));
         } else {
             Values[Band] = HeldWithin(
                 static_cast<float>(KernelSum(Block, Cells, FBlockValid.data(), Weight, AllValid)), Range);

@@ -91,7 +91,8 @@ public:
                        const TNoDataCells& NoData, float* Cells, std::uint8_t* Sampled);
     // For inputs without empty cells: Sampled 1 where Rule takes input cells for a position (or area),
     // 0 where the methods above give 0 for want of them.
-    void Coverage(TTapRule Rule, const TRowPositions& At, const TCellArea* Areas, std::uint8_t* Sampled) const;
+    void Coverage(TTapRule Rule, const TRowPositions& At, const TCellArea* Areas,
+                  std::uint8_t* Sampled) const;
 
 private:
     template <std::uint8_t CellType>

@@ -134,7 +134,8 @@ void ExpectSameSamples(TMMapFile2& Raster) {
     for (std::size_t M = 0; M < std::size(Methods); ++M) {
         const auto Rule = static_cast<TTapRule>(M == 0 ? 1 : M == 1 ? 0 : M); // the order of Methods
         SCOPED_TRACE(std::string(Methods[M].first) + " checked");
-        FromMemory.SampleChecked(Rule, ctFloat64, At, Areas.data(), NoneEmpty, Checked.data(), Sampled.data());
+        FromMemory.SampleChecked(Rule, ctFloat64, At, Areas.data(), NoneEmpty, Checked.data(),
+                                 Sampled.data());
         FromCalls.Coverage(Rule, At, Areas.data(), Covered.data());
         EXPECT_EQ(Sampled, Covered);
         for (std::uint32_t Band = 0; Band < Bands; ++Band) {
@@ -399,11 +400,12 @@ TEST(NoDataCells, ACellIsEmptyOnlyWhenEveryBandHoldsTheValue) {
         double Value;
         std::vector<float> Bands;
         bool Empty;
-    } Cases[] = {
-        {-9999, {-9999}, true},   {-9999, {-9998}, false},    {0, {0, 0, 0}, true},
-        {0, {0, 7, 0}, false},    {NAN, {Nan, Nan}, true},    {NAN, {Nan, 1}, false},
-        {1e300, {INFINITY}, false}, // no float holds it: nothing is empty
-    };
+    } Cases[] =
+        {
+            {-9999, {-9999}, true},     {-9999, {-9998}, false}, {0, {0, 0, 0}, true},
+            {0, {0, 7, 0}, false},      {NAN, {Nan, Nan}, true}, {NAN, {Nan, 1}, false},
+            {1e300, {INFINITY}, false}, // no float holds it: nothing is empty
+        };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(testing::Message() << Case.Value << " over " << Case.Bands.size() << " bands");
         const TNoDataCells NoData(Case.Value, static_cast<std::uint32_t>(Case.Bands.size()));
@@ -422,7 +424,7 @@ TEST_F(RowSamplerMethods, EmptyCellsNeverLeakIntoTheMethodsValues) {
     const std::optional<double> None;
     const struct {
         TTapRule Rule;
-        double Col, Line; // a point, or the middle of an area one cell high and 1.5 wide
+        double Col, Line;               // a point, or the middle of an area one cell high and 1.5 wide
         std::optional<double> Expected; // none: no input cell is sampled
     } Cases[] = {
         {TTapRule::Nearest, 1.2, 1.9, None},

@@ -47,14 +47,17 @@ TEST_F(LibTiffTest, BothReadersTakeTheNoDataTag) {
     for (const std::uint16_t Compression : {COMPRESSION_NONE, COMPRESSION_ADOBE_DEFLATE})
         for (const auto& Case : Cases) {
             SCOPED_TRACE(testing::Message() << Compression << " \"" << Case.Text << '"');
-            ASSERT_TRUE(test::WriteTiff(Path("nodata.tif"), {.Compression = Compression, .NoData = Case.Text}));
+            ASSERT_TRUE(
+                test::WriteTiff(Path("nodata.tif"), {.Compression = Compression, .NoData = Case.Text}));
             TDataSet2 Image;
             ASSERT_TRUE(Image.Open(Path("nodata.tif"), 0, 0, ctUnsigned8, 1, omRead)) << Image.GetErrorText();
-            EXPECT_EQ(dynamic_cast<TLibTiffMap2*>(Image.Raster()) != nullptr, Compression != COMPRESSION_NONE);
+            EXPECT_EQ(dynamic_cast<TLibTiffMap2*>(Image.Raster()) != nullptr,
+                      Compression != COMPRESSION_NONE);
             EXPECT_EQ(Image.Raster()->NoDataValue(), Case.NoData);
         }
     // NaN never equals itself: checked on its own.
-    ASSERT_TRUE(test::WriteTiff(Path("nan.tif"), {.Bits = 32, .Format = SAMPLEFORMAT_IEEEFP, .NoData = "nan"}));
+    ASSERT_TRUE(
+        test::WriteTiff(Path("nan.tif"), {.Bits = 32, .Format = SAMPLEFORMAT_IEEEFP, .NoData = "nan"}));
     TDataSet2 Image;
     ASSERT_TRUE(Image.Open(Path("nan.tif"), 0, 0, ctUnsigned8, 1, omRead));
     EXPECT_TRUE(std::isnan(Image.Raster()->NoDataValue().value_or(0)));
