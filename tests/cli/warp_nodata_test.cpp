@@ -4,6 +4,7 @@
 #include "cli_runner.hpp"
 #include "warp_fixture.hpp"
 
+#include "cli/info_command.hpp"
 #include "cli/warp_command.hpp"
 #include "raster/data_set.hpp"
 #include "raster/raster.hpp"
@@ -88,9 +89,9 @@ TEST_F(WarpNoData, TheInputsEmptyCellsStayOutAndTheOutputDeclaresItsOwn) {
         EXPECT_THAT(test::ReadText(Path("out.log")), testing::HasSubstr(Case.Logged));
         EXPECT_THAT(test::ReadText(Path("out.ers")),
                     testing::HasSubstr("NullCellValue = " + NoDataText(Case.Empty) + "\r\n"));
-        TDataSet2 Output;
-        ASSERT_TRUE(Output.Open(Path("out.ers"), 0, 0, 1, 1, omRead));
-        EXPECT_EQ(Output.Raster()->NoDataValue(), Case.Empty);
+        constexpr TAddCommand Info[] = {AddInfoCommand};
+        EXPECT_THAT(test::RunCliWith(Info, {"info", Path("out.ers")}).Out,
+                    testing::HasSubstr("\nnodata: " + NoDataText(Case.Empty) + "\n"));
         std::size_t Empty = 0;
         const std::vector<float> Cells = Bands("out.ers")[0];
         for (const float Value : Cells) {
