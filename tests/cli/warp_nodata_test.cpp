@@ -22,12 +22,7 @@ class WarpNoData : public WarpCommand {
 protected:
     void SetUp() override {
         WarpCommand::SetUp(); // the colour image in.ers
-        TSampleImage Float;
-        Float.Columns = 40;
-        Float.Rows = 30;
-        Float.Bands = 1;
-        std::string Error;
-        ASSERT_TRUE(WriteSampleImage(Path("float.ers"), Float, Error)) << Error;
+        WriteSample("float.ers", 1);
     }
 
     // warp from Input (in zone 34) to Output (in zone 35) with Extra options.
