@@ -360,7 +360,8 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
 void TMyThread::LogEmptyCells(const std::string& FileName) {
     if (const std::string Line = NoDataLogLine(FNoData); !Line.empty()) AddLogLine(Line);
     if (FOptions.Creation.Alpha) AddLogLine(" Alpha band");
-    if (FNoData.Output && !FOutput->Raster()->DeclaresNoData())
+    const TImageFormat* Format = FindFormat(FOutput->GetFileType());
+    if (FNoData.Output && !(Format && Format->NoDataInHeader))
         Warn(FileName + ": its empty cells hold " + NoDataText(*FNoData.Output) +
              ", but its format has no place to declare that value to other programs");
 }

@@ -160,9 +160,6 @@ public:
     virtual std::uint64_t ClampedCells() const { return 0; }
     // The value the image's empty cells hold, as its file declares it; none when it declares none.
     std::optional<double> NoDataValue() const { return Record().FNoData; }
-    // Whether a created image of this format declares its nodata value (CreationOptions().NoData) to
-    // other programs; where it cannot, the empty cells still hold the value, undeclared.
-    virtual bool DeclaresNoData() const { return false; }
     // Whether anything placed the image on the map (a header, a world file); without, it lies at 0, 0
     // with cells of 1.
     virtual bool HasGeoreference() const { return true; }

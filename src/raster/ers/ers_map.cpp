@@ -317,6 +317,7 @@ constinit const TImageFormat ErsFormat = ReadWriteFormat<TErsMap2>({.Code = ftEr
                                                                     .ExtensionKey = "ERS",
                                                                     .Extensions = {".ers"},
                                                                     .Signatures = {Letters(ErsFirstWord)},
-                                                                    .StartMatches = StartsErsHeader});
+                                                                    .StartMatches = StartsErsHeader,
+                                                                    .NoDataInHeader = true});
 
 } // namespace vortane

@@ -75,8 +75,6 @@ public:
     TErsMap2();
     // "image.ers" (or "image") gives the cell file "image" and the header "image.ers".
     void SetFileName(const std::string& FileName) override;
-    // The header's NullCellValue.
-    bool DeclaresNoData() const override { return true; }
 };
 
 // The first line of an ER Mapper header begins with this word (in any case).

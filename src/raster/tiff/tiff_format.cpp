@@ -23,6 +23,7 @@ constinit const TImageFormat TiffFormat =
                                .Extensions = {".tif", ".tiff"},
                                .Signatures = {Letters(TiffMSBFirstMark), Letters(TiffLSBFirstMark)},
                                .SystemInHeader = true,
+                               .NoDataInHeader = true,
                                .ReaderForRefused = DecodingReader});
 
 } // namespace vortane

@@ -50,8 +50,6 @@ public:
                          double CellSizeX, double CellSizeY, double RegCellX, double RegCellY, double Easting,
                          double Northing) override;
     bool HasGeoreference() const override { return FPlacement.Placed(); }
-    // GDAL_NODATA, written by the TIFF writers.
-    bool DeclaresNoData() const override { return true; }
     // The image, its ".tfw" and, when present, its ".tifw".
     std::vector<std::string> ImageFiles() const override;
     // Whether the file this raster refused to read (for its compression, tiles, BigTIFF form, alpha
