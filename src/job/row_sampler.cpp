@@ -579,14 +579,18 @@ void TRowSampler::SampleArea(std::uint32_t Band, TAreaRule Rule, const TCellArea
     });
 }
 
+// Cells are read as floats: 64-bit cells beyond their range (the lowest double, a common nodata value)
+// read as infinities, which the value then is too.
 TNoDataCells::TNoDataCells(double Value, std::uint32_t Bands)
-    : FNan(std::isnan(Value)), FNone(!FNan && !(std::fabs(Value) <= std::numeric_limits<float>::max())),
-      FBands(std::max(Bands, 1u)) {
-    if (!FNan && !FNone) FValue = static_cast<float>(Value);
+    : FNan(std::isnan(Value)), FBands(std::max(Bands, 1u)) {
+    constexpr float Infinity = std::numeric_limits<float>::infinity();
+    if (std::fabs(Value) <= std::numeric_limits<float>::max())
+        FValue = static_cast<float>(Value);
+    else if (!FNan)
+        FValue = Value > 0 ? Infinity : -Infinity;
 }
 
 bool TNoDataCells::Empty(const float* Values, std::size_t Stride) const {
-    if (FNone) return false;
     for (std::uint32_t Band = 0; Band < FBands; ++Band) {
         const float Value = Values[Band * Stride];
         if (FNan ? !std::isnan(Value) : Value != FValue) return false;

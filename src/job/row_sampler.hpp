@@ -52,9 +52,8 @@ public:
     std::uint32_t Bands() const { return FBands; }
 
 private:
-    float FValue = 0;
+    float FValue = 0; // a value beyond the float range as the infinity of its sign
     bool FNan = false;
-    bool FNone = false; // a value no cell can hold: nothing is empty
     std::uint32_t FBands = 1;
 };
 

@@ -400,12 +400,16 @@ TEST(NoDataCells, ACellIsEmptyOnlyWhenEveryBandHoldsTheValue) {
         double Value;
         std::vector<float> Bands;
         bool Empty;
-    } Cases[] =
-        {
-            {-9999, {-9999}, true},     {-9999, {-9998}, false}, {0, {0, 0, 0}, true},
-            {0, {0, 7, 0}, false},      {NAN, {Nan, Nan}, true}, {NAN, {Nan, 1}, false},
-            {1e300, {INFINITY}, false}, // no float holds it: nothing is empty
-        };
+    } Cases[] = {
+        {-9999, {-9999}, true},
+        {-9999, {-9998}, false},
+        {0, {0, 0, 0}, true},
+        {0, {0, 7, 0}, false},
+        {NAN, {Nan, Nan}, true},
+        {NAN, {Nan, 1}, false},
+        {-1.7976931348623157e308, {-INFINITY}, true}, // a 64-bit cell read as a float
+        {1e300, {3e38f}, false},
+    };
     for (const auto& Case : Cases) {
         SCOPED_TRACE(testing::Message() << Case.Value << " over " << Case.Bands.size() << " bands");
         const TNoDataCells NoData(Case.Value, static_cast<std::uint32_t>(Case.Bands.size()));
