@@ -1,0 +1,23 @@
+#pragma once
+// Opening files with libtiff the way this program wants it: the GeoTIFF tags known (so that they can be
+// read and written), libtiff's first error about a file kept as the reason instead of printed, and
+// its warnings dropped.
+
+#include <string>
+#include <tiffio.h>
+
+namespace vortane {
+
+// TIFF tags of GeoTIFF and GDAL that libtiff does not know by itself (the key tags: geokeys.hpp).
+enum : ttag_t { tagModelPixelScale = 33550, tagModelTiePoint = 33922, tagGdalNoData = 42113 };
+
+// Makes libtiff know the GeoTIFF tags (pixel scale, tie point, the keys and their values) and GDAL's
+// nodata text in every file it opens from now on: arrays with a 32-bit count, the texts as one string.
+void RegisterGeoTiffTags();
+
+// Opens Name in Mode; null when libtiff refuses, with its first error in Reason. Reason receives the
+// errors as long as the file is open, so it must outlive it. MaxAlloc 0 keeps libtiff's own limit of
+// one memory allocation.
+TIFF* OpenTiff(const std::string& Name, const char* Mode, std::string& Reason, tmsize_t MaxAlloc = 0);
+
+} // namespace vortane
