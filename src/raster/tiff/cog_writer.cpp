@@ -3,6 +3,7 @@
 #include "raster/cell_codec.hpp"
 #include "raster/tiff/tiff_directory.hpp"
 #include "raster/tiff/tiff_placement.hpp"
+#include "raster/tiff/tiff_tags.hpp"
 
 #include <cerrno>
 #include <cmath>
@@ -16,26 +17,6 @@
 namespace vortane {
 
 namespace {
-
-// TIFF tags of the directories written here.
-enum : std::uint16_t {
-    tagNewSubfileType = 254,
-    tagImageWidth = 256,
-    tagImageLength = 257,
-    tagBitsPerSample = 258,
-    tagCompression = 259,
-    tagPhotometric = 262,
-    tagSamplesPerPixel = 277,
-    tagPlanarConfig = 284,
-    tagPredictor = 317,
-    tagTileWidth = 322,
-    tagTileLength = 323,
-    tagTileOffsets = 324,
-    tagTileByteCounts = 325,
-    tagExtraSamples = 338,
-    tagSampleFormat = 339,
-    tagJpegTables = 347,
-};
 
 template <std::uint8_t CellType> auto NativeCell() {
     if constexpr (CellType == ctUnsigned8)
@@ -190,7 +171,9 @@ bool TCogWriter::Open(const std::string& OutName, const TTiffGrid& Grid, const T
         Level->Grid = Grid;
         Level->Grid.Columns = Sizes[Index].Columns;
         Level->Grid.Rows = Sizes[Index].Rows;
-        const std::string Prefix = "." + Path.filename().string() + ".level" + std::to_string(Index) + "-";
+        // Appended piece by piece: g++ 12 warns wrongly about "." + a temporary string (-Wrestrict).
+        std::string Prefix(1, '.');
+        Prefix.append(Path.filename().string()).append(".level").append(std::to_string(Index)).append("-");
         if (const int Error = Level->File.CreateIn(Folder, Prefix); Error != 0)
             return Fail("Cannot create a temporary file beside " + OutName + ": " +
                         std::system_category().message(Error));

@@ -3,13 +3,12 @@
 // read and written), libtiff's first error about a file kept as the reason instead of printed, and
 // its warnings dropped.
 
+#include "raster/tiff/tiff_tags.hpp"
+
 #include <string>
 #include <tiffio.h>
 
 namespace vortane {
-
-// TIFF tags of GeoTIFF and GDAL that libtiff does not know by itself (the key tags: geokeys.hpp).
-enum : ttag_t { tagModelPixelScale = 33550, tagModelTiePoint = 33922, tagGdalNoData = 42113 };
 
 // Makes libtiff know the GeoTIFF tags (pixel scale, tie point, the keys and their values) and GDAL's
 // nodata text in every file it opens from now on: arrays with a 32-bit count, the texts as one string.

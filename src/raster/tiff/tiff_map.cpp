@@ -4,6 +4,7 @@
 #include "raster/cell_codec.hpp"
 #include "raster/side_files.hpp"
 #include "raster/tiff/tiff_placement.hpp"
+#include "raster/tiff/tiff_tags.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
@@ -19,29 +20,6 @@
 namespace vortane {
 
 namespace {
-
-// Tags of the TIFF 6.0 baseline and of GeoTIFF 1.0.
-enum : std::uint16_t {
-    tagImageWidth = 256,
-    tagImageLength = 257,
-    tagBitsPerSample = 258,
-    tagCompression = 259,
-    tagPhotometric = 262,
-    tagStripOffsets = 273,
-    tagSamplesPerPixel = 277,
-    tagRowsPerStrip = 278,
-    tagStripByteCounts = 279,
-    tagXResolution = 282,
-    tagYResolution = 283,
-    tagPlanarConfig = 284,
-    tagResolutionUnit = 296,
-    tagTileWidth = 322,
-    tagTileByteCounts = 325,
-    tagExtraSamples = 338,
-    tagSampleFormat = 339,
-    tagModelPixelScale = 33550,
-    tagModelTiePoint = 33922,
-};
 
 // Field types and their sizes in bytes (TIFF 6.0, section 2); 0 for types this reader does not know.
 enum : std::uint16_t { tyByte = 1, tyAscii = 2, tyShort = 3, tyLong = 4, tyRational = 5, tyDouble = 12 };
