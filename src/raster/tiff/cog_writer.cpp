@@ -120,7 +120,7 @@ void DescribeImage(TTiffDirectory& Directory, const TTiffImageTags& Tags) {
     const TGeoTiffPlacementTags& P = Tags.Placement;
     Directory.Doubles(tagModelPixelScale, {P.Scale.begin(), P.Scale.end()});
     Directory.Doubles(tagModelTiePoint, {P.TiePoint.begin(), P.TiePoint.end()});
-    Directory.Shorts(tagGeoKeyDirectoryId, P.Keys.Directory);
+    if (!P.Keys.Directory.empty()) Directory.Shorts(tagGeoKeyDirectoryId, P.Keys.Directory);
     if (!P.Keys.Doubles.empty()) Directory.Doubles(tagGeoDoubleParamsId, P.Keys.Doubles);
     if (!P.Keys.Ascii.empty())
         Directory.Ascii(tagGeoAsciiParamsId, P.Keys.Ascii.substr(0, P.Keys.Ascii.size() - 1));

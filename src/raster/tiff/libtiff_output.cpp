@@ -54,7 +54,8 @@ void TTiffImageOut::SetImageTags(const TTiffImageTags& Tags) {
     const auto Count = [](const auto& Values) { return static_cast<std::uint32_t>(Values.size()); };
     TIFFSetField(FTiff, tagModelPixelScale, Count(P.Scale), P.Scale.data());
     TIFFSetField(FTiff, tagModelTiePoint, Count(P.TiePoint), P.TiePoint.data());
-    TIFFSetField(FTiff, tagGeoKeyDirectoryId, Count(P.Keys.Directory), P.Keys.Directory.data());
+    if (!P.Keys.Directory.empty())
+        TIFFSetField(FTiff, tagGeoKeyDirectoryId, Count(P.Keys.Directory), P.Keys.Directory.data());
     if (!P.Keys.Doubles.empty())
         TIFFSetField(FTiff, tagGeoDoubleParamsId, Count(P.Keys.Doubles), P.Keys.Doubles.data());
     // The tag's text ends with the NUL libtiff adds itself.

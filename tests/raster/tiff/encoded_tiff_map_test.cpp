@@ -6,6 +6,7 @@
 #include "raster/tiff/cog_writer.hpp"
 #include "raster/tiff/encoded_tiff_map.hpp"
 #include "raster/tiff/libtiff_open.hpp"
+#include "raster/tiff/libtiff_output.hpp"
 #include "support/small_disk.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
@@ -320,6 +321,50 @@ TEST(TiffStorageTest, BigTiffWhenTheFileCouldPassFourGiB) {
     ASSERT_EQ(PlanTiffStorage({.Compression = TCompression::Deflate}, {7000, 7000, 1, ctUnsigned8}, Storage),
               "");
     EXPECT_FALSE(Storage.BigTiff);
+}
+
+// The BigTIFF form is chosen only for files near 4 GiB; written small here, it must read back alike.
+TEST_F(EncodedTiffTest, TheBigTiffFormOfBothWritersReadsBack) {
+    const TTiffGrid Grid{600, 300, 3, ctUnsigned16};
+    TTiffStorage Storage;
+    ASSERT_EQ(
+        PlanTiffStorage({.Compression = TCompression::Deflate, .TileSize = 256, .Cog = true}, Grid, Storage),
+        "");
+    Storage.BigTiff = true;
+    std::vector<unsigned char> Rows(Grid.RowBytes() * Grid.Rows);
+    for (std::size_t Cell = 0; Cell < Rows.size() / 2; ++Cell)
+        EncodeCell(Rows.data() + 2 * Cell, ctUnsigned16, true, static_cast<float>(Cell % 65521));
+    TTiffImageTags Tags;
+    Tags.Placement.Scale = {2, 3, 0};
+    const auto Block = [&](std::uint32_t First) { return Rows.data() + First * Grid.RowBytes(); };
+    {
+        TCogWriter Cog;
+        ASSERT_TRUE(Cog.Open(Path("cog.tif"), Grid, Storage, {}));
+        for (std::uint32_t First = 0; First < Grid.Rows; First += 256)
+            ASSERT_TRUE(Cog.TakeBlock(First, Block(First), std::min(256u, Grid.Rows - First)));
+        ASSERT_TRUE(Cog.Finish(Tags)) << Cog.Failure();
+    }
+    TTiffImageOut Tiles;
+    ASSERT_TRUE(Tiles.Open(Path("tiles.tif"), Grid, Storage));
+    for (std::uint32_t First = 0; First < Grid.Rows; First += 256)
+        ASSERT_TRUE(Tiles.WriteBlock(First, Block(First), std::min(256u, Grid.Rows - First)));
+    Tiles.SetImageTags(Tags);
+    ASSERT_TRUE(Tiles.Close()) << Tiles.Failure();
+    for (const char* Name : {"cog.tif", "tiles.tif"}) {
+        EXPECT_EQ(test::ReadBytes(Path(Name))[2], 43) << Name; // the BigTIFF version
+        TDataSet2 Read;
+        ASSERT_TRUE(Read.Open(Path(Name), 0, 0, 1, 1, omRead)) << Read.GetErrorText();
+        std::size_t Wrong = 0;
+        for (std::uint32_t Row = 0; Row < Grid.Rows; ++Row)
+            for (std::uint32_t Col = 0; Col < Grid.Columns; ++Col)
+                for (std::uint32_t Band = 0; Band < Grid.Bands; ++Band) {
+                    float Value = -1;
+                    Read.Raster()->ReadCell(Col, Row, Band, Value);
+                    const std::size_t Cell = (std::size_t{Row} * Grid.Columns + Col) * Grid.Bands + Band;
+                    Wrong += Value != DecodeCell(Rows.data() + 2 * Cell, ctUnsigned16, true);
+                }
+        EXPECT_EQ(Wrong, 0u) << Name;
+    }
 }
 
 TEST_F(EncodedTiffTest, AFullDiskFailsTheImageAndLeavesNoTemporaryFile) {
