@@ -74,7 +74,7 @@ std::string StorageRefusal(const TCreationOptions& Options, bool TiffOutput) {
     return "Only TIFF outputs take these storage choices: " + Chosen;
 }
 
-std::string StorageText(const TCreationOptions& Options) {
+std::string StorageLogText(const TCreationOptions& Options) {
     if (Options.Plain()) return {};
     std::string Text(CompressionName(Options.Compression));
     if (Options.Compression == TCompression::Jpeg) Text += " quality " + std::to_string(Options.Quality);

@@ -35,6 +35,6 @@ std::string ResolveOutputChoices(const TOutputChoices& Choices, TCreationOptions
 // alpha exist for TIFF outputs only (a nodata value every format declares in its own way).
 std::string StorageRefusal(const TCreationOptions& Options, bool TiffOutput);
 // How the output stores its cells, for the log ("deflate, tiles 512, COG"); "" for plain outputs.
-std::string StorageText(const TCreationOptions& Options);
+std::string StorageLogText(const TCreationOptions& Options);
 
 } // namespace vortane

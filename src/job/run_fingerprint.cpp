@@ -79,7 +79,7 @@ std::string RunDescription(const TJobSelection& Selection, const TJobOptions& Op
     Text += "; exact projections " + std::to_string(Options.ExactProjections ? 1 : 0);
     // Only a chosen storage is named, so the fingerprints of default runs stay as they were; a resumed
     // run with another storage must not keep the outputs of the first.
-    if (const std::string Storage = StorageText(Options.Creation); !Storage.empty())
+    if (const std::string Storage = StorageLogText(Options.Creation); !Storage.empty())
         Text += "; storage " + Storage;
     return Text;
 }

@@ -344,7 +344,7 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FReason = CreateFailureText(FileName, *FOutput);
         return false;
     }
-    if (const std::string Storage = StorageText(FOptions.Creation); !Storage.empty())
+    if (const std::string Storage = StorageLogText(FOptions.Creation); !Storage.empty())
         AddLogLine(" Output storage: " + Storage);
     return true;
 }

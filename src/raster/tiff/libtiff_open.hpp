@@ -5,8 +5,10 @@
 
 #include "raster/tiff/tiff_tags.hpp"
 
+#include <cstdint>
 #include <string>
 #include <tiffio.h>
+#include <vector>
 
 namespace vortane {
 
@@ -18,5 +20,13 @@ void RegisterGeoTiffTags();
 // errors as long as the file is open, so it must outlive it. MaxAlloc 0 keeps libtiff's own limit of
 // one memory allocation.
 TIFF* OpenTiff(const std::string& Name, const char* Mode, std::string& Reason, tmsize_t MaxAlloc = 0);
+
+// A file in memory that libtiff writes as it would one on disk.
+struct TMemoryTiff {
+    std::vector<unsigned char> Bytes;
+    std::uint64_t Position = 0;
+};
+// Opens File for writing a little-endian TIFF, as OpenTiff does; File must outlive the handle.
+TIFF* OpenTiffInMemory(TMemoryTiff& File, std::string& Reason);
 
 } // namespace vortane

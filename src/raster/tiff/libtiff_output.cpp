@@ -1,12 +1,39 @@
 #include "raster/tiff/libtiff_output.hpp"
 
 #include "raster/tiff/tiff_placement.hpp"
+#include "raster/tiff/tile_encoder.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
 #include <cstring>
 
 namespace vortane {
+
+bool SetStorageTags(TIFF* Tiff, const TTiffGrid& Grid, const TTiffStorage& Storage) {
+    const auto Bits = static_cast<std::uint16_t>(8 * CellBytes(Grid.CellType));
+    bool Set = TIFFSetField(Tiff, TIFFTAG_IMAGEWIDTH, Grid.Columns) &&
+               TIFFSetField(Tiff, TIFFTAG_IMAGELENGTH, Grid.Rows) &&
+               TIFFSetField(Tiff, TIFFTAG_BITSPERSAMPLE, Bits) &&
+               TIFFSetField(Tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<std::uint16_t>(Grid.Bands)) &&
+               TIFFSetField(Tiff, TIFFTAG_SAMPLEFORMAT, SampleFormatOf(Grid.CellType)) &&
+               TIFFSetField(Tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
+               TIFFSetField(Tiff, TIFFTAG_PHOTOMETRIC, Storage.Photometric) &&
+               TIFFSetField(Tiff, TIFFTAG_COMPRESSION, Storage.Compression);
+    if (Set && Storage.Compression == COMPRESSION_JPEG)
+        Set = TIFFSetField(Tiff, TIFFTAG_JPEGQUALITY, Storage.Quality);
+    if (Set && Storage.Predictor != PREDICTOR_NONE)
+        Set = TIFFSetField(Tiff, TIFFTAG_PREDICTOR, Storage.Predictor);
+    if (Set && Storage.Alpha) {
+        const std::uint16_t Unassociated = EXTRASAMPLE_UNASSALPHA;
+        Set = TIFFSetField(Tiff, TIFFTAG_EXTRASAMPLES, 1, &Unassociated);
+    }
+    if (Set && Storage.TileSize != 0)
+        Set = TIFFSetField(Tiff, TIFFTAG_TILEWIDTH, Storage.TileSize) &&
+              TIFFSetField(Tiff, TIFFTAG_TILELENGTH, Storage.TileSize);
+    else if (Set)
+        Set = TIFFSetField(Tiff, TIFFTAG_ROWSPERSTRIP, Storage.RowsPerStrip);
+    return Set;
+}
 
 TTiffImageOut::~TTiffImageOut() {
     if (FTiff) TIFFClose(FTiff);
@@ -23,29 +50,7 @@ bool TTiffImageOut::Open(const std::string& Name, const TTiffGrid& Grid, const T
     // "l": little-endian like the plain images; "8": BigTIFF.
     FTiff = OpenTiff(Name, Storage.BigTiff ? "w8l" : "wl", FLibTiffError);
     if (!FTiff) return Fail("libtiff cannot create " + Name);
-    const auto Bits = static_cast<std::uint16_t>(8 * CellBytes(Grid.CellType));
-    bool Set = TIFFSetField(FTiff, TIFFTAG_IMAGEWIDTH, Grid.Columns) &&
-               TIFFSetField(FTiff, TIFFTAG_IMAGELENGTH, Grid.Rows) &&
-               TIFFSetField(FTiff, TIFFTAG_BITSPERSAMPLE, Bits) &&
-               TIFFSetField(FTiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<std::uint16_t>(Grid.Bands)) &&
-               TIFFSetField(FTiff, TIFFTAG_SAMPLEFORMAT, SampleFormatOf(Grid.CellType)) &&
-               TIFFSetField(FTiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG) &&
-               TIFFSetField(FTiff, TIFFTAG_PHOTOMETRIC, Storage.Photometric) &&
-               TIFFSetField(FTiff, TIFFTAG_COMPRESSION, Storage.Compression);
-    if (Set && Storage.Compression == COMPRESSION_JPEG)
-        Set = TIFFSetField(FTiff, TIFFTAG_JPEGQUALITY, Storage.Quality);
-    if (Set && Storage.Predictor != PREDICTOR_NONE)
-        Set = TIFFSetField(FTiff, TIFFTAG_PREDICTOR, Storage.Predictor);
-    if (Set && Storage.Alpha) {
-        const std::uint16_t Unassociated = EXTRASAMPLE_UNASSALPHA;
-        Set = TIFFSetField(FTiff, TIFFTAG_EXTRASAMPLES, 1, &Unassociated);
-    }
-    if (Set && Storage.TileSize != 0)
-        Set = TIFFSetField(FTiff, TIFFTAG_TILEWIDTH, Storage.TileSize) &&
-              TIFFSetField(FTiff, TIFFTAG_TILELENGTH, Storage.TileSize);
-    else if (Set)
-        Set = TIFFSetField(FTiff, TIFFTAG_ROWSPERSTRIP, Storage.RowsPerStrip);
-    return Set || Fail("libtiff refused the storage tags of " + Name);
+    return SetStorageTags(FTiff, Grid, Storage) || Fail("libtiff refused the storage tags of " + Name);
 }
 
 void TTiffImageOut::SetImageTags(const TTiffImageTags& Tags) {
@@ -77,15 +82,23 @@ bool TTiffImageOut::WriteTiles(std::uint32_t First, const unsigned char* Rows, s
     const std::uint64_t CellBytes = FGrid.RowBytes() / FGrid.Columns;
     const std::uint32_t Tile = FStorage.TileSize;
     const std::uint64_t TileRowBytes = Tile * CellBytes;
+    std::vector<std::vector<unsigned char>> Tiles;
     for (std::uint32_t Left = 0; Left < FGrid.Columns; Left += Tile) {
-        FScratch.assign(TileRowBytes * Tile, 0);
+        std::vector<unsigned char>& Cells = Tiles.emplace_back(TileRowBytes * Tile, 0);
         const std::uint64_t Width = std::min(Tile, FGrid.Columns - Left) * CellBytes;
         for (std::uint32_t Row = 0; Row < Count; ++Row)
-            std::memcpy(FScratch.data() + Row * TileRowBytes,
-                        Rows + Row * FGrid.RowBytes() + Left * CellBytes, Width);
-        const std::uint32_t Index = TIFFComputeTile(FTiff, Left, First, 0, 0);
-        if (TIFFWriteEncodedTile(FTiff, Index, FScratch.data(), static_cast<tmsize_t>(FScratch.size())) < 0)
-            return Fail("Cannot write tile " + std::to_string(Index));
+            std::memcpy(Cells.data() + Row * TileRowBytes, Rows + Row * FGrid.RowBytes() + Left * CellBytes,
+                        Width);
+    }
+    // Encoded side by side on every core where the codec allows, then stored in order.
+    const bool Apart = Tiles.size() > 1 && EncodesApart(FStorage);
+    if (std::string Reason; Apart && !EncodeTilesApart(FGrid, FStorage, Tiles, Reason)) return Fail(Reason);
+    for (std::uint32_t Column = 0; Column < Tiles.size(); ++Column) {
+        const std::uint32_t Index = TIFFComputeTile(FTiff, Column * Tile, First, 0, 0);
+        const auto Size = static_cast<tmsize_t>(Tiles[Column].size());
+        const tmsize_t Stored = Apart ? TIFFWriteRawTile(FTiff, Index, Tiles[Column].data(), Size)
+                                      : TIFFWriteEncodedTile(FTiff, Index, Tiles[Column].data(), Size);
+        if (Stored < 0) return Fail("Cannot write tile " + std::to_string(Index));
     }
     return true;
 }

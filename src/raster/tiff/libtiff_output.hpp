@@ -20,6 +20,9 @@ struct TTiffImageTags {
     std::optional<double> NoData;
 };
 
+// Sets the tags of Storage for an image of Grid; false when libtiff refused one.
+bool SetStorageTags(TIFF* Tiff, const TTiffGrid& Grid, const TTiffStorage& Storage);
+
 class TTiffImageOut {
 public:
     TTiffImageOut() = default;
@@ -50,7 +53,7 @@ private:
     std::string FFailure;
     TTiffGrid FGrid;
     TTiffStorage FStorage;
-    std::vector<unsigned char> FScratch; // a tile, or a copy of a strip the codec may change in place
+    std::vector<unsigned char> FScratch; // a copy of a strip the codec may change in place
 };
 
 } // namespace vortane
