@@ -192,6 +192,7 @@ TEST_F(EncodedTiffTest, PlacementNodataAndAlphaTagsAreThoseOtherProgramsRead) {
          PHOTOMETRIC_RGB,
          "255"},
         {{.Compression = TCompression::Lzw}, 3, PHOTOMETRIC_RGB, ""},
+        {{.Compression = TCompression::Jpeg, .TileSize = 256, .Alpha = true}, 4, PHOTOMETRIC_RGB, ""},
     };
     for (const TTagCase& Case : Cases) {
         Create(Path("tags.tif"), Case.Options, Case.Bands);
