@@ -31,4 +31,10 @@ struct TOutputChoices {
 // output without a compression is deflated, and without a tile size has tiles of 512.
 std::string ResolveOutputChoices(const TOutputChoices& Choices, TCreationOptions& Options);
 
+// "" when an output of that kind can honour Options; otherwise why not: compression, tiles, COG and
+// alpha exist for TIFF outputs only (a nodata value every format declares in its own way).
+std::string StorageRefusal(const TCreationOptions& Options, bool TiffOutput);
+// How the output stores its cells, for the log ("deflate, tiles 512, COG"); "" for plain outputs.
+std::string StorageLogText(const TCreationOptions& Options);
+
 } // namespace vortane

@@ -7,6 +7,7 @@
 #include "job/list_batch.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
+#include "job/output_options.hpp"
 #include "job/photo_list.hpp"
 #include "job/run_fingerprint.hpp"
 #include "raster/data_set.hpp"
@@ -290,6 +291,11 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FStatus = TJobStatus::Failure("No output file name");
         return false;
     }
+    if (std::string Refusal = StorageRefusal(FOptions.Creation, FileTypeByExt(FileName) == ftTif);
+        !Refusal.empty()) {
+        FStatus = TJobStatus::Failure(std::move(Refusal));
+        return false;
+    }
     // Creating the output truncates its files at once; never let that hit the input.
     std::string Clash = InputOverwrittenBy(*FInput, FileName);
     if (Clash.empty()) Clash = FileOverwrittenBy(FileName, FListInputs);
@@ -338,6 +344,8 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FReason = CreateFailureText(FileName, *FOutput);
         return false;
     }
+    if (const std::string Storage = StorageLogText(FOptions.Creation); !Storage.empty())
+        AddLogLine(" Output storage: " + Storage);
     return true;
 }
 
