@@ -128,4 +128,28 @@ float OpaqueAlpha(std::uint8_t CellType) {
     return 255.0f;
 }
 
+std::string StorageRefusal(const TCreationOptions& Options, bool TiffOutput) {
+    std::string Chosen;
+    const auto Name = [&Chosen](bool Given, std::string_view Option) {
+        if (Given) Chosen += (Chosen.empty() ? "" : ", ") + std::string(Option);
+    };
+    Name(Options.Compression != TCompression::None, "compression");
+    Name(Options.TileSize != 0, "tiles");
+    Name(Options.Cog, "COG");
+    Name(Options.Alpha, "alpha band");
+    if (TiffOutput || Chosen.empty()) return {};
+    return "Only TIFF outputs take these storage choices: " + Chosen;
+}
+
+std::string StorageLogText(const TCreationOptions& Options) {
+    if (Options.Plain()) return {};
+    std::string Text(CompressionName(Options.Compression));
+    if (Options.Compression == TCompression::Jpeg) Text += " quality " + std::to_string(Options.Quality);
+    Text += Options.TileSize != 0 ? ", tiles " + std::to_string(Options.TileSize) : ", strips";
+    if (Options.Cog) Text += ", COG";
+    if (Options.NoData) Text += ", nodata " + GeneralText(*Options.NoData);
+    if (Options.Alpha) Text += ", alpha";
+    return Text;
+}
+
 } // namespace vortane

@@ -50,5 +50,10 @@ std::string NoDataLogLine(const TNoDataChoice& Choice);
 // The value an alpha band gives the cells an input cell was sampled for, as other warpers give it: the
 // largest 16-bit value for 16-bit cells, 255 for every other type (127 for signed 8-bit cells).
 float OpaqueAlpha(std::uint8_t CellType);
+// "" when an output of that kind can honour Options; otherwise why not: compression, tiles, COG and
+// alpha exist for TIFF outputs only (a nodata value every format declares in its own way).
+std::string StorageRefusal(const TCreationOptions& Options, bool TiffOutput);
+// How the output stores its cells, for the log ("deflate, tiles 512, COG"); "" for plain outputs.
+std::string StorageLogText(const TCreationOptions& Options);
 
 } // namespace vortane

@@ -7,6 +7,7 @@
 #include "job/list_batch.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
+#include "job/output_options.hpp"
 #include "job/photo_list.hpp"
 #include "job/run_fingerprint.hpp"
 #include "raster/data_set.hpp"
@@ -290,6 +291,11 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FStatus = TJobStatus::Failure("No output file name");
         return false;
     }
+    if (std::string Refusal = StorageRefusal(FOptions.Creation, FileTypeByExt(FileName) == ftTif);
+        !Refusal.empty()) {
+        FStatus = TJobStatus::Failure(std::move(Refusal));
+        return false;
+    }
     // Creating the output truncates its files at once; never let that hit the input.
     std::string Clash = InputOverwrittenBy(*FInput, FileName);
     if (Clash.empty()) Clash = FileOverwrittenBy(FileName, FListInputs);
@@ -297,12 +303,7 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FStatus = TJobStatus::Failure("Output would overwrite the input file " + Clash);
         return false;
     }
-    // Only TIFF has a way to tell other programs that the last band is an alpha band.
-    const bool Alpha = FOptions.Creation.Alpha;
-    if (Alpha && FileTypeByExt(FileName) != ftTif) {
-        FStatus = TJobStatus::Failure("An alpha band can only be added to a TIFF output");
-        return false;
-    }
+    const bool Alpha = FOptions.Creation.Alpha; // refused above for outputs other than TIFF
     FNoData = ChooseNoData(FInput->Raster()->NoDataValue(), FOptions.Creation, FInput->GetCellType());
     if (!FNoData.Problem.empty()) {
         FStatus = TJobStatus::Failure(FNoData.Problem);
@@ -352,6 +353,8 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FReason = CreateFailureText(FileName, *FOutput);
         return false;
     }
+    if (const std::string Storage = StorageLogText(FOptions.Creation); !Storage.empty())
+        AddLogLine(" Output storage: " + Storage);
     LogEmptyCells(FileName);
     return true;
 }

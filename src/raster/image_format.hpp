@@ -13,6 +13,7 @@
 namespace vortane {
 
 class TDataSetRoot2;
+struct TCreationOptions;
 
 // File type codes, one per record, as FileTypeByExt and FileTypeByContent give them.
 enum : int {
@@ -76,6 +77,9 @@ struct TImageFormat {
     // A raster of another class for a file the format's own raster refused to open for reading (a TIFF
     // whose cells cannot be mapped in place, say); null, or returning null, when there is none.
     std::unique_ptr<TDataSetRoot2> (*ReaderForRefused)(const TDataSetRoot2& Refused) = nullptr;
+    // A raster of another class for an image created with storage choices the format's own raster
+    // does not make (a compressed TIFF, say); null, or returning null, when its own raster makes them.
+    std::unique_ptr<TDataSetRoot2> (*WriterFor)(const TCreationOptions& Options) = nullptr;
 };
 
 // The factory of a record: a new raster of the class.

@@ -109,7 +109,7 @@ TEST_F(WarpNoData, WhatAnOutputCannotHoldOrDeclareIsSaidBeforeARowIsComputed) {
     } Cases[] = {
         {{"--nodata", "-9999"}, "out.tif", "Nodata value -9999 cannot be held by the image's", true},
         {{"--nodata", "1.5"}, "out.tif", "Nodata value 1.5 cannot be held", true},
-        {{"--alpha"}, "out.ers", "An alpha band can only be added to a TIFF output", true},
+        {{"--alpha"}, "out.ers", "Only TIFF outputs take these storage choices: alpha band", true},
         {{"--nodata", "7"}, "out.bmp", "has no place to declare", false},
     };
     for (const auto& Case : Cases) {

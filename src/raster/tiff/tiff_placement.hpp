@@ -26,6 +26,8 @@ enum : std::uint16_t { sfUnsigned = 1, sfSigned = 2, sfFloat = 3 };
 
 // Cell type of a sample of Bits bits in SampleFormat Format; ctUnknown for what the grid cannot read.
 std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format);
+// The SampleFormat a created image records for a cell type; 0 for types it cannot hold.
+std::uint16_t SampleFormatOf(std::uint8_t CellType);
 
 // The GeoTIFF tags of an image file directory, as far as they place the image, and its keys as they
 // stand in the file: the key directory and the values it refers to.
@@ -73,6 +75,8 @@ std::vector<std::string> TiffImageFiles(const std::string& ImageName);
 // Writes the ".tfw" world file, and rewrites a ".tifw" beside the image (which readers prefer); the
 // reason when either failed, else empty.
 std::string WriteTiffWorldFiles(const std::string& ImageName, const TWorldFile& World);
+// WriteTiffWorldFiles of a created image, placed as its georeferencing stands.
+std::string WriteTiffWorldFilesOf(TDataSetRoot2& Raster);
 
 class TTiffPlacement {
 public:
