@@ -5,6 +5,7 @@
 // The GeoTIFF keys, which name the image's system either way, are kept whole for the layer above.
 
 #include "raster/raster.hpp"
+#include "raster/tiff/tiff_tags.hpp"
 
 #include <array>
 #include <cstdint>
@@ -48,9 +49,6 @@ struct TGeoTiffTags {
     // of other locations are left out.
     TGeoKeySet Keys() const;
 };
-
-// The tag other programs declare the value of an image's empty cells in (ASCII, all bands alike).
-constexpr std::uint16_t tagGdalNoData = 42113;
 
 // Tags of GeoDoubleParams or GeoAsciiParams longer than this are not read: key offsets are 16-bit,
 // so no key can reach beyond it.
