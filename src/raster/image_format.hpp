@@ -68,6 +68,9 @@ struct TImageFormat {
     // Its header declares the coordinate system in a form other programs read (GeoTIFF keys); the
     // other formats' outputs declare it in an auxiliary file beside them.
     bool SystemInHeader = false;
+    // Its header or tags declare the value its empty cells hold (TCreationOptions::NoData) to other
+    // programs; the other formats' outputs hold that value undeclared.
+    bool NoDataInHeader = false;
     std::unique_ptr<TDataSetRoot2> (*Create)() = nullptr; // null while the format is not part of this build
     // Every file creating an output of the given name writes or replaces.
     std::vector<std::string> (*OutputFiles)(const std::string& OutFile) = nullptr;

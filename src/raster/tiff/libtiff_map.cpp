@@ -220,6 +220,8 @@ TGeoTiffTags TTiffDecoder::GeoTiffTags() const {
         Tags.KeyDoubles.assign(Values, Values + Count);
     if (const char* Text = nullptr; TIFFGetField(FTiff, tagGeoAsciiParamsId, &Text) == 1 && Text)
         Tags.KeyAscii.assign(Text, strnlen(Text, MaxGeoParams));
+    if (const char* Text = nullptr; TIFFGetField(FTiff, tagGdalNoData, &Text) == 1 && Text)
+        Tags.NoData.assign(Text, strnlen(Text, MaxGeoParams));
     return Tags;
 }
 

@@ -29,6 +29,7 @@ constinit const TImageFormat TiffFormat =
                                .Extensions = {".tif", ".tiff"},
                                .Signatures = {Letters(TiffMSBFirstMark), Letters(TiffLSBFirstMark)},
                                .SystemInHeader = true,
+                               .NoDataInHeader = true,
                                .ReaderForRefused = DecodingReader,
                                .WriterFor = EncodingWriter});
 

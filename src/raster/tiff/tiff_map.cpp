@@ -366,7 +366,9 @@ bool TTifMap2::TakeEntry(const TEntry& Entry) {
     case tagGeoDoubleParamsId:
         return TakeGeoDoubles(Entry);
     case tagGeoAsciiParamsId:
-        return TakeGeoAscii(Entry);
+        return TakeAscii(Entry, FPlacement.Tags.KeyAscii);
+    case tagGdalNoData:
+        return TakeAscii(Entry, FPlacement.Tags.NoData);
     default:
         // Tiled images keep their cells in tiles, which the strip addressing cannot reach.
         if (Entry.Tag >= tagTileWidth && Entry.Tag <= tagTileByteCounts) FTiffError = teCompressed;
@@ -437,13 +439,13 @@ bool TTifMap2::TakeGeoDoubles(const TEntry& Entry) {
     return TakeDoubles(Entry, Doubles.data(), Entry.Count);
 }
 
-bool TTifMap2::TakeGeoAscii(const TEntry& Entry) {
+bool TTifMap2::TakeAscii(const TEntry& Entry, std::string& Text) {
     std::uint64_t Position = 0;
     if (Entry.Type != tyAscii || Entry.Count > MaxGeoParams) return true;
     if (!ValuesPosition(Entry, Position)) return false;
     const unsigned char* Bytes = BytesAt(Position, Entry.Count);
     if (Bytes == nullptr) return TiffFail(teValuesOutside);
-    FPlacement.Tags.KeyAscii.assign(reinterpret_cast<const char*>(Bytes), Entry.Count);
+    Text.assign(reinterpret_cast<const char*>(Bytes), Entry.Count);
     return true;
 }
 

@@ -176,6 +176,7 @@ void TTiffPlacement::Apply(TDataSetRoot2& Raster) {
         Raster.SetRegNorthing(Raster.GetRegNorthing() * Factor);
     }
     Raster.Record().FGeoKeys = Keys;
+    Raster.Record().FNoData = NoDataFromText(Tags.NoData);
 }
 
 } // namespace vortane

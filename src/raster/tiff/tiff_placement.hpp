@@ -5,6 +5,7 @@
 // The GeoTIFF keys, which name the image's system either way, are kept whole for the layer above.
 
 #include "raster/raster.hpp"
+#include "raster/tiff/tiff_tags.hpp"
 
 #include <array>
 #include <cstdint>
@@ -39,6 +40,7 @@ struct TGeoTiffTags {
     std::vector<std::uint16_t> KeyDirectory; // GeoKeyDirectory SHORTs
     std::vector<double> KeyDoubles;          // GeoDoubleParams
     std::string KeyAscii;                    // GeoAsciiParams, '|'-terminated texts
+    std::string NoData;                      // GDAL_NODATA: the empty cells' value as text
 
     // The keys the directory lists: a header of four SHORTs (version, revision, minor revision, key
     // count), then four SHORTs per key (key, location, count, value). Location 0 keeps the value in the
@@ -79,7 +81,8 @@ public:
     // Reads the world file and the control point file beside the raster's file; false, with the reason
     // in Problem, when the world file is refused.
     bool LoadSideFiles(TDataSetRoot2& Raster, std::string& Problem);
-    // Cell sizes from the pixel scale; without a world file, the registration from the tie point.
+    // Cell sizes from the pixel scale; without a world file, the registration from the tie point; the
+    // nodata value of the tag (a text that is no number declares none).
     // The keys go to the raster whichever places the image, and ProjectedCSType names the system
     // texts as SystemOfProjectedCS says. A geographic image in degrees or grads is placed in radians.
     void Apply(TDataSetRoot2& Raster);
