@@ -19,6 +19,7 @@
 #include <csignal>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 #include <pthread.h>
 #include <tuple>
@@ -205,7 +206,7 @@ double StepForOutput(double CellSize, const TJobSelection& Selection, std::ostre
 
 // ---- Running the job
 
-// Progress bar on stderr, and the end event as a flag the waiting thread polls.
+// Progress bar on stderr, and the end event as a signal to the waiting thread.
 class TCliObserver final : public TJobObserver {
 public:
     TCliObserver(std::ostream& Err, bool ShowBar) : FErr(Err), FShowBar(ShowBar) {}
@@ -220,11 +221,16 @@ public:
              << View.ElapsedText << "  " << View.RemainingText << "   " << std::flush;
         FBarShown = true;
     }
-    void JobFinished(const std::string&) override { FEnded = true; }
+    // Wakes the waiting thread at once, with exactly one signal: it takes no more once woken.
+    void JobFinished(const std::string&) override {
+        if (!FEnded.exchange(true) && FWaiter) pthread_kill(*FWaiter, EndSignal());
+    }
     void ReportFailure(const std::string& Reason) override { PrintLine(Reason); }
     void ReportWarning(const std::string& Text) override { PrintLine("Warning: " + Text); }
 
-    bool Ended() const { return FEnded; }
+    // Waiter (blocking EndSignal) is sent EndSignal when the job ends.
+    void WakeOnEnd(pthread_t Waiter) { FWaiter = Waiter; }
+    static int EndSignal() { return SIGRTMIN; }
     void EndBar() {
         if (FBarShown) FErr << '\n';
     }
@@ -241,21 +247,26 @@ private:
     bool FShowBar;
     bool FBarShown = false;
     std::atomic<bool> FEnded{false};
+    std::optional<pthread_t> FWaiter;
 };
 
 // Runs the worker in its own thread while this thread waits for Ctrl-C or a scheduler's SIGTERM, which
 // become a stop request: the worker finishes its current row first and the log is completed. Both
-// signals are blocked meanwhile (the worker inherits the mask), so they are only ever taken here.
-void RunWorker(TMyThread& Worker, const TCliObserver& Observer) {
+// signals are blocked meanwhile (the worker inherits the mask), so they are only ever taken here; so is
+// the observer's signal for the job's end, which ends the wait without a poll's delay.
+void RunWorker(TMyThread& Worker, TCliObserver& Observer) {
     sigset_t Stop, Previous;
     sigemptyset(&Stop);
     sigaddset(&Stop, SIGINT);
     sigaddset(&Stop, SIGTERM);
+    sigaddset(&Stop, TCliObserver::EndSignal());
     pthread_sigmask(SIG_BLOCK, &Stop, &Previous);
+    Observer.WakeOnEnd(pthread_self());
     Worker.Start();
-    const timespec Poll{0, 100'000'000};
-    while (!Observer.Ended())
-        if (sigtimedwait(&Stop, nullptr, &Poll) > 0) Worker.RequestStop();
+    for (int Signal = 0; Signal != TCliObserver::EndSignal();) {
+        Signal = sigwaitinfo(&Stop, nullptr);
+        if (Signal == SIGINT || Signal == SIGTERM) Worker.RequestStop();
+    }
     const timespec NoWait{0, 0};
     while (sigtimedwait(&Stop, nullptr, &NoWait) > 0) {
     } // a late stop signal must not end the process once the job is done

@@ -4,6 +4,7 @@
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -74,6 +75,20 @@ double NormLon(double X) {
     if (Lon > Pi) Lon -= TwoPi;
     if (Lon < -Pi) Lon += TwoPi;
     return Lon;
+}
+
+void SinCosMany(const double* Angle, std::size_t N, double* Sin, double* Cos) {
+    for (std::size_t I = 0; I < N; ++I) {
+        // Compared as bits: -0 equals +0 but has a sine of its own.
+        if (I > 0 && std::bit_cast<std::uint64_t>(Angle[I]) == std::bit_cast<std::uint64_t>(Angle[I - 1])) {
+            Sin[I] = Sin[I - 1];
+            Cos[I] = Cos[I - 1];
+        } else {
+            // One call for both, as the compiler makes of std::sin and std::cos of one angle elsewhere;
+            // the C library computes them exactly as it does apart.
+            ::sincos(Angle[I], &Sin[I], &Cos[I]);
+        }
+    }
 }
 
 TDMS RadToDMS(double X) {

@@ -1,6 +1,7 @@
 #pragma once
 // Angle helpers and texts shared by the coordinate systems, and the geodetic <-> geocentric conversion.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -34,11 +35,21 @@ struct TLatitudeTrig {
     double Cos = 1.0;
 };
 
+// The sine and cosine of N angles (no overlap between arguments and results), each with the bits of
+// std::sin and std::cos. A run of equal angles (a row of constant northing or latitude) takes them once.
+void SinCosMany(const double* Angle, std::size_t N, double* Sin, double* Cos);
+
 // Geodetic (radians, metres) to earth-centred coordinates on the spheroid (A, E2), and back.
 void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, double& Y, double& Z);
 // Closed approximation with one refinement step: exact at height 0; Lon in [0, 2*pi). Trig, when
 // given, receives the sine and cosine of Lat.
 void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, double& Lon, double& H,
               TLatitudeTrig* Trig = nullptr);
+// The same for N positions in separate arrays (no overlap between arguments and results), each with the
+// bits of the one-position form; XYZToGeoMany gives every latitude's sine and cosine.
+void GeoToXYZMany(const double* Lat, const double* Lon, const double* H, std::size_t N, double A, double E2,
+                  double* X, double* Y, double* Z);
+void XYZToGeoMany(const double* X, const double* Y, const double* Z, std::size_t N, double A, double E2,
+                  double* Lat, double* Lon, double* H, double* Sin, double* Cos);
 
 } // namespace vortane

@@ -2,6 +2,7 @@
 
 #include "crs/angles.hpp"
 #include "crs/datum_shift.hpp"
+#include "crs/position_pieces.hpp"
 #include "crs/system_in_units.hpp"
 
 #include <algorithm>
@@ -172,6 +173,33 @@ void TCoordinateMapper::OutputToInput(double X, double Y, double& InX, double& I
     ShiftDatumToHub(*FOut.Spheroid, *FOut.Datum, *FHub, Lat, Lon, H, Lat, Lon, H, FInOnHub ? &Trig : nullptr);
     if (!FInOnHub) ShiftDatumFromHub(*FHub, *FIn.Datum, *FIn.Spheroid, Lat, Lon, H, Lat, Lon, H, &Trig);
     FInSystem->GeoToProjWithTrig(Lat, Trig, Lon, H, InX, InY, Z);
+}
+
+void TCoordinateMapper::OutputToInput(const double* X, const double* Y, std::size_t N, double* InX,
+                                      double* InY) const {
+    if (FIdentity) {
+        std::copy_n(X, N, InX);
+        std::copy_n(Y, N, InY);
+        return;
+    }
+    ForEachPiece(N, [&](std::size_t First, std::size_t Count) {
+        // Each step reads one set of arrays and writes the other.
+        double Lat[PositionPiece], Lon[PositionPiece], H[PositionPiece];
+        double Lat2[PositionPiece], Lon2[PositionPiece], H2[PositionPiece], Sin[PositionPiece],
+            Cos[PositionPiece];
+        FOutSystem->ProjToGeoMany(X + First, Y + First, Count, Lat, Lon, H);
+        if (FSameDatum) {
+            FInSystem->GeoToProjMany(Lat, Lon, H, nullptr, nullptr, Count, InX + First, InY + First);
+            return;
+        }
+        ShiftDatumToHubMany(*FOut.Spheroid, *FOut.Datum, *FHub, Lat, Lon, H, Count, Lat2, Lon2, H2, Sin, Cos);
+        if (FInOnHub) {
+            FInSystem->GeoToProjMany(Lat2, Lon2, H2, Sin, Cos, Count, InX + First, InY + First);
+            return;
+        }
+        ShiftDatumFromHubMany(*FHub, *FIn.Datum, *FIn.Spheroid, Lat2, Lon2, H2, Count, Lat, Lon, H, Sin, Cos);
+        FInSystem->GeoToProjMany(Lat, Lon, H, Sin, Cos, Count, InX + First, InY + First);
+    });
 }
 
 } // namespace vortane

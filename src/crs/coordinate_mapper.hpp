@@ -14,6 +14,7 @@
 #include "crs/projection.hpp"
 #include "crs/spheroid.hpp"
 
+#include <cstddef>
 #include <memory>
 
 namespace vortane {
@@ -65,6 +66,9 @@ public:
     // takes the position as it is when both ends are the same (spheroid, datum, system and unit), and it
     // keeps the hub position when the input lies on the hub spheroid itself.
     void OutputToInput(double X, double Y, double& InX, double& InY) const;
+    // The cell chain for N positions (X[i], Y[i]) into (InX[i], InY[i]), each with the bits of the
+    // one-position form, converted step by step over the whole array: one call per step, not per position.
+    void OutputToInput(const double* X, const double* Y, std::size_t N, double* InX, double* InY) const;
 
     const TProjection& InSystem() const { return *FInSystem; }
     const TProjection& OutSystem() const { return *FOutSystem; }

@@ -11,6 +11,23 @@ void SetTrig(double Lat, TLatitudeTrig* Trig) {
     if (Trig) *Trig = {std::sin(Lat), std::cos(Lat)};
 }
 
+// A grid datum's shift, one position after the other.
+template <typename TShift>
+void ShiftEach(TShift&& Shift, const double* Lat, const double* Lon, const double* H, std::size_t N,
+               double* Lat2, double* Lon2, double* H2, double* Sin2, double* Cos2) {
+    for (std::size_t I = 0; I < N; ++I) {
+        TLatitudeTrig Trig;
+        Shift(Lat[I], Lon[I], H[I], Lat2[I], Lon2[I], H2[I], &Trig);
+        Sin2[I] = Trig.Sin;
+        Cos2[I] = Trig.Cos;
+    }
+}
+
+THelmertParameters HelmertOf(const TDatumRecord& Datum, double Sign) {
+    return {Sign * Datum.Scale, Sign * Datum.DX, Sign * Datum.DY, Sign * Datum.DZ,
+            Sign * Datum.RX,    Sign * Datum.RY, Sign * Datum.RZ};
+}
+
 } // namespace
 
 void ShiftDatumToHub(const TSpheroid& Spheroid, const TDatumRecord& Datum, const TSpheroid& Hub, double Lat,
@@ -36,6 +53,34 @@ void ShiftDatumFromHub(const TSpheroid& Hub, const TDatumRecord& Datum, const TS
     }
     Hub.HelmertShift(Lat, Lon, H, Spheroid, -Datum.Scale, -Datum.DX, -Datum.DY, -Datum.DZ, -Datum.RX,
                      -Datum.RY, -Datum.RZ, Lat2, Lon2, H2, Trig2);
+}
+
+void ShiftDatumToHubMany(const TSpheroid& Spheroid, const TDatumRecord& Datum, const TSpheroid& Hub,
+                         const double* Lat, const double* Lon, const double* H, std::size_t N, double* Lat2,
+                         double* Lon2, double* H2, double* Sin2, double* Cos2) {
+    if (!Datum.IsGrid) {
+        Spheroid.HelmertShiftMany(Lat, Lon, H, N, Hub, HelmertOf(Datum, 1.0), Lat2, Lon2, H2, Sin2, Cos2);
+        return;
+    }
+    const auto Shift = [&](double La, double Lo, double He, double& La2, double& Lo2, double& He2,
+                           TLatitudeTrig* Trig) {
+        ShiftDatumToHub(Spheroid, Datum, Hub, La, Lo, He, La2, Lo2, He2, Trig);
+    };
+    ShiftEach(Shift, Lat, Lon, H, N, Lat2, Lon2, H2, Sin2, Cos2);
+}
+
+void ShiftDatumFromHubMany(const TSpheroid& Hub, const TDatumRecord& Datum, const TSpheroid& Spheroid,
+                           const double* Lat, const double* Lon, const double* H, std::size_t N, double* Lat2,
+                           double* Lon2, double* H2, double* Sin2, double* Cos2) {
+    if (!Datum.IsGrid) {
+        Hub.HelmertShiftMany(Lat, Lon, H, N, Spheroid, HelmertOf(Datum, -1.0), Lat2, Lon2, H2, Sin2, Cos2);
+        return;
+    }
+    const auto Shift = [&](double La, double Lo, double He, double& La2, double& Lo2, double& He2,
+                           TLatitudeTrig* Trig) {
+        ShiftDatumFromHub(Hub, Datum, Spheroid, La, Lo, He, La2, Lo2, He2, Trig);
+    };
+    ShiftEach(Shift, Lat, Lon, H, N, Lat2, Lon2, H2, Sin2, Cos2);
 }
 
 bool IsSameDatum(const TSpheroid& SourceSpheroid, const TDatumRecord& SourceDatum,

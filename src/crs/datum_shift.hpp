@@ -29,6 +29,15 @@ void ShiftDatumFromHub(const TSpheroid& Hub, const TDatumRecord& Datum, const TS
                        double Lon, double H, double& Lat2, double& Lon2, double& H2,
                        TLatitudeTrig* Trig2 = nullptr);
 
+// The two shifts for N positions in separate arrays (no overlap between arguments and results), each
+// with the bits of the one-position form; Sin2 and Cos2 receive every latitude's sine and cosine.
+void ShiftDatumToHubMany(const TSpheroid& Spheroid, const TDatumRecord& Datum, const TSpheroid& Hub,
+                         const double* Lat, const double* Lon, const double* H, std::size_t N, double* Lat2,
+                         double* Lon2, double* H2, double* Sin2, double* Cos2);
+void ShiftDatumFromHubMany(const TSpheroid& Hub, const TDatumRecord& Datum, const TSpheroid& Spheroid,
+                           const double* Lat, const double* Lon, const double* H, std::size_t N, double* Lat2,
+                           double* Lon2, double* H2, double* Sin2, double* Cos2);
+
 // True when no datum change is needed: the same catalogue objects on both sides (identity, not equal
 // values, so two catalogue entries with the same numbers still go through the hub).
 bool IsSameDatum(const TSpheroid& SourceSpheroid, const TDatumRecord& SourceDatum,

@@ -1,6 +1,7 @@
 // Geodetic <-> geocentric conversion and the geocentric coordinate system.
 
 #include "crs/angles.hpp"
+#include "crs/position_pieces.hpp"
 #include "crs/projection.hpp"
 
 #include <cmath>
@@ -10,15 +11,75 @@ namespace vortane {
 namespace {
 constexpr double TwoPi = 2.0 * Pi;
 constexpr double HalfPi = Pi / 2.0;
+
+// GeoToXYZ with the sines and cosines given: no call and no branch, so that a loop of it vectorises
+// (inlined always: a call in the loop would stop that).
+[[gnu::always_inline]] inline void XYZFromTrig(double SinLat, double CosLat, double SinLon, double CosLon,
+                                               double H, double A, double E2, double& X, double& Y,
+                                               double& Z) {
+    const double N = A / std::sqrt(1.0 - E2 * SinLat * SinLat);
+    X = (N + H) * CosLat * CosLon;
+    Y = (N + H) * CosLat * SinLon;
+    Z = (N * (1.0 - E2) + H) * SinLat;
+}
+
+// XYZToGeo up to its arctangents and special cases (FinishGeo): no call and no branch, so that a loop of
+// it vectorises. RadiusT 0 marks the centre, where the other results have no meaning.
+[[gnu::always_inline]] inline void BowringStep(double X, double Y, double Z, double A, double E2, double& Q,
+                                               double& V, double& RadiusT, double& RadiusLat, double& SinLat,
+                                               double& H) {
+    const double OneMinusE2 = 1.0 - E2;
+    const double P = std::sqrt(X * X + Y * Y);
+    Q = P * OneMinusE2;
+    RadiusT = std::sqrt(Q * Q + Z * Z);
+    const double SinT = Z / RadiusT;
+    const double H0 = RadiusT / OneMinusE2 - A / std::sqrt(1.0 - E2 * SinT * SinT);
+    V = Z - H0 * E2 * SinT;
+    RadiusLat = std::sqrt(Q * Q + V * V);
+    SinLat = V / RadiusLat;
+    H = RadiusLat / OneMinusE2 - A / std::sqrt(1.0 - E2 * SinLat * SinLat);
+}
+
+void FinishGeo(double X, double Y, double Q, double V, double RadiusT, double RadiusLat, double SinLat,
+               double StepH, double A, double& Lat, double& Lon, double& H, TLatitudeTrig* Trig) {
+    if (X == 0.0 && Y == 0.0) {
+        Lon = HalfPi; // any longitude is right on the axis
+    } else {
+        Lon = std::atan2(Y, X);
+        if (Lon < 0.0) Lon += TwoPi;
+        // -1e-17 + 2 pi rounds to 2 pi, which is outside [0, 2 pi).
+        if (Lon >= TwoPi) Lon = 0.0;
+    }
+    if (RadiusT == 0.0) {
+        // The centre (or so close that the squares underflow): the latitude is taken as 0, and along
+        // that equatorial normal the height is -a.
+        Lat = 0.0;
+        H = -A;
+        if (Trig) *Trig = {0.0, 1.0};
+        return;
+    }
+    Lat = std::atan2(V, Q);
+    H = StepH;
+    // On the axis (Q = 0) the quotient would give a cosine of exactly 0, where cos(atan2(V, 0)) is not.
+    if (Trig) *Trig = {SinLat, Q > 0.0 ? Q / RadiusLat : std::cos(Lat)};
+}
+
 } // namespace
 
 void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, double& Y, double& Z) {
-    const double SinLat = std::sin(Lat);
-    const double CosLat = std::cos(Lat);
-    const double N = A / std::sqrt(1.0 - E2 * SinLat * SinLat);
-    X = (N + H) * CosLat * std::cos(Lon);
-    Y = (N + H) * CosLat * std::sin(Lon);
-    Z = (N * (1.0 - E2) + H) * SinLat;
+    XYZFromTrig(std::sin(Lat), std::cos(Lat), std::sin(Lon), std::cos(Lon), H, A, E2, X, Y, Z);
+}
+
+void GeoToXYZMany(const double* Lat, const double* Lon, const double* H, std::size_t N, double A, double E2,
+                  double* X, double* Y, double* Z) {
+    ForEachPiece(N, [=](std::size_t First, std::size_t Count) { // copies: no reload after a store
+        double SinLat[PositionPiece], CosLat[PositionPiece], SinLon[PositionPiece], CosLon[PositionPiece];
+        SinCosMany(Lat + First, Count, SinLat, CosLat);
+        SinCosMany(Lon + First, Count, SinLon, CosLon);
+        for (std::size_t I = 0; I < Count; ++I)
+            XYZFromTrig(SinLat[I], CosLat[I], SinLon[I], CosLon[I], H[First + I], A, E2, X[First + I],
+                        Y[First + I], Z[First + I]);
+    });
 }
 
 // One step of Bowring's method: a first latitude estimate t = atan(Z / (p (1 - e2))) gives an
@@ -33,36 +94,28 @@ void GeoToXYZ(double Lat, double Lon, double H, double A, double E2, double& X, 
 // p / cos(u) = sqrt(q^2 + V^2) / (1 - e2) gives the same values without the cancellation.
 void XYZToGeo(double X, double Y, double Z, double A, double E2, double& Lat, double& Lon, double& H,
               TLatitudeTrig* Trig) {
-    if (X == 0.0 && Y == 0.0) {
-        Lon = HalfPi; // any longitude is right on the axis
-    } else {
-        Lon = std::atan2(Y, X);
-        if (Lon < 0.0) Lon += TwoPi;
-        // -1e-17 + 2 pi rounds to 2 pi, which is outside [0, 2 pi).
-        if (Lon >= TwoPi) Lon = 0.0;
-    }
-    const double OneMinusE2 = 1.0 - E2;
-    const double P = std::sqrt(X * X + Y * Y);
-    const double Q = P * OneMinusE2;
-    const double RadiusT = std::sqrt(Q * Q + Z * Z);
-    if (RadiusT == 0.0) {
-        // The centre (or so close that the squares underflow): the latitude is taken as 0, and along
-        // that equatorial normal the height is -a.
-        Lat = 0.0;
-        H = -A;
-        if (Trig) *Trig = {0.0, 1.0};
-        return;
-    }
-    const double SinT = Z / RadiusT;
-    const double H0 = RadiusT / OneMinusE2 - A / std::sqrt(1.0 - E2 * SinT * SinT);
+    double Q = 0, V = 0, RadiusT = 0, RadiusLat = 0, SinLat = 0, StepH = 0;
+    BowringStep(X, Y, Z, A, E2, Q, V, RadiusT, RadiusLat, SinLat, StepH);
+    FinishGeo(X, Y, Q, V, RadiusT, RadiusLat, SinLat, StepH, A, Lat, Lon, H, Trig);
+}
 
-    const double V = Z - H0 * E2 * SinT;
-    const double RadiusLat = std::sqrt(Q * Q + V * V);
-    const double SinLat = V / RadiusLat;
-    Lat = std::atan2(V, Q);
-    H = RadiusLat / OneMinusE2 - A / std::sqrt(1.0 - E2 * SinLat * SinLat);
-    // On the axis (Q = 0) the quotient would give a cosine of exactly 0, where cos(atan2(V, 0)) is not.
-    if (Trig) *Trig = {SinLat, Q > 0.0 ? Q / RadiusLat : std::cos(Lat)};
+void XYZToGeoMany(const double* X, const double* Y, const double* Z, std::size_t N, double A, double E2,
+                  double* Lat, double* Lon, double* H, double* Sin, double* Cos) {
+    ForEachPiece(N, [=](std::size_t First, std::size_t Count) { // copies: no reload after a store
+        double Q[PositionPiece], V[PositionPiece], RadiusT[PositionPiece], RadiusLat[PositionPiece],
+            SinLat[PositionPiece], StepH[PositionPiece];
+        for (std::size_t I = 0; I < Count; ++I)
+            BowringStep(X[First + I], Y[First + I], Z[First + I], A, E2, Q[I], V[I], RadiusT[I], RadiusLat[I],
+                        SinLat[I], StepH[I]);
+        for (std::size_t I = 0; I < Count; ++I) {
+            const std::size_t At = First + I;
+            TLatitudeTrig Trig;
+            FinishGeo(X[At], Y[At], Q[I], V[I], RadiusT[I], RadiusLat[I], SinLat[I], StepH[I], A, Lat[At],
+                      Lon[At], H[At], &Trig);
+            Sin[At] = Trig.Sin;
+            Cos[At] = Trig.Cos;
+        }
+    });
 }
 
 std::string TGeoCentric::GetParamText() const {

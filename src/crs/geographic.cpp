@@ -7,6 +7,7 @@
 #include "text/strings.hpp"
 #include "text/tokenizer.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -97,6 +98,19 @@ void TGeografic::ProjToGeo(double X, double Y, double Z, double& Lat, double& Lo
     Lon = X;
     Lat = Y;
     H = Z;
+}
+
+void TGeografic::ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                               double* H) const {
+    std::copy_n(X, N, Lon);
+    std::copy_n(Y, N, Lat);
+    std::fill_n(H, N, 0.0);
+}
+
+void TGeografic::GeoToProjMany(const double* Lat, const double* Lon, const double*, const double*,
+                               const double*, std::size_t N, double* X, double* Y) const {
+    std::copy_n(Lon, N, X);
+    std::copy_n(Lat, N, Y);
 }
 
 int TGeografic::TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,

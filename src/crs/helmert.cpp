@@ -1,4 +1,5 @@
 #include "crs/angles.hpp"
+#include "crs/position_pieces.hpp"
 #include "crs/spheroid.hpp"
 
 namespace vortane {
@@ -26,16 +27,40 @@ namespace vortane {
 //     Z' = -ry X + rx Y + Z (1 + s) + dz
 //
 // which differs from the product (1 + s) R X by s (R - I) X, under a millimetre for real datums.
+namespace {
+
+void ShiftXYZ(const THelmertParameters& P, double X, double Y, double Z, double& ShiftedX, double& ShiftedY,
+              double& ShiftedZ) {
+    const double Factor = 1.0 + P.Scale;
+    ShiftedX = X * Factor - P.RZ * Y + P.RY * Z + P.DX;
+    ShiftedY = P.RZ * X + Y * Factor - P.RX * Z + P.DY;
+    ShiftedZ = -P.RY * X + P.RX * Y + Z * Factor + P.DZ;
+}
+
+} // namespace
+
 void TSpheroid::HelmertShift(double Lat, double Lon, double H, const TSpheroid& Target, double Scale,
                              double DX, double DY, double DZ, double RX, double RY, double RZ, double& Lat2,
                              double& Lon2, double& H2, TLatitudeTrig* Trig2) const {
     double X = 0.0, Y = 0.0, Z = 0.0;
     GeoToXYZ(Lat, Lon, H, A, E2(), X, Y, Z);
-    const double Factor = 1.0 + Scale;
-    const double ShiftedX = X * Factor - RZ * Y + RY * Z + DX;
-    const double ShiftedY = RZ * X + Y * Factor - RX * Z + DY;
-    const double ShiftedZ = -RY * X + RX * Y + Z * Factor + DZ;
+    double ShiftedX = 0.0, ShiftedY = 0.0, ShiftedZ = 0.0;
+    ShiftXYZ({Scale, DX, DY, DZ, RX, RY, RZ}, X, Y, Z, ShiftedX, ShiftedY, ShiftedZ);
     XYZToGeo(ShiftedX, ShiftedY, ShiftedZ, Target.A, Target.E2(), Lat2, Lon2, H2, Trig2);
+}
+
+void TSpheroid::HelmertShiftMany(const double* Lat, const double* Lon, const double* H, std::size_t N,
+                                 const TSpheroid& Target, const THelmertParameters& Parameters, double* Lat2,
+                                 double* Lon2, double* H2, double* Sin2, double* Cos2) const {
+    const THelmertParameters P = Parameters; // a local copy the loop need not reload after each store
+    ForEachPiece(N, [&](std::size_t First, std::size_t Count) {
+        double X[PositionPiece], Y[PositionPiece], Z[PositionPiece];
+        GeoToXYZMany(Lat + First, Lon + First, H + First, Count, A, E2(), X, Y, Z);
+        for (std::size_t I = 0; I < Count; ++I)
+            ShiftXYZ(P, X[I], Y[I], Z[I], X[I], Y[I], Z[I]);
+        XYZToGeoMany(X, Y, Z, Count, Target.A, Target.E2(), Lat2 + First, Lon2 + First, H2 + First,
+                     Sin2 + First, Cos2 + First);
+    });
 }
 
 } // namespace vortane

@@ -43,6 +43,23 @@ void TProjection::SetSpheroidValues(const std::string& Code, const std::string& 
     ComputeConstants();
 }
 
+void TProjection::ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                                double* H) const {
+    for (std::size_t I = 0; I < N; ++I)
+        ProjToGeo(X[I], Y[I], 0.0, Lat[I], Lon[I], H[I]);
+}
+
+void TProjection::GeoToProjMany(const double* Lat, const double* Lon, const double* H, const double* Sin,
+                                const double* Cos, std::size_t N, double* X, double* Y) const {
+    double Z = 0.0;
+    for (std::size_t I = 0; I < N; ++I) {
+        if (Sin)
+            GeoToProjWithTrig(Lat[I], {Sin[I], Cos[I]}, Lon[I], H[I], X[I], Y[I], Z);
+        else
+            GeoToProj(Lat[I], Lon[I], H[I], X[I], Y[I], Z);
+    }
+}
+
 int TProjection::TextToGeo(const std::string& XText, const std::string& YText, const std::string& ZText,
                            double& Lat, double& Lon, double& H) const {
     Lat = Lon = H = 0.0;

@@ -8,6 +8,7 @@
 
 #include "crs/spheroid.hpp"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -63,6 +64,16 @@ public:
     // when they are lengths in metres (projections, geocentric; other units through TSystemInUnits).
     virtual bool AngularCoordinates() const { return false; }
 
+    // Row forms: ProjToGeo of (X[i], Y[i], 0), and GeoToProj of (Lat[i], Lon[i], H[i]) (GeoToProjWithTrig
+    // when Sin and Cos hold the latitudes' sines and cosines) without the heights, for N positions held
+    // in separate arrays that the results do not overlap. Every position gets the same bits as from the
+    // one-position form. The base converts one position after the other; the systems of the common jobs
+    // override them with loops the compiler can vectorise, which is where a job spends its time.
+    virtual void ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                               double* H) const;
+    virtual void GeoToProjMany(const double* Lat, const double* Lon, const double* H, const double* Sin,
+                               const double* Cos, std::size_t N, double* X, double* Y) const;
+
     // Systems computed by a series by default (transverse Mercator, zone grids, Lambert one parallel,
     // stereographic) use their closed or high-order form instead, exact to the millimetre over the whole
     // area of use. Off by default, so results stay those of the series that stored data relies on.
@@ -90,6 +101,10 @@ public:
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
     bool AngularCoordinates() const override { return true; }
+    void ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                       double* H) const override;
+    void GeoToProjMany(const double* Lat, const double* Lon, const double* H, const double* Sin,
+                       const double* Cos, std::size_t N, double* X, double* Y) const override;
 };
 
 // Grads, "Geographic:(grad)".

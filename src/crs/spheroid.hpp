@@ -20,6 +20,11 @@ public:
 
 class TPrjTypeList : public TCodeListOf<TPrjTypeRecord> {};
 
+// The seven parameters of a similarity transformation between geocentric frames (TSpheroid::HelmertShift).
+struct THelmertParameters {
+    double Scale = 0, DX = 0, DY = 0, DZ = 0, RX = 0, RY = 0, RZ = 0;
+};
+
 class TSpheroid : public TCodeObject {
 public:
     // From one decoded "Spher.dat" line: code TAB a TAB 1/f TAB description. An empty line gives
@@ -40,6 +45,11 @@ public:
     void HelmertShift(double Lat, double Lon, double H, const TSpheroid& Target, double Scale, double DX,
                       double DY, double DZ, double RX, double RY, double RZ, double& Lat2, double& Lon2,
                       double& H2, TLatitudeTrig* Trig2 = nullptr) const;
+    // The same for N positions in separate arrays (no overlap between arguments and results), each with
+    // the bits of the one-position form; Sin2 and Cos2 receive every latitude's sine and cosine.
+    void HelmertShiftMany(const double* Lat, const double* Lon, const double* H, std::size_t N,
+                          const TSpheroid& Target, const THelmertParameters& Parameters, double* Lat2,
+                          double* Lon2, double* H2, double* Sin2, double* Cos2) const;
 
     double A = 6378137.0;            // semi-major axis, metres
     double F = 1.0 / 298.2572235637; // flattening (the file holds 1/f)

@@ -24,6 +24,10 @@ public:
                            double& Z) const override;
     void GeoToProjNear(double Lat, double Lon, double H, double NearX, double NearY, double& X, double& Y,
                        double& Z) const override;
+    void ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                       double* H) const override;
+    void GeoToProjMany(const double* Lat, const double* Lon, const double* H, const double* Sin,
+                       const double* Cos, std::size_t N, double* X, double* Y) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override {
         FMetric->GetAxisNames(XName, YName, ZName);
     }

@@ -16,8 +16,9 @@ namespace vortane {
 
 namespace {
 
-// Longest row segment mapped by interpolation without a check point inside it.
-constexpr std::int64_t MaxSegment = 256;
+// The largest block mapped by interpolation: lines of a band and columns.
+constexpr std::int64_t BandLines = 64;
+constexpr std::int64_t BlockColumns = 256;
 // Row buffers per computing thread: how far the threads may run ahead of the row being written.
 constexpr int SlotsPerThread = 4;
 
@@ -102,71 +103,171 @@ void TRowMapper::MapCell(double Y, double Column, double& Col, double& Line) con
     Line = (FInput.OriginY - InY) / FInput.CellSizeY;
 }
 
+void TRowMapper::MapExactly(double Y, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
+                            std::vector<double>& Line) const {
+    const auto N = static_cast<std::size_t>(Count);
+    for (std::size_t C = 0; C < N; ++C) { // the output positions first, then their images
+        Col[C] = FGrid.MinX + (FirstColumn + static_cast<double>(C)) * FGrid.StepX;
+        Line[C] = Y;
+    }
+    FInX.resize(N);
+    FInY.resize(N);
+    FMapper.OutputToInput(Col.data(), Line.data(), N, FInX.data(), FInY.data());
+    for (std::size_t C = 0; C < N; ++C) {
+        Col[C] = (FInX[C] - FInput.OriginX) / FInput.CellSizeX;
+        Line[C] = (FInput.OriginY - FInY[C]) / FInput.CellSizeY;
+    }
+}
+
 double TRowMapper::MapRow(std::int32_t Row, std::vector<double>& Col, std::vector<double>& Line) const {
-    return MapLine(Row, 0.0, FGrid.Columns, Col, Line);
+    return MapLine({0.0, 0.0, FGrid.Rows, FGrid.Columns}, Row, Col, Line);
 }
 
 double TRowMapper::MapCorners(std::int32_t Row, bool Bottom, std::vector<double>& Col,
                               std::vector<double>& Line) const {
-    return MapLine(Row + (Bottom ? 0.5 : -0.5), -0.5, std::int64_t{FGrid.Columns} + 1, Col, Line);
+    const TLattice CellCorners{-0.5, -0.5, std::int64_t{FGrid.Rows} + 1, std::int64_t{FGrid.Columns} + 1};
+    return MapLine(CellCorners, std::int64_t{Row} + (Bottom ? 1 : 0), Col, Line);
 }
 
-double TRowMapper::MapLine(double Row, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
-                           std::vector<double>& Line) const {
-    Col.resize(static_cast<std::size_t>(Count));
-    Line.resize(static_cast<std::size_t>(Count));
-    const double Y = FGrid.MaxY - Row * FGrid.StepY;
-    const auto Exact = [&](std::int64_t C) {
-        MapCell(Y, FirstColumn + static_cast<double>(C), Col[static_cast<std::size_t>(C)],
-                Line[static_cast<std::size_t>(C)]);
+void TRowMapper::MapLatticeCell(std::int64_t K, std::int64_t C, double& Col, double& Line) const {
+    const TLattice& Lattice = FBand.Lattice;
+    MapCell(FGrid.MaxY - (Lattice.Offset + static_cast<double>(K)) * FGrid.StepY,
+            Lattice.FirstColumn + static_cast<double>(C), Col, Line);
+}
+
+namespace {
+
+// Interpolation along lattice line K of a block: Col and Line at column C are Left + Delta * (C - C0) /
+// width.
+struct TBlockLine {
+    double LeftCol = 0, DeltaCol = 0, LeftLine = 0, DeltaLine = 0, PerColumn = 0;
+    std::int64_t C0 = 0;
+
+    TBlockLine(const std::array<double, 4>& Col, const std::array<double, 4>& Line, std::int64_t R0,
+               std::int64_t R1, std::int64_t K, std::int64_t FirstColumn, std::int64_t LastColumn)
+        : C0(FirstColumn) {
+        const double V = R1 > R0 ? double(K - R0) / double(R1 - R0) : 0.0;
+        LeftCol = Col[0] + (Col[2] - Col[0]) * V;
+        LeftLine = Line[0] + (Line[2] - Line[0]) * V;
+        DeltaCol = Col[1] + (Col[3] - Col[1]) * V - LeftCol;
+        DeltaLine = Line[1] + (Line[3] - Line[1]) * V - LeftLine;
+        PerColumn = LastColumn > FirstColumn ? 1.0 / double(LastColumn - FirstColumn) : 0.0;
+    }
+    double ColAt(std::int64_t C) const { return LeftCol + DeltaCol * (double(C - C0) * PerColumn); }
+    double LineAt(std::int64_t C) const { return LeftLine + DeltaLine * (double(C - C0) * PerColumn); }
+};
+
+TBlockLine LineOfBlock(const auto& Block, std::int64_t K) {
+    return TBlockLine(Block.Col, Block.Line, Block.R0, Block.R1, K, Block.C0, Block.C1);
+}
+
+// A block no wider and no taller than one step: every cell of it is one of its corners.
+bool AllCorners(const auto& Block) {
+    return Block.R1 - Block.R0 < 2 && Block.C1 - Block.C0 < 2;
+}
+
+} // namespace
+
+void TRowMapper::Divide(const TBlock& Block) const {
+    if (AllCorners(Block)) {
+        FBand.Blocks.push_back(Block);
+        return;
+    }
+    const std::int64_t RM = Block.R0 + (Block.R1 - Block.R0) / 2, CM = Block.C0 + (Block.C1 - Block.C0) / 2;
+    // The check points: the middles of the top, bottom, left and right edges and the centre.
+    const std::array<std::pair<std::int64_t, std::int64_t>, 5> At{
+        {{Block.R0, CM}, {Block.R1, CM}, {RM, Block.C0}, {RM, Block.C1}, {RM, CM}}};
+    std::array<double, 5> Col{}, Line{};
+    double Error = 0.0;
+    for (std::size_t I = 0; I < At.size(); ++I) {
+        const auto [K, C] = At[I];
+        MapLatticeCell(K, C, Col[I], Line[I]);
+        const TBlockLine Interpolated = LineOfBlock(Block, K);
+        // std::max would drop a NaN: a block reaching outside a system's domain is divided.
+        const double Here = std::hypot(Interpolated.ColAt(C) - Col[I], Interpolated.LineAt(C) - Line[I]);
+        if (!(Here <= Error)) Error = Here;
+    }
+    if (Error <= FMaxError) {
+        FBand.Largest = std::max(FBand.Largest, Error);
+        FBand.Blocks.push_back(Block);
+        return;
+    }
+    // The parts, with their corners among Block's corners and check points.
+    const auto Part = [&](std::size_t TopLeft, std::size_t TopRight, std::size_t BottomLeft,
+                          std::size_t BottomRight, std::int64_t R0, std::int64_t R1, std::int64_t C0,
+                          std::int64_t C1) {
+        // Indexes 0..3: Block's corners; 4..8: its check points in the order of At.
+        const auto ColOf = [&](std::size_t I) { return I < 4 ? Block.Col[I] : Col[I - 4]; };
+        const auto LineOf = [&](std::size_t I) { return I < 4 ? Block.Line[I] : Line[I - 4]; };
+        Divide({R0,
+                R1,
+                C0,
+                C1,
+                {ColOf(TopLeft), ColOf(TopRight), ColOf(BottomLeft), ColOf(BottomRight)},
+                {LineOf(TopLeft), LineOf(TopRight), LineOf(BottomLeft), LineOf(BottomRight)}});
     };
+    constexpr std::size_t Top = 4, Bottom = 5, Left = 6, Right = 7, Centre = 8;
+    const bool SplitRows = Block.R1 - Block.R0 >= 2, SplitColumns = Block.C1 - Block.C0 >= 2;
+    if (SplitRows && SplitColumns) {
+        Part(0, Top, Left, Centre, Block.R0, RM, Block.C0, CM);
+        Part(Top, 1, Centre, Right, Block.R0, RM, CM, Block.C1);
+        Part(Left, Centre, 2, Bottom, RM, Block.R1, Block.C0, CM);
+        Part(Centre, Right, Bottom, 3, RM, Block.R1, CM, Block.C1);
+    } else if (SplitColumns) { // a block one step tall: its middle row is its top row
+        Part(0, Top, 2, Bottom, Block.R0, Block.R1, Block.C0, CM);
+        Part(Top, 1, Bottom, 3, Block.R0, Block.R1, CM, Block.C1);
+    } else {
+        Part(0, 1, Left, Right, Block.R0, RM, Block.C0, Block.C1);
+        Part(Left, Right, 2, 3, RM, Block.R1, Block.C0, Block.C1);
+    }
+}
+
+const TRowMapper::TBand& TRowMapper::BandOf(const TLattice& Lattice, std::int64_t K) const {
+    const std::int64_t From = K / BandLines * BandLines;
+    if (FBand.Lattice == Lattice && FBand.From == From) return FBand;
+    FBand = {Lattice, From, std::min(From + BandLines, Lattice.Lines - 1), {}, 0.0};
+    const std::int64_t LastColumn = Lattice.Columns - 1;
+    for (std::int64_t C0 = 0; C0 == 0 || C0 < LastColumn; C0 += BlockColumns) {
+        TBlock Block{From, FBand.To, C0, std::min(C0 + BlockColumns, LastColumn), {}, {}};
+        const std::pair<std::int64_t, std::int64_t> Corners[4] = {
+            {Block.R0, Block.C0}, {Block.R0, Block.C1}, {Block.R1, Block.C0}, {Block.R1, Block.C1}};
+        for (std::size_t I = 0; I < 4; ++I)
+            MapLatticeCell(Corners[I].first, Corners[I].second, Block.Col[I], Block.Line[I]);
+        Divide(Block);
+    }
+    return FBand;
+}
+
+double TRowMapper::MapLine(const TLattice& Lattice, std::int64_t K, std::vector<double>& Col,
+                           std::vector<double>& Line) const {
+    Col.resize(static_cast<std::size_t>(Lattice.Columns));
+    Line.resize(static_cast<std::size_t>(Lattice.Columns));
     if (!(FMaxError > 0)) {
-        for (std::int64_t C = 0; C < Count; ++C)
-            Exact(C);
+        MapExactly(FGrid.MaxY - (Lattice.Offset + static_cast<double>(K)) * FGrid.StepY, Lattice.FirstColumn,
+                   Lattice.Columns, Col, Line);
         return 0.0;
     }
-
-    // Fills the cells strictly between A and B (both mapped exactly) on the straight line between them.
-    const auto Interpolate = [&](std::int64_t A, std::int64_t B) {
-        const auto UA = static_cast<std::size_t>(A), UB = static_cast<std::size_t>(B);
-        for (std::int64_t C = A + 1; C < B; ++C) {
-            const double T = double(C - A) / double(B - A);
-            Col[static_cast<std::size_t>(C)] = Col[UA] + (Col[UB] - Col[UA]) * T;
-            Line[static_cast<std::size_t>(C)] = Line[UA] + (Line[UB] - Line[UA]) * T;
+    const TBand& Band = BandOf(Lattice, K);
+    // Blocks share their edges; a cell on one takes the value of the last block holding it, the same on
+    // every run whichever thread maps the row.
+    for (const TBlock& Block : Band.Blocks) {
+        if (K < Block.R0 || K > Block.R1) continue;
+        if (AllCorners(Block)) {
+            const std::size_t Row = K == Block.R0 ? 0 : 2;
+            for (std::int64_t C = Block.C0; C <= Block.C1; ++C) {
+                const std::size_t Corner = Row + (C == Block.C0 ? 0 : 1);
+                Col[static_cast<std::size_t>(C)] = Block.Col[Corner];
+                Line[static_cast<std::size_t>(C)] = Block.Line[Corner];
+            }
+            continue;
         }
-    };
-
-    double Largest = 0.0;
-    // Segments whose two ends are mapped exactly and whose inside is still open.
-    std::vector<std::pair<std::int64_t, std::int64_t>> Open;
-    Exact(0);
-    for (std::int64_t Start = 0; Start < Count - 1; Start += MaxSegment) {
-        const std::int64_t End = std::min(Start + MaxSegment, Count - 1);
-        Exact(End);
-        Open.emplace_back(Start, End);
-    }
-    while (!Open.empty()) {
-        const auto [A, B] = Open.back();
-        Open.pop_back();
-        if (B - A < 2) continue;
-        const std::int64_t M = A + (B - A) / 2;
-        Exact(M);
-        const double T = double(M - A) / double(B - A);
-        const auto UA = static_cast<std::size_t>(A), UB = static_cast<std::size_t>(B),
-                   UM = static_cast<std::size_t>(M);
-        const double Error = std::hypot(Col[UA] + (Col[UB] - Col[UA]) * T - Col[UM],
-                                        Line[UA] + (Line[UB] - Line[UA]) * T - Line[UM]);
-        if (Error <= FMaxError) {
-            Largest = std::max(Largest, Error);
-            Interpolate(A, M);
-            Interpolate(M, B);
-        } else {
-            // Also a non-finite error: a segment reaching outside a system's domain is mapped exactly.
-            Open.emplace_back(A, M);
-            Open.emplace_back(M, B);
+        const TBlockLine Interpolated = LineOfBlock(Block, K);
+        for (std::int64_t C = Block.C0; C <= Block.C1; ++C) {
+            Col[static_cast<std::size_t>(C)] = Interpolated.ColAt(C);
+            Line[static_cast<std::size_t>(C)] = Interpolated.LineAt(C);
         }
     }
-    return Largest;
+    return Band.Largest;
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -46,9 +46,10 @@ struct TInputGeometry {
 };
 
 // Maps the cells of one output row to fractional input cell coordinates (column, row). Exact by
-// default; with a maximum error (in input cells) it maps exactly only at the ends of row segments and
-// interpolates linearly between them, halving a segment until the exactly mapped midpoint lies within
-// the bound of the interpolated one.
+// default; with a maximum error (in input cells) it maps exactly only at the corners of blocks of the
+// output grid and interpolates bilinearly inside them, halving a block until the exactly mapped check
+// points (the middles of its edges and its centre) lie within the bound of the interpolated ones.
+// Blocks are worked out a band of rows at a time, so every row of a band reuses them.
 class TRowMapper {
 public:
     TRowMapper(const TCoordinateMapper& Mapper, const TOutputGrid& Grid, const TInputGeometry& Input,
@@ -63,16 +64,47 @@ public:
                       std::vector<double>& Line) const;
 
 private:
-    // Count positions on the output line Row (fractional between rows), the first at output column
-    // FirstColumn and each next one column further.
-    double MapLine(double Row, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
+    // Positions at output rows Offset + k and output columns FirstColumn + c, for k < Lines, c < Columns.
+    struct TLattice {
+        double Offset = 0, FirstColumn = 0;
+        std::int64_t Lines = 0, Columns = 0;
+        bool operator==(const TLattice&) const = default;
+    };
+    // Lattice lines R0..R1 and columns C0..C1, with the positions of its corners (R0, C0), (R0, C1),
+    // (R1, C0), (R1, C1) mapped exactly.
+    struct TBlock {
+        std::int64_t R0 = 0, R1 = 0, C0 = 0, C1 = 0;
+        std::array<double, 4> Col{}, Line{};
+    };
+    // The blocks covering lattice lines From..To, and the largest error measured at their check points.
+    struct TBand {
+        TLattice Lattice;
+        std::int64_t From = -1, To = -1;
+        std::vector<TBlock> Blocks;
+        double Largest = 0;
+    };
+
+    // Line K of the lattice into Col and Line, interpolated within the bound when there is one.
+    double MapLine(const TLattice& Lattice, std::int64_t K, std::vector<double>& Col,
                    std::vector<double>& Line) const;
     void MapCell(double Y, double Column, double& Col, double& Line) const;
+    // Count positions on the output line at map Y, every one mapped exactly, in one call of the mapper.
+    void MapExactly(double Y, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
+                    std::vector<double>& Line) const;
+    // The band holding lattice line K, worked out unless it is the one at hand.
+    const TBand& BandOf(const TLattice& Lattice, std::int64_t K) const;
+    // Adds Block to FBand when its check points lie within the bound; else divides it, the parts'
+    // corners being Block's corners and check points, and treats each part alike.
+    void Divide(const TBlock& Block) const;
+    void MapLatticeCell(std::int64_t K, std::int64_t C, double& Col, double& Line) const;
 
     TCoordinateMapper FMapper; // this row mapper's own copy
     TOutputGrid FGrid;
     TInputGeometry FInput;
     double FMaxError;
+    // Working state; a row mapper serves one thread.
+    mutable std::vector<double> FInX, FInY; // the mapper's results
+    mutable TBand FBand;
 };
 
 struct TResampleOptions {

@@ -25,6 +25,9 @@ public:
 
     std::string GetParamText() const override;
     std::unique_ptr<TProjection> Clone() const override;
+    // The row form of ProjToGeo.
+    void ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                       double* H) const override;
 
     // Derives the cone constants from Spheroid and the parallels; sets Ready.
     void ComputeConstants() override;

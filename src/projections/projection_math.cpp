@@ -24,28 +24,51 @@ TConformalInverse::TConformalInverse(double E) : FE(E) {
           601676 * N6 / 22275};
 }
 
+namespace {
+
+// The series' sum Σ d_k sin 2kχ at χ = atan(TauPrime) for a finite TauPrime: no call and no branch, so
+// that a loop of it vectorises (inlined always: a call in the loop would stop that).
+[[gnu::always_inline]] inline double ConformalCorrection(double TauPrime, const std::array<double, 6>& D) {
+    // sin 2χ = 2t/(1 + t²) and cos 2χ = (1 − t²)/(1 + t²) with t = tan χ, written with u = 1/t for
+    // large t (sin 2χ = 2u/(u² + 1), cos 2χ = (u² − 1)/(u² + 1)).
+    // Both forms' terms are computed and one is picked, which a vector loop can do without branches.
+    const bool Small = std::fabs(TauPrime) <= 1;
+    const double Inverse = 1 / TauPrime;
+    const double S = Small ? TauPrime : Inverse;
+    const double S2 = S * S;
+    const double OneMinusS2 = 1 - S2, S2MinusOne = S2 - 1;
+    const double Sin2 = 2 * S / (1 + S2);
+    const double Cos2 = (Small ? OneMinusS2 : S2MinusOne) / (1 + S2);
+    // Clenshaw: Σ d_k sin 2kχ = b1·sin 2χ with b_k = 2·cos 2χ·b_{k+1} − b_{k+2} + d_k.
+    double B1 = 0, B2 = 0;
+    const auto Step = [&](double Dk) {
+        const double B0 = 2 * Cos2 * B1 - B2 + Dk;
+        B2 = B1;
+        B1 = B0;
+    };
+    Step(D[5]), Step(D[4]), Step(D[3]), Step(D[2]), Step(D[1]), Step(D[0]);
+    return Sin2 * B1;
+}
+
+} // namespace
+
 TLatitudeResult TConformalInverse::operator()(double TauPrime) const {
     if (!FSeries || std::isinf(TauPrime)) return LatitudeOfConformal(TauPrime, FE);
     if (std::isnan(TauPrime)) return {TauPrime, MaxLatitudeSteps};
-    // sin 2χ = 2t/(1 + t²) and cos 2χ = (1 − t²)/(1 + t²) with t = tan χ, written with 1/t for large t.
-    double Sin2, Cos2;
-    if (std::fabs(TauPrime) <= 1) {
-        const double T2 = TauPrime * TauPrime;
-        Sin2 = 2 * TauPrime / (1 + T2);
-        Cos2 = (1 - T2) / (1 + T2);
-    } else {
-        const double U = 1 / TauPrime, U2 = U * U;
-        Sin2 = 2 * U / (U2 + 1);
-        Cos2 = (U2 - 1) / (U2 + 1);
+    return {std::atan(TauPrime) + ConformalCorrection(TauPrime, FD), 1};
+}
+
+void TConformalInverse::Many(const double* TauPrime, std::size_t N, double* Lat) const {
+    const std::array<double, 6> D = FD; // a local copy the loop need not reload after each store
+    if (FSeries)
+        for (std::size_t I = 0; I < N; ++I)
+            Lat[I] = ConformalCorrection(TauPrime[I], D);
+    for (std::size_t I = 0; I < N; ++I) {
+        if (FSeries && std::isfinite(TauPrime[I]))
+            Lat[I] += std::atan(TauPrime[I]);
+        else
+            Lat[I] = (*this)(TauPrime[I]).Lat;
     }
-    // Clenshaw: Σ d_k sin 2kχ = b1·sin 2χ with b_k = 2·cos 2χ·b_{k+1} − b_{k+2} + d_k.
-    double B1 = 0, B2 = 0;
-    for (auto D = FD.rbegin(); D != FD.rend(); ++D) {
-        const double B0 = 2 * Cos2 * B1 - B2 + *D;
-        B2 = B1;
-        B1 = B0;
-    }
-    return {std::atan(TauPrime) + Sin2 * B1, 1};
 }
 
 } // namespace vortane

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 #include <limits>
 
 namespace vortane {
@@ -62,6 +63,8 @@ public:
     // The geodetic latitude of the conformal latitude χ given as TauPrime = tan χ; Steps is 1 for the
     // series.
     TLatitudeResult operator()(double TauPrime) const;
+    // The latitudes of N conformal latitudes, each with the bits operator() gives it.
+    void Many(const double* TauPrime, std::size_t N, double* Lat) const;
 
 private:
     double FE = 0.0;

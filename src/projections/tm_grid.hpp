@@ -31,6 +31,15 @@ public:
     void GeoToProjNear(double Lat, double Lon, double H, double NearX, double NearY, double& X, double& Y,
                        double& Z) const override;
     std::unique_ptr<TProjection> Clone() const override;
+    // The zones make every position a case of its own: one position after the other.
+    void ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                       double* H) const override {
+        TProjection::ProjToGeoMany(X, Y, N, Lat, Lon, H);
+    }
+    void GeoToProjMany(const double* Lat, const double* Lon, const double* H, const double* Sin,
+                       const double* Cos, std::size_t N, double* X, double* Y) const override {
+        TProjection::GeoToProjMany(Lat, Lon, H, Sin, Cos, N, X, Y);
+    }
 
     void GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const override;
     // Easting is NaN when Lon has no zone.

@@ -1,10 +1,12 @@
 #include "projections/transverse_mercator.hpp"
 
 #include "crs/angles.hpp"
+#include "crs/position_pieces.hpp"
 #include "projections/param_text.hpp"
 #include "projections/record_fields.hpp"
 #include "text/catalogue_file.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vortane {
@@ -170,6 +172,68 @@ double SecondEccentricitySquared(double E2) {
     return E2 / (1.0 - E2);
 }
 
+// Lon - Lambda0 the short way round, as NormLon gives it (which keeps a difference already in range).
+double LonOffset(double Lon, double Lambda0) {
+    const double Difference = Lon - Lambda0;
+    return Difference >= -Pi && Difference <= Pi ? Difference : NormLon(Difference);
+}
+
+// The forward series at a latitude with cos(phi) > 0 and a longitude difference L: no call and no
+// branch, so that a loop of it vectorises (inlined always: a call in the loop would stop that).
+[[gnu::always_inline]] inline void SeriesPlane(const TArcFactors& Arc, double A, double E2, double Lat,
+                                               double SinLat, double CosLat, double L, double& Xr,
+                                               double& Yr) {
+    const double N = PrimeVerticalRadius(A, E2, SinLat);
+    const double eta2 = SecondEccentricitySquared(E2) * CosLat * CosLat;
+    const double t = SinLat / CosLat;
+    const double T = t * t;
+    const double Cos2 = CosLat * CosLat;
+    const double NCos = N * CosLat;
+    const double NCos3 = NCos * Cos2;
+    const double NCos5 = NCos3 * Cos2;
+    const double L2 = L * L;
+
+    const double y2 = NCos * SinLat / Y2Divisor;
+    const double y4 = NCos3 * SinLat * Y4.At(T, eta2) * (1.0 / Y4.Divisor);
+    const double y6 = NCos5 * SinLat * Y6.At(T, eta2) * (1.0 / Y6.Divisor);
+    const double x1 = NCos;
+    const double x3 = NCos3 * X3.At(T, eta2) * (1.0 / X3.Divisor);
+    const double x5 = NCos5 * X5.At(T, eta2) * (1.0 / X5.Divisor);
+
+    Yr = Arc.At(Lat, SinLat, CosLat) + L2 * (y2 + L2 * (y4 + L2 * y6));
+    Xr = L * (x1 + L2 * (x3 + L2 * x5));
+}
+
+// The footpoint latitude of the inverse series, from mu = Yr / G and its sine and cosine.
+[[gnu::always_inline]] inline double FootpointLatitude(double Mu, double SinMu, double CosMu, double F1,
+                                                       double F2, double F3) {
+    const double s = SinMu * SinMu;
+    return Mu + 2.0 * SinMu * CosMu * (F1 - F2 * s + F3 * s * s);
+}
+
+// The inverse series about the footpoint Phi1 with its sine and cosine: no call and no branch.
+[[gnu::always_inline]] inline void SeriesAtFootpoint(double Xr, double Phi1, double Sin1, double Cos1,
+                                                     double Lambda0, double A, double E2, double& Lat,
+                                                     double& Lon) {
+    const double N1 = PrimeVerticalRadius(A, E2, Sin1);
+    const double InvN1Sq = 1.0 / (N1 * N1);
+    const double eta2 = SecondEccentricitySquared(E2) * Cos1 * Cos1;
+    const double t1 = Sin1 / Cos1;
+    const double T = t1 * t1;
+    const double X2 = Xr * Xr;
+
+    // The divisors as products with reciprocals: one division for each of N1² and N1·cos φ1.
+    const double V = -(1.0 + eta2) * t1 * (1.0 / VDivisor) * InvN1Sq;
+    const double p4 = -V * (1.0 / P4.Divisor) * InvN1Sq * P4.At(T, eta2);
+    const double p6 = V * (1.0 / P6.Divisor) * InvN1Sq * InvN1Sq * P6.At(T, eta2);
+    const double q1 = 1.0 / (N1 * Cos1);
+    const double q3 = Q3.At(T, eta2) * (1.0 / Q3.Divisor) * InvN1Sq * q1;
+    const double q5 = Q5.At(T, eta2) * (1.0 / Q5.Divisor) * InvN1Sq * InvN1Sq * q1;
+
+    Lat = Phi1 + X2 * (V + X2 * (p4 + X2 * p6));
+    Lon = Lambda0 + Xr * (q1 + X2 * (-q3 + X2 * q5));
+}
+
 } // namespace
 
 TTransMerc::TTransMerc(const std::string& Line) : TTransMerc(TRecordFields(Line)) {}
@@ -280,11 +344,11 @@ void TTransMerc::ComputeConstants() {
     FF2 = 4.0 * h4 + FF3;
 
     // The meridian arc's factors of phi and sin 2k phi: (1 - e^2) a times S0 .. S8.
-    FM0c = FG;
-    FM2c = (1.0 - e2) * FA * s2;
-    FM4c = (1.0 - e2) * FA * s4;
-    FM6c = (1.0 - e2) * FA * s6;
-    FM8c = (1.0 - e2) * FA * S8.At(e2);
+    FArc.M0c = FG;
+    FArc.M2c = (1.0 - e2) * FA * s2;
+    FArc.M4c = (1.0 - e2) * FA * s4;
+    FArc.M6c = (1.0 - e2) * FA * s6;
+    FArc.M8c = (1.0 - e2) * FA * S8.At(e2);
     FOriginArc = MeridianArc(OriginLatitude);
 
     FKruger = TKrugerSeries(Spheroid.A, Spheroid.F);
@@ -301,19 +365,13 @@ double TTransMerc::OriginArc() const {
     return ExactForm ? FKrugerOriginArc : FOriginArc;
 }
 
-// The multiple-angle sines from one sine and cosine: sin((k + 1)x) = 2 cos x sin(kx) - sin((k - 1)x).
 double TTransMerc::MeridianArc(double Lat) const {
     return MeridianArc(Lat, std::sin(Lat), std::cos(Lat));
 }
 
 // The multiple angles from the latitude's own sine and cosine, which the forward series has at hand.
 double TTransMerc::MeridianArc(double Lat, double SinLat, double CosLat) const {
-    const double Sin2 = 2.0 * SinLat * CosLat;
-    const double TwoCos2 = 2.0 * (CosLat - SinLat) * (CosLat + SinLat);
-    const double Sin4 = TwoCos2 * Sin2;
-    const double Sin6 = TwoCos2 * Sin4 - Sin2;
-    const double Sin8 = TwoCos2 * Sin6 - Sin4;
-    return FM0c * Lat - FM2c / 2.0 * Sin2 + FM4c / 4.0 * Sin4 - FM6c / 6.0 * Sin6 + FM8c / 8.0 * Sin8;
+    return FArc.At(Lat, SinLat, CosLat);
 }
 
 void TTransMerc::GeoToXY(double Lat, double Lon, double Lambda0, double A, double E2, double& Xr,
@@ -330,57 +388,87 @@ void TTransMerc::SeriesForward(double Lat, TLatitudeTrig Trig, double Lon, doubl
         Xr = Yr = std::nan("");
         return;
     }
-    const double SinLat = Trig.Sin;
-    const double N = PrimeVerticalRadius(A, E2, SinLat);
-    const double eta2 = SecondEccentricitySquared(E2) * CosLat * CosLat;
-    const double t = SinLat / CosLat;
-    const double T = t * t;
-    const double Cos2 = CosLat * CosLat;
-    const double NCos = N * CosLat;
-    const double NCos3 = NCos * Cos2;
-    const double NCos5 = NCos3 * Cos2;
     // Longitudes arrive in (-pi, pi] from the geographic systems and in [0, 2pi) from a datum shift;
     // either way a difference beyond half a turn is the same meridian reached the short way round.
-    const double L = NormLon(Lon - Lambda0);
-    const double L2 = L * L;
-
-    const double y2 = NCos * SinLat / Y2Divisor;
-    const double y4 = NCos3 * SinLat * Y4.At(T, eta2) * (1.0 / Y4.Divisor);
-    const double y6 = NCos5 * SinLat * Y6.At(T, eta2) * (1.0 / Y6.Divisor);
-    const double x1 = NCos;
-    const double x3 = NCos3 * X3.At(T, eta2) * (1.0 / X3.Divisor);
-    const double x5 = NCos5 * X5.At(T, eta2) * (1.0 / X5.Divisor);
-
-    Yr = MeridianArc(Lat, SinLat, CosLat) + L2 * (y2 + L2 * (y4 + L2 * y6));
-    Xr = L * (x1 + L2 * (x3 + L2 * x5));
+    SeriesPlane(FArc, A, E2, Lat, Trig.Sin, CosLat, NormLon(Lon - Lambda0), Xr, Yr);
 }
 
 void TTransMerc::XYToGeo(double Xr, double Yr, double Lambda0, double A, double E2, double& Lat,
                          double& Lon) const {
     const double Mu = Yr / FG;
-    const double SinMu = std::sin(Mu);
-    const double s = SinMu * SinMu;
-    const double Phi1 = Mu + 2.0 * SinMu * std::cos(Mu) * (FF1 - FF2 * s + FF3 * s * s);
+    const double Phi1 = FootpointLatitude(Mu, std::sin(Mu), std::cos(Mu), FF1, FF2, FF3);
+    SeriesAtFootpoint(Xr, Phi1, std::sin(Phi1), std::cos(Phi1), Lambda0, A, E2, Lat, Lon);
+}
 
-    const double Sin1 = std::sin(Phi1);
-    const double Cos1 = std::cos(Phi1);
-    const double N1 = PrimeVerticalRadius(A, E2, Sin1);
-    const double InvN1Sq = 1.0 / (N1 * N1);
-    const double eta2 = SecondEccentricitySquared(E2) * Cos1 * Cos1;
-    const double t1 = Sin1 / Cos1;
-    const double T = t1 * t1;
-    const double X2 = Xr * Xr;
+void TTransMerc::GeoToProjMany(const double* Lat, const double* Lon, const double* H, const double* Sin,
+                               const double* Cos, std::size_t N, double* X, double* Y) const {
+    if (ExactForm) {
+        TProjection::GeoToProjMany(Lat, Lon, H, Sin, Cos, N, X, Y);
+        return;
+    }
+    // Local copies, which the loops need not reload after each store.
+    const TArcFactors Arc = FArc;
+    const double A = FA, E2 = FE2, Meridian = CentralMeridian, K = ScaleFactor, OriginY = FOriginArc,
+                 East = FalseEasting, North = FalseNorthing;
+    ForEachPiece(N, [=, this](std::size_t First, std::size_t Count) { // copies: no reload after a store
+        double SinLat[PositionPiece], CosLat[PositionPiece], L[PositionPiece];
+        if (Sin) {
+            std::copy_n(Sin + First, Count, SinLat);
+            std::copy_n(Cos + First, Count, CosLat);
+        } else {
+            SinCosMany(Lat + First, Count, SinLat, CosLat); // a geographic row has one latitude
+        }
+        for (std::size_t I = 0, At = First; I < Count; ++I, ++At)
+            L[I] = LonOffset(Lon[At], Meridian);
+        for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {
+            double Xr = 0.0, Yr = 0.0;
+            SeriesPlane(Arc, A, E2, Lat[At], SinLat[I], CosLat[I], L[I], Xr, Yr);
+            Y[At] = K * (Yr - OriginY) + North;
+            X[At] = K * Xr + East;
+        }
+        // What GeoToProj does with positions the series has no meaning for.
+        for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {
+            if (std::isnan(Lat[At]) || std::isnan(Lon[At]))
+                X[At] = Y[At] = std::nan("");
+            else if (!(CosLat[I] > 0.0))
+                X[At] = Y[At] = 0.0;
+            else
+                ZeroOnFault(X[At], Y[At]);
+        }
+    });
+}
 
-    // The divisors as products with reciprocals: one division for each of N1² and N1·cos φ1.
-    const double V = -(1.0 + eta2) * t1 * (1.0 / VDivisor) * InvN1Sq;
-    const double p4 = -V * (1.0 / P4.Divisor) * InvN1Sq * P4.At(T, eta2);
-    const double p6 = V * (1.0 / P6.Divisor) * InvN1Sq * InvN1Sq * P6.At(T, eta2);
-    const double q1 = 1.0 / (N1 * Cos1);
-    const double q3 = Q3.At(T, eta2) * (1.0 / Q3.Divisor) * InvN1Sq * q1;
-    const double q5 = Q5.At(T, eta2) * (1.0 / Q5.Divisor) * InvN1Sq * InvN1Sq * q1;
-
-    Lat = Phi1 + X2 * (V + X2 * (p4 + X2 * p6));
-    Lon = Lambda0 + Xr * (q1 + X2 * (-q3 + X2 * q5));
+void TTransMerc::ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                               double* H) const {
+    if (ExactForm) {
+        TProjection::ProjToGeoMany(X, Y, N, Lat, Lon, H);
+        return;
+    }
+    const double A = FA, E2 = FE2, G = FG, F1 = FF1, F2 = FF2, F3 = FF3, Meridian = CentralMeridian,
+                 K = ScaleFactor, OriginY = FOriginArc, East = FalseEasting, North = FalseNorthing;
+    std::fill_n(H, N, 0.0);
+    ForEachPiece(N, [=, this](std::size_t First, std::size_t Count) { // copies: no reload after a store
+        double Xr[PositionPiece], SinMu[PositionPiece], CosMu[PositionPiece];
+        double Mu[PositionPiece] = {}; // initialised only to quiet a false warning
+        double Phi1[PositionPiece], Sin1[PositionPiece], Cos1[PositionPiece];
+        for (std::size_t I = 0, At = First; I < Count; ++I, ++At) {
+            Xr[I] = (X[At] - East) / K;
+            Mu[I] = ((Y[At] - North) / K + OriginY) / G;
+        }
+        // Along a row of the output the northing, and with it the footpoint, stays the same.
+        SinCosMany(Mu, Count, SinMu, CosMu);
+        for (std::size_t I = 0; I < Count; ++I)
+            Phi1[I] = FootpointLatitude(Mu[I], SinMu[I], CosMu[I], F1, F2, F3);
+        SinCosMany(Phi1, Count, Sin1, Cos1);
+        for (std::size_t I = 0, At = First; I < Count; ++I, ++At)
+            SeriesAtFootpoint(Xr[I], Phi1[I], Sin1[I], Cos1[I], Meridian, A, E2, Lat[At], Lon[At]);
+        for (std::size_t At = First; At < First + Count; ++At) {
+            if (std::isnan(X[At]) || std::isnan(Y[At]))
+                Lat[At] = Lon[At] = std::nan("");
+            else
+                ZeroOnFault(Lat[At], Lon[At]);
+        }
+    });
 }
 
 void TTransMerc::GridToXY(double Easting, double Northing, double& Xr, double& Yr, double& Lambda0) const {

@@ -14,6 +14,22 @@ namespace vortane {
 
 class TRecordFields;
 
+// The meridian arc's factors of phi and sin 2k phi: M0c phi - M2c/2 sin 2phi + M4c/4 sin 4phi -
+// M6c/6 sin 6phi + M8c/8 sin 8phi.
+struct TArcFactors {
+    double M0c = 0.0, M2c = 0.0, M4c = 0.0, M6c = 0.0, M8c = 0.0;
+    // The arc to latitude Lat with its sine and cosine, metres; the multiple-angle sines from one sine
+    // and cosine: sin((k + 1)x) = 2 cos x sin(kx) - sin((k - 1)x).
+    [[gnu::always_inline]] double At(double Lat, double SinLat, double CosLat) const {
+        const double Sin2 = 2.0 * SinLat * CosLat;
+        const double TwoCos2 = 2.0 * (CosLat - SinLat) * (CosLat + SinLat);
+        const double Sin4 = TwoCos2 * Sin2;
+        const double Sin6 = TwoCos2 * Sin4 - Sin2;
+        const double Sin8 = TwoCos2 * Sin6 - Sin4;
+        return M0c * Lat - M2c / 2.0 * Sin2 + M4c / 4.0 * Sin4 - M6c / 6.0 * Sin6 + M8c / 8.0 * Sin8;
+    }
+};
+
 class TTransMerc : public TProjection {
 public:
     // From one decoded "tranmerc.dat" record: spheroid code, name, false northing, false easting,
@@ -27,6 +43,11 @@ public:
     void GeoToProjWithTrig(double Lat, TLatitudeTrig Trig, double Lon, double H, double& X, double& Y,
                            double& Z) const override;
     void ProjToGeo(double X, double Y, double Z, double& Lat, double& Lon, double& H) const override;
+    // The row forms of the series (the exact form converts one position after the other).
+    void ProjToGeoMany(const double* X, const double* Y, std::size_t N, double* Lat, double* Lon,
+                       double* H) const override;
+    void GeoToProjMany(const double* Lat, const double* Lon, const double* H, const double* Sin,
+                       const double* Cos, std::size_t N, double* X, double* Y) const override;
     void GetAxisNames(std::string& XName, std::string& YName, std::string& ZName) const override;
     std::unique_ptr<TProjection> Clone() const override;
 
@@ -92,12 +113,7 @@ private:
     double FF1 = 0.0;
     double FF2 = 0.0;
     double FF3 = 0.0;
-    // Meridian arc: M0c phi - M2c/2 sin 2phi + M4c/4 sin 4phi - M6c/6 sin 6phi + M8c/8 sin 8phi.
-    double FM0c = 0.0;
-    double FM2c = 0.0;
-    double FM4c = 0.0;
-    double FM6c = 0.0;
-    double FM8c = 0.0;
+    TArcFactors FArc;        // the meridian arc
     double FOriginArc = 0.0; // MeridianArc(OriginLatitude)
     // The Krüger series used instead of the series above when ExactForm is set.
     TKrugerSeries FKruger;
