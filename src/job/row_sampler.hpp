@@ -75,6 +75,8 @@ private:
     bool MapRows(std::int64_t First, std::int64_t Last, const unsigned char*& FirstRow,
                  const unsigned char*& LastRow);
     void ForgetRows() { FFirst = FLast = -1; }
+    // A cell of the rows that its raster's cell calls could not read.
+    bool Unreadable(float Value) const { return FLayout.HasUnreadable && Value == FLayout.Unreadable; }
     float AreaValue(TAreaRule Rule, const TCellArea& Area, const auto& ReadRun);
 
     TMMapFile2& FInput;

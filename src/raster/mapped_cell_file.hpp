@@ -138,6 +138,10 @@ struct TRowLayout {
     bool LSBFirst = true;
     std::int64_t FirstBand = 0, ColumnStride = 0, BandStride = 0;
     bool Writable = false; // WriteCell stores its cells there too
+    // A format's marker of cells that hold nothing: ReadCell fails on a cell holding Unreadable, so a
+    // reader of the rows must treat such a cell as one it could not read.
+    bool HasUnreadable = false;
+    float Unreadable = 0;
 };
 
 class TMMapFile2 : public TMapByte {
