@@ -8,14 +8,14 @@ namespace vortane {
 bool TDecodedRows::Reset(std::uint32_t Rows, std::uint32_t BlockRows, std::uint64_t RowBytes, TDecode Decode,
                          std::uint64_t Budget) {
     Clear();
-    if (Rows == 0 || BlockRows == 0 || RowBytes == 0 || RowBytes > Budget / 2 / BlockRows) return false;
+    if (Rows == 0 || BlockRows == 0 || RowBytes == 0 || RowBytes > MaxBlockBytes / BlockRows) return false;
     FDecode = std::move(Decode);
     FRows = Rows;
     FBlockRows = BlockRows;
     FRowBytes = RowBytes;
     const std::uint32_t Blocks = (Rows - 1) / BlockRows + 1;
     FSlotOf.assign(Blocks, -1);
-    const std::uint64_t Fitting = Budget / (RowBytes * BlockRows);
+    const std::uint64_t Fitting = std::max<std::uint64_t>(Budget / (RowBytes * BlockRows), 2);
     FSlots.resize(static_cast<std::size_t>(std::min<std::uint64_t>(Fitting, Blocks)));
     return true;
 }

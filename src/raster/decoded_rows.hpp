@@ -18,9 +18,12 @@ public:
     using TDecode = std::function<bool(std::uint32_t Block, unsigned char* Rows)>;
 
     static constexpr std::uint64_t DefaultBudget = 64u << 20;
+    // Largest block kept: beyond it the rows are better read cell by cell than held in memory.
+    static constexpr std::uint64_t MaxBlockBytes = 128u << 20;
 
     // Rows rows of RowBytes bytes, decoded BlockRows at a time by Decode; forgets every decoded block.
-    // False, and nothing is kept, when two blocks would not fit in Budget.
+    // As many blocks are kept as fit in Budget, but at least two. False, and nothing is kept, for
+    // blocks larger than MaxBlockBytes.
     bool Reset(std::uint32_t Rows, std::uint32_t BlockRows, std::uint64_t RowBytes, TDecode Decode,
                std::uint64_t Budget = DefaultBudget);
     void Clear() { *this = {}; }

@@ -45,7 +45,7 @@ struct TCountingRows {
 };
 
 TEST(DecodedRows, AnyTwoRowsComeTogetherWithinTwoBlocksOfMemory) {
-    TCountingRows Rows2(2 * BlockRows * RowBytes); // room for two blocks only
+    TCountingRows Rows2(1); // the least room: two blocks
     for (const auto& [First, Last] : std::vector<std::pair<int, int>>{
              {0, 0}, {2, 3}, {0, 9}, {9, 9}, {4, 8}, {0, 1}, {5, 6}, {3, 9}, {9, 9}})
         Rows2.ExpectRows(First, Last);
@@ -73,11 +73,11 @@ TEST(DecodedRows, ABlockThatCannotBeDecodedFailsEachTime) {
     Failing.ExpectRows(0, 9);
 }
 
-TEST(DecodedRows, RowsTooLongForTwoBlocksOfTheBudgetAreRefused) {
+TEST(DecodedRows, BlocksBeyondTheLargestAreRefused) {
     TDecodedRows Decoded;
-    EXPECT_FALSE(Decoded.Reset(
-        Rows, BlockRows, RowBytes, [](std::uint32_t, unsigned char*) { return true; },
-        2 * BlockRows * RowBytes - 1));
+    const auto Decode = [](std::uint32_t, unsigned char*) { return true; };
+    EXPECT_TRUE(Decoded.Reset(Rows, 2, TDecodedRows::MaxBlockBytes / 2, Decode));
+    EXPECT_FALSE(Decoded.Reset(Rows, 2, TDecodedRows::MaxBlockBytes / 2 + 1, Decode));
     EXPECT_FALSE(Decoded);
 }
 
