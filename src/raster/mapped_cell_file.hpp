@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortane {
 
@@ -72,6 +73,9 @@ public:
     // True once a page of this file's mapping could not be backed by the file (cut short beneath the
     // mapping, or no room on the disk): cells read there were zeros and cells written there are lost.
     bool MappingFaulted();
+    // Drops the pages of a file opened for reading from the process's resident memory; the addresses
+    // handed out stay valid and read the same bytes again.
+    void ReleaseResidentPages();
 
 protected:
     // The address of Bytes bytes from file position Position, in the current view when it holds them
@@ -93,6 +97,10 @@ protected:
     std::uint32_t FViewSize = MaxViewBytes;    // bytes in the current view
     std::uint32_t FMaxViewSize = MaxViewBytes; // lowered to the file size for smaller files
     TMappedView FView;
+    // A file opened for reading keeps its most recent views mapped (the least recently left first), so
+    // that a sampler moving to and fro across rows far apart maps each view once, not at every turn.
+    std::vector<TMappedView> FKeptViews;
+    static constexpr std::size_t MaxKeptViews = 15;
     std::uint64_t FFileSize = 0;   // for created files: the computed size
     std::uint64_t FViewOffset = 0; // file offset of the view, a multiple of 64 KiB
     std::uint32_t FMinBytes = 8;   // bytes that must follow FPosition after MapPosition
@@ -111,6 +119,12 @@ protected:
 private:
     void InvalidateRows() { FFirstRow = 0, FEndRow = -1; }
     void NoteViewFaults(); // before the view goes away
+    void NoteFaults(const TMappedView& View);
+    // Makes a kept view holding FMinBytes bytes from FPosition the current one; false when none does.
+    bool TakeKeptView();
+    // Keeps the current view of a file opened for reading (unmapping the least recent kept one) or
+    // unmaps it.
+    void LeaveView();
 };
 
 // Stores Value in a byte cell: rounded half to even, low 8 bits kept (256 is 0, -1 is 255). False for a
