@@ -5,6 +5,7 @@
 #include "app/click_label.hpp"
 #include "app/file_filters.hpp"
 #include "app/footprint_map.hpp"
+#include "app/output_options_dialog.hpp"
 #include "catalogue/catalogue.hpp"
 #include "job/file_crs.hpp"
 #include "job/input_description.hpp"
@@ -43,6 +44,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <tuple>
 
 namespace vortane {
 
@@ -114,6 +116,12 @@ QString RunFileDialog(QWidget* Parent, QFileDialog::AcceptMode Mode, std::string
     return Dialog.selectedFiles().front();
 }
 
+// The output choices' fields, which the settings name alike: one assignment carries them either way.
+template <class T> auto OutputChoiceFields(T& Holder) {
+    return std::tie(Holder.Compression, Holder.Quality, Holder.TileSize, Holder.Cog, Holder.NoData,
+                    Holder.Alpha);
+}
+
 QLabel* NewLabel(const char* ObjectName, const QString& Text = {}) {
     auto* Label = new QLabel(Text);
     Label->setObjectName(ObjectName);
@@ -135,6 +143,7 @@ TForm1::TForm1(TAppFiles Files, QWidget* Parent)
     FormActivate();
     ChooseForm = new TChooseForm(*Catalogue, this);
     About = new TAbout(this);
+    OutputOptions = new TOutputOptionsDialog(this);
 }
 
 TForm1::~TForm1() {
@@ -159,6 +168,7 @@ void TForm1::CreateActions() {
     Backgroundcolor1 = NewAction("Backgroundcolor1", "Background color", &TForm1::Backgroundcolor1Click);
     Onlyheaders1 = NewAction("Onlyheaders1", "Only headers", &TForm1::Onlyheaders1Click);
     Exactprojections1 = NewAction("Exactprojections1", "Exact projections", &TForm1::Exactprojections1Click);
+    Outputoptions1 = NewAction("Outputoptions1", "Output options...", &TForm1::Outputoptions1Click);
     Help1 = NewAction("Help1", "Help", &TForm1::HelpClick);
     About1 = NewAction("About1", "About", &TForm1::About1Click);
     InputBtn->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
@@ -187,6 +197,7 @@ void TForm1::CreateActions() {
     Options->addAction(Onlyheaders1);
     Options->addAction(Exactprojections1);
     AddResamplingMenu(*Options->addMenu("Resampling"));
+    Options->addAction(Outputoptions1);
     QMenu* Help = menuBar()->addMenu("Help");
     Help->addAction(Help1);
     Help->addAction(About1);
@@ -222,6 +233,8 @@ void TForm1::CreateControls() {
     FilesLayout->addWidget(InputInfo, 2, 1, 1, 3);
     FilesLayout->addWidget(new QLabel("Output file"), 3, 0);
     FilesLayout->addWidget(Label2, 3, 1, 1, 3);
+    StorageInfo = NewLabel("StorageInfo");
+    FilesLayout->addWidget(StorageInfo, 4, 1, 1, 3);
     FilesLayout->setColumnStretch(1, 1);
     FilesLayout->setColumnStretch(2, 1);
     FilesLayout->setColumnStretch(3, 1);
@@ -328,7 +341,7 @@ void TForm1::CreateControls() {
 // the georeferencing of the stored input image when it still exists.
 void TForm1::FormActivate() {
     SetRunning(false);
-    LoadSettings();
+    const QString SettingsProblem = LoadSettings();
     JobOptions.Step = 1.0;
     Catalogue = std::make_unique<TCSList>();
     const bool Loaded = Catalogue->LoadAll(FFiles.CatalogueFolder);
@@ -354,6 +367,9 @@ void TForm1::FormActivate() {
         std::error_code Ignored;
         if (!InName.empty() && std::filesystem::exists(InName, Ignored)) ImportInput();
     }
+    if (!SettingsProblem.isEmpty()) // after the input's own word, which replaces the status
+        StatusPanel->setText(StatusPanel->text().isEmpty() ? SettingsProblem
+                                                           : StatusPanel->text() + "; " + SettingsProblem);
     ShowSettings();
 }
 
@@ -367,6 +383,9 @@ void TForm1::ShowSettings() {
     Onlyheaders1->setChecked(JobOptions.OnlyHeaders);
     Exactprojections1->setChecked(JobOptions.ExactProjections);
     ShowResampling();
+    const std::string Storage = StorageText(JobOptions.Creation);
+    StorageInfo->setText("Output storage: " + ToQ(Storage));
+    StorageInfo->setVisible(!Storage.empty());
     // An unset reference leaves its label as it was.
     const auto Show = [](QLabel* Label, const auto* Object, const std::string& Text) {
         if (Object) Label->setText(ToQ(Text));
@@ -461,7 +480,7 @@ bool TForm1::ReadStep() {
     return Ok;
 }
 
-void TForm1::LoadSettings() {
+QString TForm1::LoadSettings() {
     FStoredSettings = ReadSettings(FFiles.Settings.Read);
     const TSettings& Stored = FStoredSettings;
     InSpheroidName = Stored.InSpheroid;
@@ -482,6 +501,14 @@ void TForm1::LoadSettings() {
     RecentInputs->setEnabled(!FRecentInputs.empty());
     SetErsRegistration(ErsRegistrationByName(Stored.ErsRegistration).value_or(TErsRegistration::Corner));
     JobOptions.Resampling = ResamplingByName(Stored.Resampling).value_or(TResampling::Auto);
+    OutputChoiceFields(FOutputChoices) = OutputChoiceFields(FStoredSettings);
+    if (const std::string Problem = ResolveOutputChoices(FOutputChoices, JobOptions.Creation);
+        !Problem.empty()) {
+        FOutputChoices = {};
+        JobOptions.Creation = {};
+        return "Stored output options not taken: " + ToQ(Problem);
+    }
+    return {};
 }
 
 void TForm1::SaveSettings() {
@@ -501,6 +528,7 @@ void TForm1::SaveSettings() {
     Stored.ExactProjections = JobOptions.ExactProjections;
     Stored.RecentSystems = FRecentSystems;
     Stored.RecentInputs = FRecentInputs;
+    OutputChoiceFields(Stored) = OutputChoiceFields(FOutputChoices);
     if (WriteSettings(Stored, FFiles.Settings.Write))
         FStoredSettings = Stored;
     else
@@ -746,6 +774,17 @@ void TForm1::AddResamplingMenu(QMenu& Menu) {
 void TForm1::ShowResampling() {
     const QString Name = ToQ(std::string(ResamplingName(JobOptions.Resampling)));
     if (auto* Action = findChild<QAction*>("Resampling_" + Name)) Action->setChecked(true);
+}
+
+// Taken by the next run (a run going keeps the choices it started with) and kept in the settings.
+void TForm1::Outputoptions1Click() {
+    OutputOptions->Offer(FOutputChoices);
+    if (OutputOptions->exec() != QDialog::Accepted) return;
+    const TOutputChoices Chosen = OutputOptions->Chosen();
+    // The dialog offers OK only for valid choices; anything else leaves the last ones in force.
+    if (!ResolveOutputChoices(Chosen, JobOptions.Creation).empty()) return;
+    FOutputChoices = Chosen;
+    ShowSettings();
 }
 
 // Taken by the next run; a run going keeps the forms it started with.

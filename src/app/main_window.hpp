@@ -1,12 +1,14 @@
 #pragma once
 // The main window: it holds a run's settings (input, output, the two coordinate systems, the output
-// step, background colour and "Only headers"), keeps them in the settings file, owns the catalogue and
-// the selection the worker reads, and starts, stops and shows the progress of the worker.
+// step, background colour, "Only headers" and how the output stores its cells), keeps them in the
+// settings file, owns the catalogue and the selection the worker reads, and starts, stops and shows the
+// progress of the worker.
 
 #include "app/app_files.hpp"
 #include "app/window_job.hpp"
 #include "job/input_description.hpp"
 #include "job/job_options.hpp"
+#include "job/output_options.hpp"
 #include "job/settings.hpp"
 
 #include <QMainWindow>
@@ -32,6 +34,7 @@ class TCSList;
 class TChooseForm;
 class TClickLabel;
 class TFootprintMap;
+class TOutputOptionsDialog;
 
 class TForm1 : public QMainWindow {
 public:
@@ -65,7 +68,7 @@ private:
     void ImportInput();
     void FollowOutputUnit();
     void UpdatePreview();
-    void LoadSettings();
+    QString LoadSettings(); // what of the stored settings was not taken, or empty
     void SaveSettings();
     void InputBtnClick();
     void TakeInput(const QString& FileName, int FilterIndex);
@@ -86,6 +89,7 @@ private:
     void Exactprojections1Click();
     void AddResamplingMenu(QMenu& Menu);
     void ShowResampling();
+    void Outputoptions1Click();
     void Exit1Click();
     void About1Click();
     void HelpClick();
@@ -97,6 +101,7 @@ private:
     TSettings FStoredSettings;
     std::string InSpheroidName, InDatumName, InProjectionName; // the output's three are in FSelection
     TJobOptions JobOptions;
+    TOutputChoices FOutputChoices; // as the settings keep them; JobOptions.Creation holds them checked
     TJobSelection FSelection;
     double InputEasting = 0, InputNorthing = 0, InputStep = 0;
     QString FInputText;                      // what the input is, or empty when it could not be looked at
@@ -117,6 +122,7 @@ private:
     QAction* Backgroundcolor1;
     QAction* Onlyheaders1;
     QAction* Exactprojections1;
+    QAction* Outputoptions1;
     QAction* Help1;
     QAction* About1;
     QMenu* RecentInputs;
@@ -128,6 +134,7 @@ private:
     QLabel* Label22;
     QLabel* Label23;
     QLabel* InputInfo;
+    QLabel* StorageInfo; // how the output stores its cells, when not plain
     QLabel* Label10;
     QLabel* Label11;
     QLabel* Label12;
@@ -150,6 +157,7 @@ private:
     QLabel* StatusPanel; // the one panel of StatusBar1
     TChooseForm* ChooseForm = nullptr;
     TAbout* About = nullptr;
+    TOutputOptionsDialog* OutputOptions = nullptr;
 
     TWindowJob FJob; // last: a run still going ends before the rest is released
 };

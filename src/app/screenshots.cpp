@@ -1,9 +1,10 @@
 // Draws the desktop program's windows into PNG files for the documentation: the main window idle (with
 // its preview) and during a run on a generated image, and the chooser's search and a selection on each
-// of its other pages.
+// of its other pages, and the output options of a cloud-optimised output.
 // Usage: vortane-screenshots FOLDER (run with QT_QPA_PLATFORM=offscreen on a machine without display).
 #include "app/chooser.hpp"
 #include "app/main_window.hpp"
+#include "app/output_options_dialog.hpp"
 #include "catalogue/catalogue.hpp"
 #include "job/sample_image.hpp"
 #include "job/settings.hpp"
@@ -95,6 +96,14 @@ bool ChooserShots(const std::string& Folder) {
     return Save(Chooser, Folder + "chooser-projection.png") && Saved;
 }
 
+bool OutputOptionsShot(const std::string& Folder) {
+    TOutputOptionsDialog Dialog(nullptr);
+    Dialog.Offer({.Cog = true, .NoData = "0", .Alpha = true});
+    Dialog.show();
+    QCoreApplication::processEvents();
+    return Save(Dialog, Folder + "output-options.png");
+}
+
 } // namespace
 
 int main(int Argc, char** Argv) {
@@ -107,7 +116,8 @@ int main(int Argc, char** Argv) {
     const std::filesystem::path Work = std::filesystem::temp_directory_path() / "vortane-screenshots";
     std::filesystem::create_directories(Work);
     std::filesystem::create_directories(Folder);
-    const bool Saved = MainWindowShots(Work.string() + "/", Folder) && ChooserShots(Folder);
+    const bool Saved =
+        MainWindowShots(Work.string() + "/", Folder) && ChooserShots(Folder) && OutputOptionsShot(Folder);
     std::filesystem::remove_all(Work);
     return Saved ? 0 : 1;
 }

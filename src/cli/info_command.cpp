@@ -60,6 +60,8 @@ void PrintDescription(const TDataSet2& DataSet, std::ostream& Out) {
     Print.Line("datum", Datum);
     Print.Line("projection", Projection);
     Print.Line("control points", std::to_string(ControlPoints ? ControlPoints->Count() : 0));
+    // Only images that declare empty cells say so, so the description of the others stays as it was.
+    if (const std::optional<double> NoData = Raster.NoDataValue()) Print.Line("nodata", NoDataText(*NoData));
 }
 
 // The file's system as the catalogue knows it, after the lines above (scripts read those as they are).

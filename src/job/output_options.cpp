@@ -1,7 +1,11 @@
 #include "job/output_options.hpp"
 
+#include "raster/raster.hpp"
 #include "text/strings.hpp"
+#include "text/types.hpp"
 
+#include <cmath>
+#include <limits>
 #include <utility>
 
 namespace vortane {
@@ -12,6 +16,37 @@ constexpr std::pair<TCompression, std::string_view> CompressionNamesTable[] = {
     {TCompression::None, "none"}, {TCompression::Deflate, "deflate"}, {TCompression::Lzw, "lzw"},
     {TCompression::Zstd, "zstd"}, {TCompression::Jpeg, "jpeg"},
 };
+
+// The values cells of an integer type hold; none for the other types.
+std::optional<std::pair<double, double>> IntegerRange(std::uint8_t CellType) {
+    switch (CellType) {
+    case ctUnsigned8:
+        return std::pair{0.0, 255.0};
+    case ctSigned8:
+        return std::pair{-128.0, 127.0};
+    case ctSigned16:
+        return std::pair{-32768.0, 32767.0};
+    case ctUnsigned16:
+        return std::pair{0.0, 65535.0};
+    case ctSigned32:
+        return std::pair{-2147483648.0, 2147483647.0};
+    case ctUnsigned32:
+        return std::pair{0.0, 4294967295.0};
+    default:
+        return std::nullopt;
+    }
+}
+
+// Cells are computed as 32-bit floats, so no type holds more than they do.
+bool CellsHold(double Value, std::uint8_t CellType) {
+    if (const auto Range = IntegerRange(CellType))
+        return Value == std::floor(Value) && Value >= Range->first && Value <= Range->second;
+    return std::isnan(Value) || std::fabs(Value) <= std::numeric_limits<float>::max();
+}
+
+std::string NoDataName(const std::optional<double>& Value) {
+    return Value ? NoDataText(*Value) : "none";
+}
 
 } // namespace
 
@@ -59,6 +94,62 @@ std::string ResolveOutputChoices(const TOutputChoices& Choices, TCreationOptions
     if (Resolved.Cog && Resolved.TileSize == 0) Resolved.TileSize = 512;
     Options = Resolved;
     return {};
+}
+
+TNoDataChoice ChooseNoData(std::optional<double> Input, const TCreationOptions& Creation,
+                           std::uint8_t CellType) {
+    TNoDataChoice Choice{.Input = Input, .Output = std::nullopt, .Problem = {}};
+    if (Creation.NoData) {
+        if (!CellsHold(*Creation.NoData, CellType)) {
+            const auto Range = IntegerRange(CellType);
+            Choice.Problem = "Nodata value " + NoDataText(*Creation.NoData) +
+                             " cannot be held by the image's " + CellTypeName(CellType) + " cells" +
+                             (Range ? " (whole numbers " + NoDataText(Range->first) + " to " +
+                                          NoDataText(Range->second) + ")"
+                                    : std::string());
+            return Choice;
+        }
+        Choice.Output = Creation.NoData;
+    } else if (Input && !Creation.Alpha && CellsHold(*Input, CellType)) {
+        Choice.Output = Input;
+    }
+    return Choice;
+}
+
+std::string NoDataLogLine(const TNoDataChoice& Choice) {
+    if (!Choice.Input && !Choice.Output) return {};
+    return " Nodata: input " + NoDataName(Choice.Input) + ", output " + NoDataName(Choice.Output);
+}
+
+float OpaqueAlpha(std::uint8_t CellType) {
+    if (CellType == ctSigned8) return 127.0f; // 255 would not fit
+    if (CellType == ctSigned16) return 32767.0f;
+    if (CellType == ctUnsigned16) return 65535.0f;
+    return 255.0f;
+}
+
+std::string StorageRefusal(const TCreationOptions& Options, bool TiffOutput) {
+    std::string Chosen;
+    const auto Name = [&Chosen](bool Given, std::string_view Option) {
+        if (Given) Chosen += (Chosen.empty() ? "" : ", ") + std::string(Option);
+    };
+    Name(Options.Compression != TCompression::None, "compression");
+    Name(Options.TileSize != 0, "tiles");
+    Name(Options.Cog, "COG");
+    Name(Options.Alpha, "alpha band");
+    if (TiffOutput || Chosen.empty()) return {};
+    return "Only TIFF outputs take these storage choices: " + Chosen;
+}
+
+std::string StorageLogText(const TCreationOptions& Options) {
+    if (Options.Plain()) return {};
+    std::string Text(CompressionName(Options.Compression));
+    if (Options.Compression == TCompression::Jpeg) Text += " quality " + std::to_string(Options.Quality);
+    Text += Options.TileSize != 0 ? ", tiles " + std::to_string(Options.TileSize) : ", strips";
+    if (Options.Cog) Text += ", COG";
+    if (Options.NoData) Text += ", nodata " + GeneralText(*Options.NoData);
+    if (Options.Alpha) Text += ", alpha";
+    return Text;
 }
 
 } // namespace vortane

@@ -4,6 +4,7 @@
 
 #include "raster/creation_options.hpp"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,5 +31,29 @@ struct TOutputChoices {
 // Checks Choices and fills Options; returns "" or what is wrong, naming the option. A cloud-optimised
 // output without a compression is deflated, and without a tile size has tiles of 512.
 std::string ResolveOutputChoices(const TOutputChoices& Choices, TCreationOptions& Options);
+
+// The nodata values of a run on one input: the input's (its empty cells take no part) and the value
+// the output's empty cells hold and declare.
+struct TNoDataChoice {
+    std::optional<double> Input, Output;
+    std::string Problem; // why the run cannot go ahead; empty when it can
+};
+
+// The output holds the value chosen (Creation.NoData), which its cells of CellType must hold exactly
+// (a Problem otherwise: rounded or clamped, the declared value would name no cell). Without a choice it
+// takes the input's value as other warpers do, unless an alpha band marks the empty cells instead or
+// its cells cannot hold it.
+TNoDataChoice ChooseNoData(std::optional<double> Input, const TCreationOptions& Creation,
+                           std::uint8_t CellType);
+// " Nodata: input -9999, output none": the run log's line; empty when neither end has a value.
+std::string NoDataLogLine(const TNoDataChoice& Choice);
+// The value an alpha band gives the cells an input cell was sampled for, as other warpers give it: the
+// largest 16-bit value for 16-bit cells, 255 for every other type (127 for signed 8-bit cells).
+float OpaqueAlpha(std::uint8_t CellType);
+// "" when an output of that kind can honour Options; otherwise why not: compression, tiles, COG and
+// alpha exist for TIFF outputs only (a nodata value every format declares in its own way).
+std::string StorageRefusal(const TCreationOptions& Options, bool TiffOutput);
+// How the output stores its cells, for the log ("deflate, tiles 512, COG"); "" for plain outputs.
+std::string StorageLogText(const TCreationOptions& Options);
 
 } // namespace vortane

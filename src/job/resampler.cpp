@@ -33,6 +33,26 @@ bool IsAreaMethod(TResampling Method) {
     return Method == TResampling::Average || Method == TResampling::Mode;
 }
 
+// The cells a method (Auto resolved) takes.
+TTapRule TapRuleOf(TResampling Method) {
+    switch (Method) {
+    case TResampling::Nearest:
+        return TTapRule::Nearest;
+    case TResampling::Cubic:
+        return TTapRule::Cubic;
+    case TResampling::Lanczos:
+        return TTapRule::Lanczos;
+    case TResampling::Average:
+        return TTapRule::Average;
+    case TResampling::Mode:
+        return TTapRule::Mode;
+    case TResampling::Auto:
+    case TResampling::Bilinear:
+        break;
+    }
+    return TTapRule::Bilinear;
+}
+
 // The box around four corners; NaN when one of them has no position.
 TCellArea BoxAround(double Col0, double Col1, double Col2, double Col3, double Line0, double Line1,
                     double Line2, double Line3) {
@@ -166,6 +186,7 @@ struct TResampler::TRowWorker {
     std::vector<double> Col, Line;           // the cells' positions (area methods: their top corners)
     std::vector<double> BelowCol, BelowLine; // area methods: the cells' bottom corners
     std::vector<TCellArea> Areas;
+    std::vector<std::uint8_t> Sampled; // of the row's cells: whether an input cell was sampled for it
     double LargestError = 0.0;
 };
 
@@ -175,27 +196,58 @@ TResampler::TResampler(const TCoordinateMapper& Mapper, TMMapFile2& Input, std::
     : FMapper(Mapper), FInput(Input), FBands(Bands), FOutput(Output), FGrid(Grid), FGeometry(InputGeometry),
       FOptions(Options), FMethod(Options.Method != TResampling::Auto ? Options.Method
                                  : Options.Colour                    ? TResampling::Nearest
-                                                                     : TResampling::Bilinear) {}
+                                                                     : TResampling::Bilinear) {
+    if (Options.InputNoData) FNoData.emplace(*Options.InputNoData, Bands);
+}
 
 void TResampler::ComputeRow(TRowWorker& Worker, std::int32_t Row, std::vector<float>& Cells) const {
     // The input pages a thread touched are dropped now and then, so that its memory is that of the
     // rows it reads lately whatever the image's size; they come back from the file cache when needed.
     if (++Worker.RowsComputed % ReleaseEveryRows == 0) Worker.Input.ReleaseResidentPages();
     const auto Columns = static_cast<std::size_t>(FGrid.Columns);
-    Cells.resize(Columns * FBands);
-    if (IsAreaMethod(FMethod)) {
+    Cells.resize(Columns * OutputBands());
+    if (IsAreaMethod(FMethod))
         MapAreas(Worker, Row);
-    } else {
+    else
         Worker.LargestError =
             std::max(Worker.LargestError, Worker.Mapper.MapRow(Row, Worker.Col, Worker.Line));
-        if (FOptions.Colour && FMethod == TResampling::Nearest) {
-            const TRowPositions At{Worker.Col.data(), Worker.Line.data(), Columns};
-            Worker.Sampler.SampleColour(At, FOptions.Background, Cells.data());
-            return;
-        }
+    // Only a run that declares or marks empty cells, or reads them, needs to know which they are.
+    if (!FOptions.OutputNoData && !FOptions.Alpha && !FNoData) {
+        SampleBands(Worker, Cells.data(), nullptr);
+        return;
     }
-    for (std::uint32_t Band = 0; Band < FBands; ++Band)
-        SampleBand(Worker, Band, Cells.data() + Band * Columns);
+    Worker.Sampled.resize(Columns);
+    SampleBands(Worker, Cells.data(), Worker.Sampled.data());
+    MarkEmptyCells(Worker.Sampled.data(), Cells.data());
+}
+
+void TResampler::SampleBands(TRowWorker& Worker, float* Cells, std::uint8_t* Sampled) const {
+    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
+    const TRowPositions At{Worker.Col.data(), Worker.Line.data(), Columns};
+    const TNoDataCells* NoData = FNoData ? &*FNoData : nullptr;
+    if (FOptions.Colour && FMethod == TResampling::Nearest) {
+        Worker.Sampler.SampleColour(At, FOptions.Background, Cells, NoData, Sampled);
+    } else if (NoData) {
+        Worker.Sampler.SampleChecked(TapRuleOf(FMethod), FOptions.CellType, At, Worker.Areas.data(), *NoData,
+                                     Cells, Sampled);
+    } else {
+        for (std::uint32_t Band = 0; Band < FBands; ++Band)
+            SampleBand(Worker, Band, Cells + Band * Columns);
+        if (Sampled) Worker.Sampler.Coverage(TapRuleOf(FMethod), At, Worker.Areas.data(), Sampled);
+    }
+}
+
+void TResampler::MarkEmptyCells(const std::uint8_t* Sampled, float* Cells) const {
+    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
+    if (FOptions.OutputNoData) {
+        const auto Empty = static_cast<float>(*FOptions.OutputNoData);
+        for (std::uint32_t Band = 0; Band < FBands; ++Band)
+            for (std::size_t C = 0; C < Columns; ++C)
+                if (!Sampled[C]) Cells[Band * Columns + C] = Empty;
+    }
+    if (FOptions.Alpha)
+        for (std::size_t C = 0; C < Columns; ++C)
+            Cells[FBands * Columns + C] = Sampled[C] ? FOptions.AlphaOpaque : 0.0f;
 }
 
 void TResampler::MapAreas(TRowWorker& Worker, std::int32_t Row) const {
@@ -237,7 +289,7 @@ void TResampler::SampleBand(TRowWorker& Worker, std::uint32_t Band, float* Cells
 }
 
 void TResampler::WriteRow(std::int32_t Row, const std::vector<float>& Cells) {
-    WriteCellRow(FOutput, Row, FBands, static_cast<std::size_t>(FGrid.Columns), Cells.data());
+    WriteCellRow(FOutput, Row, OutputBands(), static_cast<std::size_t>(FGrid.Columns), Cells.data());
 }
 
 bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {

@@ -5,6 +5,7 @@
 // writes in row order, so the output bytes are the same for every thread count.
 
 #include "crs/coordinate_mapper.hpp"
+#include "job/row_sampler.hpp"
 
 #include <array>
 #include <cstdint>
@@ -15,9 +16,6 @@
 #include <vector>
 
 namespace vortane {
-
-class TMMapFile2;
-struct TCellArea;
 
 // How the input is sampled for an output cell. Auto: 3-band images at the nearest cell with the
 // background rule, any other band count bilinearly. Nearest and bilinear as Auto does them (the
@@ -86,12 +84,22 @@ struct TResampleOptions {
     std::uint8_t CellType = 0; // of input and output: kernel values are held within its range
     int Threads = 1;           // rows computed at once
     double MaxError = 0.0;     // input cells; 0 maps every cell exactly
+    // The input's nodata value: cells whose every band holds it take no part in the sampling. None:
+    // every cell counts, and no cell is checked.
+    std::optional<double> InputNoData;
+    // What every band of an output cell no input cell was sampled for holds; none: 0 (the colour rule:
+    // the background colour).
+    std::optional<double> OutputNoData;
+    // The output has one band more than the input: 0 where no input cell was sampled, AlphaOpaque
+    // elsewhere.
+    bool Alpha = false;
+    float AlphaOpaque = 255;
 };
 
 class TResampler {
 public:
-    // Input is sampled with its first Bands bands; Output gets the same bands. Mapper, Input and
-    // Output must outlive the resampler.
+    // Input is sampled with its first Bands bands; Output gets the same bands, and the alpha band after
+    // them when asked for. Mapper, Input and Output must outlive the resampler.
     TResampler(const TCoordinateMapper& Mapper, TMMapFile2& Input, std::uint32_t Bands, TMMapFile2& Output,
                const TOutputGrid& Grid, const TInputGeometry& InputGeometry, const TResampleOptions& Options);
 
@@ -113,6 +121,12 @@ private:
     // The area each output cell of the row covers in the input, into Worker.Areas.
     void MapAreas(TRowWorker& Worker, std::int32_t Row) const;
     void SampleBand(TRowWorker& Worker, std::uint32_t Band, float* Cells) const;
+    // Samples every band of the row, and marks in Sampled (when not null) the cells an input cell was
+    // sampled for.
+    void SampleBands(TRowWorker& Worker, float* Cells, std::uint8_t* Sampled) const;
+    // The output's nodata value and the alpha band, by the cells Sampled marks.
+    void MarkEmptyCells(const std::uint8_t* Sampled, float* Cells) const;
+    std::uint32_t OutputBands() const { return FBands + (FOptions.Alpha ? 1 : 0); }
     void WriteRow(std::int32_t Row, const std::vector<float>& Cells);
     bool RunInPlace(TRowWorker& Worker, const std::function<bool(std::int32_t)>& RowWritten);
     bool RunThreaded(std::vector<TRowWorker>& Workers, const std::function<bool(std::int32_t)>& RowWritten);
@@ -124,7 +138,8 @@ private:
     TOutputGrid FGrid;
     TInputGeometry FGeometry;
     TResampleOptions FOptions;
-    TResampling FMethod; // Auto resolved for the input's band count
+    TResampling FMethod;                 // Auto resolved for the input's band count
+    std::optional<TNoDataCells> FNoData; // the input's empty cells, when it declares any
     double FLargestError = 0.0;
     bool FInputViewsFaulted = false;
 };

@@ -180,14 +180,16 @@ bool AreaSpan(double Min, double Max, std::int64_t Cells, TSpan& Span) {
     return true;
 }
 
-// The weighted mean of Cells, one row of X after another.
-float AreaAverage(const std::vector<float>& Cells, const TSpan& X, const TSpan& Y) {
+// The weighted mean of Cells, one row of X after another; only the cells Valid marks (all without it).
+// NaN when no weight remains.
+float AreaAverage(const float* Cells, const TSpan& X, const TSpan& Y, const std::uint8_t* Valid = nullptr) {
     double Sum = 0, Weight = 0;
     std::size_t Index = 0;
     for (std::int64_t Row = Y.First; Row < Y.End; ++Row)
-        for (std::int64_t Col = X.First; Col < X.End; ++Col) {
+        for (std::int64_t Col = X.First; Col < X.End; ++Col, ++Index) {
+            if (Valid && !Valid[Index]) continue;
             const double Part = X.Part(Col) * Y.Part(Row);
-            Sum += Part * Cells[Index++];
+            Sum += Part * Cells[Index];
             Weight += Part;
         }
     return static_cast<float>(Sum / Weight);
@@ -215,6 +217,127 @@ float MostFrequent(const std::vector<float>& Cells, std::vector<std::uint32_t>& 
     return Cells[Order[Best]];
 }
 
+// ---- Blocks: the cells an output cell takes, for the checking path and the coverage test
+
+// Below this much of its weight left, a kernel's value would be mostly noise.
+constexpr double LeastKernelWeight = 1e-6;
+
+// The Width x Height input cells from (Col, Row) an output cell takes, with their weights along each
+// axis: kernel weights (Kernel), or the parts of an area's cells (Area).
+struct TBlock {
+    std::int64_t Col = 0, Row = 0, Width = 1, Height = 1;
+    std::array<double, 6> WeightX{1}, WeightY{1};
+    TSpan X, Y;
+    bool Area = false;
+    double FracX = 0, FracY = 0; // bilinear: the position's offset from the top-left cell
+    std::size_t Count() const { return static_cast<std::size_t>(Width * Height); }
+};
+
+// The single cell at (Column, Row).
+TBlock CellBlock(std::int64_t Column, std::int64_t Row) {
+    TBlock Block;
+    Block.Col = Column, Block.Row = Row;
+    return Block;
+}
+
+bool NearestBlock(double Col, double Line, std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
+    std::int64_t Column = 0, Row = 0;
+    if (!NearestCell(Col, Line, Columns, Rows, Column, Row)) return false;
+    Block = CellBlock(Column, Row);
+    return true;
+}
+
+// As SampleBilinear takes its cells: the 2 x 2 block, or the one cell of an integral position.
+bool BilinearBlock(double Col, double Line, std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
+    if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
+        return false;
+    const double Col0 = std::floor(Col), Line0 = std::floor(Line);
+    const auto Column = static_cast<std::int64_t>(Col0), Row = static_cast<std::int64_t>(Line0);
+    const std::int64_t Reach = Col == Col0 && Line == Line0 ? 0 : 1;
+    if (Column + Reach >= Columns || Row + Reach >= Rows) return false;
+    Block = CellBlock(Column, Row);
+    if (Reach == 0) return true;
+    Block.Width = Block.Height = 2;
+    Block.FracX = Col - Col0, Block.FracY = Line - Line0;
+    Block.WeightX = {1 - Block.FracX, Block.FracX};
+    Block.WeightY = {1 - Block.FracY, Block.FracY};
+    return true;
+}
+
+// As KernelValue takes its cells.
+template <int Count>
+bool KernelBlock(double Col, double Line, std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
+    if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
+        return false;
+    if (Col == std::floor(Col) && Line == std::floor(Line)) {
+        Block = CellBlock(static_cast<std::int64_t>(Col), static_cast<std::int64_t>(Line));
+        return Block.Col < Columns && Block.Row < Rows;
+    }
+    const TTaps<Count> X = KernelTaps<Count>(Col), Y = KernelTaps<Count>(Line);
+    if (X.First < 0 || X.First + Count > Columns || Y.First < 0 || Y.First + Count > Rows) return false;
+    Block = CellBlock(X.First, Y.First);
+    Block.Width = Block.Height = Count;
+    std::copy(X.Weight.begin(), X.Weight.end(), Block.WeightX.begin());
+    std::copy(Y.Weight.begin(), Y.Weight.end(), Block.WeightY.begin());
+    return true;
+}
+
+bool AreaBlock(const TCellArea& Area, std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
+    TSpan X, Y;
+    if (!AreaSpan(Area.ColMin, Area.ColMax, Columns, X) || !AreaSpan(Area.LineMin, Area.LineMax, Rows, Y))
+        return false;
+    Block = CellBlock(X.First, Y.First);
+    Block.Width = X.End - X.First, Block.Height = Y.End - Y.First;
+    Block.X = X, Block.Y = Y, Block.Area = true;
+    return true;
+}
+
+// The cells Rule takes for output cell C; false when they leave the input.
+bool BlockOf(TTapRule Rule, const TRowPositions& At, const TCellArea* Areas, std::size_t C,
+             std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
+    switch (Rule) {
+    case TTapRule::Nearest:
+        return NearestBlock(At.Col[C], At.Line[C], Columns, Rows, Block);
+    case TTapRule::Bilinear:
+        return BilinearBlock(At.Col[C], At.Line[C], Columns, Rows, Block);
+    case TTapRule::Cubic:
+        return KernelBlock<4>(At.Col[C], At.Line[C], Columns, Rows, Block);
+    case TTapRule::Lanczos:
+        return KernelBlock<6>(At.Col[C], At.Line[C], Columns, Rows, Block);
+    case TTapRule::Average:
+    case TTapRule::Mode:
+        return AreaBlock(Areas[C], Columns, Rows, Block);
+    }
+    return false;
+}
+
+// The kernel's weight on the cells Valid marks, summed as the kernel sums its values.
+double ValidKernelWeight(const TBlock& Block, const std::uint8_t* Valid) {
+    double Weight = 0;
+    for (std::int64_t J = 0; J < Block.Height; ++J) {
+        double RowWeight = 0;
+        for (std::int64_t I = 0; I < Block.Width; ++I)
+            if (Valid[J * Block.Width + I]) RowWeight += Block.WeightX[static_cast<std::size_t>(I)];
+        Weight += Block.WeightY[static_cast<std::size_t>(J)] * RowWeight;
+    }
+    return Weight;
+}
+
+// The kernel over the cells Valid marks, divided by their weight unless every cell is valid (then the
+// sum is exactly the one of the unchecked path).
+double KernelSum(const TBlock& Block, const float* Cells, const std::uint8_t* Valid, double Weight,
+                 bool AllValid) {
+    double Sum = 0;
+    for (std::int64_t J = 0; J < Block.Height; ++J) {
+        double RowSum = 0;
+        for (std::int64_t I = 0; I < Block.Width; ++I)
+            if (Valid[J * Block.Width + I])
+                RowSum += Block.WeightX[static_cast<std::size_t>(I)] * Cells[J * Block.Width + I];
+        Sum += Block.WeightY[static_cast<std::size_t>(J)] * RowSum;
+    }
+    return AllValid ? Sum : Sum / Weight;
+}
+
 // Through the raster's own calls: Count cells of a row from column Col on.
 bool RunByCalls(TMMapFile2& Input, std::uint32_t Band, std::int64_t Row, std::int64_t Col, std::int64_t Count,
                 float* Values) {
@@ -223,25 +346,28 @@ bool RunByCalls(TMMapFile2& Input, std::uint32_t Band, std::int64_t Row, std::in
     return true;
 }
 
-// Input pixels within a mean difference of 6 of the background colour become exactly that colour.
-void BackgroundWhenClose(float* Value, const std::array<float, 3>& Back) {
+// Input pixels within a mean difference of 6 of the background colour, and empty ones, become exactly
+// that colour; false for them.
+bool KeptFromBackground(float* Value, const std::array<float, 3>& Back, const TNoDataCells* NoData) {
     const float Mean =
         (std::fabs(Value[0] - Back[0]) + std::fabs(Value[1] - Back[1]) + std::fabs(Value[2] - Back[2])) /
         3.0f;
-    if (!(Mean > 6.0f)) std::copy(Back.begin(), Back.end(), Value);
+    if (Mean > 6.0f && !(NoData && NoData->Empty(Value, 1))) return true;
+    std::copy(Back.begin(), Back.end(), Value);
+    return false;
 }
 
 // Through the raster's own calls: the nearest cell of three bands. A failed read may have set its value
 // (some formats set 0), so the first band is read aside and the background stays when it fails.
-void ColourByCalls(TMMapFile2& Input, double Col, double Line, const std::array<float, 3>& Back,
-                   float* Value) {
+bool ColourByCalls(TMMapFile2& Input, double Col, double Line, const std::array<float, 3>& Back,
+                   const TNoDataCells* NoData, float* Value) {
     std::copy(Back.begin(), Back.end(), Value);
     float First = 0;
-    if (!Input.SampleNearest(0, First, Col, Line)) return;
+    if (!Input.SampleNearest(0, First, Col, Line)) return false;
     Value[0] = First;
     Input.SampleNearest(1, Value[1], Col, Line);
     Input.SampleNearest(2, Value[2], Col, Line);
-    BackgroundWhenClose(Value, Back);
+    return KeptFromBackground(Value, Back, NoData);
 }
 
 // Through the raster's own calls: one band bilinearly.
@@ -288,11 +414,13 @@ bool TRowSampler::MapRows(std::int64_t First, std::int64_t Last, const unsigned 
 }
 
 template <std::uint8_t CellType>
-void TRowSampler::ColourFromMemory(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells) {
+void TRowSampler::ColourFromMemory(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells,
+                                   const TNoDataCells* NoData, std::uint8_t* Sampled) {
     const std::int64_t Band1 = BandOffset(FLayout, 1), Band2 = BandOffset(FLayout, 2);
     const std::int64_t Band0 = BandOffset(FLayout, 0);
     for (std::size_t C = 0; C < At.Count; ++C) {
         float Value[3] = {Back[0], Back[1], Back[2]};
+        bool Kept = false;
         std::int64_t Column = 0, Line = 0;
         const unsigned char *Row = nullptr, *Unused = nullptr;
         if (!NearestCell(At.Col[C], At.Line[C], FLayout.Columns, FLayout.Rows, Column, Line)) {
@@ -303,14 +431,15 @@ void TRowSampler::ColourFromMemory(const TRowPositions& At, const std::array<flo
             Value[1] = DecodeAs<CellType>(Cell + Band1, FLayout.LSBFirst);
             Value[2] = DecodeAs<CellType>(Cell + Band2, FLayout.LSBFirst);
             if (Unreadable(Value[0]))
-                std::copy(Back.begin(), Back.end(), Value);
+                std::copy(Back.begin(), Back.end(), Value); // as where the cell calls fail
             else
-                BackgroundWhenClose(Value, Back);
+                Kept = KeptFromBackground(Value, Back, NoData);
         } else {
-            ColourByCalls(FInput, At.Col[C], At.Line[C], Back, Value);
+            Kept = ColourByCalls(FInput, At.Col[C], At.Line[C], Back, NoData, Value);
         }
         for (std::size_t Band = 0; Band < 3; ++Band)
             Cells[Band * At.Count + C] = Value[Band];
+        if (Sampled) Sampled[C] = Kept;
     }
 }
 
@@ -350,14 +479,18 @@ void TRowSampler::BilinearFromMemory(std::uint32_t Band, const TRowPositions& At
     }
 }
 
-void TRowSampler::SampleColour(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells) {
-    const auto FromMemory = [&](auto Type) { ColourFromMemory<decltype(Type)::value>(At, Back, Cells); };
+void TRowSampler::SampleColour(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells,
+                               const TNoDataCells* NoData, std::uint8_t* Sampled) {
+    const auto FromMemory = [&](auto Type) {
+        ColourFromMemory<decltype(Type)::value>(At, Back, Cells, NoData, Sampled);
+    };
     if (FPlain && ForCellType(FLayout.CellType, FromMemory)) return;
     for (std::size_t C = 0; C < At.Count; ++C) {
         float Value[3];
-        ColourByCalls(FInput, At.Col[C], At.Line[C], Back, Value);
+        const bool Kept = ColourByCalls(FInput, At.Col[C], At.Line[C], Back, NoData, Value);
         for (std::size_t Band = 0; Band < 3; ++Band)
             Cells[Band * At.Count + C] = Value[Band];
+        if (Sampled) Sampled[C] = Kept;
     }
 }
 
@@ -381,15 +514,24 @@ bool TRowSampler::RunFromMemory(std::uint32_t Band, std::int64_t Row, std::int64
     return true;
 }
 
-template <typename TSample> void TRowSampler::WithRunReader(std::uint32_t Band, TSample&& Sample) {
+template <typename TSample> void TRowSampler::WithCellReader(TSample&& Sample) {
     const auto FromMemory = [&](auto Type) {
-        Sample([this, Band](std::int64_t Row, std::int64_t Col, std::int64_t Count, float* Values) {
+        Sample([this](std::uint32_t Band, std::int64_t Row, std::int64_t Col, std::int64_t Count,
+                      float* Values) {
             return RunFromMemory<decltype(Type)::value>(Band, Row, Col, Count, Values);
         });
     };
     if (FPlain && ForCellType(FLayout.CellType, FromMemory)) return;
-    Sample([this, Band](std::int64_t Row, std::int64_t Col, std::int64_t Count, float* Values) {
+    Sample([this](std::uint32_t Band, std::int64_t Row, std::int64_t Col, std::int64_t Count, float* Values) {
         return RunByCalls(FInput, Band, Row, Col, Count, Values);
+    });
+}
+
+template <typename TSample> void TRowSampler::WithRunReader(std::uint32_t Band, TSample&& Sample) {
+    WithCellReader([&](const auto& ReadCells) {
+        Sample([&ReadCells, Band](std::int64_t Row, std::int64_t Col, std::int64_t Count, float* Values) {
+            return ReadCells(Band, Row, Col, Count, Values);
+        });
     });
 }
 
@@ -433,7 +575,8 @@ float TRowSampler::AreaValue(TAreaRule Rule, const TCellArea& Area, const auto& 
         if (!ReadRun(Row, X.First, X.End - X.First,
                      &FAreaCells[static_cast<std::size_t>(Row - Y.First) * Width]))
             return 0;
-    return Rule == TAreaRule::Average ? AreaAverage(FAreaCells, X, Y) : MostFrequent(FAreaCells, FAreaOrder);
+    return Rule == TAreaRule::Average ? AreaAverage(FAreaCells.data(), X, Y)
+                                      : MostFrequent(FAreaCells, FAreaOrder);
 }
 
 void TRowSampler::SampleArea(std::uint32_t Band, TAreaRule Rule, const TCellArea* Areas, std::size_t Count,
@@ -442,6 +585,95 @@ void TRowSampler::SampleArea(std::uint32_t Band, TAreaRule Rule, const TCellArea
         for (std::size_t C = 0; C < Count; ++C)
             Cells[C] = AreaValue(Rule, Areas[C], ReadRun);
     });
+}
+
+// Cells are read as floats: 64-bit cells beyond their range (the lowest double, a common nodata value)
+// read as infinities, which the value then is too.
+TNoDataCells::TNoDataCells(double Value, std::uint32_t Bands)
+    : FNan(std::isnan(Value)), FBands(std::max(Bands, 1u)) {
+    constexpr float Infinity = std::numeric_limits<float>::infinity();
+    if (std::fabs(Value) <= std::numeric_limits<float>::max())
+        FValue = static_cast<float>(Value);
+    else if (!FNan)
+        FValue = Value > 0 ? Infinity : -Infinity;
+}
+
+bool TNoDataCells::Empty(const float* Values, std::size_t Stride) const {
+    for (std::uint32_t Band = 0; Band < FBands; ++Band) {
+        const float Value = Values[Band * Stride];
+        if (FNan ? !std::isnan(Value) : Value != FValue) return false;
+    }
+    return true;
+}
+
+void TRowSampler::Coverage(TTapRule Rule, const TRowPositions& At, const TCellArea* Areas,
+                           std::uint8_t* Sampled) const {
+    const std::int64_t Columns = FInput.GridColumns(), Rows = FInput.GridRows();
+    TBlock Block;
+    for (std::size_t C = 0; C < At.Count; ++C)
+        Sampled[C] = BlockOf(Rule, At, Areas, C, Columns, Rows, Block);
+}
+
+void TRowSampler::SampleChecked(TTapRule Rule, std::uint8_t CellType, const TRowPositions& At,
+                                const TCellArea* Areas, const TNoDataCells& NoData, float* Cells,
+                                std::uint8_t* Sampled) {
+    const std::uint32_t Bands = NoData.Bands();
+    std::vector<float> Values(Bands);
+    WithCellReader([&](const auto& ReadRun) {
+        for (std::size_t C = 0; C < At.Count; ++C) {
+            Sampled[C] = CheckedCell(Rule, CellType, At, Areas, C, NoData, ReadRun, Values.data());
+            for (std::uint32_t Band = 0; Band < Bands; ++Band)
+                Cells[Band * At.Count + C] = Sampled[C] ? Values[Band] : 0.0f;
+        }
+    });
+}
+
+bool TRowSampler::CheckedCell(TTapRule Rule, std::uint8_t CellType, const TRowPositions& At,
+                              const TCellArea* Areas, std::size_t C, const TNoDataCells& NoData,
+                              const auto& ReadRun, float* Values) {
+    TBlock Block;
+    if (!BlockOf(Rule, At, Areas, C, FInput.GridColumns(), FInput.GridRows(), Block)) return false;
+    // The block's cells, band after band, and which of them hold data.
+    const std::size_t Count = Block.Count();
+    const std::uint32_t Bands = NoData.Bands();
+    FBlockCells.resize(Count * Bands);
+    for (std::uint32_t Band = 0; Band < Bands; ++Band)
+        for (std::int64_t J = 0; J < Block.Height; ++J)
+            if (!ReadRun(Band, Block.Row + J, Block.Col, Block.Width,
+                         &FBlockCells[Band * Count + static_cast<std::size_t>(J * Block.Width)]))
+                return false;
+    FBlockValid.resize(Count);
+    std::size_t ValidCount = 0;
+    for (std::size_t K = 0; K < Count; ++K)
+        ValidCount += FBlockValid[K] = !NoData.Empty(&FBlockCells[K], Count);
+    if (ValidCount == 0) return false;
+    const bool AllValid = ValidCount == Count;
+    const bool Kernel = !Block.Area && Count > 1;
+    const double Weight = Kernel ? ValidKernelWeight(Block, FBlockValid.data()) : 1.0;
+    if (Kernel && !AllValid && !(Weight >= LeastKernelWeight)) return false;
+    const TValueRange Range = CellRange(CellType);
+    for (std::uint32_t Band = 0; Band < Bands; ++Band) {
+        const float* Cells = &FBlockCells[Band * Count];
+        if (Count == 1) {
+            Values[Band] = Cells[0];
+        } else if (Rule == TTapRule::Mode) {
+            FAreaCells.clear();
+            for (std::size_t K = 0; K < Count; ++K)
+                if (FBlockValid[K]) FAreaCells.push_back(Cells[K]);
+            Values[Band] = MostFrequent(FAreaCells, FAreaOrder);
+        } else if (Rule == TTapRule::Average) {
+            Values[Band] = AreaAverage(Cells, Block.X, Block.Y, FBlockValid.data());
+        } else if (Rule == TTapRule::Bilinear) {
+            Values[Band] =
+                AllValid
+                    ? BilinearValue(TQuad{Cells[0], Cells[2], Cells[3], Cells[1]}, Block.FracX, Block.FracY)
+                    : static_cast<float>(KernelSum(Block, Cells, FBlockValid.data(), Weight, false));
+        } else {
+            Values[Band] = HeldWithin(
+                static_cast<float>(KernelSum(Block, Cells, FBlockValid.data(), Weight, AllValid)), Range);
+        }
+    }
+    return true;
 }
 
 // Write results are not looked at: a failed cell write leaves that cell as it was.

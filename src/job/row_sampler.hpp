@@ -38,15 +38,36 @@ struct TCellArea {
     double ColMin, ColMax, LineMin, LineMax;
 };
 
+// What an output cell takes from the input, for the checking path and the coverage test: the method's
+// cells around its position (nearest, bilinear, the cubic and Lanczos kernels) or under its area.
+enum class TTapRule : std::uint8_t { Nearest, Bilinear, Cubic, Lanczos, Average, Mode };
+
+// The input's empty cells: a cell is empty when each of its first Bands bands holds the nodata value
+// (any NaN, for a NaN value), so that a colour pixel with one dark band stays a pixel.
+class TNoDataCells {
+public:
+    TNoDataCells(double Value, std::uint32_t Bands);
+    // Whether the cell whose band values lie Stride apart from Values on is empty.
+    bool Empty(const float* Values, std::size_t Stride) const;
+    std::uint32_t Bands() const { return FBands; }
+
+private:
+    float FValue = 0; // a value beyond the float range as the infinity of its sign
+    bool FNan = false;
+    std::uint32_t FBands = 1;
+};
+
 // Reads one raster (or a view of it); one per thread.
 class TRowSampler {
 public:
     explicit TRowSampler(TMMapFile2& Input);
 
     // Three bands at the nearest cell into Cells, band after band (Count cells each). Positions outside
-    // the input, and input cells within a mean difference of 6 of the background colour, give exactly
-    // the background colour.
-    void SampleColour(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells);
+    // the input, empty input cells (NoData, when given), and input cells within a mean difference of 6
+    // of the background colour give exactly the background colour, and Sampled (when given) 0 there,
+    // 1 elsewhere.
+    void SampleColour(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells,
+                      const TNoDataCells* NoData = nullptr, std::uint8_t* Sampled = nullptr);
     // Band Band bilinearly into Cells; 0 where the 2 x 2 block leaves the input.
     void SampleBilinear(std::uint32_t Band, const TRowPositions& At, float* Cells);
     // Band Band at the nearest cell into Cells; 0 outside the input.
@@ -59,14 +80,30 @@ public:
     void SampleArea(std::uint32_t Band, TAreaRule Rule, const TCellArea* Areas, std::size_t Count,
                     float* Cells);
 
+    // The checking path, for inputs with empty cells: every band of NoData at once by Rule, band after
+    // band into Cells (At.Count cells each; the area rules read Areas, one per cell). Empty input cells
+    // take no part and the weights of the others are scaled to sum to 1; where none is left (for the
+    // kernels: less than a millionth of their weight), or the method's cells leave the input, every
+    // band is 0 and Sampled 0. Elsewhere Sampled is 1, and where no cell was empty the values are the
+    // ones the methods above give. Kernel values are held within the range of CellType.
+    void SampleChecked(TTapRule Rule, std::uint8_t CellType, const TRowPositions& At, const TCellArea* Areas,
+                       const TNoDataCells& NoData, float* Cells, std::uint8_t* Sampled);
+    // For inputs without empty cells: Sampled 1 where Rule takes input cells for a position (or area),
+    // 0 where the methods above give 0 for want of them.
+    void Coverage(TTapRule Rule, const TRowPositions& At, const TCellArea* Areas,
+                  std::uint8_t* Sampled) const;
+
 private:
     template <std::uint8_t CellType>
-    void ColourFromMemory(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells);
+    void ColourFromMemory(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells,
+                          const TNoDataCells* NoData, std::uint8_t* Sampled);
     template <std::uint8_t CellType>
     void BilinearFromMemory(std::uint32_t Band, const TRowPositions& At, float* Cells);
     // Runs Sample(ReadRun) with a reader of Count cells of band Band from column Col of row Row into
     // Values (false when a cell cannot be read): from memory where it can, by the cell calls otherwise.
     template <typename TSample> void WithRunReader(std::uint32_t Band, TSample&& Sample);
+    // The same with a reader that takes the band first: ReadRun(Band, Row, Col, Count, Values).
+    template <typename TSample> void WithCellReader(TSample&& Sample);
     template <std::uint8_t CellType>
     bool RunFromMemory(std::uint32_t Band, std::int64_t Row, std::int64_t Col, std::int64_t Count,
                        float* Values);
@@ -78,6 +115,9 @@ private:
     // A cell of the rows that its raster's cell calls could not read.
     bool Unreadable(float Value) const { return FLayout.HasUnreadable && Value == FLayout.Unreadable; }
     float AreaValue(TAreaRule Rule, const TCellArea& Area, const auto& ReadRun);
+    // The checking path's cell C, through ReadRun (band first); false when no input cell takes part.
+    bool CheckedCell(TTapRule Rule, std::uint8_t CellType, const TRowPositions& At, const TCellArea* Areas,
+                     std::size_t C, const TNoDataCells& NoData, const auto& ReadRun, float* Values);
 
     TMMapFile2& FInput;
     TRowLayout FLayout;
@@ -87,6 +127,8 @@ private:
     const unsigned char* FLastRow = nullptr;
     std::vector<float> FAreaCells;         // the cells of one area, row after row
     std::vector<std::uint32_t> FAreaOrder; // the area's cells grouped by value
+    std::vector<float> FBlockCells;        // checking path: one output cell's input cells, band after band
+    std::vector<std::uint8_t> FBlockValid; // and whether each of them holds data
 };
 
 // Writes Bands bands of Columns cells, band after band in Cells, into row Row of Output. A cell that

@@ -4,6 +4,7 @@
 #include "crs/projection.hpp"
 #include "crs/spheroid.hpp"
 #include "job/job_options.hpp"
+#include "job/output_options.hpp"
 
 #include <charconv>
 #include <cstdint>
@@ -76,6 +77,10 @@ std::string RunDescription(const TJobSelection& Selection, const TJobOptions& Op
     Text += "; only headers " + std::to_string(Selection.OnlyHeaders ? 1 : 0);
     Text += "; max error " + ExactText(Options.MaxError);
     Text += "; exact projections " + std::to_string(Options.ExactProjections ? 1 : 0);
+    // Only a chosen storage is named, so the fingerprints of default runs stay as they were; a resumed
+    // run with another storage must not keep the outputs of the first.
+    if (const std::string Storage = StorageLogText(Options.Creation); !Storage.empty())
+        Text += "; storage " + Storage;
     return Text;
 }
 

@@ -7,6 +7,7 @@
 #include "job/list_batch.hpp"
 #include "job/log.hpp"
 #include "job/output_checks.hpp"
+#include "job/output_options.hpp"
 #include "job/photo_list.hpp"
 #include "job/run_fingerprint.hpp"
 #include "raster/data_set.hpp"
@@ -290,6 +291,11 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FStatus = TJobStatus::Failure("No output file name");
         return false;
     }
+    if (std::string Refusal = StorageRefusal(FOptions.Creation, FileTypeByExt(FileName) == ftTif);
+        !Refusal.empty()) {
+        FStatus = TJobStatus::Failure(std::move(Refusal));
+        return false;
+    }
     // Creating the output truncates its files at once; never let that hit the input.
     std::string Clash = InputOverwrittenBy(*FInput, FileName);
     if (Clash.empty()) Clash = FileOverwrittenBy(FileName, FListInputs);
@@ -297,9 +303,16 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
         FStatus = TJobStatus::Failure("Output would overwrite the input file " + Clash);
         return false;
     }
+    const bool Alpha = FOptions.Creation.Alpha; // refused above for outputs other than TIFF
+    FNoData = ChooseNoData(FInput->Raster()->NoDataValue(), FOptions.Creation, FInput->GetCellType());
+    if (!FNoData.Problem.empty()) {
+        FStatus = TJobStatus::Failure(FNoData.Problem);
+        return false;
+    }
+    const std::int32_t Bands = FInput->GetBands() + (Alpha ? 1 : 0);
     // Cells are written through a mapping of a file sized in advance; a full disk would only show
     // as a crash in the middle of the run.
-    const auto Bytes = GridBytes(Columns, Rows, FInput->GetBands(), FInput->GetCellType());
+    const auto Bytes = GridBytes(Columns, Rows, Bands, FInput->GetCellType());
     const auto Free = FreeBytesFor(FileName);
     if (!Bytes || (Free && *Bytes > *Free)) {
         FStatus = TJobStatus::Failure(
@@ -332,13 +345,28 @@ bool TMyThread::OpenOutput(const std::string& FileName, std::int32_t Columns, st
                                               .System = FSelection.OutProjection,
                                               .UnitFactor = UnitFactors[FOptions.OutUnits],
                                               .Easting = FGrid.MinX}));
-    FOutput->SetCreationOptions(FOptions.Creation);
-    if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), FInput->GetBands(), omCreate)) {
+    TCreationOptions Creation = FOptions.Creation;
+    Creation.NoData = FNoData.Output;
+    FOutput->SetCreationOptions(Creation);
+    if (!FOutput->Open(FileName, Columns, Rows, FInput->GetCellType(), Bands, omCreate)) {
         FStatus = TJobStatus::OpenError(FOutput->GetErrorCode());
         FReason = CreateFailureText(FileName, *FOutput);
         return false;
     }
+    if (const std::string Storage = StorageLogText(FOptions.Creation); !Storage.empty())
+        AddLogLine(" Output storage: " + Storage);
+    LogEmptyCells(FileName);
     return true;
+}
+
+// Only runs that read, declare or mark empty cells say so, so the logs of default runs stay as they were.
+void TMyThread::LogEmptyCells(const std::string& FileName) {
+    if (const std::string Line = NoDataLogLine(FNoData); !Line.empty()) AddLogLine(Line);
+    if (FOptions.Creation.Alpha) AddLogLine(" Alpha band");
+    const TImageFormat* Format = FindFormat(FOutput->GetFileType());
+    if (FNoData.Output && !(Format && Format->NoDataInHeader))
+        Warn(FileName + ": its empty cells hold " + NoDataText(*FNoData.Output) +
+             ", but its format has no place to declare that value to other programs");
 }
 
 // After each row: a stop request ends the loop; otherwise the display gets the row.

@@ -11,6 +11,7 @@
 
 #include "job/job_options.hpp"
 #include "job/job_status.hpp"
+#include "job/output_options.hpp"
 #include "job/resampler.hpp"
 
 #include <chrono>
@@ -96,6 +97,7 @@ private:
     bool ProcessListEntries(const std::string& ReportName, std::string& Error);
     bool OpenInput(const std::string& FileName);
     bool OpenOutput(const std::string& FileName, std::int32_t Columns, std::int32_t Rows);
+    void LogEmptyCells(const std::string& FileName);
     bool ComputeExtent();
     void Resample();
     bool RowFinished(std::int32_t Row);
@@ -128,6 +130,7 @@ private:
     TOutputGrid FGrid;  // the output's cells on that extent
     // The input's geometry, read once per file before the cell loops.
     TInputGeometry FInGeometry;
+    TNoDataChoice FNoData; // of the current file: the input's nodata value and the output's
     // What the next progress view shows: row (or list entry) Current of Total since Start.
     struct TProgressState {
         std::chrono::steady_clock::time_point Start;

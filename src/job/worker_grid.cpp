@@ -2,6 +2,7 @@
 #include "job/worker.hpp"
 
 #include "crs/coordinate_mapper.hpp"
+#include "job/output_options.hpp"
 #include "job/output_plan.hpp"
 #include "job/resampler.hpp"
 #include "raster/data_set.hpp"
@@ -59,6 +60,10 @@ void TMyThread::Resample() {
     Options.Background = BackgroundBands(FOptions.BackGround);
     Options.Threads = ThreadCount(FOptions.Threads);
     Options.MaxError = FOptions.MaxError;
+    Options.InputNoData = FNoData.Input;
+    Options.OutputNoData = FNoData.Output;
+    Options.Alpha = FOptions.Creation.Alpha;
+    Options.AlphaOpaque = OpaqueAlpha(Options.CellType);
     // Only a chosen method is named, so the logs of default runs stay as they were.
     if (Options.Method != TResampling::Auto)
         AddLogLine(" Resampling: " + std::string(ResamplingName(Options.Method)));

@@ -17,7 +17,7 @@ struct TCreationOptions {
     bool Cog = false;          // a cloud-optimised GeoTIFF: tiled, compressed, internal overviews
     // What output cells no input cell was sampled for hold, declared in the header or tag; none: the
     // background colour or 0 as before, declared nowhere.
-    std::optional<double> NoData;
+    std::optional<double> NoData{};
     bool Alpha = false; // TIFF outputs get one more band: 0 where no input cell was sampled, else 255
 
     // Whether anything differs from the plain image every run created before these choices existed.

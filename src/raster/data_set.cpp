@@ -61,7 +61,8 @@ bool TDataSet2::OpenRaster(const std::string& FileName, std::int32_t Columns, st
         return Fail(std::string(Format->Name) + " images are not supported by this build: " + FileName);
     if (Mode != omRead && Format->Access != TFormatAccess::ReadWrite)
         return Fail(std::string(Format->Name) + " images cannot be written by this build: " + FileName);
-    FRaster = Format->Create();
+    if (Mode == omCreate && Format->WriterFor) FRaster = Format->WriterFor(FCreation);
+    if (!FRaster) FRaster = Format->Create();
     if (Mode == omCreate) {
         FRaster->SetSystemDescription(FOutputSystem);
         FRaster->SetCreationOptions(FCreation);

@@ -13,6 +13,7 @@
 namespace vortane {
 
 class TDataSetRoot2;
+struct TCreationOptions;
 
 // File type codes, one per record, as FileTypeByExt and FileTypeByContent give them.
 enum : int {
@@ -67,12 +68,18 @@ struct TImageFormat {
     // Its header declares the coordinate system in a form other programs read (GeoTIFF keys); the
     // other formats' outputs declare it in an auxiliary file beside them.
     bool SystemInHeader = false;
+    // Its header or tags declare the value its empty cells hold (TCreationOptions::NoData) to other
+    // programs; the other formats' outputs hold that value undeclared.
+    bool NoDataInHeader = false;
     std::unique_ptr<TDataSetRoot2> (*Create)() = nullptr; // null while the format is not part of this build
     // Every file creating an output of the given name writes or replaces.
     std::vector<std::string> (*OutputFiles)(const std::string& OutFile) = nullptr;
     // A raster of another class for a file the format's own raster refused to open for reading (a TIFF
     // whose cells cannot be mapped in place, say); null, or returning null, when there is none.
     std::unique_ptr<TDataSetRoot2> (*ReaderForRefused)(const TDataSetRoot2& Refused) = nullptr;
+    // A raster of another class for an image created with storage choices the format's own raster
+    // does not make (a compressed TIFF, say); null, or returning null, when its own raster makes them.
+    std::unique_ptr<TDataSetRoot2> (*WriterFor)(const TCreationOptions& Options) = nullptr;
 };
 
 // The factory of a record: a new raster of the class.

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -119,6 +120,24 @@ TDataSetRoot2::~TDataSetRoot2() = default;
 
 void TDataSetRoot2::SetFileName(const std::string& FileName) {
     FFileName = FileName;
+}
+
+std::optional<double> NoDataFromText(std::string_view Text) {
+    constexpr std::string_view Blanks(" \t\r\n\0", 5); // a TIFF text ends in its NUL
+    const std::size_t First = Text.find_first_not_of(Blanks);
+    if (First == std::string_view::npos) return std::nullopt;
+    Text = Text.substr(First, Text.find_last_not_of(Blanks) - First + 1);
+    if (Text.starts_with('+')) Text.remove_prefix(1);
+    double Value = 0;
+    const auto [Stop, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Value);
+    if (Error != std::errc() || Stop != Text.data() + Text.size()) return std::nullopt;
+    return Value;
+}
+
+std::string NoDataText(double Value) {
+    char Buffer[32];
+    const auto Result = std::to_chars(Buffer, Buffer + sizeof Buffer, Value);
+    return std::string(Buffer, Result.ptr);
 }
 
 TRasterRecord TDataSetRoot2::OwnRecord() {
@@ -423,6 +442,7 @@ void THeadMap2::StartRecord(std::int32_t Columns, std::int32_t Rows, std::int32_
                             std::uint8_t CellType) {
     FHeader->SetParams(Rows, Columns, Bands, CellType, "", "", "", 1.0, 1.0, 0, 0, 0, 0);
     FHeader->FMSBFirst = false;
+    FHeader->FNoData = CreationOptions().NoData;
 }
 
 bool THeadMap2::CreateCells(std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -86,7 +87,16 @@ struct TGridShape {
 // header formats, by their header.
 struct TRasterRecord : TGeoreference, TGridShape {
     std::unique_ptr<TGCPList> FControlPoints; // may be null
+    // The value the image's empty cells hold, as its header or tag declares it (NaN included); none
+    // when nothing declares one.
+    std::optional<double> FNoData;
 };
+
+// A declared nodata value as headers and tags write it ("-9999", "nan", "-3.4e+38", blanks around
+// it); nothing when the text is no number.
+std::optional<double> NoDataFromText(std::string_view Text);
+// The shortest text NoDataFromText reads back as Value ("-9999", "nan", "-3.4028234663852886e+38").
+std::string NoDataText(double Value);
 
 class THeader;
 
@@ -148,6 +158,8 @@ public:
     // Cells of a created image whose values its cells cannot hold (stored as the nearest value they
     // can hold, or as 0 for a value that is not a number); 0 for formats that store every value.
     virtual std::uint64_t ClampedCells() const { return 0; }
+    // The value the image's empty cells hold, as its file declares it; none when it declares none.
+    std::optional<double> NoDataValue() const { return Record().FNoData; }
     // Whether anything placed the image on the map (a header, a world file); without, it lies at 0, 0
     // with cells of 1.
     virtual bool HasGeoreference() const { return true; }

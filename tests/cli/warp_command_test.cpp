@@ -245,6 +245,36 @@ TEST_F(WarpCommand, WithoutAnInputSystemTheFilesOwnIsTakenAndOneContradictingItI
     EXPECT_NE(Partial.Err.find("Missing --in-spheroid"), std::string::npos) << Partial.Err;
 }
 
+// The log names how a TIFF output stores its cells; formats that cannot store them so refuse before
+// any row is computed.
+TEST_F(WarpCommand, StorageChoicesReachTheTiffOutputAndAreRefusedForOthers) {
+    const struct {
+        std::vector<std::string> Options;
+        const char* Output;
+        const char* Said; // in the log, or on stderr for a refusal
+    } Cases[] = {
+        {{"--tiled"}, "tiled.tif", " Output storage: none, tiles 256"},
+        {{"--cog"}, "cog.tif", " Output storage: deflate, tiles 512, COG"},
+        {{"--compress", "jpeg", "--quality", "60", "--nodata", "0"},
+         "jpeg.tif",
+         " Output storage: jpeg quality 60, strips, nodata 0"},
+        {{"--compress", "lzw", "--tiled", "512"},
+         "lzw.ers",
+         "Only TIFF outputs take these storage choices: compression, tiles"},
+    };
+    for (const auto& Case : Cases) {
+        std::vector<std::string> Args = Zone34To35(Path(Case.Output));
+        Args.insert(Args.end(), Case.Options.begin(), Case.Options.end());
+        const TCliRun Run = RunWarpCommand(Args);
+        const bool Tiff = std::string(Case.Output).ends_with(".tif");
+        EXPECT_EQ(Run.ExitCode, Tiff ? 0 : 1) << Run.Err;
+        const std::string Log =
+            test::ReadText(std::filesystem::path(Path(Case.Output)).replace_extension(".log"));
+        EXPECT_NE((Tiff ? Log : Run.Err).find(Case.Said), std::string::npos) << Log << Run.Err;
+        EXPECT_EQ(Log.find("Processing file: " + Path("in.ers") + " finished") != std::string::npos, Tiff);
+    }
+}
+
 TEST(WarpBackground, ColoursAreTwentyFourBitNumbers) {
     const std::pair<std::string, std::optional<std::int32_t>> Cases[] = {
         {"0x204060", 0x204060},      {"0XFFFFFF", 0xFFFFFF}, {"255", 255},          {"0", 0},

@@ -28,12 +28,16 @@ inline std::map<std::string, std::string> OutputImages(const std::string& Folder
 
 class WarpCommand : public test::TTempDirTest {
 protected:
-    void SetUp() override {
+    void SetUp() override { WriteSample("in.ers", 3); }
+
+    // A 40 x 30 sample image of Bands bands (3: colour bytes, otherwise floats) as Name.
+    void WriteSample(const std::string& Name, std::int32_t Bands) const {
         TSampleImage Small;
         Small.Columns = 40;
         Small.Rows = 30;
+        Small.Bands = Bands;
         std::string Error;
-        ASSERT_TRUE(WriteSampleImage(Path("in.ers"), Small, Error)) << Error;
+        ASSERT_TRUE(WriteSampleImage(Path(Name), Small, Error)) << Error;
     }
 
     std::vector<std::string> Zone34To35(const std::string& Out) const {

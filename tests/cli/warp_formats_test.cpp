@@ -21,14 +21,7 @@ namespace {
 
 class WarpFormats : public WarpCommand {
 protected:
-    void SetUp() override {
-        TSampleImage Float;
-        Float.Columns = 40;
-        Float.Rows = 30;
-        Float.Bands = 1;
-        std::string Error;
-        ASSERT_TRUE(WriteSampleImage(Path("in.ers"), Float, Error)) << Error;
-    }
+    void SetUp() override { WriteSample("in.ers", 1); }
     test::TCliRun Run(std::vector<std::string> Args) const {
         constexpr TAddCommand Commands[] = {AddInfoCommand, AddWarpCommand};
         return test::RunCliWith(Commands, std::move(Args));

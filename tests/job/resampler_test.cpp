@@ -1,12 +1,17 @@
-// The approximate row mapping against the exact one over a large extent.
+// The approximate row mapping against the exact one over a large extent; the cells a run finds empty,
+// filled with the nodata value or marked in the alpha band.
 #include "crs/coordinate_mapper.hpp"
 #include "crs/datum.hpp"
 #include "job/resampler.hpp"
 #include "projections/transverse_mercator.hpp"
+#include "raster/mapped_cell_file.hpp"
+#include "support/temp_dir.hpp"
+#include "text/types.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 namespace vortane {
 namespace {
@@ -43,6 +48,96 @@ TEST(RowMapper, ApproximateRowsStayWithinTheirBoundOverALargeExtent) {
         }
         EXPECT_GT(LargestMeasured, 0.0); // interpolation was used
         EXPECT_LE(LargestTrue, Bound);
+    }
+}
+
+class ResamplerEmptyCells : public test::TTempDirTest {
+protected:
+    // A 12 x 9 input of Bands float bands in UTM zone 34, cells of 25 m; the cells of the first two
+    // columns of rows 3 and 4 hold -9999 in every band.
+    TMMapFile2& Input(std::uint32_t Bands) {
+        {
+            TMMapFile2 Created;
+            EXPECT_TRUE(Created.OpenGrid(Path("in"), 12, 9, ctFloat32, Bands, omCreate, false));
+            for (std::uint32_t Band = 0; Band < Bands; ++Band)
+                for (std::int64_t Row = 0; Row < 9; ++Row)
+                    for (std::int64_t Col = 0; Col < 12; ++Col)
+                        Created.WriteCell(
+                            Col, Row, Band,
+                            (Row == 3 || Row == 4) && Col < 2 ? -9999.0f : float(Col * 10 + Row + Band * 40));
+        }
+        EXPECT_TRUE(FInput.OpenGrid(Path("in"), 12, 9, ctFloat32, Bands, omRead, false));
+        return FInput;
+    }
+    // The output's cells, band after band, of a run on the same system with Options: a grid of 20 m
+    // cells reaching beyond the input on every side.
+    std::vector<std::vector<float>> Run(TMMapFile2& In, std::uint32_t Bands,
+                                        const TResampleOptions& Options) {
+        const TSpheroid Wgs84("WE\t6378137\t298.2572235637\tWGS 1984");
+        const TDatumRecord Datum("WORLD\tWGS84\tWE\t0\t0\t0\t0\t0\t0\t0\thub");
+        const TTransMerc Utm34("WE,NUTM34,0,500000,0.9996,0.3665191429188092,0");
+        const TCoordinateMapper Mapper({&Wgs84, &Datum, &Utm34, 1.0}, {&Wgs84, &Datum, &Utm34, 1.0}, &Wgs84);
+        const TOutputGrid Grid{470000 - 60, 5790000 + 45, 20, 20, 22, 18};
+        const std::uint32_t OutBands = Bands + (Options.Alpha ? 1 : 0);
+        TMMapFile2 Out;
+        EXPECT_TRUE(Out.OpenGrid(Path("out"), 22, 18, ctFloat32, OutBands, omCreate, false));
+        TResampler(Mapper, In, Bands, Out, Grid, {470000, 5790000, 25, 25}, Options).Run([](std::int32_t) {
+            return true;
+        });
+        std::vector<std::vector<float>> Cells(OutBands);
+        for (std::uint32_t Band = 0; Band < OutBands; ++Band)
+            for (std::int64_t Row = 0; Row < 18; ++Row)
+                for (std::int64_t Col = 0; Col < 22; ++Col)
+                    Out.ReadCell(Col, Row, Band, Cells[Band].emplace_back());
+        return Cells;
+    }
+
+private:
+    TMMapFile2 FInput;
+};
+
+TEST_F(ResamplerEmptyCells, TheAlphaBandIsZeroExactlyWhereTheNodataValueFillsTheCells) {
+    const struct {
+        TResampling Method;
+        std::uint32_t Bands;
+        bool InputNoData;
+    } Cases[] = {
+        {TResampling::Auto, 3, true}, // the colour rule: its background counts as empty
+        {TResampling::Auto, 3, false},   {TResampling::Bilinear, 1, true}, {TResampling::Bilinear, 1, false},
+        {TResampling::Nearest, 2, true}, {TResampling::Cubic, 1, true},    {TResampling::Lanczos, 1, false},
+        {TResampling::Average, 1, true}, {TResampling::Mode, 1, true},
+    };
+    constexpr float Empty = -1e30f;
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(testing::Message() << ResamplingName(Case.Method) << ", " << Case.Bands << " bands, "
+                                        << (Case.InputNoData ? "" : "no ") << "input nodata");
+        TMMapFile2& In = Input(Case.Bands);
+        TResampleOptions Options;
+        Options.Method = Case.Method;
+        Options.Colour = Case.Bands == 3;
+        Options.CellType = ctFloat32;
+        Options.Background = {20, 61, 101}; // the colour of input cell (2, 1): close cells become it
+        if (Case.InputNoData) Options.InputNoData = -9999;
+        Options.OutputNoData = Empty;
+        const auto Filled = Run(In, Case.Bands, Options);
+        Options.OutputNoData.reset();
+        Options.Alpha = true;
+        const auto Marked = Run(In, Case.Bands, Options);
+        std::size_t EmptyCells = 0;
+        for (std::size_t C = 0; C < Filled[0].size(); ++C) {
+            const bool IsEmpty = Filled[0][C] == Empty;
+            EmptyCells += IsEmpty;
+            ASSERT_EQ(Marked.back()[C], IsEmpty ? 0.0f : 255.0f) << C;
+            for (std::uint32_t Band = 0; Band < Case.Bands; ++Band) {
+                ASSERT_EQ(Filled[Band][C] == Empty, IsEmpty) << C; // every band or none
+                if (IsEmpty) continue;
+                ASSERT_EQ(Marked[Band][C], Filled[Band][C]) << C;
+                // An input that declares -9999 never lets it into a value.
+                ASSERT_TRUE(!Case.InputNoData || Filled[Band][C] > -100.0f) << C;
+            }
+        }
+        EXPECT_GT(EmptyCells, 0u);
+        EXPECT_LT(EmptyCells, Filled[0].size());
     }
 }
 

@@ -17,6 +17,7 @@
 #include <functional>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <tuple>
 #include <vector>
 
@@ -124,6 +125,26 @@ void ExpectSameSamples(TMMapFile2& Raster) {
             Sample(FromMemory, Band, Actual.data());
             ExpectSameBits(Expected, Actual);
         }
+    // Where no cell is empty the checking path gives the methods' values, and its cells without input
+    // are the ones Coverage names, where the methods give 0.
+    const std::uint32_t Bands = Raster.GridBands();
+    const TNoDataCells NoneEmpty(1e6, Bands);
+    std::vector<float> Checked(Bands * Col.size());
+    std::vector<std::uint8_t> Sampled(Col.size()), Covered(Col.size());
+    for (std::size_t M = 0; M < std::size(Methods); ++M) {
+        const auto Rule = static_cast<TTapRule>(M == 0 ? 1 : M == 1 ? 0 : M); // the order of Methods
+        SCOPED_TRACE(std::string(Methods[M].first) + " checked");
+        FromMemory.SampleChecked(Rule, ctFloat64, At, Areas.data(), NoneEmpty, Checked.data(),
+                                 Sampled.data());
+        FromCalls.Coverage(Rule, At, Areas.data(), Covered.data());
+        EXPECT_EQ(Sampled, Covered);
+        for (std::uint32_t Band = 0; Band < Bands; ++Band) {
+            Methods[M].second(FromCalls, Band, Expected.data());
+            ExpectSameBits({Expected.begin(), Expected.begin() + std::ptrdiff_t(Col.size())},
+                           {Checked.begin() + std::ptrdiff_t(Band * Col.size()),
+                            Checked.begin() + std::ptrdiff_t((Band + 1) * Col.size())});
+        }
+    }
 }
 
 // One row of values that round, wrap or have no integer, written into row 1 of two new rasters of
@@ -247,12 +268,16 @@ const float Digits[6][6] = {
     {8, 4, 6, 2, 6, 4}, {2, 8, 8, 3, 2, 7}, {8, 2, 0, 2, 8, 8},
 };
 
-// Sum over j, i of Y[j] X[i] Digits[FirstRow + j][FirstCol + i], divided by the sum of the weights.
-double Weighted(const std::vector<double>& X, int FirstCol, const std::vector<double>& Y, int FirstRow) {
+// Sum over j, i of Y[j] X[i] Digits[FirstRow + j][FirstCol + i], divided by the sum of the weights;
+// the cells Skip marks left out.
+double Weighted(const std::vector<double>& X, int FirstCol, const std::vector<double>& Y, int FirstRow,
+                const std::function<bool(int Row, int Col)>& Skip = nullptr) {
     double Sum = 0, Weight = 0;
     for (std::size_t J = 0; J < Y.size(); ++J)
         for (std::size_t I = 0; I < X.size(); ++I) {
-            Sum += Y[J] * X[I] * Digits[FirstRow + int(J)][FirstCol + int(I)];
+            const int Row = FirstRow + int(J), Col = FirstCol + int(I);
+            if (Skip && Skip(Row, Col)) continue;
+            Sum += Y[J] * X[I] * Digits[Row][Col];
             Weight += Y[J] * X[I];
         }
     return Sum / Weight;
@@ -366,6 +391,68 @@ TEST_F(RowSamplerMethods, KernelOvershootIsHeldWithinTheCellTypesRange) {
         Sampler.SampleKernel(0, TKernel::Cubic, Case.CellType, At, Values);
         for (int I = 0; I < 3; ++I)
             EXPECT_NEAR(Values[I], Case.Expected[I], 1e-4) << Col[I];
+    }
+}
+
+TEST(NoDataCells, ACellIsEmptyOnlyWhenEveryBandHoldsTheValue) {
+    const float Nan = std::numeric_limits<float>::quiet_NaN();
+    const struct {
+        double Value;
+        std::vector<float> Bands;
+        bool Empty;
+    } Cases[] = {
+        {-9999, {-9999}, true},
+        {-9999, {-9998}, false},
+        {0, {0, 0, 0}, true},
+        {0, {0, 7, 0}, false},
+        {NAN, {Nan, Nan}, true},
+        {NAN, {Nan, 1}, false},
+        {-1.7976931348623157e308, {-INFINITY}, true}, // a 64-bit cell read as a float
+        {1e300, {3e38f}, false},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(testing::Message() << Case.Value << " over " << Case.Bands.size() << " bands");
+        const TNoDataCells NoData(Case.Value, static_cast<std::uint32_t>(Case.Bands.size()));
+        EXPECT_EQ(NoData.Empty(Case.Bands.data(), 1), Case.Empty);
+    }
+}
+
+TEST_F(RowSamplerMethods, EmptyCellsNeverLeakIntoTheMethodsValues) {
+    // Digits with -1e30 for empty cells: one at row 2, column 1, and the 2 x 2 block at the bottom right.
+    constexpr float Empty = -1e30f;
+    const auto IsEmpty = [](int Row, int Col) { return (Row == 2 && Col == 1) || (Row >= 4 && Col >= 4); };
+    float Cells[6][6];
+    for (int Row = 0; Row < 6; ++Row)
+        for (int Col = 0; Col < 6; ++Col)
+            Cells[Row][Col] = IsEmpty(Row, Col) ? Empty : Digits[Row][Col];
+    const std::optional<double> None;
+    const struct {
+        TTapRule Rule;
+        double Col, Line;               // a point, or the middle of an area one cell high and 1.5 wide
+        std::optional<double> Expected; // none: no input cell is sampled
+    } Cases[] = {
+        {TTapRule::Nearest, 1.2, 1.9, None},
+        {TTapRule::Nearest, 0.4, 2.2, Digits[2][0]},
+        {TTapRule::Bilinear, 1.25, 2.5, Weighted({0.75, 0.25}, 1, {0.5, 0.5}, 2, IsEmpty)},
+        {TTapRule::Bilinear, 4.5, 4.5, None}, // every cell of its block is empty
+        {TTapRule::Bilinear, 1, 2, None},     // integral: its cell alone
+        {TTapRule::Cubic, 2.25, 2.5, Weighted(CubicQuarter, 1, CubicHalf, 1, IsEmpty)},
+        {TTapRule::Cubic, 2.5, 2.25, Weighted(CubicHalf, 1, CubicQuarter, 1, IsEmpty)},
+        {TTapRule::Lanczos, 2.5, 2.5, Weighted(LanczosHalf, 0, LanczosHalf, 0, IsEmpty)},
+        {TTapRule::Average, 1.5, 2, Weighted({0.75, 0.75}, 1, {1}, 2, IsEmpty)},
+        {TTapRule::Average, 4.5, 4.5, None},
+        {TTapRule::Mode, 1, 2, Digits[2][0]}, // 9 and the empty cell: 9
+    };
+    TRowSampler Sampler(Grid(Cells));
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(testing::Message() << int(Case.Rule) << " at " << Case.Col << ", " << Case.Line);
+        const TRowPositions At{&Case.Col, &Case.Line, 1};
+        const TCellArea Area{Case.Col - 0.75, Case.Col + 0.75, Case.Line - 0.5, Case.Line + 0.5};
+        float Value = -1;
+        std::uint8_t Sampled = 2;
+        Sampler.SampleChecked(Case.Rule, ctFloat32, At, &Area, TNoDataCells(Empty, 1), &Value, &Sampled);
+        EXPECT_EQ(Sampled, Case.Expected.has_value());
+        EXPECT_NEAR(Value, Case.Expected.value_or(0), 1e-4);
     }
 }
 

@@ -157,6 +157,14 @@ void TErsHeader::ParseLine(const std::string& Line) {
         if (!Offset) FRefusal = "HeaderOffset " + HeaderValue(Line) + " is not a byte count";
         FHeaderOffset = Offset.value_or(0);
     }
+    if (HeaderKeyHas(Line, "NULLCELLVALUE")) {
+        // Taking an unreadable value for none would let the empty cells pass for data.
+        FNoData = NoDataFromText(HeaderValue(Line));
+        if (!FNoData) Refuse("NullCellValue " + HeaderValue(Line) + " is not a number");
+        // 0 is the line this program and its forerunner have written into every header, whatever the
+        // cells held: it declares nothing, and taking it would drop every 0 cell of their images.
+        if (FNoData == 0.0) FNoData.reset();
+    }
 }
 
 // Eastings and Northings are taken like every header's; ER Mapper gives geographic registrations as
@@ -237,7 +245,8 @@ void TErsHeader::AppendCoordinateSpace(std::string& Text) {
 void TErsHeader::AppendRasterInfo(std::string& Text) {
     AppendLine(Text, "  RasterInfo Begin");
     AppendLine(Text, "    CellType = " + CellTypeHeaderName(FCellType));
-    AppendLine(Text, "    NullCellValue = 0");
+    // Images that declare no empty cells have always said 0 here.
+    AppendLine(Text, "    NullCellValue = " + (FNoData ? NoDataText(*FNoData) : std::string("0")));
     if (FCellSizeX != 0 && FCellSizeY != 0) {
         AppendLine(Text, "    CellInfo Begin");
         AppendLine(Text, "      Xdimension = " + HeaderNumberText(FCellSizeX));
@@ -308,6 +317,7 @@ constinit const TImageFormat ErsFormat = ReadWriteFormat<TErsMap2>({.Code = ftEr
                                                                     .ExtensionKey = "ERS",
                                                                     .Extensions = {".ers"},
                                                                     .Signatures = {Letters(ErsFirstWord)},
-                                                                    .StartMatches = StartsErsHeader});
+                                                                    .StartMatches = StartsErsHeader,
+                                                                    .NoDataInHeader = true});
 
 } // namespace vortane

@@ -39,8 +39,9 @@ public:
     void ParseLine(const std::string& Line) override;
     // Keys in any case, "#" comments anywhere outside quotes. False when the file cannot be read, its
     // first line that is not a comment does not begin with "DATA", a count (NrOfBands, NrOfLines,
-    // NrOfCellsPerLine) is not an integer, HeaderOffset is not a byte count, or DataFile leads out of
-    // the header's folder (FRefusal says which).
+    // NrOfCellsPerLine) is not an integer, HeaderOffset is not a byte count, NullCellValue is no
+    // number, or DataFile leads out of the header's folder (FRefusal says which). A NullCellValue
+    // other than 0 is the image's nodata value.
     bool ReadHeader(const std::string& FileName) override;
     std::string HeaderText(const std::tm& LastUpdated) override;
 

@@ -1,5 +1,7 @@
 #include "raster/tiff/geokey_writer.hpp"
 
+#include "raster/raster.hpp"
+
 #include <algorithm>
 
 namespace vortane {
@@ -9,6 +11,27 @@ namespace {
 constexpr std::uint16_t KeyDirectoryVersion = 1, KeyRevision = 1, KeyMinorRevision = 0;
 
 } // namespace
+
+TEncodedGeoKeys CreatedImageKeys(const TDataSetRoot2& Raster) {
+    TGeoKeySet Keys = Raster.SystemDescription().GeoKeys;
+    Keys.Keys.push_back(TGeoKey{gkRasterType, {gvRasterPixelIsArea}, {}, {}});
+    return EncodeGeoKeys(std::move(Keys));
+}
+
+TGeoTiffPlacementTags CreatedImagePlacement(TDataSetRoot2& Raster) {
+    TGeoTiffPlacementTags Tags;
+    Tags.Scale = {Raster.GetCellSizeX(), Raster.GetCellSizeY(), 0};
+    // The tie point in the very system the keys declare (a zone grid's declared false easting carries
+    // its zone, as the world file does).
+    Tags.TiePoint = {0,
+                     0,
+                     0,
+                     Raster.GetRegEasting() - Raster.GetCellSizeX() / 2,
+                     Raster.GetRegNorthing() + Raster.GetCellSizeY() / 2,
+                     0};
+    Tags.Keys = CreatedImageKeys(Raster);
+    return Tags;
+}
 
 TEncodedGeoKeys EncodeGeoKeys(TGeoKeySet Keys) {
     std::stable_sort(Keys.Keys.begin(), Keys.Keys.end(),

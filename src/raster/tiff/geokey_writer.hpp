@@ -4,6 +4,7 @@
 
 #include "raster/tiff/geokeys.hpp"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,5 +21,20 @@ struct TEncodedGeoKeys {
 // its DOUBLEs to the DOUBLE parameters, else its one SHORT into the entry itself (several SHORTs follow
 // the entries in the directory).
 TEncodedGeoKeys EncodeGeoKeys(TGeoKeySet Keys);
+
+class TDataSetRoot2;
+
+// Everything a created GeoTIFF says about where it lies: the pixel scale, the tie point (the top-left
+// corner of the top-left cell, pixel is area) and the keys of the raster's system description with
+// the raster type. Every TIFF writer writes exactly these values.
+struct TGeoTiffPlacementTags {
+    std::array<double, 3> Scale{};
+    std::array<double, 6> TiePoint{};
+    TEncodedGeoKeys Keys;
+};
+// The keys alone depend only on the system description, so a writer can size its header before the
+// image is placed.
+TEncodedGeoKeys CreatedImageKeys(const TDataSetRoot2& Raster);
+TGeoTiffPlacementTags CreatedImagePlacement(TDataSetRoot2& Raster);
 
 } // namespace vortane

@@ -1,5 +1,7 @@
 #include "raster/tiff/libtiff_map.hpp"
 
+#include "raster/tiff/libtiff_open.hpp"
+
 #include "raster/side_files.hpp"
 #include "text/types.hpp"
 
@@ -19,48 +21,9 @@ namespace vortane {
 
 namespace {
 
-enum : ttag_t { tagModelPixelScale = 33550, tagModelTiePoint = 33922 };
-
 // Largest buffer one decoding step may hold (a row of tiles, one tile): beyond it an image's tiles
 // are refused rather than allowed to take the machine's memory.
 constexpr std::uint64_t MaxStepBytes = 256u << 20;
-
-TIFFExtendProc PreviousExtender = nullptr;
-
-void AddGeoTiffFields(TIFF* Tiff) {
-    static char PixelScale[] = "ModelPixelScaleTag";
-    static char TiePoint[] = "ModelTiepointTag";
-    static char GeoKeys[] = "GeoKeyDirectoryTag";
-    static char GeoDoubles[] = "GeoDoubleParamsTag";
-    static char GeoAscii[] = "GeoAsciiParamsTag";
-    static const TIFFFieldInfo Fields[] = {
-        {tagModelPixelScale, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, PixelScale},
-        {tagModelTiePoint, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, TiePoint},
-        {tagGeoKeyDirectoryId, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_SHORT, FIELD_CUSTOM, 1, 1, GeoKeys},
-        {tagGeoDoubleParamsId, TIFF_VARIABLE2, TIFF_VARIABLE2, TIFF_DOUBLE, FIELD_CUSTOM, 1, 1, GeoDoubles},
-        // A text: libtiff hands it over NUL-terminated, without a count.
-        {tagGeoAsciiParamsId, TIFF_VARIABLE, TIFF_VARIABLE, TIFF_ASCII, FIELD_CUSTOM, 1, 0, GeoAscii},
-    };
-    TIFFMergeFieldInfo(Tiff, Fields, std::size(Fields));
-    if (PreviousExtender) PreviousExtender(Tiff);
-}
-
-// libtiff's first error about one file, kept for the error text instead of printed (the later ones
-// follow from it); warnings (unknown
-// tags and the like) are dropped.
-int KeepFirstError(TIFF*, void* Data, const char* Module, const char* Format, va_list Arguments) {
-    auto& Reason = *static_cast<std::string*>(Data);
-    if (!Reason.empty()) return 1;
-    char Text[512];
-    std::vsnprintf(Text, sizeof Text, Format, Arguments);
-    const std::string_view Said(Text);
-    const bool Named = Module && *Module && !Said.starts_with(Module);
-    Reason = Named ? std::string(Module) + ": " + Text : std::string(Text);
-    return 1;
-}
-int DropWarning(TIFF*, void*, const char*, const char*, va_list) {
-    return 1;
-}
 
 // Copies Count cells of CellSize bytes lying Stride bytes apart into consecutive cells.
 template <std::size_t CellSize>
@@ -120,11 +83,6 @@ private:
 };
 
 } // namespace
-
-void RegisterGeoTiffTags() {
-    static std::once_flag Once;
-    std::call_once(Once, [] { PreviousExtender = TIFFSetTagExtender(AddGeoTiffFields); });
-}
 
 // ---------------------------------------------------------------------------------------------------
 // TTiffDecoder: one open file, its layout, and its cells as rows of bands one after another.
@@ -190,14 +148,8 @@ bool TTiffDecoder::Refuse(std::string Reason) {
 }
 
 bool TTiffDecoder::Open(const std::string& FileName) {
-    RegisterGeoTiffTags();
-    TIFFOpenOptions* Options = TIFFOpenOptionsAlloc();
-    TIFFOpenOptionsSetErrorHandlerExtR(Options, KeepFirstError, &FLibTiffError);
-    TIFFOpenOptionsSetWarningHandlerExtR(Options, DropWarning, nullptr);
-    TIFFOpenOptionsSetMaxSingleMemAlloc(Options, static_cast<tmsize_t>(MaxStepBytes));
     // "m": read with read() rather than mapping the file, so its pages do not add to the memory in use.
-    FTiff = TIFFOpenExt(FileName.c_str(), "rm", Options);
-    TIFFOpenOptionsFree(Options);
+    FTiff = OpenTiff(FileName, "rm", FLibTiffError, static_cast<tmsize_t>(MaxStepBytes));
     if (!FTiff) return LibTiffFailed("libtiff cannot open it");
     if (!TIFFGetField(FTiff, TIFFTAG_IMAGEWIDTH, &FWidth) ||
         !TIFFGetField(FTiff, TIFFTAG_IMAGELENGTH, &FHeight) || FWidth == 0 || FHeight == 0 ||
@@ -268,6 +220,8 @@ TGeoTiffTags TTiffDecoder::GeoTiffTags() const {
         Tags.KeyDoubles.assign(Values, Values + Count);
     if (const char* Text = nullptr; TIFFGetField(FTiff, tagGeoAsciiParamsId, &Text) == 1 && Text)
         Tags.KeyAscii.assign(Text, strnlen(Text, MaxGeoParams));
+    if (const char* Text = nullptr; TIFFGetField(FTiff, tagGdalNoData, &Text) == 1 && Text)
+        Tags.NoData.assign(Text, strnlen(Text, MaxGeoParams));
     return Tags;
 }
 

@@ -7,6 +7,7 @@
 // the bands; the image is only read.
 
 #include "raster/raster.hpp"
+#include "raster/tiff/libtiff_open.hpp"
 #include "raster/tiff/temp_file.hpp"
 #include "raster/tiff/tiff_placement.hpp"
 
@@ -15,11 +16,6 @@
 #include <vector>
 
 namespace vortane {
-
-// Makes libtiff know the GeoTIFF tags (pixel scale, tie point, the keys and their values) in every file
-// it opens from now on, so that they can be read and written: arrays with a 32-bit count, the key texts
-// as one string.
-void RegisterGeoTiffTags();
 
 class TTiffDecoder;
 

@@ -16,11 +16,15 @@ TTempFile::~TTempFile() {
 }
 
 int TTempFile::Create(std::string_view Prefix) {
-    Remove();
     std::error_code Error;
     const std::filesystem::path Folder = std::filesystem::temp_directory_path(Error);
     if (Error) return Error.value();
-    const std::string Pattern = (Folder / (std::string(Prefix) + "XXXXXX")).string();
+    return CreateIn(Folder.string(), Prefix);
+}
+
+int TTempFile::CreateIn(const std::string& Folder, std::string_view Prefix) {
+    Remove();
+    const std::string Pattern = (std::filesystem::path(Folder) / (std::string(Prefix) + "XXXXXX")).string();
     std::vector<char> Name(Pattern.begin(), Pattern.end());
     Name.push_back('\0');
     // mkstemp creates the file exclusively (O_EXCL) and readable by its owner only.

@@ -19,6 +19,8 @@ public:
     // Creates "<temporary folder>/<Prefix>XXXXXX" open for writing, removing an earlier file of this
     // object first. Returns 0 or an errno value.
     int Create(std::string_view Prefix);
+    // The same in Folder (beside an output, say, so that the file lies on the output's disk).
+    int CreateIn(const std::string& Folder, std::string_view Prefix);
     // Closes the descriptor; the file stays until Remove or the end of the object.
     void Close();
     void Remove();

@@ -1,5 +1,7 @@
 #include "raster/tiff/tiff_format.hpp"
 
+#include "raster/creation_options.hpp"
+#include "raster/tiff/encoded_tiff_map.hpp"
 #include "raster/tiff/libtiff_map.hpp"
 #include "raster/tiff/tiff_map.hpp"
 
@@ -14,6 +16,10 @@ std::unique_ptr<TDataSetRoot2> DecodingReader(const TDataSetRoot2& Refused) {
     return Mapped && Mapped->RefusedButDecodable() ? std::make_unique<TLibTiffMap2>() : nullptr;
 }
 
+std::unique_ptr<TDataSetRoot2> EncodingWriter(const TCreationOptions& Options) {
+    return Options.Plain() ? nullptr : std::make_unique<TEncodedTifMap2>();
+}
+
 } // namespace
 
 constinit const TImageFormat TiffFormat =
@@ -23,6 +29,8 @@ constinit const TImageFormat TiffFormat =
                                .Extensions = {".tif", ".tiff"},
                                .Signatures = {Letters(TiffMSBFirstMark), Letters(TiffLSBFirstMark)},
                                .SystemInHeader = true,
-                               .ReaderForRefused = DecodingReader});
+                               .NoDataInHeader = true,
+                               .ReaderForRefused = DecodingReader,
+                               .WriterFor = EncodingWriter});
 
 } // namespace vortane

@@ -4,6 +4,7 @@
 #include "raster/cell_codec.hpp"
 #include "raster/side_files.hpp"
 #include "raster/tiff/tiff_placement.hpp"
+#include "raster/tiff/tiff_tags.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
@@ -19,29 +20,6 @@
 namespace vortane {
 
 namespace {
-
-// Tags of the TIFF 6.0 baseline and of GeoTIFF 1.0.
-enum : std::uint16_t {
-    tagImageWidth = 256,
-    tagImageLength = 257,
-    tagBitsPerSample = 258,
-    tagCompression = 259,
-    tagPhotometric = 262,
-    tagStripOffsets = 273,
-    tagSamplesPerPixel = 277,
-    tagRowsPerStrip = 278,
-    tagStripByteCounts = 279,
-    tagXResolution = 282,
-    tagYResolution = 283,
-    tagPlanarConfig = 284,
-    tagResolutionUnit = 296,
-    tagTileWidth = 322,
-    tagTileByteCounts = 325,
-    tagExtraSamples = 338,
-    tagSampleFormat = 339,
-    tagModelPixelScale = 33550,
-    tagModelTiePoint = 33922,
-};
 
 // Field types and their sizes in bytes (TIFF 6.0, section 2); 0 for types this reader does not know.
 enum : std::uint16_t { tyByte = 1, tyAscii = 2, tyShort = 3, tyLong = 4, tyRational = 5, tyDouble = 12 };
@@ -105,25 +83,6 @@ std::string_view TiffErrorText(int Error) {
 
 constexpr std::string_view BitTypeText = "Bit type not supported";
 
-// The SampleFormat a created image records for a cell type; 0 for types it cannot hold.
-std::uint16_t SampleFormatOf(std::uint8_t CellType) {
-    switch (CellType) {
-    case ctUnsigned8:
-    case ctUnsigned16:
-    case ctUnsigned32:
-        return sfUnsigned;
-    case ctSigned8:
-    case ctSigned16:
-    case ctSigned32:
-        return sfSigned;
-    case ctFloat32:
-    case ctFloat64:
-        return sfFloat;
-    default:
-        return 0;
-    }
-}
-
 // The largest value of an unsigned cell type, for images where white is zero; 0 for other types.
 double WhiteOf(std::uint8_t CellType) {
     switch (CellType) {
@@ -136,12 +95,6 @@ double WhiteOf(std::uint8_t CellType) {
     default:
         return 0.0;
     }
-}
-
-// The keys of a created image: those of its system and the raster type its tie point is given in.
-TGeoKeySet WithPixelIsArea(TGeoKeySet Keys) {
-    Keys.Keys.push_back(TGeoKey{gkRasterType, {gvRasterPixelIsArea}, {}, {}});
-    return Keys;
 }
 
 // Little-endian header image of a created TIFF.
@@ -413,7 +366,9 @@ bool TTifMap2::TakeEntry(const TEntry& Entry) {
     case tagGeoDoubleParamsId:
         return TakeGeoDoubles(Entry);
     case tagGeoAsciiParamsId:
-        return TakeGeoAscii(Entry);
+        return TakeAscii(Entry, FPlacement.Tags.KeyAscii);
+    case tagGdalNoData:
+        return TakeAscii(Entry, FPlacement.Tags.NoData);
     default:
         // Tiled images keep their cells in tiles, which the strip addressing cannot reach.
         if (Entry.Tag >= tagTileWidth && Entry.Tag <= tagTileByteCounts) FTiffError = teCompressed;
@@ -484,13 +439,13 @@ bool TTifMap2::TakeGeoDoubles(const TEntry& Entry) {
     return TakeDoubles(Entry, Doubles.data(), Entry.Count);
 }
 
-bool TTifMap2::TakeGeoAscii(const TEntry& Entry) {
+bool TTifMap2::TakeAscii(const TEntry& Entry, std::string& Text) {
     std::uint64_t Position = 0;
     if (Entry.Type != tyAscii || Entry.Count > MaxGeoParams) return true;
     if (!ValuesPosition(Entry, Position)) return false;
     const unsigned char* Bytes = BytesAt(Position, Entry.Count);
     if (Bytes == nullptr) return TiffFail(teValuesOutside);
-    FPlacement.Tags.KeyAscii.assign(reinterpret_cast<const char*>(Bytes), Entry.Count);
+    Text.assign(reinterpret_cast<const char*>(Bytes), Entry.Count);
     return true;
 }
 
@@ -703,7 +658,7 @@ bool TTifMap2::CreateImage(std::int32_t Columns, std::int32_t Rows, std::uint8_t
     FCellBytes = CellSize;
     FRowBytes = std::uint64_t{FWidth} * FSamples * CellSize;
     // The keys fix the header's size, which the cells follow: they are laid out once, here.
-    FGeoKeys = EncodeGeoKeys(WithPixelIsArea(SystemDescription().GeoKeys));
+    FGeoKeys = CreatedImageKeys(*this);
     FDataOffset = HeaderLayout().Size;
     // Strip offsets and byte counts are 32-bit numbers: the whole image must end below 4 GiB.
     const std::uint64_t FileBytes = FDataOffset + FRowBytes * FHeight;
@@ -791,12 +746,11 @@ void TTifMap2::WriteHeader() {
         Image.U32(Resolution, 1);
         Image.U32(Resolution + 4, 1);
     }
-    Image.F64(L.ScaleAt, GetCellSizeX());
-    Image.F64(L.ScaleAt + 8, GetCellSizeY());
-    // Pixel is area: the tie point is the top-left corner of the top-left cell, in the very system the
-    // keys declare (a zone grid's declared false easting carries its zone, as the world file does).
-    Image.F64(L.TiePointAt + 24, GetRegEasting() - GetCellSizeX() / 2);
-    Image.F64(L.TiePointAt + 32, GetRegNorthing() + GetCellSizeY() / 2);
+    const TGeoTiffPlacementTags Placement = CreatedImagePlacement(*this);
+    for (std::size_t Index = 0; Index < Placement.Scale.size(); ++Index)
+        Image.F64(L.ScaleAt + 8 * Index, Placement.Scale[Index]);
+    for (std::size_t Index = 0; Index < Placement.TiePoint.size(); ++Index)
+        Image.F64(L.TiePointAt + 8 * Index, Placement.TiePoint[Index]);
     for (std::size_t Index = 0; Index < FGeoKeys.Directory.size(); ++Index)
         Image.U16(L.GeoKeysAt + 2 * Index, FGeoKeys.Directory[Index]);
     for (std::size_t Index = 0; Index < FGeoKeys.Doubles.size(); ++Index)
@@ -822,8 +776,7 @@ void TTifMap2::SetGeoreference(const std::string& Spheroid, const std::string& D
 }
 
 void TTifMap2::WriteWorldFiles() {
-    FSideFileError =
-        WriteTiffWorldFiles(FFileName, {GetCellSizeX(), 0, 0, GetCellSizeY(), GetOriginX(), GetOriginY()});
+    FSideFileError = WriteTiffWorldFilesOf(*this);
 }
 
 std::vector<std::string> TTifMap2::ImageFiles() const {

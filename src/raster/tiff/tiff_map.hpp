@@ -74,7 +74,9 @@ private:
     bool TakeDoubles(const TEntry& Entry, double* Values, std::uint32_t Count);
     bool TakeGeoKeys(const TEntry& Entry);
     bool TakeGeoDoubles(const TEntry& Entry);
-    bool TakeGeoAscii(const TEntry& Entry);
+    // An ASCII tag's text (its NUL kept) into Text; tags of another type or of more than
+    // MaxGeoParams characters are passed over.
+    bool TakeAscii(const TEntry& Entry, std::string& Text);
     bool TakeExtraSamples(const TEntry& Entry);
     bool ReadStripOffsets();
     bool CheckLayout();

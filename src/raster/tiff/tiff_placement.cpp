@@ -48,6 +48,11 @@ std::string WriteTiffWorldFiles(const std::string& ImageName, const TWorldFile& 
     return WriteWorldFiles(ImageName, TiffWorldExtension, PreferredWorldExtension, World);
 }
 
+std::string WriteTiffWorldFilesOf(TDataSetRoot2& Raster) {
+    return WriteTiffWorldFiles(Raster.FileName(), {Raster.GetCellSizeX(), 0, 0, Raster.GetCellSizeY(),
+                                                   Raster.GetOriginX(), Raster.GetOriginY()});
+}
+
 std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format) {
     switch (Bits) {
     case 1:
@@ -62,6 +67,24 @@ std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format) {
         return Format == sfFloat ? ctFloat64 : ctUnknown;
     default:
         return ctUnknown;
+    }
+}
+
+std::uint16_t SampleFormatOf(std::uint8_t CellType) {
+    switch (CellType) {
+    case ctUnsigned8:
+    case ctUnsigned16:
+    case ctUnsigned32:
+        return sfUnsigned;
+    case ctSigned8:
+    case ctSigned16:
+    case ctSigned32:
+        return sfSigned;
+    case ctFloat32:
+    case ctFloat64:
+        return sfFloat;
+    default:
+        return 0;
     }
 }
 
@@ -153,6 +176,7 @@ void TTiffPlacement::Apply(TDataSetRoot2& Raster) {
         Raster.SetRegNorthing(Raster.GetRegNorthing() * Factor);
     }
     Raster.Record().FGeoKeys = Keys;
+    Raster.Record().FNoData = NoDataFromText(Tags.NoData);
 }
 
 } // namespace vortane

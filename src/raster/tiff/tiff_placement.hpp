@@ -5,6 +5,7 @@
 // The GeoTIFF keys, which name the image's system either way, are kept whole for the layer above.
 
 #include "raster/raster.hpp"
+#include "raster/tiff/tiff_tags.hpp"
 
 #include <array>
 #include <cstdint>
@@ -26,6 +27,8 @@ enum : std::uint16_t { sfUnsigned = 1, sfSigned = 2, sfFloat = 3 };
 
 // Cell type of a sample of Bits bits in SampleFormat Format; ctUnknown for what the grid cannot read.
 std::uint8_t CellTypeOfSample(std::uint16_t Bits, std::uint16_t Format);
+// The SampleFormat a created image records for a cell type; 0 for types it cannot hold.
+std::uint16_t SampleFormatOf(std::uint8_t CellType);
 
 // The GeoTIFF tags of an image file directory, as far as they place the image, and its keys as they
 // stand in the file: the key directory and the values it refers to.
@@ -37,6 +40,7 @@ struct TGeoTiffTags {
     std::vector<std::uint16_t> KeyDirectory; // GeoKeyDirectory SHORTs
     std::vector<double> KeyDoubles;          // GeoDoubleParams
     std::string KeyAscii;                    // GeoAsciiParams, '|'-terminated texts
+    std::string NoData;                      // GDAL_NODATA: the empty cells' value as text
 
     // The keys the directory lists: a header of four SHORTs (version, revision, minor revision, key
     // count), then four SHORTs per key (key, location, count, value). Location 0 keeps the value in the
@@ -69,13 +73,16 @@ std::vector<std::string> TiffImageFiles(const std::string& ImageName);
 // Writes the ".tfw" world file, and rewrites a ".tifw" beside the image (which readers prefer); the
 // reason when either failed, else empty.
 std::string WriteTiffWorldFiles(const std::string& ImageName, const TWorldFile& World);
+// WriteTiffWorldFiles of a created image, placed as its georeferencing stands.
+std::string WriteTiffWorldFilesOf(TDataSetRoot2& Raster);
 
 class TTiffPlacement {
 public:
     // Reads the world file and the control point file beside the raster's file; false, with the reason
     // in Problem, when the world file is refused.
     bool LoadSideFiles(TDataSetRoot2& Raster, std::string& Problem);
-    // Cell sizes from the pixel scale; without a world file, the registration from the tie point.
+    // Cell sizes from the pixel scale; without a world file, the registration from the tie point; the
+    // nodata value of the tag (a text that is no number declares none).
     // The keys go to the raster whichever places the image, and ProjectedCSType names the system
     // texts as SystemOfProjectedCS says. A geographic image in degrees or grads is placed in radians.
     void Apply(TDataSetRoot2& Raster);

@@ -313,6 +313,7 @@ TEST_F(ErsTest, UnreadableHeadersAreRefused) {
          "DatasetHeader Begin\n RegistrationCoord Begin\n  Longitude = 1:2:3:4\n RegistrationCoord End\n"},
         {"negative header offset", "DatasetHeader Begin\n HeaderOffset = -512\n"},
         {"header offset not a number", "DatasetHeader Begin\n HeaderOffset = 512 bytes\n"},
+        {"null cell value not a number", "DatasetHeader Begin\n NullCellValue = none\n"},
     };
     for (const auto& [Name, Text] : Cases) {
         SCOPED_TRACE(Name);
@@ -327,6 +328,32 @@ TEST_F(ErsTest, UnreadableHeadersAreRefused) {
         Parse(std::string("DATASETHEADER BEGIN\n NrOfLines = 7\n\x01\xfe\xff junk = \n\x1a NrOfLines = 9\n"),
               Partial));
     EXPECT_EQ(Partial.FRows, 7);
+}
+
+TEST_F(ErsTest, NullCellValueIsTheNoDataValueReadAndWrittenExceptTheCustomaryZero) {
+    const struct {
+        const char* Line; // of a header read
+        std::optional<double> NoData;
+    } Cases[] = {
+        {"", std::nullopt},
+        {"NullCellValue = 0", std::nullopt}, // what every header this program wrote says
+        {"NullCellValue = -9999", -9999.0},
+        {"\tNullCellValue\t= -3.4028234663852886e+38", -3.4028234663852886e+38},
+        {"NullCellValue = 255", 255.0},
+    };
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(Case.Line);
+        TErsHeader Header;
+        ASSERT_TRUE(Parse("DatasetHeader Begin\n RasterInfo Begin\n " + std::string(Case.Line) +
+                              "\n RasterInfo End\nDatasetHeader End\n",
+                          Header));
+        EXPECT_EQ(Header.FNoData, Case.NoData);
+        // Written back in the form read above; none as the customary 0.
+        const std::string Written = Header.HeaderText(std::tm{});
+        EXPECT_TRUE(HasLine(Written, "    NullCellValue = " +
+                                         (Case.NoData ? NoDataText(*Case.NoData) : std::string("0"))))
+            << Written;
+    }
 }
 
 class ErsImageTest : public test::TTempDirTest {

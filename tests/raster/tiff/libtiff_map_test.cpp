@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -35,6 +36,32 @@ protected:
 private:
     std::optional<test::TTempFolderOverride> FTempFolder;
 };
+
+// GDAL_NODATA as other programs write it, read by the mapped reader (strips) and through libtiff
+// (deflated): a text that is no number declares nothing.
+TEST_F(LibTiffTest, BothReadersTakeTheNoDataTag) {
+    const struct {
+        std::string Text;
+        std::optional<double> NoData;
+    } Cases[] = {{"", std::nullopt}, {"-9999", -9999.0}, {" 255 ", 255.0}, {"none", std::nullopt}};
+    for (const std::uint16_t Compression : {COMPRESSION_NONE, COMPRESSION_ADOBE_DEFLATE})
+        for (const auto& Case : Cases) {
+            SCOPED_TRACE(testing::Message() << Compression << " \"" << Case.Text << '"');
+            ASSERT_TRUE(
+                test::WriteTiff(Path("nodata.tif"), {.Compression = Compression, .NoData = Case.Text}));
+            TDataSet2 Image;
+            ASSERT_TRUE(Image.Open(Path("nodata.tif"), 0, 0, ctUnsigned8, 1, omRead)) << Image.GetErrorText();
+            EXPECT_EQ(dynamic_cast<TLibTiffMap2*>(Image.Raster()) != nullptr,
+                      Compression != COMPRESSION_NONE);
+            EXPECT_EQ(Image.Raster()->NoDataValue(), Case.NoData);
+        }
+    // NaN never equals itself: checked on its own.
+    ASSERT_TRUE(
+        test::WriteTiff(Path("nan.tif"), {.Bits = 32, .Format = SAMPLEFORMAT_IEEEFP, .NoData = "nan"}));
+    TDataSet2 Image;
+    ASSERT_TRUE(Image.Open(Path("nan.tif"), 0, 0, ctUnsigned8, 1, omRead));
+    EXPECT_TRUE(std::isnan(Image.Raster()->NoDataValue().value_or(0)));
+}
 
 struct TShapeCase {
     const char* Name;

@@ -53,6 +53,7 @@ struct TTiffShape {
     std::uint16_t Photometric = PHOTOMETRIC_MINISBLACK;
     bool Grain = false; // adds noise to the samples, so that they compress like a photograph
     std::uint16_t FillOrder = FILLORDER_MSB2LSB;
+    std::string NoData{}; // the GDAL_NODATA tag's text; empty: no tag
 };
 
 // A sample of the test images: every column, row and sample differs; floats are negative and
@@ -129,6 +130,7 @@ inline bool WriteTiff(const std::string& Name, const TTiffShape& Shape) {
     TIFFSetField(Tiff, tagGeoKeyDirectoryId, std::uint32_t(GeoKeyDirectory.size()), GeoKeyDirectory.data());
     TIFFSetField(Tiff, tagGeoDoubleParamsId, std::uint32_t(GeoDoubles.size()), GeoDoubles.data());
     TIFFSetField(Tiff, tagGeoAsciiParamsId, GeoAscii);
+    if (!Shape.NoData.empty()) TIFFSetField(Tiff, tagGdalNoData, Shape.NoData.c_str());
 
     bool Written = true;
     // A block of Width x Height cells at (Left, Top) of the plane holding sample First.
