@@ -175,8 +175,8 @@ double TRowMapper::MapLine(double Row, double FirstColumn, std::int64_t Count, s
 // TResampler
 
 struct TResampler::TRowWorker {
-    TRowWorker(TRowMapper RowMapper, std::unique_ptr<TMMapFile2> View, TMMapFile2& Sampled)
-        : Mapper(std::move(RowMapper)), OwnView(std::move(View)), Input(Sampled), Sampler(Sampled) {}
+    TRowWorker(TRowMapper RowMapper, std::unique_ptr<TMMapFile2> View, TMMapFile2& InputCells)
+        : Mapper(std::move(RowMapper)), OwnView(std::move(View)), Input(InputCells), Sampler(InputCells) {}
 
     TRowMapper Mapper;
     std::unique_ptr<TMMapFile2> OwnView; // null when sampling the shared input in place
