@@ -1,6 +1,7 @@
 #pragma once
 // Memory-mapped cell files. TMapByte keeps one sliding view (at most 128 MiB, starting on a 64 KiB
-// boundary) over a file and makes any byte position addressable on demand; the format readers walk
+// boundary; a file opened for reading keeps a few recent ones besides) over a file and makes any byte
+// position addressable on demand; the format readers walk
 // their headers, tags and strips through it. TMMapFile2 lays a grid of cells over the file:
 // columns x rows x bands of one cell type, stored row by row with the bands of a row one after
 // another (band-interleaved by line), and samples it at the nearest cell or bilinearly.
