@@ -376,7 +376,7 @@ bool TMyThread::RowFinished(std::int32_t Row) {
         return false;
     }
     // Cells already lost cannot be won back: the rest of the run would only waste time.
-    if (FOutput->Raster()->MappingFaulted()) return false;
+    if (FOutput->Raster()->CellsLost()) return false;
     FProgress.Current = Row;
     ShowProgress();
     return true;

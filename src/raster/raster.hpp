@@ -158,6 +158,9 @@ public:
     // Cells of a created image whose values its cells cannot hold (stored as the nearest value they
     // can hold, or as 0 for a value that is not a number); 0 for formats that store every value.
     virtual std::uint64_t ClampedCells() const { return 0; }
+    // Whether cells written so far were lost (a page the disk could not back, a block that could not
+    // be encoded or stored): the rest of a run would only waste time.
+    virtual bool CellsLost() { return MappingFaulted(); }
     // The value the image's empty cells hold, as its file declares it; none when it declares none.
     std::optional<double> NoDataValue() const { return Record().FNoData; }
     // Whether anything placed the image on the map (a header, a world file); without, it lies at 0, 0

@@ -47,6 +47,7 @@ public:
                          double Northing) override;
     std::vector<std::string> ImageFiles() const override;
     bool Finish() override;
+    bool CellsLost() override { return !FFailure.empty(); }
 
     const TTiffStorage& Storage() const { return FStorage; }
 
