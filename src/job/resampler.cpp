@@ -21,6 +21,8 @@ constexpr std::int64_t BandLines = 64;
 constexpr std::int64_t BlockColumns = 256;
 // Row buffers per computing thread: how far the threads may run ahead of the row being written.
 constexpr int SlotsPerThread = 4;
+// Output rows a thread computes between releases of the input pages it touched.
+constexpr std::int64_t ReleaseEveryRows = 256;
 
 constexpr std::pair<TResampling, std::string_view> MethodNames[] = {
     {TResampling::Auto, "auto"},   {TResampling::Nearest, "nearest"}, {TResampling::Bilinear, "bilinear"},
@@ -274,12 +276,14 @@ double TRowMapper::MapLine(const TLattice& Lattice, std::int64_t K, std::vector<
 // TResampler
 
 struct TResampler::TRowWorker {
-    TRowWorker(TRowMapper RowMapper, std::unique_ptr<TMMapFile2> View, TMMapFile2& Input)
-        : Mapper(std::move(RowMapper)), OwnView(std::move(View)), Sampler(Input) {}
+    TRowWorker(TRowMapper RowMapper, std::unique_ptr<TMMapFile2> View, TMMapFile2& InputCells)
+        : Mapper(std::move(RowMapper)), OwnView(std::move(View)), Input(InputCells), Sampler(InputCells) {}
 
     TRowMapper Mapper;
     std::unique_ptr<TMMapFile2> OwnView; // null when sampling the shared input in place
+    TMMapFile2& Input;                   // OwnView or the shared input
     TRowSampler Sampler;
+    std::int64_t RowsComputed = 0;
     std::vector<double> Col, Line;           // the cells' positions (area methods: their top corners)
     std::vector<double> BelowCol, BelowLine; // area methods: the cells' bottom corners
     std::vector<TCellArea> Areas;
@@ -298,6 +302,9 @@ TResampler::TResampler(const TCoordinateMapper& Mapper, TMMapFile2& Input, std::
 }
 
 void TResampler::ComputeRow(TRowWorker& Worker, std::int32_t Row, std::vector<float>& Cells) const {
+    // The input pages a thread touched are dropped now and then, so that its memory is that of the
+    // rows it reads lately whatever the image's size; they come back from the file cache when needed.
+    if (++Worker.RowsComputed % ReleaseEveryRows == 0) Worker.Input.ReleaseResidentPages();
     const auto Columns = static_cast<std::size_t>(FGrid.Columns);
     Cells.resize(Columns * OutputBands());
     if (IsAreaMethod(FMethod))

@@ -430,7 +430,10 @@ void TRowSampler::ColourFromMemory(const TRowPositions& At, const std::array<flo
             Value[0] = DecodeAs<CellType>(Cell + Band0, FLayout.LSBFirst);
             Value[1] = DecodeAs<CellType>(Cell + Band1, FLayout.LSBFirst);
             Value[2] = DecodeAs<CellType>(Cell + Band2, FLayout.LSBFirst);
-            Kept = KeptFromBackground(Value, Back, NoData);
+            if (Unreadable(Value[0]))
+                std::copy(Back.begin(), Back.end(), Value); // as where the cell calls fail
+            else
+                Kept = KeptFromBackground(Value, Back, NoData);
         } else {
             Kept = ColourByCalls(FInput, At.Col[C], At.Line[C], Back, NoData, Value);
         }
@@ -464,12 +467,15 @@ void TRowSampler::BilinearFromMemory(std::uint32_t Band, const TRowPositions& At
             return DecodeAs<CellType>(Cell, FLayout.LSBFirst);
         };
         if (Reach == 0) {
-            Cells[C] = Decode(Top);
+            const float Value = Decode(Top);
+            Cells[C] = Unreadable(Value) ? 0 : Value;
             continue;
         }
         const std::int64_t Next = FLayout.ColumnStride;
         const TQuad Quad{Decode(Top), Decode(Bottom), Decode(Bottom + Next), Decode(Top + Next)};
-        Cells[C] = BilinearValue(Quad, Col - Col0, Line - Line0);
+        const bool Readable =
+            !Unreadable(Quad[0]) && !Unreadable(Quad[1]) && !Unreadable(Quad[2]) && !Unreadable(Quad[3]);
+        Cells[C] = Readable ? BilinearValue(Quad, Col - Col0, Line - Line0) : 0;
     }
 }
 
@@ -501,8 +507,10 @@ bool TRowSampler::RunFromMemory(std::uint32_t Band, std::int64_t Row, std::int64
     const unsigned char *Bytes = nullptr, *Unused = nullptr;
     if (!MapRows(Row, Row, Bytes, Unused)) return RunByCalls(FInput, Band, Row, Col, Count, Values);
     const unsigned char* Cell = Bytes + BandOffset(FLayout, Band) + Col * FLayout.ColumnStride;
-    for (std::int64_t I = 0; I < Count; ++I, Cell += FLayout.ColumnStride)
+    for (std::int64_t I = 0; I < Count; ++I, Cell += FLayout.ColumnStride) {
         Values[I] = DecodeAs<CellType>(Cell, FLayout.LSBFirst);
+        if (Unreadable(Values[I])) return false;
+    }
     return true;
 }
 

@@ -112,6 +112,8 @@ private:
     bool MapRows(std::int64_t First, std::int64_t Last, const unsigned char*& FirstRow,
                  const unsigned char*& LastRow);
     void ForgetRows() { FFirst = FLast = -1; }
+    // A cell of the rows that its raster's cell calls could not read.
+    bool Unreadable(float Value) const { return FLayout.HasUnreadable && Value == FLayout.Unreadable; }
     float AreaValue(TAreaRule Rule, const TCellArea& Area, const auto& ReadRun);
     // The checking path's cell C, through ReadRun (band first); false when no input cell takes part.
     bool CheckedCell(TTapRule Rule, std::uint8_t CellType, const TRowPositions& At, const TCellArea* Areas,

@@ -62,8 +62,49 @@ bool TMapByte::SystemError(int Code) {
     return false;
 }
 
+void TMapByte::NoteFaults(const TMappedView& View) {
+    if (View && TakeMappingFaults(View.Data(), View.Length())) FMappingFault = true;
+}
+
 void TMapByte::NoteViewFaults() {
-    if (FView && TakeMappingFaults(FView.Data(), FView.Length())) FMappingFault = true;
+    NoteFaults(FView);
+    for (const TMappedView& Kept : FKeptViews)
+        NoteFaults(Kept);
+}
+
+void TMapByte::ReleaseResidentPages() {
+    if (FMapAccess == TViewAccess::Write) return; // written pages go with their view
+    FView.ReleasePages();
+    for (TMappedView& Kept : FKeptViews)
+        Kept.ReleasePages();
+}
+
+bool TMapByte::TakeKeptView() {
+    for (auto Kept = FKeptViews.begin(); Kept != FKeptViews.end(); ++Kept) {
+        if (FPosition < Kept->Offset() || FPosition - Kept->Offset() + FMinBytes > Kept->Length()) continue;
+        TMappedView Taken = std::move(*Kept);
+        FKeptViews.erase(Kept);
+        if (FView) FKeptViews.push_back(std::move(FView));
+        FView = std::move(Taken);
+        FViewOffset = FView.Offset();
+        FViewSize = static_cast<std::uint32_t>(FView.Length());
+        return true;
+    }
+    return false;
+}
+
+void TMapByte::LeaveView() {
+    if (!FView) return;
+    if (FMapAccess == TViewAccess::Write) {
+        NoteFaults(FView);
+        FView.Unmap();
+        return;
+    }
+    if (FKeptViews.size() == MaxKeptViews) {
+        NoteFaults(FKeptViews.front());
+        FKeptViews.erase(FKeptViews.begin());
+    }
+    FKeptViews.push_back(std::move(FView));
 }
 
 bool TMapByte::MappingFaulted() {
@@ -154,6 +195,7 @@ bool TMapByte::OpenFile(const std::string& FileName, std::uint8_t Mode, std::uin
 void TMapByte::CloseFile() {
     NoteViewFaults();
     FView.Unmap();
+    FKeptViews.clear();
     FMapHandle = false;
     FFileHandle.Close();
     FViewOffset = 0;
@@ -168,10 +210,18 @@ bool TMapByte::MapPosition() {
     }
     const bool ViewHoldsRequest =
         FView && FPosition >= FViewOffset && FPosition - FViewOffset + FMinBytes <= FView.Length();
-    if (FForceRemap || !ViewHoldsRequest) {
+    if (!FForceRemap && !ViewHoldsRequest && TakeKeptView()) {
+        // a view mapped before holds the request
+    } else if (FForceRemap || !ViewHoldsRequest) {
         InvalidateRows();
+        // Views start on a grid of half their size, so that whichever way a reader moves, a request
+        // lies in one of the views around it rather than in a new one each step back.
+        const std::uint64_t Stride =
+            std::max<std::uint64_t>(ViewAlignment, FMaxViewSize / 2 / ViewAlignment * ViewAlignment);
+        FViewOffset = FPosition / Stride * Stride;
+        if (FForceRemap || FPosition - FViewOffset + FMinBytes > FMaxViewSize)
+            FViewOffset = FPosition / ViewAlignment * ViewAlignment;
         FForceRemap = false;
-        FViewOffset = FPosition / ViewAlignment * ViewAlignment;
         const std::uint64_t Rest = FFileSize - FViewOffset;
         const std::uint64_t Lead = FPosition - FViewOffset;
         FViewSize = Rest >= FMaxViewSize ? FMaxViewSize : static_cast<std::uint32_t>(Rest);
@@ -182,7 +232,7 @@ bool TMapByte::MapPosition() {
             return OwnError(std::string(Rest < Lead + FMinBytes ? RestTooSmallText : LineTooLongText));
         }
         if (!FMapHandle) return false;
-        NoteViewFaults();
+        LeaveView();
         const int Error =
             FView.Map(FFileHandle.Get(), FViewOffset, FViewSize, FMapAccess == TViewAccess::Write);
         if (Error != 0) return SystemError(Error);

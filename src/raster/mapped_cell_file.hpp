@@ -1,6 +1,7 @@
 #pragma once
 // Memory-mapped cell files. TMapByte keeps one sliding view (at most 128 MiB, starting on a 64 KiB
-// boundary) over a file and makes any byte position addressable on demand; the format readers walk
+// boundary; a file opened for reading keeps a few recent ones besides) over a file and makes any byte
+// position addressable on demand; the format readers walk
 // their headers, tags and strips through it. TMMapFile2 lays a grid of cells over the file:
 // columns x rows x bands of one cell type, stored row by row with the bands of a row one after
 // another (band-interleaved by line), and samples it at the nearest cell or bilinearly.
@@ -17,6 +18,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vortane {
 
@@ -72,6 +74,9 @@ public:
     // True once a page of this file's mapping could not be backed by the file (cut short beneath the
     // mapping, or no room on the disk): cells read there were zeros and cells written there are lost.
     bool MappingFaulted();
+    // Drops the pages of a file opened for reading from the process's resident memory; the addresses
+    // handed out stay valid and read the same bytes again.
+    void ReleaseResidentPages();
 
 protected:
     // The address of Bytes bytes from file position Position, in the current view when it holds them
@@ -93,6 +98,10 @@ protected:
     std::uint32_t FViewSize = MaxViewBytes;    // bytes in the current view
     std::uint32_t FMaxViewSize = MaxViewBytes; // lowered to the file size for smaller files
     TMappedView FView;
+    // A file opened for reading keeps its most recent views mapped (the least recently left first), so
+    // that a sampler moving to and fro across rows far apart maps each view once, not at every turn.
+    std::vector<TMappedView> FKeptViews;
+    static constexpr std::size_t MaxKeptViews = 15;
     std::uint64_t FFileSize = 0;   // for created files: the computed size
     std::uint64_t FViewOffset = 0; // file offset of the view, a multiple of 64 KiB
     std::uint32_t FMinBytes = 8;   // bytes that must follow FPosition after MapPosition
@@ -111,6 +120,12 @@ protected:
 private:
     void InvalidateRows() { FFirstRow = 0, FEndRow = -1; }
     void NoteViewFaults(); // before the view goes away
+    void NoteFaults(const TMappedView& View);
+    // Makes a kept view holding FMinBytes bytes from FPosition the current one; false when none does.
+    bool TakeKeptView();
+    // Keeps the current view of a file opened for reading (unmapping the least recent kept one) or
+    // unmaps it.
+    void LeaveView();
 };
 
 // Stores Value in a byte cell: rounded half to even, low 8 bits kept (256 is 0, -1 is 255). False for a
@@ -138,6 +153,10 @@ struct TRowLayout {
     bool LSBFirst = true;
     std::int64_t FirstBand = 0, ColumnStride = 0, BandStride = 0;
     bool Writable = false; // WriteCell stores its cells there too
+    // A format's marker of cells that hold nothing: ReadCell fails on a cell holding Unreadable, so a
+    // reader of the rows must treat such a cell as one it could not read.
+    bool HasUnreadable = false;
+    float Unreadable = 0;
 };
 
 class TMMapFile2 : public TMapByte {

@@ -70,6 +70,10 @@ int TMappedView::Map(int Fd, std::uint64_t Offset, std::size_t Length, bool Writ
     return 0;
 }
 
+void TMappedView::ReleasePages() {
+    if (FData != nullptr) ::madvise(FData, FLength, MADV_DONTNEED);
+}
+
 void TMappedView::Unmap() {
     if (FData != nullptr) ::munmap(FData, FLength);
     FData = nullptr;

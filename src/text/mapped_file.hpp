@@ -47,6 +47,9 @@ public:
     // the end of a file through a mapping raises SIGBUS.
     int Map(int Fd, std::uint64_t Offset, std::size_t Length, bool Writable);
     void Unmap();
+    // Drops the view's pages from the process (they stay in the system's file cache): a later access
+    // reads them again. Only for views that were not written.
+    void ReleasePages();
 
     unsigned char* Data() const { return FData; }
     std::size_t Length() const { return FLength; }

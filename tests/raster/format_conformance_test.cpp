@@ -5,6 +5,7 @@
 #include "raster/data_set.hpp"
 #include "raster/format_registry.hpp"
 #include "raster/raster.hpp"
+#include "support/plain_rows.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
@@ -87,32 +88,52 @@ TEST(FormatConformanceList, NamesEveryWritableFormat) {
     }
 }
 
+// Creates the test image in Format through the data set, with the known cells and georeferencing.
+void WriteImage(const TWritableFormat& Expected, const std::string& Name) {
+    TDataSet2 Output;
+    TSystemDescription System;
+    System.Wkt = "LOCAL_CS[\"test\"]";
+    Output.SetOutputSystem(System);
+    ASSERT_TRUE(Output.Open(Name, Columns, Rows, Expected.WriteCellType, Expected.Bands, omCreate))
+        << Output.GetErrorText();
+    for (std::int32_t Band = 0; Band < Expected.Bands; ++Band)
+        for (std::int32_t Row = 0; Row < Rows; ++Row)
+            for (std::int32_t Col = 0; Col < Columns; ++Col)
+                ASSERT_TRUE(Output.Raster()->WriteCell(Col, Row, static_cast<std::uint32_t>(Band),
+                                                       CellValue(Col, Row, Band, Expected.WriteCellType)));
+    Output.SetGeoreference("WE", "WGS84", "TM34", CellSize, CellSize, 0, 0, West, North);
+}
+
+// The name the image written as Name is read back by.
+std::string ReadBackName(const TWritableFormat& Expected, const std::string& Name) {
+    const int ReadAs = Expected.ReadAs < 0 ? Expected.Code : Expected.ReadAs;
+    return std::filesystem::path(Name).replace_extension(FindFormat(ReadAs)->Extensions[0]).string();
+}
+
+TEST_P(FormatConformance, ReadImagesAndTheirViewsOfferPlainRows) {
+    const TWritableFormat& Expected = GetParam();
+    const std::string Name = Path("image" + std::string(FindFormat(Expected.Code)->Extensions[0]));
+    WriteImage(Expected, Name);
+    TDataSet2 Input;
+    ASSERT_TRUE(Input.Open(ReadBackName(Expected, Name), 0, 0, ctUnsigned8, 1, omRead))
+        << Input.GetErrorText();
+    const std::unique_ptr<TMMapFile2> View = Input.Raster()->OpenReadView();
+    ASSERT_NE(View, nullptr) << "a second sampling thread needs a view of its own";
+    test::ExpectPlainRowsHoldTheCells(*Input.Raster());
+    test::ExpectPlainRowsHoldTheCells(*View);
+}
+
 TEST_P(FormatConformance, WritesReopensAndReadsBack) {
     const TWritableFormat& Expected = GetParam();
     const TImageFormat& Format = *FindFormat(Expected.Code);
     const std::string Name = Path("image" + std::string(Format.Extensions[0]));
-    {
-        TDataSet2 Output;
-        TSystemDescription System;
-        System.Wkt = "LOCAL_CS[\"test\"]";
-        Output.SetOutputSystem(System);
-        ASSERT_TRUE(Output.Open(Name, Columns, Rows, Expected.WriteCellType, Expected.Bands, omCreate))
-            << Output.GetErrorText();
-        for (std::int32_t Band = 0; Band < Expected.Bands; ++Band)
-            for (std::int32_t Row = 0; Row < Rows; ++Row)
-                for (std::int32_t Col = 0; Col < Columns; ++Col)
-                    ASSERT_TRUE(
-                        Output.Raster()->WriteCell(Col, Row, static_cast<std::uint32_t>(Band),
-                                                   CellValue(Col, Row, Band, Expected.WriteCellType)));
-        Output.SetGeoreference("WE", "WGS84", "TM34", CellSize, CellSize, 0, 0, West, North);
-    }
+    WriteImage(Expected, Name);
     // The system goes into the header, or into the auxiliary file beside the image.
     std::vector<std::string> Written = OutputFilesOf(Name);
     if (Format.SystemInHeader) std::erase(Written, SystemSideFileName(Name));
     EXPECT_EQ(FilesInDir(), std::set<std::string>(Written.begin(), Written.end()));
     const int ReadAs = Expected.ReadAs < 0 ? Format.Code : Expected.ReadAs;
-    const std::string ReadName =
-        std::filesystem::path(Name).replace_extension(FindFormat(ReadAs)->Extensions[0]).string();
+    const std::string ReadName = ReadBackName(Expected, Name);
     EXPECT_EQ(FileTypeByContent(ReadName), ReadAs);
     EXPECT_EQ(FileTypeByExt(ReadName), ReadAs);
 

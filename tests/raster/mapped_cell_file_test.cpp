@@ -388,3 +388,37 @@ TEST_F(MappedCellFileTest, CellFilesOfMoreThanFourGibibytesAreAddressedWith64Bit
 
 } // namespace
 } // namespace vortane
+
+namespace vortane {
+namespace {
+
+// A file larger than a view, read in rows far apart in turn (as a sampler crossing a rotated image
+// does), and read again after its pages were released, gives every row its own bytes.
+TEST_F(MappedCellFileTest, RowsFarApartAndReleasedPagesReadTheirOwnCells) {
+    constexpr std::uint32_t Columns = 1 << 20, Rows = 320; // 320 MiB of byte cells, rows of 1 MiB
+    const std::string Name = Path("large");
+    {
+        TMMapFile2 Cells;
+        ASSERT_TRUE(Cells.OpenGrid(Name, Columns, Rows, ctUnsigned8, 1, omCreate, false))
+            << Cells.ErrorText();
+        for (std::uint32_t Row = 0; Row < Rows; Row += 7)
+            ASSERT_TRUE(Cells.WriteCell(Row * 3, Row, 0, static_cast<float>(Row % 251)));
+    }
+    TMMapFile2 Cells;
+    ASSERT_TRUE(Cells.OpenGrid(Name, Columns, Rows, ctUnsigned8, 1, omRead, false));
+    for (int Pass = 0; Pass < 2; ++Pass) {
+        for (std::uint32_t Step = 0; Step < Rows / 7; ++Step) {
+            // alternately from the top and from the bottom
+            const std::uint32_t Row = 7 * (Step % 2 == 0 ? Step / 2 : Rows / 7 - 1 - Step / 2);
+            unsigned char *First = nullptr, *Last = nullptr;
+            ASSERT_TRUE(Cells.MapRows(Row, Row, First, Last)) << Row;
+            ASSERT_EQ(First[Row * 3], Row % 251) << Row;
+            ASSERT_EQ(First[Row * 3 + 1], 0) << Row;
+        }
+        Cells.ReleaseResidentPages();
+    }
+    EXPECT_FALSE(Cells.MappingFaulted());
+}
+
+} // namespace
+} // namespace vortane

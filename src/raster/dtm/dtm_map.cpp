@@ -2,6 +2,7 @@
 
 #include "raster/byte_order.hpp"
 #include "raster/file_start.hpp"
+#include "raster/side_files.hpp"
 #include "text/types.hpp"
 
 #include <bit>
@@ -131,15 +132,34 @@ bool TDtmMap2::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
         if (!UseGeometry(Columns, Rows)) return false;
         if (!SpanBytes(TDTMHeader::HeaderBytes, std::int64_t{Columns} * Rows, CellBytes32, Size))
             return OwnError("Grid size is too large");
-        return OpenFile(FFileName, omCreate, Size);
+        if (!OpenFile(FFileName, omCreate, Size)) return false;
+        LocateRows(0);
+        return true;
     }
     case omRead:
     case omUpdate:
         if (!Header.ReadHeader(FFileName)) return OwnError(Header.ReadError);
-        return UseGeometry(Header.FColumns, Header.FRows) && OpenFile(FFileName, Mode, 0);
+        if (!UseGeometry(Header.FColumns, Header.FRows) || !OpenFile(FFileName, Mode, 0)) return false;
+        LocateRows(Header.FCellOffset);
+        return true;
     default:
         return true;
     }
+}
+
+void TDtmMap2::LocateRows(std::int32_t CellOffset) {
+    FCellsStart = TDTMHeader::HeaderBytes + static_cast<std::uint64_t>(CellBytes32 * CellOffset);
+    FLineSize = static_cast<std::uint64_t>(CellBytes32) * FColumns;
+}
+
+bool TDtmMap2::PlainRowLayout(TRowLayout& Layout) const {
+    if (!TMMapFile2::PlainRowLayout(Layout)) return false;
+    Layout.Writable = FMode == omCreate; // as WriteCell
+    return true;
+}
+
+std::unique_ptr<TMMapFile2> TDtmMap2::OpenReadView() const {
+    return OpenedAgain<TDtmMap2>(*this);
 }
 
 unsigned char* TDtmMap2::DtmCell(std::int64_t Col, std::int64_t Row) {

@@ -50,11 +50,17 @@ public:
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
     // Writes the header into the first 52 bytes of a created grid.
     bool Finish() override;
+    // The cells after the header are a plain grid: read, and written while the grid is being created.
+    bool PlainRowLayout(TRowLayout& Layout) const override;
+    // The same grid opened again for reading.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override;
 
 private:
     TDTMHeader& DtmHeader() const;
     // Maps the 4 bytes of cell (Col, Row); null outside the grid.
     unsigned char* DtmCell(std::int64_t Col, std::int64_t Row);
+    // Where the rows of the open file lie: after the header, moved by the cell offset.
+    void LocateRows(std::int32_t CellOffset);
 };
 
 extern const TImageFormat DtmFormat;

@@ -1,6 +1,7 @@
 #include "raster/rsw/rsw_map.hpp"
 
 #include "raster/file_start.hpp"
+#include "raster/side_files.hpp"
 #include "text/types.hpp"
 
 #include <algorithm>
@@ -112,6 +113,11 @@ bool TRswMap2::OpenExisting(std::uint8_t Mode) {
     SetCellSizeY(Real(HCellSize));
     SetRegEasting(Real(HLeftEasting));
     SetRegNorthing(Real(HLowerNorthing) + FRows * Real(HCellSize));
+    FDecoded.Clear();
+    if (Mode == omRead)
+        FDecoded.Reset(
+            FRows, Field(HTileHeight), 3 * std::uint64_t{FColumns},
+            [this](std::uint32_t TileY, unsigned char* Cells) { return DecodeTileRow(TileY, Cells); });
     return true;
 }
 
@@ -274,6 +280,53 @@ unsigned char* TRswMap2::CellStart(std::int64_t Col, std::int64_t Row, std::uint
     if (!MapPosition()) return nullptr;
     const std::uint32_t Width = TileX == Field(HTilesAcross) - 1 ? Field(HLastColumnWidth) : TileWidth;
     return FData + FBands * (std::size_t{Column % TileWidth} + std::size_t{Width} * (Line % TileHeight));
+}
+
+std::unique_ptr<TMMapFile2> TRswMap2::OpenReadView() const {
+    return OpenedAgain<TRswMap2>(*this);
+}
+
+bool TRswMap2::PlainRowLayout(TRowLayout& Layout) const {
+    if (FMode != omRead || !FDecoded) return false;
+    Layout = {.Columns = FColumns,
+              .Rows = FRows,
+              .Bands = 3,
+              .CellType = ctUnsigned8,
+              .LSBFirst = true,
+              .FirstBand = 0,
+              .ColumnStride = 3,
+              .BandStride = 1};
+    return true;
+}
+
+bool TRswMap2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                       unsigned char*& LastRow) {
+    return FMode == omRead && FDecoded.MapRows(First, Last, FirstRow, LastRow);
+}
+
+bool TRswMap2::DecodeTileRow(std::uint32_t TileY, unsigned char* Rows) {
+    const std::uint32_t Across = Field(HTilesAcross), TileWidth = Field(HTileWidth);
+    const std::uint32_t Lines = TileY == Field(HTilesDown) - 1 ? Field(HLastRowHeight) : Field(HTileHeight);
+    const std::uint64_t RowBytes = 3 * std::uint64_t{FColumns};
+    for (std::uint32_t TileX = 0; TileX < Across; ++TileX) {
+        const TTile& Tile = FTileTable[TileX + std::size_t{TileY} * Across];
+        FPosition = Tile.Offset;
+        FMinBytes = Tile.Size;
+        if (!MapPosition()) return false;
+        const std::uint32_t Width = TileX == Across - 1 ? Field(HLastColumnWidth) : TileWidth;
+        for (std::uint32_t Line = 0; Line < Lines; ++Line) {
+            const unsigned char* Cell = FData + std::size_t{FBands} * Width * Line;
+            unsigned char* To = Rows + Line * RowBytes + 3 * std::uint64_t{TileX} * TileWidth;
+            // 24-bit cells are stored blue first; colour-mapped ones name a palette entry.
+            if (FBands == 3)
+                for (std::uint32_t Col = 0; Col < Width; ++Col, Cell += 3, To += 3)
+                    To[0] = Cell[2], To[1] = Cell[1], To[2] = Cell[0];
+            else
+                for (std::uint32_t Col = 0; Col < Width; ++Col, ++Cell, To += 3)
+                    std::memcpy(To, FPalette.data() + std::size_t{*Cell} * 4, 3);
+        }
+    }
+    return true;
 }
 
 bool TRswMap2::ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) {

@@ -3,13 +3,15 @@
 // of tiles and the cells stored tile by tile. 8-bit colour-mapped and 24-bit files are read, always as
 // three bands of bytes (red, green, blue); 24-bit files are written. Cells are reached in the mapped
 // file one tile at a time. Georeferencing lives in the header (one cell size, the lower-left corner);
-// control points may come from a ".gcp" file beside the image.
+// control points may come from a ".gcp" file beside the image. A read image also offers its cells as
+// plain rows (red, green, blue bytes of each cell), decoded a row of tiles at a time.
 //
 // File layout (little-endian): header at 0, 72 zero bytes, palette at 320 (entry i at 320 + 4i, byte b
 // the value of band b), tile table at 1344 (offset and length of each tile, 32 bits each), tile data
 // in table order. Tiles are numbered row-major; a tile holds its rows top to bottom, each cell's bytes
 // in reverse band order (blue, green, red).
 
+#include "raster/decoded_rows.hpp"
 #include "raster/image_format.hpp"
 #include "raster/raster.hpp"
 
@@ -48,7 +50,12 @@ public:
     ~TRswMap2() override;
 
     bool GoToRow(std::int64_t Row, std::uint32_t Band) override; // always false: cells are reached by tile
-    std::unique_ptr<TMMapFile2> OpenReadView() const override { return nullptr; } // tiles, not a plain grid
+    // The same image opened again for reading.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override;
+    // A read image's rows as decoded from its tiles: three bytes per cell, red first.
+    bool PlainRowLayout(TRowLayout& Layout) const override;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                 unsigned char*& LastRow) override;
     bool ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float& Value) override;
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
     bool OpenMap(const std::string& FileName, std::int32_t Columns, std::int32_t Rows, std::uint8_t CellType,
@@ -77,6 +84,8 @@ private:
     void LoadControlPoints(const std::string& FileName);
     // The first byte of a cell in its mapped tile; null outside the image or when the tile cannot be mapped.
     unsigned char* CellStart(std::int64_t Col, std::int64_t Row, std::uint32_t& Band);
+    // The cells of the tile row TileY as plain rows into Rows.
+    bool DecodeTileRow(std::uint32_t TileY, unsigned char* Rows);
 
     std::uint32_t Field(std::size_t Offset) const;
     void SetField(std::size_t Offset, std::uint32_t Value);
@@ -86,6 +95,7 @@ private:
     std::vector<TTile> FTileTable;
     std::array<unsigned char, PaletteSize> FPalette{};
     std::array<unsigned char, HeaderSize> FRswHeader{};
+    TDecodedRows FDecoded; // read images only
 };
 
 // The first bytes of every RSW file.

@@ -3,12 +3,14 @@
 #include "raster/byte_order.hpp"
 #include "raster/file_start.hpp"
 #include "raster/header_text.hpp"
+#include "raster/side_files.hpp"
 #include "text/map.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
 #include <array>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -100,7 +102,12 @@ bool TVegFile::OpenMap(const std::string& FileName, std::int32_t Columns, std::i
     switch (Mode) {
     case omRead:
         if (!VegHeader().ReadHeader(FHeader->FFileName)) return OwnError("Error loading header");
-        return UseGeometry(GetColumns(), GetRows()) && OpenFile(FFileName, omRead, 0) && OpenTileFile();
+        if (!UseGeometry(GetColumns(), GetRows()) || !OpenFile(FFileName, omRead, 0) || !OpenTileFile())
+            return false;
+        FDecoded.Reset(
+            FRows, TileSide, std::uint64_t{FColumns} * sizeof(float),
+            [this](std::uint32_t TileRow, unsigned char* Cells) { return DecodeTileRow(TileRow, Cells); });
+        return true;
     case omCreate:
     case omUpdate:
         return SingleBandOnly("VEG", Bands) && CreateTiles(Columns, Rows);
@@ -182,6 +189,60 @@ bool TVegFile::ReadCell(std::int64_t Col, std::int64_t Row, std::uint32_t /*Band
     if (!MapPosition()) return false;
     Value = LoadFloatLE(FData);
     return Value != NoData;
+}
+
+bool TVegFile::PlainRowLayout(TRowLayout& Layout) const {
+    if (FMode != omRead || !FDecoded) return false;
+    Layout = {.Columns = FColumns,
+              .Rows = FRows,
+              .Bands = 1,
+              .CellType = ctFloat32,
+              .LSBFirst = true,
+              .FirstBand = 0,
+              .ColumnStride = sizeof(float),
+              .BandStride = 0,
+              .HasUnreadable = true,
+              .Unreadable = NoData};
+    return true;
+}
+
+bool TVegFile::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                       unsigned char*& LastRow) {
+    return FMode == omRead && FDecoded.MapRows(First, Last, FirstRow, LastRow);
+}
+
+std::unique_ptr<TMMapFile2> TVegFile::OpenReadView() const {
+    return OpenedAgain<TVegFile>(*this);
+}
+
+bool TVegFile::DecodeTileRow(std::uint32_t TileRow, unsigned char* Rows) {
+    const TVegHeader& Header = VegHeader();
+    const std::uint64_t RowBytes = std::uint64_t{FColumns} * sizeof(float);
+    const std::size_t Across = static_cast<std::size_t>(Header.FTileColsLast) + 1;
+    const std::size_t FirstTile = (static_cast<std::size_t>(Header.FTileRowsLast) - TileRow) * Across;
+    unsigned char NoDataBytes[sizeof(float)];
+    StoreFloatLE(NoDataBytes, NoData);
+    for (std::size_t TileX = 0; TileX < Across; ++TileX) {
+        const TTile& Tile = FTiles[FirstTile + TileX];
+        const unsigned char* Stored = nullptr;
+        if (Tile.Offset != 0) {
+            FPosition = Tile.Offset;
+            FMinBytes = static_cast<std::uint32_t>(TileBytes);
+            if (!MapPosition()) return false;
+            Stored = FData;
+        }
+        for (std::int64_t Line = 0; Line < TileSide; ++Line) {
+            unsigned char* To =
+                Rows + static_cast<std::uint64_t>(Line) * RowBytes + TileX * TileSide * sizeof(float);
+            // The tile keeps its rows from the south.
+            const unsigned char* Record =
+                Stored == nullptr ? nullptr : Stored + LastTileRowAt - Line * TileRowBytes + ValueInRecord;
+            for (std::int32_t Col = 0; Col < TileSide; ++Col, To += sizeof(float))
+                std::memcpy(To, Record != nullptr ? Record + Col * CellRecordBytes : NoDataBytes,
+                            sizeof(float));
+        }
+    }
+    return true;
 }
 
 bool TVegFile::WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t /*Band*/, float Value) {

@@ -8,13 +8,16 @@
 // for an absent tile, and a 32-bit 0), tile rows from the south and tiles from west to east, then the
 // present tiles in directory order. Inside a tile the rows are stored from south to north.
 //
-// Reading maps single cells of the file; creating keeps the tiles in memory and writes both files
-// when the image is complete.
+// Reading maps single cells of the file, or decodes a row of tiles at a time into plain rows of
+// floats (absent tiles as -9999); creating keeps the tiles in memory and writes both files when the
+// image is complete.
 
+#include "raster/decoded_rows.hpp"
 #include "raster/float_grid_map.hpp"
 #include "raster/image_format.hpp"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,6 +62,12 @@ public:
     bool WriteCell(std::int64_t Col, std::int64_t Row, std::uint32_t Band, float Value) override;
     // Writes the header and the tile file of a created grid, once.
     bool Finish() override;
+    // A read grid's rows as decoded from its tiles; -9999 marks the cells ReadCell cannot read.
+    bool PlainRowLayout(TRowLayout& Layout) const override;
+    bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
+                 unsigned char*& LastRow) override;
+    // The same grid opened again for reading.
+    std::unique_ptr<TMMapFile2> OpenReadView() const override;
 
 private:
     struct TTile {
@@ -72,9 +81,12 @@ private:
     // The tile of a cell inside the grid and the cell's byte offset inside its tile; null outside.
     TTile* TileOf(std::int64_t Col, std::int64_t Row, std::size_t& CellAt);
     bool WriteTileFile();
+    // The cells of tile row TileRow (counted from the north) as plain rows into Rows.
+    bool DecodeTileRow(std::uint32_t TileRow, unsigned char* Rows);
 
     std::vector<TTile> FTiles;
     bool FSaved = false;
+    TDecodedRows FDecoded; // read grids only
 };
 
 extern const TImageFormat VegFormat;

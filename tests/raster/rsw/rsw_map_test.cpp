@@ -1,5 +1,6 @@
 #include "raster/rsw/rsw_map.hpp"
 
+#include "support/plain_rows.hpp"
 #include "support/temp_dir.hpp"
 #include "text/types.hpp"
 
@@ -148,6 +149,7 @@ TEST_F(RswTest, ColourMappedFilesReadThroughThePalette) {
     float Value = 0;
     ASSERT_TRUE(Image.ReadCell(1, 1, 1, Value));
     EXPECT_EQ(Value, 21); // palette byte 4 x 5 + 1
+    test::ExpectPlainRowsHoldTheCells(Image);
 }
 
 TEST_F(RswTest, RefusedImages) {
