@@ -24,8 +24,6 @@ constexpr std::int64_t BlockColumns = 256;
 constexpr int BandsInFlight = 2;
 constexpr std::int32_t MinBandRows = 16, MaxBandRows = 256;
 constexpr std::size_t BandBytes = std::size_t{16} << 20;
-// Output rows a thread computes between releases of the input pages it touched.
-constexpr std::int64_t ReleaseEveryRows = 256;
 
 constexpr std::pair<TResampling, std::string_view> MethodNames[] = {
     {TResampling::Auto, "auto"},   {TResampling::Nearest, "nearest"}, {TResampling::Bilinear, "bilinear"},
@@ -312,7 +310,6 @@ struct TResampler::TRowWorker {
     std::unique_ptr<TMMapFile2> OwnView; // null when sampling the shared input in place
     TMMapFile2& Input;                   // OwnView or the shared input
     TRowSampler Sampler;
-    std::int64_t ReleasedAt = 0;             // the first row of the band at the last release of input pages
     std::vector<double> Col, Line;           // the cells' positions (area methods: their top corners)
     std::vector<double> BelowCol, BelowLine; // area methods: the cells' bottom corners
     std::vector<TCellArea> Areas;
@@ -358,12 +355,6 @@ std::size_t TResampler::BandCellCount() const {
 void TResampler::ComputeBlock(TRowWorker& Worker, std::int32_t Band, std::int32_t Block,
                               float* BandCells) const {
     const std::int64_t FirstRow = std::int64_t{Band} * FCut.BandRows;
-    // The input pages a thread touched are dropped now and then, so that its memory is that of the
-    // rows it reads lately whatever the image's size; they come back from the file cache when needed.
-    if (FirstRow >= Worker.ReleasedAt + ReleaseEveryRows) {
-        Worker.Input.ReleaseResidentPages();
-        Worker.ReleasedAt = FirstRow;
-    }
     const std::int64_t First = std::int64_t{Block} * FCut.BlockColumns;
     const TColumnSpan Span{First, std::min<std::int64_t>(FCut.BlockColumns, FGrid.Columns - First)};
     if (Span.Count <= 0) return;
@@ -377,6 +368,11 @@ void TResampler::ComputeBlock(TRowWorker& Worker, std::int32_t Band, std::int32_
             std::copy_n(Worker.Cells.data() + Out * Count, Count,
                         RowCells + Out * Columns + static_cast<std::size_t>(First));
     }
+    // The input pages a thread touched are dropped after each block, so that its memory is that of
+    // the input rows one block reads whatever the image's size (the kernel maps whole runs of pages
+    // around each one read, so a thread that went on across the width would soon hold most of the
+    // rows the band crosses); they come back from the file cache when needed.
+    Worker.Input.ReleaseResidentPages();
 }
 
 void TResampler::ComputeSpan(TRowWorker& Worker, std::int32_t Row, TColumnSpan Span) const {
