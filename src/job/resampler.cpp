@@ -20,10 +20,12 @@ namespace {
 constexpr std::int64_t BandLines = 64;
 constexpr std::int64_t BlockColumns = 256;
 // Bands of the output computed at once: the one being written and the next. A band holds as many
-// rows (a power of two within the bounds) as keep its cells within BandBytes.
+// rows (a power of two within the bounds) as keep its cells within BandBytes. Tall bands matter: each
+// block faults in again the input rows it crosses, about its width times the slant of the mapping plus
+// its height, so the faults per cell shrink with the band's height.
 constexpr int BandsInFlight = 2;
 constexpr std::int32_t MinBandRows = 16, MaxBandRows = 256;
-constexpr std::size_t BandBytes = std::size_t{16} << 20;
+constexpr std::size_t BandBytes = std::size_t{64} << 20;
 
 constexpr std::pair<TResampling, std::string_view> MethodNames[] = {
     {TResampling::Auto, "auto"},   {TResampling::Nearest, "nearest"}, {TResampling::Bilinear, "bilinear"},
