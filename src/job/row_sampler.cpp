@@ -35,8 +35,8 @@ bool BilinearPosition(double& Col, double& Line, std::uint32_t Columns, std::uin
 // The cell nearest to a position (halves to even); false outside the grid.
 bool NearestCell(double Col, double Line, std::int64_t Columns, std::int64_t Rows, std::int64_t& Column,
                  std::int64_t& Row) {
-    return ToCellIndex(std::nearbyint(Col), Column) && ToCellIndex(std::nearbyint(Line), Row) &&
-           Column >= 0 && Column < Columns && Row >= 0 && Row < Rows;
+    return ToCellIndex(RoundHalfEven(Col), Column) && ToCellIndex(RoundHalfEven(Line), Row) && Column >= 0 &&
+           Column < Columns && Row >= 0 && Row < Rows;
 }
 
 // ---- Kernels

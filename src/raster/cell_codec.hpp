@@ -13,9 +13,20 @@
 
 namespace vortane {
 
+// Value rounded to the nearest integer, halves to even: what std::nearbyint gives in the default rounding
+// mode, but inline, as the cell loops need it (the library call is not inlined without SSE4.1). Below
+// 2^52 the addition of 2^52 itself rounds the magnitude to an integer, halves to even; larger values,
+// infinities and NaN are integral or no number already. The sign is put back so -0.4 gives -0.
+inline double RoundHalfEven(double Value) {
+    constexpr double Shift = 4503599627370496.0; // 2^52
+    const double Magnitude = std::fabs(Value);
+    if (!(Magnitude < Shift)) return Value;
+    return std::copysign((Magnitude + Shift) - Shift, Value);
+}
+
 // Value rounded half to even as a 64-bit integer; false when it has none (NaN, infinite, too large).
 inline bool RoundToInteger(float Value, std::int64_t& Integer) {
-    const double Rounded = std::nearbyint(static_cast<double>(Value));
+    const double Rounded = RoundHalfEven(static_cast<double>(Value));
     constexpr double Limit = 9223372036854775808.0; // 2^63
     if (!(Rounded >= -Limit && Rounded < Limit)) return false;
     Integer = static_cast<std::int64_t>(Rounded);
