@@ -100,7 +100,7 @@ template <int Count> TTaps<Count> KernelTaps(double Position) {
 // The kernel of Count taps at (Col, Line), read through ReadRun; 0 where its block leaves the grid, as
 // with the bilinear rule, and an exactly integral position reads its cell (every other weight is 0 there).
 template <int Count>
-float KernelValue(double Col, double Line, std::int64_t Columns, std::int64_t Rows, const auto& ReadRun) {
+float KernelValue(double Col, double Line, std::int64_t Columns, std::int64_t Rows, auto&& ReadRun) {
     if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
         return 0;
     float Value = 0;
@@ -121,6 +121,51 @@ float KernelValue(double Col, double Line, std::int64_t Columns, std::int64_t Ro
     }
     return static_cast<float>(Sum);
 }
+
+// Runs of one band served from float copies of short spans of the rows read last: a kernel reads the
+// same few rows cell after cell, and a span read once saves mapping and decoding each run again. Values
+// are exactly Read's; a span holding a cell that cannot be read is not kept, and its runs are read
+// directly.
+template <typename TRead> class TSpanCache {
+public:
+    TSpanCache(const TRead& Read, std::int64_t Columns) : FRead(Read), FColumns(Columns) {}
+
+    bool operator()(std::int64_t Row, std::int64_t Col, std::int64_t Count, float* Values) {
+        const TSpan* Span = Find(Row, Col, Count);
+        if (Span == nullptr) return FRead(Row, Col, Count, Values);
+        std::copy_n(Span->Cells.begin() + (Col - Span->Col), Count, Values);
+        return true;
+    }
+
+private:
+    // Cells per span, and how many of them lie before the run that asked for it (rows are mostly
+    // walked to the right).
+    static constexpr std::int64_t Width = 64, Lead = 8;
+    struct TSpan {
+        std::int64_t Row = -1, Col = 0, Count = 0;
+        std::array<float, Width> Cells{};
+        bool Holds(std::int64_t R, std::int64_t C, std::int64_t N) const {
+            return Row == R && C >= Col && C + N <= Col + Count;
+        }
+    };
+
+    const TSpan* Find(std::int64_t Row, std::int64_t Col, std::int64_t Count) {
+        for (const TSpan& Span : FSpans)
+            if (Span.Holds(Row, Col, Count)) return &Span;
+        if (Row < 0 || Col < 0 || Count > Width - Lead || Col + Count > FColumns) return nullptr;
+        TSpan& Span = FSpans[FNext];
+        FNext = (FNext + 1) % FSpans.size(); // the oldest span goes
+        Span.Col = std::max<std::int64_t>(0, std::min(Col - Lead, FColumns - Width));
+        Span.Count = std::min(Width, FColumns - Span.Col);
+        Span.Row = FRead(Row, Span.Col, Span.Count, Span.Cells.data()) ? Row : -1;
+        return Span.Holds(Row, Col, Count) ? &Span : nullptr;
+    }
+
+    const TRead& FRead;
+    std::int64_t FColumns;
+    std::array<TSpan, 8> FSpans; // more than the rows of the largest kernel
+    std::size_t FNext = 0;
+};
 
 // The values cells of a type can hold; a kernel's overshoot beyond them would wrap around when stored.
 struct TValueRange {
@@ -388,9 +433,8 @@ void EncodeRow(const TRowLayout& Layout, unsigned char* Row, std::uint32_t Bands
                const float* Cells) {
     for (std::uint32_t Band = 0; Band < Bands; ++Band) {
         unsigned char* Cell = Row + BandOffset(Layout, Band);
-        const float* Values = Cells + std::size_t{Band} * Columns;
-        for (std::size_t C = 0; C < Columns; ++C, Cell += Layout.ColumnStride)
-            EncodeAs<CellType>(Cell, Layout.LSBFirst, Values[C]);
+        EncodeRunAs<CellType>(Cell, Layout.ColumnStride, Layout.LSBFirst, Cells + std::size_t{Band} * Columns,
+                              Columns);
     }
 }
 
@@ -553,9 +597,10 @@ void TRowSampler::SampleKernel(std::uint32_t Band, TKernel Kernel, std::uint8_t 
     const TValueRange Range = CellRange(CellType);
     const auto WithTaps = [&](auto Taps) {
         WithRunReader(Band, [&](const auto& ReadRun) {
+            TSpanCache Spans(ReadRun, Columns);
             for (std::size_t C = 0; C < At.Count; ++C)
                 Cells[C] = HeldWithin(
-                    KernelValue<decltype(Taps)::value>(At.Col[C], At.Line[C], Columns, Rows, ReadRun), Range);
+                    KernelValue<decltype(Taps)::value>(At.Col[C], At.Line[C], Columns, Rows, Spans), Range);
         });
     };
     if (Kernel == TKernel::Cubic)
