@@ -6,6 +6,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
 
 namespace vortane {
 namespace {
@@ -48,6 +49,37 @@ TEST(RoundHalfEven, MatchesNearbyint) {
             << Value;
     }
     EXPECT_TRUE(std::isnan(RoundHalfEven(std::numeric_limits<double>::quiet_NaN())));
+}
+
+// Rows stored at once give the bytes of storing cell by cell, for rows that take the unchecked way
+// (every value below 2^31) and rows that do not.
+TEST(EncodeRunAs, StoresWhatEncodeAsStores) {
+    std::mt19937 Random(3);
+    std::uniform_real_distribution<float> Any(-2147483520.0f, 2147483520.0f), Small(-300.0f, 300.0f);
+    std::vector<float> Values = {0.5f,        1.5f,       2.5f,          -0.5f,
+                                 -1.5f,       254.5f,     255.5f,        8388607.5f,
+                                 -8388607.5f, 8388609.0f, 2147483520.0f, -2147483648.0f + 128};
+    for (int I = 0; I < 20000; ++I) {
+        Values.push_back(Small(Random));
+        Values.push_back(Any(Random));
+        Values.push_back(std::floor(Small(Random)) + 0.5f);
+    }
+    const auto Check = [](auto Type, const std::vector<float>& Row) {
+        constexpr std::uint8_t CellType = decltype(Type)::value;
+        constexpr std::size_t Bytes = CellType == ctUnsigned8 ? 1 : CellType == ctSigned16 ? 2 : 4;
+        std::vector<unsigned char> Run(Row.size() * Bytes * 2, 0xAB), Cells(Run);
+        EncodeRunAs<CellType>(Run.data(), 2 * Bytes, false, Row.data(), Row.size()); // every other cell
+        for (std::size_t I = 0; I < Row.size(); ++I)
+            EncodeAs<CellType>(&Cells[I * 2 * Bytes], false, Row[I]);
+        EXPECT_EQ(Run, Cells) << int(CellType);
+    };
+    std::vector<float> Unchecked = Values, Checked = Values;
+    Checked.insert(Checked.end(), {std::nanf(""), 3e9f, -std::numeric_limits<float>::infinity()});
+    for (const auto& Row : {Unchecked, Checked}) {
+        Check(TCellTypeConstant<ctUnsigned8>{}, Row);
+        Check(TCellTypeConstant<ctSigned16>{}, Row);
+        Check(TCellTypeConstant<ctUnsigned32>{}, Row);
+    }
 }
 
 } // namespace
