@@ -32,6 +32,12 @@ bool BilinearPosition(double& Col, double& Line, std::uint32_t Columns, std::uin
     return Col >= 0 && Col < MaxCellCoordinate && Line >= 0 && Line < MaxCellCoordinate;
 }
 
+// The floor of a position BilinearPosition accepted (0 to MaxCellCoordinate, below 2^53), where
+// truncation gives it exactly: inline, as the library's floor is a call without SSE4.1.
+double FloorOfPosition(double Position) {
+    return static_cast<double>(static_cast<std::int64_t>(Position));
+}
+
 // The cell nearest to a position (halves to even); false outside the grid.
 bool NearestCell(double Col, double Line, std::int64_t Columns, std::int64_t Rows, std::int64_t& Column,
                  std::int64_t& Row) {
@@ -87,7 +93,7 @@ void LanczosWeights(double F, double* Weight) {
 // The taps at Position (at least 0) of the cubic kernel (4 taps) or the Lanczos window (6): the two or three
 // cells on either side.
 template <int Count> TTaps<Count> KernelTaps(double Position) {
-    const double Floor = std::floor(Position);
+    const double Floor = FloorOfPosition(Position);
     TTaps<Count> Taps;
     Taps.First = static_cast<std::int64_t>(Floor) - (Count / 2 - 1);
     if constexpr (Count == 4)
@@ -104,7 +110,7 @@ float KernelValue(double Col, double Line, std::int64_t Columns, std::int64_t Ro
     if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
         return 0;
     float Value = 0;
-    if (Col == std::floor(Col) && Line == std::floor(Line)) {
+    if (Col == FloorOfPosition(Col) && Line == FloorOfPosition(Line)) {
         const auto Column = static_cast<std::int64_t>(Col), Row = static_cast<std::int64_t>(Line);
         return Column < Columns && Row < Rows && ReadRun(Row, Column, 1, &Value) ? Value : 0;
     }
@@ -150,8 +156,15 @@ private:
     };
 
     const TSpan* Find(std::int64_t Row, std::int64_t Col, std::int64_t Count) {
-        for (const TSpan& Span : FSpans)
-            if (Span.Holds(Row, Col, Count)) return &Span;
+        // Rows are asked for in the order their spans were read, so the search starts after the last one
+        // found.
+        for (std::size_t Probe = 0; Probe < FSpans.size(); ++Probe) {
+            const std::size_t Slot = (FHint + Probe) % FSpans.size();
+            if (FSpans[Slot].Holds(Row, Col, Count)) {
+                FHint = (Slot + 1) % FSpans.size();
+                return &FSpans[Slot];
+            }
+        }
         if (Row < 0 || Col < 0 || Count > Width - Lead || Col + Count > FColumns) return nullptr;
         TSpan& Span = FSpans[FNext];
         FNext = (FNext + 1) % FSpans.size(); // the oldest span goes
@@ -164,7 +177,7 @@ private:
     const TRead& FRead;
     std::int64_t FColumns;
     std::array<TSpan, 8> FSpans; // more than the rows of the largest kernel
-    std::size_t FNext = 0;
+    std::size_t FNext = 0, FHint = 0;
 };
 
 // The values cells of a type can hold; a kernel's overshoot beyond them would wrap around when stored.
@@ -296,7 +309,7 @@ bool NearestBlock(double Col, double Line, std::int64_t Columns, std::int64_t Ro
 bool BilinearBlock(double Col, double Line, std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
     if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
         return false;
-    const double Col0 = std::floor(Col), Line0 = std::floor(Line);
+    const double Col0 = FloorOfPosition(Col), Line0 = FloorOfPosition(Line);
     const auto Column = static_cast<std::int64_t>(Col0), Row = static_cast<std::int64_t>(Line0);
     const std::int64_t Reach = Col == Col0 && Line == Line0 ? 0 : 1;
     if (Column + Reach >= Columns || Row + Reach >= Rows) return false;
@@ -314,7 +327,7 @@ template <int Count>
 bool KernelBlock(double Col, double Line, std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
     if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
         return false;
-    if (Col == std::floor(Col) && Line == std::floor(Line)) {
+    if (Col == FloorOfPosition(Col) && Line == FloorOfPosition(Line)) {
         Block = CellBlock(static_cast<std::int64_t>(Col), static_cast<std::int64_t>(Line));
         return Block.Col < Columns && Block.Row < Rows;
     }
@@ -495,7 +508,7 @@ void TRowSampler::BilinearFromMemory(std::uint32_t Band, const TRowPositions& At
         Cells[C] = 0;
         double Col = At.Col[C], Line = At.Line[C];
         if (!BilinearPosition(Col, Line, FLayout.Columns, FLayout.Rows)) continue;
-        const double Col0 = std::floor(Col), Line0 = std::floor(Line);
+        const double Col0 = FloorOfPosition(Col), Line0 = FloorOfPosition(Line);
         const auto Column = static_cast<std::int64_t>(Col0), Row = static_cast<std::int64_t>(Line0);
         // An exactly integral position reads its cell; any other needs the 2 x 2 block inside the grid.
         const std::int64_t Reach = Col == Col0 && Line == Line0 ? 0 : 1;
