@@ -406,7 +406,7 @@ bool RunByCalls(TMMapFile2& Input, std::uint32_t Band, std::int64_t Row, std::in
 
 // Input pixels within a mean difference of 6 of the background colour, and empty ones, become exactly
 // that colour; false for them.
-bool KeptFromBackground(float* Value, const std::array<float, 3>& Back, const TNoDataCells* NoData) {
+inline bool KeptFromBackground(float* Value, const std::array<float, 3>& Back, const TNoDataCells* NoData) {
     const float Mean =
         (std::fabs(Value[0] - Back[0]) + std::fabs(Value[1] - Back[1]) + std::fabs(Value[2] - Back[2])) /
         3.0f;
