@@ -355,9 +355,9 @@ TEST_F(RowSamplerMethods, PointMethodsGiveTheirKernelsWeightedSums) {
     }
 }
 
-// Kernels read the rows they share once along a row of positions: a position's value must not depend on
-// the positions sampled before it, wherever along and across a wide grid they jump.
-TEST_F(RowSamplerMethods, KernelValuesDoNotDependOnThePositionsBefore) {
+// Kernels read the rows they share once along a row of positions: their values must be those of the
+// checking path (which reads every block afresh), wherever along and across a wide grid they jump.
+TEST_F(RowSamplerMethods, KernelRowsGiveTheCheckedPathsValues) {
     const std::string Name = Path("wide");
     {
         TMMapFile2 Created;
@@ -378,11 +378,13 @@ TEST_F(RowSamplerMethods, KernelValuesDoNotDependOnThePositionsBefore) {
     }
     const TRowPositions At{Col.data(), Line.data(), Col.size()};
     for (const TKernel Kernel : {TKernel::Cubic, TKernel::Lanczos}) {
-        std::vector<float> Row(Col.size()), Alone(Col.size());
-        TRowSampler(Input).SampleKernel(0, Kernel, ctUnsigned8, At, Row.data());
-        for (std::size_t C = 0; C < Col.size(); ++C)
-            TRowSampler(Input).SampleKernel(0, Kernel, ctUnsigned8, {&Col[C], &Line[C], 1}, &Alone[C]);
-        ExpectSameBits(Alone, Row);
+        std::vector<float> Row(Col.size()), Checked(Col.size());
+        std::vector<std::uint8_t> Sampled(Col.size());
+        TRowSampler Sampler(Input);
+        Sampler.SampleKernel(0, Kernel, ctUnsigned8, At, Row.data());
+        Sampler.SampleChecked(Kernel == TKernel::Cubic ? TTapRule::Cubic : TTapRule::Lanczos, ctUnsigned8, At,
+                              nullptr, TNoDataCells(1e6, 1), Checked.data(), Sampled.data());
+        ExpectSameBits(Checked, Row);
         EXPECT_GT(std::count(Row.begin(), Row.end(), 0.0f), 0); // some leave the grid
         EXPECT_LT(std::count(Row.begin(), Row.end(), 0.0f), std::ptrdiff_t(Row.size() / 4));
     }

@@ -18,7 +18,7 @@ public:
     // Encode(First, Rows, Count) encodes the block of Count rows starting at row First; false when it fails.
     using TEncode = std::function<bool(std::uint32_t, const unsigned char*, std::uint32_t)>;
 
-    explicit TBlockQueue(TEncode Encode, std::size_t Depth = 2);
+    explicit TBlockQueue(TEncode Encode, std::size_t Depth = 1);
     // Drops the blocks still waiting and ends the thread.
     ~TBlockQueue();
     TBlockQueue(const TBlockQueue&) = delete;
