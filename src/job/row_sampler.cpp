@@ -32,11 +32,17 @@ bool BilinearPosition(double& Col, double& Line, std::uint32_t Columns, std::uin
     return Col >= 0 && Col < MaxCellCoordinate && Line >= 0 && Line < MaxCellCoordinate;
 }
 
+// The floor of a position BilinearPosition accepted (0 to MaxCellCoordinate, below 2^53), where
+// truncation gives it exactly: inline, as the library's floor is a call without SSE4.1.
+double FloorOfPosition(double Position) {
+    return static_cast<double>(static_cast<std::int64_t>(Position));
+}
+
 // The cell nearest to a position (halves to even); false outside the grid.
 bool NearestCell(double Col, double Line, std::int64_t Columns, std::int64_t Rows, std::int64_t& Column,
                  std::int64_t& Row) {
-    return ToCellIndex(std::nearbyint(Col), Column) && ToCellIndex(std::nearbyint(Line), Row) &&
-           Column >= 0 && Column < Columns && Row >= 0 && Row < Rows;
+    return ToCellIndex(RoundHalfEven(Col), Column) && ToCellIndex(RoundHalfEven(Line), Row) && Column >= 0 &&
+           Column < Columns && Row >= 0 && Row < Rows;
 }
 
 // ---- Kernels
@@ -87,7 +93,7 @@ void LanczosWeights(double F, double* Weight) {
 // The taps at Position (at least 0) of the cubic kernel (4 taps) or the Lanczos window (6): the two or three
 // cells on either side.
 template <int Count> TTaps<Count> KernelTaps(double Position) {
-    const double Floor = std::floor(Position);
+    const double Floor = FloorOfPosition(Position);
     TTaps<Count> Taps;
     Taps.First = static_cast<std::int64_t>(Floor) - (Count / 2 - 1);
     if constexpr (Count == 4)
@@ -100,11 +106,11 @@ template <int Count> TTaps<Count> KernelTaps(double Position) {
 // The kernel of Count taps at (Col, Line), read through ReadRun; 0 where its block leaves the grid, as
 // with the bilinear rule, and an exactly integral position reads its cell (every other weight is 0 there).
 template <int Count>
-float KernelValue(double Col, double Line, std::int64_t Columns, std::int64_t Rows, const auto& ReadRun) {
+float KernelValue(double Col, double Line, std::int64_t Columns, std::int64_t Rows, auto&& ReadRun) {
     if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
         return 0;
     float Value = 0;
-    if (Col == std::floor(Col) && Line == std::floor(Line)) {
+    if (Col == FloorOfPosition(Col) && Line == FloorOfPosition(Line)) {
         const auto Column = static_cast<std::int64_t>(Col), Row = static_cast<std::int64_t>(Line);
         return Column < Columns && Row < Rows && ReadRun(Row, Column, 1, &Value) ? Value : 0;
     }
@@ -121,6 +127,58 @@ float KernelValue(double Col, double Line, std::int64_t Columns, std::int64_t Ro
     }
     return static_cast<float>(Sum);
 }
+
+// Runs of one band served from float copies of short spans of the rows read last: a kernel reads the
+// same few rows cell after cell, and a span read once saves mapping and decoding each run again. Values
+// are exactly Read's; a span holding a cell that cannot be read is not kept, and its runs are read
+// directly.
+template <typename TRead> class TSpanCache {
+public:
+    TSpanCache(const TRead& Read, std::int64_t Columns) : FRead(Read), FColumns(Columns) {}
+
+    bool operator()(std::int64_t Row, std::int64_t Col, std::int64_t Count, float* Values) {
+        const TSpan* Span = Find(Row, Col, Count);
+        if (Span == nullptr) return FRead(Row, Col, Count, Values);
+        std::copy_n(Span->Cells.begin() + (Col - Span->Col), Count, Values);
+        return true;
+    }
+
+private:
+    // Cells per span, and how many of them lie before the run that asked for it (rows are mostly
+    // walked to the right).
+    static constexpr std::int64_t Width = 64, Lead = 8;
+    struct TSpan {
+        std::int64_t Row = -1, Col = 0, Count = 0;
+        std::array<float, Width> Cells{};
+        bool Holds(std::int64_t R, std::int64_t C, std::int64_t N) const {
+            return Row == R && C >= Col && C + N <= Col + Count;
+        }
+    };
+
+    const TSpan* Find(std::int64_t Row, std::int64_t Col, std::int64_t Count) {
+        // Rows are asked for in the order their spans were read, so the search starts after the last one
+        // found.
+        for (std::size_t Probe = 0; Probe < FSpans.size(); ++Probe) {
+            const std::size_t Slot = (FHint + Probe) % FSpans.size();
+            if (FSpans[Slot].Holds(Row, Col, Count)) {
+                FHint = (Slot + 1) % FSpans.size();
+                return &FSpans[Slot];
+            }
+        }
+        if (Row < 0 || Col < 0 || Count > Width - Lead || Col + Count > FColumns) return nullptr;
+        TSpan& Span = FSpans[FNext];
+        FNext = (FNext + 1) % FSpans.size(); // the oldest span goes
+        Span.Col = std::max<std::int64_t>(0, std::min(Col - Lead, FColumns - Width));
+        Span.Count = std::min(Width, FColumns - Span.Col);
+        Span.Row = FRead(Row, Span.Col, Span.Count, Span.Cells.data()) ? Row : -1;
+        return Span.Holds(Row, Col, Count) ? &Span : nullptr;
+    }
+
+    const TRead& FRead;
+    std::int64_t FColumns;
+    std::array<TSpan, 8> FSpans; // more than the rows of the largest kernel
+    std::size_t FNext = 0, FHint = 0;
+};
 
 // The values cells of a type can hold; a kernel's overshoot beyond them would wrap around when stored.
 struct TValueRange {
@@ -251,7 +309,7 @@ bool NearestBlock(double Col, double Line, std::int64_t Columns, std::int64_t Ro
 bool BilinearBlock(double Col, double Line, std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
     if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
         return false;
-    const double Col0 = std::floor(Col), Line0 = std::floor(Line);
+    const double Col0 = FloorOfPosition(Col), Line0 = FloorOfPosition(Line);
     const auto Column = static_cast<std::int64_t>(Col0), Row = static_cast<std::int64_t>(Line0);
     const std::int64_t Reach = Col == Col0 && Line == Line0 ? 0 : 1;
     if (Column + Reach >= Columns || Row + Reach >= Rows) return false;
@@ -269,7 +327,7 @@ template <int Count>
 bool KernelBlock(double Col, double Line, std::int64_t Columns, std::int64_t Rows, TBlock& Block) {
     if (!BilinearPosition(Col, Line, static_cast<std::uint32_t>(Columns), static_cast<std::uint32_t>(Rows)))
         return false;
-    if (Col == std::floor(Col) && Line == std::floor(Line)) {
+    if (Col == FloorOfPosition(Col) && Line == FloorOfPosition(Line)) {
         Block = CellBlock(static_cast<std::int64_t>(Col), static_cast<std::int64_t>(Line));
         return Block.Col < Columns && Block.Row < Rows;
     }
@@ -348,7 +406,7 @@ bool RunByCalls(TMMapFile2& Input, std::uint32_t Band, std::int64_t Row, std::in
 
 // Input pixels within a mean difference of 6 of the background colour, and empty ones, become exactly
 // that colour; false for them.
-bool KeptFromBackground(float* Value, const std::array<float, 3>& Back, const TNoDataCells* NoData) {
+inline bool KeptFromBackground(float* Value, const std::array<float, 3>& Back, const TNoDataCells* NoData) {
     const float Mean =
         (std::fabs(Value[0] - Back[0]) + std::fabs(Value[1] - Back[1]) + std::fabs(Value[2] - Back[2])) /
         3.0f;
@@ -388,9 +446,8 @@ void EncodeRow(const TRowLayout& Layout, unsigned char* Row, std::uint32_t Bands
                const float* Cells) {
     for (std::uint32_t Band = 0; Band < Bands; ++Band) {
         unsigned char* Cell = Row + BandOffset(Layout, Band);
-        const float* Values = Cells + std::size_t{Band} * Columns;
-        for (std::size_t C = 0; C < Columns; ++C, Cell += Layout.ColumnStride)
-            EncodeAs<CellType>(Cell, Layout.LSBFirst, Values[C]);
+        EncodeRunAs<CellType>(Cell, Layout.ColumnStride, Layout.LSBFirst, Cells + std::size_t{Band} * Columns,
+                              Columns);
     }
 }
 
@@ -451,7 +508,7 @@ void TRowSampler::BilinearFromMemory(std::uint32_t Band, const TRowPositions& At
         Cells[C] = 0;
         double Col = At.Col[C], Line = At.Line[C];
         if (!BilinearPosition(Col, Line, FLayout.Columns, FLayout.Rows)) continue;
-        const double Col0 = std::floor(Col), Line0 = std::floor(Line);
+        const double Col0 = FloorOfPosition(Col), Line0 = FloorOfPosition(Line);
         const auto Column = static_cast<std::int64_t>(Col0), Row = static_cast<std::int64_t>(Line0);
         // An exactly integral position reads its cell; any other needs the 2 x 2 block inside the grid.
         const std::int64_t Reach = Col == Col0 && Line == Line0 ? 0 : 1;
@@ -553,9 +610,10 @@ void TRowSampler::SampleKernel(std::uint32_t Band, TKernel Kernel, std::uint8_t 
     const TValueRange Range = CellRange(CellType);
     const auto WithTaps = [&](auto Taps) {
         WithRunReader(Band, [&](const auto& ReadRun) {
+            TSpanCache Spans(ReadRun, Columns);
             for (std::size_t C = 0; C < At.Count; ++C)
                 Cells[C] = HeldWithin(
-                    KernelValue<decltype(Taps)::value>(At.Col[C], At.Line[C], Columns, Rows, ReadRun), Range);
+                    KernelValue<decltype(Taps)::value>(At.Col[C], At.Line[C], Columns, Rows, Spans), Range);
         });
     };
     if (Kernel == TKernel::Cubic)

@@ -8,14 +8,44 @@
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
 namespace vortane {
 
+// Value rounded to the nearest integer, halves to even: what std::nearbyint gives in the default rounding
+// mode, but inline, as the cell loops need it (the library call is not inlined without SSE4.1). Below
+// 2^52 the addition of 2^52 itself rounds the magnitude to an integer, halves to even; larger values,
+// infinities and NaN are integral or no number already. The sign is put back so -0.4 gives -0.
+inline double RoundHalfEven(double Value) {
+    constexpr double Shift = 4503599627370496.0; // 2^52
+    const double Magnitude = std::fabs(Value);
+    if (!(Magnitude < Shift)) return Value;
+    return std::copysign((Magnitude + Shift) - Shift, Value);
+}
+
+// A float of magnitude below 2^31 rounded half to even, without a branch (the row loops vectorise):
+// the same value RoundToInteger gives, as floats from 2^23 on are integers already. No check: larger
+// values and NaN give no meaningful result.
+inline std::int32_t RoundSmallToInt32(float Value) {
+    constexpr float Shift = 8388608.0f; // 2^23
+    const float Magnitude = std::fabs(Value);
+    const float Rounded = Magnitude < Shift ? std::copysign((Magnitude + Shift) - Shift, Value) : Value;
+    return static_cast<std::int32_t>(Rounded);
+}
+
+// Whether every one of Values rounds into 32 bits (no NaN, no infinity, magnitude below 2^31).
+inline bool RoundsIntoInt32(const float* Values, std::size_t Count) {
+    bool Small = true;
+    for (std::size_t I = 0; I < Count; ++I)
+        Small &= std::fabs(Values[I]) < 2147483648.0f;
+    return Small;
+}
+
 // Value rounded half to even as a 64-bit integer; false when it has none (NaN, infinite, too large).
 inline bool RoundToInteger(float Value, std::int64_t& Integer) {
-    const double Rounded = std::nearbyint(static_cast<double>(Value));
+    const double Rounded = RoundHalfEven(static_cast<double>(Value));
     constexpr double Limit = 9223372036854775808.0; // 2^63
     if (!(Rounded >= -Limit && Rounded < Limit)) return false;
     Integer = static_cast<std::int64_t>(Rounded);
@@ -41,6 +71,17 @@ template <std::uint8_t CellType> float DecodeAs(const unsigned char* Cell, bool 
         return static_cast<float>(std::bit_cast<double>(LoadBits<std::uint64_t>(Cell, LSBFirst)));
 }
 
+// The low bits of Integer into an integer cell.
+template <std::uint8_t CellType> void StoreInteger(unsigned char* Cell, bool LSBFirst, std::int64_t Integer) {
+    const auto Bits = static_cast<std::uint64_t>(Integer);
+    if constexpr (CellType == ctUnsigned8 || CellType == ctSigned8)
+        Cell[0] = static_cast<unsigned char>(Bits);
+    else if constexpr (CellType == ctSigned16 || CellType == ctUnsigned16)
+        StoreBits(Cell, static_cast<std::uint16_t>(Bits), LSBFirst);
+    else
+        StoreBits(Cell, static_cast<std::uint32_t>(Bits), LSBFirst);
+}
+
 // Integer cells keep the low bits of the value rounded half to even (no clamping); false, storing
 // nothing, when the value has no integer.
 template <std::uint8_t CellType> bool EncodeAs(unsigned char* Cell, bool LSBFirst, float Value) {
@@ -51,15 +92,24 @@ template <std::uint8_t CellType> bool EncodeAs(unsigned char* Cell, bool LSBFirs
     } else {
         std::int64_t Integer = 0;
         if (!RoundToInteger(Value, Integer)) return false;
-        const auto Bits = static_cast<std::uint64_t>(Integer);
-        if constexpr (CellType == ctUnsigned8 || CellType == ctSigned8)
-            Cell[0] = static_cast<unsigned char>(Bits);
-        else if constexpr (CellType == ctSigned16 || CellType == ctUnsigned16)
-            StoreBits(Cell, static_cast<std::uint16_t>(Bits), LSBFirst);
-        else
-            StoreBits(Cell, static_cast<std::uint32_t>(Bits), LSBFirst);
+        StoreInteger<CellType>(Cell, LSBFirst, Integer);
     }
     return true;
+}
+
+// Integer cells of a row: the same bytes as EncodeAs cell by cell, without a check per cell where every
+// value rounds into 32 bits (as nearly always).
+template <std::uint8_t CellType>
+void EncodeRunAs(unsigned char* Cell, std::int64_t Stride, bool LSBFirst, const float* Values,
+                 std::size_t Count) {
+    if constexpr (CellType != ctFloat32 && CellType != ctFloat64)
+        if (RoundsIntoInt32(Values, Count)) {
+            for (std::size_t I = 0; I < Count; ++I, Cell += Stride)
+                StoreInteger<CellType>(Cell, LSBFirst, RoundSmallToInt32(Values[I]));
+            return;
+        }
+    for (std::size_t I = 0; I < Count; ++I, Cell += Stride)
+        EncodeAs<CellType>(Cell, LSBFirst, Values[I]);
 }
 
 template <std::uint8_t CellType> using TCellTypeConstant = std::integral_constant<std::uint8_t, CellType>;

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -351,6 +352,41 @@ TEST_F(RowSamplerMethods, PointMethodsGiveTheirKernelsWeightedSums) {
             break;
         }
         EXPECT_NEAR(Value, Case.Expected, 1e-5);
+    }
+}
+
+// Kernels read the rows they share once along a row of positions: their values must be those of the
+// checking path (which reads every block afresh), wherever along and across a wide grid they jump.
+TEST_F(RowSamplerMethods, KernelRowsGiveTheCheckedPathsValues) {
+    const std::string Name = Path("wide");
+    {
+        TMMapFile2 Created;
+        ASSERT_TRUE(Created.OpenGrid(Name, 300, 9, ctUnsigned8, 1, omCreate, false));
+        FillCells(Created);
+    }
+    TMMapFile2 Input;
+    ASSERT_TRUE(Input.OpenGrid(Name, 300, 9, ctUnsigned8, 1, omRead, false));
+    std::vector<double> Col, Line;
+    for (double X = 1.3; X < 297; X += 0.9) { // rightwards, drifting down a row every 80 cells
+        Col.push_back(X);
+        Line.push_back(2.6 + X / 80);
+    }
+    for (const auto& [X, Y] :
+         {std::pair{290.5, 2.5}, {3.25, 4.5}, {150.75, 1.5}, {149.1, 5.9}, {298.5, 3.5}}) {
+        Col.push_back(X); // and jumps back and across
+        Line.push_back(Y);
+    }
+    const TRowPositions At{Col.data(), Line.data(), Col.size()};
+    for (const TKernel Kernel : {TKernel::Cubic, TKernel::Lanczos}) {
+        std::vector<float> Row(Col.size()), Checked(Col.size());
+        std::vector<std::uint8_t> Sampled(Col.size());
+        TRowSampler Sampler(Input);
+        Sampler.SampleKernel(0, Kernel, ctUnsigned8, At, Row.data());
+        Sampler.SampleChecked(Kernel == TKernel::Cubic ? TTapRule::Cubic : TTapRule::Lanczos, ctUnsigned8, At,
+                              nullptr, TNoDataCells(1e6, 1), Checked.data(), Sampled.data());
+        ExpectSameBits(Checked, Row);
+        EXPECT_GT(std::count(Row.begin(), Row.end(), 0.0f), 0); // some leave the grid
+        EXPECT_LT(std::count(Row.begin(), Row.end(), 0.0f), std::ptrdiff_t(Row.size() / 4));
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace vortane {
@@ -27,6 +28,8 @@ public:
     const unsigned char* Data() const { return FData.data(); }
     // Every block has been passed.
     bool Done() const { return FFirst >= FImageRows; }
+    // Hands the current block's rows over; Next must follow before rows are reached again.
+    std::vector<unsigned char> Take() { return std::move(FData); }
     // Moves to the next block, all zeros.
     void Next() {
         FFirst = Done() ? FFirst : FFirst + std::min(FBlockRows, FImageRows - FFirst);

@@ -2,6 +2,7 @@
 
 #include "raster/cell_codec.hpp"
 #include "raster/side_files.hpp"
+#include "raster/tiff/block_queue.hpp"
 #include "raster/tiff/cog_writer.hpp"
 #include "raster/tiff/libtiff_output.hpp"
 #include "raster/tiff/tiff_placement.hpp"
@@ -46,10 +47,16 @@ bool TEncodedTifMap2::OpenMap(const std::string& FileName, std::int32_t Columns,
     FBlock.Start(FGrid.Rows, FStorage.BlockRows(), FGrid.RowBytes());
     if (!FStorage.Overviews.empty() || CreationOptions().Cog) {
         FCog = std::make_unique<TCogWriter>();
-        return FCog->Open(FileName, FGrid, FStorage, CreationOptions().NoData) || OwnError(FCog->Failure());
+        if (!FCog->Open(FileName, FGrid, FStorage, CreationOptions().NoData))
+            return OwnError(FCog->Failure());
+    } else {
+        FImage = std::make_unique<TTiffImageOut>();
+        if (!FImage->Open(FileName, FGrid, FStorage)) return OwnError(FImage->Failure());
     }
-    FImage = std::make_unique<TTiffImageOut>();
-    return FImage->Open(FileName, FGrid, FStorage) || OwnError(FImage->Failure());
+    FEncoder =
+        std::make_unique<TBlockQueue>([this](std::uint32_t First, const unsigned char* Cells,
+                                             std::uint32_t Count) { return Encode(First, Cells, Count); });
+    return true;
 }
 
 TGridShape TEncodedTifMap2::Shape() const {
@@ -60,11 +67,14 @@ TGridShape TEncodedTifMap2::Shape() const {
             .FMSBFirst = false};
 }
 
-bool TEncodedTifMap2::EncodeBlock() {
-    const bool Encoded = FCog ? FCog->TakeBlock(FBlock.First(), FBlock.Data(), FBlock.Count())
-                              : FImage && FImage->WriteBlock(FBlock.First(), FBlock.Data(), FBlock.Count());
+bool TEncodedTifMap2::Encode(std::uint32_t First, const unsigned char* Rows, std::uint32_t Count) {
+    return FCog ? FCog->TakeBlock(First, Rows, Count) : FImage->WriteBlock(First, Rows, Count);
+}
+
+void TEncodedTifMap2::EncodeBlock() {
+    const std::uint32_t First = FBlock.First(), Count = FBlock.Count();
+    if (FEncoder) FEncoder->Push(First, FBlock.Take(), Count);
     FBlock.Next();
-    return Encoded || Failed(FCog ? FCog->Failure() : FImage ? FImage->Failure() : "The image is not open");
 }
 
 unsigned char* TEncodedTifMap2::BlockRow(std::int64_t Row) {
@@ -133,6 +143,11 @@ bool TEncodedTifMap2::Finish() {
     while (!FBlock.Done())
         EncodeBlock();
     FFinished = true;
+    if (!FEncoder) return Failed("The image is not open");
+    if (!FEncoder->Drain()) {
+        const std::string& Reason = FCog ? FCog->Failure() : FImage->Failure();
+        Failed(Reason.empty() ? "A block of the image cannot be encoded" : Reason);
+    }
     const TTiffImageTags Tags{CreatedImagePlacement(*this), CreationOptions().NoData};
     if (FCog && FFailure.empty() && !FCog->Finish(Tags)) Failed(FCog->Failure());
     if (FImage && FFailure.empty()) {

@@ -2,7 +2,8 @@
 // TIFF images created with any storage choice (compression, tiles, overviews, nodata, alpha), written
 // through libtiff. Rows are taken in order, through the plain row layout of a buffer holding one block
 // (a row of tiles, or one strip), and each block is encoded once the first row after it arrives, so
-// memory stays bounded by one block whatever the image size. A cloud-optimised image goes through
+// memory stays bounded by a few blocks whatever the image size; the blocks are encoded on a thread of
+// their own while the next rows are computed. A cloud-optimised image goes through
 // TCogWriter. Placement (GeoTIFF tags and world files) is exactly the plain writer's. Finish encodes what
 // is left (rows never written are 0) and closes the file; any failure on the way fails it.
 
@@ -19,6 +20,7 @@ namespace vortane {
 
 class TTiffImageOut;
 class TCogWriter;
+class TBlockQueue;
 
 class TEncodedTifMap2 final : public TDataSetRoot2 {
 public:
@@ -55,7 +57,10 @@ private:
     // The address of Row in the block being filled, encoding the blocks before it; null when Row lies
     // in a block already encoded or outside the image.
     unsigned char* BlockRow(std::int64_t Row);
-    bool EncodeBlock();
+    // Hands the block being filled to the encoding thread and moves on to the next.
+    void EncodeBlock();
+    // Encodes one block: runs on the encoding thread.
+    bool Encode(std::uint32_t First, const unsigned char* Rows, std::uint32_t Count);
     bool Failed(const std::string& Reason);
 
     TTiffGrid FGrid;
@@ -63,6 +68,7 @@ private:
     TBlockRows FBlock;
     std::unique_ptr<TTiffImageOut> FImage; // strips and tiles without overviews
     std::unique_ptr<TCogWriter> FCog;      // cloud-optimised images
+    std::unique_ptr<TBlockQueue> FEncoder; // after the writers: it ends before them
     std::string FFailure;
     bool FFinished = false;
 };
