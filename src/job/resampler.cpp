@@ -19,10 +19,13 @@ namespace {
 // The largest block mapped by interpolation: lines of a band and columns.
 constexpr std::int64_t BandLines = 64;
 constexpr std::int64_t BlockColumns = 256;
-// Row buffers per computing thread: how far the threads may run ahead of the row being written.
-constexpr int SlotsPerThread = 4;
-// Output rows a thread computes between releases of the input pages it touched.
-constexpr std::int64_t ReleaseEveryRows = 256;
+// Bands of the output computed at once: the one being written and the next. A band holds as many
+// rows (a power of two within the bounds) as keep its cells within BandBytes. Tall bands matter: each
+// block faults in again the input rows it crosses, about its width times the slant of the mapping plus
+// its height, so the faults per cell shrink with the band's height.
+constexpr int BandsInFlight = 2;
+constexpr std::int32_t MinBandRows = 16, MaxBandRows = 256;
+constexpr std::size_t BandBytes = std::size_t{64} << 20;
 
 constexpr std::pair<TResampling, std::string_view> MethodNames[] = {
     {TResampling::Auto, "auto"},   {TResampling::Nearest, "nearest"}, {TResampling::Bilinear, "bilinear"},
@@ -121,14 +124,25 @@ void TRowMapper::MapExactly(double Y, double FirstColumn, std::int64_t Count, st
     }
 }
 
+double TRowMapper::MapRow(std::int32_t Row, TColumnSpan Cells, std::vector<double>& Col,
+                          std::vector<double>& Line) const {
+    return MapLine({0.0, 0.0, FGrid.Rows, FGrid.Columns}, Row, Cells, Col, Line);
+}
+
 double TRowMapper::MapRow(std::int32_t Row, std::vector<double>& Col, std::vector<double>& Line) const {
-    return MapLine({0.0, 0.0, FGrid.Rows, FGrid.Columns}, Row, Col, Line);
+    return MapRow(Row, {0, FGrid.Columns}, Col, Line);
+}
+
+double TRowMapper::MapCorners(std::int32_t Row, bool Bottom, TColumnSpan Cells, std::vector<double>& Col,
+                              std::vector<double>& Line) const {
+    const TLattice CellCorners{-0.5, -0.5, std::int64_t{FGrid.Rows} + 1, std::int64_t{FGrid.Columns} + 1};
+    return MapLine(CellCorners, std::int64_t{Row} + (Bottom ? 1 : 0), {Cells.First, Cells.Count + 1}, Col,
+                   Line);
 }
 
 double TRowMapper::MapCorners(std::int32_t Row, bool Bottom, std::vector<double>& Col,
                               std::vector<double>& Line) const {
-    const TLattice CellCorners{-0.5, -0.5, std::int64_t{FGrid.Rows} + 1, std::int64_t{FGrid.Columns} + 1};
-    return MapLine(CellCorners, std::int64_t{Row} + (Bottom ? 1 : 0), Col, Line);
+    return MapCorners(Row, Bottom, {0, FGrid.Columns}, Col, Line);
 }
 
 void TRowMapper::MapLatticeCell(std::int64_t K, std::int64_t C, double& Col, double& Line) const {
@@ -224,12 +238,22 @@ void TRowMapper::Divide(const TBlock& Block) const {
     }
 }
 
-const TRowMapper::TBand& TRowMapper::BandOf(const TLattice& Lattice, std::int64_t K) const {
+const TRowMapper::TBand& TRowMapper::BandOf(const TLattice& Lattice, std::int64_t K,
+                                            TColumnSpan Cells) const {
     const std::int64_t From = K / BandLines * BandLines;
-    if (FBand.Lattice == Lattice && FBand.From == From) return FBand;
-    FBand = {Lattice, From, std::min(From + BandLines, Lattice.Lines - 1), {}, 0.0};
+    // Block B spans columns B * BlockColumns to (B + 1) * BlockColumns (the last one to the last column);
+    // a column on the edge of two takes its value from the second, so the blocks wanted are those of
+    // the span's first and last column and the ones between.
     const std::int64_t LastColumn = Lattice.Columns - 1;
-    for (std::int64_t C0 = 0; C0 == 0 || C0 < LastColumn; C0 += BlockColumns) {
+    const std::int64_t LastBlock = LastColumn > 0 ? (LastColumn - 1) / BlockColumns : 0;
+    const std::int64_t First = std::min(Cells.First / BlockColumns, LastBlock);
+    const std::int64_t Last = std::min((Cells.First + Cells.Count - 1) / BlockColumns, LastBlock);
+    if (FBand.Lattice == Lattice && FBand.From == From && FBand.FirstBlock <= First &&
+        Last <= FBand.LastBlock)
+        return FBand;
+    FBand = {Lattice, From, std::min(From + BandLines, Lattice.Lines - 1), First, Last, {}, 0.0};
+    for (std::int64_t B = First; B <= Last; ++B) {
+        const std::int64_t C0 = B * BlockColumns;
         TBlock Block{From, FBand.To, C0, std::min(C0 + BlockColumns, LastColumn), {}, {}};
         const std::pair<std::int64_t, std::int64_t> Corners[4] = {
             {Block.R0, Block.C0}, {Block.R0, Block.C1}, {Block.R1, Block.C0}, {Block.R1, Block.C1}};
@@ -240,33 +264,38 @@ const TRowMapper::TBand& TRowMapper::BandOf(const TLattice& Lattice, std::int64_
     return FBand;
 }
 
-double TRowMapper::MapLine(const TLattice& Lattice, std::int64_t K, std::vector<double>& Col,
-                           std::vector<double>& Line) const {
-    Col.resize(static_cast<std::size_t>(Lattice.Columns));
-    Line.resize(static_cast<std::size_t>(Lattice.Columns));
+double TRowMapper::MapLine(const TLattice& Lattice, std::int64_t K, TColumnSpan Cells,
+                           std::vector<double>& Col, std::vector<double>& Line) const {
+    Col.resize(static_cast<std::size_t>(Cells.Count));
+    Line.resize(static_cast<std::size_t>(Cells.Count));
+    if (Cells.Count <= 0) return 0.0;
     if (!(FMaxError > 0)) {
-        MapExactly(FGrid.MaxY - (Lattice.Offset + static_cast<double>(K)) * FGrid.StepY, Lattice.FirstColumn,
-                   Lattice.Columns, Col, Line);
+        // Lattice.FirstColumn + Cells.First + c is exact: the same positions as for the whole line.
+        MapExactly(FGrid.MaxY - (Lattice.Offset + static_cast<double>(K)) * FGrid.StepY,
+                   Lattice.FirstColumn + static_cast<double>(Cells.First), Cells.Count, Col, Line);
         return 0.0;
     }
-    const TBand& Band = BandOf(Lattice, K);
+    const TBand& Band = BandOf(Lattice, K, Cells);
+    const std::int64_t End = Cells.First + Cells.Count;
+    const auto At = [&](std::int64_t C) { return static_cast<std::size_t>(C - Cells.First); };
     // Blocks share their edges; a cell on one takes the value of the last block holding it, the same on
-    // every run whichever thread maps the row.
+    // every run whichever thread maps the row and in whichever span.
     for (const TBlock& Block : Band.Blocks) {
-        if (K < Block.R0 || K > Block.R1) continue;
+        if (K < Block.R0 || K > Block.R1 || Block.C1 < Cells.First || Block.C0 >= End) continue;
+        const std::int64_t From = std::max(Block.C0, Cells.First), To = std::min(Block.C1, End - 1);
         if (AllCorners(Block)) {
             const std::size_t Row = K == Block.R0 ? 0 : 2;
-            for (std::int64_t C = Block.C0; C <= Block.C1; ++C) {
+            for (std::int64_t C = From; C <= To; ++C) {
                 const std::size_t Corner = Row + (C == Block.C0 ? 0 : 1);
-                Col[static_cast<std::size_t>(C)] = Block.Col[Corner];
-                Line[static_cast<std::size_t>(C)] = Block.Line[Corner];
+                Col[At(C)] = Block.Col[Corner];
+                Line[At(C)] = Block.Line[Corner];
             }
             continue;
         }
         const TBlockLine Interpolated = LineOfBlock(Block, K);
-        for (std::int64_t C = Block.C0; C <= Block.C1; ++C) {
-            Col[static_cast<std::size_t>(C)] = Interpolated.ColAt(C);
-            Line[static_cast<std::size_t>(C)] = Interpolated.LineAt(C);
+        for (std::int64_t C = From; C <= To; ++C) {
+            Col[At(C)] = Interpolated.ColAt(C);
+            Line[At(C)] = Interpolated.LineAt(C);
         }
     }
     return Band.Largest;
@@ -283,11 +312,11 @@ struct TResampler::TRowWorker {
     std::unique_ptr<TMMapFile2> OwnView; // null when sampling the shared input in place
     TMMapFile2& Input;                   // OwnView or the shared input
     TRowSampler Sampler;
-    std::int64_t RowsComputed = 0;
     std::vector<double> Col, Line;           // the cells' positions (area methods: their top corners)
     std::vector<double> BelowCol, BelowLine; // area methods: the cells' bottom corners
     std::vector<TCellArea> Areas;
-    std::vector<std::uint8_t> Sampled; // of the row's cells: whether an input cell was sampled for it
+    std::vector<std::uint8_t> Sampled; // of the span's cells: whether an input cell was sampled for it
+    std::vector<float> Cells;          // the span's cells, band after band
     double LargestError = 0.0;
 };
 
@@ -301,30 +330,74 @@ TResampler::TResampler(const TCoordinateMapper& Mapper, TMMapFile2& Input, std::
     if (Options.InputNoData) FNoData.emplace(*Options.InputNoData, Bands);
 }
 
-void TResampler::ComputeRow(TRowWorker& Worker, std::int32_t Row, std::vector<float>& Cells) const {
-    // The input pages a thread touched are dropped now and then, so that its memory is that of the
-    // rows it reads lately whatever the image's size; they come back from the file cache when needed.
-    if (++Worker.RowsComputed % ReleaseEveryRows == 0) Worker.Input.ReleaseResidentPages();
-    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
-    Cells.resize(Columns * OutputBands());
-    if (IsAreaMethod(FMethod))
-        MapAreas(Worker, Row);
-    else
-        Worker.LargestError =
-            std::max(Worker.LargestError, Worker.Mapper.MapRow(Row, Worker.Col, Worker.Line));
-    // Only a run that declares or marks empty cells, or reads them, needs to know which they are.
-    if (!FOptions.OutputNoData && !FOptions.Alpha && !FNoData) {
-        SampleBands(Worker, Cells.data(), nullptr);
-        return;
+TResampler::TCut TResampler::CutOf() const {
+    TCut Cut;
+    const auto RowBytes =
+        static_cast<std::size_t>(std::max(FGrid.Columns, 1)) * OutputBands() * sizeof(float);
+    if (FOptions.BandRows > 0) {
+        Cut.BandRows = FOptions.BandRows;
+    } else {
+        // A power of two, so that bands line up with the approximate mode's bands of lines.
+        Cut.BandRows = MaxBandRows;
+        while (Cut.BandRows > MinBandRows && Cut.BandRows * RowBytes > BandBytes)
+            Cut.BandRows /= 2;
     }
-    Worker.Sampled.resize(Columns);
-    SampleBands(Worker, Cells.data(), Worker.Sampled.data());
-    MarkEmptyCells(Worker.Sampled.data(), Cells.data());
+    Cut.BlockColumns = std::max(FOptions.BlockColumns, 1);
+    Cut.Bands = FGrid.Rows / Cut.BandRows + (FGrid.Rows % Cut.BandRows != 0 ? 1 : 0);
+    Cut.Blocks =
+        std::max(1, FGrid.Columns / Cut.BlockColumns + (FGrid.Columns % Cut.BlockColumns != 0 ? 1 : 0));
+    return Cut;
 }
 
-void TResampler::SampleBands(TRowWorker& Worker, float* Cells, std::uint8_t* Sampled) const {
-    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
-    const TRowPositions At{Worker.Col.data(), Worker.Line.data(), Columns};
+std::size_t TResampler::BandCellCount() const {
+    return static_cast<std::size_t>(FCut.BandRows) * static_cast<std::size_t>(std::max(FGrid.Columns, 0)) *
+           OutputBands();
+}
+
+void TResampler::ComputeBlock(TRowWorker& Worker, std::int32_t Band, std::int32_t Block,
+                              float* BandCells) const {
+    const std::int64_t FirstRow = std::int64_t{Band} * FCut.BandRows;
+    const std::int64_t First = std::int64_t{Block} * FCut.BlockColumns;
+    const TColumnSpan Span{First, std::min<std::int64_t>(FCut.BlockColumns, FGrid.Columns - First)};
+    if (Span.Count <= 0) return;
+    const auto Columns = static_cast<std::size_t>(FGrid.Columns),
+               Count = static_cast<std::size_t>(Span.Count);
+    const std::int64_t EndRow = std::min<std::int64_t>(FirstRow + FCut.BandRows, FGrid.Rows);
+    for (std::int64_t Row = FirstRow; Row < EndRow; ++Row) {
+        ComputeSpan(Worker, static_cast<std::int32_t>(Row), Span);
+        float* RowCells = BandCells + static_cast<std::size_t>(Row - FirstRow) * Columns * OutputBands();
+        for (std::uint32_t Out = 0; Out < OutputBands(); ++Out)
+            std::copy_n(Worker.Cells.data() + Out * Count, Count,
+                        RowCells + Out * Columns + static_cast<std::size_t>(First));
+    }
+    // The input pages a thread touched are dropped after each block, so that its memory is that of
+    // the input rows one block reads whatever the image's size (the kernel maps whole runs of pages
+    // around each one read, so a thread that went on across the width would soon hold most of the
+    // rows the band crosses); they come back from the file cache when needed.
+    Worker.Input.ReleaseResidentPages();
+}
+
+void TResampler::ComputeSpan(TRowWorker& Worker, std::int32_t Row, TColumnSpan Span) const {
+    const auto Count = static_cast<std::size_t>(Span.Count);
+    Worker.Cells.resize(Count * OutputBands());
+    if (IsAreaMethod(FMethod))
+        MapAreas(Worker, Row, Span);
+    else
+        Worker.LargestError =
+            std::max(Worker.LargestError, Worker.Mapper.MapRow(Row, Span, Worker.Col, Worker.Line));
+    // Only a run that declares or marks empty cells, or reads them, needs to know which they are.
+    if (!FOptions.OutputNoData && !FOptions.Alpha && !FNoData) {
+        SampleBands(Worker, Count, Worker.Cells.data(), nullptr);
+        return;
+    }
+    Worker.Sampled.resize(Count);
+    SampleBands(Worker, Count, Worker.Cells.data(), Worker.Sampled.data());
+    MarkEmptyCells(Worker.Sampled.data(), Count, Worker.Cells.data());
+}
+
+void TResampler::SampleBands(TRowWorker& Worker, std::size_t Count, float* Cells,
+                             std::uint8_t* Sampled) const {
+    const TRowPositions At{Worker.Col.data(), Worker.Line.data(), Count};
     const TNoDataCells* NoData = FNoData ? &*FNoData : nullptr;
     if (FOptions.Colour && FMethod == TResampling::Nearest) {
         Worker.Sampler.SampleColour(At, FOptions.Background, Cells, NoData, Sampled);
@@ -333,40 +406,39 @@ void TResampler::SampleBands(TRowWorker& Worker, float* Cells, std::uint8_t* Sam
                                      Cells, Sampled);
     } else {
         for (std::uint32_t Band = 0; Band < FBands; ++Band)
-            SampleBand(Worker, Band, Cells + Band * Columns);
+            SampleBand(Worker, Band, Count, Cells + Band * Count);
         if (Sampled) Worker.Sampler.Coverage(TapRuleOf(FMethod), At, Worker.Areas.data(), Sampled);
     }
 }
 
-void TResampler::MarkEmptyCells(const std::uint8_t* Sampled, float* Cells) const {
-    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
+void TResampler::MarkEmptyCells(const std::uint8_t* Sampled, std::size_t Count, float* Cells) const {
     if (FOptions.OutputNoData) {
         const auto Empty = static_cast<float>(*FOptions.OutputNoData);
         for (std::uint32_t Band = 0; Band < FBands; ++Band)
-            for (std::size_t C = 0; C < Columns; ++C)
-                if (!Sampled[C]) Cells[Band * Columns + C] = Empty;
+            for (std::size_t C = 0; C < Count; ++C)
+                if (!Sampled[C]) Cells[Band * Count + C] = Empty;
     }
     if (FOptions.Alpha)
-        for (std::size_t C = 0; C < Columns; ++C)
-            Cells[FBands * Columns + C] = Sampled[C] ? FOptions.AlphaOpaque : 0.0f;
+        for (std::size_t C = 0; C < Count; ++C)
+            Cells[FBands * Count + C] = Sampled[C] ? FOptions.AlphaOpaque : 0.0f;
 }
 
-void TResampler::MapAreas(TRowWorker& Worker, std::int32_t Row) const {
+void TResampler::MapAreas(TRowWorker& Worker, std::int32_t Row, TColumnSpan Span) const {
     TRowMapper& Mapper = Worker.Mapper;
     Worker.LargestError =
-        std::max({Worker.LargestError, Mapper.MapCorners(Row, false, Worker.Col, Worker.Line),
-                  Mapper.MapCorners(Row, true, Worker.BelowCol, Worker.BelowLine)});
-    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
-    Worker.Areas.resize(Columns);
+        std::max({Worker.LargestError, Mapper.MapCorners(Row, false, Span, Worker.Col, Worker.Line),
+                  Mapper.MapCorners(Row, true, Span, Worker.BelowCol, Worker.BelowLine)});
+    const auto Count = static_cast<std::size_t>(Span.Count);
+    Worker.Areas.resize(Count);
     const std::vector<double>&Col = Worker.Col, &Line = Worker.Line, &BelowCol = Worker.BelowCol,
           &BelowLine = Worker.BelowLine;
-    for (std::size_t C = 0; C < Columns; ++C)
+    for (std::size_t C = 0; C < Count; ++C)
         Worker.Areas[C] = BoxAround(Col[C], Col[C + 1], BelowCol[C], BelowCol[C + 1], Line[C], Line[C + 1],
                                     BelowLine[C], BelowLine[C + 1]);
 }
 
-void TResampler::SampleBand(TRowWorker& Worker, std::uint32_t Band, float* Cells) const {
-    const TRowPositions At{Worker.Col.data(), Worker.Line.data(), static_cast<std::size_t>(FGrid.Columns)};
+void TResampler::SampleBand(TRowWorker& Worker, std::uint32_t Band, std::size_t Count, float* Cells) const {
+    const TRowPositions At{Worker.Col.data(), Worker.Line.data(), Count};
     TRowSampler& Sampler = Worker.Sampler;
     switch (FMethod) {
     case TResampling::Auto: // resolved at construction
@@ -389,13 +461,23 @@ void TResampler::SampleBand(TRowWorker& Worker, std::uint32_t Band, float* Cells
     }
 }
 
-void TResampler::WriteRow(std::int32_t Row, const std::vector<float>& Cells) {
-    WriteCellRow(FOutput, Row, OutputBands(), static_cast<std::size_t>(FGrid.Columns), Cells.data());
+bool TResampler::WriteBand(std::int32_t Band, const float* BandCells,
+                           const std::function<bool(std::int32_t)>& RowWritten) {
+    const auto Columns = static_cast<std::size_t>(std::max(FGrid.Columns, 0));
+    const std::int32_t FirstRow = Band * FCut.BandRows;
+    const std::int32_t EndRow = std::min(FGrid.Rows - FirstRow, FCut.BandRows) + FirstRow;
+    for (std::int32_t Row = FirstRow; Row < EndRow; ++Row) {
+        WriteCellRow(FOutput, Row, OutputBands(), Columns,
+                     BandCells + static_cast<std::size_t>(Row - FirstRow) * Columns * OutputBands());
+        if (!RowWritten(Row)) return false;
+    }
+    return true;
 }
 
 bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
     FLargestError = 0.0;
     FInputViewsFaulted = false;
+    FCut = CutOf();
     const int Threads = std::max(1, FOptions.Threads);
     std::vector<TRowWorker> Workers;
     Workers.reserve(static_cast<std::size_t>(Threads));
@@ -424,42 +506,46 @@ bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
 }
 
 bool TResampler::RunInPlace(TRowWorker& Worker, const std::function<bool(std::int32_t)>& RowWritten) {
-    std::vector<float> Cells;
-    for (std::int32_t Row = 0; Row < FGrid.Rows; ++Row) {
-        ComputeRow(Worker, Row, Cells);
-        WriteRow(Row, Cells);
-        if (!RowWritten(Row)) return false;
+    std::vector<float> BandCells(BandCellCount());
+    for (std::int32_t Band = 0; Band < FCut.Bands; ++Band) {
+        for (std::int32_t Block = 0; Block < FCut.Blocks; ++Block)
+            ComputeBlock(Worker, Band, Block, BandCells.data());
+        if (!WriteBand(Band, BandCells.data(), RowWritten)) return false;
     }
     return true;
 }
 
-// The threads take rows in order, at most a ring of row buffers ahead of the row being written; this
-// thread writes each row once it is complete and hands it to RowWritten.
+// The threads take the blocks of each band in turn, at most BandsInFlight bands ahead of the band
+// being written; this thread writes each band once its blocks are complete, row by row.
 bool TResampler::RunThreaded(std::vector<TRowWorker>& Workers,
                              const std::function<bool(std::int32_t)>& RowWritten) {
-    const auto Slots = static_cast<std::int32_t>(Workers.size()) * SlotsPerThread;
-    std::vector<std::vector<float>> Buffers(static_cast<std::size_t>(Slots));
-    std::vector<char> Complete(static_cast<std::size_t>(Slots), 0);
+    std::vector<std::vector<float>> Buffers(BandsInFlight);
+    std::vector<std::int32_t> BlocksDone(BandsInFlight, 0);
     std::mutex Mutex;
     std::condition_variable Changed;
-    std::int32_t NextRow = 0; // the next row a thread takes
-    std::int32_t Written = 0; // rows written so far
+    const std::int64_t Tasks = std::int64_t{FCut.Bands} * FCut.Blocks;
+    std::int64_t NextTask = 0;     // band * blocks + block: the next block a thread takes
+    std::int32_t WrittenBands = 0; // bands written so far
     bool Halt = false;
     std::exception_ptr Failure;
-    const auto Slot = [&](std::int32_t Row) { return static_cast<std::size_t>(Row % Slots); };
+    const auto Slot = [](std::int32_t Band) { return static_cast<std::size_t>(Band % BandsInFlight); };
+    const auto BandOf = [&](std::int64_t Task) { return static_cast<std::int32_t>(Task / FCut.Blocks); };
 
     const auto Compute = [&](TRowWorker& Worker) {
         for (;;) {
-            std::int32_t Row = 0;
+            std::int64_t Task = 0;
             {
                 std::unique_lock Lock(Mutex);
-                Changed.wait(Lock,
-                             [&] { return Halt || NextRow >= FGrid.Rows || NextRow < Written + Slots; });
-                if (Halt || NextRow >= FGrid.Rows) return;
-                Row = NextRow++;
+                Changed.wait(Lock, [&] {
+                    return Halt || NextTask >= Tasks || BandOf(NextTask) < WrittenBands + BandsInFlight;
+                });
+                if (Halt || NextTask >= Tasks) return;
+                Task = NextTask++;
             }
+            const std::int32_t Band = BandOf(Task);
             try {
-                ComputeRow(Worker, Row, Buffers[Slot(Row)]);
+                ComputeBlock(Worker, Band, static_cast<std::int32_t>(Task % FCut.Blocks),
+                             Buffers[Slot(Band)].data());
             } catch (...) {
                 std::lock_guard Lock(Mutex);
                 if (!Failure) Failure = std::current_exception();
@@ -468,11 +554,13 @@ bool TResampler::RunThreaded(std::vector<TRowWorker>& Workers,
                 return;
             }
             std::lock_guard Lock(Mutex);
-            Complete[Slot(Row)] = 1;
+            ++BlocksDone[Slot(Band)];
             Changed.notify_all();
         }
     };
 
+    for (std::vector<float>& Buffer : Buffers)
+        Buffer.resize(BandCellCount());
     bool Finished = true;
     {
         std::vector<std::jthread> Threads;
@@ -484,23 +572,20 @@ bool TResampler::RunThreaded(std::vector<TRowWorker>& Workers,
             Changed.notify_all();
         };
         try {
-            for (std::int32_t Row = 0; Row < FGrid.Rows; ++Row) {
+            for (std::int32_t Band = 0; Band < FCut.Bands; ++Band) {
                 {
                     std::unique_lock Lock(Mutex);
-                    Changed.wait(Lock, [&] { return Complete[Slot(Row)] || Failure; });
+                    Changed.wait(Lock, [&] { return BlocksDone[Slot(Band)] == FCut.Blocks || Failure; });
                     if (Failure) break;
                 }
-                WriteRow(Row, Buffers[Slot(Row)]);
-                {
-                    std::lock_guard Lock(Mutex);
-                    Complete[Slot(Row)] = 0;
-                    Written = Row + 1;
-                    Changed.notify_all();
-                }
-                if (!RowWritten(Row)) {
+                if (!WriteBand(Band, Buffers[Slot(Band)].data(), RowWritten)) {
                     Finished = false;
                     break;
                 }
+                std::lock_guard Lock(Mutex);
+                BlocksDone[Slot(Band)] = 0;
+                WrittenBands = Band + 1;
+                Changed.notify_all();
             }
         } catch (...) {
             StopThreads();

@@ -1,8 +1,10 @@
 #pragma once
-// Fills an output grid row by row: each output cell is carried back into the input through a
-// coordinate mapper and the input is sampled there. Rows are computed by N threads, each with its own
-// copy of the mapper and its own view of the input cells, into row buffers that the calling thread
-// writes in row order, so the output bytes are the same for every thread count.
+// Fills an output grid: each output cell is carried back into the input through a coordinate mapper
+// and the input is sampled there. The grid is cut into bands of rows and each band into blocks of
+// columns, so that the input a thread reads for one block lies close together however wide the grid;
+// blocks are computed by N threads, each with its own copy of the mapper and its own view of the input
+// cells, into band buffers whose rows the calling thread writes in row order, so the output bytes are
+// the same for every thread count and every block shape.
 
 #include "crs/coordinate_mapper.hpp"
 #include "job/row_sampler.hpp"
@@ -45,6 +47,11 @@ struct TInputGeometry {
     double OriginX = 0, OriginY = 0, CellSizeX = 1, CellSizeY = 1;
 };
 
+// Columns First to First + Count - 1 of an output row.
+struct TColumnSpan {
+    std::int64_t First = 0, Count = 0;
+};
+
 // Maps the cells of one output row to fractional input cell coordinates (column, row). Exact by
 // default; with a maximum error (in input cells) it maps exactly only at the corners of blocks of the
 // output grid and interpolates bilinearly inside them, halving a block until the exactly mapped check
@@ -55,11 +62,16 @@ public:
     TRowMapper(const TCoordinateMapper& Mapper, const TOutputGrid& Grid, const TInputGeometry& Input,
                double MaxError);
 
-    // Fills Col and Line with one entry per output column; returns the largest error measured at the
-    // check points (0 when every cell is mapped exactly).
+    // Fills Col and Line with one entry per output column of Cells (of the whole row when not given);
+    // returns the largest error measured at the check points (0 when every cell is mapped exactly).
+    // A cell gets the same position whichever span it is mapped in.
+    double MapRow(std::int32_t Row, TColumnSpan Cells, std::vector<double>& Col,
+                  std::vector<double>& Line) const;
     double MapRow(std::int32_t Row, std::vector<double>& Col, std::vector<double>& Line) const;
-    // The same for the corners of the row's cells on its top edge (Bottom: its bottom edge), from the
+    // The same for the corners of the cells on the row's top edge (Bottom: its bottom edge), from the
     // left corner of the first cell to the right corner of the last: one entry more than MapRow.
+    double MapCorners(std::int32_t Row, bool Bottom, TColumnSpan Cells, std::vector<double>& Col,
+                      std::vector<double>& Line) const;
     double MapCorners(std::int32_t Row, bool Bottom, std::vector<double>& Col,
                       std::vector<double>& Line) const;
 
@@ -76,23 +88,26 @@ private:
         std::int64_t R0 = 0, R1 = 0, C0 = 0, C1 = 0;
         std::array<double, 4> Col{}, Line{};
     };
-    // The blocks covering lattice lines From..To, and the largest error measured at their check points.
+    // The blocks covering lattice lines From..To and the columns of blocks FirstBlock..LastBlock of
+    // the row (each BlockColumns wide), and the largest error measured at their check points.
     struct TBand {
         TLattice Lattice;
-        std::int64_t From = -1, To = -1;
+        std::int64_t From = -1, To = -1, FirstBlock = 0, LastBlock = -1;
         std::vector<TBlock> Blocks;
         double Largest = 0;
     };
 
-    // Line K of the lattice into Col and Line, interpolated within the bound when there is one.
-    double MapLine(const TLattice& Lattice, std::int64_t K, std::vector<double>& Col,
+    // Columns Cells of line K of the lattice into Col and Line, interpolated within the bound when
+    // there is one.
+    double MapLine(const TLattice& Lattice, std::int64_t K, TColumnSpan Cells, std::vector<double>& Col,
                    std::vector<double>& Line) const;
     void MapCell(double Y, double Column, double& Col, double& Line) const;
     // Count positions on the output line at map Y, every one mapped exactly, in one call of the mapper.
     void MapExactly(double Y, double FirstColumn, std::int64_t Count, std::vector<double>& Col,
                     std::vector<double>& Line) const;
-    // The band holding lattice line K, worked out unless it is the one at hand.
-    const TBand& BandOf(const TLattice& Lattice, std::int64_t K) const;
+    // The band holding lattice line K with the blocks that hold columns Cells, worked out unless the
+    // one at hand has them.
+    const TBand& BandOf(const TLattice& Lattice, std::int64_t K, TColumnSpan Cells) const;
     // Adds Block to FBand when its check points lie within the bound; else divides it, the parts'
     // corners being Block's corners and check points, and treats each part alike.
     void Divide(const TBlock& Block) const;
@@ -114,7 +129,7 @@ struct TResampleOptions {
     bool Colour = false;
     std::array<float, 3> Background{};
     std::uint8_t CellType = 0; // of input and output: kernel values are held within its range
-    int Threads = 1;           // rows computed at once
+    int Threads = 1;           // blocks computed at once
     double MaxError = 0.0;     // input cells; 0 maps every cell exactly
     // The input's nodata value: cells whose every band holds it take no part in the sampling. None:
     // every cell counts, and no cell is checked.
@@ -126,6 +141,11 @@ struct TResampleOptions {
     // elsewhere.
     bool Alpha = false;
     float AlphaOpaque = 255;
+    // How the grid is cut for the threads: bands of BandRows rows (0: as many as keep a band's cells
+    // within a few MiB whatever the grid's width), each in blocks of BlockColumns columns. Every shape
+    // gives the same output.
+    std::int32_t BandRows = 0;
+    std::int32_t BlockColumns = 1024;
 };
 
 class TResampler {
@@ -136,8 +156,8 @@ public:
                const TOutputGrid& Grid, const TInputGeometry& InputGeometry, const TResampleOptions& Options);
 
     // Computes and writes every row in order. RowWritten(Row) runs in the calling thread after each
-    // written row and returns false to end the run there (a stop): the computing threads finish the row
-    // they are on and take no other. True when every row was written. A failure in a computing thread
+    // written row and returns false to end the run there (a stop): the computing threads finish the
+    // block they are on and take no other. True when every row was written. A failure in a computing thread
     // (an exception) ends the run and is thrown again here.
     bool Run(const std::function<bool(std::int32_t Row)>& RowWritten);
 
@@ -149,17 +169,28 @@ public:
 
 private:
     struct TRowWorker;
-    void ComputeRow(TRowWorker& Worker, std::int32_t Row, std::vector<float>& Cells) const;
-    // The area each output cell of the row covers in the input, into Worker.Areas.
-    void MapAreas(TRowWorker& Worker, std::int32_t Row) const;
-    void SampleBand(TRowWorker& Worker, std::uint32_t Band, float* Cells) const;
-    // Samples every band of the row, and marks in Sampled (when not null) the cells an input cell was
-    // sampled for.
-    void SampleBands(TRowWorker& Worker, float* Cells, std::uint8_t* Sampled) const;
+    // How the grid is cut: bands of BandRows rows, each of Blocks blocks of BlockColumns columns.
+    struct TCut {
+        std::int32_t BandRows = 1, BlockColumns = 1, Bands = 0, Blocks = 1;
+    };
+    TCut CutOf() const;
+    // Block Block of band Band into BandCells, which holds the band's rows as WriteCellRow takes them.
+    void ComputeBlock(TRowWorker& Worker, std::int32_t Band, std::int32_t Block, float* BandCells) const;
+    // Columns Cells of row Row into Worker.Cells, band after band.
+    void ComputeSpan(TRowWorker& Worker, std::int32_t Row, TColumnSpan Cells) const;
+    // The area each output cell of the span covers in the input, into Worker.Areas.
+    void MapAreas(TRowWorker& Worker, std::int32_t Row, TColumnSpan Cells) const;
+    void SampleBand(TRowWorker& Worker, std::uint32_t Band, std::size_t Count, float* Cells) const;
+    // Samples every band of Count cells, and marks in Sampled (when not null) the cells an input cell
+    // was sampled for.
+    void SampleBands(TRowWorker& Worker, std::size_t Count, float* Cells, std::uint8_t* Sampled) const;
     // The output's nodata value and the alpha band, by the cells Sampled marks.
-    void MarkEmptyCells(const std::uint8_t* Sampled, float* Cells) const;
+    void MarkEmptyCells(const std::uint8_t* Sampled, std::size_t Count, float* Cells) const;
     std::uint32_t OutputBands() const { return FBands + (FOptions.Alpha ? 1 : 0); }
-    void WriteRow(std::int32_t Row, const std::vector<float>& Cells);
+    std::size_t BandCellCount() const;
+    // Writes the rows of band Band in order, each followed by RowWritten; false on a stop.
+    bool WriteBand(std::int32_t Band, const float* BandCells,
+                   const std::function<bool(std::int32_t)>& RowWritten);
     bool RunInPlace(TRowWorker& Worker, const std::function<bool(std::int32_t)>& RowWritten);
     bool RunThreaded(std::vector<TRowWorker>& Workers, const std::function<bool(std::int32_t)>& RowWritten);
 
@@ -172,6 +203,7 @@ private:
     TResampleOptions FOptions;
     TResampling FMethod;                 // Auto resolved for the input's band count
     std::optional<TNoDataCells> FNoData; // the input's empty cells, when it declares any
+    TCut FCut;                           // of the run at hand
     double FLargestError = 0.0;
     bool FInputViewsFaulted = false;
 };

@@ -92,6 +92,39 @@ TEST(RowMapper, ApproximateRowsOfNarrowGridsAreTheExactOnes) {
     }
 }
 
+// A row mapped span by span gives every cell the position it has in the whole row, on the edges of the
+// interpolated blocks too.
+TEST(RowMapper, SpansOfARowMapAsTheWholeRowDoes) {
+    const TUtmToEd50 Chain;
+    const TOutputGrid Grid{15 * Degree, 56 * Degree, 2e-4, 2e-4, 1048, 699};
+    // Each span in turn, so that the approximate mapper works out blocks for a part of a row.
+    const TColumnSpan Spans[] = {{0, 1}, {255, 2}, {256, 300}, {511, 537}, {1047, 1}};
+    for (const double Bound : {0.0, 0.125}) {
+        const TRowMapper Whole(Chain.Mapper, Grid, Chain.Input, Bound);
+        const TRowMapper Spanned(Chain.Mapper, Grid, Chain.Input, Bound);
+        std::vector<double> WholeCol, WholeLine, Col, Line;
+        for (const bool Corners : {false, true}) {
+            for (const std::int32_t Row : {0, 64, 698}) {
+                SCOPED_TRACE(testing::Message() << Bound << (Corners ? " corners" : "") << " row " << Row);
+                const auto Map = [&](const TRowMapper& Mapper, TColumnSpan Span, std::vector<double>& C,
+                                     std::vector<double>& L) {
+                    return Corners ? Mapper.MapCorners(Row, true, Span, C, L)
+                                   : Mapper.MapRow(Row, Span, C, L);
+                };
+                Map(Whole, {0, Grid.Columns}, WholeCol, WholeLine);
+                for (const TColumnSpan& Span : Spans) {
+                    Map(Spanned, Span, Col, Line);
+                    ASSERT_EQ(Col.size(), std::size_t(Span.Count + (Corners ? 1 : 0)));
+                    for (std::size_t C = 0; C < Col.size(); ++C) {
+                        ASSERT_EQ(Col[C], WholeCol[std::size_t(Span.First) + C]) << Span.First + C;
+                        ASSERT_EQ(Line[C], WholeLine[std::size_t(Span.First) + C]) << Span.First + C;
+                    }
+                }
+            }
+        }
+    }
+}
+
 class ResamplerEmptyCells : public test::TTempDirTest {
 protected:
     // A 12 x 9 input of Bands float bands in UTM zone 34, cells of 25 m; the cells of the first two
@@ -179,6 +212,43 @@ TEST_F(ResamplerEmptyCells, TheAlphaBandIsZeroExactlyWhereTheNodataValueFillsThe
         }
         EXPECT_GT(EmptyCells, 0u);
         EXPECT_LT(EmptyCells, Filled[0].size());
+    }
+}
+
+// However the grid is cut into bands and blocks, and however many threads compute them, the output is
+// the one computed row by row.
+TEST_F(ResamplerEmptyCells, EveryCutGivesTheCellsOfRowByRowComputing) {
+    const struct {
+        TResampling Method;
+        std::uint32_t Bands;
+        double MaxError;
+    } Cases[] = {
+        {TResampling::Auto, 3, 0.0}, {TResampling::Bilinear, 1, 0.5}, {TResampling::Average, 2, 0.5}};
+    const struct {
+        std::int32_t BandRows, BlockColumns;
+        int Threads;
+    } Cuts[] = {{4, 5, 1}, {4, 5, 3}, {0, 7, 2}, {18, 22, 2}};
+    for (const auto& Case : Cases) {
+        SCOPED_TRACE(ResamplingName(Case.Method));
+        TMMapFile2& In = Input(Case.Bands);
+        TResampleOptions Options;
+        Options.Method = Case.Method;
+        Options.Colour = Case.Bands == 3;
+        Options.CellType = ctFloat32;
+        Options.MaxError = Case.MaxError;
+        Options.InputNoData = -9999;
+        Options.Alpha = true;
+        Options.BandRows = 1;
+        Options.BlockColumns = 22;
+        const auto RowByRow = Run(In, Case.Bands, Options);
+        for (const auto& Cut : Cuts) {
+            SCOPED_TRACE(testing::Message()
+                         << Cut.BandRows << " x " << Cut.BlockColumns << ", " << Cut.Threads);
+            Options.BandRows = Cut.BandRows;
+            Options.BlockColumns = Cut.BlockColumns;
+            Options.Threads = Cut.Threads;
+            EXPECT_EQ(Run(In, Case.Bands, Options), RowByRow);
+        }
     }
 }
 
