@@ -1,6 +1,7 @@
 #include "job/output_options.hpp"
 
 #include "raster/raster.hpp"
+#include "text/name_table.hpp"
 #include "text/strings.hpp"
 #include "text/types.hpp"
 
@@ -12,7 +13,7 @@ namespace vortane {
 
 namespace {
 
-constexpr std::pair<TCompression, std::string_view> CompressionNamesTable[] = {
+constexpr TNamed<TCompression> CompressionNamesTable[] = {
     {TCompression::None, "none"}, {TCompression::Deflate, "deflate"}, {TCompression::Lzw, "lzw"},
     {TCompression::Zstd, "zstd"}, {TCompression::Jpeg, "jpeg"},
 };
@@ -51,22 +52,15 @@ std::string NoDataName(const std::optional<double>& Value) {
 } // namespace
 
 std::string_view CompressionName(TCompression Compression) {
-    for (const auto& [Value, Name] : CompressionNamesTable)
-        if (Value == Compression) return Name;
-    return {};
+    return NameIn(CompressionNamesTable, Compression);
 }
 
 std::optional<TCompression> CompressionByName(std::string_view Name) {
-    for (const auto& [Value, Known] : CompressionNamesTable)
-        if (Known == Name) return Value;
-    return std::nullopt;
+    return ValueIn(CompressionNamesTable, Name);
 }
 
 std::string CompressionNames(std::string_view Separator) {
-    std::string Names;
-    for (const auto& [Value, Name] : CompressionNamesTable)
-        Names += (Names.empty() ? "" : std::string(Separator)) + std::string(Name);
-    return Names;
+    return NamesIn(CompressionNamesTable, Separator);
 }
 
 std::string ResolveOutputChoices(const TOutputChoices& Choices, TCreationOptions& Options) {

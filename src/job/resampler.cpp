@@ -2,6 +2,7 @@
 
 #include "job/row_sampler.hpp"
 #include "raster/mapped_cell_file.hpp"
+#include "text/name_table.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -27,7 +28,7 @@ constexpr int BandsInFlight = 2;
 constexpr std::int32_t MinBandRows = 16, MaxBandRows = 256;
 constexpr std::size_t BandBytes = std::size_t{64} << 20;
 
-constexpr std::pair<TResampling, std::string_view> MethodNames[] = {
+constexpr TNamed<TResampling> MethodNames[] = {
     {TResampling::Auto, "auto"},   {TResampling::Nearest, "nearest"}, {TResampling::Bilinear, "bilinear"},
     {TResampling::Cubic, "cubic"}, {TResampling::Lanczos, "lanczos"}, {TResampling::Average, "average"},
     {TResampling::Mode, "mode"},
@@ -71,22 +72,15 @@ TCellArea BoxAround(double Col0, double Col1, double Col2, double Col3, double L
 } // namespace
 
 std::string_view ResamplingName(TResampling Method) {
-    for (const auto& [Known, Name] : MethodNames)
-        if (Known == Method) return Name;
-    return {};
+    return NameIn(MethodNames, Method);
 }
 
 std::optional<TResampling> ResamplingByName(std::string_view Name) {
-    for (const auto& [Method, Known] : MethodNames)
-        if (Known == Name) return Method;
-    return std::nullopt;
+    return ValueIn(MethodNames, Name);
 }
 
 std::string ResamplingNames(std::string_view Separator) {
-    std::string Names;
-    for (const auto& [Method, Name] : MethodNames)
-        Names.append(Names.empty() ? "" : Separator).append(Name);
-    return Names;
+    return NamesIn(MethodNames, Separator);
 }
 
 int ThreadCount(int Requested) {
