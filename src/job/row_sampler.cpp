@@ -502,38 +502,40 @@ void TRowSampler::ColourFromMemory(const TRowPositions& At, const std::array<flo
 
 template <std::uint8_t CellType>
 void TRowSampler::BilinearFromMemory(std::uint32_t Band, const TRowPositions& At, float* Cells) {
-    const std::int64_t BandAt = BandOffset(FLayout, Band);
-    const std::int64_t Columns = FLayout.Columns, Rows = FLayout.Rows;
-    for (std::size_t C = 0; C < At.Count; ++C) {
-        Cells[C] = 0;
+    // A copy, so that the compiler knows that the stores into Cells leave it alone.
+    const TRowLayout Layout = FLayout;
+    const std::int64_t BandAt = BandOffset(Layout, Band), Next = Layout.ColumnStride;
+    const std::int64_t Columns = Layout.Columns, Rows = Layout.Rows;
+    const auto Decode = [&Layout](const unsigned char* Cell) {
+        return DecodeAs<CellType>(Cell, Layout.LSBFirst);
+    };
+    const auto Unreadable = [&Layout](float Value) {
+        return Layout.HasUnreadable && Value == Layout.Unreadable;
+    };
+    const auto Sample = [&](std::size_t C) -> float {
         double Col = At.Col[C], Line = At.Line[C];
-        if (!BilinearPosition(Col, Line, FLayout.Columns, FLayout.Rows)) continue;
+        if (!BilinearPosition(Col, Line, Layout.Columns, Layout.Rows)) return 0;
         const double Col0 = FloorOfPosition(Col), Line0 = FloorOfPosition(Line);
         const auto Column = static_cast<std::int64_t>(Col0), Row = static_cast<std::int64_t>(Line0);
         // An exactly integral position reads its cell; any other needs the 2 x 2 block inside the grid.
         const std::int64_t Reach = Col == Col0 && Line == Line0 ? 0 : 1;
-        if (Column + Reach >= Columns || Row + Reach >= Rows) continue;
+        if (Column + Reach >= Columns || Row + Reach >= Rows) return 0;
         const unsigned char *Top = nullptr, *Bottom = nullptr;
-        if (!MapRows(Row, std::min(Row + 1, Rows - 1), Top, Bottom)) {
-            Cells[C] = BilinearByCalls(FInput, Band, At.Col[C], At.Line[C]);
-            continue;
-        }
-        Top += BandAt + Column * FLayout.ColumnStride;
-        Bottom += BandAt + Column * FLayout.ColumnStride;
-        const auto Decode = [this](const unsigned char* Cell) {
-            return DecodeAs<CellType>(Cell, FLayout.LSBFirst);
-        };
+        if (!MapRows(Row, std::min(Row + 1, Rows - 1), Top, Bottom))
+            return BilinearByCalls(FInput, Band, At.Col[C], At.Line[C]);
+        Top += BandAt + Column * Next;
+        Bottom += BandAt + Column * Next;
         if (Reach == 0) {
             const float Value = Decode(Top);
-            Cells[C] = Unreadable(Value) ? 0 : Value;
-            continue;
+            return Unreadable(Value) ? 0 : Value;
         }
-        const std::int64_t Next = FLayout.ColumnStride;
         const TQuad Quad{Decode(Top), Decode(Bottom), Decode(Bottom + Next), Decode(Top + Next)};
         const bool Readable =
             !Unreadable(Quad[0]) && !Unreadable(Quad[1]) && !Unreadable(Quad[2]) && !Unreadable(Quad[3]);
-        Cells[C] = Readable ? BilinearValue(Quad, Col - Col0, Line - Line0) : 0;
-    }
+        return Readable ? BilinearValue(Quad, Col - Col0, Line - Line0) : 0;
+    };
+    for (std::size_t C = 0; C < At.Count; ++C)
+        Cells[C] = Sample(C);
 }
 
 void TRowSampler::SampleColour(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells,

@@ -19,6 +19,15 @@
 
 namespace vortane {
 
+float ExtendedBilinearValue(const TQuad& Quad, long double Dx, long double Dy) {
+    const long double TopLeft = Quad[0];
+    const long double BottomLeft = Quad[1];
+    const long double BottomRight = Quad[2];
+    const long double TopRight = Quad[3];
+    return static_cast<float>(TopLeft + (TopRight - TopLeft) * Dx + (BottomLeft - TopLeft) * Dy +
+                              Dx * Dy * (TopLeft + BottomRight - TopRight - BottomLeft));
+}
+
 namespace {
 
 // Texts of the program's own failures.

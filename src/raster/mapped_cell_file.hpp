@@ -13,6 +13,7 @@
 #include "text/types.hpp"
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -134,14 +135,27 @@ bool StoreByteCell(unsigned char* Cell, float Value);
 
 using TQuad = std::array<float, 4>; // top-left, bottom-left, bottom-right, top-right
 
-// The bilinear value of a 2 x 2 block at offsets Dx, Dy (0 to 1) from its top-left cell.
-inline float BilinearValue(const TQuad& Quad, long double Dx, long double Dy) {
-    const long double TopLeft = Quad[0];
-    const long double BottomLeft = Quad[1];
-    const long double BottomRight = Quad[2];
-    const long double TopRight = Quad[3];
-    return static_cast<float>(TopLeft + (TopRight - TopLeft) * Dx + (BottomLeft - TopLeft) * Dy +
-                              Dx * Dy * (TopLeft + BottomRight - TopRight - BottomLeft));
+// The bilinear value of a 2 x 2 block at offsets Dx, Dy from its top-left cell, summed in extended
+// precision: the value every bilinear sampler's output holds.
+float ExtendedBilinearValue(const TQuad& Quad, long double Dx, long double Dy);
+
+// ExtendedBilinearValue, in double wherever that rounds to the same float: the double sum and the
+// extended one each lie within a few roundings of terms no larger than Size of the exact sum (Bound
+// allows sixteen times that), so when both ends of Bound around the double sum round to the same float
+// (bit for bit, not -0 against +0; NaN never), so do both sums. Extended arithmetic is several times slower,
+// and the other case comes about once in millions of cells.
+inline float BilinearValue(const TQuad& Quad, double Dx, double Dy) {
+    const double TopLeft = Quad[0], BottomLeft = Quad[1], BottomRight = Quad[2], TopRight = Quad[3];
+    const double Value = TopLeft + (TopRight - TopLeft) * Dx + (BottomLeft - TopLeft) * Dy +
+                         Dx * Dy * (TopLeft + BottomRight - TopRight - BottomLeft);
+    const double Size =
+        (std::fabs(TopLeft) + std::fabs(BottomLeft) + std::fabs(BottomRight) + std::fabs(TopRight)) *
+        (1 + std::fabs(Dx)) * (1 + std::fabs(Dy));
+    if (Size == 0) return static_cast<float>(Value);
+    const double Bound = Size * 0x1p-46;
+    const auto Low = static_cast<float>(Value - Bound), High = static_cast<float>(Value + Bound);
+    if (Low == High && std::bit_cast<std::uint32_t>(Low) == std::bit_cast<std::uint32_t>(High)) return Low;
+    return ExtendedBilinearValue(Quad, Dx, Dy);
 }
 
 // Where the cells of a grid that stores them plainly (each cell's value is DecodeCell of its bytes)

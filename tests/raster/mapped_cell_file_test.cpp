@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
 #include <fcntl.h>
 #include <limits>
+#include <random>
 #include <unistd.h>
 
 namespace vortane {
@@ -246,6 +248,34 @@ TEST_F(SamplingTest, BilinearInterpolatesInsideAndFailsWithZeroWhereTheBlockLeav
         EXPECT_EQ(FGrid.SampleBilinear(0, Value, Case.Col, Case.Row), Case.Found);
         EXPECT_FLOAT_EQ(Value, Case.Expected);
     }
+}
+
+// The double sum with its check must give the extended sum's float bit for bit: random blocks of
+// every magnitude and sign, and blocks whose value lies exactly on or next to a rounding midpoint.
+TEST(BilinearValueTest, RoundsExactlyAsTheExtendedSum) {
+    std::mt19937_64 Random(20261207);
+    std::uniform_real_distribution<double> Offset(0.0, 1.0), Exponent(-140.0, 120.0);
+    const auto AnyFloat = [&] {
+        const double Magnitude = std::exp2(Exponent(Random)) * Offset(Random);
+        return static_cast<float>(Random() % 4 == 0 ? -Magnitude : Magnitude);
+    };
+    const auto Check = [](const TQuad& Quad, double Dx, double Dy) {
+        const float Fast = BilinearValue(Quad, Dx, Dy), Extended = ExtendedBilinearValue(Quad, Dx, Dy);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(Fast), std::bit_cast<std::uint32_t>(Extended))
+            << Quad[0] << " " << Quad[1] << " " << Quad[2] << " " << Quad[3] << " at " << Dx << "," << Dy;
+    };
+    for (int I = 0; I < 200000; ++I) {
+        const float Base = AnyFloat(); // neighbours of one value: the sums land near its midpoints
+        const float Up = std::nextafter(Base, INFINITY), Down = std::nextafter(Base, -INFINITY);
+        const double Dx = Offset(Random), Dy = Offset(Random);
+        Check({AnyFloat(), AnyFloat(), AnyFloat(), AnyFloat()}, Dx, Dy);
+        Check({Base, Base, Up, Up}, 0.5, Dy);
+        Check({Base, Down, Down, Base}, Dx, 0.5 + std::ldexp(Dx - 0.5, -30));
+        Check({Base, -Base, Up, -Up}, Dx, Dy);
+    }
+    for (const float Special : {0.0f, -0.0f, std::numeric_limits<float>::max(),
+                                std::numeric_limits<float>::denorm_min(), INFINITY, NAN})
+        Check({Special, -Special, Special, 1.0f}, 0.25, 0.75);
 }
 
 TEST_F(MappedCellFileTest, ReadQuadGivesTopLeftBottomLeftBottomRightTopRight) {
