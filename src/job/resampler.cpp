@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <condition_variable>
+#include <cstring>
 #include <exception>
 #include <limits>
 #include <memory>
@@ -26,7 +27,7 @@ constexpr std::int64_t BlockColumns = 256;
 // its height, so the faults per cell shrink with the band's height.
 constexpr int BandsInFlight = 2;
 constexpr std::int32_t MinBandRows = 16, MaxBandRows = 256;
-constexpr std::size_t BandBytes = std::size_t{64} << 20;
+constexpr std::size_t BandBytes = std::size_t{16} << 20;
 
 constexpr TNamed<TResampling> MethodNames[] = {
     {TResampling::Auto, "auto"},   {TResampling::Nearest, "nearest"}, {TResampling::Bilinear, "bilinear"},
@@ -324,16 +325,28 @@ TResampler::TResampler(const TCoordinateMapper& Mapper, TMMapFile2& Input, std::
     if (Options.InputNoData) FNoData.emplace(*Options.InputNoData, Bands);
 }
 
+void TResampler::ChooseBandRows() {
+    FEncoded.reset();
+    TRowLayout Layout;
+    if (FOutput.PlainRowLayout(Layout) && Layout.Writable && Layout.Bands == OutputBands() &&
+        std::int64_t{Layout.Columns} == FGrid.Columns && DenseRowBytes(Layout) > 0) {
+        FEncoded = Layout;
+        FBufferLayout = Layout;
+        FBufferLayout.FirstBand = 0; // a band's rows hold the cells alone
+        FRowBytes = DenseRowBytes(Layout);
+    } else {
+        FRowBytes = static_cast<std::size_t>(std::max(FGrid.Columns, 0)) * OutputBands() * sizeof(float);
+    }
+}
+
 TResampler::TCut TResampler::CutOf() const {
     TCut Cut;
-    const auto RowBytes =
-        static_cast<std::size_t>(std::max(FGrid.Columns, 1)) * OutputBands() * sizeof(float);
     if (FOptions.BandRows > 0) {
         Cut.BandRows = FOptions.BandRows;
     } else {
         // A power of two, so that bands line up with the approximate mode's bands of lines.
         Cut.BandRows = MaxBandRows;
-        while (Cut.BandRows > MinBandRows && Cut.BandRows * RowBytes > BandBytes)
+        while (Cut.BandRows > MinBandRows && Cut.BandRows * FRowBytes > BandBytes)
             Cut.BandRows /= 2;
     }
     Cut.BlockColumns = std::max(FOptions.BlockColumns, 1);
@@ -343,26 +356,32 @@ TResampler::TCut TResampler::CutOf() const {
     return Cut;
 }
 
-std::size_t TResampler::BandCellCount() const {
-    return static_cast<std::size_t>(FCut.BandRows) * static_cast<std::size_t>(std::max(FGrid.Columns, 0)) *
-           OutputBands();
+std::size_t TResampler::BandBufferBytes() const {
+    return static_cast<std::size_t>(FCut.BandRows) * FRowBytes;
+}
+
+void TResampler::StoreSpan(const float* Cells, TColumnSpan Span, unsigned char* Row) const {
+    const auto First = static_cast<std::size_t>(Span.First), Count = static_cast<std::size_t>(Span.Count);
+    if (FEncoded) {
+        EncodeCells(FBufferLayout, Row, First, Count, OutputBands(), Cells);
+        return;
+    }
+    const auto Columns = static_cast<std::size_t>(FGrid.Columns);
+    for (std::uint32_t Out = 0; Out < OutputBands(); ++Out)
+        std::memcpy(Row + (Out * Columns + First) * sizeof(float), Cells + Out * Count,
+                    Count * sizeof(float));
 }
 
 void TResampler::ComputeBlock(TRowWorker& Worker, std::int32_t Band, std::int32_t Block,
-                              float* BandCells) const {
+                              unsigned char* BandRows) const {
     const std::int64_t FirstRow = std::int64_t{Band} * FCut.BandRows;
     const std::int64_t First = std::int64_t{Block} * FCut.BlockColumns;
     const TColumnSpan Span{First, std::min<std::int64_t>(FCut.BlockColumns, FGrid.Columns - First)};
     if (Span.Count <= 0) return;
-    const auto Columns = static_cast<std::size_t>(FGrid.Columns),
-               Count = static_cast<std::size_t>(Span.Count);
     const std::int64_t EndRow = std::min<std::int64_t>(FirstRow + FCut.BandRows, FGrid.Rows);
     for (std::int64_t Row = FirstRow; Row < EndRow; ++Row) {
         ComputeSpan(Worker, static_cast<std::int32_t>(Row), Span);
-        float* RowCells = BandCells + static_cast<std::size_t>(Row - FirstRow) * Columns * OutputBands();
-        for (std::uint32_t Out = 0; Out < OutputBands(); ++Out)
-            std::copy_n(Worker.Cells.data() + Out * Count, Count,
-                        RowCells + Out * Columns + static_cast<std::size_t>(First));
+        StoreSpan(Worker.Cells.data(), Span, BandRows + static_cast<std::size_t>(Row - FirstRow) * FRowBytes);
     }
     // The input pages a thread touched are dropped after each block, so that its memory is that of
     // the input rows one block reads whatever the image's size (the kernel maps whole runs of pages
@@ -455,14 +474,20 @@ void TResampler::SampleBand(TRowWorker& Worker, std::uint32_t Band, std::size_t 
     }
 }
 
-bool TResampler::WriteBand(std::int32_t Band, const float* BandCells,
+bool TResampler::WriteBand(std::int32_t Band, const unsigned char* BandRows,
                            const std::function<bool(std::int32_t)>& RowWritten) {
     const auto Columns = static_cast<std::size_t>(std::max(FGrid.Columns, 0));
     const std::int32_t FirstRow = Band * FCut.BandRows;
     const std::int32_t EndRow = std::min(FGrid.Rows - FirstRow, FCut.BandRows) + FirstRow;
     for (std::int32_t Row = FirstRow; Row < EndRow; ++Row) {
-        WriteCellRow(FOutput, Row, OutputBands(), Columns,
-                     BandCells + static_cast<std::size_t>(Row - FirstRow) * Columns * OutputBands());
+        const unsigned char* Bytes = BandRows + static_cast<std::size_t>(Row - FirstRow) * FRowBytes;
+        if (FEncoded) {
+            WriteEncodedRow(FOutput, *FEncoded, Row, Bytes);
+        } else {
+            FRowCells.resize(Columns * OutputBands());
+            std::memcpy(FRowCells.data(), Bytes, FRowBytes);
+            WriteCellRow(FOutput, Row, OutputBands(), Columns, FRowCells.data());
+        }
         if (!RowWritten(Row)) return false;
     }
     return true;
@@ -471,6 +496,7 @@ bool TResampler::WriteBand(std::int32_t Band, const float* BandCells,
 bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
     FLargestError = 0.0;
     FInputViewsFaulted = false;
+    ChooseBandRows();
     FCut = CutOf();
     const int Threads = std::max(1, FOptions.Threads);
     std::vector<TRowWorker> Workers;
@@ -500,11 +526,11 @@ bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
 }
 
 bool TResampler::RunInPlace(TRowWorker& Worker, const std::function<bool(std::int32_t)>& RowWritten) {
-    std::vector<float> BandCells(BandCellCount());
+    std::vector<unsigned char> BandRows(BandBufferBytes());
     for (std::int32_t Band = 0; Band < FCut.Bands; ++Band) {
         for (std::int32_t Block = 0; Block < FCut.Blocks; ++Block)
-            ComputeBlock(Worker, Band, Block, BandCells.data());
-        if (!WriteBand(Band, BandCells.data(), RowWritten)) return false;
+            ComputeBlock(Worker, Band, Block, BandRows.data());
+        if (!WriteBand(Band, BandRows.data(), RowWritten)) return false;
     }
     return true;
 }
@@ -513,7 +539,7 @@ bool TResampler::RunInPlace(TRowWorker& Worker, const std::function<bool(std::in
 // being written; this thread writes each band once its blocks are complete, row by row.
 bool TResampler::RunThreaded(std::vector<TRowWorker>& Workers,
                              const std::function<bool(std::int32_t)>& RowWritten) {
-    std::vector<std::vector<float>> Buffers(BandsInFlight);
+    std::vector<std::vector<unsigned char>> Buffers(BandsInFlight);
     std::vector<std::int32_t> BlocksDone(BandsInFlight, 0);
     std::mutex Mutex;
     std::condition_variable Changed;
@@ -553,8 +579,8 @@ bool TResampler::RunThreaded(std::vector<TRowWorker>& Workers,
         }
     };
 
-    for (std::vector<float>& Buffer : Buffers)
-        Buffer.resize(BandCellCount());
+    for (std::vector<unsigned char>& Buffer : Buffers)
+        Buffer.resize(BandBufferBytes());
     bool Finished = true;
     {
         std::vector<std::jthread> Threads;

@@ -173,9 +173,16 @@ private:
     struct TCut {
         std::int32_t BandRows = 1, BlockColumns = 1, Bands = 0, Blocks = 1;
     };
+    // How a band's rows are held: in the output's own bytes where its rows are laid out plainly and
+    // without gaps (so the threads encode the cells, and a band takes a quarter of the memory for
+    // bytes), as floats for WriteCellRow otherwise.
+    void ChooseBandRows();
     TCut CutOf() const;
-    // Block Block of band Band into BandCells, which holds the band's rows as WriteCellRow takes them.
-    void ComputeBlock(TRowWorker& Worker, std::int32_t Band, std::int32_t Block, float* BandCells) const;
+    // Block Block of band Band into BandRows, the band's rows of FRowBytes each.
+    void ComputeBlock(TRowWorker& Worker, std::int32_t Band, std::int32_t Block,
+                      unsigned char* BandRows) const;
+    // The span's cells (band after band in Cells) into Row, a row of a band.
+    void StoreSpan(const float* Cells, TColumnSpan Span, unsigned char* Row) const;
     // Columns Cells of row Row into Worker.Cells, band after band.
     void ComputeSpan(TRowWorker& Worker, std::int32_t Row, TColumnSpan Cells) const;
     // The area each output cell of the span covers in the input, into Worker.Areas.
@@ -187,9 +194,9 @@ private:
     // The output's nodata value and the alpha band, by the cells Sampled marks.
     void MarkEmptyCells(const std::uint8_t* Sampled, std::size_t Count, float* Cells) const;
     std::uint32_t OutputBands() const { return FBands + (FOptions.Alpha ? 1 : 0); }
-    std::size_t BandCellCount() const;
+    std::size_t BandBufferBytes() const;
     // Writes the rows of band Band in order, each followed by RowWritten; false on a stop.
-    bool WriteBand(std::int32_t Band, const float* BandCells,
+    bool WriteBand(std::int32_t Band, const unsigned char* BandRows,
                    const std::function<bool(std::int32_t)>& RowWritten);
     bool RunInPlace(TRowWorker& Worker, const std::function<bool(std::int32_t)>& RowWritten);
     bool RunThreaded(std::vector<TRowWorker>& Workers, const std::function<bool(std::int32_t)>& RowWritten);
@@ -204,6 +211,10 @@ private:
     TResampling FMethod;                 // Auto resolved for the input's band count
     std::optional<TNoDataCells> FNoData; // the input's empty cells, when it declares any
     TCut FCut;                           // of the run at hand
+    std::optional<TRowLayout> FEncoded;  // the output's layout when bands hold its bytes
+    TRowLayout FBufferLayout;            // that layout within a band's row, from the first cell
+    std::size_t FRowBytes = 0;           // of a row in a band
+    std::vector<float> FRowCells;        // a row being written as floats
     double FLargestError = 0.0;
     bool FInputViewsFaulted = false;
 };

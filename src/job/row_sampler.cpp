@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <numbers>
 #include <numeric>
@@ -441,16 +442,6 @@ std::int64_t BandOffset(const TRowLayout& Layout, std::uint32_t Band) {
     return Layout.FirstBand + std::min(Band, Layout.Bands - 1) * Layout.BandStride;
 }
 
-template <std::uint8_t CellType>
-void EncodeRow(const TRowLayout& Layout, unsigned char* Row, std::uint32_t Bands, std::size_t Columns,
-               const float* Cells) {
-    for (std::uint32_t Band = 0; Band < Bands; ++Band) {
-        unsigned char* Cell = Row + BandOffset(Layout, Band);
-        EncodeRunAs<CellType>(Cell, Layout.ColumnStride, Layout.LSBFirst, Cells + std::size_t{Band} * Columns,
-                              Columns);
-    }
-}
-
 } // namespace
 
 TRowSampler::TRowSampler(TMMapFile2& Input) : FInput(Input), FPlain(Input.PlainRowLayout(FLayout)) {}
@@ -736,21 +727,54 @@ bool TRowSampler::CheckedCell(TTapRule Rule, std::uint8_t CellType, const TRowPo
     return true;
 }
 
+std::size_t DenseRowBytes(const TRowLayout& Layout) {
+    const std::int64_t Cell = CellBytes(Layout.CellType);
+    const bool ByBand =
+        Layout.ColumnStride == Cell && (Layout.Bands == 1 || Layout.BandStride == Cell * Layout.Columns);
+    const bool ByCell = Layout.BandStride == Cell && Layout.ColumnStride == Cell * Layout.Bands;
+    if (!ForCellType(Layout.CellType, [](auto) {}) || !(ByBand || ByCell)) return 0;
+    return static_cast<std::size_t>(Cell) * Layout.Columns * Layout.Bands;
+}
+
+void EncodeCells(const TRowLayout& Layout, unsigned char* Row, std::size_t First, std::size_t Count,
+                 std::uint32_t Bands, const float* Cells) {
+    ForCellType(Layout.CellType, [&](auto Type) {
+        for (std::uint32_t Band = 0; Band < Bands; ++Band)
+            EncodeRunAs<decltype(Type)::value>(
+                Row + BandOffset(Layout, Band) + static_cast<std::int64_t>(First) * Layout.ColumnStride,
+                Layout.ColumnStride, Layout.LSBFirst, Cells + Band * Count, Count);
+    });
+}
+
 // Write results are not looked at: a failed cell write leaves that cell as it was.
 void WriteCellRow(TMMapFile2& Output, std::int32_t Row, std::uint32_t Bands, std::size_t Columns,
                   const float* Cells) {
     TRowLayout Layout;
     unsigned char *Bytes = nullptr, *Same = nullptr;
-    const auto Encode = [&](auto Type) {
-        EncodeRow<decltype(Type)::value>(Layout, Bytes, Bands, Columns, Cells);
-    };
     if (Output.PlainRowLayout(Layout) && Layout.Writable && Layout.Bands == Bands &&
-        Layout.Columns == Columns && Output.MapRows(Row, Row, Bytes, Same) &&
-        ForCellType(Layout.CellType, Encode))
+        Layout.Columns == Columns && ForCellType(Layout.CellType, [](auto) {}) &&
+        Output.MapRows(Row, Row, Bytes, Same)) {
+        EncodeCells(Layout, Bytes, 0, Columns, Bands, Cells);
         return;
+    }
     for (std::uint32_t Band = 0; Band < Bands; ++Band)
         for (std::size_t C = 0; C < Columns; ++C)
             Output.WriteCell(static_cast<std::int64_t>(C), Row, Band, Cells[Band * Columns + C]);
+}
+
+void WriteEncodedRow(TMMapFile2& Output, const TRowLayout& Layout, std::int32_t Row,
+                     const unsigned char* Bytes) {
+    if (Layout.FirstBand == 0 && Output.WriteRowThroughFile(Row, Bytes, DenseRowBytes(Layout))) return;
+    unsigned char *Cells = nullptr, *Same = nullptr;
+    if (Output.MapRows(Row, Row, Cells, Same)) {
+        std::memcpy(Cells + Layout.FirstBand, Bytes, DenseRowBytes(Layout));
+        return;
+    }
+    for (std::uint32_t Band = 0; Band < Layout.Bands; ++Band)
+        for (std::uint32_t C = 0; C < Layout.Columns; ++C)
+            Output.WriteCell(C, Row, Band,
+                             DecodeCell(Bytes + Band * Layout.BandStride + C * Layout.ColumnStride,
+                                        Layout.CellType, Layout.LSBFirst));
 }
 
 } // namespace vortane

@@ -132,8 +132,21 @@ private:
 };
 
 // Writes Bands bands of Columns cells, band after band in Cells, into row Row of Output. A cell that
-// cannot be stored (no integer for an integer cell) stays as it was.
+// cannot be stored (no integer for an integer cell) is zero, as in a new image, where the row is
+// written in memory, and stays as it was where it is written cell by cell.
 void WriteCellRow(TMMapFile2& Output, std::int32_t Row, std::uint32_t Bands, std::size_t Columns,
                   const float* Cells);
+
+// The bytes of a row's cells when they lie side by side without gaps (each band's cells in turn, or
+// the bands of each cell together), counted from the first cell's; 0 when they do not.
+std::size_t DenseRowBytes(const TRowLayout& Layout);
+// Encodes Count cells of each of Bands bands (band after band in Cells), from column First, into Row,
+// a row laid out as Layout says. A cell that cannot be stored (no integer for an integer cell) is zero.
+void EncodeCells(const TRowLayout& Layout, unsigned char* Row, std::size_t First, std::size_t Count,
+                 std::uint32_t Bands, const float* Cells);
+// Copies Bytes, the DenseRowBytes of a row from its first cell, into row Row of Output, whose rows are
+// laid out as Layout says; cell by cell where the row cannot be had in memory.
+void WriteEncodedRow(TMMapFile2& Output, const TRowLayout& Layout, std::int32_t Row,
+                     const unsigned char* Bytes);
 
 } // namespace vortane

@@ -84,8 +84,13 @@ void TMapByte::NoteViewFaults() {
 void TMapByte::ReleaseResidentPages() {
     if (FMapAccess == TViewAccess::Write) return; // written pages go with their view
     FView.ReleasePages();
-    for (TMappedView& Kept : FKeptViews)
-        Kept.ReleasePages();
+    // Only views left since the last release can hold pages, and they are among the last kept (a view
+    // taken back from the middle goes to the end again): releasing every kept view would walk the
+    // page tables of gigabytes on every call.
+    const auto Left = static_cast<std::ptrdiff_t>(std::min(FViewsLeftSinceRelease, FKeptViews.size()));
+    for (auto Kept = FKeptViews.end() - Left; Kept != FKeptViews.end(); ++Kept)
+        Kept->ReleasePages();
+    FViewsLeftSinceRelease = 0;
 }
 
 bool TMapByte::TakeKeptView() {
@@ -93,7 +98,7 @@ bool TMapByte::TakeKeptView() {
         if (FPosition < Kept->Offset() || FPosition - Kept->Offset() + FMinBytes > Kept->Length()) continue;
         TMappedView Taken = std::move(*Kept);
         FKeptViews.erase(Kept);
-        if (FView) FKeptViews.push_back(std::move(FView));
+        if (FView) KeepView();
         FView = std::move(Taken);
         FViewOffset = FView.Offset();
         FViewSize = static_cast<std::uint32_t>(FView.Length());
@@ -113,7 +118,12 @@ void TMapByte::LeaveView() {
         NoteFaults(FKeptViews.front());
         FKeptViews.erase(FKeptViews.begin());
     }
+    KeepView();
+}
+
+void TMapByte::KeepView() {
     FKeptViews.push_back(std::move(FView));
+    ++FViewsLeftSinceRelease;
 }
 
 bool TMapByte::MappingFaulted() {
@@ -367,6 +377,23 @@ bool TMMapFile2::MapRows(std::int64_t First, std::int64_t Last, unsigned char*& 
     return MapRowsAt(FCellsStart + static_cast<std::uint64_t>(First) * FLineSize,
                      FCellsStart + static_cast<std::uint64_t>(Last) * FLineSize, FLineSize, FirstRow,
                      LastRow);
+}
+
+bool TMMapFile2::WriteRowThroughFile(std::int64_t Row, const unsigned char* Bytes, std::size_t RowBytes) {
+    unsigned char *At = nullptr, *Same = nullptr;
+    if (FMapAccess != TViewAccess::Write || RowBytes != FLineSize || !MapRows(Row, Row, At, Same))
+        return false;
+    const std::uint64_t Position = FCellsStart + static_cast<std::uint64_t>(Row) * FLineSize;
+    // A raster that keeps its rows elsewhere in the file, or in memory, maps them elsewhere.
+    if (!FView || Position < FViewOffset || At != FView.Data() + (Position - FViewOffset)) return false;
+    // A write past the end would quietly lengthen a file cut short beneath the mapping again, and the
+    // rows it lost would pass for written: a cut file fails here as it faults through the mapping.
+    struct stat Status {};
+    if (::fstat(FFileHandle.Get(), &Status) == 0 && static_cast<std::uint64_t>(Status.st_size) >= FFileSize &&
+        WriteAllAt(FFileHandle.Get(), Bytes, RowBytes, Position) == 0)
+        return true;
+    FMappingFault = true;
+    return false;
 }
 
 bool TMMapFile2::MapRowsAt(std::uint64_t FirstAt, std::uint64_t LastAt, std::uint64_t RowBytes,

@@ -103,9 +103,10 @@ protected:
     // that a sampler moving to and fro across rows far apart maps each view once, not at every turn.
     std::vector<TMappedView> FKeptViews;
     static constexpr std::size_t MaxKeptViews = 15;
-    std::uint64_t FFileSize = 0;   // for created files: the computed size
-    std::uint64_t FViewOffset = 0; // file offset of the view, a multiple of 64 KiB
-    std::uint32_t FMinBytes = 8;   // bytes that must follow FPosition after MapPosition
+    std::size_t FViewsLeftSinceRelease = 0; // views kept since ReleaseResidentPages
+    std::uint64_t FFileSize = 0;            // for created files: the computed size
+    std::uint64_t FViewOffset = 0;          // file offset of the view, a multiple of 64 KiB
+    std::uint32_t FMinBytes = 8;            // bytes that must follow FPosition after MapPosition
     std::int32_t FErrorCode = 0;
     std::string FErrorText;
     TViewAccess FMapAccess = TViewAccess::Read; // Write for omCreate and omUpdate
@@ -127,6 +128,8 @@ private:
     // Keeps the current view of a file opened for reading (unmapping the least recent kept one) or
     // unmaps it.
     void LeaveView();
+    // Moves the current view to the end of the kept ones.
+    void KeepView();
 };
 
 // Stores Value in a byte cell: rounded half to even, low 8 bits kept (256 is 0, -1 is 255). False for a
@@ -217,6 +220,13 @@ public:
     // mapped at once.
     virtual bool MapRows(std::int64_t First, std::int64_t Last, unsigned char*& FirstRow,
                          unsigned char*& LastRow);
+
+    // Writes row Row of the plain layout (RowBytes bytes, its bands one after another) through the file
+    // rather than the mapping, so that its pages are filled without being read, or zeroed, first. False,
+    // writing nothing, where this grid's rows do not lie in its file as a plain grid places them (a
+    // raster with a layout of its own), RowBytes is not a whole row or the file is not written; a write
+    // that fails counts as a mapping fault (its cells are lost) and returns false too.
+    bool WriteRowThroughFile(std::int64_t Row, const unsigned char* Bytes, std::size_t RowBytes);
 
     // "cell file holds N bytes, header describes M" when an existing file's size does not match the
     // geometry it was opened with (and it is read as one row); empty otherwise.

@@ -39,6 +39,20 @@ void TFileDescriptor::Close() {
     if (FFd >= 0) ::close(std::exchange(FFd, -1));
 }
 
+int WriteAllAt(int Fd, const void* Bytes, std::size_t Count, std::uint64_t Offset) {
+    const auto* Next = static_cast<const char*>(Bytes);
+    while (Count > 0) {
+        const ssize_t Written = ::pwrite(Fd, Next, Count, static_cast<off_t>(Offset));
+        if (Written < 0 && errno == EINTR) continue;
+        if (Written < 0) return errno;
+        if (Written == 0) return EIO;
+        Next += Written;
+        Count -= static_cast<std::size_t>(Written);
+        Offset += static_cast<std::uint64_t>(Written);
+    }
+    return 0;
+}
+
 TMappedView::~TMappedView() {
     Unmap();
 }

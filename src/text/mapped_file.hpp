@@ -8,6 +8,10 @@
 
 namespace vortane {
 
+// Writes all Count bytes at file position Offset of Fd, retrying after EINTR and short writes. Returns
+// 0 or the errno value (EIO when the file takes no more).
+int WriteAllAt(int Fd, const void* Bytes, std::size_t Count, std::uint64_t Offset);
+
 // Owns one open file descriptor; closes it on destruction. Movable, not copyable.
 class TFileDescriptor {
 public:

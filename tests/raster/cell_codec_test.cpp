@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
@@ -51,8 +52,9 @@ TEST(RoundHalfEven, MatchesNearbyint) {
     EXPECT_TRUE(std::isnan(RoundHalfEven(std::numeric_limits<double>::quiet_NaN())));
 }
 
-// Rows stored at once give the bytes of storing cell by cell, for rows that take the unchecked way
-// (every value below 2^31) and rows that do not.
+// Rows stored at once give the bytes of storing cell by cell (a value without an integer a zero cell),
+// for rows that take the unchecked way (every value below 2^31) and rows that do not, with cells side by
+// side (bytes sixteen at a time) and apart.
 TEST(EncodeRunAs, StoresWhatEncodeAsStores) {
     std::mt19937 Random(3);
     std::uniform_real_distribution<float> Any(-2147483520.0f, 2147483520.0f), Small(-300.0f, 300.0f);
@@ -67,11 +69,14 @@ TEST(EncodeRunAs, StoresWhatEncodeAsStores) {
     const auto Check = [](auto Type, const std::vector<float>& Row) {
         constexpr std::uint8_t CellType = decltype(Type)::value;
         constexpr std::size_t Bytes = CellType == ctUnsigned8 ? 1 : CellType == ctSigned16 ? 2 : 4;
-        std::vector<unsigned char> Run(Row.size() * Bytes * 2, 0xAB), Cells(Run);
-        EncodeRunAs<CellType>(Run.data(), 2 * Bytes, false, Row.data(), Row.size()); // every other cell
-        for (std::size_t I = 0; I < Row.size(); ++I)
-            EncodeAs<CellType>(&Cells[I * 2 * Bytes], false, Row[I]);
-        EXPECT_EQ(Run, Cells) << int(CellType);
+        for (const std::size_t Stride : {Bytes, 2 * Bytes}) {
+            std::vector<unsigned char> Run(Row.size() * Stride, 0xAB), Cells(Run);
+            EncodeRunAs<CellType>(Run.data(), std::int64_t(Stride), false, Row.data(), Row.size());
+            for (std::size_t I = 0; I < Row.size(); ++I)
+                if (!EncodeAs<CellType>(&Cells[I * Stride], false, Row[I]))
+                    std::fill_n(&Cells[I * Stride], Bytes, 0);
+            EXPECT_EQ(Run, Cells) << int(CellType) << " " << Stride;
+        }
     };
     std::vector<float> Unchecked = Values, Checked = Values;
     Checked.insert(Checked.end(), {std::nanf(""), 3e9f, -std::numeric_limits<float>::infinity()});

@@ -292,6 +292,26 @@ TEST_F(MappedCellFileTest, ReadQuadGivesTopLeftBottomLeftBottomRightTopRight) {
     EXPECT_FALSE(Grid.ReadQuad(1, 0, 0, Quad));
 }
 
+TEST_F(MappedCellFileTest, RowsWrittenThroughTheFileLandWhereTheMappingReadsThem) {
+    const std::string Name = Path("rows");
+    TMMapFile2 Grid; // 3 columns, 2 rows, 2 bands: a row is 6 bytes, band after band
+    ASSERT_TRUE(Grid.OpenGrid(Name, 3, 2, ctUnsigned8, 2, omCreate, false));
+    const unsigned char Row[6] = {1, 2, 3, 10, 20, 30};
+    EXPECT_FALSE(Grid.WriteRowThroughFile(1, Row, 5)); // not a whole row
+    EXPECT_FALSE(Grid.WriteRowThroughFile(2, Row, 6)); // no such row
+    ASSERT_TRUE(Grid.WriteRowThroughFile(1, Row, 6));
+    float Value = 0;
+    ASSERT_TRUE(Grid.ReadCell(2, 1, 1, Value));
+    EXPECT_EQ(Value, 30);
+    EXPECT_FALSE(Grid.MappingFaulted());
+    Grid.CloseFile();
+    EXPECT_EQ(ReadBytes(Name), (std::vector<unsigned char>{0, 0, 0, 0, 0, 0, 1, 2, 3, 10, 20, 30}));
+
+    TMMapFile2 Reader;
+    ASSERT_TRUE(Reader.OpenGrid(Name, 3, 2, ctUnsigned8, 2, omRead, false));
+    EXPECT_FALSE(Reader.WriteRowThroughFile(0, Row, 6));
+}
+
 TEST_F(MappedCellFileTest, AFileOfAnotherSizeIsReadAsOneRowOfAllItsCells) {
     const std::string Name = Path("short");
     WriteBytes(Name, {1, 0, 2, 0, 3, 0, 4}); // three whole 16-bit cells and one stray byte

@@ -1,5 +1,7 @@
 #include "raster/tiff/temp_file.hpp"
 
+#include "text/mapped_file.hpp"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -47,17 +49,7 @@ void TTempFile::Remove() {
 }
 
 int TTempFile::WriteAt(const void* Bytes, std::size_t Count, std::uint64_t Offset) const {
-    const auto* Next = static_cast<const char*>(Bytes);
-    while (Count > 0) {
-        const ssize_t Written = ::pwrite(FFd, Next, Count, static_cast<off_t>(Offset));
-        if (Written < 0 && errno == EINTR) continue;
-        if (Written < 0) return errno;
-        if (Written == 0) return EIO;
-        Next += Written;
-        Count -= static_cast<std::size_t>(Written);
-        Offset += static_cast<std::uint64_t>(Written);
-    }
-    return 0;
+    return WriteAllAt(FFd, Bytes, Count, Offset);
 }
 
 } // namespace vortane
