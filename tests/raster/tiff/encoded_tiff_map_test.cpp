@@ -277,8 +277,9 @@ TEST(HalveRowsTest, EachCellIsTheMeanOfTheCellsItCoversLeavingOutNodata) {
     const TCase Cases[] = {
         {ctUnsigned8, {1, 2, 3, 4, 5}, {3, 4, 5, 6, 9}, {}, {3, 5, 7}}, // 2.5 rounds up, odd column alone
         {ctSigned16, {-1, -2}, {-2, -2}, {}, {-2}},                     // -1.75 rounds to -2
-        {ctFloat32, {1, 2}, {}, {}, {1.5}},                             // an odd last row alone
-        {ctUnsigned8, {0, 10, 0, 0}, {0, 20, 0, 0}, 0.0, {15, 0}},      // nodata left out, or kept
+        {ctUnsigned16, {65535, 65535, 1, 2}, {65535, 65534, 0, 0}, {}, {65535, 1}}, // sums past 16 bits
+        {ctFloat32, {1, 2}, {}, {}, {1.5}},                                         // an odd last row alone
+        {ctUnsigned8, {0, 10, 0, 0}, {0, 20, 0, 0}, 0.0, {15, 0}}, // nodata left out, or kept
         {ctFloat64, {0.25, -9999}, {-9999, 0.75}, -9999.0, {0.5}},
     };
     for (const TCase& Case : Cases) {
