@@ -464,27 +464,33 @@ bool TRowSampler::MapRows(std::int64_t First, std::int64_t Last, const unsigned 
 template <std::uint8_t CellType>
 void TRowSampler::ColourFromMemory(const TRowPositions& At, const std::array<float, 3>& Back, float* Cells,
                                    const TNoDataCells* NoData, std::uint8_t* Sampled) {
-    const std::int64_t Band1 = BandOffset(FLayout, 1), Band2 = BandOffset(FLayout, 2);
-    const std::int64_t Band0 = BandOffset(FLayout, 0);
-    for (std::size_t C = 0; C < At.Count; ++C) {
-        float Value[3] = {Back[0], Back[1], Back[2]};
-        bool Kept = false;
+    // Copies, so that the compiler knows that the stores into Cells leave them alone.
+    const TRowLayout Layout = FLayout;
+    const std::array<float, 3> Background = Back;
+    const std::int64_t Band0 = BandOffset(Layout, 0), Band1 = BandOffset(Layout, 1),
+                       Band2 = BandOffset(Layout, 2);
+    const auto Sample = [&](std::size_t C, float* Value) {
         std::int64_t Column = 0, Line = 0;
         const unsigned char *Row = nullptr, *Unused = nullptr;
-        if (!NearestCell(At.Col[C], At.Line[C], FLayout.Columns, FLayout.Rows, Column, Line)) {
-            // outside the input: the background
-        } else if (MapRows(Line, Line, Row, Unused)) {
-            const unsigned char* Cell = Row + Column * FLayout.ColumnStride;
-            Value[0] = DecodeAs<CellType>(Cell + Band0, FLayout.LSBFirst);
-            Value[1] = DecodeAs<CellType>(Cell + Band1, FLayout.LSBFirst);
-            Value[2] = DecodeAs<CellType>(Cell + Band2, FLayout.LSBFirst);
-            if (Unreadable(Value[0]))
-                std::copy(Back.begin(), Back.end(), Value); // as where the cell calls fail
-            else
-                Kept = KeptFromBackground(Value, Back, NoData);
-        } else {
-            Kept = ColourByCalls(FInput, At.Col[C], At.Line[C], Back, NoData, Value);
+        if (!NearestCell(At.Col[C], At.Line[C], Layout.Columns, Layout.Rows, Column, Line)) {
+            std::copy(Background.begin(), Background.end(), Value); // outside the input
+            return false;
         }
+        if (!MapRows(Line, Line, Row, Unused))
+            return ColourByCalls(FInput, At.Col[C], At.Line[C], Back, NoData, Value);
+        const unsigned char* Cell = Row + Column * Layout.ColumnStride;
+        Value[0] = DecodeAs<CellType>(Cell + Band0, Layout.LSBFirst);
+        Value[1] = DecodeAs<CellType>(Cell + Band1, Layout.LSBFirst);
+        Value[2] = DecodeAs<CellType>(Cell + Band2, Layout.LSBFirst);
+        if (Layout.HasUnreadable && Value[0] == Layout.Unreadable) { // as where the cell calls fail
+            std::copy(Background.begin(), Background.end(), Value);
+            return false;
+        }
+        return KeptFromBackground(Value, Background, NoData);
+    };
+    for (std::size_t C = 0; C < At.Count; ++C) {
+        float Value[3];
+        const bool Kept = Sample(C, Value);
         for (std::size_t Band = 0; Band < 3; ++Band)
             Cells[Band * At.Count + C] = Value[Band];
         if (Sampled) Sampled[C] = Kept;
