@@ -325,7 +325,7 @@ TResampler::TResampler(const TCoordinateMapper& Mapper, TMMapFile2& Input, std::
     if (Options.InputNoData) FNoData.emplace(*Options.InputNoData, Bands);
 }
 
-void TResampler::ChooseBandRows() {
+void TResampler::ChooseRowStorage() {
     FEncoded.reset();
     TRowLayout Layout;
     if (FOutput.PlainRowLayout(Layout) && Layout.Writable && Layout.Bands == OutputBands() &&
@@ -496,7 +496,7 @@ bool TResampler::WriteBand(std::int32_t Band, const unsigned char* BandRows,
 bool TResampler::Run(const std::function<bool(std::int32_t)>& RowWritten) {
     FLargestError = 0.0;
     FInputViewsFaulted = false;
-    ChooseBandRows();
+    ChooseRowStorage();
     FCut = CutOf();
     const int Threads = std::max(1, FOptions.Threads);
     std::vector<TRowWorker> Workers;

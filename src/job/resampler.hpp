@@ -176,7 +176,7 @@ private:
     // How a band's rows are held: in the output's own bytes where its rows are laid out plainly and
     // without gaps (so the threads encode the cells, and a band takes a quarter of the memory for
     // bytes), as floats for WriteCellRow otherwise.
-    void ChooseBandRows();
+    void ChooseRowStorage();
     TCut CutOf() const;
     // Block Block of band Band into BandRows, the band's rows of FRowBytes each.
     void ComputeBlock(TRowWorker& Worker, std::int32_t Band, std::int32_t Block,

@@ -125,6 +125,12 @@ TEST(RowMapper, SpansOfARowMapAsTheWholeRowDoes) {
     }
 }
 
+// An output whose rows cannot be had in memory: every cell goes through WriteCell.
+class TCellByCellGrid : public TMMapFile2 {
+public:
+    bool PlainRowLayout(TRowLayout& /*Layout*/) const override { return false; }
+};
+
 class ResamplerEmptyCells : public test::TTempDirTest {
 protected:
     // A 12 x 9 input of Bands float bands in UTM zone 34, cells of 25 m; the cells of the first two
@@ -144,16 +150,18 @@ protected:
         return FInput;
     }
     // The output's cells, band after band, of a run on the same system with Options: a grid of 20 m
-    // cells reaching beyond the input on every side.
-    std::vector<std::vector<float>> Run(TMMapFile2& In, std::uint32_t Bands,
-                                        const TResampleOptions& Options) {
+    // cells reaching beyond the input on every side, written in rows or (CellByCell) cell by cell.
+    std::vector<std::vector<float>> Run(TMMapFile2& In, std::uint32_t Bands, const TResampleOptions& Options,
+                                        bool CellByCell = false) {
         const TSpheroid Wgs84("WE\t6378137\t298.2572235637\tWGS 1984");
         const TDatumRecord Datum("WORLD\tWGS84\tWE\t0\t0\t0\t0\t0\t0\t0\thub");
         const TTransMerc Utm34("WE,NUTM34,0,500000,0.9996,0.3665191429188092,0");
         const TCoordinateMapper Mapper({&Wgs84, &Datum, &Utm34, 1.0}, {&Wgs84, &Datum, &Utm34, 1.0}, &Wgs84);
         const TOutputGrid Grid{470000 - 60, 5790000 + 45, 20, 20, 22, 18};
         const std::uint32_t OutBands = Bands + (Options.Alpha ? 1 : 0);
-        TMMapFile2 Out;
+        TCellByCellGrid ByCell;
+        TMMapFile2 InRows;
+        TMMapFile2& Out = CellByCell ? ByCell : InRows;
         EXPECT_TRUE(Out.OpenGrid(Path("out"), 22, 18, ctFloat32, OutBands, omCreate, false));
         TResampler(Mapper, In, Bands, Out, Grid, {470000, 5790000, 25, 25}, Options).Run([](std::int32_t) {
             return true;
@@ -215,8 +223,8 @@ TEST_F(ResamplerEmptyCells, TheAlphaBandIsZeroExactlyWhereTheNodataValueFillsThe
     }
 }
 
-// However the grid is cut into bands and blocks, and however many threads compute them, the output is
-// the one computed row by row.
+// However the grid is cut into bands and blocks, however many threads compute them, and whether the
+// output takes whole rows or single cells, the output is the one computed row by row.
 TEST_F(ResamplerEmptyCells, EveryCutGivesTheCellsOfRowByRowComputing) {
     const struct {
         TResampling Method;
@@ -248,6 +256,7 @@ TEST_F(ResamplerEmptyCells, EveryCutGivesTheCellsOfRowByRowComputing) {
             Options.BlockColumns = Cut.BlockColumns;
             Options.Threads = Cut.Threads;
             EXPECT_EQ(Run(In, Case.Bands, Options), RowByRow);
+            EXPECT_EQ(Run(In, Case.Bands, Options, true), RowByRow);
         }
     }
 }
